@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Picture.h"
+
+#include <QImage>
+#include <QWidget>
+
+// An image control: draws its picture stretched to its whole bounds without
+// keeping the picture's proportions, and reports mouse presses, moves,
+// releases and clicks in its own coordinates. Without a picture it draws
+// nothing, so what lies behind it shows through.
+class ImageControl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ImageControl(QWidget* parent = nullptr);
+
+    const jf::Picture& picture() const { return m_picture; }
+    void setPicture(const jf::Picture& picture);
+    void setImage(const QImage& image);
+    void clearPicture();
+
+signals:
+    void clicked();
+    void mousePressed(Qt::MouseButton button, QPoint pos);
+    void mouseMoved(QPoint pos);
+    void mouseReleased(Qt::MouseButton button, QPoint pos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    jf::Picture m_picture;
+    // A copy already stretched to the current size (in device pixels), so
+    // repaints of a large picture stay cheap.
+    QImage m_scaled;
+    bool m_pressed = false;
+};

@@ -1,0 +1,525 @@
+#include "TForm_Main.h"
+
+#include "AppGlobals.h"
+#include "ErrorReport.h"
+#include "NumberConvert.h"
+#include "Platform.h"
+#include "PreviewGeometry.h"
+#include "TextFiles.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+
+using jf::guard;
+using jf::guarded;
+
+namespace {
+
+const QColor xHoverColour(0x80, 0x80, 0x80);
+
+void setLabelColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+static void initResources()
+{
+    // The pictures are compiled into a static library, so they are
+    // registered explicitly.
+    Q_INIT_RESOURCE(resources);
+}
+
+TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
+{
+    initResources();
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(701, 500);
+    move(384, 280);
+
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    for (QLabel* label : findChildren<QLabel*>())
+        label->adjustSize();
+
+    OpenDialog_PicturesLoad.filter = QStringLiteral("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(m_tipInterval);
+    Timer1->start();
+
+    loadWindowPictures();
+    createMenus();
+    connectHandlers();
+
+    guarded([this] { FormCreate(); });
+}
+
+TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::loadWindowPictures()
+{
+    Image_BackGroundMain->setImage(QImage(QStringLiteral(":/pictures/background.jpg")));
+    Image_Pannel->setImage(QImage(QStringLiteral(":/pictures/panel.jpg")));
+    Image_PanelButtonUP->setImage(QImage(QStringLiteral(":/pictures/button-up.png")));
+    Image_PanelButtonDown->setImage(QImage(QStringLiteral(":/pictures/button-down.png")));
+    const QImage placeholder(QStringLiteral(":/pictures/preview-empty.jpg"));
+    Image_PreviewEmpty->setImage(placeholder);
+    Image_Preview->setPicture(Image_PreviewEmpty->picture());
+}
+
+void TForm_Main::createMenus()
+{
+    PopupMenu_Main = new QMenu(this);
+    Print1 = PopupMenu_Main->addAction(QStringLiteral("Print"));
+    Settings1 = PopupMenu_Main->addAction(QStringLiteral("Settings"));
+    Close1 = PopupMenu_Main->addAction(QStringLiteral("Close"));
+
+    PopupMenu_Cover = new QMenu(this);
+    ImportImage1 = PopupMenu_Cover->addAction(QStringLiteral("Import Image"));
+    DisposeImage1 = PopupMenu_Cover->addAction(QStringLiteral("Dispose Image"));
+    ViewImage1 = PopupMenu_Cover->addAction(QStringLiteral("View Image"));
+    ChangeHeighttoWidth1 = PopupMenu_Cover->addAction(QStringLiteral("Change Height to Width"));
+    Image_Preview->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Image_Preview, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu_Cover->popup(Image_Preview->mapToGlobal(pos)); });
+}
+
+void TForm_Main::connectHandlers()
+{
+    const std::array<ClickLabel*, 8> items{Label_Item1, Label_Item2, Label_Item3, Label_Item4,
+                                           Label_Item5, Label_Item6, Label_Item7, Label_Item8};
+    const std::array<ImageControl*, 8> buttons{Image_Button1, Image_Button2, Image_Button3,
+                                               Image_Button4, Image_Button5, Image_Button6,
+                                               Image_Button7, Image_Button8};
+    using Handler = void (TForm_Main::*)();
+    const std::array<Handler, 8> itemHandlers{
+        &TForm_Main::Label_Item1Click, &TForm_Main::Label_Item2Click,
+        &TForm_Main::Label_Item3Click, &TForm_Main::Label_Item4Click,
+        &TForm_Main::Label_Item5Click, &TForm_Main::Label_Item6Click,
+        &TForm_Main::Label_Item7Click, &TForm_Main::Label_Item8Click};
+    const std::array<Handler, 8> buttonHandlers{
+        &TForm_Main::Image_Button1Click, &TForm_Main::Image_Button2Click,
+        &TForm_Main::Image_Button3Click, &TForm_Main::Image_Button4Click,
+        &TForm_Main::Image_Button5Click, &TForm_Main::Image_Button6Click,
+        &TForm_Main::Image_Button7Click, &TForm_Main::Image_Button8Click};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        connect(items[i], &ClickLabel::clicked, this, guard(this, itemHandlers[i]));
+        connect(buttons[i], &ImageControl::clicked, this, guard(this, buttonHandlers[i]));
+    }
+
+    connect(Label_Save, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_SaveClick));
+    connect(Label_DefaultSettings, &ClickLabel::clicked, this,
+            guard(this, &TForm_Main::Label_DefaultSettingsClick));
+    connect(Label_Close, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_CloseClick));
+    connect(Label_X, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_XClick));
+    connect(Label_X, &ClickLabel::mouseEntered, this,
+            guard(this, &TForm_Main::Label_XMouseEnter));
+    connect(Label_X, &ClickLabel::mouseLeft, this, guard(this, &TForm_Main::Label_XMouseLeave));
+    connect(Print1, &QAction::triggered, this, [this] { guarded([this] { Print1Click(); }); });
+    connect(Settings1, &QAction::triggered, this,
+            [this] { guarded([this] { Settings1Click(); }); });
+    connect(Close1, &QAction::triggered, this, [this] { guarded([this] { Close1Click(); }); });
+
+    connect(Edit_Width, &QLineEdit::textChanged, this,
+            [this] { guarded([this] { Edit_WidthChange(); }); });
+    connect(Edit_Height, &QLineEdit::textChanged, this,
+            [this] { guarded([this] { Edit_HeightChange(); }); });
+    Edit_Width->installEventFilter(this);
+    Edit_Height->installEventFilter(this);
+
+    connect(Label_Import, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_ImportClick));
+    connect(Label_Dispose, &ClickLabel::clicked, this,
+            guard(this, &TForm_Main::Label_DisposeClick));
+    connect(Label_ViewImage, &ClickLabel::clicked, this,
+            guard(this, &TForm_Main::Label_ViewImageClick));
+    connect(ImportImage1, &QAction::triggered, this,
+            [this] { guarded([this] { Label_ImportClick(); }); });
+    connect(DisposeImage1, &QAction::triggered, this,
+            [this] { guarded([this] { Label_DisposeClick(); }); });
+    connect(ViewImage1, &QAction::triggered, this,
+            [this] { guarded([this] { Label_ViewImageClick(); }); });
+    connect(ChangeHeighttoWidth1, &QAction::triggered, this,
+            [this] { guarded([this] { ChangeHeighttoWidth1Click(); }); });
+
+    connect(Timer1, &QTimer::timeout, this, guard(this, &TForm_Main::Timer1Timer));
+
+    connect(Image_BackGroundMain, &ImageControl::mousePressed, this,
+            guard(this, &TForm_Main::Image_BackGroundMainMouseDown));
+    connect(Image_BackGroundMain, &ImageControl::mouseMoved, this,
+            guard(this, &TForm_Main::Image_BackGroundMainMouseMove));
+    connect(Image_BackGroundMain, &ImageControl::mouseReleased, this,
+            guard(this, &TForm_Main::Image_BackGroundMainMouseUp));
+}
+
+// ---- Start-up and shutdown -------------------------------------------------
+
+void TForm_Main::FormCreate()
+{
+    CurrentItem = 0;
+    BaseDir = jf::currentBaseDir();
+
+    ListBox_ProgramsNames->clear();
+    ListBox_ProgramsNames->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsNames)));
+    ListBox_ProgramsPaths->clear();
+    ListBox_ProgramsPaths->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsPaths)));
+    ListBox_PicturesNames->clear();
+    ListBox_PicturesNames->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesNames)));
+    ListBox_PicturesPaths->clear();
+    ListBox_PicturesPaths->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesPaths)));
+
+    ReadSettings();
+    ReadNames();
+    ReadAdvancedSettings();
+    ReadTips();
+    ChangePannel(1);
+}
+
+namespace {
+
+QStringList listEntries(const QListWidget* list)
+{
+    QStringList entries;
+    entries.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->item(i)->text();
+    return entries;
+}
+
+} // namespace
+
+void TForm_Main::FormClose()
+{
+    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::programsNames),
+                      listEntries(ListBox_ProgramsNames));
+    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::programsPaths),
+                      listEntries(ListBox_ProgramsPaths));
+    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::picturesNames),
+                      listEntries(ListBox_PicturesNames));
+    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::picturesPaths),
+                      listEntries(ListBox_PicturesPaths));
+}
+
+void TForm_Main::closeEvent(QCloseEvent* event)
+{
+    bool written = false;
+    guarded([&] {
+        FormClose();
+        written = true;
+    });
+    if (!written) {
+        // A list could not be saved: the window stays open so nothing is lost.
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm_Main::Label_CloseClick()
+{
+    close();
+}
+
+void TForm_Main::Label_XClick()
+{
+    close();
+}
+
+void TForm_Main::Close1Click()
+{
+    close();
+}
+
+void TForm_Main::contextMenuEvent(QContextMenuEvent* event)
+{
+    PopupMenu_Main->popup(event->globalPos());
+    event->accept();
+}
+
+// ---- Data files -----------------------------------------------------------
+
+void TForm_Main::ReadSettings()
+{
+    jf::CoverSizes sizes;
+    sizes.widths = ItemWidths;
+    sizes.heights = ItemHeights;
+    // Values are kept as they are read, so a failure part-way leaves the
+    // kinds before it updated.
+    struct Commit
+    {
+        TForm_Main* form;
+        jf::CoverSizes& sizes;
+        ~Commit()
+        {
+            form->ItemWidths = sizes.widths;
+            form->ItemHeights = sizes.heights;
+        }
+    } commit{this, sizes};
+    jf::readSizesFile(jf::dataPath(BaseDir, jf::datafile::sizes), sizes);
+}
+
+void TForm_Main::SaveSettings()
+{
+    jf::CoverSizes sizes;
+    sizes.widths = ItemWidths;
+    sizes.heights = ItemHeights;
+    jf::writeSizesFile(jf::dataPath(BaseDir, jf::datafile::sizes), sizes);
+}
+
+void TForm_Main::ReadNames()
+{
+    const QStringList names = jf::readNamesFile(jf::dataPath(BaseDir, jf::datafile::names));
+    const std::array<QLabel*, 8> labels{Label_Item1, Label_Item2, Label_Item3, Label_Item4,
+                                        Label_Item5, Label_Item6, Label_Item7, Label_Item8};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        labels[i]->setText(names.value(qsizetype(i)));
+        labels[i]->adjustSize();
+    }
+}
+
+void TForm_Main::ReadAdvancedSettings()
+{
+    jf::AdvancedSettingsSink sink;
+    sink.borderWidth = [](std::uint8_t width) { jf::globals().borderWidth = width; };
+    sink.borderColour = [](const QString& colour) { jf::globals().borderColour = colour; };
+    sink.tipInterval = [this](std::int32_t interval) { setTipInterval(interval); };
+    jf::readAdvancedSettingsFile(jf::dataPath(BaseDir, jf::datafile::settings), sink);
+}
+
+void TForm_Main::ReadTips()
+{
+    TipLines.clear();
+    Memo_Tips->clear();
+    struct Sync
+    {
+        TForm_Main* form;
+        ~Sync() { form->Memo_Tips->setPlainText(form->TipLines.join(QLatin1Char('\n'))); }
+    } sync{this};
+    jf::readTipsFile(jf::dataPath(BaseDir, jf::datafile::tips),
+                     [this](const QString& line) { TipLines << line; });
+}
+
+// ---- Cover selection --------------------------------------------------------
+
+void TForm_Main::setEditText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void TForm_Main::ChangePannel(std::uint8_t kind)
+{
+    // Re-selecting while nothing is selected (after a failed read) selects
+    // nothing: there is no stored entry to show.
+    if (kind < 1 || kind > jf::coverKindCount)
+        return;
+
+    if (CurrentItem != 0) {
+        ItemHeights[CurrentItem] = jf::strToInt(Edit_Height->text());
+        ItemWidths[CurrentItem] = jf::strToInt(Edit_Width->text());
+    }
+
+    const std::array<ImageControl*, 8> buttons{Image_Button1, Image_Button2, Image_Button3,
+                                               Image_Button4, Image_Button5, Image_Button6,
+                                               Image_Button7, Image_Button8};
+    for (ImageControl* button : buttons)
+        button->setPicture(Image_PanelButtonUP->picture());
+    buttons[kind - 1]->setPicture(Image_PanelButtonDown->picture());
+
+    setEditText(Edit_Height, jf::intToStr(ItemHeights[kind]));
+    setEditText(Edit_Width, jf::intToStr(ItemWidths[kind]));
+    CurrentItem = kind;
+}
+
+void TForm_Main::Label_SaveClick()
+{
+    SaveSettings();
+}
+
+void TForm_Main::Label_DefaultSettingsClick()
+{
+    ReadSettings();
+    const std::uint8_t kind = CurrentItem;
+    CurrentItem = 0;
+    ChangePannel(kind);
+    if (CurrentItem == 0)
+        CurrentItem = kind;
+}
+
+void TForm_Main::digitFilter(QChar& key)
+{
+    if (key != QChar(8) && (key < QLatin1Char('0') || key > QLatin1Char('9')))
+        key = QChar();
+}
+
+void TForm_Main::Edit_WidthKeyPress(QChar& key)
+{
+    digitFilter(key);
+}
+
+void TForm_Main::Edit_HeightKeyPress(QChar& key)
+{
+    digitFilter(key);
+}
+
+bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == Edit_Width || watched == Edit_Height)) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const QString text = keyEvent->text();
+        const bool shortcut = keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                       Qt::MetaModifier);
+        if (text.isEmpty() || shortcut || keyEvent->key() == Qt::Key_Delete ||
+            keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab)
+            return QWidget::eventFilter(watched, event);
+        for (QChar c : text) {
+            QChar key = c;
+            guarded([&] {
+                if (watched == Edit_Width)
+                    Edit_WidthKeyPress(key);
+                else
+                    Edit_HeightKeyPress(key);
+            });
+            if (key.isNull())
+                return true; // discarded before it reaches the box
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Preview ----------------------------------------------------------------
+
+void TForm_Main::Edit_WidthChange()
+{
+    const QString h = Edit_Height->text();
+    const QString w = Edit_Width->text();
+    if (!h.isEmpty() && !w.isEmpty() && h != QLatin1String("0") && w != QLatin1String("0"))
+        ChangePreviewSize();
+}
+
+void TForm_Main::Edit_HeightChange()
+{
+    Edit_WidthChange();
+}
+
+void TForm_Main::ChangePreviewSize()
+{
+    Image_Preview->resize(jf::previewBoxWidth, jf::previewBoxHeight);
+    const jf::PreviewSize size = jf::fitPreview(Edit_Width->text(), Edit_Height->text());
+    Image_Preview->resize(std::max(size.width, 0), std::max(size.height, 0));
+}
+
+void TForm_Main::LoadPreview(const QString& path)
+{
+    const jf::Picture picture = jf::loadPicture(path);
+    Image_Preview->setPicture(picture);
+    jf::globals().currentImagePath = path;
+}
+
+void TForm_Main::Label_ImportClick()
+{
+    jf::OpenFileRequest request;
+    request.filter = OpenDialog_PicturesLoad.filter;
+    request.filterIndex = OpenDialog_PicturesLoad.filterIndex;
+    request.initialFile = OpenDialog_PicturesLoad.fileName;
+    request.fileMustExist = true;
+    const auto chosen = jf::platform().fileDialog->openFile(this, request);
+    if (!chosen)
+        return;
+    OpenDialog_PicturesLoad.fileName = chosen->path;
+    OpenDialog_PicturesLoad.filterIndex = chosen->filterIndex;
+    LoadPreview(chosen->path);
+}
+
+void TForm_Main::Label_DisposeClick()
+{
+    Image_Preview->setPicture(Image_PreviewEmpty->picture());
+}
+
+void TForm_Main::Label_ViewImageClick()
+{
+    jf::platform().shell->openDocument(jf::globals().currentImagePath);
+}
+
+void TForm_Main::ChangeHeighttoWidth1Click()
+{
+    const QString width = Edit_Width->text();
+    const QString height = Edit_Height->text();
+    setEditText(Edit_Width, height);
+    setEditText(Edit_Height, width);
+}
+
+// ---- Printing and settings (wired up by their own windows) ------------------
+
+void TForm_Main::Print1Click() {}
+
+void TForm_Main::Settings1Click() {}
+
+// ---- Tips -----------------------------------------------------------------
+
+void TForm_Main::setTipInterval(std::int32_t milliseconds)
+{
+    if (milliseconds == m_tipInterval)
+        return;
+    m_tipInterval = milliseconds;
+    if (milliseconds <= 0) {
+        Timer1->stop();
+        return;
+    }
+    Timer1->start(milliseconds);
+}
+
+void TForm_Main::Timer1Timer()
+{
+    auto& index = jf::globals().tipIndex;
+    const qsizetype count = TipLines.size();
+    // The index is 8-bit; past the 128th tip the rotation starts again.
+    index = index >= 127 ? std::int8_t(0) : std::int8_t(index + 1);
+    if (index >= count)
+        index = 0;
+    Label_Tips->setText(count == 0 ? QString() : TipLines[index]);
+    Label_Tips->adjustSize();
+}
+
+// ---- Window frame -----------------------------------------------------------
+
+void TForm_Main::Label_XMouseEnter()
+{
+    setLabelColour(Label_X, xHoverColour);
+}
+
+void TForm_Main::Label_XMouseLeave()
+{
+    setLabelColour(Label_X, Qt::black);
+}
+
+void TForm_Main::Image_BackGroundMainMouseDown(Qt::MouseButton, QPoint pos)
+{
+    auto& g = jf::globals();
+    g.dragOriginX = static_cast<std::int16_t>(pos.x());
+    g.dragOriginY = static_cast<std::int16_t>(pos.y());
+    g.dragActive = true;
+}
+
+void TForm_Main::Image_BackGroundMainMouseMove(QPoint pos)
+{
+    const auto& g = jf::globals();
+    if (!g.dragActive)
+        return;
+    move(x() + pos.x() - g.dragOriginX, y() + pos.y() - g.dragOriginY);
+}
+
+void TForm_Main::Image_BackGroundMainMouseUp(Qt::MouseButton, QPoint)
+{
+    jf::globals().dragActive = false;
+}

@@ -1,0 +1,20 @@
+#include "Platform.h"
+#include "TForm_Main.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // The title names the program to the desktop and captions every message
+    // box, so it is set before any window exists.
+    QApplication::setApplicationName(jf::applicationTitle());
+    QApplication::setApplicationDisplayName(jf::applicationTitle());
+    QApplication::setDesktopFileName(QStringLiteral("jacketforge"));
+
+    // FormCreate runs inside the constructor; a failure there is reported
+    // before the window is shown, and the window opens with what was loaded.
+    TForm_Main formMain;
+    formMain.show();
+    return QApplication::exec();
+}

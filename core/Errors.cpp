@@ -1,0 +1,57 @@
+#include "Errors.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace jf {
+
+Error::Error(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+InOutError::InOutError(int osError) : Error(messageFor(osError)), m_osError(osError) {}
+
+QString InOutError::messageFor(int osError)
+{
+    switch (osError) {
+    case ENOENT:
+        return QStringLiteral("File not found");
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return QStringLiteral("Invalid filename");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Too many open files");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+        return QStringLiteral("File access denied");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Disk full");
+    default:
+        return QStringLiteral("I/O error %1").arg(osError);
+    }
+}
+
+ListIndexError::ListIndexError(qsizetype index)
+    : Error(QStringLiteral("List index out of bounds (%1)").arg(index))
+{
+}
+
+QString errorReportText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+QString osErrorDescription(int osError)
+{
+    QString text = QString::fromLocal8Bit(std::strerror(osError));
+    while (!text.isEmpty() && (text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace jf

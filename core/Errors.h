@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+
+namespace jf {
+
+// Every failure the user can meet travels as one of these exceptions to the
+// single error report at the event boundary (see app/ErrorReport). The message
+// is exactly the text the user is shown, before the report adds its full stop.
+class Error : public std::exception
+{
+public:
+    explicit Error(QString message);
+    const QString& message() const noexcept { return m_message; }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// A settings file that cannot be opened, read, created or written; the message
+// is chosen from the operating system's error code.
+class InOutError : public Error
+{
+public:
+    explicit InOutError(int osError);
+    int osError() const noexcept { return m_osError; }
+
+    // "File not found", "Invalid filename", ... or "I/O error %d".
+    static QString messageFor(int osError);
+
+private:
+    int m_osError;
+};
+
+// A text that does not convert to a number.
+class ConvertError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// A list file or the tips file that cannot be opened or created.
+class FileStreamError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// An index outside a list: "List index out of bounds (%d)".
+class ListIndexError : public Error
+{
+public:
+    explicit ListIndexError(qsizetype index);
+};
+
+// Division by zero and invalid floating point operations.
+class MathError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// A picture file that cannot be read as the picture its extension names.
+class PictureError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// Printer selection and print job failures.
+class PrinterError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// The text the error report shows for a failure: its message with a full
+// stop appended when the last character sorts after ".".
+QString errorReportText(const QString& message);
+
+// The system's description of an errno value, without trailing blanks or
+// full stops ("No such file or directory").
+QString osErrorDescription(int osError);
+
+} // namespace jf

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace jf {
+
+// Window pixels per millimetre of a printed cover are 0.95 * 1000 / 250 = 3.8.
+// The print window puts the picture at (10, 10) and adds 20 pixels across and
+// 50 down (10 above, 40 below).
+inline constexpr int kPictureOrigin = 10;
+inline constexpr int kWidthMargin = 20;
+inline constexpr int kHeightMargin = 50;
+
+// The print window's pixels per inch: 96 everywhere, never read from a screen,
+// so a side of s mm prints at round(3.8 * s) / 96 inches.
+inline constexpr int kWindowPixelsPerInch = 96;
+
+// Converts a decimal text to a floating-point value: optional blanks, an
+// optional sign, digits with "." as decimal separator, an optional exponent
+// ("e" or "E", optional sign, digits), optional blanks. Throws ConvertError
+// "'%s' is not a valid floating point value" otherwise (an empty text too).
+double strToFloat(const QString& text);
+
+// The same rules, reporting failure through the return value.
+bool tryStrToFloat(const QString& text, double& value);
+
+// Millimetres to window pixels: 0.95 (as a double) * mm * 1000 / 250, each
+// step in extended precision, rounded to nearest with halves to even. Throws
+// MathError "Invalid floating point operation" when the result is not a
+// number or leaves the 64-bit integer range; only the low 32 bits of the
+// count are returned.
+std::int32_t mmToPixels(double millimetres);
+
+// a * b / c with a 64-bit intermediate product, rounded to nearest with exact
+// halves away from zero; -1 when c is 0 or the result leaves the 32-bit range.
+std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
+
+} // namespace jf

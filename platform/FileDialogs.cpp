@@ -1,0 +1,58 @@
+#include "FileDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace jf {
+
+QStringList caseInsensitiveNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            QString folded;
+            for (const QChar c : pattern) {
+                if (c.isLetter() && c.toLower() != c.toUpper())
+                    folded += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+                else
+                    folded += c;
+            }
+            patterns << folded;
+        }
+        result << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                      QLatin1Char(')');
+    }
+    return result;
+}
+
+std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
+                                                          const OpenFileRequest& request)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile
+                                             : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    const QStringList filters = caseInsensitiveNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (!request.initialFile.isEmpty()) {
+        const QFileInfo info(request.initialFile);
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    OpenFileResult result;
+    result.path = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+    result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (result.filterIndex < 1)
+        result.filterIndex = 1;
+    return result;
+}
+
+} // namespace jf

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Platform.h"
+
+namespace jf {
+
+// The desktop's file-open dialog (Qt's own, so it behaves the same
+// everywhere). Extensions in the filters match without regard to case.
+class DesktopFileDialog final : public FileDialogService
+{
+public:
+    std::optional<OpenFileResult> openFile(QWidget* parent,
+                                           const OpenFileRequest& request) override;
+};
+
+// "Bitmap|*.bmp|Graphic|*.jpg" to Qt name filters that ignore letter case,
+// such as "Bitmap (*.[bB][mM][pP])".
+QStringList caseInsensitiveNameFilters(const QString& filter);
+
+} // namespace jf

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace jf {
+
+// The thin layer over what the desktop supplies: message boxes, the
+// file-open dialog, the desktop's "open" and starting commands. Windows call
+// these through platform(); tests install doubles.
+
+class MessageService
+{
+public:
+    virtual ~MessageService() = default;
+    // A modal critical message box with the application title as caption.
+    virtual void showError(const QString& text) = 0;
+    // A modal message box without icon, centred on the screen.
+    virtual void showMessage(const QString& text) = 0;
+};
+
+struct OpenFileRequest
+{
+    // Filter pairs as "Name|pattern|Name|pattern".
+    QString filter;
+    int filterIndex = 1;          // 1-based preselected filter
+    QString initialFile;          // reopens on this file
+    bool fileMustExist = true;
+};
+
+struct OpenFileResult
+{
+    QString path;                 // full path chosen
+    int filterIndex = 1;          // filter in use when confirmed
+};
+
+class FileDialogService
+{
+public:
+    virtual ~FileDialogService() = default;
+    // Runs a modal file-open dialog; nothing when the user cancels.
+    virtual std::optional<OpenFileResult> openFile(QWidget* parent,
+                                                   const OpenFileRequest& request) = 0;
+};
+
+class ShellService
+{
+public:
+    virtual ~ShellService() = default;
+    // Hands a file to the desktop's associated viewer; the outcome is ignored.
+    virtual void openDocument(const QString& path) = 0;
+    // Starts a command line without waiting; the outcome is ignored.
+    virtual void startCommand(const QString& commandLine) = 0;
+};
+
+struct Platform
+{
+    MessageService* messages = nullptr;
+    FileDialogService* fileDialog = nullptr;
+    ShellService* shell = nullptr;
+};
+
+// The services in use; the desktop's own ones unless a test replaced them.
+Platform& platform();
+
+// Puts the desktop's own services back.
+void restoreDesktopPlatform();
+
+// The application title, caption of every message box.
+QString applicationTitle();
+
+} // namespace jf

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+namespace jf {
+
+// The printer-setup dialog: printer, paper and orientation. Tests install a
+// double through CurrentPrinter::setSetupService.
+class PrinterSetupService
+{
+public:
+    virtual ~PrinterSetupService() = default;
+    // Runs the modal dialog prefilled with the settings of `printer`; true when
+    // the user confirmed, in which case the choices have been written into
+    // `printer`. On cancel `printer` may have been touched; the caller throws
+    // it away.
+    virtual bool run(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// Qt's own print dialog, centred across the monitor of the active window
+// with its top a third of the way down the monitor's free height.
+class DesktopPrinterSetup final : public PrinterSetupService
+{
+public:
+    bool run(QWidget* parent, QPrinter& printer) override;
+};
+
+// The one printer selection of the run: the system's default printer,
+// looked up the first time it is needed, replaced by every confirmed setup
+// dialog, never saved. While a page is being printed the selection cannot be
+// changed.
+class CurrentPrinter
+{
+public:
+    CurrentPrinter();
+    ~CurrentPrinter();
+    CurrentPrinter(const CurrentPrinter&) = delete;
+    CurrentPrinter& operator=(const CurrentPrinter&) = delete;
+
+    // The current printer, created on first use as the default destination
+    // of the print system at high resolution. Throws PrinterError "There is
+    // no default printer currently selected" when the system has none (for
+    // instance when no print service runs).
+    QPrinter& printer();
+
+    // Runs the printer-setup dialog on a copy of the current settings. On
+    // confirmation the copy becomes the current printer, or PrinterError
+    // "Printing in progress" is thrown while a page is being printed; on
+    // cancel nothing changes. Throws "There is no default printer currently
+    // selected" before any dialog opens when there is no printer at all.
+    bool runSetupDialog(QWidget* parent);
+
+    // Replaces the selection, e.g. with a PDF-file printer; nullptr makes the
+    // next use look up the system's default printer again.
+    void replace(std::unique_ptr<QPrinter> printer);
+
+    // The dialog in use; nullptr puts Qt's print dialog back.
+    void setSetupService(PrinterSetupService* service);
+
+    bool jobRunning() const { return m_jobRunning; }
+
+    // Marks a page job for its lifetime; throws PrinterError "Printing in
+    // progress" when one is already marked.
+    class JobMark
+    {
+    public:
+        explicit JobMark(CurrentPrinter& owner);
+        ~JobMark();
+        JobMark(const JobMark&) = delete;
+        JobMark& operator=(const JobMark&) = delete;
+
+    private:
+        CurrentPrinter& m_owner;
+    };
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+    PrinterSetupService* m_setup = nullptr;
+    bool m_jobRunning = false;
+};
+
+// The selection of this run.
+CurrentPrinter& currentPrinter();
+
+// A new high-resolution printer with the destination and page settings of
+// `source` (printer name or PDF file, paper, orientation, colour, duplex,
+// copies).
+std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source);
+
+// Makes the painter's origin the corner of the printable area: margins set to
+// the printer's own minimum margins (size and orientation kept, set in one
+// page layout), and no scaling by the print system.
+void usePrintableAreaOrigin(QPrinter& printer);
+
+} // namespace jf

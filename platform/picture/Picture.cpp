@@ -1,0 +1,266 @@
+#include "Picture.h"
+
+#include "BitmapDecoder.h"
+#include "Errors.h"
+#include "JpegDecoder.h"
+#include "Metafile.h"
+#include "TextFiles.h"
+
+#include <QPainter>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace jf {
+
+// Shared, immutable from the outside. The caches are filled lazily on the UI
+// thread behind the const interface of Picture.
+class PictureData
+{
+public:
+    explicit PictureData(QSize fullSize) : size(fullSize) {}
+    virtual ~PictureData() = default;
+    PictureData(const PictureData&) = delete;
+    PictureData& operator=(const PictureData&) = delete;
+
+    // An image whose sides are at least those of `pixels`, or the full image
+    // when it is smaller. Null when the pixels could not be had at all.
+    virtual QImage covering(const QSize& pixels) const = 0;
+    virtual QString problem() const { return QString(); }
+
+    const QSize size;
+    mutable QImage lastScaled; // the last result of Picture::scaledTo
+};
+
+namespace {
+
+class ImageData final : public PictureData
+{
+public:
+    explicit ImageData(const QImage& picture) : PictureData(picture.size()), image(picture) {}
+    QImage covering(const QSize&) const override { return image; }
+
+    const QImage image;
+};
+
+// A JPEG file kept compressed. One decoded image is cached, at the DCT scale
+// last asked for; asking for another scale replaces it, so a full-size decode
+// made for printing does not stay next to the preview's small one.
+class JpegData final : public PictureData
+{
+public:
+    JpegData(QByteArray bytes, const JpegHeader& header) : PictureData(header.size), file(std::move(bytes)) {}
+
+    QImage covering(const QSize& pixels) const override
+    {
+        return atScale(jpegScaleEighths(size, pixels));
+    }
+
+    QString problem() const override
+    {
+        return fatalCode ? QStringLiteral("JPEG error #%1").arg(fatalCode) : QString();
+    }
+
+    QImage atScale(int eighths) const
+    {
+        if (decodedEighths != eighths) {
+            decoded = QImage(); // let go of the old one before decoding the next
+            decoded = decodeJpeg(file, eighths, &fatalCode);
+            decodedEighths = eighths;
+        }
+        return decoded;
+    }
+
+    const QByteArray file;
+    mutable QImage decoded;
+    mutable int decodedEighths = 0;
+    mutable int fatalCode = 0;
+};
+
+// Plain grey, for pixels that could not be decoded at all.
+QImage greyImage(const QSize& size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(0x80, 0x80, 0x80));
+    return image;
+}
+
+// Whole picture files are read into memory; no valid picture within
+// kMaxPicturePixels needs more than this (32-bit bitmaps need 4 bytes a pixel).
+constexpr qint64 kMaxFileBytes = 1024LL * 1024 * 1024;
+
+[[noreturn]] void throwCannotOpen(const QString& path, int err)
+{
+    throw FileStreamError(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(path, osErrorDescription(err)));
+}
+
+QByteArray readPictureFile(const QString& path)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throwCannotOpen(path, errno);
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st{};
+    if (::fstat(fd, &st) != 0)
+        throwCannotOpen(path, errno);
+    if (S_ISDIR(st.st_mode))
+        throwCannotOpen(path, EISDIR);
+    if (st.st_size > kMaxFileBytes)
+        throw PictureError(QStringLiteral("Picture file is too large (%1 MB)")
+                               .arg(st.st_size / (1024 * 1024)));
+
+    QByteArray bytes;
+    bytes.resize(qsizetype(st.st_size > 0 ? st.st_size : 64 * 1024));
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            // Larger than stat said (or a special file): grow, up to the cap.
+            if (bytes.size() >= kMaxFileBytes)
+                throw PictureError(QStringLiteral("Picture file is too large (%1 MB)")
+                                       .arg(bytes.size() / (1024 * 1024)));
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, kMaxFileBytes));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwCannotOpen(path, errno);
+        }
+        if (n == 0)
+            break;
+        used += n;
+    }
+    bytes.truncate(used);
+    return bytes;
+}
+
+enum class Kind { Bitmap, Jpeg, Icon, Wmf, Emf };
+
+} // namespace
+
+Picture Picture::fromImage(const QImage& image)
+{
+    return Picture(std::make_shared<ImageData>(image));
+}
+
+bool Picture::isNull() const
+{
+    return !m_data || m_data->size.isEmpty();
+}
+
+QSize Picture::size() const
+{
+    return m_data ? m_data->size : QSize();
+}
+
+QImage Picture::scaledTo(const QSize& target) const
+{
+    if (isNull() || target.isEmpty())
+        return QImage();
+    if (m_data->lastScaled.size() == target)
+        return m_data->lastScaled;
+    m_data->lastScaled = QImage();
+    const QImage source = m_data->covering(target);
+    QImage result;
+    if (source.isNull())
+        result = greyImage(target);
+    else if (source.size() == target)
+        result = source;
+    else
+        result = source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_data->lastScaled = result;
+    return result;
+}
+
+QImage Picture::fullImage() const
+{
+    return isNull() ? QImage() : m_data->covering(m_data->size);
+}
+
+void Picture::draw(QPainter& painter, const QRectF& target) const
+{
+    if (isNull() || target.isEmpty())
+        return;
+    // Device pixels the target covers.
+    const QTransform t = painter.deviceTransform();
+    const qreal sx = std::hypot(t.m11(), t.m12());
+    const qreal sy = std::hypot(t.m21(), t.m22());
+    const QSize device(std::max(1, qCeil(target.width() * sx - 1e-6)),
+                       std::max(1, qCeil(target.height() * sy - 1e-6)));
+    QImage source;
+    if (t.type() <= QTransform::TxScale && device.width() <= m_data->size.width() &&
+        device.height() <= m_data->size.height()) {
+        // Shrink smoothly to the exact device pixels ourselves: the painter's
+        // own smoothing is bilinear and loses detail on strong reductions.
+        source = scaledTo(device);
+    } else {
+        source = m_data->covering(device);
+        if (source.isNull())
+            source = greyImage(QSize(1, 1));
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, source);
+    painter.restore();
+}
+
+QString Picture::decodeProblem() const
+{
+    return m_data ? m_data->problem() : QString();
+}
+
+QString pictureExtension(const QString& path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+Picture loadPicture(const QString& path)
+{
+    const QString ext = pictureExtension(path);
+    const QString lower = ext.toLower();
+    Kind kind;
+    if (lower == QLatin1String("bmp"))
+        kind = Kind::Bitmap;
+    else if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
+        kind = Kind::Jpeg;
+    else if (lower == QLatin1String("ico"))
+        kind = Kind::Icon;
+    else if (lower == QLatin1String("wmf"))
+        kind = Kind::Wmf;
+    else if (lower == QLatin1String("emf"))
+        kind = Kind::Emf;
+    else
+        throw PictureError(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
+
+    QByteArray bytes = readPictureFile(path);
+    switch (kind) {
+    case Kind::Jpeg: {
+        const JpegHeader header = readJpegHeader(bytes);
+        return Picture(std::make_shared<JpegData>(std::move(bytes), header));
+    }
+    case Kind::Bitmap:
+        return fromImage(decodeBitmap(bytes));
+    case Kind::Icon:
+        return fromImage(decodeIcon(bytes));
+    case Kind::Wmf:
+    case Kind::Emf:
+        break;
+    }
+    return fromImage(decodeMetafile(bytes, kind == Kind::Emf));
+}
+
+} // namespace jf

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+class QPainter;
+
+namespace jf {
+
+class PictureData;
+
+// A picture loaded into the preview: cheap to copy (shared, immutable).
+// A JPEG keeps its compressed bytes and decodes its pixels only when first
+// needed, at the smallest scale that still covers what is asked for.
+class Picture
+{
+public:
+    Picture() = default;
+    static Picture fromImage(const QImage& image);
+
+    bool isNull() const;
+    // Size of the picture at full resolution.
+    QSize size() const;
+
+    // The picture stretched smoothly to exactly `target` (its own aspect
+    // ratio is not kept). The last result is cached, so repeated calls with
+    // the same size are cheap.
+    QImage scaledTo(const QSize& target) const;
+
+    // The picture at full resolution.
+    QImage fullImage() const;
+
+    // Draws the picture stretched smoothly into `target` (logical units of
+    // the painter), from a source resolution sufficient for the painter's
+    // device transform.
+    void draw(QPainter& painter, const QRectF& target) const;
+
+    // Damage met while decoding the pixels after a successful load ("JPEG
+    // error #%d"; the undecoded part is shown grey), empty when there was none
+    // or nothing has been decoded yet.
+    QString decodeProblem() const;
+
+    explicit Picture(std::shared_ptr<const PictureData> data) : m_data(std::move(data)) {}
+    const std::shared_ptr<const PictureData>& data() const { return m_data; }
+
+private:
+    std::shared_ptr<const PictureData> m_data;
+};
+
+// Loads a picture file chosen by the extension of its name, letter case
+// ignored: bmp, jpg/jpeg, ico, wmf/emf. Throws jf::Error with the message the
+// user is shown ("Unknown picture file extension (.%s)",
+// "Cannot open file "%s". %s", "Bitmap image is not valid", "JPEG error #%d",
+// ...). Never returns a null picture.
+Picture loadPicture(const QString& path);
+
+// The extension of a path as the loader sees it: the text after the last dot
+// of the file name, empty when the name has no dot.
+QString pictureExtension(const QString& path);
+
+} // namespace jf

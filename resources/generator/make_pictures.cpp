@@ -1,0 +1,157 @@
+// Draws the window pictures that ship in resources/: the main window's
+// background and panel, the two cover-kind button tabs and the preview
+// placeholder. Run once after changing a drawing; the results are committed.
+//
+//   make_pictures <output folder>
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+
+namespace {
+
+const QColor frameBlack(18, 18, 20);
+const QColor outline(92, 74, 50);
+const QColor panelBeige(239, 230, 210);
+
+QPainterPath roundedRect(const QRectF& r, qreal radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(r, radius, radius);
+    return path;
+}
+
+QImage background()
+{
+    QImage img(700, 500, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(roundedRect(QRectF(0, 0, 700, 500), 14), frameBlack);
+
+    // Title strip.
+    QLinearGradient title(0, 3, 0, 33);
+    title.setColorAt(0, QColor(238, 234, 226));
+    title.setColorAt(1, QColor(222, 216, 204));
+    p.fillPath(roundedRect(QRectF(3, 3, 694, 31), 11), title);
+
+    // Main area.
+    QLinearGradient face(0, 37, 0, 497);
+    face.setColorAt(0, QColor(250, 248, 243));
+    face.setColorAt(1, QColor(240, 237, 229));
+    p.fillPath(roundedRect(QRectF(3, 37, 694, 460), 11), face);
+
+    // A quiet rule under the command labels.
+    p.setPen(QPen(QColor(205, 198, 184), 1));
+    p.drawLine(QPointF(129, 75.5), QPointF(680, 75.5));
+    return img;
+}
+
+QImage panel()
+{
+    QImage img(500, 380, QImage::Format_RGB32);
+    img.fill(QColor(245, 242, 235));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Square corners on the left, where the selected button joins the panel;
+    // rounded corners on the right.
+    QPainterPath path;
+    const QRectF r(0.5, 0.5, 499, 379);
+    const qreal radius = 12;
+    path.moveTo(r.left(), r.top());
+    path.lineTo(r.right() - radius, r.top());
+    path.arcTo(QRectF(r.right() - 2 * radius, r.top(), 2 * radius, 2 * radius), 90, -90);
+    path.lineTo(r.right(), r.bottom() - radius);
+    path.arcTo(QRectF(r.right() - 2 * radius, r.bottom() - 2 * radius, 2 * radius, 2 * radius), 0,
+               -90);
+    path.lineTo(r.left(), r.bottom());
+    path.closeSubpath();
+    QLinearGradient fill(0, 0, 0, 380);
+    fill.setColorAt(0, QColor(242, 234, 216));
+    fill.setColorAt(1, QColor(233, 223, 200));
+    p.fillPath(path, fill);
+    p.setPen(QPen(outline, 1));
+    p.drawPath(path);
+    return img;
+}
+
+QImage buttonTab(bool selected)
+{
+    QImage img(122, 30, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = 7;
+    if (!selected) {
+        const QRectF r(1.5, 1.5, 118, 27);
+        QLinearGradient fill(0, 0, 0, 30);
+        fill.setColorAt(0, QColor(255, 253, 249));
+        fill.setColorAt(1, QColor(232, 226, 214));
+        p.fillPath(roundedRect(r, radius), fill);
+        p.setPen(QPen(outline, 1));
+        p.drawPath(roundedRect(r, radius));
+    } else {
+        // Open on the right, in the panel's colour, so the tab joins the panel.
+        QPainterPath path;
+        const QRectF r(0.5, 0.5, 125, 29);
+        path.moveTo(122, r.top());
+        path.lineTo(r.left() + radius, r.top());
+        path.arcTo(QRectF(r.left(), r.top(), 2 * radius, 2 * radius), 90, 90);
+        path.lineTo(r.left(), r.bottom() - radius);
+        path.arcTo(QRectF(r.left(), r.bottom() - 2 * radius, 2 * radius, 2 * radius), 180, 90);
+        path.lineTo(122, r.bottom());
+        QPainterPath filled = path;
+        filled.closeSubpath();
+        p.fillPath(filled, QColor(242, 234, 216));
+        p.setPen(QPen(outline, 1));
+        p.drawPath(path);
+    }
+    return img;
+}
+
+QImage placeholder()
+{
+    QImage img(431, 363, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setPen(QPen(Qt::black, 2));
+    p.drawRect(QRectF(1, 1, 429, 361));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(78);
+    font.setBold(true);
+    p.setFont(font);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.drawText(img.rect(), Qt::AlignCenter, QStringLiteral("PREVIEW"));
+    return img;
+}
+
+bool save(const QImage& img, const QString& path, const char* format, int quality = -1)
+{
+    if (!img.save(path, format, quality)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_pictures <output folder>\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    const bool ok = save(background(), out + "background.jpg", "JPEG", 95) &&
+                    save(panel(), out + "panel.jpg", "JPEG", 95) &&
+                    save(buttonTab(false), out + "button-up.png", "PNG") &&
+                    save(buttonTab(true), out + "button-down.png", "PNG") &&
+                    save(placeholder(), out + "preview-empty.jpg", "JPEG", 92);
+    return ok ? 0 : 1;
+}

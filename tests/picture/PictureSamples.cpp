@@ -1,0 +1,393 @@
+#include "PictureSamples.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace jf::test {
+
+namespace {
+
+void put16(QByteArray& out, int v)
+{
+    out.append(char(v & 0xff));
+    out.append(char((v >> 8) & 0xff));
+}
+
+void put32(QByteArray& out, qint64 v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(char((v >> (8 * i)) & 0xff));
+}
+
+void set32(QByteArray& out, int at, qint64 v)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = char((v >> (8 * i)) & 0xff);
+}
+
+void padRow(QByteArray& row)
+{
+    while (row.size() % 4)
+        row.append('\0');
+}
+
+int bitsFor(BmpKind kind)
+{
+    switch (kind) {
+    case BmpKind::Rgb1:
+        return 1;
+    case BmpKind::Rgb4:
+    case BmpKind::Rle4:
+        return 4;
+    case BmpKind::Rgb8:
+    case BmpKind::Rle8:
+    case BmpKind::Os2Rgb8:
+        return 8;
+    case BmpKind::Rgb16:
+    case BmpKind::Bitfields16:
+        return 16;
+    case BmpKind::Rgb24:
+    case BmpKind::Rgb24TopDown:
+    case BmpKind::Os2Rgb24:
+        return 24;
+    case BmpKind::Rgb32:
+    case BmpKind::Bitfields32:
+    case BmpKind::V5Rgb32:
+        return 32;
+    }
+    return 0;
+}
+
+// One row of an uncompressed bitmap.
+QByteArray packRow(const Pattern& p, int y, BmpKind kind)
+{
+    QByteArray row;
+    const int bits = bitsFor(kind);
+    if (bits <= 8) {
+        int acc = 0, used = 0;
+        for (int x = 0; x < p.width; ++x) {
+            acc = (acc << bits) | p.indices[y * p.width + x];
+            used += bits;
+            if (used == 8) {
+                row.append(char(acc));
+                acc = used = 0;
+            }
+        }
+        if (used)
+            row.append(char(acc << (8 - used)));
+    } else {
+        for (int x = 0; x < p.width; ++x) {
+            const QRgb c = p.pixel(x, y);
+            const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+            switch (kind) {
+            case BmpKind::Rgb16:
+                put16(row, ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+                break;
+            case BmpKind::Bitfields16:
+                put16(row, ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+                break;
+            case BmpKind::Bitfields32:
+                row.append(char(r)).append(char(g)).append(char(b)).append('\0');
+                break;
+            case BmpKind::Rgb32:
+            case BmpKind::V5Rgb32:
+                row.append(char(b)).append(char(g)).append(char(r)).append(char(0xff));
+                break;
+            default:
+                row.append(char(b)).append(char(g)).append(char(r));
+            }
+        }
+    }
+    padRow(row);
+    return row;
+}
+
+// RLE: runs of equal pixels as (count, value), other stretches of three or
+// more pixels in absolute mode.
+QByteArray packRle(const Pattern& p, bool four)
+{
+    QByteArray out;
+    for (int y = p.height - 1; y >= 0; --y) {
+        const int* row = p.indices.constData() + y * p.width;
+        int x = 0;
+        while (x < p.width) {
+            int run = 1;
+            while (x + run < p.width && run < 255 && row[x + run] == row[x])
+                ++run;
+            if (run >= 2) {
+                out.append(char(run)).append(char(four ? (row[x] << 4 | row[x]) : row[x]));
+                x += run;
+                continue;
+            }
+            int lit = 1;
+            while (x + lit < p.width && lit < 255 &&
+                   !(x + lit + 1 < p.width && row[x + lit] == row[x + lit + 1]))
+                ++lit;
+            if (lit < 3) {
+                for (int i = 0; i < lit; ++i)
+                    out.append('\1').append(char(four ? row[x + i] << 4 : row[x + i]));
+            } else {
+                out.append('\0').append(char(lit));
+                QByteArray data;
+                for (int i = 0; i < lit; ++i) {
+                    if (!four)
+                        data.append(char(row[x + i]));
+                    else if (i % 2 == 0)
+                        data.append(char(row[x + i] << 4));
+                    else
+                        data[data.size() - 1] = char(data.back() | row[x + i]);
+                }
+                if (data.size() % 2)
+                    data.append('\0');
+                out.append(data);
+            }
+            x += lit;
+        }
+        out.append('\0').append(y == 0 ? '\1' : '\0');
+    }
+    return out;
+}
+
+} // namespace
+
+Pattern makePattern(int width, int height, int colours)
+{
+    Pattern p;
+    p.width = width;
+    p.height = height;
+    for (int i = 0; i < colours; ++i)
+        p.palette.append(qRgb(i * 97 % 256, (i * 53 + 29) % 256, (i * 181 + 7) % 256));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.indices.append(x < width / 2 ? y % colours : (x * 3 + y * 5) % colours);
+    return p;
+}
+
+QByteArray buildBmp(const Pattern& p, BmpKind kind)
+{
+    const int bits = bitsFor(kind);
+    const bool os2 = kind == BmpKind::Os2Rgb8 || kind == BmpKind::Os2Rgb24;
+    const bool rle = kind == BmpKind::Rle4 || kind == BmpKind::Rle8;
+    const bool masks = kind == BmpKind::Bitfields16 || kind == BmpKind::Bitfields32;
+    const int infoSize = os2 ? 12 : kind == BmpKind::V5Rgb32 ? 124 : 40;
+    const int colours = bits <= 8 ? int(p.palette.size()) : 0;
+
+    QByteArray info;
+    put32(info, infoSize);
+    const int height = kind == BmpKind::Rgb24TopDown ? -p.height : p.height;
+    if (os2) {
+        put16(info, p.width);
+        put16(info, p.height);
+        put16(info, 1);
+        put16(info, bits);
+    } else {
+        put32(info, p.width);
+        put32(info, height);
+        put16(info, 1);
+        put16(info, bits);
+        const int compression = kind == BmpKind::Rle8   ? 1
+                                : kind == BmpKind::Rle4 ? 2
+                                : masks                 ? 3
+                                                        : 0;
+        put32(info, compression);
+        put32(info, 0); // image size, filled in below
+        put32(info, 2835);
+        put32(info, 2835);
+        put32(info, colours);
+        put32(info, 0);
+        if (kind == BmpKind::V5Rgb32) {
+            put32(info, 0x00ff0000);
+            put32(info, 0x0000ff00);
+            put32(info, 0x000000ff);
+            put32(info, 0xff000000);
+            put32(info, 0x73524742); // sRGB
+            info.append(QByteArray(124 - info.size(), '\0'));
+        } else if (kind == BmpKind::Bitfields16) {
+            put32(info, 0xf800);
+            put32(info, 0x07e0);
+            put32(info, 0x001f);
+        } else if (kind == BmpKind::Bitfields32) {
+            put32(info, 0x000000ff);
+            put32(info, 0x0000ff00);
+            put32(info, 0x00ff0000);
+        }
+    }
+    for (int i = 0; i < colours; ++i) {
+        const QRgb c = p.palette[i];
+        info.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c)));
+        if (!os2)
+            info.append('\0');
+    }
+
+    QByteArray pixels;
+    if (rle) {
+        pixels = packRle(p, kind == BmpKind::Rle4);
+    } else if (kind == BmpKind::Rgb24TopDown) {
+        for (int y = 0; y < p.height; ++y)
+            pixels.append(packRow(p, y, kind));
+    } else {
+        for (int y = p.height - 1; y >= 0; --y)
+            pixels.append(packRow(p, y, kind));
+    }
+    if (!os2)
+        set32(info, 20, pixels.size());
+
+    QByteArray file("BM");
+    put32(file, 14 + info.size() + pixels.size());
+    put32(file, 0);
+    put32(file, 14 + info.size());
+    return file + info + pixels;
+}
+
+QByteArray bmpHeaderOnly(int width, int height, int bitsPerPixel)
+{
+    QByteArray file("BM");
+    put32(file, 54);
+    put32(file, 0);
+    put32(file, 54);
+    put32(file, 40);
+    put32(file, width);
+    put32(file, height);
+    put16(file, 1);
+    put16(file, bitsPerPixel);
+    for (int i = 0; i < 6; ++i)
+        put32(file, 0);
+    return file;
+}
+
+QByteArray buildIco(const QImage& source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    const int w = image.width(), h = image.height();
+    QByteArray bitmap;
+    put32(bitmap, 40);
+    put32(bitmap, w);
+    put32(bitmap, 2 * h);
+    put16(bitmap, 1);
+    put16(bitmap, 32);
+    for (int i = 0; i < 6; ++i)
+        put32(bitmap, 0);
+    for (int y = h - 1; y >= 0; --y)
+        for (int x = 0; x < w; ++x)
+            put32(bitmap, image.pixel(x, y));
+    const int maskRow = ((w + 31) / 32) * 4;
+    bitmap.append(QByteArray(maskRow * h, '\0'));
+
+    QByteArray file;
+    put16(file, 0);
+    put16(file, 1);
+    put16(file, 1);
+    file.append(char(w >= 256 ? 0 : w)).append(char(h >= 256 ? 0 : h)).append('\0').append('\0');
+    put16(file, 1);
+    put16(file, 32);
+    put32(file, bitmap.size());
+    put32(file, 22);
+    return file + bitmap;
+}
+
+QByteArray buildJpeg(const QImage& source, JpegKind kind, int quality)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    const bool cmyk = kind == JpegKind::CmykAdobe || kind == JpegKind::CmykPlain;
+    if (kind == JpegKind::Grey) {
+        cinfo.input_components = 1;
+        cinfo.in_color_space = JCS_GRAYSCALE;
+    } else if (cmyk) {
+        cinfo.input_components = 4;
+        cinfo.in_color_space = JCS_CMYK;
+    } else {
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (kind == JpegKind::Progressive)
+        jpeg_simple_progression(&cinfo);
+    if (kind == JpegKind::CmykPlain)
+        cinfo.write_Adobe_marker = FALSE;
+    jpeg_start_compress(&cinfo, TRUE);
+
+    QByteArray row(image.width() * cinfo.input_components, '\0');
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(image.constScanLine(int(cinfo.next_scanline)));
+        auto* out = reinterpret_cast<unsigned char*>(row.data());
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = in[x];
+            if (kind == JpegKind::Grey) {
+                *out++ = (unsigned char)qGray(c);
+            } else if (cmyk) {
+                // Simple separation: K from the darkest channel.
+                const int k = 255 - std::max({qRed(c), qGreen(c), qBlue(c)});
+                const int denom = 255 - k;
+                int cyan = 0, magenta = 0, yellow = 0;
+                if (denom > 0) {
+                    cyan = (255 - qRed(c) - k) * 255 / denom;
+                    magenta = (255 - qGreen(c) - k) * 255 / denom;
+                    yellow = (255 - qBlue(c) - k) * 255 / denom;
+                }
+                const bool inverted = kind == JpegKind::CmykAdobe;
+                for (int v : {cyan, magenta, yellow, k})
+                    *out++ = (unsigned char)(inverted ? 255 - v : v);
+            } else {
+                *out++ = (unsigned char)qRed(c);
+                *out++ = (unsigned char)qGreen(c);
+                *out++ = (unsigned char)qBlue(c);
+            }
+        }
+        JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row.data())};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray result(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return result;
+}
+
+QByteArray jpegWithClaimedSize(int width, int height, bool progressive)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray file = buildJpeg(image, progressive ? JpegKind::Progressive : JpegKind::Baseline);
+    const char marker = progressive ? char(0xc2) : char(0xc0);
+    for (qsizetype i = 2; i + 8 < file.size(); ++i) {
+        if (file[i] == char(0xff) && file[i + 1] == marker) {
+            file[i + 5] = char((height >> 8) & 0xff);
+            file[i + 6] = char(height & 0xff);
+            file[i + 7] = char((width >> 8) & 0xff);
+            file[i + 8] = char(width & 0xff);
+            break;
+        }
+    }
+    return file;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+int colourDistance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
+
+} // namespace jf::test

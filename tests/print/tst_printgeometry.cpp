@@ -1,0 +1,196 @@
+#include "Errors.h"
+#include "PrintGeometry.h"
+
+#include <QTest>
+#include <limits>
+
+class TestPrintGeometry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void coverSizesToPixels_data();
+    void coverSizesToPixels();
+    void everyWholeMillimetreIsThreePointEight();
+    void oversizedCountsKeepLowBits();
+    void extendedPrecisionDecidesNearHalves();
+    void outOfRangeIsInvalidOperation_data();
+    void outOfRangeIsInvalidOperation();
+
+    void validNumbers_data();
+    void validNumbers();
+    void invalidNumbers_data();
+    void invalidNumbers();
+
+    void mulDivRounding_data();
+    void mulDivRounding();
+};
+
+void TestPrintGeometry::coverSizesToPixels_data()
+{
+    QTest::addColumn<double>("mm");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("windowHeight");
+    QTest::addColumn<int>("windowWidth");
+    const int rows[][4] = {{0, 0, 50, 20},          {1, 4, 54, 24},
+                           {12, 46, 96, 66},        {117, 445, 495, 465},
+                           {118, 448, 498, 468},    {120, 456, 506, 476},
+                           {121, 460, 510, 480},    {130, 494, 544, 514},
+                           {151, 574, 624, 594},    {184, 699, 749, 719},
+                           {265, 1007, 1057, 1027}, {270, 1026, 1076, 1046},
+                           {280, 1064, 1114, 1084}, {9999, 37996, 38046, 38016}};
+    for (const auto& r : rows)
+        QTest::addRow("%d mm", r[0]) << double(r[0]) << r[1] << r[2] << r[3];
+}
+
+void TestPrintGeometry::coverSizesToPixels()
+{
+    QFETCH(double, mm);
+    QFETCH(int, pixels);
+    QFETCH(int, windowHeight);
+    QFETCH(int, windowWidth);
+    const int p = jf::mmToPixels(mm);
+    QCOMPARE(p, pixels);
+    QCOMPARE(p + jf::kHeightMargin, windowHeight);
+    QCOMPARE(p + jf::kWidthMargin, windowWidth);
+}
+
+void TestPrintGeometry::everyWholeMillimetreIsThreePointEight()
+{
+    for (int mm = 0; mm <= 9999; ++mm) {
+        const int expected = (38 * mm + 5) / 10; // never an exact half
+        if (jf::mmToPixels(mm) != expected)
+            QFAIL(qPrintable(QStringLiteral("%1 mm gave %2, expected %3")
+                                 .arg(mm)
+                                 .arg(jf::mmToPixels(mm))
+                                 .arg(expected)));
+    }
+}
+
+void TestPrintGeometry::oversizedCountsKeepLowBits()
+{
+    // 3.8e9 pixels do not fit 32 bits: the low 32 bits remain.
+    QCOMPARE(jf::mmToPixels(1e9), std::int32_t(3800000000LL - 4294967296LL));
+    QCOMPARE(jf::mmToPixels(-10), -38);
+}
+
+void TestPrintGeometry::extendedPrecisionDecidesNearHalves()
+{
+    // The double 0.95 lies just below 0.95. Kept in extended precision,
+    // 2.5 mm gives 9.4999999999999996 pixels and rounds down; in double
+    // arithmetic the product would round to 9.5 and then up to 10.
+    QCOMPARE(jf::mmToPixels(2.5), 9);
+    QCOMPARE(jf::mmToPixels(7.5), 28); // 28.4999...
+}
+
+void TestPrintGeometry::outOfRangeIsInvalidOperation_data()
+{
+    QTest::addColumn<double>("mm");
+    QTest::newRow("9e99") << 9e99;
+    QTest::newRow("-9e99") << -9e99;
+    QTest::newRow("2.5e18 (just past 2^63 pixels)") << 2.5e18;
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN();
+}
+
+void TestPrintGeometry::outOfRangeIsInvalidOperation()
+{
+    QFETCH(double, mm);
+    try {
+        jf::mmToPixels(mm);
+        QFAIL("no error");
+    } catch (const jf::MathError& e) {
+        QCOMPARE(e.message(), QStringLiteral("Invalid floating point operation"));
+    }
+}
+
+void TestPrintGeometry::validNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("digits") << "120" << 120.0;
+    QTest::newRow("leading zeros") << "0270" << 270.0;
+    QTest::newRow("blanks around") << "  12  " << 12.0;
+    QTest::newRow("plus") << "+5" << 5.0;
+    QTest::newRow("minus fraction") << "-3.5" << -3.5;
+    QTest::newRow("fraction only") << ".5" << 0.5;
+    QTest::newRow("trailing point") << "5." << 5.0;
+    QTest::newRow("exponent") << "9e99" << 9e99;
+    QTest::newRow("exponent sign, capital") << "1.5E+2" << 150.0;
+    QTest::newRow("negative exponent") << "25e-1" << 2.5;
+    QTest::newRow("underflow is zero") << "1e-999" << 0.0;
+}
+
+void TestPrintGeometry::validNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(jf::strToFloat(text), value);
+}
+
+void TestPrintGeometry::invalidNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("blanks") << "   ";
+    QTest::newRow("word") << "abc";
+    QTest::newRow("comma decimal") << "1,5";
+    QTest::newRow("two signs") << "--1";
+    QTest::newRow("inner blank") << "1 2";
+    QTest::newRow("bare exponent") << "1e";
+    QTest::newRow("exponent sign only") << "1e+";
+    QTest::newRow("point only") << ".";
+    QTest::newRow("hex") << "0x10";
+    QTest::newRow("inf") << "inf";
+    QTest::newRow("nan") << "nan";
+    QTest::newRow("too large") << "1e999";
+    QTest::newRow("tab") << "\t5";
+    QTest::newRow("arabic digits") << QString::fromUtf8("\u0661\u0662");
+    QTest::newRow("trailing letter") << "12mm";
+}
+
+void TestPrintGeometry::invalidNumbers()
+{
+    QFETCH(QString, text);
+    double value = 42.0;
+    QVERIFY(!jf::tryStrToFloat(text, value));
+    QCOMPARE(value, 42.0);
+    try {
+        jf::strToFloat(text);
+        QFAIL("no error");
+    } catch (const jf::ConvertError& e) {
+        QCOMPARE(e.message(), QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    }
+}
+
+void TestPrintGeometry::mulDivRounding_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<int>("c");
+    QTest::addColumn<int>("result");
+    QTest::newRow("476 at 600 dpi") << 476 << 600 << 96 << 2975;
+    QTest::newRow("506 at 600 dpi: half goes up") << 506 << 600 << 96 << 3163;
+    QTest::newRow("476 at 300 dpi: half goes up") << 476 << 300 << 96 << 1488;
+    QTest::newRow("506 at 300 dpi: quarter goes down") << 506 << 300 << 96 << 1581;
+    QTest::newRow("negative half goes down") << -506 << 600 << 96 << -3163;
+    QTest::newRow("negative divisor") << 5 << 1 << -2 << -3;
+    QTest::newRow("both negative") << -5 << 1 << -2 << 3;
+    QTest::newRow("product beyond 32 bits") << 2000000000 << 3 << 4 << 1500000000;
+    QTest::newRow("zero divisor") << 5 << 1 << 0 << -1;
+    QTest::newRow("result beyond 32 bits") << 2000000000 << 2 << 1 << -1;
+    QTest::newRow("20 x 50 window, 600 dpi width") << 20 << 600 << 96 << 125;
+    QTest::newRow("20 x 50 window, 600 dpi height") << 50 << 600 << 96 << 313;
+}
+
+void TestPrintGeometry::mulDivRounding()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(int, c);
+    QFETCH(int, result);
+    QCOMPARE(jf::mulDiv(a, b, c), result);
+}
+
+QTEST_APPLESS_MAIN(TestPrintGeometry)
+#include "tst_printgeometry.moc"
