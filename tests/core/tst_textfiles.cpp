@@ -1,0 +1,345 @@
+#include "DataFolder.h"
+#include "Errors.h"
+#include "TextCodec.h"
+#include "TextFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+
+class TestTextFiles : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.path() + "/Data/" + name; }
+    void put(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray get(const QString& name)
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+private slots:
+    void init()
+    {
+        QDir(m_dir.path()).mkpath("Data");
+        jf::setWriteFaultForTesting(0);
+    }
+    void settingsLines_data();
+    void settingsLines();
+    void listEntries_data();
+    void listEntries();
+    void writersEndEveryLineWithCrLf();
+    void bytesSurviveRoundTrip();
+    void readErrors_data();
+    void readErrors();
+    void sizesShortFileKeepsEarlierValues();
+    void sizesBlankHandling();
+    void advancedSettings();
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+    void writeIntoMissingFolder();
+    void writeThroughSymlinkKeepsLink();
+    void newFileGetsUsualPermissions();
+};
+
+void TestTextFiles::settingsLines_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+    QTest::newRow("no final end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("lone cr dropped") << QByteArray("a\rb\r\nc") << QStringList{"ab", "c"};
+    QTest::newRow("cr before crlf") << QByteArray("a\r\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("empty line inside") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
+    QTest::newRow("ctrl-z ends") << QByteArray("a\r\nb\x1a\r\nc\r\n") << QStringList{"a", "b"};
+    QTest::newRow("ctrl-z first") << QByteArray("\x1a" "a\r\n") << QStringList{};
+    QTest::newRow("empty") << QByteArray() << QStringList{};
+    QTest::newRow("only crlf") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("nul kept in line") << QByteArray("a\0b\n", 4) << QStringList{QString("a") + QChar(0) + "b"};
+    QTest::newRow("long line") << QByteArray(100000, 'x') << QStringList{QString(100000, 'x')};
+}
+
+void TestTextFiles::settingsLines()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, lines);
+    put("Tips.txt", content);
+    QStringList got;
+    jf::readTipsFile(path("Tips.txt"), [&](const QString& line) { got << line; });
+    QCOMPARE(got, lines);
+
+    // Past the end, lines read empty without error.
+    jf::SettingsFileReader reader(path("Tips.txt"));
+    for (int i = 0; i < lines.size(); ++i)
+        reader.readLine();
+    QVERIFY(reader.atEnd());
+    QCOMPARE(reader.readLine(), QString());
+}
+
+void TestTextFiles::listEntries_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("lf") << QByteArray("a\nb") << QStringList{"a", "b"};
+    QTest::newRow("lone cr splits") << QByteArray("a\rb") << QStringList{"a", "b"};
+    QTest::newRow("empty entry between") << QByteArray("a\r\n\r\nb") << QStringList{"a", "", "b"};
+    QTest::newRow("last without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("nul ends content") << QByteArray("a\r\nb\0c\r\n", 8) << QStringList{"a", "b"};
+    QTest::newRow("blanks kept") << QByteArray(" a \r\n") << QStringList{" a "};
+}
+
+void TestTextFiles::listEntries()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, entries);
+    put("PicturesPaths.txt", content);
+    QCOMPARE(jf::readListFile(path("PicturesPaths.txt")), entries);
+}
+
+void TestTextFiles::writersEndEveryLineWithCrLf()
+{
+    jf::writeListFile(path("ProgramsNames.txt"), {"one", "", "two"});
+    QCOMPARE(get("ProgramsNames.txt"), QByteArray("one\r\n\r\ntwo\r\n"));
+    jf::writeListFile(path("ProgramsNames.txt"), {});
+    QCOMPARE(get("ProgramsNames.txt"), QByteArray());
+
+    jf::CoverSizes sizes = jf::defaultCoverSizes();
+    sizes.widths[8] = -5;
+    jf::writeSizesFile(path("DefaultSizes.ins"), sizes);
+    QCOMPARE(get("DefaultSizes.ins"),
+             QByteArray("270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n130\r\n184\r\n121\r\n121\r\n"
+                        "120\r\n120\r\n151\r\n118\r\n-5\r\n117\r\n"));
+    jf::CoverSizes back;
+    jf::readSizesFile(path("DefaultSizes.ins"), back);
+    QCOMPARE(back.widths, sizes.widths);
+    QCOMPARE(back.heights, sizes.heights);
+
+    jf::writeWholeTextFile(path("Tips.txt"), "a\r\nb");
+    QCOMPARE(get("Tips.txt"), QByteArray("a\r\nb"));
+}
+
+void TestTextFiles::bytesSurviveRoundTrip()
+{
+    // UTF-8 text, a Latin-1 byte that is not UTF-8, and a cut sequence.
+    const QByteArray content("Caf\xc3\xa9\r\n\xe9t\xe9\r\n\xe2\x82\r\n\xf0\x9f\x93\x80\r\n");
+    put("PicturesNames.txt", content);
+    const QStringList entries = jf::readListFile(path("PicturesNames.txt"));
+    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries[0], QString::fromUtf8("Caf\xc3\xa9"));
+    jf::writeListFile(path("PicturesNames.txt"), entries);
+    QCOMPARE(get("PicturesNames.txt"), content);
+
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray one(1, char(b));
+        QCOMPARE(jf::encodeLocal8Bit(jf::decodeLocal8Bit(one)), one);
+    }
+}
+
+void TestTextFiles::readErrors_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("settingsMessage");
+    QTest::addColumn<QString>("listReason");
+    QTest::newRow("missing file") << "Data/none.ins" << "File not found"
+                                  << "No such file or directory";
+    QTest::newRow("missing folder") << "Nowhere/none.ins" << "Invalid filename"
+                                    << "No such file or directory";
+    QTest::newRow("folder is a file") << "Data/DefaultSizes.ins/x" << "Invalid filename"
+                                      << "Not a directory";
+}
+
+void TestTextFiles::readErrors()
+{
+    QFETCH(QString, relative);
+    QFETCH(QString, settingsMessage);
+    QFETCH(QString, listReason);
+    put("DefaultSizes.ins", "1\r\n");
+    const QString full = m_dir.path() + "/" + relative;
+    try {
+        jf::SettingsFileReader reader(full);
+        QFAIL("no exception");
+    } catch (const jf::InOutError& e) {
+        QCOMPARE(e.message(), settingsMessage);
+    }
+    try {
+        jf::readListFile(full);
+        QFAIL("no exception");
+    } catch (const jf::FileStreamError& e) {
+        QCOMPARE(e.message(), QString("Cannot open file \"%1\". %2").arg(full, listReason));
+    }
+}
+
+void TestTextFiles::sizesShortFileKeepsEarlierValues()
+{
+    // 15 lines: kinds 1 to 7 and the width of kind 8 are read.
+    QByteArray content;
+    for (int i = 1; i <= 15; ++i)
+        content += QByteArray::number(i) + "\r\n";
+    put("DefaultSizes.ins", content);
+    jf::CoverSizes sizes;
+    sizes.heights[8] = 999;
+    try {
+        jf::readSizesFile(path("DefaultSizes.ins"), sizes);
+        QFAIL("no exception");
+    } catch (const jf::ConvertError& e) {
+        QCOMPARE(e.message(), QString("'' is not a valid integer value"));
+    }
+    QCOMPARE(sizes.widths[1], 1);
+    QCOMPARE(sizes.heights[7], 14);
+    QCOMPARE(sizes.widths[8], 15);
+    QCOMPARE(sizes.heights[8], 999);
+}
+
+void TestTextFiles::sizesBlankHandling()
+{
+    put("DefaultSizes.ins", "270\n  184\n265\r\n184 \r\n");
+    jf::CoverSizes sizes;
+    try {
+        jf::readSizesFile(path("DefaultSizes.ins"), sizes);
+        QFAIL("no exception");
+    } catch (const jf::ConvertError& e) {
+        QCOMPARE(e.message(), QString("'184 ' is not a valid integer value"));
+    }
+    QCOMPARE(sizes.heights[1], 184);
+    QCOMPARE(sizes.widths[2], 265);
+    QCOMPARE(sizes.heights[2], 0);
+}
+
+void TestTextFiles::advancedSettings()
+{
+    struct Got
+    {
+        int width = -1;
+        QString colour = "unset";
+        int interval = -1;
+    };
+    const auto read = [&](const QByteArray& content, Got& got) {
+        put("DefaultSettings.ins", content);
+        jf::AdvancedSettingsSink sink;
+        sink.borderWidth = [&](std::uint8_t w) { got.width = w; };
+        sink.borderColour = [&](const QString& c) { got.colour = c; };
+        sink.tipInterval = [&](std::int32_t i) { got.interval = i; };
+        jf::readAdvancedSettingsFile(path("DefaultSettings.ins"), sink);
+    };
+    Got a;
+    read("256\r\nred\r\n0\r\n", a);
+    QCOMPARE(a.width, 0);
+    QCOMPARE(a.colour, QString("red"));
+    QCOMPARE(a.interval, 0);
+    Got b;
+    read("-1\r\nGray\r\n6000\r\n", b);
+    QCOMPARE(b.width, 255);
+
+    // Two lines: width and colour are set, then the interval fails.
+    Got c;
+    QVERIFY_THROWS_EXCEPTION(jf::ConvertError, read("7\r\nBlue\r\n", c));
+    QCOMPARE(c.width, 7);
+    QCOMPARE(c.colour, QString("Blue"));
+    QCOMPARE(c.interval, -1);
+}
+
+void TestTextFiles::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<qint64>("after");
+    QTest::addColumn<QString>("settingsMessage");
+    QTest::newRow("disk full at once") << ENOSPC << qint64(0) << "Disk full";
+    QTest::newRow("disk full part-way") << ENOSPC << qint64(7) << "Disk full";
+    QTest::newRow("i/o error") << EIO << qint64(3) << "I/O error 5";
+    QTest::newRow("too many files") << EMFILE << qint64(0) << "Too many open files";
+    QTest::newRow("read-only fs") << EROFS << qint64(0) << "File access denied";
+}
+
+void TestTextFiles::failedWriteKeepsOldFile()
+{
+    QFETCH(int, error);
+    QFETCH(qint64, after);
+    QFETCH(QString, settingsMessage);
+
+    const QByteArray oldSizes("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
+                              "14\r\n15\r\n16\r\n");
+    put("DefaultSizes.ins", oldSizes);
+    put("PicturesNames.txt", "old\r\n");
+
+    const QStringList filesBefore = QDir(m_dir.path() + "/Data").entryList(QDir::Files);
+    jf::setWriteFaultForTesting(error, after);
+    try {
+        jf::writeSizesFile(path("DefaultSizes.ins"), jf::defaultCoverSizes());
+        QFAIL("no exception");
+    } catch (const jf::InOutError& e) {
+        QCOMPARE(e.message(), settingsMessage);
+    }
+    try {
+        jf::writeListFile(path("PicturesNames.txt"), {"new", "entries"});
+        QFAIL("no exception");
+    } catch (const jf::FileStreamError& e) {
+        QCOMPARE(e.message(), QString("Cannot create file \"%1\". %2")
+                                  .arg(path("PicturesNames.txt"), jf::osErrorDescription(error)));
+    }
+    jf::setWriteFaultForTesting(0);
+
+    QCOMPARE(get("DefaultSizes.ins"), oldSizes);
+    QCOMPARE(get("PicturesNames.txt"), QByteArray("old\r\n"));
+    // No temporary file is left behind.
+    QCOMPARE(QDir(m_dir.path() + "/Data").entryList(QDir::Files), filesBefore);
+}
+
+void TestTextFiles::writeIntoMissingFolder()
+{
+    const QString missing = m_dir.path() + "/NoData/DefaultSizes.ins";
+    try {
+        jf::writeSizesFile(missing, jf::defaultCoverSizes());
+        QFAIL("no exception");
+    } catch (const jf::InOutError& e) {
+        QCOMPARE(e.message(), QString("Invalid filename"));
+    }
+    try {
+        jf::writeListFile(m_dir.path() + "/NoData/x.txt", {"a"});
+        QFAIL("no exception");
+    } catch (const jf::FileStreamError& e) {
+        QVERIFY(e.message().endsWith("No such file or directory"));
+    }
+}
+
+void TestTextFiles::writeThroughSymlinkKeepsLink()
+{
+    put("real.txt", "old\r\n");
+    QVERIFY(QFile::link(path("real.txt"), path("link.txt")));
+    jf::writeListFile(path("link.txt"), {"new"});
+    QVERIFY(QFileInfo(path("link.txt")).isSymLink());
+    QCOMPARE(get("real.txt"), QByteArray("new\r\n"));
+}
+
+void TestTextFiles::newFileGetsUsualPermissions()
+{
+    QFile::remove(path("fresh.txt"));
+    jf::writeListFile(path("fresh.txt"), {"a"});
+    const QFile::Permissions p = QFileInfo(path("fresh.txt")).permissions();
+    QVERIFY(p & QFile::ReadOwner);
+    QVERIFY(p & QFile::WriteOwner);
+    QVERIFY(p & QFile::ReadOther); // not the 0600 of a temporary file
+
+    put("kept.txt", "x");
+    QFile::setPermissions(path("kept.txt"), QFile::ReadOwner | QFile::WriteOwner);
+    jf::writeListFile(path("kept.txt"), {"b"});
+    QCOMPARE(QFileInfo(path("kept.txt")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
+             QFile::Permissions());
+}
+
+QTEST_GUILESS_MAIN(TestTextFiles)
+#include "tst_textfiles.moc"

@@ -1,0 +1,119 @@
+#pragma once
+
+// Test doubles for the desktop services, and a scratch working folder with a
+// Data folder, for tests that drive the real windows.
+
+#include "AppGlobals.h"
+#include "Platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+namespace jftest {
+
+class RecordingMessages final : public jf::MessageService
+{
+public:
+    QStringList errors;
+    QStringList messages;
+    void showError(const QString& text) override { errors << text; }
+    void showMessage(const QString& text) override { messages << text; }
+};
+
+class FakeFileDialog final : public jf::FileDialogService
+{
+public:
+    // Answers in order; an empty optional is a cancel.
+    QQueue<std::optional<QString>> answers;
+    QList<jf::OpenFileRequest> requests;
+    std::optional<jf::OpenFileResult> openFile(QWidget*, const jf::OpenFileRequest& request) override
+    {
+        requests << request;
+        if (answers.isEmpty())
+            return std::nullopt;
+        const std::optional<QString> answer = answers.dequeue();
+        if (!answer)
+            return std::nullopt;
+        return jf::OpenFileResult{*answer, request.filterIndex};
+    }
+};
+
+class FakeShell final : public jf::ShellService
+{
+public:
+    QStringList opened;
+    QStringList started;
+    void openDocument(const QString& path) override { opened << path; }
+    void startCommand(const QString& commandLine) override { started << commandLine; }
+};
+
+// Installs the doubles for the lifetime of the object.
+struct TestPlatform
+{
+    RecordingMessages messages;
+    FakeFileDialog fileDialog;
+    FakeShell shell;
+
+    TestPlatform()
+    {
+        auto& p = jf::platform();
+        p.messages = &messages;
+        p.fileDialog = &fileDialog;
+        p.shell = &shell;
+        jf::resetGlobals();
+    }
+    ~TestPlatform() { jf::restoreDesktopPlatform(); }
+};
+
+// A temporary working folder holding a copy of the shipped Data folder; it
+// is the current directory while the object lives.
+class WorkDir
+{
+public:
+    explicit WorkDir(bool withData = true)
+    {
+        m_previous = QDir::currentPath();
+        if (withData) {
+            QDir().mkpath(m_dir.path() + "/Data");
+            const QDir source(QString::fromLocal8Bit(qgetenv("JF_SOURCE_DIR")) + "/data");
+            for (const QString& name : source.entryList(QDir::Files))
+                QFile::copy(source.filePath(name), m_dir.path() + "/Data/" + name);
+            for (const QString& name : QDir(m_dir.path() + "/Data").entryList(QDir::Files))
+                QFile(m_dir.path() + "/Data/" + name)
+                    .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther);
+        }
+        QDir::setCurrent(m_dir.path());
+    }
+    ~WorkDir() { QDir::setCurrent(m_previous); }
+
+    QString path() const { return m_dir.path(); }
+    QString data(const QString& name) const { return m_dir.path() + "/Data/" + name; }
+
+    QByteArray read(const QString& name) const
+    {
+        QFile f(data(name));
+        if (!f.open(QIODevice::ReadOnly))
+            return "<missing>";
+        return f.readAll();
+    }
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(data(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    void remove(const QString& name) const { QFile::remove(data(name)); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+} // namespace jftest
