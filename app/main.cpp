@@ -1,3 +1,4 @@
+#include "Fonts.h"
 #include "Platform.h"
 #include "TForm_Main.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(jf::applicationTitle());
     QApplication::setApplicationDisplayName(jf::applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("jacketforge"));
+    jf::installWindowFonts();
 
     // FormCreate runs inside the constructor; a failure there is reported
     // before the window is shown, and the window opens with what was loaded.
