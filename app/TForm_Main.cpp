@@ -352,8 +352,6 @@ void TForm_Main::Label_DefaultSettingsClick()
     const std::uint8_t kind = CurrentItem;
     CurrentItem = 0;
     ChangePannel(kind);
-    if (CurrentItem == 0)
-        CurrentItem = kind;
 }
 
 void TForm_Main::digitFilter(QChar& key)

@@ -1,4 +1,5 @@
 #include "AppGlobals.h"
+#include "FileDialogs.h"
 #include "TForm_Main.h"
 #include "TestPlatform.h"
 
@@ -63,6 +64,7 @@ private slots:
     void failedLoadsKeepState();
     void tipsRotate();
     void closeMarkAndDrag();
+    void dialogFiltersIgnoreCase();
 };
 
 void TestMainWindow::defaultStart()
@@ -496,6 +498,20 @@ void TestMainWindow::closeMarkAndDrag()
     QCOMPARE(form.pos(), start + QPoint(30, -5));
     QTest::mouseRelease(form.Image_BackGroundMain, Qt::LeftButton, {}, QPoint(300, 20));
     QVERIFY(!jf::globals().dragActive);
+}
+
+void TestMainWindow::dialogFiltersIgnoreCase()
+{
+    const QStringList filters =
+        jf::caseInsensitiveNameFilters("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
+    QCOMPARE(filters, (QStringList{"Bitmap (*.[bB][mM][pP])", "Graphic (*.[jJ][pP][gG])",
+                                   "Other (*.*)"}));
+    // Qt's own wildcard matching then lists PHOTO.JPG under "Graphic".
+    const QRegularExpression re(
+        QRegularExpression::wildcardToRegularExpression("*.[jJ][pP][gG]"));
+    QVERIFY(re.match("PHOTO.JPG").hasMatch());
+    QVERIFY(re.match("photo.jpg").hasMatch());
+    QVERIFY(!re.match("photo.jpeg").hasMatch());
 }
 
 QTEST_MAIN(TestMainWindow)
