@@ -1,4 +1,5 @@
 #include "AppGlobals.h"
+#include "ErrorReport.h"
 #include "FileDialogs.h"
 #include "TForm_Main.h"
 #include "TestPlatform.h"
@@ -6,6 +7,8 @@
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -65,6 +68,7 @@ private slots:
     void tipsRotate();
     void closeMarkAndDrag();
     void dialogFiltersIgnoreCase();
+    void errorReportShowsCriticalBox();
 };
 
 void TestMainWindow::defaultStart()
@@ -512,6 +516,30 @@ void TestMainWindow::dialogFiltersIgnoreCase()
     QVERIFY(re.match("PHOTO.JPG").hasMatch());
     QVERIFY(re.match("photo.jpg").hasMatch());
     QVERIFY(!re.match("photo.jpeg").hasMatch());
+}
+
+void TestMainWindow::errorReportShowsCriticalBox()
+{
+    jf::restoreDesktopPlatform();
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = int(box->buttons().size());
+                box->accept();
+            }
+        }
+    });
+    jf::guarded([] { throw jf::InOutError(ENOENT); });
+    QCOMPARE(title, QString("Vastel - Jacketforge v1.20"));
+    QCOMPARE(text, QString("File not found."));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(buttons, 1);
 }
 
 QTEST_MAIN(TestMainWindow)
