@@ -1,6 +1,7 @@
 #include "TForm_Main.h"
 
 #include "AppGlobals.h"
+#include "CoverPrintJob.h"
 #include "ErrorReport.h"
 #include "NumberConvert.h"
 #include "Platform.h"
@@ -125,6 +126,9 @@ void TForm_Main::connectHandlers()
     connect(Label_X, &ClickLabel::mouseEntered, this,
             guard(this, &TForm_Main::Label_XMouseEnter));
     connect(Label_X, &ClickLabel::mouseLeft, this, guard(this, &TForm_Main::Label_XMouseLeave));
+    connect(Label_Wizard, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_WizardClick));
+    connect(Label_PrintCover, &ClickLabel::clicked, this,
+            guard(this, &TForm_Main::Label_PrintCoverClick));
     connect(Print1, &QAction::triggered, this, [this] { guarded([this] { Print1Click(); }); });
     connect(Settings1, &QAction::triggered, this,
             [this] { guarded([this] { Settings1Click(); }); });
@@ -457,9 +461,33 @@ void TForm_Main::ChangeHeighttoWidth1Click()
     setEditText(Edit_Height, width);
 }
 
-// ---- Printing and settings (wired up by their own windows) ------------------
+// ---- Printing ---------------------------------------------------------------
 
-void TForm_Main::Print1Click() {}
+void TForm_Main::ConPrint()
+{
+    if (!Form_Print)
+        return;
+    const auto& g = jf::globals();
+    jf::runCoverPrintJob(this, Edit_Height->text(), Edit_Width->text(), Image_Preview->picture(),
+                         g.borderWidth, g.borderColour, *Form_Print);
+}
+
+void TForm_Main::Print1Click()
+{
+    ConPrint();
+}
+
+void TForm_Main::Label_PrintCoverClick()
+{
+    ConPrint();
+}
+
+void TForm_Main::Label_WizardClick()
+{
+    jf::runPrinterSetup(this);
+}
+
+// ---- Settings ---------------------------------------------------------------
 
 void TForm_Main::Settings1Click() {}
 

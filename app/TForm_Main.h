@@ -12,6 +12,7 @@
 class QMenu;
 class QAction;
 class QTimer;
+class TForm_Print;
 
 // The main window: the eight cover kinds, the width and height boxes, the
 // preview, the favourites lists and the tips line.
@@ -31,6 +32,9 @@ public:
 
     // The tips, one per line of Tips.txt, as Memo_Tips holds them.
     QStringList TipLines;
+
+    // The print window, created after this window at program start.
+    TForm_Print* Form_Print = nullptr;
 
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu_Main = nullptr;
@@ -63,6 +67,9 @@ public:
     void ReadAdvancedSettings();
     void ReadTips();
 
+    // The cover print job: printer-setup dialog, then one page.
+    void ConPrint();
+
     // Preview.
     void ChangePreviewSize();
     void LoadPreview(const QString& path);
@@ -94,6 +101,8 @@ public:
     void Label_XClick();
     void Close1Click();
     void Print1Click();
+    void Label_WizardClick();
+    void Label_PrintCoverClick();
     void Settings1Click();
     void Label_ImportClick();
     void Label_DisposeClick();

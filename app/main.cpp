@@ -1,6 +1,7 @@
 #include "Fonts.h"
 #include "Platform.h"
 #include "TForm_Main.h"
+#include "TForm_Print.h"
 
 #include <QApplication>
 
@@ -16,7 +17,11 @@ int main(int argc, char* argv[])
 
     // FormCreate runs inside the constructor; a failure there is reported
     // before the window is shown, and the window opens with what was loaded.
+    // The windows are made in this order, all hidden; each lives until exit.
     TForm_Main formMain;
+    TForm_Print formPrint;
+    formMain.Form_Print = &formPrint;
+
     formMain.show();
     return QApplication::exec();
 }

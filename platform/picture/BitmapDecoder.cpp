@@ -19,7 +19,8 @@ namespace jf {
 
 namespace {
 
-enum Compression : quint32 {
+enum Compression : quint32
+{
     Rgb = 0,
     Rle8 = 1,
     Rle4 = 2,
@@ -116,8 +117,8 @@ Header readHeader(const Bytes& b)
     const qint64 infoSize = b.u32(14);
     const bool os2v1 = infoSize == 12;
     const bool os2v2 = infoSize == 16 || infoSize == 64;
-    if (!os2v1 && !os2v2 && infoSize != 40 && infoSize != 52 && infoSize != 56 &&
-        infoSize != 108 && infoSize != 124)
+    if (!os2v1 && !os2v2 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 &&
+        infoSize != 124)
         throwInvalid();
     if (!b.has(14, infoSize))
         throwInvalid();
@@ -161,13 +162,12 @@ Header readHeader(const Bytes& b)
         h.masks[2] = 0x000000ff;
     }
 
-    const bool combination = (h.compression == Rgb &&
-                              (h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 ||
-                               h.bits == 24 || h.bits == 32)) ||
-                             (h.compression == Rle8 && h.bits == 8) ||
-                             (h.compression == Rle4 && h.bits == 4) ||
-                             ((h.compression == Bitfields || h.compression == AlphaBitfields) &&
-                              (h.bits == 16 || h.bits == 32));
+    const bool combination =
+        (h.compression == Rgb && (h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 ||
+                                  h.bits == 24 || h.bits == 32)) ||
+        (h.compression == Rle8 && h.bits == 8) || (h.compression == Rle4 && h.bits == 4) ||
+        ((h.compression == Bitfields || h.compression == AlphaBitfields) &&
+         (h.bits == 16 || h.bits == 32));
     if (!combination || h.width <= 0 || h.height == 0 || h.height == INT32_MIN)
         throwInvalid();
     for (quint32 mask : h.masks)
@@ -201,13 +201,11 @@ QList<QRgb> readPalette(const Bytes& b, const Header& h)
     return palette;
 }
 
-void decodeUncompressed(const Bytes& b, const Header& h, const QList<QRgb>& palette,
-                        QImage& image, bool& anyAlpha)
+void decodeUncompressed(const Bytes& b, const Header& h, const QList<QRgb>& palette, QImage& image,
+                        bool& anyAlpha)
 {
     const qint64 rows = std::abs(h.height);
     const qint64 stride = (h.width * h.bits + 31) / 32 * 4;
-    if (!b.has(h.pixelOffset, stride * rows))
-        throwInvalid();
     const Channel r(h.masks[0]), g(h.masks[1]), bl(h.masks[2]), a(h.masks[3]);
     const int width = int(h.width);
     for (qint64 row = 0; row < rows; ++row) {
@@ -349,13 +347,17 @@ QImage decodeBitmap(const QByteArray& file)
     const Bytes b(file);
     const Header h = readHeader(b);
     const QList<QRgb> palette = h.bits <= 8 ? readPalette(b, h) : QList<QRgb>();
+    const bool rle = h.compression == Rle4 || h.compression == Rle8;
+    // A truncated file is refused before its pixel memory is taken.
+    if (!rle && !b.has(h.pixelOffset, (h.width * h.bits + 31) / 32 * 4 * std::abs(h.height)))
+        throwInvalid();
     const bool alpha = h.masks[3] != 0;
     QImage image(int(h.width), int(std::abs(h.height)),
                  alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull())
         throwTooLarge(h.width, std::abs(h.height));
     bool anyAlpha = false;
-    if (h.compression == Rle4 || h.compression == Rle8)
+    if (rle)
         decodeRle(b, h, palette, image);
     else
         decodeUncompressed(b, h, palette, image, anyAlpha);

@@ -122,8 +122,9 @@ int guardedReadRows(Decompressor& d, unsigned char* bits, qsizetype bytesPerLine
 
 [[noreturn]] void throwTooLarge(const QSize& size)
 {
-    throw PictureError(
-        QStringLiteral("Picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()));
+    throw PictureError(QStringLiteral("Picture is too large (%1 x %2 pixels)")
+                           .arg(size.width())
+                           .arg(size.height()));
 }
 
 // The colour space we ask libjpeg for, or JCS_UNKNOWN when we cannot show the
@@ -244,8 +245,7 @@ QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode)
         code = JERR_CONVERSION_NOTIMPL;
     if (!code)
         code = guardedPrepare(d, std::clamp(eighths, 1, 8), outSpace);
-    if (!code &&
-        qint64(d.cinfo.output_width) * d.cinfo.output_height > kMaxPicturePixels)
+    if (!code && qint64(d.cinfo.output_width) * d.cinfo.output_height > kMaxPicturePixels)
         code = JERR_OUT_OF_MEMORY;
     if (code) {
         if (fatalCode)

@@ -55,7 +55,10 @@ public:
 class JpegData final : public PictureData
 {
 public:
-    JpegData(QByteArray bytes, const JpegHeader& header) : PictureData(header.size), file(std::move(bytes)) {}
+    JpegData(QByteArray bytes, const JpegHeader& header)
+        : PictureData(header.size), file(std::move(bytes))
+    {
+    }
 
     QImage covering(const QSize& pixels) const override
     {
@@ -112,14 +115,16 @@ QByteArray readPictureFile(const QString& path)
         ~Closer() { ::close(fd); }
     } closer{fd};
 
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0)
         throwCannotOpen(path, errno);
     if (S_ISDIR(st.st_mode))
         throwCannotOpen(path, EISDIR);
     if (st.st_size > kMaxFileBytes)
-        throw PictureError(QStringLiteral("Picture file is too large (%1 MB)")
-                               .arg(st.st_size / (1024 * 1024)));
+        throw PictureError(
+            QStringLiteral("Picture file is too large (%1 MB)").arg(st.st_size / (1024 * 1024)));
 
     QByteArray bytes;
     bytes.resize(qsizetype(st.st_size > 0 ? st.st_size : 64 * 1024));
@@ -146,7 +151,14 @@ QByteArray readPictureFile(const QString& path)
     return bytes;
 }
 
-enum class Kind { Bitmap, Jpeg, Icon, Wmf, Emf };
+enum class Kind
+{
+    Bitmap,
+    Jpeg,
+    Icon,
+    Wmf,
+    Emf
+};
 
 } // namespace
 
@@ -253,14 +265,14 @@ Picture loadPicture(const QString& path)
         return Picture(std::make_shared<JpegData>(std::move(bytes), header));
     }
     case Kind::Bitmap:
-        return fromImage(decodeBitmap(bytes));
+        return Picture::fromImage(decodeBitmap(bytes));
     case Kind::Icon:
-        return fromImage(decodeIcon(bytes));
+        return Picture::fromImage(decodeIcon(bytes));
     case Kind::Wmf:
     case Kind::Emf:
         break;
     }
-    return fromImage(decodeMetafile(bytes, kind == Kind::Emf));
+    return Picture::fromImage(decodeMetafile(bytes, kind == Kind::Emf));
 }
 
 } // namespace jf

@@ -54,7 +54,8 @@ private:
 // ignored: bmp, jpg/jpeg, ico, wmf/emf. Throws jf::Error with the message the
 // user is shown ("Unknown picture file extension (.%s)",
 // "Cannot open file "%s". %s", "Bitmap image is not valid", "JPEG error #%d",
-// ...). Never returns a null picture.
+// "Picture is too large (%d x %d pixels)" above 256,000,000 pixels, ...).
+// Never returns a null picture.
 Picture loadPicture(const QString& path);
 
 // The extension of a path as the loader sees it: the text after the last dot

@@ -85,12 +85,13 @@ QByteArray packRow(const Pattern& p, int y, BmpKind kind)
         for (int x = 0; x < p.width; ++x) {
             const QRgb c = p.pixel(x, y);
             const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+            const auto q = [](int v, int width) { return (v * ((1 << width) - 1) + 127) / 255; };
             switch (kind) {
             case BmpKind::Rgb16:
-                put16(row, ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+                put16(row, (q(r, 5) << 10) | (q(g, 5) << 5) | q(b, 5));
                 break;
             case BmpKind::Bitfields16:
-                put16(row, ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+                put16(row, (q(r, 5) << 11) | (q(g, 6) << 5) | q(b, 5));
                 break;
             case BmpKind::Bitfields32:
                 row.append(char(r)).append(char(g)).append(char(b)).append('\0');
@@ -325,7 +326,8 @@ QByteArray buildJpeg(const QImage& source, JpegKind kind, int quality)
 
     QByteArray row(image.width() * cinfo.input_components, '\0');
     while (cinfo.next_scanline < cinfo.image_height) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(image.constScanLine(int(cinfo.next_scanline)));
+        const QRgb* in =
+            reinterpret_cast<const QRgb*>(image.constScanLine(int(cinfo.next_scanline)));
         auto* out = reinterpret_cast<unsigned char*>(row.data());
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = in[x];
@@ -376,6 +378,91 @@ QByteArray jpegWithClaimedSize(int width, int height, bool progressive)
         }
     }
     return file;
+}
+
+QByteArray buildWmf(int width, int height)
+{
+    QByteArray records;
+    const auto record = [&](int function, std::initializer_list<int> params) {
+        put32(records, 3 + qint64(params.size()));
+        put16(records, function);
+        for (int p : params)
+            put16(records, p);
+    };
+    record(0x020B, {0, 0});          // SETWINDOWORG y, x
+    record(0x020C, {height, width}); // SETWINDOWEXT y, x
+    // libwmf crops to what is drawn: paint the white field too.
+    record(0x02FA, {5, 0, 0, 0, 0});        // CREATEPENINDIRECT 0: null pen
+    record(0x012D, {0});                    // SELECTOBJECT
+    record(0x02FC, {0, 0xffff, 0x00ff, 0}); // CREATEBRUSHINDIRECT 1: solid white
+    record(0x012D, {1});
+    record(0x041B, {height, width, 0, 0}); // RECTANGLE bottom, right, top, left
+    record(0x01F0, {1});                   // DELETEOBJECT: slot 1 is free again
+    record(0x02FC, {0, 0x00ff, 0, 0});     // CREATEBRUSHINDIRECT 1: solid red
+    record(0x012D, {1});
+    record(0x041B, {3 * height / 4, 3 * width / 4, height / 4, width / 4});
+    record(0x0000, {}); // EOF
+
+    QByteArray header;
+    put16(header, 1); // in memory
+    put16(header, 9);
+    put16(header, 0x0300);
+    put32(header, (18 + records.size()) / 2);
+    put16(header, 2); // objects
+    put32(header, 8); // longest record in words
+    put16(header, 0);
+
+    // Placeable header: bounds in logical units, 1440 units an inch.
+    QByteArray placeable;
+    put32(placeable, 0x9AC6CDD7);
+    put16(placeable, 0);
+    put16(placeable, 0);
+    put16(placeable, 0);
+    put16(placeable, width);
+    put16(placeable, height);
+    put16(placeable, 1440);
+    put32(placeable, 0);
+    int checksum = 0;
+    for (int i = 0; i < 20; i += 2)
+        checksum ^= uchar(placeable[i]) | uchar(placeable[i + 1]) << 8;
+    put16(placeable, checksum);
+    return placeable + header + records;
+}
+
+QByteArray buildEmf(int width, int height)
+{
+    QByteArray records;
+    const auto record = [&](int type, std::initializer_list<qint64> params) {
+        put32(records, type);
+        put32(records, 8 + 4 * qint64(params.size()));
+        for (qint64 p : params)
+            put32(records, p);
+    };
+    record(39, {1, 0, 0x000000ff, 0}); // CREATEBRUSHINDIRECT 1: solid red
+    record(37, {1});                   // SELECTOBJECT
+    record(37, {0x80000008});          // SELECTOBJECT stock NULL_PEN
+    record(43, {width / 4, height / 4, 3 * width / 4, 3 * height / 4}); // RECTANGLE
+    record(14, {0, 16, 20});                                            // EOF
+
+    QByteArray header;
+    put32(header, 1);
+    put32(header, 88);
+    for (qint64 v : {0, 0, width - 1, height - 1}) // bounds, device units
+        put32(header, v);
+    for (qint64 v : {0, 0, width * 100 * 254 / 960, height * 100 * 254 / 960}) // frame, 0.01 mm
+        put32(header, v);
+    put32(header, 0x464D4520); // " EMF"
+    put32(header, 0x10000);
+    put32(header, 88 + records.size());
+    put32(header, 6); // records, header included
+    put16(header, 2); // handles
+    put16(header, 0);
+    put32(header, 0); // description
+    put32(header, 0);
+    put32(header, 0);                      // palette entries
+    for (qint64 v : {1024, 768, 270, 203}) // reference device: pixels, millimetres
+        put32(header, v);
+    return header + records;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

@@ -24,7 +24,8 @@ struct Pattern
 // A pattern with runs (for RLE) and single pixels (absolute mode) mixed.
 Pattern makePattern(int width, int height, int colours);
 
-enum class BmpKind {
+enum class BmpKind
+{
     Rgb1,
     Rgb4,
     Rgb8,
@@ -38,7 +39,7 @@ enum class BmpKind {
     Bitfields32, // R in the low byte, G, B, X above it
     Os2Rgb8,     // 12-byte OS/2 header, 3-byte palette entries
     Os2Rgb24,
-    V5Rgb32,     // 124-byte header with an alpha mask
+    V5Rgb32, // 124-byte header with an alpha mask
 };
 
 // A complete .bmp file holding `pattern`.
@@ -52,12 +53,24 @@ QByteArray bmpHeaderOnly(int width, int height, int bitsPerPixel = 24);
 QByteArray buildIco(const QImage& image);
 
 // JPEG files written with libjpeg.
-enum class JpegKind { Baseline, Progressive, Grey, CmykAdobe, CmykPlain };
+enum class JpegKind
+{
+    Baseline,
+    Progressive,
+    Grey,
+    CmykAdobe,
+    CmykPlain
+};
 QByteArray buildJpeg(const QImage& image, JpegKind kind, int quality = 95);
 
 // A JPEG whose frame header claims `width` x `height` (the rest is a valid
 // tiny file's), for bombs and zero sizes.
 QByteArray jpegWithClaimedSize(int width, int height, bool progressive = false);
+
+// Metafiles: a `width` x `height` white field with a red rectangle from
+// (width / 4, height / 4) to (3 * width / 4, 3 * height / 4).
+QByteArray buildWmf(int width, int height);
+QByteArray buildEmf(int width, int height);
 
 // Writes bytes to `path`; fails the test on error.
 bool writeFile(const QString& path, const QByteArray& bytes);

@@ -1,0 +1,214 @@
+// Prints a DVD cover (270 x 184 mm) from a large JPEG to a PDF file through
+// the real cover print job, timed from the moment the printer-setup dialog is
+// confirmed until the page has been written, and runs
+// `img2pdf --imgsize 270mmx184mm --fit exact` on the same JPEG for
+// comparison. Each side runs in its own child process so that its peak
+// resident memory can be read from the kernel.
+//
+//   bench_print [--runs N] [--keep DIR] [JPEG]
+//   bench_print --make-jpeg PATH     (6000 x 4000, quality 90)
+#include "CoverPrintJob.h"
+#include "Picture.h"
+#include "Printing.h"
+#include "TForm_Print.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class ConfirmingSetup : public jf::PrinterSetupService
+{
+public:
+    Clock::time_point confirmedAt;
+    bool run(QWidget*, QPrinter&) override
+    {
+        confirmedAt = Clock::now();
+        return true;
+    }
+};
+
+int makeJpeg(const QString& path)
+{
+    QImage image(6000, 4000, QImage::Format_RGB32);
+    QRandomGenerator noise(42);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int n = int(noise.bounded(24u));
+            row[x] = qRgb((x * 255 / 6000 + n) & 0xff, (y * 255 / 4000 + n) & 0xff,
+                          ((x ^ y) / 16 + n) & 0xff);
+        }
+    }
+    if (!image.save(path, "JPEG", 90)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    return 0;
+}
+
+// One print job in this (child) process; writes the confirm-to-written time
+// in milliseconds to stdout.
+int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
+{
+    QApplication app(argc, argv);
+    const jf::Picture picture = jf::loadPicture(jpeg);
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    printer->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+    jf::currentPrinter().replace(std::move(printer));
+    ConfirmingSetup setup;
+    jf::currentPrinter().setSetupService(&setup);
+    TForm_Print form;
+    jf::runCoverPrintJob(nullptr, QStringLiteral("184"), QStringLiteral("270"), picture, 2,
+                         QStringLiteral("Red"), form);
+    const double ms =
+        std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
+    std::printf("%.1f\n", ms);
+    jf::currentPrinter().setSetupService(nullptr);
+    jf::currentPrinter().replace(nullptr);
+    return 0;
+}
+
+struct Measured
+{
+    double ms = 0;     // wall time of the whole child, or what it reported
+    double peakMb = 0; // peak resident memory of the child
+    bool ok = false;
+};
+
+// Runs argv in a child; its stdout (first line) is returned in `out`.
+Measured runChild(const std::vector<std::string>& args, std::string* out)
+{
+    Measured m;
+    int pipeFd[2];
+    if (pipe(pipeFd) != 0)
+        return m;
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeFd[1], 1);
+        close(pipeFd[0]);
+        close(pipeFd[1]);
+        std::vector<char*> cargs;
+        for (const auto& a : args)
+            cargs.push_back(const_cast<char*>(a.c_str()));
+        cargs.push_back(nullptr);
+        execvp(cargs[0], cargs.data());
+        _exit(127);
+    }
+    close(pipeFd[1]);
+    std::string text;
+    char buf[256];
+    ssize_t n;
+    while ((n = read(pipeFd[0], buf, sizeof buf)) > 0)
+        text.append(buf, std::size_t(n));
+    close(pipeFd[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    m.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    m.peakMb = double(usage.ru_maxrss) / 1024.0;
+    m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (out)
+        *out = text;
+    return m;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    if (args.size() == 2 && args[0] == QLatin1String("--make-jpeg"))
+        return makeJpeg(args[1]);
+    if (args.size() == 3 && args[0] == QLatin1String("--child"))
+        return childJob(argc, argv, args[1], args[2]);
+
+    int runs = 3;
+    QString keep;
+    QString jpeg;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
+            keep = args[++i];
+        else
+            jpeg = args[i];
+    }
+    QTemporaryDir temp;
+    const QString dir = keep.isEmpty() ? temp.path() : keep;
+    QDir().mkpath(dir);
+    if (jpeg.isEmpty()) {
+        jpeg = dir + QStringLiteral("/photo-24mp.jpg");
+        std::printf("making a 6000 x 4000 JPEG: %s\n", qPrintable(jpeg));
+        if (makeJpeg(jpeg) != 0)
+            return 1;
+    }
+    std::printf("JPEG %s (%.1f MB), DVD cover 270 x 184 mm, %d runs each\n", qPrintable(jpeg),
+                double(QFileInfo(jpeg).size()) / 1e6, runs);
+
+    const std::string self = argv[0];
+    std::vector<double> ourMs, ourMb, refMs, refMb;
+    for (int r = 0; r < runs; ++r) {
+        const QString ourPdf = dir + QStringLiteral("/jacketforge-%1.pdf").arg(r);
+        std::string out;
+        const Measured ours =
+            runChild({self, "--child", jpeg.toStdString(), ourPdf.toStdString()}, &out);
+        if (!ours.ok) {
+            std::fprintf(stderr, "print job failed\n");
+            return 1;
+        }
+        ourMs.push_back(std::atof(out.c_str()));
+        ourMb.push_back(ours.peakMb);
+
+        const QString refPdf = dir + QStringLiteral("/img2pdf-%1.pdf").arg(r);
+        const Measured ref = runChild({"img2pdf", "--imgsize", "270mmx184mm", "--fit", "exact",
+                                       "-o", refPdf.toStdString(), jpeg.toStdString()},
+                                      nullptr);
+        if (!ref.ok) {
+            std::fprintf(stderr, "img2pdf failed (installed?)\n");
+            return 1;
+        }
+        refMs.push_back(ref.ms);
+        refMb.push_back(ref.peakMb);
+        std::printf("run %d: jacketforge %.0f ms, %.0f MB peak, %.1f MB PDF | img2pdf %.0f ms, "
+                    "%.0f MB peak, %.1f MB PDF\n",
+                    r + 1, ourMs.back(), ourMb.back(), double(QFileInfo(ourPdf).size()) / 1e6,
+                    refMs.back(), refMb.back(), double(QFileInfo(refPdf).size()) / 1e6);
+    }
+    const double timeRatio = median(ourMs) / median(refMs);
+    const double peak = *std::max_element(ourMb.begin(), ourMb.end());
+    std::printf("median: jacketforge %.0f ms (confirm to written) vs img2pdf %.0f ms (whole "
+                "process): %.2fx (goal <= 1.5x) %s\n",
+                median(ourMs), median(refMs), timeRatio, timeRatio <= 1.5 ? "OK" : "OVER");
+    std::printf("peak memory: jacketforge %.0f MB (whole process) vs img2pdf %.0f MB: %.2fx "
+                "(goal < 300 MB) %s\n",
+                peak, median(refMb), peak / median(refMb), peak < 300 ? "OK" : "OVER");
+    return 0;
+}

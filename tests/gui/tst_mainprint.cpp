@@ -1,0 +1,108 @@
+// The main window's print commands, end to end into a PDF file.
+#include "AppGlobals.h"
+#include "TForm_Main.h"
+#include "TForm_Print.h"
+#include "TestPlatform.h"
+#include "../print/PrintTestSupport.h"
+
+#include <QTest>
+
+using jftest::TestPlatform;
+using jftest::WorkDir;
+
+class TestMainPrint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void printCoverFromTheMainWindow();
+    void printerSetupAlone();
+};
+
+void TestMainPrint::printCoverFromTheMainWindow()
+{
+    if (!printtest::havePoppler())
+        QSKIP("poppler-utils not installed");
+    TestPlatform platform;
+    WorkDir work;
+    TForm_Main form;
+    TForm_Print formPrint;
+    form.Form_Print = &formPrint;
+
+    printtest::ScriptedPrinterSetup setup;
+    jf::currentPrinter().setSetupService(&setup);
+    const QString pdf = work.path() + "/cover.pdf";
+    jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
+
+    // A red picture, CD Front size, black border of 2 pixels.
+    const QString bmp = work.path() + "/red.bmp";
+    QImage red(64, 64, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(bmp, "BMP"));
+    platform.fileDialog.answers.enqueue(bmp);
+    QTest::mouseClick(form.Label_Import, Qt::LeftButton);
+    QTest::mouseClick(form.Label_Item5, Qt::LeftButton);
+    jf::globals().borderWidth = 2;
+    jf::globals().borderColour = "Black";
+
+    // Cancelled first: nothing is printed.
+    setup.confirm = false;
+    QTest::mouseClick(form.Label_PrintCover, Qt::LeftButton);
+    QVERIFY(!QFile::exists(pdf));
+    QCOMPARE(setup.calls, 1);
+
+    setup.confirm = true;
+    QTest::mouseClick(form.Label_PrintCover, Qt::LeftButton);
+    QVERIFY2(platform.messages.errors.isEmpty(), qPrintable(platform.messages.errors.join('|')));
+    QVERIFY(!formPrint.isVisible());
+    QVERIFY(QRegularExpression("Pages: +1\\n").match(printtest::pdfInfo(pdf)).hasMatch());
+
+    // 121 mm is 460 window pixels: 460 / 96 inch on paper.
+    const int dpi = 150;
+    const QImage page = printtest::renderPdf(pdf, dpi);
+    const QRect picture = printtest::boundsOf(page, Qt::red);
+    QVERIFY(!picture.isNull());
+    const double expected = 460.0 / 96.0 * 25.4;
+    QVERIFY2(qAbs(printtest::mmAt(picture.width(), dpi) - expected) < 0.5,
+             qPrintable(QString::number(printtest::mmAt(picture.width(), dpi))));
+    QVERIFY(qAbs(printtest::mmAt(picture.height(), dpi) - expected) < 0.5);
+    const QRect border = printtest::boundsOf(page, Qt::black, 60);
+    QVERIFY(border.contains(picture));
+
+    // The menu entry prints the same way.
+    QFile::remove(pdf);
+    form.Print1->trigger();
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(setup.calls, 3);
+    jf::currentPrinter().setSetupService(nullptr);
+    jf::currentPrinter().replace(nullptr);
+}
+
+void TestMainPrint::printerSetupAlone()
+{
+    TestPlatform platform;
+    WorkDir work;
+    TForm_Main form;
+    TForm_Print formPrint;
+    form.Form_Print = &formPrint;
+    printtest::ScriptedPrinterSetup setup;
+    jf::currentPrinter().setSetupService(&setup);
+    const QString pdf = work.path() + "/setup.pdf";
+    jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
+    setup.edit = [](QPrinter& printer) {
+        printer.setPageOrientation(QPageLayout::Landscape);
+    };
+    QTest::mouseClick(form.Label_Wizard, Qt::LeftButton);
+    QCOMPARE(setup.calls, 1);
+    QVERIFY(platform.messages.errors.isEmpty());
+    QVERIFY(!QFile::exists(pdf));
+    QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(form.Label_Wizard->toolTip(),
+             QString("Click to set your settings for your printer. \nWhen you print DVD cases "
+                     "you may have to print the page as ''landscape''"));
+    jf::currentPrinter().setSetupService(nullptr);
+    jf::currentPrinter().replace(nullptr);
+}
+
+QTEST_MAIN(TestMainPrint)
+#include "tst_mainprint.moc"

@@ -1,0 +1,618 @@
+#include "BitmapDecoder.h"
+#include "Errors.h"
+#include "JpegDecoder.h"
+#include "Picture.h"
+#include "PictureSamples.h"
+#include "TextCodec.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+using namespace jf;
+using namespace jf::test;
+
+Q_DECLARE_METATYPE(jf::test::BmpKind)
+Q_DECLARE_METATYPE(jf::test::JpegKind)
+
+namespace {
+
+// The message of the jf::Error that loading `path` throws, or "" when it
+// loads.
+QString loadError(const QString& path)
+{
+    try {
+        loadPicture(path);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// Four flat quadrants, easy on JPEG.
+QImage quadrants(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    const QRgb colours[4] = {qRgb(220, 30, 40), qRgb(30, 180, 60), qRgb(40, 60, 200),
+                             qRgb(250, 240, 80)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, colours[(y >= h / 2) * 2 + (x >= w / 2)]);
+    return image;
+}
+
+// libjpeg's own idea of the output size at scale eighths/8.
+QSize libjpegScaledSize(const QByteArray& file, int eighths)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(file.constData()),
+                 static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = static_cast<unsigned int>(eighths);
+    cinfo.scale_denom = 8;
+    jpeg_calc_output_dimensions(&cinfo);
+    const QSize size(int(cinfo.output_width), int(cinfo.output_height));
+    jpeg_destroy_decompress(&cinfo);
+    return size;
+}
+
+} // namespace
+
+class TestPicture : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        if (!writeFile(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void extension_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("plain") << "/a/photo.jpg"
+                               << "jpg";
+        QTest::newRow("upper case kept") << "/a/PHOTO.JPG"
+                                         << "JPG";
+        QTest::newRow("last dot") << "/a/x.tar.bmp"
+                                  << "bmp";
+        QTest::newRow("no dot") << "/a/photo"
+                                << "";
+        QTest::newRow("dot only in folder") << "/a.jpg/photo"
+                                            << "";
+        QTest::newRow("trailing dot") << "/a/photo."
+                                      << "";
+        QTest::newRow("relative") << "photo.ico"
+                                  << "ico";
+    }
+    void extension()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, extension);
+        QCOMPARE(pictureExtension(path), extension);
+    }
+
+    void unknownExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("png") << "a.png"
+                             << "Unknown picture file extension (.png)";
+        QTest::newRow("case kept") << "a.Gif"
+                                   << "Unknown picture file extension (.Gif)";
+        QTest::newRow("no dot") << "picture"
+                                << "Unknown picture file extension (.)";
+        QTest::newRow("trailing dot") << "picture."
+                                      << "Unknown picture file extension (.)";
+        QTest::newRow("near miss") << "a.jpgx"
+                                   << "Unknown picture file extension (.jpgx)";
+    }
+    void unknownExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        // Decided by the name alone: the file need not exist, and an existing
+        // one with valid content is refused all the same.
+        QCOMPARE(loadError(m_dir.filePath(QStringLiteral("missing-") + name)), message);
+        const QString path = file(name, buildBmp(makePattern(4, 4, 2), BmpKind::Rgb1));
+        QCOMPARE(loadError(path), message);
+    }
+
+    void cannotOpen_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* ext : {"bmp", "jpg", "jpeg", "ico", "wmf", "emf", "JPG"})
+            QTest::newRow(ext) << QStringLiteral("none.") + QLatin1String(ext);
+    }
+    void cannotOpen()
+    {
+        QFETCH(QString, name);
+        const QString path = m_dir.filePath(name);
+        QCOMPARE(loadError(path),
+                 QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(path));
+        try {
+            loadPicture(path);
+            QFAIL("loaded a missing file");
+        } catch (const FileStreamError&) {
+        }
+    }
+
+    void folderNamedLikePicture()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("folder.bmp"));
+        QVERIFY(QDir().mkpath(path));
+        QCOMPARE(loadError(path),
+                 QStringLiteral("Cannot open file \"%1\". Is a directory").arg(path));
+    }
+
+    void nonUtf8Name()
+    {
+        const QByteArray native = QFile::encodeName(m_dir.path()) + "/caf\xe9.bmp";
+        FILE* f = std::fopen(native.constData(), "wb");
+        QVERIFY(f);
+        const QByteArray bytes = buildBmp(makePattern(3, 2, 2), BmpKind::Rgb1);
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
+        std::fclose(f);
+        const QSize size = loadPicture(decodeLocal8Bit(native)).size();
+        ::unlink(native.constData());
+        QCOMPARE(size, QSize(3, 2));
+    }
+
+    void bitmapVariants_data()
+    {
+        QTest::addColumn<BmpKind>("kind");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<int>("tolerance");
+        QTest::newRow("1 bit") << BmpKind::Rgb1 << 2 << 0;
+        QTest::newRow("4 bits") << BmpKind::Rgb4 << 16 << 0;
+        QTest::newRow("8 bits, short palette") << BmpKind::Rgb8 << 40 << 0;
+        QTest::newRow("RLE4") << BmpKind::Rle4 << 16 << 0;
+        QTest::newRow("RLE8") << BmpKind::Rle8 << 40 << 0;
+        // 5 bits a channel: within half a step of 255/31.
+        QTest::newRow("16 bits 5-5-5") << BmpKind::Rgb16 << 40 << 4;
+        QTest::newRow("16 bits 5-6-5 masks") << BmpKind::Bitfields16 << 40 << 4;
+        QTest::newRow("24 bits") << BmpKind::Rgb24 << 40 << 0;
+        QTest::newRow("24 bits top-down") << BmpKind::Rgb24TopDown << 40 << 0;
+        QTest::newRow("32 bits") << BmpKind::Rgb32 << 40 << 0;
+        QTest::newRow("32 bits RGBX masks") << BmpKind::Bitfields32 << 40 << 0;
+        QTest::newRow("OS/2 8 bits") << BmpKind::Os2Rgb8 << 40 << 0;
+        QTest::newRow("OS/2 24 bits") << BmpKind::Os2Rgb24 << 40 << 0;
+        QTest::newRow("V5 header 32 bits") << BmpKind::V5Rgb32 << 40 << 0;
+    }
+    void bitmapVariants()
+    {
+        QFETCH(BmpKind, kind);
+        QFETCH(int, colours);
+        QFETCH(int, tolerance);
+        // Odd width: rows need padding; runs and single pixels for RLE.
+        const Pattern pattern = makePattern(13, 7, colours);
+        const Picture picture = loadPicture(file(QStringLiteral("v.bmp"), buildBmp(pattern, kind)));
+        QCOMPARE(picture.size(), QSize(13, 7));
+        const QImage image = picture.fullImage();
+        QCOMPARE(image.size(), QSize(13, 7));
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x)
+                if (colourDistance(image.pixel(x, y), pattern.pixel(x, y)) > tolerance ||
+                    qAlpha(image.pixel(x, y)) != 255)
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(image.pixel(x, y), 8, 16)
+                                         .arg(pattern.pixel(x, y), 8, 16)));
+    }
+
+    void bitmap16BitWhiteIsWhite()
+    {
+        Pattern pattern;
+        pattern.width = pattern.height = 2;
+        pattern.palette = {qRgb(255, 255, 255)};
+        pattern.indices = {0, 0, 0, 0};
+        for (BmpKind kind : {BmpKind::Rgb16, BmpKind::Bitfields16}) {
+            const QImage image = decodeBitmap(buildBmp(pattern, kind));
+            QCOMPARE(image.pixel(1, 1), qRgb(255, 255, 255));
+        }
+    }
+
+    void invalidFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+
+        const QString bmpInvalid = QStringLiteral("Bitmap image is not valid");
+        const QByteArray bmp24 = buildBmp(makePattern(13, 7, 40), BmpKind::Rgb24);
+        const QByteArray rle8 = buildBmp(makePattern(13, 7, 40), BmpKind::Rle8);
+        QByteArray badBits = bmp24;
+        badBits[28] = 7;
+        QByteArray badMask = buildBmp(makePattern(13, 7, 40), BmpKind::Bitfields32);
+        badMask[54] = char(0x0f); // red mask 0x0000000f? no: gaps make 0x0f0f?
+        badMask[55] = char(0xf0); // 0x0000f00f: not contiguous
+        QByteArray rleToBmp24 = bmp24;
+        rleToBmp24[30] = 1; // RLE8 claimed for a 24-bit bitmap
+        QTest::newRow("bmp empty") << "e.bmp" << QByteArray() << bmpInvalid;
+        QTest::newRow("bmp magic only") << "m.bmp" << QByteArray("BM") << bmpInvalid;
+        QTest::newRow("bmp is a jpeg")
+            << "j.bmp" << buildJpeg(quadrants(8, 8), JpegKind::Baseline) << bmpInvalid;
+        QTest::newRow("bmp header cut") << "h.bmp" << bmp24.left(30) << bmpInvalid;
+        QTest::newRow("bmp pixels cut") << "p.bmp" << bmp24.left(bmp24.size() - 1) << bmpInvalid;
+        QTest::newRow("bmp rle cut") << "r.bmp" << rle8.left(rle8.size() - 12) << bmpInvalid;
+        QTest::newRow("bmp zero width") << "zw.bmp" << bmpHeaderOnly(0, 5) << bmpInvalid;
+        QTest::newRow("bmp zero height") << "zh.bmp" << bmpHeaderOnly(5, 0) << bmpInvalid;
+        QTest::newRow("bmp negative width") << "nw.bmp" << bmpHeaderOnly(-5, 5) << bmpInvalid;
+        QTest::newRow("bmp 7 bits") << "b.bmp" << badBits << bmpInvalid;
+        QTest::newRow("bmp split mask") << "k.bmp" << badMask << bmpInvalid;
+        QTest::newRow("bmp rle on 24 bits") << "c.bmp" << rleToBmp24 << bmpInvalid;
+        QTest::newRow("bmp bomb") << "bomb.bmp" << bmpHeaderOnly(65500, 65500)
+                                  << "Picture is too large (65500 x 65500 pixels)";
+        QTest::newRow("bmp top-down bomb") << "bomb2.bmp" << bmpHeaderOnly(65500, -65500)
+                                           << "Picture is too large (65500 x 65500 pixels)";
+        QTest::newRow("bmp just over the limit") << "over.bmp" << bmpHeaderOnly(16001, 16000)
+                                                 << "Picture is too large (16001 x 16000 pixels)";
+        // Within the limit the size is accepted; the missing pixels are not.
+        QTest::newRow("bmp at the limit, no pixels")
+            << "limit.bmp" << bmpHeaderOnly(16000, 16000) << bmpInvalid;
+
+        const QString icoInvalid = QStringLiteral("Icon image is not valid");
+        const QByteArray ico = buildIco(quadrants(16, 16));
+        QByteArray icoBomb = ico;
+        // Inner bitmap header: 65500 wide, 2 x 65500 high.
+        for (int i = 0; i < 4; ++i) {
+            icoBomb[22 + 4 + i] = char((65500 >> (8 * i)) & 0xff);
+            icoBomb[22 + 8 + i] = char((131000 >> (8 * i)) & 0xff);
+        }
+        QByteArray icoNoImages = ico;
+        icoNoImages[4] = 0;
+        QTest::newRow("ico empty") << "e.ico" << QByteArray() << icoInvalid;
+        QTest::newRow("ico garbage") << "g.ico" << QByteArray(100, 'x') << icoInvalid;
+        QTest::newRow("ico is a bitmap") << "b.ico" << bmp24 << icoInvalid;
+        QTest::newRow("ico cut") << "c.ico" << ico.left(ico.size() / 2) << icoInvalid;
+        QTest::newRow("ico no images") << "n.ico" << icoNoImages << icoInvalid;
+        QTest::newRow("ico bomb") << "bomb.ico" << icoBomb
+                                  << "Picture is too large (65500 x 65500 pixels)";
+
+        const auto jpegError = [](int code) { return QStringLiteral("JPEG error #%1").arg(code); };
+        const QByteArray jpeg = buildJpeg(quadrants(32, 32), JpegKind::Baseline);
+        QTest::newRow("jpeg empty") << "e.jpg" << QByteArray() << jpegError(JERR_INPUT_EMPTY);
+        QTest::newRow("jpeg not a jpeg") << "b.jpg" << bmp24 << jpegError(JERR_NO_SOI);
+        QTest::newRow("jpeg soi only") << "s.jpg" << jpeg.left(2) << jpegError(JERR_NO_IMAGE);
+        QTest::newRow("jpeg zero width")
+            << "zw.jpg" << jpegWithClaimedSize(0, 16) << jpegError(JERR_EMPTY_IMAGE);
+        QTest::newRow("jpeg zero height")
+            << "zh.jpg" << jpegWithClaimedSize(16, 0) << jpegError(JERR_EMPTY_IMAGE);
+        QTest::newRow("jpeg bomb") << "bomb.jpg" << jpegWithClaimedSize(65500, 65500)
+                                   << "Picture is too large (65500 x 65500 pixels)";
+        QTest::newRow("jpeg progressive bomb")
+            << "pbomb.jpg" << jpegWithClaimedSize(65500, 65500, true)
+            << "Picture is too large (65500 x 65500 pixels)";
+        QTest::newRow("jpeg just over the limit") << "over.jpg" << jpegWithClaimedSize(16001, 16000)
+                                                  << "Picture is too large (16001 x 16000 pixels)";
+
+        const QString metafileInvalid = QStringLiteral("Metafile is not valid");
+        QTest::newRow("wmf empty") << "e.wmf" << QByteArray() << metafileInvalid;
+        QTest::newRow("wmf garbage") << "g.wmf" << QByteArray(200, '\x7f') << metafileInvalid;
+        QTest::newRow("emf empty") << "e.emf" << QByteArray() << metafileInvalid;
+        QTest::newRow("emf is a jpeg") << "j.emf" << jpeg << metafileInvalid;
+        QTest::newRow("wmf header only")
+            << "h.wmf" << buildWmf(200, 100).left(40) << metafileInvalid;
+        QTest::newRow("emf header only")
+            << "h.emf" << buildEmf(200, 100).left(88) << metafileInvalid;
+        QTest::newRow("wmf is an emf") << "x.wmf" << buildEmf(200, 100) << metafileInvalid;
+    }
+    void invalidFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(loadError(file(name, bytes)), message);
+        // Bombs are refused from the header, at once.
+        QVERIFY2(timer.elapsed() < 2000, "took too long");
+    }
+
+    void jpegHeaderCut()
+    {
+        const QByteArray jpeg = buildJpeg(quadrants(32, 32), JpegKind::Baseline);
+        const QString message = loadError(file(QStringLiteral("cut.jpg"), jpeg.left(100)));
+        QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(),
+                 qPrintable(message));
+    }
+
+    void jpegKinds_data()
+    {
+        QTest::addColumn<JpegKind>("kind");
+        QTest::addColumn<bool>("grey");
+        QTest::newRow("baseline") << JpegKind::Baseline << false;
+        QTest::newRow("progressive") << JpegKind::Progressive << false;
+        QTest::newRow("greyscale") << JpegKind::Grey << true;
+        QTest::newRow("CMYK, Adobe inverted") << JpegKind::CmykAdobe << false;
+        QTest::newRow("CMYK, plain") << JpegKind::CmykPlain << false;
+    }
+    void jpegKinds()
+    {
+        QFETCH(JpegKind, kind);
+        QFETCH(bool, grey);
+        const QImage source = quadrants(96, 64);
+        const Picture picture = loadPicture(file(QStringLiteral("k.jpg"), buildJpeg(source, kind)));
+        QCOMPARE(picture.size(), QSize(96, 64));
+        const QImage full = picture.fullImage();
+        QCOMPARE(full.size(), QSize(96, 64));
+        const QImage small = picture.scaledTo(QSize(12, 8)); // decoded at 1/8
+        QCOMPARE(small.size(), QSize(12, 8));
+        for (int qy = 0; qy < 2; ++qy) {
+            for (int qx = 0; qx < 2; ++qx) {
+                QRgb want = source.pixel(qx * 48 + 24, qy * 32 + 16);
+                if (grey)
+                    want = qRgb(qGray(want), qGray(want), qGray(want));
+                const QRgb got = full.pixel(qx * 48 + 24, qy * 32 + 16);
+                QVERIFY2(colourDistance(got, want) <= 12,
+                         qPrintable(QStringLiteral("%1 vs %2").arg(got, 8, 16).arg(want, 8, 16)));
+                QVERIFY(colourDistance(small.pixel(qx * 6 + 3, qy * 4 + 2), want) <= 16);
+            }
+        }
+        QVERIFY(picture.decodeProblem().isEmpty());
+    }
+
+    void upperCaseExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray jpeg = buildJpeg(quadrants(16, 16), JpegKind::Baseline);
+        QTest::newRow("PHOTO.JPG") << "PHOTO.JPG" << jpeg;
+        QTest::newRow("photo.Jpeg") << "photo.Jpeg" << jpeg;
+        QTest::newRow("PIC.BMP") << "PIC.BMP" << buildBmp(makePattern(16, 16, 40), BmpKind::Rgb24);
+        QTest::newRow("ICON.ICO") << "ICON.ICO" << buildIco(quadrants(16, 16));
+    }
+    void upperCaseExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const Picture picture = loadPicture(file(name, bytes));
+        QCOMPARE(picture.size(), QSize(16, 16));
+        QCOMPARE(picture.fullImage().size(), QSize(16, 16));
+    }
+
+    void icon()
+    {
+        const QImage source = quadrants(32, 32);
+        const QImage image =
+            loadPicture(file(QStringLiteral("i.ico"), buildIco(source))).fullImage();
+        QCOMPARE(image.size(), QSize(32, 32));
+        for (const QPoint& p : {QPoint(3, 3), QPoint(28, 3), QPoint(3, 28), QPoint(28, 28)})
+            QCOMPARE(QColor(image.pixel(p)).rgb(), source.pixel(p));
+    }
+
+    void metafiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("wmf") << "m.wmf" << buildWmf(200, 100);
+        QTest::newRow("emf") << "m.emf" << buildEmf(200, 100);
+        QTest::newRow("upper-case WMF") << "M.WMF" << buildWmf(200, 100);
+    }
+    void metafiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const Picture picture = loadPicture(file(name, bytes));
+        // Drawn 2400 pixels along the longer side, in the frame's proportions
+        // (give or take the converters' rounding of the frame).
+        QCOMPARE(picture.size().width(), 2400);
+        QVERIFY(std::abs(picture.size().height() - 1200) <= 12);
+        const QImage image = picture.scaledTo(QSize(200, 100));
+        QVERIFY(colourDistance(image.pixel(100, 50), qRgb(255, 0, 0)) <= 8);
+        QVERIFY(colourDistance(image.pixel(60, 30), qRgb(255, 0, 0)) <= 8);
+        QVERIFY(colourDistance(image.pixel(5, 5), qRgb(255, 255, 255)) <= 8);
+        QVERIFY(colourDistance(image.pixel(190, 90), qRgb(255, 255, 255)) <= 8);
+    }
+
+    void halfTruncatedJpeg()
+    {
+        // Reddish texture, so that the picture data outweighs the tables.
+        QImage source(256, 256, QImage::Format_RGB32);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                source.setPixel(x, y, qRgb(200 + (x * y) % 40, (x * 13) % 40, (y * 7) % 40));
+        const QByteArray jpeg = buildJpeg(source, JpegKind::Baseline);
+        const Picture picture =
+            loadPicture(file(QStringLiteral("half.jpg"), jpeg.left(jpeg.size() / 2)));
+        const QImage full = picture.fullImage();
+        QCOMPARE(full.size(), QSize(256, 256));
+        const auto reddish = [](QRgb c) {
+            return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80;
+        };
+        QVERIFY(reddish(full.pixel(128, 2)));
+        // What is missing comes out grey, and only warnings were met.
+        QVERIFY(colourDistance(full.pixel(128, 250), qRgb(128, 128, 128)) <= 12);
+        QVERIFY(picture.decodeProblem().isEmpty());
+
+        QImage canvas(40, 30, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        picture.draw(painter, QRectF(0, 0, 40, 30));
+        painter.end();
+        QVERIFY(reddish(canvas.pixel(20, 1)));
+        QVERIFY(colourDistance(canvas.pixel(20, 28), qRgb(128, 128, 128)) <= 16);
+    }
+
+    void hugeHeaderDecodesSmallWithoutFullSize()
+    {
+        // 16000 x 16000 is within the limit: it loads from the header alone,
+        // and a preview decodes at 1/8 (2000 x 2000), mostly grey.
+        const Picture picture =
+            loadPicture(file(QStringLiteral("big.jpg"), jpegWithClaimedSize(16000, 16000)));
+        QCOMPARE(picture.size(), QSize(16000, 16000));
+        QCOMPARE(picture.scaledTo(QSize(100, 80)).size(), QSize(100, 80));
+    }
+
+    void scaledToExactSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("target");
+        const QByteArray jpeg = buildJpeg(quadrants(300, 200), JpegKind::Baseline);
+        const QByteArray bmp = buildBmp(makePattern(300, 200, 40), BmpKind::Rgb24);
+        for (const QSize& target : {QSize(356, 243), QSize(195, 276), QSize(1, 1), QSize(37, 5),
+                                    QSize(300, 200), QSize(900, 10)}) {
+            const QString size = QStringLiteral(" %1x%2").arg(target.width()).arg(target.height());
+            QTest::newRow(qPrintable(QStringLiteral("jpeg") + size)) << "s.jpg" << jpeg << target;
+            QTest::newRow(qPrintable(QStringLiteral("bmp") + size)) << "s.bmp" << bmp << target;
+        }
+    }
+    void scaledToExactSize()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, target);
+        const Picture picture = loadPicture(file(name, bytes));
+        const QImage first = picture.scaledTo(target);
+        QCOMPARE(first.size(), target);
+        // A repaint at the same size gets the cached image.
+        QCOMPARE(picture.scaledTo(target).cacheKey(), first.cacheKey());
+        // Copies share the cache.
+        const Picture copy = picture;
+        QCOMPARE(copy.scaledTo(target).cacheKey(), first.cacheKey());
+        QVERIFY(picture.scaledTo(QSize(0, 10)).isNull());
+    }
+
+    void scaleChoice_data()
+    {
+        QTest::addColumn<QSize>("full");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<int>("eighths");
+        QTest::newRow("camera photo to preview") << QSize(6000, 4000) << QSize(356, 243) << 1;
+        QTest::newRow("just covering at 1/2") << QSize(712, 486) << QSize(356, 243) << 4;
+        QTest::newRow("one pixel short of 1/2") << QSize(710, 486) << QSize(356, 243) << 5;
+        QTest::newRow("height decides") << QSize(800, 300) << QSize(356, 243) << 7;
+        QTest::newRow("same size") << QSize(356, 243) << QSize(356, 243) << 8;
+        QTest::newRow("enlarging") << QSize(100, 80) << QSize(356, 243) << 8;
+        QTest::newRow("rounding up helps") << QSize(9, 9) << QSize(2, 2) << 1;
+        QTest::newRow("odd widths") << QSize(17, 1) << QSize(5, 1) << 2;
+        QTest::newRow("printer 1200 dpi") << QSize(6000, 4000) << QSize(12756, 8693) << 8;
+        QTest::newRow("empty target") << QSize(6000, 4000) << QSize(0, 0) << 1;
+    }
+    void scaleChoice()
+    {
+        QFETCH(QSize, full);
+        QFETCH(QSize, target);
+        QFETCH(int, eighths);
+        QCOMPARE(jpegScaleEighths(full, target), eighths);
+        // Smallest covering: one eighth less would not cover.
+        if (eighths > 1) {
+            const QSize below = jpegScaledSize(full, eighths - 1);
+            QVERIFY(below.width() < target.width() || below.height() < target.height());
+        }
+    }
+
+    void scaledSizeMatchesLibjpeg_data()
+    {
+        QTest::addColumn<QSize>("full");
+        for (const QSize& s : {QSize(6000, 4000), QSize(431, 363), QSize(1, 1), QSize(17, 9),
+                               QSize(65500, 3), QSize(1023, 767)})
+            QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(s.width()).arg(s.height()))) << s;
+    }
+    void scaledSizeMatchesLibjpeg()
+    {
+        QFETCH(QSize, full);
+        const QByteArray header = jpegWithClaimedSize(full.width(), full.height());
+        for (int k = 1; k <= 8; ++k)
+            QCOMPARE(jpegScaledSize(full, k), libjpegScaledSize(header, k));
+    }
+
+    void drawFollowsDeviceTransform_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<qreal>("rotation");
+        const QByteArray jpeg = buildJpeg(quadrants(400, 300), JpegKind::Baseline);
+        Pattern pattern;
+        pattern.width = 400;
+        pattern.height = 300;
+        const QImage colours = quadrants(400, 300);
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 400; ++x) {
+                if (!pattern.palette.contains(colours.pixel(x, y)))
+                    pattern.palette.append(colours.pixel(x, y));
+                pattern.indices.append(int(pattern.palette.indexOf(colours.pixel(x, y))));
+            }
+        const QByteArray bmp = buildBmp(pattern, BmpKind::Rgb24);
+        QTest::newRow("jpeg screen") << "d.jpg" << jpeg << 1.0 << 0.0;
+        QTest::newRow("jpeg printer-like scale") << "d.jpg" << jpeg << 12.5 << 0.0;
+        QTest::newRow("jpeg rotated") << "d.jpg" << jpeg << 2.0 << 90.0;
+        QTest::newRow("bmp screen") << "d.bmp" << bmp << 1.0 << 0.0;
+        QTest::newRow("bmp scaled") << "d.bmp" << bmp << 3.0 << 0.0;
+    }
+    void drawFollowsDeviceTransform()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(qreal, scale);
+        QFETCH(qreal, rotation);
+        const Picture picture = loadPicture(file(name, bytes));
+        const QImage reference = picture.fullImage();
+        const QSizeF logical(32, 24);
+        const int side = qCeil(std::max(logical.width(), logical.height()) * scale) + 2;
+        QImage canvas(side, side, QImage::Format_RGB32);
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        painter.translate(side / 2.0, side / 2.0);
+        painter.rotate(rotation);
+        painter.scale(scale, scale);
+        painter.translate(-logical.width() / 2, -logical.height() / 2);
+        picture.draw(painter, QRectF(QPointF(0, 0), logical));
+        const QTransform toDevice = painter.deviceTransform();
+        painter.end();
+        // Sample well inside each quarter of the picture.
+        for (const QPointF& f : {QPointF(0.25, 0.25), QPointF(0.75, 0.25), QPointF(0.25, 0.75),
+                                 QPointF(0.75, 0.75), QPointF(0.4, 0.1)}) {
+            const QPoint at =
+                toDevice.map(QPointF(f.x() * logical.width(), f.y() * logical.height())).toPoint();
+            const QRgb want =
+                reference.pixel(int(f.x() * reference.width()), int(f.y() * reference.height()));
+            QVERIFY2(colourDistance(canvas.pixel(at), want) <= 24,
+                     qPrintable(QStringLiteral("at %1,%2: %3 vs %4")
+                                    .arg(at.x())
+                                    .arg(at.y())
+                                    .arg(canvas.pixel(at), 8, 16)
+                                    .arg(want, 8, 16)));
+        }
+    }
+
+    void failedLoadLeavesPictureAlone()
+    {
+        const Picture good = loadPicture(
+            file(QStringLiteral("good.bmp"), buildBmp(makePattern(5, 5, 2), BmpKind::Rgb1)));
+        Picture shown = good;
+        try {
+            shown = loadPicture(file(QStringLiteral("bad.bmp"), QByteArray("BM garbage")));
+        } catch (const PictureError&) {
+        }
+        QCOMPARE(shown.size(), QSize(5, 5));
+        QCOMPARE(shown.data(), good.data());
+    }
+};
+
+QTEST_MAIN(TestPicture)
+#include "tst_picture.moc"

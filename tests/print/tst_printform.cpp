@@ -1,0 +1,545 @@
+#include "CoverPrintJob.h"
+#include "Errors.h"
+#include "PrintTestSupport.h"
+#include "TForm_Print.h"
+
+#include <QApplication>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
+#include <array>
+
+using namespace printtest;
+
+namespace {
+
+const QColor kTeal(0, 128, 128); // the test picture; no border colour is near it
+
+jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return jf::Picture::fromImage(image);
+}
+
+QColor pictureColour(const PrintImage* image)
+{
+    return image->picture().fullImage().pixelColor(0, 0);
+}
+
+// Window pixels to dots of a 600 dpi rendering (1200 dpi printer: 12.5 dots
+// per window pixel, halved).
+QRect windowToDots600(const QRect& r)
+{
+    if (r.isNull())
+        return QRect();
+    const auto at = [](int v) { return qRound(v * 6.25); };
+    return QRect(QPoint(at(r.left()), at(r.top())),
+                 QPoint(at(r.left() + r.width()) - 1, at(r.top() + r.height()) - 1));
+}
+
+bool closeTo(const QRect& measured, const QRect& expected, int dots)
+{
+    return qAbs(measured.left() - expected.left()) <= dots &&
+           qAbs(measured.top() - expected.top()) <= dots &&
+           qAbs(measured.right() - expected.right()) <= dots &&
+           qAbs(measured.bottom() - expected.bottom()) <= dots;
+}
+
+QString describe(const QRect& r)
+{
+    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+class TestPrintForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowAsDesigned();
+    void colourImages_data();
+    void colourImages();
+    void resizeLaysOutPicture_data();
+    void resizeLaysOutPicture();
+
+    void jobSizesWindowAndBorder_data();
+    void jobSizesWindowAndBorder();
+    void pageMeasuredAt600Dpi_data();
+    void pageMeasuredAt600Dpi();
+    void workedExampleOnPaper();
+    void fineDetailSurvives();
+    void borderColourCarriesOver();
+
+    void badSizesFailBeforeWindowChanges_data();
+    void badSizesFailBeforeWindowChanges();
+    void cancelTwicePrintsNothing();
+    void secondJobWhilePrinting();
+    void invalidPrinterLeavesWindowShown();
+    void noPrinterFailsBeforeDialog();
+
+private:
+    QString runJob(TForm_Print& form, const QString& height, const QString& width, int border,
+                   const QString& colour,
+                   QPageLayout::Orientation orientation = QPageLayout::Portrait,
+                   const jf::Picture& picture = solidPicture(kTeal));
+
+    QTemporaryDir m_dir;
+    int m_files = 0;
+    ScriptedPrinterSetup m_setup;
+};
+
+void TestPrintForm::init()
+{
+    m_setup.confirm = true;
+    m_setup.calls = 0;
+    m_setup.edit = nullptr;
+    jf::currentPrinter().setSetupService(&m_setup);
+}
+
+void TestPrintForm::cleanup()
+{
+    jf::currentPrinter().replace(nullptr);
+    jf::currentPrinter().setSetupService(nullptr);
+}
+
+QString TestPrintForm::runJob(TForm_Print& form, const QString& height, const QString& width,
+                              int border, const QString& colour,
+                              QPageLayout::Orientation orientation, const jf::Picture& picture)
+{
+    const QString path = m_dir.filePath(QStringLiteral("page%1.pdf").arg(++m_files));
+    jf::currentPrinter().replace(pdfPrinter(path, orientation));
+    jf::runCoverPrintJob(nullptr, height, width, picture, std::uint8_t(border), colour, form);
+    return path;
+}
+
+void TestPrintForm::windowAsDesigned()
+{
+    TForm_Print form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Form1_Print"));
+    QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(form.isWindow());
+    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
+    QVERIFY(form.isHidden());
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
+    QVERIFY(!form.Image_Border->isHidden());
+    QVERIFY(!form.Image_Print->isHidden());
+    QVERIFY(form.Image_Print->picture().isNull());
+    QCOMPARE(pictureColour(form.Image_Border), QColor(128, 128, 128));
+    // Border behind the picture.
+    const QObjectList kids = form.children();
+    QVERIFY(kids.indexOf(form.Image_Border) < kids.indexOf(form.Image_Print));
+}
+
+void TestPrintForm::colourImages_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("Yellow") << "Image_Yellow" << QColor(255, 255, 0);
+    QTest::newRow("Red") << "Image_Red" << QColor(255, 0, 0);
+    QTest::newRow("Blue") << "Image_Blue" << QColor(0, 0, 255);
+    QTest::newRow("Green") << "Image_Green" << QColor(0, 255, 0);
+    QTest::newRow("Black") << "Image_Black" << QColor(0, 0, 0);
+    QTest::newRow("Gray") << "Image_Gray" << QColor(128, 128, 128);
+}
+
+void TestPrintForm::colourImages()
+{
+    QFETCH(QString, name);
+    QFETCH(QColor, colour);
+    TForm_Print form;
+    auto* image = form.findChild<PrintImage*>(name);
+    QVERIFY(image);
+    QVERIFY(image->isHidden());
+    QCOMPARE(image->picture().size(), QSize(1, 1));
+    QCOMPARE(pictureColour(image), colour);
+
+    const QByteArray bmp = TForm_Print::colourBitmap(quint8(colour.red()), quint8(colour.green()),
+                                                     quint8(colour.blue()));
+    QCOMPARE(bmp.size(), 58);
+    QVERIFY(bmp.startsWith("BM"));
+    QCOMPARE(bmp.mid(54, 4),
+             QByteArray::fromRawData(std::array<char, 4>{char(colour.blue()), char(colour.green()),
+                                                         char(colour.red()), 0}
+                                         .data(),
+                                     4));
+    const QImage decoded = QImage::fromData(bmp, "BMP");
+    QCOMPARE(decoded.size(), QSize(1, 1));
+    QCOMPARE(decoded.pixelColor(0, 0), colour);
+}
+
+void TestPrintForm::resizeLaysOutPicture_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QRect>("picture");
+    QTest::newRow("CD 120") << 506 << 476 << QRect(10, 10, 456, 456);
+    QTest::newRow("DVD") << 749 << 1046 << QRect(10, 10, 1026, 699);
+    QTest::newRow("both sizes 0") << 50 << 20 << QRect(10, 10, 0, 0);
+    QTest::newRow("beyond any screen") << 5000 << 9000 << QRect(10, 10, 8980, 4950);
+}
+
+void TestPrintForm::resizeLaysOutPicture()
+{
+    QFETCH(int, height);
+    QFETCH(int, width);
+    QFETCH(QRect, picture);
+    for (bool shown : {false, true}) {
+        TForm_Print form;
+        if (shown)
+            form.show();
+        form.setOuterHeight(height);
+        form.setOuterWidth(width);
+        QCOMPARE(form.size(), QSize(width, height));
+        QCOMPARE(form.Image_Print->geometry(), picture);
+        if (!shown)
+            continue;
+        // A plain resize of the shown window lays out the same way.
+        form.resize(width + 7, height + 3);
+        QCOMPARE(form.Image_Print->geometry(),
+                 QRect(10, 10, picture.width() + 7, picture.height() + 3));
+    }
+}
+
+void TestPrintForm::jobSizesWindowAndBorder_data()
+{
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<int>("border");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QRect>("picture");
+    QTest::addColumn<QRect>("borderRect");
+    QTest::newRow("CD 120, border 2")
+        << "120"
+        << "120" << 2 << QSize(476, 506) << QRect(10, 10, 456, 456) << QRect(8, 8, 460, 460);
+    QTest::newRow("DVD") << "184"
+                         << "270" << 1 << QSize(1046, 749) << QRect(10, 10, 1026, 699)
+                         << QRect(9, 9, 1028, 701);
+    QTest::newRow("border 0") << "121"
+                              << "121" << 0 << QSize(480, 510) << QRect(10, 10, 460, 460)
+                              << QRect(10, 10, 460, 460);
+    QTest::newRow("border 12") << "120"
+                               << "120" << 12 << QSize(476, 506) << QRect(10, 10, 456, 456)
+                               << QRect(-2, -2, 480, 480);
+    QTest::newRow("both 0") << "0"
+                            << "0" << 3 << QSize(20, 50) << QRect(10, 10, 0, 0)
+                            << QRect(7, 7, 6, 6);
+    QTest::newRow("fraction, blanks")
+        << " 12.1 "
+        << "1" << 1 << QSize(24, 96) << QRect(10, 10, 4, 46) << QRect(9, 9, 6, 48);
+}
+
+void TestPrintForm::jobSizesWindowAndBorder()
+{
+    QFETCH(QString, height);
+    QFETCH(QString, width);
+    QFETCH(int, border);
+    QFETCH(QSize, window);
+    QFETCH(QRect, picture);
+    QFETCH(QRect, borderRect);
+    TForm_Print form;
+    const QString pdf = runJob(form, height, width, border, QStringLiteral("Red"));
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QVERIFY(form.isHidden());
+    QCOMPARE(form.size(), window);
+    QCOMPARE(form.pos(), QPoint(0, 0));
+    QCOMPARE(form.Image_Print->geometry(), picture);
+    QVERIFY(!form.Image_Border->isHidden());
+    QCOMPARE(form.Image_Border->geometry(), borderRect);
+    QCOMPARE(m_setup.calls, 1);
+}
+
+void TestPrintForm::pageMeasuredAt600Dpi_data()
+{
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<int>("border");
+    QTest::addColumn<QPageLayout::Orientation>("orientation");
+    QTest::addColumn<QRect>("picture"); // window pixels; null: none on paper
+    QTest::addColumn<QRect>("ring");    // outer bounds of the border colour
+    const auto portrait = QPageLayout::Portrait;
+    QTest::newRow("CD 120, border 1")
+        << "120"
+        << "120" << 1 << portrait << QRect(10, 10, 456, 456) << QRect(9, 9, 458, 458);
+    QTest::newRow("DVD landscape, border 2") << "184"
+                                             << "270" << 2 << QPageLayout::Landscape
+                                             << QRect(10, 10, 1026, 699) << QRect(8, 8, 1030, 703);
+    QTest::newRow("width 0: a bar of border")
+        << "120"
+        << "0" << 2 << portrait << QRect() << QRect(8, 8, 4, 460);
+    QTest::newRow("border 0: no border colour")
+        << "120"
+        << "120" << 0 << portrait << QRect(10, 10, 456, 456) << QRect();
+    QTest::newRow("border 12: clipped by the window")
+        << "120"
+        << "120" << 12 << portrait << QRect(10, 10, 456, 456) << QRect(0, 0, 476, 478);
+}
+
+void TestPrintForm::pageMeasuredAt600Dpi()
+{
+    if (!havePoppler())
+        QSKIP("pdftoppm/pdfinfo (poppler-utils) not installed");
+    QFETCH(QString, height);
+    QFETCH(QString, width);
+    QFETCH(int, border);
+    QFETCH(QPageLayout::Orientation, orientation);
+    QFETCH(QRect, picture);
+    QFETCH(QRect, ring);
+    const QColor red(255, 0, 0);
+
+    TForm_Print form;
+    const QString pdf = runJob(form, height, width, border, QStringLiteral("Red"), orientation);
+    const QString info = pdfInfo(pdf);
+    const QString a4 = orientation == QPageLayout::Portrait ? QStringLiteral("595 x 842 pts (A4)")
+                                                            : QStringLiteral("842 x 595 pts (A4)");
+    QVERIFY2(info.contains(a4), qPrintable(info));
+
+    const QSize crop = orientation == QPageLayout::Portrait ? QSize(3200, 3300) : QSize(7000, 4900);
+    const QImage page = renderPdf(pdf, 600, crop);
+    QVERIFY(!page.isNull());
+
+    const QRect measuredPicture = boundsOf(page, kTeal);
+    const QRect expectedPicture = windowToDots600(picture);
+    QVERIFY2(closeTo(measuredPicture, expectedPicture, 2),
+             qPrintable(describe(measuredPicture) + " vs " + describe(expectedPicture)));
+
+    const QRect measuredRing = boundsOf(page, red);
+    const QRect expectedRing = windowToDots600(ring);
+    QVERIFY2(closeTo(measuredRing, expectedRing, 2),
+             qPrintable(describe(measuredRing) + " vs " + describe(expectedRing)));
+
+    // Nothing else but white around the window's page image.
+    const QRect window = windowToDots600(QRect(QPoint(0, 0), form.size()));
+    if (window.right() + 4 < page.width())
+        QCOMPARE(countInRow(page, window.center().y(), window.right() + 3, page.width(),
+                            QColor(255, 255, 255), 3),
+                 page.width() - window.right() - 3);
+}
+
+void TestPrintForm::workedExampleOnPaper()
+{
+    // 120 x 120 mm, BorderWidth 1: about 120.65 mm square, 2.65 mm from the
+    // printable area's corner, a 0.26 mm ring.
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    TForm_Print form;
+    const QString pdf =
+        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"));
+    const QImage page = renderPdf(pdf, 600, QSize(3100, 3100));
+    const QRect picture = boundsOf(page, kTeal);
+    QVERIFY(!picture.isNull());
+    QVERIFY2(qAbs(mmAt(picture.width(), 600) - 120.65) < 0.1, qPrintable(describe(picture)));
+    QVERIFY2(qAbs(mmAt(picture.height(), 600) - 120.65) < 0.1, qPrintable(describe(picture)));
+    QVERIFY(qAbs(mmAt(picture.left(), 600) - 2.65) < 0.1);
+    QVERIFY(qAbs(mmAt(picture.top(), 600) - 2.65) < 0.1);
+
+    const int y = picture.center().y();
+    const int ring = countInRow(page, y, 0, picture.left(), QColor(0, 0, 0), 60);
+    QVERIFY2(qAbs(mmAt(ring, 600) - 0.26) <= 0.09, qPrintable(QString::number(ring)));
+}
+
+void TestPrintForm::fineDetailSurvives()
+{
+    // Half a window pixel per square: 3.125 dots at 600 dpi. A page drawn
+    // through a 96 dpi image would keep none of it.
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    QImage board(1824, 1824, QImage::Format_RGB32);
+    for (int y = 0; y < board.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(board.scanLine(y));
+        for (int x = 0; x < board.width(); ++x)
+            row[x] = ((x / 2 + y / 2) % 2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+    }
+    TForm_Print form;
+    const QString pdf =
+        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 0, QStringLiteral("Gray"),
+               QPageLayout::Portrait, jf::Picture::fromImage(board));
+    const QImage page = renderPdf(pdf, 600, QSize(3000, 3000));
+    QVERIFY(!page.isNull());
+    // Count light/dark changes along a row through the picture.
+    const int y = 1500;
+    int changes = 0;
+    bool dark = qGray(page.pixel(70, y)) < 128;
+    for (int x = 70; x < 2900; ++x) {
+        const bool d = qGray(page.pixel(x, y)) < 128;
+        changes += d != dark ? 1 : 0;
+        dark = d;
+    }
+    // 2830 dots hold about 905 squares.
+    QVERIFY2(changes > 800, qPrintable(QString::number(changes)));
+}
+
+void TestPrintForm::borderColourCarriesOver()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    // One print window through a run of jobs.
+    const struct
+    {
+        const char* name;
+        QColor expected;
+    } jobs[] = {{"gray", QColor(128, 128, 128)}, {"Purple", QColor(128, 128, 128)},
+                {"Red", QColor(255, 0, 0)},      {"Purple", QColor(255, 0, 0)},
+                {"Blue", QColor(0, 0, 255)},     {"Green", QColor(0, 255, 0)},
+                {"Yellow", QColor(255, 255, 0)}, {"Black", QColor(0, 0, 0)},
+                {"Green ", QColor(0, 0, 0)},     {"Gray", QColor(128, 128, 128)}};
+    TForm_Print form;
+    for (const auto& job : jobs) {
+        const QString pdf = runJob(form, QStringLiteral("20"), QStringLiteral("20"), 4,
+                                   QString::fromLatin1(job.name));
+        const QImage page = renderPdf(pdf, 150, QSize(200, 200));
+        QVERIFY(!page.isNull());
+        // Middle of the left ring: window x 6..10 -> 150 dpi dots 12.
+        const QColor seen = page.pixelColor(12, 60);
+        QVERIFY2(near(seen.rgb(), job.expected, 12),
+                 qPrintable(QStringLiteral("%1 printed as %2").arg(job.name, seen.name())));
+    }
+}
+
+void TestPrintForm::badSizesFailBeforeWindowChanges_data()
+{
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty height") << ""
+                                  << "120"
+                                  << "'' is not a valid floating point value";
+    QTest::newRow("empty width") << "120"
+                                 << ""
+                                 << "'' is not a valid floating point value";
+    QTest::newRow("both bad: height named") << "12a"
+                                            << "x"
+                                            << "'12a' is not a valid floating point value";
+    QTest::newRow("9e99 height") << "9e99"
+                                 << "120"
+                                 << "Invalid floating point operation";
+    QTest::newRow("9e99 width") << "120"
+                                << "9e99"
+                                << "Invalid floating point operation";
+    QTest::newRow("bad width beats big height") << "9e99"
+                                                << "-"
+                                                << "'-' is not a valid floating point value";
+}
+
+void TestPrintForm::badSizesFailBeforeWindowChanges()
+{
+    QFETCH(QString, height);
+    QFETCH(QString, width);
+    QFETCH(QString, message);
+    // The dialog's choice (landscape) must stay although the job fails.
+    m_setup.edit = [](QPrinter& p) {
+        QPageLayout layout = p.pageLayout();
+        layout.setOrientation(QPageLayout::Landscape);
+        p.setPageLayout(layout);
+    };
+    TForm_Print form;
+    QString pdf;
+    try {
+        pdf = runJob(form, height, width, 2, QStringLiteral("Red"));
+        QFAIL("no error");
+    } catch (const jf::Error& e) {
+        QCOMPARE(e.message(), message);
+    }
+    QVERIFY(form.isHidden());
+    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
+    QCOMPARE(pictureColour(form.Image_Border), QColor(128, 128, 128));
+    QVERIFY(form.Image_Print->picture().isNull());
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("page%1.pdf").arg(m_files))));
+    QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+void TestPrintForm::cancelTwicePrintsNothing()
+{
+    m_setup.confirm = false;
+    TForm_Print form;
+    const QString first =
+        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
+    const QString second =
+        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
+    QCOMPARE(m_setup.calls, 2);
+    QVERIFY(form.isHidden());
+    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
+    QVERIFY(!QFileInfo::exists(first));
+    QVERIFY(!QFileInfo::exists(second));
+}
+
+void TestPrintForm::secondJobWhilePrinting()
+{
+    TForm_Print form;
+    const QString path = m_dir.filePath(QStringLiteral("busy.pdf"));
+    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Portrait));
+    const jf::CurrentPrinter::JobMark running(jf::currentPrinter());
+
+    // Cancelling the dialog ends silently.
+    m_setup.confirm = false;
+    jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"), solidPicture(kTeal),
+                         1, QStringLiteral("Red"), form);
+    // Confirming fails: the printer cannot change while a page prints.
+    m_setup.confirm = true;
+    m_setup.edit = [](QPrinter& p) { p.setOutputFileName(QStringLiteral("/nonexistent/x.pdf")); };
+    for (auto run : {+[](TForm_Print& f) {
+                         jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"),
+                                              jf::Picture(), 1, QStringLiteral("Red"), f);
+                     },
+                     +[](TForm_Print&) { jf::runPrinterSetup(nullptr); },
+                     +[](TForm_Print& f) { f.PrintForm(); }}) {
+        try {
+            run(form);
+            QFAIL("no error");
+        } catch (const jf::PrinterError& e) {
+            QCOMPARE(e.message(), QStringLiteral("Printing in progress"));
+        }
+    }
+    QVERIFY(form.isHidden());
+    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
+    QCOMPARE(jf::currentPrinter().printer().outputFileName(), path);
+    QVERIFY(!QFileInfo::exists(path));
+}
+
+void TestPrintForm::invalidPrinterLeavesWindowShown()
+{
+    TForm_Print form;
+    // A PDF file that cannot be created: the printer cannot start a page.
+    auto printer =
+        pdfPrinter(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")), QPageLayout::Portrait);
+    jf::currentPrinter().replace(std::move(printer));
+    try {
+        jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("121"),
+                             solidPicture(kTeal), 1, QStringLiteral("Red"), form);
+        QFAIL("no error");
+    } catch (const jf::PrinterError& e) {
+        QCOMPARE(e.message(), QStringLiteral("Printer selected is not valid"));
+    }
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.size(), QSize(480, 506));
+    QVERIFY(!jf::currentPrinter().jobRunning());
+    form.hide();
+}
+
+void TestPrintForm::noPrinterFailsBeforeDialog()
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("a print service with printers is running here");
+    jf::currentPrinter().replace(nullptr);
+    TForm_Print form;
+    for (bool wholeJob : {false, true}) {
+        try {
+            if (wholeJob)
+                jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"),
+                                     jf::Picture(), 1, QStringLiteral("Red"), form);
+            else
+                jf::runPrinterSetup(nullptr);
+            QFAIL("no error");
+        } catch (const jf::PrinterError& e) {
+            QCOMPARE(e.message(), QStringLiteral("There is no default printer currently selected"));
+        }
+    }
+    QCOMPARE(m_setup.calls, 0);
+    QVERIFY(form.isHidden());
+}
+
+QTEST_MAIN(TestPrintForm)
+#include "tst_printform.moc"
