@@ -7,6 +7,7 @@
 #include "Platform.h"
 #include "PreviewGeometry.h"
 #include "TextFiles.h"
+#include "TypingLimit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,6 +52,8 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
     setFont(windowFont);
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
+    TypingLimit::apply(Edit_Width);
+    TypingLimit::apply(Edit_Height);
 
     OpenDialog_PicturesLoad.filter = QStringLiteral("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
 
@@ -394,6 +397,8 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
             });
             if (key.isNull())
                 return true; // discarded before it reaches the box
+            if (key != QChar(8) && !TypingLimit::roomForOneMore(static_cast<QLineEdit*>(watched)))
+                return true;
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -57,6 +57,7 @@ private slots:
     void missingDataFolder();
     void missingTipsFile();
     void shortSizesFileAtStart();
+    void longStoredSizeShowsWhole();
     void defaultSettingsWithoutSelection();
     void closeWritesTheFourLists();
     void mainMenu();
@@ -269,6 +270,27 @@ void TestMainWindow::shortSizesFileAtStart()
     // Captions were not read: the built-in ones stay.
     QCOMPARE(form.Label_Item1->text(), QString("DVD"));
     QCOMPARE(form.CurrentItem, 0);
+}
+
+void TestMainWindow::longStoredSizeShowsWhole()
+{
+    TestPlatform platform;
+    WorkDir work;
+    work.write("DefaultSizes.ins", "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
+    TForm_Main form;
+    QCOMPARE(form.Edit_Width->text(), QString("12345"));
+    QCOMPARE(form.Edit_Height->text(), QString("-184"));
+    // Typing cannot make it longer; deleting works.
+    form.Edit_Width->setFocus();
+    form.Edit_Width->end(false);
+    QTest::keyClick(form.Edit_Width, Qt::Key_7);
+    QCOMPARE(form.Edit_Width->text(), QString("12345"));
+    QTest::keyClick(form.Edit_Width, Qt::Key_Backspace);
+    QTest::keyClick(form.Edit_Width, Qt::Key_Backspace);
+    QTest::keyClick(form.Edit_Width, Qt::Key_9);
+    QCOMPARE(form.Edit_Width->text(), QString("1239"));
+    QTest::keyClick(form.Edit_Width, Qt::Key_9);
+    QCOMPARE(form.Edit_Width->text(), QString("1239"));
 }
 
 void TestMainWindow::defaultSettingsWithoutSelection()

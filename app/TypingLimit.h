@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QValidator>
+
+class QLineEdit;
+
+// Limits what the user may type or paste into an edit box to a number of
+// characters, while texts the program sets are shown whole (a stored size of
+// five digits still shows all five).
+class TypingLimit : public QValidator
+{
+public:
+    TypingLimit(int maxLength, QObject* parent);
+    State validate(QString& input, int& pos) const override;
+
+    // Moves the box's own length limit from its window definition into a
+    // TypingLimit.
+    static void apply(QLineEdit* edit);
+
+    // Whether one more typed character fits into the box.
+    static bool roomForOneMore(const QLineEdit* edit);
+
+private:
+    int m_maxLength;
+};
