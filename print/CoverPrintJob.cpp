@@ -57,7 +57,16 @@ void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QS
     border.resize(border.width(), form.Image_Print->height() + 2 * b);
     border.resize(form.Image_Print->width() + 2 * b, border.height());
 
-    form.PrintForm();
+    {
+        // Printing decodes the picture at full resolution; the preview only
+        // needs a small copy, so the large one is let go afterwards.
+        struct Release
+        {
+            const Picture& picture;
+            ~Release() { picture.releaseCaches(); }
+        } release{picture};
+        form.PrintForm();
+    }
     form.hide();
 }
 

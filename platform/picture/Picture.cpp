@@ -33,6 +33,7 @@ public:
     // when it is smaller. Null when the pixels could not be had at all.
     virtual QImage covering(const QSize& pixels) const = 0;
     virtual QString problem() const { return QString(); }
+    virtual void release() const { lastScaled = QImage(); }
 
     const QSize size;
     mutable QImage lastScaled; // the last result of Picture::scaledTo
@@ -68,6 +69,13 @@ public:
     QString problem() const override
     {
         return fatalCode ? QStringLiteral("JPEG error #%1").arg(fatalCode) : QString();
+    }
+
+    void release() const override
+    {
+        PictureData::release();
+        decoded = QImage();
+        decodedEighths = 0;
     }
 
     QImage atScale(int eighths) const
@@ -231,6 +239,12 @@ void Picture::draw(QPainter& painter, const QRectF& target) const
 QString Picture::decodeProblem() const
 {
     return m_data ? m_data->problem() : QString();
+}
+
+void Picture::releaseCaches() const
+{
+    if (m_data)
+        m_data->release();
 }
 
 QString pictureExtension(const QString& path)

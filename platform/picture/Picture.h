@@ -43,6 +43,11 @@ public:
     // or nothing has been decoded yet.
     QString decodeProblem() const;
 
+    // Lets go of decoded pixels and scaled copies kept for speed (after a
+    // print, which may have needed the full resolution). The picture itself
+    // is unchanged; it decodes again when next drawn.
+    void releaseCaches() const;
+
     explicit Picture(std::shared_ptr<const PictureData> data) : m_data(std::move(data)) {}
     const std::shared_ptr<const PictureData>& data() const { return m_data; }
 
