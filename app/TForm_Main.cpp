@@ -12,9 +12,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
+
+#include <future>
 
 using jf::guard;
 using jf::guarded;
@@ -42,6 +45,7 @@ static void initResources()
 TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
 {
     initResources();
+    auto pictures = std::async(std::launch::async, &TForm_Main::decodeWindowPictures);
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(701, 500);
@@ -61,23 +65,54 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
     Timer1->setInterval(m_tipInterval);
     Timer1->start();
 
-    loadWindowPictures();
+    Image_PanelButtonUP->setImage(QImage(QStringLiteral(":/pictures/button-up.png")));
+    Image_PanelButtonDown->setImage(QImage(QStringLiteral(":/pictures/button-down.png")));
     createMenus();
     connectHandlers();
 
+    loadWindowPictures(pictures.get());
     guarded([this] { FormCreate(); });
 }
 
 TForm_Main::~TForm_Main() = default;
 
-void TForm_Main::loadWindowPictures()
+namespace {
+
+// The window pictures compiled into the program; JPEGs go through the same
+// decoder as the user's pictures.
+jf::Picture windowPicture(const char* name)
 {
-    Image_BackGroundMain->setImage(QImage(QStringLiteral(":/pictures/background.jpg")));
-    Image_Pannel->setImage(QImage(QStringLiteral(":/pictures/panel.jpg")));
-    Image_PanelButtonUP->setImage(QImage(QStringLiteral(":/pictures/button-up.png")));
-    Image_PanelButtonDown->setImage(QImage(QStringLiteral(":/pictures/button-down.png")));
-    const QImage placeholder(QStringLiteral(":/pictures/preview-empty.jpg"));
-    Image_PreviewEmpty->setImage(placeholder);
+    const QString path = QStringLiteral(":/pictures/") + QLatin1String(name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    try {
+        return jf::loadPictureData(file.readAll(), jf::pictureExtension(path));
+    } catch (const jf::Error&) {
+        return jf::Picture::fromImage(QImage(path));
+    }
+}
+
+} // namespace
+
+TForm_Main::WindowPictures TForm_Main::decodeWindowPictures()
+{
+    // Runs beside the window's construction at start-up: decoding the large
+    // pictures, already stretched to their controls, overlaps the font set-up.
+    WindowPictures pictures;
+    pictures.background = windowPicture("background.jpg");
+    pictures.background.scaledTo(QSize(701, 500));
+    pictures.panel = windowPicture("panel.jpg");
+    pictures.panel.scaledTo(QSize(501, 390));
+    pictures.placeholder = windowPicture("preview-empty.jpg");
+    return pictures;
+}
+
+void TForm_Main::loadWindowPictures(const WindowPictures& pictures)
+{
+    Image_BackGroundMain->setPicture(pictures.background);
+    Image_Pannel->setPicture(pictures.panel);
+    Image_PreviewEmpty->setPicture(pictures.placeholder);
     Image_Preview->setPicture(Image_PreviewEmpty->picture());
 }
 

@@ -128,7 +128,14 @@ protected:
 private:
     void connectHandlers();
     void createMenus();
-    void loadWindowPictures();
+    struct WindowPictures
+    {
+        jf::Picture background;
+        jf::Picture panel;
+        jf::Picture placeholder;
+    };
+    static WindowPictures decodeWindowPictures();
+    void loadWindowPictures(const WindowPictures& pictures);
     // Sets a box's text; an equal text changes nothing and raises no change.
     static void setEditText(QLineEdit* edit, const QString& text);
     static void digitFilter(QChar& key);

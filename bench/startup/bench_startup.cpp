@@ -6,7 +6,7 @@
 //                               or the path compiled in)
 //   bench_startup --child bare|app   one start, used by the comparison
 
-#include "TForm_Main.h"
+#include "AppWindows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,9 +43,11 @@ int child(int argc, char* argv[], bool app)
     QApplication application(argc, argv);
     FirstPaint watcher;
     if (app) {
-        TForm_Main form;
-        form.installEventFilter(&watcher);
-        form.show();
+        // Exactly what main() does.
+        jf::prepareApplication();
+        jf::AppWindows windows;
+        windows.formMain.installEventFilter(&watcher);
+        windows.formMain.show();
         return QApplication::exec();
     }
     QWidget bare;

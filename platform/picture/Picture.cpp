@@ -10,6 +10,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <optional>
 #include <cmath>
 
 #include <cerrno>
@@ -254,25 +255,26 @@ QString pictureExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
-Picture loadPicture(const QString& path)
-{
-    const QString ext = pictureExtension(path);
-    const QString lower = ext.toLower();
-    Kind kind;
-    if (lower == QLatin1String("bmp"))
-        kind = Kind::Bitmap;
-    else if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
-        kind = Kind::Jpeg;
-    else if (lower == QLatin1String("ico"))
-        kind = Kind::Icon;
-    else if (lower == QLatin1String("wmf"))
-        kind = Kind::Wmf;
-    else if (lower == QLatin1String("emf"))
-        kind = Kind::Emf;
-    else
-        throw PictureError(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
+namespace {
 
-    QByteArray bytes = readPictureFile(path);
+std::optional<Kind> kindOf(const QString& extension)
+{
+    const QString lower = extension.toLower();
+    if (lower == QLatin1String("bmp"))
+        return Kind::Bitmap;
+    if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
+        return Kind::Jpeg;
+    if (lower == QLatin1String("ico"))
+        return Kind::Icon;
+    if (lower == QLatin1String("wmf"))
+        return Kind::Wmf;
+    if (lower == QLatin1String("emf"))
+        return Kind::Emf;
+    return std::nullopt;
+}
+
+Picture decodePicture(QByteArray bytes, Kind kind)
+{
     switch (kind) {
     case Kind::Jpeg: {
         const JpegHeader header = readJpegHeader(bytes);
@@ -287,6 +289,30 @@ Picture loadPicture(const QString& path)
         break;
     }
     return Picture::fromImage(decodeMetafile(bytes, kind == Kind::Emf));
+}
+
+[[noreturn]] void throwUnknownExtension(const QString& extension)
+{
+    throw PictureError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
+}
+
+} // namespace
+
+Picture loadPicture(const QString& path)
+{
+    const QString ext = pictureExtension(path);
+    const std::optional<Kind> kind = kindOf(ext);
+    if (!kind)
+        throwUnknownExtension(ext);
+    return decodePicture(readPictureFile(path), *kind);
+}
+
+Picture loadPictureData(QByteArray bytes, const QString& extension)
+{
+    const std::optional<Kind> kind = kindOf(extension);
+    if (!kind)
+        throwUnknownExtension(extension);
+    return decodePicture(std::move(bytes), *kind);
 }
 
 } // namespace jf

@@ -63,6 +63,11 @@ private:
 // Never returns a null picture.
 Picture loadPicture(const QString& path);
 
+// Reads a picture held in memory, of the type the extension names (as
+// loadPicture does after reading the file). Used for the program's own
+// pictures.
+Picture loadPictureData(QByteArray bytes, const QString& extension);
+
 // The extension of a path as the loader sees it: the text after the last dot
 // of the file name, empty when the name has no dot.
 QString pictureExtension(const QString& path);
