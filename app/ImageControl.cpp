@@ -12,7 +12,20 @@ void ImageControl::setPicture(const jf::Picture& picture)
 {
     m_picture = picture;
     m_scaled = QImage();
+    m_solid = QColor();
+    if (!m_picture.isNull() && m_picture.size() == QSize(1, 1))
+        m_solid = m_picture.fullImage().pixelColor(0, 0);
     update();
+}
+
+void ImageControl::paintPicture(QPainter& painter, const QRectF& target) const
+{
+    if (m_picture.isNull() || target.isEmpty())
+        return;
+    if (m_solid.isValid())
+        painter.fillRect(target, m_solid);
+    else
+        m_picture.draw(painter, target);
 }
 
 void ImageControl::setImage(const QImage& image)

@@ -2,6 +2,7 @@
 
 #include "Picture.h"
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
 
@@ -21,6 +22,11 @@ public:
     void setImage(const QImage& image);
     void clearPicture();
 
+    // Paints the picture stretched into `target` in the painter's units, at
+    // the painter's resolution (a printer's, when printing). A one-pixel
+    // picture is a solid fill of its colour.
+    void paintPicture(QPainter& painter, const QRectF& target) const;
+
 signals:
     void clicked();
     void mousePressed(Qt::MouseButton button, QPoint pos);
@@ -35,6 +41,7 @@ protected:
 
 private:
     jf::Picture m_picture;
+    QColor m_solid; // valid when the picture is a single pixel
     // A copy already stretched to the current size (in device pixels), so
     // repaints of a large picture stay cheap.
     QImage m_scaled;

@@ -49,7 +49,7 @@ void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QS
     if (borderColour == QLatin1String("Gray"))
         form.Image_Border->setPicture(form.Image_Gray->picture());
 
-    PrintImage& border = *form.Image_Border;
+    ImageControl& border = *form.Image_Border;
     const int b = borderWidth;
     border.setVisible(true);
     border.move(border.x(), kPictureOrigin - b);

@@ -116,9 +116,9 @@ void TForm_Print::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
     painter.scale(scaleX, scaleY);
     painter.setClipRect(page);
     painter.fillRect(page, palette().color(QPalette::Window));
-    const PrintImage* const images[] = {Image_Border, Image_Print, Image_Yellow, Image_Red,
+    const ImageControl* const images[] = {Image_Border, Image_Print, Image_Yellow, Image_Red,
                                         Image_Blue,   Image_Green, Image_Black,  Image_Gray};
-    for (const PrintImage* image : images) {
+    for (const ImageControl* image : images) {
         if (image->isHidden())
             continue;
         const QRectF bounds(image->geometry());

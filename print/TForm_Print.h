@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintImage.h"
+#include "ImageControl.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -26,14 +26,14 @@ public:
 
     // The images, in painting order from back to front. The six colour
     // images are hidden one-pixel colour sources for the border.
-    PrintImage* Image_Border = nullptr;
-    PrintImage* Image_Print = nullptr;
-    PrintImage* Image_Yellow = nullptr;
-    PrintImage* Image_Red = nullptr;
-    PrintImage* Image_Blue = nullptr;
-    PrintImage* Image_Green = nullptr;
-    PrintImage* Image_Black = nullptr;
-    PrintImage* Image_Gray = nullptr;
+    ImageControl* Image_Border = nullptr;
+    ImageControl* Image_Print = nullptr;
+    ImageControl* Image_Yellow = nullptr;
+    ImageControl* Image_Red = nullptr;
+    ImageControl* Image_Blue = nullptr;
+    ImageControl* Image_Green = nullptr;
+    ImageControl* Image_Black = nullptr;
+    ImageControl* Image_Gray = nullptr;
 
     // Outer size = client size (no frame). Each change lays out Image_Print.
     void setOuterHeight(int height);

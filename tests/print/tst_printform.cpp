@@ -21,7 +21,7 @@ jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
     return jf::Picture::fromImage(image);
 }
 
-QColor pictureColour(const PrintImage* image)
+QColor pictureColour(const ImageControl* image)
 {
     return image->picture().fullImage().pixelColor(0, 0);
 }
@@ -151,7 +151,7 @@ void TestPrintForm::colourImages()
     QFETCH(QString, name);
     QFETCH(QColor, colour);
     TForm_Print form;
-    auto* image = form.findChild<PrintImage*>(name);
+    auto* image = form.findChild<ImageControl*>(name);
     QVERIFY(image);
     QVERIFY(image->isHidden());
     QCOMPARE(image->picture().size(), QSize(1, 1));
