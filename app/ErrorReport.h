@@ -15,8 +15,7 @@ namespace jf {
 void reportError(const QString& message);
 
 // Runs one event handler so that no exception crosses a Qt frame.
-template <class F>
-void guarded(F&& handler) noexcept
+template <class F> void guarded(F&& handler) noexcept
 {
     try {
         handler();
@@ -32,8 +31,7 @@ void guarded(F&& handler) noexcept
 }
 
 // A slot that enters `method` of `object` through guarded().
-template <class Obj, class... Args>
-auto guard(Obj* object, void (Obj::*method)(Args...))
+template <class Obj, class... Args> auto guard(Obj* object, void (Obj::*method)(Args...))
 {
     return [object, method](Args... args) { guarded([&] { (object->*method)(args...); }); };
 }

@@ -8,8 +8,8 @@ namespace jf {
 void installWindowFonts()
 {
     if (!QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
-        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf",
-                                 "/usr/share/wine/fonts/tahomabd.ttf"}) {
+        for (const char* file :
+             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
             const QString path = QString::fromLatin1(file);
             if (QFileInfo::exists(path))
                 QFontDatabase::addApplicationFont(path);

@@ -142,9 +142,8 @@ void TForm_Main::connectHandlers()
                                                Image_Button7, Image_Button8};
     using Handler = void (TForm_Main::*)();
     const std::array<Handler, 8> itemHandlers{
-        &TForm_Main::Label_Item1Click, &TForm_Main::Label_Item2Click,
-        &TForm_Main::Label_Item3Click, &TForm_Main::Label_Item4Click,
-        &TForm_Main::Label_Item5Click, &TForm_Main::Label_Item6Click,
+        &TForm_Main::Label_Item1Click, &TForm_Main::Label_Item2Click, &TForm_Main::Label_Item3Click,
+        &TForm_Main::Label_Item4Click, &TForm_Main::Label_Item5Click, &TForm_Main::Label_Item6Click,
         &TForm_Main::Label_Item7Click, &TForm_Main::Label_Item8Click};
     const std::array<Handler, 8> buttonHandlers{
         &TForm_Main::Image_Button1Click, &TForm_Main::Image_Button2Click,
@@ -161,8 +160,7 @@ void TForm_Main::connectHandlers()
             guard(this, &TForm_Main::Label_DefaultSettingsClick));
     connect(Label_Close, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_CloseClick));
     connect(Label_X, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_XClick));
-    connect(Label_X, &ClickLabel::mouseEntered, this,
-            guard(this, &TForm_Main::Label_XMouseEnter));
+    connect(Label_X, &ClickLabel::mouseEntered, this, guard(this, &TForm_Main::Label_XMouseEnter));
     connect(Label_X, &ClickLabel::mouseLeft, this, guard(this, &TForm_Main::Label_XMouseLeave));
     connect(Label_Wizard, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_WizardClick));
     connect(Label_PrintCover, &ClickLabel::clicked, this,
@@ -211,13 +209,17 @@ void TForm_Main::FormCreate()
     BaseDir = jf::currentBaseDir();
 
     ListBox_ProgramsNames->clear();
-    ListBox_ProgramsNames->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsNames)));
+    ListBox_ProgramsNames->addItems(
+        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsNames)));
     ListBox_ProgramsPaths->clear();
-    ListBox_ProgramsPaths->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsPaths)));
+    ListBox_ProgramsPaths->addItems(
+        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsPaths)));
     ListBox_PicturesNames->clear();
-    ListBox_PicturesNames->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesNames)));
+    ListBox_PicturesNames->addItems(
+        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesNames)));
     ListBox_PicturesPaths->clear();
-    ListBox_PicturesPaths->addItems(jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesPaths)));
+    ListBox_PicturesPaths->addItems(
+        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesPaths)));
 
     ReadSettings();
     ReadNames();
@@ -417,8 +419,8 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && (watched == Edit_Width || watched == Edit_Height)) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         const QString text = keyEvent->text();
-        const bool shortcut = keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
-                                                       Qt::MetaModifier);
+        const bool shortcut =
+            keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
         if (text.isEmpty() || shortcut || keyEvent->key() == Qt::Key_Delete ||
             keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab)
             return QWidget::eventFilter(watched, event);

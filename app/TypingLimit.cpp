@@ -2,7 +2,8 @@
 
 #include <QLineEdit>
 
-TypingLimit::TypingLimit(int maxLength, QObject* parent) : QValidator(parent), m_maxLength(maxLength)
+TypingLimit::TypingLimit(int maxLength, QObject* parent)
+    : QValidator(parent), m_maxLength(maxLength)
 {
 }
 

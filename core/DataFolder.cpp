@@ -70,9 +70,9 @@ void readTipsFile(const QString& path, const std::function<void(const QString&)>
 
 QStringList defaultCoverNames()
 {
-    return {QStringLiteral("DVD"),      QStringLiteral("Slim DVD"),  QStringLiteral("Large DVD"),
+    return {QStringLiteral("DVD"),        QStringLiteral("Slim DVD"), QStringLiteral("Large DVD"),
             QStringLiteral("DVD Inside"), QStringLiteral("CD Front"), QStringLiteral("CD Inside"),
-            QStringLiteral("CD Back"),  QStringLiteral("CD Disk")};
+            QStringLiteral("CD Back"),    QStringLiteral("CD Disk")};
 }
 
 CoverSizes defaultCoverSizes()

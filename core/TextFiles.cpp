@@ -30,7 +30,9 @@ int refineNotFound(const QByteArray& native, int err)
     QByteArray dir = native;
     const qsizetype slash = dir.lastIndexOf('/');
     dir = slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : dir.left(slash);
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return ENOTDIR;
     return err;
@@ -86,8 +88,7 @@ bool writeAll(int fd, const QByteArray& content, int& err)
         left -= put;
         written += put;
     }
-    if (g_writeFault.errnoValue != 0 && written >= g_writeFault.afterBytes &&
-        content.isEmpty()) {
+    if (g_writeFault.errnoValue != 0 && written >= g_writeFault.afterBytes && content.isEmpty()) {
         err = g_writeFault.errnoValue;
         return false;
     }
@@ -106,8 +107,8 @@ QByteArray joinLines(const QStringList& lines)
 
 [[noreturn]] void throwCreateError(const QString& path, int err)
 {
-    throw FileStreamError(QStringLiteral("Cannot create file \"%1\". %2")
-                              .arg(path, osErrorDescription(err)));
+    throw FileStreamError(
+        QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(err)));
 }
 
 } // namespace
@@ -155,14 +156,18 @@ int replaceFileContent(const QString& path, const QByteArray& content)
     QByteArray target = nativePath(path);
 
     // Replace what a symbolic link points to, not the link itself.
-    struct stat lst{};
+    struct stat lst
+    {
+    };
     if (::lstat(target.constData(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
         char resolved[PATH_MAX];
         if (::realpath(target.constData(), resolved))
             target = resolved;
     }
 
-    struct stat old{};
+    struct stat old
+    {
+    };
     const bool exists = ::stat(target.constData(), &old) == 0;
     if (exists) {
         if (S_ISDIR(old.st_mode))
@@ -249,8 +254,8 @@ QStringList readListFile(const QString& path)
 {
     QByteArray content;
     if (const int err = readWholeFile(path, content)) {
-        throw FileStreamError(QStringLiteral("Cannot open file \"%1\". %2")
-                                  .arg(path, osErrorDescription(err)));
+        throw FileStreamError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, osErrorDescription(err)));
     }
     return splitListContent(content);
 }

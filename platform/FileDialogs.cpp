@@ -32,8 +32,7 @@ std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile
-                                             : QFileDialog::AnyFile);
+    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     const QStringList filters = caseInsensitiveNameFilters(request.filter);

@@ -26,15 +26,15 @@ struct OpenFileRequest
 {
     // Filter pairs as "Name|pattern|Name|pattern".
     QString filter;
-    int filterIndex = 1;          // 1-based preselected filter
-    QString initialFile;          // reopens on this file
+    int filterIndex = 1; // 1-based preselected filter
+    QString initialFile; // reopens on this file
     bool fileMustExist = true;
 };
 
 struct OpenFileResult
 {
-    QString path;                 // full path chosen
-    int filterIndex = 1;          // filter in use when confirmed
+    QString path;        // full path chosen
+    int filterIndex = 1; // filter in use when confirmed
 };
 
 class FileDialogService

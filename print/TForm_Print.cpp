@@ -117,7 +117,7 @@ void TForm_Print::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
     painter.setClipRect(page);
     painter.fillRect(page, palette().color(QPalette::Window));
     const ImageControl* const images[] = {Image_Border, Image_Print, Image_Yellow, Image_Red,
-                                        Image_Blue,   Image_Green, Image_Black,  Image_Gray};
+                                          Image_Blue,   Image_Green, Image_Black,  Image_Gray};
     for (const ImageControl* image : images) {
         if (image->isHidden())
             continue;

@@ -10,8 +10,8 @@
 #include <QtMath>
 
 #include <algorithm>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 #include <cerrno>
 #include <fcntl.h>

@@ -86,15 +86,22 @@ void TestNumberConvert::errorReportText_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "File not found" << "File not found.";
-    QTest::newRow("digit") << "I/O error 5" << "I/O error 5.";
+    QTest::newRow("letter") << "File not found"
+                            << "File not found.";
+    QTest::newRow("digit") << "I/O error 5"
+                           << "I/O error 5.";
     QTest::newRow("apostrophe") << "'' is not a valid integer value"
                                 << "'' is not a valid integer value.";
-    QTest::newRow("bracket") << "List index out of bounds (-1)" << "List index out of bounds (-1)";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("quote") << "Cannot open \"x\"" << "Cannot open \"x\"";
-    QTest::newRow("slash") << "a/" << "a/.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("bracket") << "List index out of bounds (-1)"
+                             << "List index out of bounds (-1)";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("quote") << "Cannot open \"x\""
+                           << "Cannot open \"x\"";
+    QTest::newRow("slash") << "a/"
+                           << "a/.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestNumberConvert::errorReportText()
@@ -110,17 +117,28 @@ void TestNumberConvert::fitPreview_data()
     QTest::addColumn<QString>("height");
     QTest::addColumn<int>("w");
     QTest::addColumn<int>("h");
-    QTest::newRow("DVD") << "270" << "184" << 356 << 243;
-    QTest::newRow("DVD inside") << "130" << "184" << 195 << 276;
-    QTest::newRow("square") << "120" << "120" << 276 << 276;
-    QTest::newRow("box") << "356" << "276" << 356 << 276;
-    QTest::newRow("half to even down") << "8" << "1" << 356 << 44;
-    QTest::newRow("half to even up") << "8" << "3" << 356 << 134;
-    QTest::newRow("very wide") << "9999" << "1" << 356 << 0;
-    QTest::newRow("very tall") << "1" << "9999" << 0 << 276;
-    QTest::newRow("height 00") << "270" << "00" << 356 << 0;
-    QTest::newRow("swapped DVD") << "184" << "270" << 188 << 276;
-    QTest::newRow("leading zeros") << "0270" << "0184" << 356 << 243;
+    QTest::newRow("DVD") << "270"
+                         << "184" << 356 << 243;
+    QTest::newRow("DVD inside") << "130"
+                                << "184" << 195 << 276;
+    QTest::newRow("square") << "120"
+                            << "120" << 276 << 276;
+    QTest::newRow("box") << "356"
+                         << "276" << 356 << 276;
+    QTest::newRow("half to even down") << "8"
+                                       << "1" << 356 << 44;
+    QTest::newRow("half to even up") << "8"
+                                     << "3" << 356 << 134;
+    QTest::newRow("very wide") << "9999"
+                               << "1" << 356 << 0;
+    QTest::newRow("very tall") << "1"
+                               << "9999" << 0 << 276;
+    QTest::newRow("height 00") << "270"
+                               << "00" << 356 << 0;
+    QTest::newRow("swapped DVD") << "184"
+                                 << "270" << 188 << 276;
+    QTest::newRow("leading zeros") << "0270"
+                                   << "0184" << 356 << 243;
 }
 
 void TestNumberConvert::fitPreview()
@@ -139,10 +157,18 @@ void TestNumberConvert::fitPreviewFailures_data()
     QTest::addColumn<QString>("width");
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("message");
-    QTest::newRow("width 00") << "00" << "184" << "Floating point division by zero";
-    QTest::newRow("both 00") << "00" << "0000" << "Invalid floating point operation";
-    QTest::newRow("pasted height") << "270" << "1a" << "'1a' is not a valid integer value";
-    QTest::newRow("height read first") << "x" << "y" << "'y' is not a valid integer value";
+    QTest::newRow("width 00") << "00"
+                              << "184"
+                              << "Floating point division by zero";
+    QTest::newRow("both 00") << "00"
+                             << "0000"
+                             << "Invalid floating point operation";
+    QTest::newRow("pasted height") << "270"
+                                   << "1a"
+                                   << "'1a' is not a valid integer value";
+    QTest::newRow("height read first") << "x"
+                                       << "y"
+                                       << "'y' is not a valid integer value";
 }
 
 void TestNumberConvert::fitPreviewFailures()

@@ -64,10 +64,13 @@ void TestTextFiles::settingsLines_data()
     QTest::newRow("cr before crlf") << QByteArray("a\r\r\nb") << QStringList{"a", "b"};
     QTest::newRow("empty line inside") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
     QTest::newRow("ctrl-z ends") << QByteArray("a\r\nb\x1a\r\nc\r\n") << QStringList{"a", "b"};
-    QTest::newRow("ctrl-z first") << QByteArray("\x1a" "a\r\n") << QStringList{};
+    QTest::newRow("ctrl-z first") << QByteArray("\x1a"
+                                                "a\r\n")
+                                  << QStringList{};
     QTest::newRow("empty") << QByteArray() << QStringList{};
     QTest::newRow("only crlf") << QByteArray("\r\n") << QStringList{""};
-    QTest::newRow("nul kept in line") << QByteArray("a\0b\n", 4) << QStringList{QString("a") + QChar(0) + "b"};
+    QTest::newRow("nul kept in line")
+        << QByteArray("a\0b\n", 4) << QStringList{QString("a") + QChar(0) + "b"};
     QTest::newRow("long line") << QByteArray(100000, 'x') << QStringList{QString(100000, 'x')};
 }
 
@@ -155,11 +158,14 @@ void TestTextFiles::readErrors_data()
     QTest::addColumn<QString>("relative");
     QTest::addColumn<QString>("settingsMessage");
     QTest::addColumn<QString>("listReason");
-    QTest::newRow("missing file") << "Data/none.ins" << "File not found"
+    QTest::newRow("missing file") << "Data/none.ins"
+                                  << "File not found"
                                   << "No such file or directory";
-    QTest::newRow("missing folder") << "Nowhere/none.ins" << "Invalid filename"
+    QTest::newRow("missing folder") << "Nowhere/none.ins"
+                                    << "Invalid filename"
                                     << "No such file or directory";
-    QTest::newRow("folder is a file") << "Data/DefaultSizes.ins/x" << "Invalid filename"
+    QTest::newRow("folder is a file") << "Data/DefaultSizes.ins/x"
+                                      << "Invalid filename"
                                       << "Not a directory";
 }
 
@@ -271,8 +277,9 @@ void TestTextFiles::failedWriteKeepsOldFile()
     QFETCH(qint64, after);
     QFETCH(QString, settingsMessage);
 
-    const QByteArray oldSizes("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
-                              "14\r\n15\r\n16\r\n");
+    const QByteArray oldSizes(
+        "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
+        "14\r\n15\r\n16\r\n");
     put("DefaultSizes.ins", oldSizes);
     put("PicturesNames.txt", "old\r\n");
 

@@ -1,9 +1,9 @@
 // The main window's print commands, end to end into a PDF file.
+#include "../print/PrintTestSupport.h"
 #include "AppGlobals.h"
 #include "TForm_Main.h"
 #include "TForm_Print.h"
 #include "TestPlatform.h"
-#include "../print/PrintTestSupport.h"
 
 #include <QTest>
 
@@ -89,9 +89,7 @@ void TestMainPrint::printerSetupAlone()
     jf::currentPrinter().setSetupService(&setup);
     const QString pdf = work.path() + "/setup.pdf";
     jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
-    setup.edit = [](QPrinter& printer) {
-        printer.setPageOrientation(QPageLayout::Landscape);
-    };
+    setup.edit = [](QPrinter& printer) { printer.setPageOrientation(QPageLayout::Landscape); };
     QTest::mouseClick(form.Label_Wizard, Qt::LeftButton);
     QCOMPARE(setup.calls, 1);
     QVERIFY(platform.messages.errors.isEmpty());

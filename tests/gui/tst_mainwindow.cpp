@@ -70,6 +70,7 @@ private slots:
     void closeMarkAndDrag();
     void dialogFiltersIgnoreCase();
     void errorReportShowsCriticalBox();
+    void coverMenuOnThePreview();
 };
 
 void TestMainWindow::defaultStart()
@@ -82,8 +83,8 @@ void TestMainWindow::defaultStart()
     QCOMPARE(form.Edit_Width->text(), QString("270"));
     QCOMPARE(form.Edit_Height->text(), QString("184"));
     QCOMPARE(form.BaseDir, QDir::currentPath() + "/");
-    const QStringList captions{"DVD",       "Slim DVD",  "Large DVD", "DVD Inside",
-                               "CD Front",  "CD Inside", "CD Back",   "CD Disk"};
+    const QStringList captions{"DVD",      "Slim DVD",  "Large DVD", "DVD Inside",
+                               "CD Front", "CD Inside", "CD Back",   "CD Disk"};
     QCOMPARE(form.Label_Item1->text(), captions[0]);
     QCOMPARE(form.Label_Item8->text(), captions[7]);
     QVERIFY(showsPicture(form.Image_Button1, form.Image_PanelButtonDown));
@@ -157,12 +158,18 @@ void TestMainWindow::digitFilter_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("digits") << "123" << "123";
-    QTest::newRow("letter") << "1a2" << "12";
-    QTest::newRow("minus") << "-5" << "5";
-    QTest::newRow("space") << "4 4" << "44";
-    QTest::newRow("point") << "1.5" << "15";
-    QTest::newRow("length limit") << "123456" << "1234";
+    QTest::newRow("digits") << "123"
+                            << "123";
+    QTest::newRow("letter") << "1a2"
+                            << "12";
+    QTest::newRow("minus") << "-5"
+                           << "5";
+    QTest::newRow("space") << "4 4"
+                           << "44";
+    QTest::newRow("point") << "1.5"
+                           << "15";
+    QTest::newRow("length limit") << "123456"
+                                  << "1234";
 }
 
 void TestMainWindow::digitFilter()
@@ -445,8 +452,10 @@ void TestMainWindow::failedLoadsKeepState_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown extension") << "notes.txt" << QByteArray("x") << "Unknown picture file extension (.txt)";
-    QTest::newRow("no extension") << "README" << QByteArray("x") << "Unknown picture file extension (.)";
+    QTest::newRow("unknown extension")
+        << "notes.txt" << QByteArray("x") << "Unknown picture file extension (.txt)";
+    QTest::newRow("no extension") << "README" << QByteArray("x")
+                                  << "Unknown picture file extension (.)";
     QTest::newRow("missing") << "" << QByteArray() << "";
 }
 
@@ -530,11 +539,10 @@ void TestMainWindow::dialogFiltersIgnoreCase()
 {
     const QStringList filters =
         jf::caseInsensitiveNameFilters("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
-    QCOMPARE(filters, (QStringList{"Bitmap (*.[bB][mM][pP])", "Graphic (*.[jJ][pP][gG])",
-                                   "Other (*.*)"}));
+    QCOMPARE(filters,
+             (QStringList{"Bitmap (*.[bB][mM][pP])", "Graphic (*.[jJ][pP][gG])", "Other (*.*)"}));
     // Qt's own wildcard matching then lists PHOTO.JPG under "Graphic".
-    const QRegularExpression re(
-        QRegularExpression::wildcardToRegularExpression("*.[jJ][pP][gG]"));
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression("*.[jJ][pP][gG]"));
     QVERIFY(re.match("PHOTO.JPG").hasMatch());
     QVERIFY(re.match("photo.jpg").hasMatch());
     QVERIFY(!re.match("photo.jpeg").hasMatch());
@@ -562,6 +570,26 @@ void TestMainWindow::errorReportShowsCriticalBox()
     QCOMPARE(text, QString("File not found."));
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(buttons, 1);
+}
+
+void TestMainWindow::coverMenuOnThePreview()
+{
+    TestPlatform platform;
+    WorkDir work;
+    TForm_Main form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint at(20, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, form.Image_Preview->mapToGlobal(at));
+    QApplication::sendEvent(form.Image_Preview, &event);
+    QTRY_VERIFY(form.PopupMenu_Cover->isVisible());
+    QVERIFY(!form.PopupMenu_Main->isVisible());
+    QStringList entries;
+    for (QAction* a : form.PopupMenu_Cover->actions())
+        entries << a->text();
+    QCOMPARE(entries, (QStringList{"Import Image", "Dispose Image", "View Image",
+                                   "Change Height to Width"}));
+    form.PopupMenu_Cover->hide();
 }
 
 QTEST_MAIN(TestMainWindow)

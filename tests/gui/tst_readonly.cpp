@@ -74,10 +74,10 @@ void TestReadOnly::saveIntoReadOnlyFolder()
     QTest::mouseClick(form.Label_Save, Qt::LeftButton);
     QTest::mouseClick(form.Label_Close, Qt::LeftButton);
     QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(platform.messages.errors,
-             (QStringList{"File access denied.",
-                          QString("Cannot create file \"%1\". Permission denied.")
-                              .arg(work.data("ProgramsNames.txt"))}));
+    QCOMPARE(
+        platform.messages.errors,
+        (QStringList{"File access denied.", QString("Cannot create file \"%1\". Permission denied.")
+                                                .arg(work.data("ProgramsNames.txt"))}));
     QCOMPARE(work.read("DefaultSizes.ins"), old);
     QVERIFY(form.isVisible());
 }

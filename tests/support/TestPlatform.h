@@ -32,7 +32,8 @@ public:
     // Answers in order; an empty optional is a cancel.
     QQueue<std::optional<QString>> answers;
     QList<jf::OpenFileRequest> requests;
-    std::optional<jf::OpenFileResult> openFile(QWidget*, const jf::OpenFileRequest& request) override
+    std::optional<jf::OpenFileResult> openFile(QWidget*,
+                                               const jf::OpenFileRequest& request) override
     {
         requests << request;
         if (answers.isEmpty())
