@@ -2,7 +2,9 @@
 
 #include "Errors.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrintEngine>
@@ -71,6 +73,15 @@ bool DesktopPrinterSetup::run(QWidget* parent, QPrinter& printer)
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
     dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
+    // It chooses the printer; it does not print, so its button says OK.
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+        for (QAbstractButton* button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+                button->setText(QStringLiteral("OK"));
+                button->setIcon(QIcon());
+            }
+        }
+    }
     placeDialog(dialog, parent);
     return dialog.exec() == QDialog::Accepted;
 }
