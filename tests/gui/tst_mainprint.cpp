@@ -10,6 +10,34 @@
 using jftest::TestPlatform;
 using jftest::WorkDir;
 
+namespace {
+
+// The main window and the print window as the program makes them, printing
+// into a PDF file through a scripted printer-setup dialog.
+struct PrintRig
+{
+    TestPlatform platform;
+    WorkDir work;
+    TForm_Main form;
+    TForm_Print formPrint;
+    printtest::ScriptedPrinterSetup setup;
+    QString pdf;
+
+    explicit PrintRig(const QString& pdfName) : pdf(work.path() + "/" + pdfName)
+    {
+        form.Form_Print = &formPrint;
+        jf::currentPrinter().setSetupService(&setup);
+        jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
+    }
+    ~PrintRig()
+    {
+        jf::currentPrinter().setSetupService(nullptr);
+        jf::currentPrinter().replace(nullptr);
+    }
+};
+
+} // namespace
+
 class TestMainPrint : public QObject
 {
     Q_OBJECT
@@ -23,23 +51,11 @@ void TestMainPrint::printCoverFromTheMainWindow()
 {
     if (!printtest::havePoppler())
         QSKIP("poppler-utils not installed");
-    TestPlatform platform;
-    WorkDir work;
-    TForm_Main form;
-    TForm_Print formPrint;
-    form.Form_Print = &formPrint;
-
-    printtest::ScriptedPrinterSetup setup;
-    jf::currentPrinter().setSetupService(&setup);
-    const QString pdf = work.path() + "/cover.pdf";
-    jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
+    PrintRig rig("cover.pdf");
+    auto& [platform, work, form, formPrint, setup, pdf] = rig;
 
     // A red picture, CD Front size, black border of 2 pixels.
-    const QString bmp = work.path() + "/red.bmp";
-    QImage red(64, 64, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    QVERIFY(red.save(bmp, "BMP"));
-    platform.fileDialog.answers.enqueue(bmp);
+    platform.fileDialog.answers.enqueue(work.solidBitmap("red.bmp", QSize(64, 64), Qt::red));
     QTest::mouseClick(form.Label_Import, Qt::LeftButton);
     QTest::mouseClick(form.Label_Item5, Qt::LeftButton);
     jf::globals().borderWidth = 2;
@@ -74,21 +90,12 @@ void TestMainPrint::printCoverFromTheMainWindow()
     form.Print1->trigger();
     QVERIFY(QFile::exists(pdf));
     QCOMPARE(setup.calls, 3);
-    jf::currentPrinter().setSetupService(nullptr);
-    jf::currentPrinter().replace(nullptr);
 }
 
 void TestMainPrint::printerSetupAlone()
 {
-    TestPlatform platform;
-    WorkDir work;
-    TForm_Main form;
-    TForm_Print formPrint;
-    form.Form_Print = &formPrint;
-    printtest::ScriptedPrinterSetup setup;
-    jf::currentPrinter().setSetupService(&setup);
-    const QString pdf = work.path() + "/setup.pdf";
-    jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
+    PrintRig rig("setup.pdf");
+    auto& [platform, work, form, formPrint, setup, pdf] = rig;
     setup.edit = [](QPrinter& printer) { printer.setPageOrientation(QPageLayout::Landscape); };
     QTest::mouseClick(form.Label_Wizard, Qt::LeftButton);
     QCOMPARE(setup.calls, 1);
@@ -98,8 +105,6 @@ void TestMainPrint::printerSetupAlone()
     QCOMPARE(form.Label_Wizard->toolTip(),
              QString("Click to set your settings for your printer. \nWhen you print DVD cases "
                      "you may have to print the page as ''landscape''"));
-    jf::currentPrinter().setSetupService(nullptr);
-    jf::currentPrinter().replace(nullptr);
 }
 
 QTEST_MAIN(TestMainPrint)

@@ -411,10 +411,8 @@ void TestMainWindow::importAndDispose()
     TestPlatform platform;
     WorkDir work;
     TForm_Main form;
-    const QString bmp = work.path() + "/PHOTO.BMP";
-    QImage red(40, 20, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    QVERIFY(red.save(bmp, "BMP"));
+    const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
+    QVERIFY(!bmp.isEmpty());
 
     // View before any load hands an empty path on.
     QTest::mouseClick(form.Label_ViewImage, Qt::LeftButton);
@@ -467,10 +465,8 @@ void TestMainWindow::failedLoadsKeepState()
     TestPlatform platform;
     WorkDir work;
     TForm_Main form;
-    const QString good = work.path() + "/good.bmp";
-    QImage img(8, 8, QImage::Format_RGB32);
-    img.fill(Qt::blue);
-    QVERIFY(img.save(good, "BMP"));
+    const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    QVERIFY(!good.isEmpty());
     platform.fileDialog.answers.enqueue(good);
     QTest::mouseClick(form.Label_Import, Qt::LeftButton);
     const auto before = form.Image_Preview->picture().data();

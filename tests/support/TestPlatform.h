@@ -6,8 +6,10 @@
 #include "AppGlobals.h"
 #include "Platform.h"
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QQueue>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -111,6 +113,15 @@ public:
         f.write(bytes);
     }
     void remove(const QString& name) const { QFile::remove(data(name)); }
+
+    // A bitmap of one colour in the working folder; returns its full path.
+    QString solidBitmap(const QString& name, QSize size, const QColor& colour) const
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString file = m_dir.path() + "/" + name;
+        return image.save(file, "BMP") ? file : QString();
+    }
 
 private:
     QTemporaryDir m_dir;
