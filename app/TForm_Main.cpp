@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <future>
+#include <utility>
 
 using jf::guard;
 using jf::guarded;
@@ -170,10 +171,8 @@ void TForm_Main::connectHandlers()
             [this] { guarded([this] { Settings1Click(); }); });
     connect(Close1, &QAction::triggered, this, [this] { guarded([this] { Close1Click(); }); });
 
-    connect(Edit_Width, &QLineEdit::textChanged, this,
-            [this] { guarded([this] { Edit_WidthChange(); }); });
-    connect(Edit_Height, &QLineEdit::textChanged, this,
-            [this] { guarded([this] { Edit_HeightChange(); }); });
+    connect(Edit_Width, &QLineEdit::textChanged, this, [this] { editChanged(Edit_Width); });
+    connect(Edit_Height, &QLineEdit::textChanged, this, [this] { editChanged(Edit_Height); });
     Edit_Width->installEventFilter(this);
     Edit_Height->installEventFilter(this);
 
@@ -355,10 +354,37 @@ void TForm_Main::ReadTips()
 
 // ---- Cover selection --------------------------------------------------------
 
+void TForm_Main::editChanged(QLineEdit* edit)
+{
+    const auto handler = [this, edit] {
+        if (edit == Edit_Width)
+            Edit_WidthChange();
+        else
+            Edit_HeightChange();
+    };
+    if (!m_settingText) {
+        guarded(handler); // typed or pasted by the user
+        return;
+    }
+    // The program set the text: a failure belongs to the operation that set
+    // it, which goes on from setEditText once Qt's signal has returned.
+    try {
+        handler();
+    } catch (...) {
+        m_changeFailure = std::current_exception();
+    }
+}
+
 void TForm_Main::setEditText(QLineEdit* edit, const QString& text)
 {
-    if (edit->text() != text)
-        edit->setText(text);
+    if (edit->text() == text)
+        return;
+    m_settingText = true;
+    m_changeFailure = nullptr;
+    edit->setText(text);
+    m_settingText = false;
+    if (std::exception_ptr failure = std::exchange(m_changeFailure, nullptr))
+        std::rethrow_exception(failure);
 }
 
 void TForm_Main::ChangePannel(std::uint8_t kind)

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <exception>
 
 class QMenu;
 class QAction;
@@ -137,8 +138,13 @@ private:
     static WindowPictures decodeWindowPictures();
     void loadWindowPictures(const WindowPictures& pictures);
     // Sets a box's text; an equal text changes nothing and raises no change.
-    static void setEditText(QLineEdit* edit, const QString& text);
+    // A different text runs the box's change handling at once; its failure
+    // is this call's failure.
+    void setEditText(QLineEdit* edit, const QString& text);
+    void editChanged(QLineEdit* edit);
     static void digitFilter(QChar& key);
 
     std::int32_t m_tipInterval = 6000;
+    bool m_settingText = false;
+    std::exception_ptr m_changeFailure;
 };

@@ -404,6 +404,16 @@ void TestMainWindow::swapWidthAndHeight()
     form.ChangeHeighttoWidth1->trigger();
     QCOMPARE(changes, 0);
     QVERIFY(platform.messages.errors.isEmpty());
+
+    // A failing refit ends the swap: the height keeps its text.
+    form.Edit_Width->setText("270");
+    form.Edit_Height->setText("00");
+    platform.messages.errors.clear();
+    form.ChangeHeighttoWidth1->trigger();
+    QCOMPARE(platform.messages.errors, QStringList{"Invalid floating point operation."});
+    QCOMPARE(form.Edit_Width->text(), QString("00"));
+    QCOMPARE(form.Edit_Height->text(), QString("00"));
+    QCOMPARE(form.Image_Preview->size(), QSize(356, 276));
 }
 
 void TestMainWindow::importAndDispose()
