@@ -106,6 +106,9 @@ TForm_Main::WindowPictures TForm_Main::decodeWindowPictures()
     pictures.panel = windowPicture("panel.jpg");
     pictures.panel.scaledTo(QSize(501, 390));
     pictures.placeholder = windowPicture("preview-empty.jpg");
+    // Decodes the placeholder at the scale the preview box needs; fitting it
+    // to the first cover's proportions then only rescales.
+    pictures.placeholder.scaledTo(QSize(jf::previewBoxWidth, jf::previewBoxHeight));
     return pictures;
 }
 
