@@ -15,8 +15,6 @@ QString InOutError::messageFor(int osError)
     case ENOENT:
         return QStringLiteral("File not found");
     case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
         return QStringLiteral("Invalid filename");
     case EMFILE:
     case ENFILE:
@@ -24,7 +22,6 @@ QString InOutError::messageFor(int osError)
     case EACCES:
     case EPERM:
     case EROFS:
-    case ETXTBSY:
         return QStringLiteral("File access denied");
     case ENOSPC:
     case EDQUOT:

@@ -41,6 +41,8 @@ private slots:
     void listEntries();
     void writersEndEveryLineWithCrLf();
     void bytesSurviveRoundTrip();
+    void osErrorMessages_data();
+    void osErrorMessages();
     void readErrors_data();
     void readErrors();
     void sizesShortFileKeepsEarlierValues();
@@ -151,6 +153,29 @@ void TestTextFiles::bytesSurviveRoundTrip()
         const QByteArray one(1, char(b));
         QCOMPARE(jf::encodeLocal8Bit(jf::decodeLocal8Bit(one)), one);
     }
+}
+
+void TestTextFiles::osErrorMessages_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("ENOENT") << ENOENT << "File not found";
+    QTest::newRow("ENOTDIR") << ENOTDIR << "Invalid filename";
+    QTest::newRow("EMFILE") << EMFILE << "Too many open files";
+    QTest::newRow("ENFILE") << ENFILE << "Too many open files";
+    QTest::newRow("EACCES") << EACCES << "File access denied";
+    QTest::newRow("EPERM") << EPERM << "File access denied";
+    QTest::newRow("EROFS") << EROFS << "File access denied";
+    QTest::newRow("ENOSPC") << ENOSPC << "Disk full";
+    QTest::newRow("EIO") << EIO << "I/O error 5";
+    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << "I/O error 36";
+}
+
+void TestTextFiles::osErrorMessages()
+{
+    QFETCH(int, error);
+    QFETCH(QString, message);
+    QCOMPARE(jf::InOutError(error).message(), message);
 }
 
 void TestTextFiles::readErrors_data()
