@@ -43,6 +43,11 @@ QString errorReportText(const QString& message)
     return message;
 }
 
+QString cannotOpenFileMessage(const QString& path, int osError)
+{
+    return QStringLiteral("Cannot open file \"%1\". %2").arg(path, osErrorDescription(osError));
+}
+
 QString osErrorDescription(int osError)
 {
     QString text = QString::fromLocal8Bit(std::strerror(osError));

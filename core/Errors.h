@@ -82,6 +82,10 @@ public:
 // stop appended when the last character sorts after ".".
 QString errorReportText(const QString& message);
 
+// "Cannot open file "%s". %s": a file that could not be opened or read, with
+// the system's description of the error.
+QString cannotOpenFileMessage(const QString& path, int osError);
+
 // The system's description of an errno value, without trailing blanks or
 // full stops ("No such file or directory").
 QString osErrorDescription(int osError);

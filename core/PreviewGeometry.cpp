@@ -2,9 +2,8 @@
 
 #include "Errors.h"
 #include "NumberConvert.h"
+#include "Rounding.h"
 
-#include <cfenv>
-#include <cmath>
 #include <cstdint>
 
 namespace jf {
@@ -28,15 +27,6 @@ long double divide(std::int32_t numerator, std::int32_t denominator)
 }
 
 } // namespace
-
-long long roundHalfEven(long double value)
-{
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const long double rounded = std::nearbyintl(value);
-    std::fesetround(saved);
-    return static_cast<long long>(rounded);
-}
 
 PreviewSize fitPreview(const QString& widthText, const QString& heightText)
 {

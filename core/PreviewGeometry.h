@@ -22,7 +22,4 @@ struct PreviewSize
 // for a width that reads as zero.
 PreviewSize fitPreview(const QString& widthText, const QString& heightText);
 
-// Rounds to the nearest integer, an exact half to the even neighbour.
-long long roundHalfEven(long double value);
-
 } // namespace jf

@@ -1,6 +1,7 @@
 #include "PrintGeometry.h"
 
 #include "Errors.h"
+#include "Rounding.h"
 
 #include <charconv>
 #include <cmath>
@@ -105,8 +106,7 @@ std::int32_t mmToPixels(double millimetres)
     long double pixels = static_cast<long double>(scale) * static_cast<long double>(millimetres);
     pixels = pixels * 1000.0L;
     pixels = pixels / 250.0L;
-    // nearbyintl rounds in the current mode: to nearest, halves to even.
-    const long double rounded = std::nearbyint(pixels);
+    const long double rounded = roundHalfEven(pixels);
     constexpr long double lowest = -9223372036854775808.0L; // -2^63
     if (!(rounded >= lowest && rounded < -lowest))
         throw MathError(QStringLiteral("Invalid floating point operation"));

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -36,31 +37,6 @@ int refineNotFound(const QByteArray& native, int err)
     if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return ENOTDIR;
     return err;
-}
-
-int readWholeFile(const QString& path, QByteArray& content)
-{
-    const QByteArray native = nativePath(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    content.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            return err;
-        }
-        if (got == 0)
-            break;
-        content.append(buffer, got);
-    }
-    ::close(fd);
-    return 0;
 }
 
 bool writeAll(int fd, const QByteArray& content, int& err)
@@ -118,6 +94,53 @@ QByteArray nativePath(const QString& path)
     return encodeLocal8Bit(path);
 }
 
+int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes)
+{
+    content.clear();
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    // Sized from the file's length, growing for files that report none.
+    struct stat st
+    {
+    };
+    qint64 expected = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? qint64(st.st_size) : 0;
+    if (maxBytes >= 0 && expected > maxBytes)
+        return EFBIG;
+    content.resize(qsizetype(std::max<qint64>(expected + 1, 64 * 1024)));
+    qsizetype used = 0;
+    for (;;) {
+        if (used == content.size()) {
+            if (maxBytes >= 0 && used > maxBytes)
+                return EFBIG;
+            content.resize(content.size() * 2);
+        }
+        const ssize_t got = ::read(fd, content.data() + used, size_t(content.size() - used));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            content.clear();
+            return err;
+        }
+        if (got == 0)
+            break;
+        used += got;
+    }
+    content.truncate(used);
+    if (maxBytes >= 0 && used > maxBytes) {
+        content.clear();
+        return EFBIG;
+    }
+    return 0;
+}
+
 void setWriteFaultForTesting(int errnoValue, qint64 afterBytes)
 {
     g_writeFault = {errnoValue, afterBytes};
@@ -125,7 +148,7 @@ void setWriteFaultForTesting(int errnoValue, qint64 afterBytes)
 
 SettingsFileReader::SettingsFileReader(const QString& path)
 {
-    if (const int err = readWholeFile(path, m_content))
+    if (const int err = readFileBytes(path, m_content))
         throw InOutError(refineNotFound(nativePath(path), err));
     const qsizetype eof = m_content.indexOf('\x1a');
     if (eof >= 0)
@@ -253,10 +276,8 @@ QStringList splitListContent(QByteArrayView content)
 QStringList readListFile(const QString& path)
 {
     QByteArray content;
-    if (const int err = readWholeFile(path, content)) {
-        throw FileStreamError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(path, osErrorDescription(err)));
-    }
+    if (const int err = readFileBytes(path, content))
+        throw FileStreamError(cannotOpenFileMessage(path, err));
     return splitListContent(content);
 }
 

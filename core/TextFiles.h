@@ -6,6 +6,10 @@
 
 namespace jf {
 
+// Reads a whole file. Returns 0, or the errno of the failure; EFBIG when it
+// holds more than maxBytes (a negative limit is no limit).
+int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes = -1);
+
 // Reads a settings file line by line. The whole file is read when the reader
 // is made; a failure to open or read it throws InOutError.
 //  - A line ends at LF or CR LF; a CR not followed by LF is dropped.

@@ -14,9 +14,6 @@
 #include <optional>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace jf {
 
@@ -107,56 +104,15 @@ QImage greyImage(const QSize& size)
 // kMaxPicturePixels needs more than this (32-bit bitmaps need 4 bytes a pixel).
 constexpr qint64 kMaxFileBytes = 1024LL * 1024 * 1024;
 
-[[noreturn]] void throwCannotOpen(const QString& path, int err)
-{
-    throw FileStreamError(
-        QStringLiteral("Cannot open file \"%1\". %2").arg(path, osErrorDescription(err)));
-}
-
 QByteArray readPictureFile(const QString& path)
 {
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throwCannotOpen(path, errno);
-    struct Closer
-    {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat st
-    {
-    };
-    if (::fstat(fd, &st) != 0)
-        throwCannotOpen(path, errno);
-    if (S_ISDIR(st.st_mode))
-        throwCannotOpen(path, EISDIR);
-    if (st.st_size > kMaxFileBytes)
-        throw PictureError(
-            QStringLiteral("Picture file is too large (%1 MB)").arg(st.st_size / (1024 * 1024)));
-
     QByteArray bytes;
-    bytes.resize(qsizetype(st.st_size > 0 ? st.st_size : 64 * 1024));
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            // Larger than stat said (or a special file): grow, up to the cap.
-            if (bytes.size() >= kMaxFileBytes)
-                throw PictureError(QStringLiteral("Picture file is too large (%1 MB)")
-                                       .arg(bytes.size() / (1024 * 1024)));
-            bytes.resize(std::min<qsizetype>(bytes.size() * 2, kMaxFileBytes));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throwCannotOpen(path, errno);
-        }
-        if (n == 0)
-            break;
-        used += n;
-    }
-    bytes.truncate(used);
+    const int err = readFileBytes(path, bytes, kMaxFileBytes);
+    if (err == EFBIG)
+        throw PictureError(QStringLiteral("Picture file is too large (over %1 MB)")
+                               .arg(kMaxFileBytes / (1024 * 1024)));
+    if (err)
+        throw FileStreamError(cannotOpenFileMessage(path, err));
     return bytes;
 }
 
