@@ -169,10 +169,9 @@ void TForm_Main::connectHandlers()
     connect(Label_Wizard, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_WizardClick));
     connect(Label_PrintCover, &ClickLabel::clicked, this,
             guard(this, &TForm_Main::Label_PrintCoverClick));
-    connect(Print1, &QAction::triggered, this, [this] { guarded([this] { Print1Click(); }); });
-    connect(Settings1, &QAction::triggered, this,
-            [this] { guarded([this] { Settings1Click(); }); });
-    connect(Close1, &QAction::triggered, this, [this] { guarded([this] { Close1Click(); }); });
+    connect(Print1, &QAction::triggered, this, guard(this, &TForm_Main::Print1Click));
+    connect(Settings1, &QAction::triggered, this, guard(this, &TForm_Main::Settings1Click));
+    connect(Close1, &QAction::triggered, this, guard(this, &TForm_Main::Close1Click));
 
     connect(Edit_Width, &QLineEdit::textChanged, this, [this] { editChanged(Edit_Width); });
     connect(Edit_Height, &QLineEdit::textChanged, this, [this] { editChanged(Edit_Height); });
@@ -184,14 +183,11 @@ void TForm_Main::connectHandlers()
             guard(this, &TForm_Main::Label_DisposeClick));
     connect(Label_ViewImage, &ClickLabel::clicked, this,
             guard(this, &TForm_Main::Label_ViewImageClick));
-    connect(ImportImage1, &QAction::triggered, this,
-            [this] { guarded([this] { Label_ImportClick(); }); });
-    connect(DisposeImage1, &QAction::triggered, this,
-            [this] { guarded([this] { Label_DisposeClick(); }); });
-    connect(ViewImage1, &QAction::triggered, this,
-            [this] { guarded([this] { Label_ViewImageClick(); }); });
+    connect(ImportImage1, &QAction::triggered, this, guard(this, &TForm_Main::Label_ImportClick));
+    connect(DisposeImage1, &QAction::triggered, this, guard(this, &TForm_Main::Label_DisposeClick));
+    connect(ViewImage1, &QAction::triggered, this, guard(this, &TForm_Main::Label_ViewImageClick));
     connect(ChangeHeighttoWidth1, &QAction::triggered, this,
-            [this] { guarded([this] { ChangeHeighttoWidth1Click(); }); });
+            guard(this, &TForm_Main::ChangeHeighttoWidth1Click));
 
     connect(Timer1, &QTimer::timeout, this, guard(this, &TForm_Main::Timer1Timer));
 
@@ -205,23 +201,25 @@ void TForm_Main::connectHandlers()
 
 // ---- Start-up and shutdown -------------------------------------------------
 
+std::array<std::pair<QListWidget*, const char*>, 4> TForm_Main::favouritesFiles() const
+{
+    // The four favourites lists and their files, in the order they are read
+    // at start-up and written at closing.
+    return {{{ListBox_ProgramsNames, jf::datafile::programsNames},
+             {ListBox_ProgramsPaths, jf::datafile::programsPaths},
+             {ListBox_PicturesNames, jf::datafile::picturesNames},
+             {ListBox_PicturesPaths, jf::datafile::picturesPaths}}};
+}
+
 void TForm_Main::FormCreate()
 {
     CurrentItem = 0;
     BaseDir = jf::currentBaseDir();
 
-    ListBox_ProgramsNames->clear();
-    ListBox_ProgramsNames->addItems(
-        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsNames)));
-    ListBox_ProgramsPaths->clear();
-    ListBox_ProgramsPaths->addItems(
-        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::programsPaths)));
-    ListBox_PicturesNames->clear();
-    ListBox_PicturesNames->addItems(
-        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesNames)));
-    ListBox_PicturesPaths->clear();
-    ListBox_PicturesPaths->addItems(
-        jf::readListFile(jf::dataPath(BaseDir, jf::datafile::picturesPaths)));
+    for (const auto& [list, file] : favouritesFiles()) {
+        list->clear();
+        list->addItems(jf::readListFile(jf::dataPath(BaseDir, file)));
+    }
 
     ReadSettings();
     ReadNames();
@@ -245,14 +243,8 @@ QStringList listEntries(const QListWidget* list)
 
 void TForm_Main::FormClose()
 {
-    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::programsNames),
-                      listEntries(ListBox_ProgramsNames));
-    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::programsPaths),
-                      listEntries(ListBox_ProgramsPaths));
-    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::picturesNames),
-                      listEntries(ListBox_PicturesNames));
-    jf::writeListFile(jf::dataPath(BaseDir, jf::datafile::picturesPaths),
-                      listEntries(ListBox_PicturesPaths));
+    for (const auto& [list, file] : favouritesFiles())
+        jf::writeListFile(jf::dataPath(BaseDir, file), listEntries(list));
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event)

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <utility>
 
 class QMenu;
 class QAction;
@@ -128,6 +129,7 @@ protected:
 
 private:
     void connectHandlers();
+    std::array<std::pair<QListWidget*, const char*>, 4> favouritesFiles() const;
     void createMenus();
     struct WindowPictures
     {

@@ -4,6 +4,8 @@
 #include "Printing.h"
 #include "TForm_Print.h"
 
+#include <utility>
+
 namespace jf {
 
 namespace {
@@ -36,26 +38,21 @@ void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QS
     form.setOuterWidth(plus(pictureWidth, kWidthMargin));
     form.Image_Print->setPicture(picture);
 
-    if (borderColour == QLatin1String("Black"))
-        form.Image_Border->setPicture(form.Image_Black->picture());
-    if (borderColour == QLatin1String("Red"))
-        form.Image_Border->setPicture(form.Image_Red->picture());
-    if (borderColour == QLatin1String("Blue"))
-        form.Image_Border->setPicture(form.Image_Blue->picture());
-    if (borderColour == QLatin1String("Green"))
-        form.Image_Border->setPicture(form.Image_Green->picture());
-    if (borderColour == QLatin1String("Yellow"))
-        form.Image_Border->setPicture(form.Image_Yellow->picture());
-    if (borderColour == QLatin1String("Gray"))
-        form.Image_Border->setPicture(form.Image_Gray->picture());
+    // Every name is compared, exactly; a name that matches none keeps the
+    // border colour of the previous job.
+    const std::pair<const char*, const ImageControl*> colours[] = {
+        {"Black", form.Image_Black}, {"Red", form.Image_Red},       {"Blue", form.Image_Blue},
+        {"Green", form.Image_Green}, {"Yellow", form.Image_Yellow}, {"Gray", form.Image_Gray}};
+    for (const auto& [name, image] : colours) {
+        if (borderColour == QLatin1String(name))
+            form.Image_Border->setPicture(image->picture());
+    }
 
-    ImageControl& border = *form.Image_Border;
     const int b = borderWidth;
-    border.setVisible(true);
-    border.move(border.x(), kPictureOrigin - b);
-    border.move(kPictureOrigin - b, border.y());
-    border.resize(border.width(), form.Image_Print->height() + 2 * b);
-    border.resize(form.Image_Print->width() + 2 * b, border.height());
+    form.Image_Border->setVisible(true);
+    form.Image_Border->setGeometry(kPictureOrigin - b, kPictureOrigin - b,
+                                   form.Image_Print->width() + 2 * b,
+                                   form.Image_Print->height() + 2 * b);
 
     {
         // Printing decodes the picture at full resolution; the preview only

@@ -103,10 +103,8 @@ void TForm_Print::resizeEvent(QResizeEvent* event)
 void TForm_Print::FormResize()
 {
     using namespace jf;
-    Image_Print->move(kPictureOrigin, Image_Print->y());
-    Image_Print->move(Image_Print->x(), kPictureOrigin);
-    Image_Print->resize(Image_Print->width(), height() - kHeightMargin);
-    Image_Print->resize(width() - kWidthMargin, Image_Print->height());
+    Image_Print->setGeometry(kPictureOrigin, kPictureOrigin, width() - kWidthMargin,
+                             height() - kHeightMargin);
 }
 
 void TForm_Print::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const

@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "ExpectFailure.h"
 #include "NumberConvert.h"
 #include "PreviewGeometry.h"
 
@@ -73,12 +74,8 @@ void TestNumberConvert::strToInt()
 void TestNumberConvert::errorMessage()
 {
     for (const QString& text : {QString(), QStringLiteral("184 "), QStringLiteral("abc")}) {
-        try {
-            jf::strToInt(text);
-            QFAIL("no exception");
-        } catch (const jf::ConvertError& e) {
-            QCOMPARE(e.message(), QStringLiteral("'%1' is not a valid integer value").arg(text));
-        }
+        QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { jf::strToInt(text); }),
+                 QStringLiteral("'%1' is not a valid integer value").arg(text));
     }
 }
 
@@ -176,12 +173,7 @@ void TestNumberConvert::fitPreviewFailures()
     QFETCH(QString, width);
     QFETCH(QString, height);
     QFETCH(QString, message);
-    try {
-        jf::fitPreview(width, height);
-        QFAIL("no exception");
-    } catch (const jf::Error& e) {
-        QCOMPARE(e.message(), message);
-    }
+    QCOMPARE(jftest::failureOf<jf::Error>([&] { jf::fitPreview(width, height); }), message);
 }
 
 QTEST_GUILESS_MAIN(TestNumberConvert)

@@ -1,5 +1,6 @@
 #include "DataFolder.h"
 #include "Errors.h"
+#include "ExpectFailure.h"
 #include "TextCodec.h"
 #include "TextFiles.h"
 
@@ -201,18 +202,10 @@ void TestTextFiles::readErrors()
     QFETCH(QString, listReason);
     put("DefaultSizes.ins", "1\r\n");
     const QString full = m_dir.path() + "/" + relative;
-    try {
-        jf::SettingsFileReader reader(full);
-        QFAIL("no exception");
-    } catch (const jf::InOutError& e) {
-        QCOMPARE(e.message(), settingsMessage);
-    }
-    try {
-        jf::readListFile(full);
-        QFAIL("no exception");
-    } catch (const jf::FileStreamError& e) {
-        QCOMPARE(e.message(), QString("Cannot open file \"%1\". %2").arg(full, listReason));
-    }
+    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::SettingsFileReader reader(full); }),
+             settingsMessage);
+    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::readListFile(full); }),
+             QString("Cannot open file \"%1\". %2").arg(full, listReason));
 }
 
 void TestTextFiles::sizesShortFileKeepsEarlierValues()
@@ -224,12 +217,9 @@ void TestTextFiles::sizesShortFileKeepsEarlierValues()
     put("DefaultSizes.ins", content);
     jf::CoverSizes sizes;
     sizes.heights[8] = 999;
-    try {
-        jf::readSizesFile(path("DefaultSizes.ins"), sizes);
-        QFAIL("no exception");
-    } catch (const jf::ConvertError& e) {
-        QCOMPARE(e.message(), QString("'' is not a valid integer value"));
-    }
+    QCOMPARE(jftest::failureOf<jf::ConvertError>(
+                 [&] { jf::readSizesFile(path("DefaultSizes.ins"), sizes); }),
+             QString("'' is not a valid integer value"));
     QCOMPARE(sizes.widths[1], 1);
     QCOMPARE(sizes.heights[7], 14);
     QCOMPARE(sizes.widths[8], 15);
@@ -240,12 +230,9 @@ void TestTextFiles::sizesBlankHandling()
 {
     put("DefaultSizes.ins", "270\n  184\n265\r\n184 \r\n");
     jf::CoverSizes sizes;
-    try {
-        jf::readSizesFile(path("DefaultSizes.ins"), sizes);
-        QFAIL("no exception");
-    } catch (const jf::ConvertError& e) {
-        QCOMPARE(e.message(), QString("'184 ' is not a valid integer value"));
-    }
+    QCOMPARE(jftest::failureOf<jf::ConvertError>(
+                 [&] { jf::readSizesFile(path("DefaultSizes.ins"), sizes); }),
+             QString("'184 ' is not a valid integer value"));
     QCOMPARE(sizes.heights[1], 184);
     QCOMPARE(sizes.widths[2], 265);
     QCOMPARE(sizes.heights[2], 0);
@@ -310,19 +297,14 @@ void TestTextFiles::failedWriteKeepsOldFile()
 
     const QStringList filesBefore = QDir(m_dir.path() + "/Data").entryList(QDir::Files);
     jf::setWriteFaultForTesting(error, after);
-    try {
-        jf::writeSizesFile(path("DefaultSizes.ins"), jf::defaultCoverSizes());
-        QFAIL("no exception");
-    } catch (const jf::InOutError& e) {
-        QCOMPARE(e.message(), settingsMessage);
-    }
-    try {
-        jf::writeListFile(path("PicturesNames.txt"), {"new", "entries"});
-        QFAIL("no exception");
-    } catch (const jf::FileStreamError& e) {
-        QCOMPARE(e.message(), QString("Cannot create file \"%1\". %2")
-                                  .arg(path("PicturesNames.txt"), jf::osErrorDescription(error)));
-    }
+    QCOMPARE(jftest::failureOf<jf::InOutError>(
+                 [&] { jf::writeSizesFile(path("DefaultSizes.ins"), jf::defaultCoverSizes()); }),
+             settingsMessage);
+    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] {
+                 jf::writeListFile(path("PicturesNames.txt"), {"new", "entries"});
+             }),
+             QString("Cannot create file \"%1\". %2")
+                 .arg(path("PicturesNames.txt"), jf::osErrorDescription(error)));
     jf::setWriteFaultForTesting(0);
 
     QCOMPARE(get("DefaultSizes.ins"), oldSizes);
@@ -334,18 +316,12 @@ void TestTextFiles::failedWriteKeepsOldFile()
 void TestTextFiles::writeIntoMissingFolder()
 {
     const QString missing = m_dir.path() + "/NoData/DefaultSizes.ins";
-    try {
-        jf::writeSizesFile(missing, jf::defaultCoverSizes());
-        QFAIL("no exception");
-    } catch (const jf::InOutError& e) {
-        QCOMPARE(e.message(), QString("Invalid filename"));
-    }
-    try {
-        jf::writeListFile(m_dir.path() + "/NoData/x.txt", {"a"});
-        QFAIL("no exception");
-    } catch (const jf::FileStreamError& e) {
-        QVERIFY(e.message().endsWith("No such file or directory"));
-    }
+    QCOMPARE(jftest::failureOf<jf::InOutError>(
+                 [&] { jf::writeSizesFile(missing, jf::defaultCoverSizes()); }),
+             QString("Invalid filename"));
+    QVERIFY(jftest::failureOf<jf::FileStreamError>([&] {
+                jf::writeListFile(m_dir.path() + "/NoData/x.txt", {"a"});
+            }).endsWith("No such file or directory"));
 }
 
 void TestTextFiles::writeThroughSymlinkKeepsLink()

@@ -1,5 +1,6 @@
 #include "CoverPrintJob.h"
 #include "Errors.h"
+#include "ExpectFailure.h"
 #include "PrintTestSupport.h"
 #include "TForm_Print.h"
 
@@ -437,12 +438,9 @@ void TestPrintForm::badSizesFailBeforeWindowChanges()
     };
     TForm_Print form;
     QString pdf;
-    try {
-        pdf = runJob(form, height, width, 2, QStringLiteral("Red"));
-        QFAIL("no error");
-    } catch (const jf::Error& e) {
-        QCOMPARE(e.message(), message);
-    }
+    QCOMPARE(jftest::failureOf<jf::Error>(
+                 [&] { pdf = runJob(form, height, width, 2, QStringLiteral("Red")); }),
+             message);
     QVERIFY(form.isHidden());
     QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
     QCOMPARE(pictureColour(form.Image_Border), QColor(128, 128, 128));
@@ -486,12 +484,8 @@ void TestPrintForm::secondJobWhilePrinting()
                      },
                      +[](TForm_Print&) { jf::runPrinterSetup(nullptr); },
                      +[](TForm_Print& f) { f.PrintForm(); }}) {
-        try {
-            run(form);
-            QFAIL("no error");
-        } catch (const jf::PrinterError& e) {
-            QCOMPARE(e.message(), QStringLiteral("Printing in progress"));
-        }
+        QCOMPARE(jftest::failureOf<jf::PrinterError>([&] { run(form); }),
+                 QStringLiteral("Printing in progress"));
     }
     QVERIFY(form.isHidden());
     QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
@@ -506,13 +500,11 @@ void TestPrintForm::invalidPrinterLeavesWindowShown()
     auto printer =
         pdfPrinter(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")), QPageLayout::Portrait);
     jf::currentPrinter().replace(std::move(printer));
-    try {
-        jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("121"),
-                             solidPicture(kTeal), 1, QStringLiteral("Red"), form);
-        QFAIL("no error");
-    } catch (const jf::PrinterError& e) {
-        QCOMPARE(e.message(), QStringLiteral("Printer selected is not valid"));
-    }
+    QCOMPARE(jftest::failureOf<jf::PrinterError>([&] {
+                 jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("121"),
+                                      solidPicture(kTeal), 1, QStringLiteral("Red"), form);
+             }),
+             QStringLiteral("Printer selected is not valid"));
     QVERIFY(form.isVisible());
     QCOMPARE(form.size(), QSize(480, 506));
     QVERIFY(!jf::currentPrinter().jobRunning());

@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "ExpectFailure.h"
 #include "PrintGeometry.h"
 
 #include <QTest>
@@ -96,12 +97,8 @@ void TestPrintGeometry::outOfRangeIsInvalidOperation_data()
 void TestPrintGeometry::outOfRangeIsInvalidOperation()
 {
     QFETCH(double, mm);
-    try {
-        jf::mmToPixels(mm);
-        QFAIL("no error");
-    } catch (const jf::MathError& e) {
-        QCOMPARE(e.message(), QStringLiteral("Invalid floating point operation"));
-    }
+    QCOMPARE(jftest::failureOf<jf::MathError>([&] { jf::mmToPixels(mm); }),
+             QStringLiteral("Invalid floating point operation"));
 }
 
 void TestPrintGeometry::validNumbers_data()
@@ -155,12 +152,8 @@ void TestPrintGeometry::invalidNumbers()
     double value = 42.0;
     QVERIFY(!jf::tryStrToFloat(text, value));
     QCOMPARE(value, 42.0);
-    try {
-        jf::strToFloat(text);
-        QFAIL("no error");
-    } catch (const jf::ConvertError& e) {
-        QCOMPARE(e.message(), QStringLiteral("'%1' is not a valid floating point value").arg(text));
-    }
+    QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { jf::strToFloat(text); }),
+             QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
 void TestPrintGeometry::mulDivRounding_data()
