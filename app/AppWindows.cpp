@@ -17,7 +17,7 @@ void prepareApplication()
 
 AppWindows::AppWindows()
 {
-    formMain.Form_Print = &formPrint;
+    mainWindow.m_printWindow = &printWindow;
 }
 
 } // namespace jf

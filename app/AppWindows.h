@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TForm_Main.h"
-#include "TForm_Print.h"
+#include "MainWindow.h"
+#include "PrintWindow.h"
 
 // Program start, shared by main() and the start-up benchmark.
 namespace jf {
@@ -17,8 +17,8 @@ struct AppWindows
 {
     AppWindows();
 
-    TForm_Main formMain;
-    TForm_Print formPrint;
+    MainWindow mainWindow;
+    PrintWindow printWindow;
 };
 
 } // namespace jf

@@ -7,6 +7,6 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     jf::prepareApplication();
     jf::AppWindows windows;
-    windows.formMain.show();
+    windows.mainWindow.show();
     return QApplication::exec();
 }

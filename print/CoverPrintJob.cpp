@@ -2,7 +2,7 @@
 
 #include "PrintGeometry.h"
 #include "Printing.h"
-#include "TForm_Print.h"
+#include "PrintWindow.h"
 
 #include <utility>
 
@@ -22,7 +22,7 @@ int plus(std::int32_t pixels, int margin)
 
 void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QString& widthText,
                       const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                      TForm_Print& form)
+                      PrintWindow& form)
 {
     if (!currentPrinter().runSetupDialog(dialogParent))
         return;

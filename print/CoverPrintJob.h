@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class QWidget;
-class TForm_Print;
+class PrintWindow;
 
 namespace jf {
 
@@ -25,14 +25,14 @@ namespace jf {
 //     "Red", "Blue", "Green", "Yellow", "Gray"; exact comparison). Any other
 //     name keeps the border colour of the previous job (gray at first).
 //  6. Places the border `borderWidth` pixels around the picture, prints the
-//     window (TForm_Print::PrintForm) and hides it again. When printing fails
+//     window (PrintWindow::PrintForm) and hides it again. When printing fails
 //     the window stays visible and the error goes to the caller.
 //
 // Errors are jf::Error subclasses for the caller's error report; nothing is
 // shown here except the dialog.
 void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QString& widthText,
                       const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                      TForm_Print& form);
+                      PrintWindow& form);
 
 // "Printer Setup": runs the printer-setup dialog alone; a confirmed choice
 // becomes the current printer, the outcome is otherwise ignored. Throws

@@ -10,7 +10,7 @@
 #include "CoverPrintJob.h"
 #include "Picture.h"
 #include "Printing.h"
-#include "TForm_Print.h"
+#include "PrintWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,7 +75,7 @@ int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
     jf::currentPrinter().replace(std::move(printer));
     ConfirmingSetup setup;
     jf::currentPrinter().setSetupService(&setup);
-    TForm_Print form;
+    PrintWindow form;
     jf::runCoverPrintJob(nullptr, QStringLiteral("184"), QStringLiteral("270"), picture, 2,
                          QStringLiteral("Red"), form);
     const double ms =

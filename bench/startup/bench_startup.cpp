@@ -46,8 +46,8 @@ int child(int argc, char* argv[], bool app)
         // Exactly what main() does.
         jf::prepareApplication();
         jf::AppWindows windows;
-        windows.formMain.installEventFilter(&watcher);
-        windows.formMain.show();
+        windows.mainWindow.installEventFilter(&watcher);
+        windows.mainWindow.show();
         return QApplication::exec();
     }
     QWidget bare;

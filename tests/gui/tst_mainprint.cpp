@@ -1,8 +1,8 @@
 // The main window's print commands, end to end into a PDF file.
 #include "../print/PrintTestSupport.h"
 #include "AppGlobals.h"
-#include "TForm_Main.h"
-#include "TForm_Print.h"
+#include "MainWindow.h"
+#include "PrintWindow.h"
 #include "TestPlatform.h"
 
 #include <QTest>
@@ -18,14 +18,14 @@ struct PrintRig
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
-    TForm_Print formPrint;
+    MainWindow form;
+    PrintWindow printWindow;
     printtest::ScriptedPrinterSetup setup;
     QString pdf;
 
     explicit PrintRig(const QString& pdfName) : pdf(work.path() + "/" + pdfName)
     {
-        form.Form_Print = &formPrint;
+        form.m_printWindow = &printWindow;
         jf::currentPrinter().setSetupService(&setup);
         jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
     }
@@ -52,7 +52,7 @@ void TestMainPrint::printCoverFromTheMainWindow()
     if (!printtest::havePoppler())
         QSKIP("poppler-utils not installed");
     PrintRig rig("cover.pdf");
-    auto& [platform, work, form, formPrint, setup, pdf] = rig;
+    auto& [platform, work, form, printWindow, setup, pdf] = rig;
 
     // A red picture, CD Front size, black border of 2 pixels.
     platform.fileDialog.answers.enqueue(work.solidBitmap("red.bmp", QSize(64, 64), Qt::red));
@@ -70,7 +70,7 @@ void TestMainPrint::printCoverFromTheMainWindow()
     setup.confirm = true;
     QTest::mouseClick(form.Label_PrintCover, Qt::LeftButton);
     QVERIFY2(platform.messages.errors.isEmpty(), qPrintable(platform.messages.errors.join('|')));
-    QVERIFY(!formPrint.isVisible());
+    QVERIFY(!printWindow.isVisible());
     QVERIFY(QRegularExpression("Pages: +1\\n").match(printtest::pdfInfo(pdf)).hasMatch());
 
     // 121 mm is 460 window pixels: 460 / 96 inch on paper.
@@ -95,7 +95,7 @@ void TestMainPrint::printCoverFromTheMainWindow()
 void TestMainPrint::printerSetupAlone()
 {
     PrintRig rig("setup.pdf");
-    auto& [platform, work, form, formPrint, setup, pdf] = rig;
+    auto& [platform, work, form, printWindow, setup, pdf] = rig;
     setup.edit = [](QPrinter& printer) { printer.setPageOrientation(QPageLayout::Landscape); };
     QTest::mouseClick(form.Label_Wizard, Qt::LeftButton);
     QCOMPARE(setup.calls, 1);

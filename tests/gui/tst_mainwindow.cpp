@@ -1,7 +1,7 @@
 #include "AppGlobals.h"
 #include "ErrorReport.h"
 #include "FileDialogs.h"
-#include "TForm_Main.h"
+#include "MainWindow.h"
 #include "TestPlatform.h"
 
 #include <QContextMenuEvent>
@@ -77,7 +77,7 @@ void TestMainWindow::defaultStart()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     QVERIFY(platform.messages.errors.isEmpty());
     QCOMPARE(form.CurrentItem, 1);
     QCOMPARE(form.Edit_Width->text(), QString("270"));
@@ -109,7 +109,7 @@ void TestMainWindow::typedSizesAreStoredOnSelect()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     clearAndType(form.Edit_Width, "200");
     QTest::mouseClick(form.Label_Item2, Qt::LeftButton);
     QCOMPARE(form.CurrentItem, 2);
@@ -126,7 +126,7 @@ void TestMainWindow::saveWritesOnlyStoredSizes()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     clearAndType(form.Edit_Width, "200");
     QTest::mouseClick(form.Label_Save, Qt::LeftButton);
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
@@ -142,7 +142,7 @@ void TestMainWindow::defaultSettingsRestoresEveryKind()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     clearAndType(form.Edit_Width, "200");
     QTest::mouseClick(form.Label_Item3, Qt::LeftButton);
     clearAndType(form.Edit_Height, "99");
@@ -178,7 +178,7 @@ void TestMainWindow::digitFilter()
     QFETCH(QString, shown);
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     for (QLineEdit* edit : {form.Edit_Width, form.Edit_Height}) {
         clearAndType(edit, typed);
         QCOMPARE(edit->text(), shown);
@@ -191,7 +191,7 @@ void TestMainWindow::emptyBoxKeepsKindSelected()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     clearAndType(form.Edit_Height, "150");
     const QSize fitted = form.Image_Preview->size();
     clearAndType(form.Edit_Width, "");
@@ -209,7 +209,7 @@ void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     int changes = 0;
     connect(form.Edit_Width, &QLineEdit::textChanged, [&] { ++changes; });
     connect(form.Edit_Height, &QLineEdit::textChanged, [&] { ++changes; });
@@ -227,7 +227,7 @@ void TestMainWindow::missingDataFolder()
 {
     TestPlatform platform;
     WorkDir work(false);
-    TForm_Main form;
+    MainWindow form;
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot open file \"%1/Data/ProgramsNames.txt\". No such file "
                                  "or directory.")
@@ -252,7 +252,7 @@ void TestMainWindow::missingTipsFile()
     work.remove("Tips.txt");
     work.write("PicturesNames.txt", "Summer\r\n");
     work.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
-    TForm_Main form;
+    MainWindow form;
     QCOMPARE(platform.messages.errors, QStringList{"File not found."});
     QCOMPARE(form.CurrentItem, 0);
     QCOMPARE(form.ItemWidths[5], 121);
@@ -270,7 +270,7 @@ void TestMainWindow::shortSizesFileAtStart()
     TestPlatform platform;
     WorkDir work;
     work.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
-    TForm_Main form;
+    MainWindow form;
     QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
     QCOMPARE(form.ItemWidths[3], 280);
     QCOMPARE(form.ItemWidths[4], 0);
@@ -284,7 +284,7 @@ void TestMainWindow::longStoredSizeShowsWhole()
     TestPlatform platform;
     WorkDir work;
     work.write("DefaultSizes.ins", "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
-    TForm_Main form;
+    MainWindow form;
     QCOMPARE(form.Edit_Width->text(), QString("12345"));
     QCOMPARE(form.Edit_Height->text(), QString("-184"));
     // Typing cannot make it longer; deleting works.
@@ -305,7 +305,7 @@ void TestMainWindow::defaultSettingsWithoutSelection()
     TestPlatform platform;
     WorkDir work;
     work.remove("Tips.txt");
-    TForm_Main form;
+    MainWindow form;
     platform.messages.errors.clear();
     QTest::mouseClick(form.Label_DefaultSettings, Qt::LeftButton);
     QVERIFY(platform.messages.errors.isEmpty());
@@ -321,7 +321,7 @@ void TestMainWindow::closeWritesTheFourLists()
     work.write("ProgramsNames.txt", "Editor");
     work.write("ProgramsPaths.txt", "/usr/bin/editor --new");
     {
-        TForm_Main form;
+        MainWindow form;
         form.show();
         form.ListBox_PicturesNames->addItem("Summer");
         form.ListBox_PicturesPaths->addItem("/home/me/Summer.jpg");
@@ -336,7 +336,7 @@ void TestMainWindow::closeWritesTheFourLists()
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
 
     // The X mark closes as well.
-    TForm_Main again;
+    MainWindow again;
     again.show();
     again.ListBox_ProgramsNames->clear();
     again.ListBox_ProgramsPaths->clear();
@@ -350,7 +350,7 @@ void TestMainWindow::mainMenu()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(300, 20);
@@ -374,7 +374,7 @@ void TestMainWindow::previewFollowsTheBoxes()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     QTest::mouseClick(form.Label_Item4, Qt::LeftButton);
     QCOMPARE(form.Image_Preview->size(), QSize(195, 276));
     clearAndType(form.Edit_Width, "0");
@@ -392,7 +392,7 @@ void TestMainWindow::swapWidthAndHeight()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     form.ChangeHeighttoWidth1->trigger();
     QCOMPARE(form.Edit_Width->text(), QString("184"));
     QCOMPARE(form.Edit_Height->text(), QString("270"));
@@ -420,7 +420,7 @@ void TestMainWindow::importAndDispose()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
     QVERIFY(!bmp.isEmpty());
 
@@ -474,7 +474,7 @@ void TestMainWindow::failedLoadsKeepState()
     QFETCH(QString, message);
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
     QVERIFY(!good.isEmpty());
     platform.fileDialog.answers.enqueue(good);
@@ -502,7 +502,7 @@ void TestMainWindow::tipsRotate()
     TestPlatform platform;
     WorkDir work;
     work.write("Tips.txt", "A\r\n\r\nC\r\n");
-    TForm_Main form;
+    MainWindow form;
     QCOMPARE(form.Label_Tips->text(), QString());
     QStringList shown;
     for (int i = 0; i < 5; ++i) {
@@ -521,7 +521,7 @@ void TestMainWindow::closeMarkAndDrag()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.Label_XMouseEnter();
@@ -582,7 +582,7 @@ void TestMainWindow::coverMenuOnThePreview()
 {
     TestPlatform platform;
     WorkDir work;
-    TForm_Main form;
+    MainWindow form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(20, 20);

@@ -1,6 +1,6 @@
 // Files and folders that may not be written. Run as an unprivileged user:
 // root ignores permission bits, which would make these tests pass vacuously.
-#include "TForm_Main.h"
+#include "MainWindow.h"
 #include "TestPlatform.h"
 
 #include <QTest>
@@ -31,7 +31,7 @@ void TestReadOnly::closeWithReadOnlyPicturesNames()
     WorkDir work;
     work.write("PicturesNames.txt", "old\r\n");
     QFile::setPermissions(work.data("PicturesNames.txt"), QFile::ReadOwner | QFile::ReadOther);
-    TForm_Main form;
+    MainWindow form;
     form.show();
     form.ListBox_ProgramsNames->addItem("Editor");
     form.ListBox_ProgramsPaths->addItem("/usr/bin/editor");
@@ -55,7 +55,7 @@ void TestReadOnly::saveWithReadOnlySizes()
     WorkDir work;
     const QByteArray old = work.read("DefaultSizes.ins");
     QFile::setPermissions(work.data("DefaultSizes.ins"), QFile::ReadOwner | QFile::ReadOther);
-    TForm_Main form;
+    MainWindow form;
     QTest::mouseClick(form.Label_Item2, Qt::LeftButton);
     QTest::mouseClick(form.Label_Save, Qt::LeftButton);
     QCOMPARE(platform.messages.errors, QStringList{"File access denied."});
@@ -67,7 +67,7 @@ void TestReadOnly::saveIntoReadOnlyFolder()
     TestPlatform platform;
     WorkDir work;
     const QByteArray old = work.read("DefaultSizes.ins");
-    TForm_Main form;
+    MainWindow form;
     form.show();
     const QString data = work.path() + "/Data";
     QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner);
@@ -87,7 +87,7 @@ void TestReadOnly::unreadableSettingsFile()
     TestPlatform platform;
     WorkDir work;
     QFile::setPermissions(work.data("DefaultNames.ins"), QFile::WriteOwner);
-    TForm_Main form;
+    MainWindow form;
     QCOMPARE(platform.messages.errors, QStringList{"File access denied."});
     QCOMPARE(form.ItemWidths[1], 270); // sizes were read before the names
     QCOMPARE(form.CurrentItem, 0);

@@ -6,7 +6,7 @@
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "PrintTestSupport.h"
-#include "TForm_Print.h"
+#include "PrintWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -84,7 +84,7 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     QImage picture(300, 200, QImage::Format_RGB32);
     picture.fill(teal);
 
-    TForm_Print form;
+    PrintWindow form;
     jf::runCoverPrintJob(nullptr, QStringLiteral("184"), QStringLiteral("270"),
                          jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), form);
     QVERIFY(form.isHidden());

@@ -2,7 +2,7 @@
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PrintTestSupport.h"
-#include "TForm_Print.h"
+#include "PrintWindow.h"
 
 #include <QApplication>
 #include <QPrinterInfo>
@@ -83,7 +83,7 @@ private slots:
     void noPrinterFailsBeforeDialog();
 
 private:
-    QString runJob(TForm_Print& form, const QString& height, const QString& width, int border,
+    QString runJob(PrintWindow& form, const QString& height, const QString& width, int border,
                    const QString& colour,
                    QPageLayout::Orientation orientation = QPageLayout::Portrait,
                    const jf::Picture& picture = solidPicture(kTeal));
@@ -107,7 +107,7 @@ void TestPrintForm::cleanup()
     jf::currentPrinter().setSetupService(nullptr);
 }
 
-QString TestPrintForm::runJob(TForm_Print& form, const QString& height, const QString& width,
+QString TestPrintForm::runJob(PrintWindow& form, const QString& height, const QString& width,
                               int border, const QString& colour,
                               QPageLayout::Orientation orientation, const jf::Picture& picture)
 {
@@ -119,7 +119,7 @@ QString TestPrintForm::runJob(TForm_Print& form, const QString& height, const QS
 
 void TestPrintForm::windowAsDesigned()
 {
-    TForm_Print form;
+    PrintWindow form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Form1_Print"));
     QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(form.isWindow());
@@ -151,14 +151,14 @@ void TestPrintForm::colourImages()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
-    TForm_Print form;
+    PrintWindow form;
     auto* image = form.findChild<ImageControl*>(name);
     QVERIFY(image);
     QVERIFY(image->isHidden());
     QCOMPARE(image->picture().size(), QSize(1, 1));
     QCOMPARE(pictureColour(image), colour);
 
-    const QByteArray bmp = TForm_Print::colourBitmap(quint8(colour.red()), quint8(colour.green()),
+    const QByteArray bmp = PrintWindow::colourBitmap(quint8(colour.red()), quint8(colour.green()),
                                                      quint8(colour.blue()));
     QCOMPARE(bmp.size(), 58);
     QVERIFY(bmp.startsWith("BM"));
@@ -189,7 +189,7 @@ void TestPrintForm::resizeLaysOutPicture()
     QFETCH(int, width);
     QFETCH(QRect, picture);
     for (bool shown : {false, true}) {
-        TForm_Print form;
+        PrintWindow form;
         if (shown)
             form.show();
         form.setOuterHeight(height);
@@ -241,7 +241,7 @@ void TestPrintForm::jobSizesWindowAndBorder()
     QFETCH(QSize, window);
     QFETCH(QRect, picture);
     QFETCH(QRect, borderRect);
-    TForm_Print form;
+    PrintWindow form;
     const QString pdf = runJob(form, height, width, border, QStringLiteral("Red"));
     QVERIFY(QFileInfo(pdf).size() > 0);
     QVERIFY(form.isHidden());
@@ -291,7 +291,7 @@ void TestPrintForm::pageMeasuredAt600Dpi()
     QFETCH(QRect, ring);
     const QColor red(255, 0, 0);
 
-    TForm_Print form;
+    PrintWindow form;
     const QString pdf = runJob(form, height, width, border, QStringLiteral("Red"), orientation);
     const QString info = pdfInfo(pdf);
     const QString a4 = orientation == QPageLayout::Portrait ? QStringLiteral("595 x 842 pts (A4)")
@@ -326,7 +326,7 @@ void TestPrintForm::workedExampleOnPaper()
     // printable area's corner, a 0.26 mm ring.
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
-    TForm_Print form;
+    PrintWindow form;
     const QString pdf =
         runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"));
     const QImage page = renderPdf(pdf, 600, QSize(3100, 3100));
@@ -354,7 +354,7 @@ void TestPrintForm::fineDetailSurvives()
         for (int x = 0; x < board.width(); ++x)
             row[x] = ((x / 2 + y / 2) % 2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
     }
-    TForm_Print form;
+    PrintWindow form;
     const QString pdf =
         runJob(form, QStringLiteral("120"), QStringLiteral("120"), 0, QStringLiteral("Gray"),
                QPageLayout::Portrait, jf::Picture::fromImage(board));
@@ -387,7 +387,7 @@ void TestPrintForm::borderColourCarriesOver()
                 {"Blue", QColor(0, 0, 255)},     {"Green", QColor(0, 255, 0)},
                 {"Yellow", QColor(255, 255, 0)}, {"Black", QColor(0, 0, 0)},
                 {"Green ", QColor(0, 0, 0)},     {"Gray", QColor(128, 128, 128)}};
-    TForm_Print form;
+    PrintWindow form;
     for (const auto& job : jobs) {
         const QString pdf = runJob(form, QStringLiteral("20"), QStringLiteral("20"), 4,
                                    QString::fromLatin1(job.name));
@@ -436,7 +436,7 @@ void TestPrintForm::badSizesFailBeforeWindowChanges()
         layout.setOrientation(QPageLayout::Landscape);
         p.setPageLayout(layout);
     };
-    TForm_Print form;
+    PrintWindow form;
     QString pdf;
     QCOMPARE(jftest::failureOf<jf::Error>(
                  [&] { pdf = runJob(form, height, width, 2, QStringLiteral("Red")); }),
@@ -452,7 +452,7 @@ void TestPrintForm::badSizesFailBeforeWindowChanges()
 void TestPrintForm::cancelTwicePrintsNothing()
 {
     m_setup.confirm = false;
-    TForm_Print form;
+    PrintWindow form;
     const QString first =
         runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
     const QString second =
@@ -466,7 +466,7 @@ void TestPrintForm::cancelTwicePrintsNothing()
 
 void TestPrintForm::secondJobWhilePrinting()
 {
-    TForm_Print form;
+    PrintWindow form;
     const QString path = m_dir.filePath(QStringLiteral("busy.pdf"));
     jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Portrait));
     const jf::CurrentPrinter::JobMark running(jf::currentPrinter());
@@ -478,12 +478,12 @@ void TestPrintForm::secondJobWhilePrinting()
     // Confirming fails: the printer cannot change while a page prints.
     m_setup.confirm = true;
     m_setup.edit = [](QPrinter& p) { p.setOutputFileName(QStringLiteral("/nonexistent/x.pdf")); };
-    for (auto run : {+[](TForm_Print& f) {
+    for (auto run : {+[](PrintWindow& f) {
                          jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"),
                                               jf::Picture(), 1, QStringLiteral("Red"), f);
                      },
-                     +[](TForm_Print&) { jf::runPrinterSetup(nullptr); },
-                     +[](TForm_Print& f) { f.PrintForm(); }}) {
+                     +[](PrintWindow&) { jf::runPrinterSetup(nullptr); },
+                     +[](PrintWindow& f) { f.PrintForm(); }}) {
         QCOMPARE(jftest::failureOf<jf::PrinterError>([&] { run(form); }),
                  QStringLiteral("Printing in progress"));
     }
@@ -495,7 +495,7 @@ void TestPrintForm::secondJobWhilePrinting()
 
 void TestPrintForm::invalidPrinterLeavesWindowShown()
 {
-    TForm_Print form;
+    PrintWindow form;
     // A PDF file that cannot be created: the printer cannot start a page.
     auto printer =
         pdfPrinter(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")), QPageLayout::Portrait);
@@ -516,7 +516,7 @@ void TestPrintForm::noPrinterFailsBeforeDialog()
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("a print service with printers is running here");
     jf::currentPrinter().replace(nullptr);
-    TForm_Print form;
+    PrintWindow form;
     for (bool wholeJob : {false, true}) {
         try {
             if (wholeJob)

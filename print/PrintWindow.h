@@ -7,7 +7,7 @@
 #include <memory>
 
 namespace Ui {
-class TForm_Print;
+class PrintWindow;
 }
 
 // The print window: the canvas of a printed cover. Borderless, at the top-left
@@ -16,13 +16,13 @@ class TForm_Print;
 // PrintForm.
 //
 // Window pixels are 1/96 inch on paper on every machine.
-class TForm_Print : public QWidget
+class PrintWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TForm_Print(QWidget* parent = nullptr);
-    ~TForm_Print() override;
+    explicit PrintWindow(QWidget* parent = nullptr);
+    ~PrintWindow() override;
 
     // The images, in painting order from back to front. The six colour
     // images are hidden one-pixel colour sources for the border.
@@ -63,5 +63,5 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::TForm_Print> ui;
+    std::unique_ptr<Ui::PrintWindow> ui;
 };

@@ -1,9 +1,9 @@
-#include "TForm_Print.h"
+#include "PrintWindow.h"
 
 #include "Errors.h"
 #include "PrintGeometry.h"
 #include "Printing.h"
-#include "ui_TForm_Print.h"
+#include "ui_PrintWindow.h"
 
 #include <QImage>
 #include <QPainter>
@@ -26,14 +26,14 @@ void put32(QByteArray& bytes, int at, quint32 value)
 
 jf::Picture colourPicture(quint8 red, quint8 green, quint8 blue)
 {
-    const QImage image = QImage::fromData(TForm_Print::colourBitmap(red, green, blue), "BMP");
+    const QImage image = QImage::fromData(PrintWindow::colourBitmap(red, green, blue), "BMP");
     return jf::Picture::fromImage(image);
 }
 
 } // namespace
 
-TForm_Print::TForm_Print(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TForm_Print>())
+PrintWindow::PrintWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ui(std::make_unique<Ui::PrintWindow>())
 {
     ui->setupUi(this);
     Image_Border = ui->Image_Border;
@@ -61,9 +61,9 @@ TForm_Print::TForm_Print(QWidget* parent)
     move(0, 0);
 }
 
-TForm_Print::~TForm_Print() = default;
+PrintWindow::~PrintWindow() = default;
 
-QByteArray TForm_Print::colourBitmap(quint8 red, quint8 green, quint8 blue)
+QByteArray PrintWindow::colourBitmap(quint8 red, quint8 green, quint8 blue)
 {
     QByteArray bmp(58, '\0');
     bmp[0] = 'B';
@@ -82,32 +82,32 @@ QByteArray TForm_Print::colourBitmap(quint8 red, quint8 green, quint8 blue)
     return bmp;
 }
 
-void TForm_Print::setOuterHeight(int height)
+void PrintWindow::setOuterHeight(int height)
 {
     resize(width(), height);
     FormResize();
 }
 
-void TForm_Print::setOuterWidth(int width)
+void PrintWindow::setOuterWidth(int width)
 {
     resize(width, height());
     FormResize();
 }
 
-void TForm_Print::resizeEvent(QResizeEvent* event)
+void PrintWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     FormResize();
 }
 
-void TForm_Print::FormResize()
+void PrintWindow::FormResize()
 {
     using namespace jf;
     Image_Print->setGeometry(kPictureOrigin, kPictureOrigin, width() - kWidthMargin,
                              height() - kHeightMargin);
 }
 
-void TForm_Print::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
+void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
 {
     const QRectF page(0, 0, width(), height());
     painter.save();
@@ -131,7 +131,7 @@ void TForm_Print::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
     painter.restore();
 }
 
-void TForm_Print::PrintForm()
+void PrintWindow::PrintForm()
 {
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);

@@ -1,4 +1,4 @@
-#include "TForm_Main.h"
+#include "MainWindow.h"
 
 #include "AppGlobals.h"
 #include "CoverPrintJob.h"
@@ -43,10 +43,10 @@ static void initResources()
     Q_INIT_RESOURCE(resources);
 }
 
-TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 {
     initResources();
-    auto pictures = std::async(std::launch::async, &TForm_Main::decodeWindowPictures);
+    auto pictures = std::async(std::launch::async, &MainWindow::decodeWindowPictures);
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(701, 500);
@@ -75,7 +75,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
     guarded([this] { FormCreate(); });
 }
 
-TForm_Main::~TForm_Main() = default;
+MainWindow::~MainWindow() = default;
 
 namespace {
 
@@ -96,7 +96,7 @@ jf::Picture windowPicture(const char* name)
 
 } // namespace
 
-TForm_Main::WindowPictures TForm_Main::decodeWindowPictures()
+MainWindow::WindowPictures MainWindow::decodeWindowPictures()
 {
     // Runs beside the window's construction at start-up: decoding the large
     // pictures, already stretched to their controls, overlaps the font set-up.
@@ -112,7 +112,7 @@ TForm_Main::WindowPictures TForm_Main::decodeWindowPictures()
     return pictures;
 }
 
-void TForm_Main::loadWindowPictures(const WindowPictures& pictures)
+void MainWindow::loadWindowPictures(const WindowPictures& pictures)
 {
     Image_BackGroundMain->setPicture(pictures.background);
     Image_Pannel->setPicture(pictures.panel);
@@ -120,7 +120,7 @@ void TForm_Main::loadWindowPictures(const WindowPictures& pictures)
     Image_Preview->setPicture(Image_PreviewEmpty->picture());
 }
 
-void TForm_Main::createMenus()
+void MainWindow::createMenus()
 {
     PopupMenu_Main = new QMenu(this);
     Print1 = PopupMenu_Main->addAction(QStringLiteral("Print"));
@@ -137,71 +137,71 @@ void TForm_Main::createMenus()
             [this](const QPoint& pos) { PopupMenu_Cover->popup(Image_Preview->mapToGlobal(pos)); });
 }
 
-void TForm_Main::connectHandlers()
+void MainWindow::connectHandlers()
 {
     const std::array<ClickLabel*, 8> items{Label_Item1, Label_Item2, Label_Item3, Label_Item4,
                                            Label_Item5, Label_Item6, Label_Item7, Label_Item8};
     const std::array<ImageControl*, 8> buttons{Image_Button1, Image_Button2, Image_Button3,
                                                Image_Button4, Image_Button5, Image_Button6,
                                                Image_Button7, Image_Button8};
-    using Handler = void (TForm_Main::*)();
+    using Handler = void (MainWindow::*)();
     const std::array<Handler, 8> itemHandlers{
-        &TForm_Main::Label_Item1Click, &TForm_Main::Label_Item2Click, &TForm_Main::Label_Item3Click,
-        &TForm_Main::Label_Item4Click, &TForm_Main::Label_Item5Click, &TForm_Main::Label_Item6Click,
-        &TForm_Main::Label_Item7Click, &TForm_Main::Label_Item8Click};
+        &MainWindow::Label_Item1Click, &MainWindow::Label_Item2Click, &MainWindow::Label_Item3Click,
+        &MainWindow::Label_Item4Click, &MainWindow::Label_Item5Click, &MainWindow::Label_Item6Click,
+        &MainWindow::Label_Item7Click, &MainWindow::Label_Item8Click};
     const std::array<Handler, 8> buttonHandlers{
-        &TForm_Main::Image_Button1Click, &TForm_Main::Image_Button2Click,
-        &TForm_Main::Image_Button3Click, &TForm_Main::Image_Button4Click,
-        &TForm_Main::Image_Button5Click, &TForm_Main::Image_Button6Click,
-        &TForm_Main::Image_Button7Click, &TForm_Main::Image_Button8Click};
+        &MainWindow::Image_Button1Click, &MainWindow::Image_Button2Click,
+        &MainWindow::Image_Button3Click, &MainWindow::Image_Button4Click,
+        &MainWindow::Image_Button5Click, &MainWindow::Image_Button6Click,
+        &MainWindow::Image_Button7Click, &MainWindow::Image_Button8Click};
     for (std::size_t i = 0; i < items.size(); ++i) {
         connect(items[i], &ClickLabel::clicked, this, guard(this, itemHandlers[i]));
         connect(buttons[i], &ImageControl::clicked, this, guard(this, buttonHandlers[i]));
     }
 
-    connect(Label_Save, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_SaveClick));
+    connect(Label_Save, &ClickLabel::clicked, this, guard(this, &MainWindow::Label_SaveClick));
     connect(Label_DefaultSettings, &ClickLabel::clicked, this,
-            guard(this, &TForm_Main::Label_DefaultSettingsClick));
-    connect(Label_Close, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_CloseClick));
-    connect(Label_X, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_XClick));
-    connect(Label_X, &ClickLabel::mouseEntered, this, guard(this, &TForm_Main::Label_XMouseEnter));
-    connect(Label_X, &ClickLabel::mouseLeft, this, guard(this, &TForm_Main::Label_XMouseLeave));
-    connect(Label_Wizard, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_WizardClick));
+            guard(this, &MainWindow::Label_DefaultSettingsClick));
+    connect(Label_Close, &ClickLabel::clicked, this, guard(this, &MainWindow::Label_CloseClick));
+    connect(Label_X, &ClickLabel::clicked, this, guard(this, &MainWindow::Label_XClick));
+    connect(Label_X, &ClickLabel::mouseEntered, this, guard(this, &MainWindow::Label_XMouseEnter));
+    connect(Label_X, &ClickLabel::mouseLeft, this, guard(this, &MainWindow::Label_XMouseLeave));
+    connect(Label_Wizard, &ClickLabel::clicked, this, guard(this, &MainWindow::Label_WizardClick));
     connect(Label_PrintCover, &ClickLabel::clicked, this,
-            guard(this, &TForm_Main::Label_PrintCoverClick));
-    connect(Print1, &QAction::triggered, this, guard(this, &TForm_Main::Print1Click));
-    connect(Settings1, &QAction::triggered, this, guard(this, &TForm_Main::Settings1Click));
-    connect(Close1, &QAction::triggered, this, guard(this, &TForm_Main::Close1Click));
+            guard(this, &MainWindow::Label_PrintCoverClick));
+    connect(Print1, &QAction::triggered, this, guard(this, &MainWindow::Print1Click));
+    connect(Settings1, &QAction::triggered, this, guard(this, &MainWindow::Settings1Click));
+    connect(Close1, &QAction::triggered, this, guard(this, &MainWindow::Close1Click));
 
     connect(Edit_Width, &QLineEdit::textChanged, this, [this] { editChanged(Edit_Width); });
     connect(Edit_Height, &QLineEdit::textChanged, this, [this] { editChanged(Edit_Height); });
     Edit_Width->installEventFilter(this);
     Edit_Height->installEventFilter(this);
 
-    connect(Label_Import, &ClickLabel::clicked, this, guard(this, &TForm_Main::Label_ImportClick));
+    connect(Label_Import, &ClickLabel::clicked, this, guard(this, &MainWindow::Label_ImportClick));
     connect(Label_Dispose, &ClickLabel::clicked, this,
-            guard(this, &TForm_Main::Label_DisposeClick));
+            guard(this, &MainWindow::Label_DisposeClick));
     connect(Label_ViewImage, &ClickLabel::clicked, this,
-            guard(this, &TForm_Main::Label_ViewImageClick));
-    connect(ImportImage1, &QAction::triggered, this, guard(this, &TForm_Main::Label_ImportClick));
-    connect(DisposeImage1, &QAction::triggered, this, guard(this, &TForm_Main::Label_DisposeClick));
-    connect(ViewImage1, &QAction::triggered, this, guard(this, &TForm_Main::Label_ViewImageClick));
+            guard(this, &MainWindow::Label_ViewImageClick));
+    connect(ImportImage1, &QAction::triggered, this, guard(this, &MainWindow::Label_ImportClick));
+    connect(DisposeImage1, &QAction::triggered, this, guard(this, &MainWindow::Label_DisposeClick));
+    connect(ViewImage1, &QAction::triggered, this, guard(this, &MainWindow::Label_ViewImageClick));
     connect(ChangeHeighttoWidth1, &QAction::triggered, this,
-            guard(this, &TForm_Main::ChangeHeighttoWidth1Click));
+            guard(this, &MainWindow::ChangeHeighttoWidth1Click));
 
-    connect(Timer1, &QTimer::timeout, this, guard(this, &TForm_Main::Timer1Timer));
+    connect(Timer1, &QTimer::timeout, this, guard(this, &MainWindow::Timer1Timer));
 
     connect(Image_BackGroundMain, &ImageControl::mousePressed, this,
-            guard(this, &TForm_Main::Image_BackGroundMainMouseDown));
+            guard(this, &MainWindow::Image_BackGroundMainMouseDown));
     connect(Image_BackGroundMain, &ImageControl::mouseMoved, this,
-            guard(this, &TForm_Main::Image_BackGroundMainMouseMove));
+            guard(this, &MainWindow::Image_BackGroundMainMouseMove));
     connect(Image_BackGroundMain, &ImageControl::mouseReleased, this,
-            guard(this, &TForm_Main::Image_BackGroundMainMouseUp));
+            guard(this, &MainWindow::Image_BackGroundMainMouseUp));
 }
 
 // ---- Start-up and shutdown -------------------------------------------------
 
-std::array<std::pair<QListWidget*, const char*>, 4> TForm_Main::favouritesFiles() const
+std::array<std::pair<QListWidget*, const char*>, 4> MainWindow::favouritesFiles() const
 {
     // The four favourites lists and their files, in the order they are read
     // at start-up and written at closing.
@@ -211,7 +211,7 @@ std::array<std::pair<QListWidget*, const char*>, 4> TForm_Main::favouritesFiles(
              {ListBox_PicturesPaths, jf::datafile::picturesPaths}}};
 }
 
-void TForm_Main::FormCreate()
+void MainWindow::FormCreate()
 {
     CurrentItem = 0;
     BaseDir = jf::currentBaseDir();
@@ -241,13 +241,13 @@ QStringList listEntries(const QListWidget* list)
 
 } // namespace
 
-void TForm_Main::FormClose()
+void MainWindow::FormClose()
 {
     for (const auto& [list, file] : favouritesFiles())
         jf::writeListFile(jf::dataPath(BaseDir, file), listEntries(list));
 }
 
-void TForm_Main::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     bool written = false;
     guarded([&] {
@@ -263,22 +263,22 @@ void TForm_Main::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
-void TForm_Main::Label_CloseClick()
+void MainWindow::Label_CloseClick()
 {
     close();
 }
 
-void TForm_Main::Label_XClick()
+void MainWindow::Label_XClick()
 {
     close();
 }
 
-void TForm_Main::Close1Click()
+void MainWindow::Close1Click()
 {
     close();
 }
 
-void TForm_Main::contextMenuEvent(QContextMenuEvent* event)
+void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
     PopupMenu_Main->popup(event->globalPos());
     event->accept();
@@ -286,7 +286,7 @@ void TForm_Main::contextMenuEvent(QContextMenuEvent* event)
 
 // ---- Data files -----------------------------------------------------------
 
-void TForm_Main::ReadSettings()
+void MainWindow::ReadSettings()
 {
     jf::CoverSizes sizes;
     sizes.widths = ItemWidths;
@@ -295,7 +295,7 @@ void TForm_Main::ReadSettings()
     // kinds before it updated.
     struct Commit
     {
-        TForm_Main* form;
+        MainWindow* form;
         jf::CoverSizes& sizes;
         ~Commit()
         {
@@ -306,7 +306,7 @@ void TForm_Main::ReadSettings()
     jf::readSizesFile(jf::dataPath(BaseDir, jf::datafile::sizes), sizes);
 }
 
-void TForm_Main::SaveSettings()
+void MainWindow::SaveSettings()
 {
     jf::CoverSizes sizes;
     sizes.widths = ItemWidths;
@@ -314,7 +314,7 @@ void TForm_Main::SaveSettings()
     jf::writeSizesFile(jf::dataPath(BaseDir, jf::datafile::sizes), sizes);
 }
 
-void TForm_Main::ReadNames()
+void MainWindow::ReadNames()
 {
     const QStringList names = jf::readNamesFile(jf::dataPath(BaseDir, jf::datafile::names));
     const std::array<QLabel*, 8> labels{Label_Item1, Label_Item2, Label_Item3, Label_Item4,
@@ -325,7 +325,7 @@ void TForm_Main::ReadNames()
     }
 }
 
-void TForm_Main::ReadAdvancedSettings()
+void MainWindow::ReadAdvancedSettings()
 {
     jf::AdvancedSettingsSink sink;
     sink.borderWidth = [](std::uint8_t width) { jf::globals().borderWidth = width; };
@@ -334,13 +334,13 @@ void TForm_Main::ReadAdvancedSettings()
     jf::readAdvancedSettingsFile(jf::dataPath(BaseDir, jf::datafile::settings), sink);
 }
 
-void TForm_Main::ReadTips()
+void MainWindow::ReadTips()
 {
     TipLines.clear();
     Memo_Tips->clear();
     struct Sync
     {
-        TForm_Main* form;
+        MainWindow* form;
         ~Sync() { form->Memo_Tips->setPlainText(form->TipLines.join(QLatin1Char('\n'))); }
     } sync{this};
     jf::readTipsFile(jf::dataPath(BaseDir, jf::datafile::tips),
@@ -349,7 +349,7 @@ void TForm_Main::ReadTips()
 
 // ---- Cover selection --------------------------------------------------------
 
-void TForm_Main::editChanged(QLineEdit* edit)
+void MainWindow::editChanged(QLineEdit* edit)
 {
     const auto handler = [this, edit] {
         if (edit == Edit_Width)
@@ -370,7 +370,7 @@ void TForm_Main::editChanged(QLineEdit* edit)
     }
 }
 
-void TForm_Main::setEditText(QLineEdit* edit, const QString& text)
+void MainWindow::setEditText(QLineEdit* edit, const QString& text)
 {
     if (edit->text() == text)
         return;
@@ -382,7 +382,7 @@ void TForm_Main::setEditText(QLineEdit* edit, const QString& text)
         std::rethrow_exception(failure);
 }
 
-void TForm_Main::ChangePannel(std::uint8_t kind)
+void MainWindow::ChangePannel(std::uint8_t kind)
 {
     // Re-selecting while nothing is selected (after a failed read) selects
     // nothing: there is no stored entry to show.
@@ -406,12 +406,12 @@ void TForm_Main::ChangePannel(std::uint8_t kind)
     CurrentItem = kind;
 }
 
-void TForm_Main::Label_SaveClick()
+void MainWindow::Label_SaveClick()
 {
     SaveSettings();
 }
 
-void TForm_Main::Label_DefaultSettingsClick()
+void MainWindow::Label_DefaultSettingsClick()
 {
     ReadSettings();
     const std::uint8_t kind = CurrentItem;
@@ -419,23 +419,23 @@ void TForm_Main::Label_DefaultSettingsClick()
     ChangePannel(kind);
 }
 
-void TForm_Main::digitFilter(QChar& key)
+void MainWindow::digitFilter(QChar& key)
 {
     if (key != QChar(8) && (key < QLatin1Char('0') || key > QLatin1Char('9')))
         key = QChar();
 }
 
-void TForm_Main::Edit_WidthKeyPress(QChar& key)
+void MainWindow::Edit_WidthKeyPress(QChar& key)
 {
     digitFilter(key);
 }
 
-void TForm_Main::Edit_HeightKeyPress(QChar& key)
+void MainWindow::Edit_HeightKeyPress(QChar& key)
 {
     digitFilter(key);
 }
 
-bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (watched == Edit_Width || watched == Edit_Height)) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
@@ -464,7 +464,7 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
 
 // ---- Preview ----------------------------------------------------------------
 
-void TForm_Main::Edit_WidthChange()
+void MainWindow::Edit_WidthChange()
 {
     const QString h = Edit_Height->text();
     const QString w = Edit_Width->text();
@@ -472,26 +472,26 @@ void TForm_Main::Edit_WidthChange()
         ChangePreviewSize();
 }
 
-void TForm_Main::Edit_HeightChange()
+void MainWindow::Edit_HeightChange()
 {
     Edit_WidthChange();
 }
 
-void TForm_Main::ChangePreviewSize()
+void MainWindow::ChangePreviewSize()
 {
     Image_Preview->resize(jf::previewBoxWidth, jf::previewBoxHeight);
     const jf::PreviewSize size = jf::fitPreview(Edit_Width->text(), Edit_Height->text());
     Image_Preview->resize(std::max(size.width, 0), std::max(size.height, 0));
 }
 
-void TForm_Main::LoadPreview(const QString& path)
+void MainWindow::LoadPreview(const QString& path)
 {
     const jf::Picture picture = jf::loadPicture(path);
     Image_Preview->setPicture(picture);
     jf::globals().currentImagePath = path;
 }
 
-void TForm_Main::Label_ImportClick()
+void MainWindow::Label_ImportClick()
 {
     jf::OpenFileRequest request;
     request.filter = OpenDialog_PicturesLoad.filter;
@@ -506,17 +506,17 @@ void TForm_Main::Label_ImportClick()
     LoadPreview(chosen->path);
 }
 
-void TForm_Main::Label_DisposeClick()
+void MainWindow::Label_DisposeClick()
 {
     Image_Preview->setPicture(Image_PreviewEmpty->picture());
 }
 
-void TForm_Main::Label_ViewImageClick()
+void MainWindow::Label_ViewImageClick()
 {
     jf::platform().shell->openDocument(jf::globals().currentImagePath);
 }
 
-void TForm_Main::ChangeHeighttoWidth1Click()
+void MainWindow::ChangeHeighttoWidth1Click()
 {
     const QString width = Edit_Width->text();
     const QString height = Edit_Height->text();
@@ -526,37 +526,37 @@ void TForm_Main::ChangeHeighttoWidth1Click()
 
 // ---- Printing ---------------------------------------------------------------
 
-void TForm_Main::ConPrint()
+void MainWindow::ConPrint()
 {
-    if (!Form_Print)
+    if (!m_printWindow)
         return;
     const auto& g = jf::globals();
     jf::runCoverPrintJob(this, Edit_Height->text(), Edit_Width->text(), Image_Preview->picture(),
-                         g.borderWidth, g.borderColour, *Form_Print);
+                         g.borderWidth, g.borderColour, *m_printWindow);
 }
 
-void TForm_Main::Print1Click()
+void MainWindow::Print1Click()
 {
     ConPrint();
 }
 
-void TForm_Main::Label_PrintCoverClick()
+void MainWindow::Label_PrintCoverClick()
 {
     ConPrint();
 }
 
-void TForm_Main::Label_WizardClick()
+void MainWindow::Label_WizardClick()
 {
     jf::runPrinterSetup(this);
 }
 
 // ---- Settings ---------------------------------------------------------------
 
-void TForm_Main::Settings1Click() {}
+void MainWindow::Settings1Click() {}
 
 // ---- Tips -----------------------------------------------------------------
 
-void TForm_Main::setTipInterval(std::int32_t milliseconds)
+void MainWindow::setTipInterval(std::int32_t milliseconds)
 {
     if (milliseconds == m_tipInterval)
         return;
@@ -568,7 +568,7 @@ void TForm_Main::setTipInterval(std::int32_t milliseconds)
     Timer1->start(milliseconds);
 }
 
-void TForm_Main::Timer1Timer()
+void MainWindow::Timer1Timer()
 {
     auto& index = jf::globals().tipIndex;
     const qsizetype count = TipLines.size();
@@ -582,17 +582,17 @@ void TForm_Main::Timer1Timer()
 
 // ---- Window frame -----------------------------------------------------------
 
-void TForm_Main::Label_XMouseEnter()
+void MainWindow::Label_XMouseEnter()
 {
     setLabelColour(Label_X, xHoverColour);
 }
 
-void TForm_Main::Label_XMouseLeave()
+void MainWindow::Label_XMouseLeave()
 {
     setLabelColour(Label_X, Qt::black);
 }
 
-void TForm_Main::Image_BackGroundMainMouseDown(Qt::MouseButton, QPoint pos)
+void MainWindow::Image_BackGroundMainMouseDown(Qt::MouseButton, QPoint pos)
 {
     auto& g = jf::globals();
     g.dragOriginX = static_cast<std::int16_t>(pos.x());
@@ -600,7 +600,7 @@ void TForm_Main::Image_BackGroundMainMouseDown(Qt::MouseButton, QPoint pos)
     g.dragActive = true;
 }
 
-void TForm_Main::Image_BackGroundMainMouseMove(QPoint pos)
+void MainWindow::Image_BackGroundMainMouseMove(QPoint pos)
 {
     const auto& g = jf::globals();
     if (!g.dragActive)
@@ -608,7 +608,7 @@ void TForm_Main::Image_BackGroundMainMouseMove(QPoint pos)
     move(x() + pos.x() - g.dragOriginX, y() + pos.y() - g.dragOriginY);
 }
 
-void TForm_Main::Image_BackGroundMainMouseUp(Qt::MouseButton, QPoint)
+void MainWindow::Image_BackGroundMainMouseUp(Qt::MouseButton, QPoint)
 {
     jf::globals().dragActive = false;
 }

@@ -2,7 +2,7 @@
 
 #include "DataFolder.h"
 #include "Picture.h"
-#include "ui_TForm_Main.h"
+#include "ui_MainWindow.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -14,17 +14,17 @@
 class QMenu;
 class QAction;
 class QTimer;
-class TForm_Print;
+class PrintWindow;
 
 // The main window: the eight cover kinds, the width and height boxes, the
 // preview, the favourites lists and the tips line.
-class TForm_Main : public QWidget, public Ui::TForm_Main
+class MainWindow : public QWidget, public Ui::MainWindow
 {
     Q_OBJECT
 
 public:
-    explicit TForm_Main(QWidget* parent = nullptr);
-    ~TForm_Main() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Cover state.
     QString BaseDir;
@@ -36,7 +36,7 @@ public:
     QStringList TipLines;
 
     // The print window, created after this window at program start.
-    TForm_Print* Form_Print = nullptr;
+    PrintWindow* m_printWindow = nullptr;
 
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu_Main = nullptr;
