@@ -1,152 +1,110 @@
 #pragma once
 
-#include "DataFolder.h"
 #include "Picture.h"
 #include "ui_MainWindow.h"
 
-#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <exception>
-#include <utility>
 
+class QLineEdit;
 class QMenu;
-class QAction;
 class QTimer;
-class PrintWindow;
 
-// The main window: the eight cover kinds, the width and height boxes, the
-// preview, the favourites lists and the tips line.
-class MainWindow : public QWidget, public Ui::MainWindow
+namespace jf {
+struct Workspace;
+}
+
+// The main window: the eight cover kinds with the width and height boxes of
+// the selected one, the preview, the favourites lists and the tips line. It
+// shows and edits the workspace it is given; printing, settings and help are
+// asked for through signals.
+class MainWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(jf::Workspace& workspace, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Cover state.
-    QString BaseDir;
-    std::array<std::int32_t, jf::coverKindCount + 1> ItemWidths{};  // by kind 1..8
-    std::array<std::int32_t, jf::coverKindCount + 1> ItemHeights{}; // by kind 1..8
-    std::uint8_t CurrentItem = 0;
+    // Shows what the workspace holds: the cover names as captions, the
+    // favourites lists and the tip interval.
+    void showWorkspace();
 
-    // The tips, one per line of Tips.txt, as Memo_Tips holds them.
-    QStringList TipLines;
+    // Selects cover kind 1 to 8: the typed sizes are stored on the kind
+    // selected so far, then the kind's stored sizes are shown (height, then
+    // width). Re-selecting while no kind is selected selects nothing.
+    void selectCoverKind(int kind);
+    // 0 while no kind is selected.
+    int selectedCoverKind() const { return m_selectedKind; }
 
-    // The print window, created after this window at program start.
-    PrintWindow* m_printWindow = nullptr;
+    QString widthText() const;
+    QString heightText() const;
+    // The picture in the preview, which is what prints.
+    jf::Picture previewPicture() const;
+    // The file loaded into the preview last, empty before the first load.
+    const QString& currentImagePath() const { return m_currentImagePath; }
 
-    QTimer* Timer1 = nullptr;
-    QMenu* PopupMenu_Main = nullptr;
-    QAction* Print1 = nullptr;
-    QAction* Settings1 = nullptr;
-    QAction* Close1 = nullptr;
-    QMenu* PopupMenu_Cover = nullptr;
-    QAction* ImportImage1 = nullptr;
-    QAction* DisposeImage1 = nullptr;
-    QAction* ViewImage1 = nullptr;
-    QAction* ChangeHeighttoWidth1 = nullptr;
-
-    // The shared picture dialog: its filter and the file chosen last.
-    struct OpenDialogState
-    {
-        QString filter;
-        int filterIndex = 1;
-        QString fileName;
-    } OpenDialog_PicturesLoad;
-
-    // Start-up, run once from the constructor.
-    void FormCreate();
-    // Writes the four favourites lists; throws when one cannot be written.
-    void FormClose();
-
-    void ChangePannel(std::uint8_t kind);
-    void ReadSettings();
-    void SaveSettings();
-    void ReadNames();
-    void ReadAdvancedSettings();
-    void ReadTips();
-
-    // The cover print job: printer-setup dialog, then one page.
-    void ConPrint();
-
-    // Preview.
-    void ChangePreviewSize();
-    void LoadPreview(const QString& path);
-
-    // Handlers.
-    void Edit_WidthKeyPress(QChar& key);
-    void Edit_HeightKeyPress(QChar& key);
-    void Edit_WidthChange();
-    void Edit_HeightChange();
-    void Label_Item1Click() { ChangePannel(1); }
-    void Label_Item2Click() { ChangePannel(2); }
-    void Label_Item3Click() { ChangePannel(3); }
-    void Label_Item4Click() { ChangePannel(4); }
-    void Label_Item5Click() { ChangePannel(5); }
-    void Label_Item6Click() { ChangePannel(6); }
-    void Label_Item7Click() { ChangePannel(7); }
-    void Label_Item8Click() { ChangePannel(8); }
-    void Image_Button1Click() { ChangePannel(1); }
-    void Image_Button2Click() { ChangePannel(2); }
-    void Image_Button3Click() { ChangePannel(3); }
-    void Image_Button4Click() { ChangePannel(4); }
-    void Image_Button5Click() { ChangePannel(5); }
-    void Image_Button6Click() { ChangePannel(6); }
-    void Image_Button7Click() { ChangePannel(7); }
-    void Image_Button8Click() { ChangePannel(8); }
-    void Label_SaveClick();
-    void Label_DefaultSettingsClick();
-    void Label_CloseClick();
-    void Label_XClick();
-    void Close1Click();
-    void Print1Click();
-    void Label_WizardClick();
-    void Label_PrintCoverClick();
-    void Settings1Click();
-    void Label_ImportClick();
-    void Label_DisposeClick();
-    void Label_ViewImageClick();
-    void ChangeHeighttoWidth1Click();
-    void Timer1Timer();
-    void Label_XMouseEnter();
-    void Label_XMouseLeave();
-    void Image_BackGroundMainMouseDown(Qt::MouseButton button, QPoint pos);
-    void Image_BackGroundMainMouseMove(QPoint pos);
-    void Image_BackGroundMainMouseUp(Qt::MouseButton button, QPoint pos);
-
-    // Applies a tip interval: an equal value changes nothing, a different
-    // positive one restarts the period, 0 or less stops the ticks.
+    // An equal value changes nothing, a different positive one restarts the
+    // period, 0 or less stops the tips (the last one stays shown).
     void setTipInterval(std::int32_t milliseconds);
     std::int32_t tipInterval() const { return m_tipInterval; }
+    // Shows the next tip; runs at every tick of the tip timer.
+    void showNextTip();
+
+signals:
+    void printRequested();
+    void printerSetupRequested();
+    void settingsRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void connectHandlers();
-    std::array<std::pair<QListWidget*, const char*>, 4> favouritesFiles() const;
     void createMenus();
-    struct WindowPictures
-    {
-        jf::Picture background;
-        jf::Picture panel;
-        jf::Picture placeholder;
-    };
-    static WindowPictures decodeWindowPictures();
-    void loadWindowPictures(const WindowPictures& pictures);
-    // Sets a box's text; an equal text changes nothing and raises no change.
-    // A different text runs the box's change handling at once; its failure
-    // is this call's failure.
-    void setEditText(QLineEdit* edit, const QString& text);
-    void editChanged(QLineEdit* edit);
-    static void digitFilter(QChar& key);
+    void connectHandlers();
+    void loadWindowPictures();
 
+    void saveCoverSizes();
+    void restoreCoverSizes();
+    void importPicture();
+    void disposePicture();
+    void viewPicture();
+    void swapWidthAndHeight();
+    void loadPreviewPicture(const QString& path);
+
+    // Refits the preview after a change of either box, unless a box is
+    // empty or exactly "0".
+    void sizeTextChanged();
+    void fitPreview();
+    // Sets a box's text; an equal text changes nothing and raises no change.
+    // A different text refits the preview at once; its failure is this
+    // call's failure.
+    void setEditText(QLineEdit* edit, const QString& text);
+
+    Ui::MainWindow m_ui;
+    jf::Workspace& m_workspace;
+    std::array<ImageControl*, 8> m_kindButtons{};
+    std::array<ClickLabel*, 8> m_kindLabels{};
+    int m_selectedKind = 0;
+    QString m_currentImagePath;
+
+    QTimer* m_tipTimer = nullptr;
     std::int32_t m_tipInterval = 6000;
+    QMenu* m_mainMenu = nullptr;
+    QMenu* m_coverMenu = nullptr;
+
+    // The picture dialog, shared by import and the picture list: its filter
+    // and the file chosen last, which it reopens on.
+    struct PictureDialogState
+    {
+        QString filter;
+        int filterIndex = 1;
+        QString fileName;
+    } m_pictureDialog;
+
     bool m_settingText = false;
     std::exception_ptr m_changeFailure;
 };

@@ -1,4 +1,4 @@
-#include "AppWindows.h"
+#include "AppController.h"
 
 #include <QApplication>
 
@@ -6,7 +6,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     jf::prepareApplication();
-    jf::AppWindows windows;
-    windows.mainWindow.show();
+    jf::AppController controller;
+    controller.mainWindow().show();
     return QApplication::exec();
 }

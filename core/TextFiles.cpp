@@ -273,11 +273,15 @@ QStringList splitListContent(QByteArrayView content)
     return entries;
 }
 
-QStringList readListFile(const QString& path)
+QStringList readListFile(const QString& path, bool* complete)
 {
     QByteArray content;
     if (const int err = readFileBytes(path, content))
         throw FileStreamError(cannotOpenFileMessage(path, err));
+    if (complete) {
+        const qsizetype nul = content.indexOf('\0');
+        *complete = nul < 0 || nul + 1 == content.size();
+    }
     return splitListContent(content);
 }
 

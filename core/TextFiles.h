@@ -34,8 +34,9 @@ void writeSettingsFile(const QString& path, const QStringList& lines);
 
 // Reads a list file whole and splits it into entries at CR LF, LF and lone
 // CR; a NUL byte ends the content. Throws FileStreamError
-// "Cannot open file "%s". %s".
-QStringList readListFile(const QString& path);
+// "Cannot open file "%s". %s". `complete` (when given) tells whether the
+// content went on after a NUL byte, which was then not read.
+QStringList readListFile(const QString& path, bool* complete = nullptr);
 
 // Splits list file content into entries as readListFile does.
 QStringList splitListContent(QByteArrayView content);

@@ -12,6 +12,11 @@ QStringList caseInsensitiveNameFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
         for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            // "*.*" means every file, also those whose names have no dot.
+            if (pattern == QLatin1String("*.*")) {
+                patterns << QStringLiteral("*");
+                continue;
+            }
             QString folded;
             for (const QChar c : pattern) {
                 if (c.isLetter() && c.toLower() != c.toUpper())

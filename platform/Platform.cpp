@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "Version.h"
+
 #include "FileDialogs.h"
 
 #include <QApplication>
@@ -70,7 +72,7 @@ void restoreDesktopPlatform()
 
 QString applicationTitle()
 {
-    return QStringLiteral("Vastel - Jacketforge v1.20");
+    return QStringLiteral(JF_APPLICATION_TITLE);
 }
 
 } // namespace jf

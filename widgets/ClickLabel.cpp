@@ -1,12 +1,28 @@
 #include "ClickLabel.h"
 
+#include "DisplayText.h"
+
+#include <QMetaMethod>
 #include <QMouseEvent>
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
-    setCursor(Qt::PointingHandCursor);
+    setTextFormat(Qt::PlainText);
+}
+
+void ClickLabel::setText(const QString& text)
+{
+    QLabel::setText(jf::shownText(text));
+}
+
+void ClickLabel::connectNotify(const QMetaMethod& signal)
+{
+    QLabel::connectNotify(signal);
+    if (signal == QMetaMethod::fromSignal(&ClickLabel::clicked) ||
+        signal == QMetaMethod::fromSignal(&ClickLabel::doubleClicked))
+        setCursor(Qt::PointingHandCursor);
 }
 
 void ClickLabel::mousePressEvent(QMouseEvent* event)

@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 TypingLimit::TypingLimit(int maxLength, QObject* parent)
     : QValidator(parent), m_maxLength(maxLength)
 {
@@ -19,10 +21,9 @@ void TypingLimit::apply(QLineEdit* edit)
     edit->setValidator(new TypingLimit(limit, edit));
 }
 
-bool TypingLimit::roomForOneMore(const QLineEdit* edit)
+qsizetype TypingLimit::room(const QLineEdit* edit)
 {
     const auto* limit = dynamic_cast<const TypingLimit*>(edit->validator());
-    if (!limit)
-        return true;
-    return edit->text().size() - edit->selectedText().size() < limit->m_maxLength;
+    const qsizetype maxLength = limit ? limit->m_maxLength : edit->maxLength();
+    return std::max<qsizetype>(0, maxLength - (edit->text().size() - edit->selectedText().size()));
 }

@@ -18,7 +18,10 @@ public:
     static void apply(QLineEdit* edit);
 
     // Whether one more typed character fits into the box.
-    static bool roomForOneMore(const QLineEdit* edit);
+    static bool roomForOneMore(const QLineEdit* edit) { return room(edit) > 0; }
+
+    // How many more characters may be typed over the box's selection.
+    static qsizetype room(const QLineEdit* edit);
 
 private:
     int m_maxLength;

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "DataFolder.h"
+
+#include <QStringList>
+#include <optional>
+
+namespace jf {
+
+// One list file's entries, and what is known of the file on disk: a list is
+// written back only when it differs from what was read or written last, and
+// a list whose file was not (or only partly) read is written only when it was
+// changed in this run. So nothing the user saved is overwritten with what
+// the program never saw.
+class StoredList
+{
+public:
+    explicit StoredList(const char* fileName) : m_fileName(fileName) {}
+
+    const char* fileName() const { return m_fileName; }
+    const QStringList& entries() const { return m_entries; }
+    QStringList& edit();
+
+    // Replaces the entries with the file's; throws FileStreamError, keeping
+    // the entries as they were.
+    void load(const DataFolder& folder);
+    // Writes the entries when they need it; throws FileStreamError.
+    void save(const DataFolder& folder);
+    bool needsSaving() const;
+
+private:
+    const char* m_fileName;
+    QStringList m_entries;
+    std::optional<QStringList> m_onDisk; // the file's entries, when known
+    bool m_changed = false;
+};
+
+// A favourites list: display names, and at the same index the full path or
+// command line behind each. The two run in parallel, but files edited out of
+// step are taken as they are, so they may differ in length.
+class Favourites
+{
+public:
+    Favourites(const char* namesFile, const char* pathsFile);
+
+    const QStringList& names() const { return m_names.entries(); }
+    const QStringList& paths() const { return m_paths.entries(); }
+
+    void append(const QString& name, const QString& path);
+    // Removes entry `index` from the paths, then from the names; a list that
+    // has no such entry is left as it is.
+    void removeAt(qsizetype index);
+    void clear();
+    // The path at `index`; ListIndexError "List index out of bounds (%d)"
+    // when there is none.
+    QString pathAt(qsizetype index) const;
+
+    // The names file, then the paths file.
+    void load(const DataFolder& folder);
+    void save(const DataFolder& folder);
+
+private:
+    StoredList m_names;
+    StoredList m_paths;
+};
+
+} // namespace jf

@@ -1,0 +1,21 @@
+#include "Preferences.h"
+
+#include "NumberConvert.h"
+#include "TextFiles.h"
+
+namespace jf {
+
+void Preferences::read(const QString& path)
+{
+    SettingsFileReader reader(path);
+    borderWidth = static_cast<std::uint8_t>(std::uint32_t(strToInt(reader.readLine())) & 0xFFu);
+    borderColour = reader.readLine();
+    tipInterval = strToInt(reader.readLine());
+}
+
+void Preferences::write(const QString& path) const
+{
+    writeSettingsFile(path, {intToStr(borderWidth), borderColour, intToStr(tipInterval)});
+}
+
+} // namespace jf

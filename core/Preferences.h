@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace jf {
+
+// DefaultSettings.ins: the cutting border around a printed cover and the
+// period of the tips line.
+struct Preferences
+{
+    // Line 1: border width in pixels, the low 8 bits of the integer
+    // ("256" gives 0, "-1" gives 255).
+    std::uint8_t borderWidth = 0;
+    // Line 2: border colour name, free text kept exactly as read; printing
+    // compares it with "Black", "Red", "Blue", "Green", "Yellow" and "Gray".
+    QString borderColour;
+    // Line 3: tip interval in milliseconds; 0 or less stops the tips.
+    std::int32_t tipInterval = 6000;
+
+    // Reads the three lines; each value is taken as soon as it has been read
+    // and converted, so a failure leaves the values before it in place.
+    void read(const QString& path);
+    // Writes the three lines, each followed by CR LF.
+    void write(const QString& path) const;
+};
+
+} // namespace jf

@@ -1,0 +1,27 @@
+#include "CloseLabel.h"
+
+CloseLabel::CloseLabel(QWidget* parent) : ClickLabel(parent)
+{
+    connect(this, &ClickLabel::clicked, this, [this] { window()->close(); });
+}
+
+void CloseLabel::setColour(const QColor& colour)
+{
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    setPalette(palette);
+}
+
+void CloseLabel::enterEvent(QEnterEvent* event)
+{
+    ClickLabel::enterEvent(event);
+    if (m_hoverColour.isValid())
+        setColour(m_hoverColour);
+}
+
+void CloseLabel::leaveEvent(QEvent* event)
+{
+    ClickLabel::leaveEvent(event);
+    if (m_hoverColour.isValid())
+        setColour(Qt::black);
+}

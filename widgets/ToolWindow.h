@@ -1,0 +1,17 @@
+#pragma once
+
+class QPoint;
+class QWidget;
+
+namespace jf {
+
+// Shows a tool window (settings, help, add-program) above the main window,
+// which is disabled while the tool window is open: the tool window is kept
+// above it by the window manager as its transient, yet stays usable itself.
+// The tool window calls closeToolWindow from its own close handling.
+void showToolWindow(QWidget* tool, QWidget* mainWindow, const QPoint& topLeft);
+
+// Hides the tool window and enables the main window again.
+void closeToolWindow(QWidget* tool, QWidget* mainWindow);
+
+} // namespace jf
