@@ -9,6 +9,10 @@ Error::Error(QString message) : m_message(std::move(message)), m_utf8(m_message.
 
 InOutError::InOutError(int osError) : Error(messageFor(osError)), m_osError(osError) {}
 
+InOutError::InOutError(int osError, QString message) : Error(std::move(message)), m_osError(osError)
+{
+}
+
 QString InOutError::messageFor(int osError)
 {
     switch (osError) {
@@ -50,6 +54,8 @@ QString cannotOpenFileMessage(const QString& path, int osError)
 
 QString osErrorDescription(int osError)
 {
+    if (osError == notRegularFileError)
+        return QStringLiteral("Not a regular file");
     QString text = QString::fromLocal8Bit(std::strerror(osError));
     while (!text.isEmpty() && (text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('.')))
         text.chop(1);

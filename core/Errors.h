@@ -27,6 +27,9 @@ class InOutError : public Error
 {
 public:
     explicit InOutError(int osError);
+    // A failure whose message names the file, for causes the short texts
+    // below do not describe.
+    InOutError(int osError, QString message);
     int osError() const noexcept { return m_osError; }
 
     // "File not found", "Invalid filename", ... or "I/O error %d".
@@ -87,7 +90,12 @@ QString errorReportText(const QString& message);
 QString cannotOpenFileMessage(const QString& path, int osError);
 
 // The system's description of an errno value, without trailing blanks or
-// full stops ("No such file or directory").
+// full stops ("No such file or directory"); "Not a regular file" for
+// notRegularFileError.
 QString osErrorDescription(int osError);
+
+// Not an errno value: the file is a pipe, a device or a socket, which the
+// program neither reads nor replaces.
+constexpr int notRegularFileError = -1;
 
 } // namespace jf

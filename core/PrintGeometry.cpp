@@ -3,6 +3,8 @@
 #include "Errors.h"
 #include "Rounding.h"
 
+#include <QLocale>
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -18,8 +20,15 @@ bool isDigit(char c)
 
 } // namespace
 
-bool tryStrToFloat(const QString& text, double& value)
+bool tryStrToFloat(const QString& pasted, double& value)
 {
+    // A fraction may be written with the user's decimal separator ("12,5" in
+    // German) as well as with a point.
+    QString text = pasted;
+    const QString separator = QLocale().decimalPoint();
+    if (separator.size() == 1 && separator != QLatin1String("."))
+        text.replace(separator.front(), QLatin1Char('.'));
+
     // Anything outside ASCII cannot belong to a number.
     for (const QChar c : text) {
         if (c.unicode() > 0x7f)

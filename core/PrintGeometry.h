@@ -17,7 +17,8 @@ inline constexpr int kHeightMargin = 50;
 inline constexpr int kWindowPixelsPerInch = 96;
 
 // Converts a decimal text to a floating-point value: optional blanks, an
-// optional sign, digits with "." as decimal separator, an optional exponent
+// optional sign, digits with "." or the default QLocale's decimal separator
+// (a pasted "12,5" in German) as decimal separator, an optional exponent
 // ("e" or "E", optional sign, digits), optional blanks. Throws ConvertError
 // "'%s' is not a valid floating point value" otherwise (an empty text too).
 double strToFloat(const QString& text);

@@ -4,13 +4,16 @@
 #include "TextCodec.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <limits>
 
 namespace jf {
 
@@ -39,19 +42,31 @@ int refineNotFound(const QByteArray& native, int err)
     return err;
 }
 
-bool writeAll(int fd, const QByteArray& content, int& err)
+struct FdCloser
 {
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Writes all of content. Putting old content back ignores the test fault.
+bool writeAll(int fd, const QByteArray& content, int& err, bool faultable = true)
+{
+    const WriteFault fault = faultable ? g_writeFault : WriteFault{};
     const char* p = content.constData();
     qint64 left = content.size();
     qint64 written = 0;
     while (left > 0) {
         qint64 chunk = left;
-        if (g_writeFault.errnoValue != 0) {
-            if (written >= g_writeFault.afterBytes) {
-                err = g_writeFault.errnoValue;
+        if (fault.errnoValue != 0) {
+            if (written >= fault.afterBytes) {
+                err = fault.errnoValue;
                 return false;
             }
-            chunk = std::min(chunk, g_writeFault.afterBytes - written);
+            chunk = std::min(chunk, fault.afterBytes - written);
         }
         const ssize_t put = ::write(fd, p, size_t(chunk));
         if (put < 0) {
@@ -64,8 +79,8 @@ bool writeAll(int fd, const QByteArray& content, int& err)
         left -= put;
         written += put;
     }
-    if (g_writeFault.errnoValue != 0 && written >= g_writeFault.afterBytes && content.isEmpty()) {
-        err = g_writeFault.errnoValue;
+    if (fault.errnoValue != 0 && written >= fault.afterBytes && content.isEmpty()) {
+        err = fault.errnoValue;
         return false;
     }
     return true;
@@ -81,10 +96,154 @@ QByteArray joinLines(const QStringList& lines)
     return out;
 }
 
+QString createFileMessage(const QString& path, int err)
+{
+    return QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(err));
+}
+
 [[noreturn]] void throwCreateError(const QString& path, int err)
 {
-    throw FileStreamError(
-        QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(err)));
+    throw FileStreamError(createFileMessage(path, err));
+}
+
+// "Cannot open file "%s". %s", with the limit for a file that is too large.
+QString openFileMessage(const QString& path, int err, qint64 maxBytes)
+{
+    if (err == EFBIG)
+        return QStringLiteral("Cannot open file \"%1\". File too large (over %2 MB)")
+            .arg(path)
+            .arg(maxBytes / (1024 * 1024));
+    return cannotOpenFileMessage(path, err);
+}
+
+// Failures the short settings file messages do not describe; their messages
+// name the file.
+bool needsNamedMessage(int err)
+{
+    return err == EFBIG || err == EISDIR || err == notRegularFileError;
+}
+
+bool isTempNameOf(QByteArrayView name, QByteArrayView prefix)
+{
+    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        return false;
+    for (const char c : name.sliced(prefix.size())) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
+}
+
+// Removes the temporary files a killed save of target left behind. A save in
+// progress holds a lock on its temporary file, so a file that cannot be
+// locked at once is left alone; so is anything not named exactly as the
+// writer names its files.
+void removeLeftoverTempFiles(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray dir =
+        slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : target.left(slash));
+    const QByteArray prefix = target.mid(slash + 1) + tempFileMarker;
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    const int dfd = ::dirfd(d);
+    while (const dirent* entry = ::readdir(d)) {
+        if (!isTempNameOf(QByteArrayView(entry->d_name), prefix))
+            continue;
+        const int fd =
+            ::openat(dfd, entry->d_name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        FdCloser closer{fd};
+        struct stat locked
+        {
+        };
+        struct stat named
+        {
+        };
+        // The name must still be the file that was locked: a save that just
+        // finished has renamed it away.
+        if (::fstat(fd, &locked) == 0 && S_ISREG(locked.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dfd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == locked.st_dev && named.st_ino == locked.st_ino)
+            ::unlinkat(dfd, entry->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// Makes the temporary file for target and locks it, so that no other
+// instance's clean-up takes it. Returns the descriptor, or -1 with errno set.
+int createLockedTempFile(const QByteArray& target, QByteArray& temp)
+{
+    for (int attempt = 0;; ++attempt) {
+        temp = target + tempFileMarker + "XXXXXX";
+        const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        // Between its making and its locking another instance may have
+        // removed it; then it has no name any more and another is made.
+        struct stat st
+        {
+        };
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &st) != 0 || st.st_nlink > 0 || attempt >= 3)
+            return fd;
+        ::close(fd);
+    }
+}
+
+// Rewrites an existing regular file where it is, for a folder in which no
+// temporary file can be made. The old content is read first and put back
+// when the new one cannot be written whole.
+int rewriteInPlace(const QByteArray& target, const QByteArray& content)
+{
+    bool canRestore = true;
+    int fd = ::open(target.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 && (errno == EACCES || errno == EPERM)) {
+        canRestore = false; // writable but not readable
+        fd = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    }
+    if (fd < 0)
+        return errno;
+    FdCloser closer{fd};
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return notRegularFileError;
+    QByteArray old;
+    if (canRestore && readAllFrom(fd, old, maxListFileBytes, st.st_size) != 0)
+        canRestore = false;
+
+    int err = 0;
+    bool ok = ::lseek(fd, 0, SEEK_SET) == 0;
+    if (!ok)
+        err = errno;
+    ok = ok && writeAll(fd, content, err);
+    if (ok && ::ftruncate(fd, off_t(content.size())) != 0) {
+        err = errno;
+        ok = false;
+    }
+    if (ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok && canRestore) {
+        // The old content fits in the room it had.
+        int ignored = 0;
+        if (::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, old, ignored, false) &&
+            ::ftruncate(fd, off_t(old.size())) == 0)
+            ::fsync(fd);
+    }
+    closer.fd = -1;
+    if (::close(fd) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
+    return ok ? 0 : err;
 }
 
 } // namespace
@@ -97,29 +256,48 @@ QByteArray nativePath(const QString& path)
 int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes)
 {
     content.clear();
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: opening a named pipe would wait for a writer.
+    const int fd =
+        ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return errno;
-    struct Closer
-    {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    FdCloser closer{fd};
 
-    // Sized from the file's length, growing for files that report none.
+    // Only regular files are read: a device may never end, a pipe may never
+    // deliver.
     struct stat st
     {
     };
-    qint64 expected = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? qint64(st.st_size) : 0;
-    if (maxBytes >= 0 && expected > maxBytes)
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return notRegularFileError;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return errno;
+    if (maxBytes >= 0 && st.st_size > maxBytes)
         return EFBIG;
-    content.resize(qsizetype(std::max<qint64>(expected + 1, 64 * 1024)));
+    return readAllFrom(fd, content, maxBytes, qint64(st.st_size));
+}
+
+int readAllFrom(int fd, QByteArray& content, qint64 maxBytes, qint64 sizeHint)
+{
+    content.clear();
+    // Reading one byte past the limit is enough to know the content is over
+    // it; the buffer never grows beyond that.
+    const qint64 cap = maxBytes >= 0 ? maxBytes + 1 : std::numeric_limits<qsizetype>::max();
+    // Sized from the expected length, growing for files that report none.
+    content.resize(qsizetype(std::min(std::max<qint64>(sizeHint + 1, 64 * 1024), cap)));
     qsizetype used = 0;
     for (;;) {
         if (used == content.size()) {
-            if (maxBytes >= 0 && used > maxBytes)
+            if (used >= cap) {
+                content.clear();
                 return EFBIG;
-            content.resize(content.size() * 2);
+            }
+            content.resize(qsizetype(std::min(qint64(content.size()) * 2, cap)));
         }
         const ssize_t got = ::read(fd, content.data() + used, size_t(content.size() - used));
         if (got < 0) {
@@ -134,10 +312,6 @@ int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes)
         used += got;
     }
     content.truncate(used);
-    if (maxBytes >= 0 && used > maxBytes) {
-        content.clear();
-        return EFBIG;
-    }
     return 0;
 }
 
@@ -148,8 +322,11 @@ void setWriteFaultForTesting(int errnoValue, qint64 afterBytes)
 
 SettingsFileReader::SettingsFileReader(const QString& path)
 {
-    if (const int err = readFileBytes(path, m_content))
+    if (const int err = readFileBytes(path, m_content, maxSettingsFileBytes)) {
+        if (needsNamedMessage(err))
+            throw InOutError(err, openFileMessage(path, err, maxSettingsFileBytes));
         throw InOutError(refineNotFound(nativePath(path), err));
+    }
     const qsizetype eof = m_content.indexOf('\x1a');
     if (eof >= 0)
         m_content.truncate(eof);
@@ -195,17 +372,26 @@ int replaceFileContent(const QString& path, const QByteArray& content)
     if (exists) {
         if (S_ISDIR(old.st_mode))
             return EISDIR;
+        // A pipe or a device (a data file linked to /dev/zero) is not
+        // replaced by a regular file.
+        if (!S_ISREG(old.st_mode))
+            return notRegularFileError;
         // An existing file that may not be written is not replaced.
-        const int probe = ::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        const int probe = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (probe < 0)
             return errno;
         ::close(probe);
     }
 
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
+    removeLeftoverTempFiles(target);
+    QByteArray temp;
+    const int fd = createLockedTempFile(target, temp);
+    if (fd < 0) {
+        const int err = errno;
+        if (exists && (err == EACCES || err == EPERM || err == EROFS))
+            return rewriteInPlace(target, content);
+        return err;
+    }
 
     int err = 0;
     bool ok = writeAll(fd, content, err);
@@ -228,25 +414,27 @@ int replaceFileContent(const QString& path, const QByteArray& content)
         }
         ::fchmod(fd, mode);
     }
-    if (::close(fd) != 0 && ok) {
-        err = errno;
-        ok = false;
-    }
+    // Renamed while still locked, so that no clean-up takes it first.
     if (ok && ::rename(temp.constData(), target.constData()) != 0) {
         err = errno;
         ok = false;
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(temp.constData());
-        return err;
+    if (::close(fd) != 0 && ok) {
+        err = errno;
+        ok = false;
     }
-    return 0;
+    return ok ? 0 : err;
 }
 
 void writeSettingsFile(const QString& path, const QStringList& lines)
 {
-    if (const int err = replaceFileContent(path, joinLines(lines)))
+    if (const int err = replaceFileContent(path, joinLines(lines))) {
+        if (needsNamedMessage(err))
+            throw InOutError(err, createFileMessage(path, err));
         throw InOutError(refineNotFound(nativePath(path), err));
+    }
 }
 
 QStringList splitListContent(QByteArrayView content)
@@ -276,11 +464,11 @@ QStringList splitListContent(QByteArrayView content)
 QStringList readListFile(const QString& path, bool* complete)
 {
     QByteArray content;
-    if (const int err = readFileBytes(path, content))
-        throw FileStreamError(cannotOpenFileMessage(path, err));
+    if (const int err = readFileBytes(path, content, maxListFileBytes))
+        throw FileStreamError(openFileMessage(path, err, maxListFileBytes));
     if (complete) {
         const qsizetype nul = content.indexOf('\0');
-        *complete = nul < 0 || nul + 1 == content.size();
+        *complete = nul < 0 || nul == content.size() - 1;
     }
     return splitListContent(content);
 }

@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "HangGuard.h"
 #include "TextCodec.h"
 #include "TextFiles.h"
 
@@ -9,7 +10,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
 
 class TestTextFiles : public QObject
 {
@@ -54,6 +63,12 @@ private slots:
     void writeIntoMissingFolder();
     void writeThroughSymlinkKeepsLink();
     void newFileGetsUsualPermissions();
+    void specialFilesRefused_data();
+    void specialFilesRefused();
+    void sizeCeilings_data();
+    void sizeCeilings();
+    void endlessStreamStopsAtLimit();
+    void leftoverTempFilesRemoved();
 };
 
 void TestTextFiles::settingsLines_data()
@@ -98,23 +113,31 @@ void TestTextFiles::listEntries_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("entries");
-    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-    QTest::newRow("lf") << QByteArray("a\nb") << QStringList{"a", "b"};
-    QTest::newRow("lone cr splits") << QByteArray("a\rb") << QStringList{"a", "b"};
-    QTest::newRow("empty entry between") << QByteArray("a\r\n\r\nb") << QStringList{"a", "", "b"};
-    QTest::newRow("last without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{""};
-    QTest::newRow("nul ends content") << QByteArray("a\r\nb\0c\r\n", 8) << QStringList{"a", "b"};
-    QTest::newRow("blanks kept") << QByteArray(" a \r\n") << QStringList{" a "};
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << true;
+    QTest::newRow("lf") << QByteArray("a\nb") << QStringList{"a", "b"} << true;
+    QTest::newRow("lone cr splits") << QByteArray("a\rb") << QStringList{"a", "b"} << true;
+    QTest::newRow("empty entry between")
+        << QByteArray("a\r\n\r\nb") << QStringList{"a", "", "b"} << true;
+    QTest::newRow("last without end") << QByteArray("a\r\nb") << QStringList{"a", "b"} << true;
+    QTest::newRow("empty file") << QByteArray() << QStringList{} << true;
+    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{""} << true;
+    QTest::newRow("nul ends content")
+        << QByteArray("a\r\nb\0c\r\n", 8) << QStringList{"a", "b"} << false;
+    QTest::newRow("utf-16") << QByteArray("a\0\r\0\n\0", 6) << QStringList{"a"} << false;
+    QTest::newRow("nul is last byte") << QByteArray("a\r\n\0", 4) << QStringList{"a"} << true;
+    QTest::newRow("blanks kept") << QByteArray(" a \r\n") << QStringList{" a "} << true;
 }
 
 void TestTextFiles::listEntries()
 {
     QFETCH(QByteArray, content);
     QFETCH(QStringList, entries);
+    QFETCH(bool, complete);
     put("PicturesPaths.txt", content);
-    QCOMPARE(jf::readListFile(path("PicturesPaths.txt")), entries);
+    bool wasComplete = !complete;
+    QCOMPARE(jf::readListFile(path("PicturesPaths.txt"), &wasComplete), entries);
+    QCOMPARE(wasComplete, complete);
 }
 
 void TestTextFiles::writersEndEveryLineWithCrLf()
@@ -347,6 +370,150 @@ void TestTextFiles::newFileGetsUsualPermissions()
     jf::writeListFile(path("kept.txt"), {"b"});
     QCOMPARE(QFileInfo(path("kept.txt")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
              QFile::Permissions());
+}
+
+void TestTextFiles::specialFilesRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("named pipe") << "fifo"
+                                << "Not a regular file";
+    QTest::newRow("device") << "device"
+                            << "Not a regular file";
+    QTest::newRow("folder") << "folder"
+                            << "Is a directory";
+}
+
+// Every data file may be a link to something else than a regular file: it is
+// refused at once, by name, and left as it is.
+void TestTextFiles::specialFilesRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QByteArray node = QFile::encodeName(m_dir.path() + "/node-" + kind);
+    ::rmdir(node.constData());
+    ::unlink(node.constData());
+    if (kind == "fifo") {
+        QCOMPARE(::mkfifo(node.constData(), 0666), 0);
+    } else if (kind == "device") {
+        // A private zero device: replacing it would harm nothing.
+        if (::geteuid() != 0)
+            QSKIP("making a device node needs root");
+        QCOMPARE(::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 5)), 0);
+    } else {
+        QCOMPARE(::mkdir(node.constData(), 0777), 0);
+    }
+    struct stat before
+    {
+    };
+    QCOMPARE(::stat(node.constData(), &before), 0);
+    const QString link = path("Linked.txt");
+    QFile::remove(link);
+    QVERIFY(QFile::link(QFile::decodeName(node), link));
+
+    jftest::HangGuard guard(20);
+    const QString opening = QString("Cannot open file \"%1\". %2").arg(link, reason);
+    const QString creating = QString("Cannot create file \"%1\". %2").arg(link, reason);
+    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::SettingsFileReader reader(link); }),
+             opening);
+    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::readListFile(link); }), opening);
+    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::writeListFile(link, {"a"}); }),
+             creating);
+    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::writeSettingsFile(link, {"a"}); }),
+             creating);
+
+    struct stat after
+    {
+    };
+    QCOMPARE(::stat(node.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QVERIFY(QFileInfo(link).isSymLink());
+}
+
+void TestTextFiles::sizeCeilings_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("settings at limit") << "Tips.txt" << jf::maxSettingsFileBytes << "";
+    QTest::newRow("settings over")
+        << "DefaultNames.ins" << jf::maxSettingsFileBytes + 1 << "File too large (over 1 MB)";
+    QTest::newRow("list over") << "ProgramsPaths.txt" << jf::maxListFileBytes + 1
+                               << "File too large (over 64 MB)";
+}
+
+void TestTextFiles::sizeCeilings()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, size);
+    QFETCH(QString, reason);
+    put(name, "");
+    QVERIFY(QFile::resize(path(name), size)); // sparse: costs no disk space
+    const QString expected = reason.isEmpty()
+                                 ? "<no failure>"
+                                 : QString("Cannot open file \"%1\". %2").arg(path(name), reason);
+    if (name.endsWith(".txt") && name != "Tips.txt")
+        QCOMPARE(jftest::failureOf([&] { jf::readListFile(path(name)); }), expected);
+    else
+        QCOMPARE(jftest::failureOf([&] { jf::SettingsFileReader reader(path(name)); }), expected);
+    QFile::remove(path(name));
+}
+
+void TestTextFiles::endlessStreamStopsAtLimit()
+{
+    int ends[2];
+    QCOMPARE(::pipe(ends), 0);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::atomic<qint64> written{0};
+    std::thread writer([&] {
+        const QByteArray chunk(64 * 1024, 'x');
+        for (;;) {
+            const ssize_t put = ::write(ends[1], chunk.constData(), size_t(chunk.size()));
+            if (put <= 0)
+                break;
+            written += put;
+        }
+        ::close(ends[1]);
+    });
+    const qint64 limit = 1024 * 1024;
+    QByteArray content;
+    int err = 0;
+    {
+        jftest::HangGuard guard(20);
+        err = jf::readAllFrom(ends[0], content, limit);
+    }
+    ::close(ends[0]);
+    writer.join();
+    QCOMPARE(err, EFBIG);
+    QVERIFY(content.isEmpty());
+    // What the pipe and the writer's last chunk still held, no more.
+    QVERIFY2(written <= limit + 1 + 2 * 64 * 1024, qPrintable(QString::number(written)));
+}
+
+void TestTextFiles::leftoverTempFilesRemoved()
+{
+    const QString marker = jf::tempFileMarker;
+    const QString leftover = path("Tips.txt" + marker + "aB3dE9");
+    const QStringList kept{path("Tips.txt.backup"), path("Tips.txt" + marker + "aB3dE9.old"),
+                           path("Tips.txt" + marker + "ab-de9"),
+                           path("DefaultSizes.ins" + marker + "aB3dE9")};
+    for (const QString& name : kept + QStringList{leftover}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    // A save in progress in another instance holds its file locked.
+    const QString busy = path("Tips.txt" + marker + "Zz0Zz0");
+    const int busyFd = ::open(QFile::encodeName(busy).constData(), O_CREAT | O_RDWR, 0600);
+    QVERIFY(busyFd >= 0);
+    QCOMPARE(::flock(busyFd, LOCK_EX), 0);
+
+    jf::writeWholeTextFile(path("Tips.txt"), "tip");
+    ::close(busyFd);
+    QVERIFY(!QFile::exists(leftover));
+    for (const QString& name : kept + QStringList{busy})
+        QVERIFY2(QFile::exists(name), qPrintable(name));
+    QCOMPARE(get("Tips.txt"), QByteArray("tip"));
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

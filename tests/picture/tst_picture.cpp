@@ -1,5 +1,6 @@
 #include "BitmapDecoder.h"
 #include "Errors.h"
+#include "HangGuard.h"
 #include "JpegDecoder.h"
 #include "Picture.h"
 #include "PictureSamples.h"
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <jerror.h>
@@ -164,6 +166,15 @@ private slots:
         QVERIFY(QDir().mkpath(path));
         QCOMPARE(loadError(path),
                  QStringLiteral("Cannot open file \"%1\". Is a directory").arg(path));
+    }
+
+    void pipeNamedLikePicture()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("pipe.jpg"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+        jftest::HangGuard guard(20);
+        QCOMPARE(loadError(path),
+                 QStringLiteral("Cannot open file \"%1\". Not a regular file").arg(path));
     }
 
     void nonUtf8Name()

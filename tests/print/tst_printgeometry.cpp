@@ -2,6 +2,7 @@
 #include "ExpectFailure.h"
 #include "PrintGeometry.h"
 
+#include <QLocale>
 #include <QTest>
 #include <limits>
 
@@ -22,6 +23,8 @@ private slots:
     void validNumbers();
     void invalidNumbers_data();
     void invalidNumbers();
+    void localeDecimalSeparator_data();
+    void localeDecimalSeparator();
 
     void mulDivRounding_data();
     void mulDivRounding();
@@ -154,6 +157,39 @@ void TestPrintGeometry::invalidNumbers()
     QCOMPARE(value, 42.0);
     QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { jf::strToFloat(text); }),
              QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
+void TestPrintGeometry::localeDecimalSeparator_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<double>("value");
+    QTest::newRow("german comma") << "de_DE"
+                                  << "12,5" << true << 12.5;
+    QTest::newRow("german point") << "de_DE"
+                                  << "12.5" << true << 12.5;
+    QTest::newRow("german grouping") << "de_DE"
+                                     << "1.234,5" << false << 0.0;
+    QTest::newRow("german two commas") << "de_DE"
+                                       << "1,2,3" << false << 0.0;
+    QTest::newRow("english comma") << "en_US"
+                                   << "12,5" << false << 0.0;
+}
+
+void TestPrintGeometry::localeDecimalSeparator()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(double, value);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    const QString failure =
+        jftest::failureOf<jf::ConvertError>([&] { QCOMPARE(jf::strToFloat(text), value); });
+    QLocale::setDefault(previous);
+    QCOMPARE(failure, valid ? QStringLiteral("<no failure>")
+                            : QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
 void TestPrintGeometry::mulDivRounding_data()
