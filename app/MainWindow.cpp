@@ -22,14 +22,15 @@
 using jf::guard;
 using jf::guarded;
 
-namespace {
-
-void initResources()
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initResources()
 {
     // The pictures are compiled into a static library, so they are
     // registered explicitly.
     Q_INIT_RESOURCE(resources);
 }
+
+namespace {
 
 // The window pictures compiled into the program; JPEGs go through the same
 // decoder as the user's pictures.
@@ -173,8 +174,7 @@ void MainWindow::connectHandlers()
     connect(m_ui.restoreSizesLabel, &ClickLabel::clicked, this,
             guard(this, &MainWindow::restoreCoverSizes));
     connect(m_ui.closeLabel, &ClickLabel::clicked, this, &QWidget::close);
-    connect(m_ui.printerSetupLabel, &ClickLabel::clicked, this,
-            &MainWindow::printerSetupRequested);
+    connect(m_ui.printerSetupLabel, &ClickLabel::clicked, this, &MainWindow::printerSetupRequested);
     connect(m_ui.printCoverLabel, &ClickLabel::clicked, this, &MainWindow::printRequested);
 
     connect(m_ui.widthEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
@@ -183,8 +183,7 @@ void MainWindow::connectHandlers()
     connect(m_ui.importLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::importPicture));
     connect(m_ui.disposeLabel, &ClickLabel::clicked, this,
             guard(this, &MainWindow::disposePicture));
-    connect(m_ui.viewImageLabel, &ClickLabel::clicked, this,
-            guard(this, &MainWindow::viewPicture));
+    connect(m_ui.viewImageLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::viewPicture));
 
     connect(m_tipTimer, &QTimer::timeout, this, guard(this, &MainWindow::showNextTip));
 }

@@ -6,7 +6,7 @@
 //                               or the path compiled in)
 //   bench_startup --child bare|app   one start, used by the comparison
 
-#include "AppWindows.h"
+#include "AppController.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,9 +45,9 @@ int child(int argc, char* argv[], bool app)
     if (app) {
         // Exactly what main() does.
         jf::prepareApplication();
-        jf::AppWindows windows;
-        windows.mainWindow.installEventFilter(&watcher);
-        windows.mainWindow.show();
+        jf::AppController controller;
+        controller.mainWindow().installEventFilter(&watcher);
+        controller.mainWindow().show();
         return QApplication::exec();
     }
     QWidget bare;

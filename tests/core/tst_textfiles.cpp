@@ -1,9 +1,12 @@
+#include "CoverSizes.h"
 #include "DataFolder.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "HangGuard.h"
+#include "Preferences.h"
 #include "TextCodec.h"
 #include "TextFiles.h"
+#include "TipCycle.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,7 +101,9 @@ void TestTextFiles::settingsLines()
     QFETCH(QStringList, lines);
     put("Tips.txt", content);
     QStringList got;
-    jf::readTipsFile(path("Tips.txt"), [&](const QString& line) { got << line; });
+    jf::TipCycle tips;
+    tips.read(path("Tips.txt"));
+    got = tips.tips();
     QCOMPARE(got, lines);
 
     // Past the end, lines read empty without error.
@@ -147,16 +152,18 @@ void TestTextFiles::writersEndEveryLineWithCrLf()
     jf::writeListFile(path("ProgramsNames.txt"), {});
     QCOMPARE(get("ProgramsNames.txt"), QByteArray());
 
-    jf::CoverSizes sizes = jf::defaultCoverSizes();
-    sizes.widths[8] = -5;
-    jf::writeSizesFile(path("DefaultSizes.ins"), sizes);
+    jf::CoverSizes sizes = jf::CoverSizes::defaults();
+    sizes.setWidth(8, -5);
+    sizes.write(path("DefaultSizes.ins"));
     QCOMPARE(get("DefaultSizes.ins"),
              QByteArray("270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n130\r\n184\r\n121\r\n121\r\n"
                         "120\r\n120\r\n151\r\n118\r\n-5\r\n117\r\n"));
     jf::CoverSizes back;
-    jf::readSizesFile(path("DefaultSizes.ins"), back);
-    QCOMPARE(back.widths, sizes.widths);
-    QCOMPARE(back.heights, sizes.heights);
+    back.read(path("DefaultSizes.ins"));
+    for (int kind = 1; kind <= jf::coverKindCount; ++kind) {
+        QCOMPARE(back.width(kind), sizes.width(kind));
+        QCOMPARE(back.height(kind), sizes.height(kind));
+    }
 
     jf::writeWholeTextFile(path("Tips.txt"), "a\r\nb");
     QCOMPARE(get("Tips.txt"), QByteArray("a\r\nb"));
@@ -239,26 +246,24 @@ void TestTextFiles::sizesShortFileKeepsEarlierValues()
         content += QByteArray::number(i) + "\r\n";
     put("DefaultSizes.ins", content);
     jf::CoverSizes sizes;
-    sizes.heights[8] = 999;
-    QCOMPARE(jftest::failureOf<jf::ConvertError>(
-                 [&] { jf::readSizesFile(path("DefaultSizes.ins"), sizes); }),
+    sizes.setHeight(8, 999);
+    QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { sizes.read(path("DefaultSizes.ins")); }),
              QString("'' is not a valid integer value"));
-    QCOMPARE(sizes.widths[1], 1);
-    QCOMPARE(sizes.heights[7], 14);
-    QCOMPARE(sizes.widths[8], 15);
-    QCOMPARE(sizes.heights[8], 999);
+    QCOMPARE(sizes.width(1), 1);
+    QCOMPARE(sizes.height(7), 14);
+    QCOMPARE(sizes.width(8), 15);
+    QCOMPARE(sizes.height(8), 999);
 }
 
 void TestTextFiles::sizesBlankHandling()
 {
     put("DefaultSizes.ins", "270\n  184\n265\r\n184 \r\n");
     jf::CoverSizes sizes;
-    QCOMPARE(jftest::failureOf<jf::ConvertError>(
-                 [&] { jf::readSizesFile(path("DefaultSizes.ins"), sizes); }),
+    QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { sizes.read(path("DefaultSizes.ins")); }),
              QString("'184 ' is not a valid integer value"));
-    QCOMPARE(sizes.heights[1], 184);
-    QCOMPARE(sizes.widths[2], 265);
-    QCOMPARE(sizes.heights[2], 0);
+    QCOMPARE(sizes.height(1), 184);
+    QCOMPARE(sizes.width(2), 265);
+    QCOMPARE(sizes.height(2), 0);
 }
 
 void TestTextFiles::advancedSettings()
@@ -271,11 +276,14 @@ void TestTextFiles::advancedSettings()
     };
     const auto read = [&](const QByteArray& content, Got& got) {
         put("DefaultSettings.ins", content);
-        jf::AdvancedSettingsSink sink;
-        sink.borderWidth = [&](std::uint8_t w) { got.width = w; };
-        sink.borderColour = [&](const QString& c) { got.colour = c; };
-        sink.tipInterval = [&](std::int32_t i) { got.interval = i; };
-        jf::readAdvancedSettingsFile(path("DefaultSettings.ins"), sink);
+        jf::Preferences preferences;
+        preferences.borderWidth = std::uint8_t(got.width);
+        preferences.borderColour = got.colour;
+        preferences.tipInterval = got.interval;
+        const auto copy = qScopeGuard([&] {
+            got = {preferences.borderWidth, preferences.borderColour, preferences.tipInterval};
+        });
+        preferences.read(path("DefaultSettings.ins"));
     };
     Got a;
     read("256\r\nred\r\n0\r\n", a);
@@ -321,7 +329,7 @@ void TestTextFiles::failedWriteKeepsOldFile()
     const QStringList filesBefore = QDir(m_dir.path() + "/Data").entryList(QDir::Files);
     jf::setWriteFaultForTesting(error, after);
     QCOMPARE(jftest::failureOf<jf::InOutError>(
-                 [&] { jf::writeSizesFile(path("DefaultSizes.ins"), jf::defaultCoverSizes()); }),
+                 [&] { jf::CoverSizes::defaults().write(path("DefaultSizes.ins")); }),
              settingsMessage);
     QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] {
                  jf::writeListFile(path("PicturesNames.txt"), {"new", "entries"});
@@ -339,8 +347,7 @@ void TestTextFiles::failedWriteKeepsOldFile()
 void TestTextFiles::writeIntoMissingFolder()
 {
     const QString missing = m_dir.path() + "/NoData/DefaultSizes.ins";
-    QCOMPARE(jftest::failureOf<jf::InOutError>(
-                 [&] { jf::writeSizesFile(missing, jf::defaultCoverSizes()); }),
+    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::CoverSizes::defaults().write(missing); }),
              QString("Invalid filename"));
     QVERIFY(jftest::failureOf<jf::FileStreamError>([&] {
                 jf::writeListFile(m_dir.path() + "/NoData/x.txt", {"a"});

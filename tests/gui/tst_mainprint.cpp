@@ -1,7 +1,6 @@
 // The main window's print commands, end to end into a PDF file.
 #include "../print/PrintTestSupport.h"
-#include "AppGlobals.h"
-#include "MainWindow.h"
+#include "AppController.h"
 #include "PrintWindow.h"
 #include "TestPlatform.h"
 
@@ -18,14 +17,12 @@ struct PrintRig
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    PrintWindow printWindow;
+    jf::AppController app;
     printtest::ScriptedPrinterSetup setup;
     QString pdf;
 
     explicit PrintRig(const QString& pdfName) : pdf(work.path() + "/" + pdfName)
     {
-        form.m_printWindow = &printWindow;
         jf::currentPrinter().setSetupService(&setup);
         jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
     }
@@ -52,23 +49,25 @@ void TestMainPrint::printCoverFromTheMainWindow()
     if (!printtest::havePoppler())
         QSKIP("poppler-utils not installed");
     PrintRig rig("cover.pdf");
-    auto& [platform, work, form, printWindow, setup, pdf] = rig;
+    auto& [platform, work, app, setup, pdf] = rig;
+    MainWindow& form = app.mainWindow();
+    PrintWindow& printWindow = app.printWindow();
 
     // A red picture, CD Front size, black border of 2 pixels.
     platform.fileDialog.answers.enqueue(work.solidBitmap("red.bmp", QSize(64, 64), Qt::red));
-    QTest::mouseClick(form.Label_Import, Qt::LeftButton);
-    QTest::mouseClick(form.Label_Item5, Qt::LeftButton);
-    jf::globals().borderWidth = 2;
-    jf::globals().borderColour = "Black";
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel5"), Qt::LeftButton);
+    app.workspace().preferences.borderWidth = 2;
+    app.workspace().preferences.borderColour = "Black";
 
     // Cancelled first: nothing is printed.
     setup.confirm = false;
-    QTest::mouseClick(form.Label_PrintCover, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "printCoverLabel"), Qt::LeftButton);
     QVERIFY(!QFile::exists(pdf));
     QCOMPARE(setup.calls, 1);
 
     setup.confirm = true;
-    QTest::mouseClick(form.Label_PrintCover, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "printCoverLabel"), Qt::LeftButton);
     QVERIFY2(platform.messages.errors.isEmpty(), qPrintable(platform.messages.errors.join('|')));
     QVERIFY(!printWindow.isVisible());
     QVERIFY(QRegularExpression("Pages: +1\\n").match(printtest::pdfInfo(pdf)).hasMatch());
@@ -87,7 +86,7 @@ void TestMainPrint::printCoverFromTheMainWindow()
 
     // The menu entry prints the same way.
     QFile::remove(pdf);
-    form.Print1->trigger();
+    jftest::child<QAction>(form, "printAction")->trigger();
     QVERIFY(QFile::exists(pdf));
     QCOMPARE(setup.calls, 3);
 }
@@ -95,14 +94,16 @@ void TestMainPrint::printCoverFromTheMainWindow()
 void TestMainPrint::printerSetupAlone()
 {
     PrintRig rig("setup.pdf");
-    auto& [platform, work, form, printWindow, setup, pdf] = rig;
+    auto& [platform, work, app, setup, pdf] = rig;
+    MainWindow& form = app.mainWindow();
+    PrintWindow& printWindow = app.printWindow();
     setup.edit = [](QPrinter& printer) { printer.setPageOrientation(QPageLayout::Landscape); };
-    QTest::mouseClick(form.Label_Wizard, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "printerSetupLabel"), Qt::LeftButton);
     QCOMPARE(setup.calls, 1);
     QVERIFY(platform.messages.errors.isEmpty());
     QVERIFY(!QFile::exists(pdf));
     QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
-    QCOMPARE(form.Label_Wizard->toolTip(),
+    QCOMPARE(jftest::child<ClickLabel>(form, "printerSetupLabel")->toolTip(),
              QString("Click to set your settings for your printer. \nWhen you print DVD cases "
                      "you may have to print the page as ''landscape''"));
 }

@@ -1,8 +1,8 @@
-#include "AppGlobals.h"
+#include "AppController.h"
 #include "ErrorReport.h"
 #include "FileDialogs.h"
-#include "MainWindow.h"
 #include "TestPlatform.h"
+#include "WindowDrag.h"
 
 #include <QContextMenuEvent>
 #include <QImage>
@@ -77,48 +77,56 @@ void TestMainWindow::defaultStart()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     QVERIFY(platform.messages.errors.isEmpty());
-    QCOMPARE(form.CurrentItem, 1);
-    QCOMPARE(form.Edit_Width->text(), QString("270"));
-    QCOMPARE(form.Edit_Height->text(), QString("184"));
-    QCOMPARE(form.BaseDir, QDir::currentPath() + "/");
+    QCOMPARE(form.selectedCoverKind(), 1);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("184"));
+    QCOMPARE(formApp.workspace().folder.baseDir(), QDir::currentPath() + "/");
     const QStringList captions{"DVD",      "Slim DVD",  "Large DVD", "DVD Inside",
                                "CD Front", "CD Inside", "CD Back",   "CD Disk"};
-    QCOMPARE(form.Label_Item1->text(), captions[0]);
-    QCOMPARE(form.Label_Item8->text(), captions[7]);
-    QVERIFY(showsPicture(form.Image_Button1, form.Image_PanelButtonDown));
-    for (ImageControl* b : {form.Image_Button2, form.Image_Button5, form.Image_Button8})
-        QVERIFY(showsPicture(b, form.Image_PanelButtonUP));
-    QCOMPARE(form.Image_Preview->size(), QSize(356, 243));
-    QCOMPARE(form.Image_Preview->pos(), QPoint(145, 105));
-    QCOMPARE(jf::globals().borderWidth, 1);
-    QCOMPARE(jf::globals().borderColour, QString("Gray"));
+    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), captions[0]);
+    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel8")->text(), captions[7]);
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
+                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+    for (ImageControl* b : {jftest::child<ImageControl>(form, "coverKindButton2"),
+                            jftest::child<ImageControl>(form, "coverKindButton5"),
+                            jftest::child<ImageControl>(form, "coverKindButton8")})
+        QVERIFY(showsPicture(b, jftest::child<ImageControl>(form, "buttonUpPicture")));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 243));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->pos(), QPoint(145, 105));
+    QCOMPARE(formApp.workspace().preferences.borderWidth, 1);
+    QCOMPARE(formApp.workspace().preferences.borderColour, QString("Gray"));
     QCOMPARE(form.tipInterval(), 6000);
-    QVERIFY(form.Timer1->isActive());
-    QVERIFY(form.TipLines.contains(
+    QVERIFY(jftest::child<QTimer>(form, "tipTimer")->isActive());
+    QVERIFY(formApp.workspace().tips.tips().contains(
         "If you print a DVD Cover, you may have to set your printer to ''landscape''"));
-    QCOMPARE(form.ListBox_PicturesNames->count(), 0);
+    QCOMPARE(jftest::child<QListWidget>(form, "pictureList")->count(), 0);
     QCOMPARE(form.size(), QSize(701, 500));
     QCOMPARE(form.pos(), QPoint(384, 280));
     QCOMPARE(form.windowTitle(), QString("Vastel - Jacketforge v1.20"));
-    QCOMPARE(form.Label_Save->toolTip(), QString("Save the settings  in all the menu items"));
+    QCOMPARE(jftest::child<ClickLabel>(form, "saveSizesLabel")->toolTip(),
+             QString("Save the settings  in all the menu items"));
 }
 
 void TestMainWindow::typedSizesAreStoredOnSelect()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    clearAndType(form.Edit_Width, "200");
-    QTest::mouseClick(form.Label_Item2, Qt::LeftButton);
-    QCOMPARE(form.CurrentItem, 2);
-    QCOMPARE(form.Edit_Width->text(), QString("265"));
-    QVERIFY(showsPicture(form.Image_Button2, form.Image_PanelButtonDown));
-    QVERIFY(showsPicture(form.Image_Button1, form.Image_PanelButtonUP));
-    QTest::mouseClick(form.Image_Button1, Qt::LeftButton);
-    QCOMPARE(form.Edit_Width->text(), QString("200"));
-    QCOMPARE(form.ItemWidths[1], 200);
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
+    QCOMPARE(form.selectedCoverKind(), 2);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("265"));
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
+                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
+                         jftest::child<ImageControl>(form, "buttonUpPicture")));
+    QTest::mouseClick(jftest::child<ImageControl>(form, "coverKindButton1"), Qt::LeftButton);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("200"));
+    QCOMPARE(formApp.workspace().sizes.width(1), 200);
     QVERIFY(platform.messages.errors.isEmpty());
 }
 
@@ -126,14 +134,15 @@ void TestMainWindow::saveWritesOnlyStoredSizes()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    clearAndType(form.Edit_Width, "200");
-    QTest::mouseClick(form.Label_Save, Qt::LeftButton);
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
 
     // Re-selecting the same kind stores what was typed.
-    QTest::mouseClick(form.Label_Item1, Qt::LeftButton);
-    QTest::mouseClick(form.Label_Save, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
     QVERIFY(work.read("DefaultSizes.ins").startsWith("200\r\n184\r\n265\r\n"));
     QVERIFY(platform.messages.errors.isEmpty());
 }
@@ -142,16 +151,17 @@ void TestMainWindow::defaultSettingsRestoresEveryKind()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    clearAndType(form.Edit_Width, "200");
-    QTest::mouseClick(form.Label_Item3, Qt::LeftButton);
-    clearAndType(form.Edit_Height, "99");
-    QTest::mouseClick(form.Label_DefaultSettings, Qt::LeftButton);
-    QCOMPARE(form.CurrentItem, 3);
-    QCOMPARE(form.Edit_Height->text(), QString("184"));
-    QCOMPARE(form.ItemWidths[1], 270);
-    QTest::mouseClick(form.Label_Item1, Qt::LeftButton);
-    QCOMPARE(form.Edit_Width->text(), QString("270"));
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
+    clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "99");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
+    QCOMPARE(form.selectedCoverKind(), 3);
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("184"));
+    QCOMPARE(formApp.workspace().sizes.width(1), 270);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
 }
 
 void TestMainWindow::digitFilter_data()
@@ -178,48 +188,57 @@ void TestMainWindow::digitFilter()
     QFETCH(QString, shown);
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    for (QLineEdit* edit : {form.Edit_Width, form.Edit_Height}) {
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    for (QLineEdit* edit : {jftest::child<QLineEdit>(form, "widthEdit"),
+                            jftest::child<QLineEdit>(form, "heightEdit")}) {
         clearAndType(edit, typed);
         QCOMPARE(edit->text(), shown);
     }
-    QTest::keyClick(form.Edit_Height, Qt::Key_Backspace);
-    QCOMPARE(form.Edit_Height->text(), shown.chopped(1));
+    QTest::keyClick(jftest::child<QLineEdit>(form, "heightEdit"), Qt::Key_Backspace);
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), shown.chopped(1));
 }
 
 void TestMainWindow::emptyBoxKeepsKindSelected()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    clearAndType(form.Edit_Height, "150");
-    const QSize fitted = form.Image_Preview->size();
-    clearAndType(form.Edit_Width, "");
-    QCOMPARE(form.Image_Preview->size(), fitted); // an empty box leaves the preview
-    QTest::mouseClick(form.Label_Item2, Qt::LeftButton);
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "150");
+    const QSize fitted = jftest::child<ImageControl>(form, "previewImage")->size();
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "");
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
+             fitted); // an empty box leaves the preview
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
-    QCOMPARE(form.CurrentItem, 1);
-    QCOMPARE(form.ItemHeights[1], 150); // the height was stored before the width failed
-    QCOMPARE(form.ItemWidths[1], 270);
-    QCOMPARE(form.Edit_Height->text(), QString("150"));
-    QVERIFY(showsPicture(form.Image_Button1, form.Image_PanelButtonDown));
+    QCOMPARE(form.selectedCoverKind(), 1);
+    QCOMPARE(formApp.workspace().sizes.height(1),
+             150); // the height was stored before the width failed
+    QCOMPARE(formApp.workspace().sizes.width(1), 270);
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("150"));
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
+                         jftest::child<ImageControl>(form, "buttonDownPicture")));
 }
 
 void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     int changes = 0;
-    connect(form.Edit_Width, &QLineEdit::textChanged, [&] { ++changes; });
-    connect(form.Edit_Height, &QLineEdit::textChanged, [&] { ++changes; });
-    QTest::mouseClick(form.Label_Item1, Qt::LeftButton);
+    connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
+            [&] { ++changes; });
+    connect(jftest::child<QLineEdit>(form, "heightEdit"), &QLineEdit::textChanged,
+            [&] { ++changes; });
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
     QCOMPARE(changes, 0);
     // Leading zeros are dropped on re-selection.
-    form.Edit_Width->setText("0270");
+    jftest::child<QLineEdit>(form, "widthEdit")->setText("0270");
     changes = 0;
-    QTest::mouseClick(form.Label_Item1, Qt::LeftButton);
-    QCOMPARE(form.Edit_Width->text(), QString("270"));
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
     QCOMPARE(changes, 1);
 }
 
@@ -227,22 +246,24 @@ void TestMainWindow::missingDataFolder()
 {
     TestPlatform platform;
     WorkDir work(false);
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot open file \"%1/Data/ProgramsNames.txt\". No such file "
                                  "or directory.")
                              .arg(QDir::currentPath())});
-    QCOMPARE(form.CurrentItem, 0);
-    QCOMPARE(form.Edit_Width->text(), QString("0"));
-    QCOMPARE(form.Edit_Height->text(), QString("0"));
-    QCOMPARE(form.Label_Item4->text(), QString("DVD Inside"));
-    QVERIFY(form.Image_Button1->picture().isNull());
-    QCOMPARE(jf::globals().borderColour, QString());
+    QCOMPARE(form.selectedCoverKind(), 0);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("0"));
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("0"));
+    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel4")->text(), QString("DVD Inside"));
+    QVERIFY(jftest::child<ImageControl>(form, "coverKindButton1")->picture().isNull());
+    QCOMPARE(formApp.workspace().preferences.borderColour, QString());
     QCOMPARE(form.tipInterval(), 6000);
     // A kind can still be selected, with the zero sizes.
-    QTest::mouseClick(form.Label_Item2, Qt::LeftButton);
-    QCOMPARE(form.CurrentItem, 2);
-    QVERIFY(showsPicture(form.Image_Button2, form.Image_PanelButtonDown));
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
+    QCOMPARE(form.selectedCoverKind(), 2);
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
+                         jftest::child<ImageControl>(form, "buttonDownPicture")));
 }
 
 void TestMainWindow::missingTipsFile()
@@ -252,17 +273,18 @@ void TestMainWindow::missingTipsFile()
     work.remove("Tips.txt");
     work.write("PicturesNames.txt", "Summer\r\n");
     work.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     QCOMPARE(platform.messages.errors, QStringList{"File not found."});
-    QCOMPARE(form.CurrentItem, 0);
-    QCOMPARE(form.ItemWidths[5], 121);
-    QCOMPARE(form.Label_Item2->text(), QString("Slim DVD"));
-    QCOMPARE(jf::globals().borderColour, QString("Gray"));
-    QCOMPARE(form.ListBox_PicturesNames->count(), 1);
-    QVERIFY(form.TipLines.isEmpty());
-    QVERIFY(form.Image_Button1->picture().isNull());
-    QTest::mouseClick(form.Label_Item5, Qt::LeftButton);
-    QCOMPARE(form.Edit_Width->text(), QString("121"));
+    QCOMPARE(form.selectedCoverKind(), 0);
+    QCOMPARE(formApp.workspace().sizes.width(5), 121);
+    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel2")->text(), QString("Slim DVD"));
+    QCOMPARE(formApp.workspace().preferences.borderColour, QString("Gray"));
+    QCOMPARE(jftest::child<QListWidget>(form, "pictureList")->count(), 1);
+    QVERIFY(formApp.workspace().tips.tips().isEmpty());
+    QVERIFY(jftest::child<ImageControl>(form, "coverKindButton1")->picture().isNull());
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel5"), Qt::LeftButton);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("121"));
 }
 
 void TestMainWindow::shortSizesFileAtStart()
@@ -270,13 +292,14 @@ void TestMainWindow::shortSizesFileAtStart()
     TestPlatform platform;
     WorkDir work;
     work.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
-    QCOMPARE(form.ItemWidths[3], 280);
-    QCOMPARE(form.ItemWidths[4], 0);
+    QCOMPARE(formApp.workspace().sizes.width(3), 280);
+    QCOMPARE(formApp.workspace().sizes.width(4), 0);
     // Captions were not read: the built-in ones stay.
-    QCOMPARE(form.Label_Item1->text(), QString("DVD"));
-    QCOMPARE(form.CurrentItem, 0);
+    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), QString("DVD"));
+    QCOMPARE(form.selectedCoverKind(), 0);
 }
 
 void TestMainWindow::longStoredSizeShowsWhole()
@@ -284,20 +307,21 @@ void TestMainWindow::longStoredSizeShowsWhole()
     TestPlatform platform;
     WorkDir work;
     work.write("DefaultSizes.ins", "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
-    MainWindow form;
-    QCOMPARE(form.Edit_Width->text(), QString("12345"));
-    QCOMPARE(form.Edit_Height->text(), QString("-184"));
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("12345"));
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("-184"));
     // Typing cannot make it longer; deleting works.
-    form.Edit_Width->setFocus();
-    form.Edit_Width->end(false);
-    QTest::keyClick(form.Edit_Width, Qt::Key_7);
-    QCOMPARE(form.Edit_Width->text(), QString("12345"));
-    QTest::keyClick(form.Edit_Width, Qt::Key_Backspace);
-    QTest::keyClick(form.Edit_Width, Qt::Key_Backspace);
-    QTest::keyClick(form.Edit_Width, Qt::Key_9);
-    QCOMPARE(form.Edit_Width->text(), QString("1239"));
-    QTest::keyClick(form.Edit_Width, Qt::Key_9);
-    QCOMPARE(form.Edit_Width->text(), QString("1239"));
+    jftest::child<QLineEdit>(form, "widthEdit")->setFocus();
+    jftest::child<QLineEdit>(form, "widthEdit")->end(false);
+    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_7);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("12345"));
+    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_Backspace);
+    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_Backspace);
+    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_9);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("1239"));
+    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_9);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("1239"));
 }
 
 void TestMainWindow::defaultSettingsWithoutSelection()
@@ -305,13 +329,14 @@ void TestMainWindow::defaultSettingsWithoutSelection()
     TestPlatform platform;
     WorkDir work;
     work.remove("Tips.txt");
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     platform.messages.errors.clear();
-    QTest::mouseClick(form.Label_DefaultSettings, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
     QVERIFY(platform.messages.errors.isEmpty());
-    QCOMPARE(form.CurrentItem, 0);
-    QCOMPARE(form.Edit_Width->text(), QString("0"));
-    QVERIFY(form.Image_Button1->picture().isNull());
+    QCOMPARE(form.selectedCoverKind(), 0);
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("0"));
+    QVERIFY(jftest::child<ImageControl>(form, "coverKindButton1")->picture().isNull());
 }
 
 void TestMainWindow::closeWritesTheFourLists()
@@ -321,26 +346,27 @@ void TestMainWindow::closeWritesTheFourLists()
     work.write("ProgramsNames.txt", "Editor");
     work.write("ProgramsPaths.txt", "/usr/bin/editor --new");
     {
-        MainWindow form;
+        jf::AppController formApp;
+        MainWindow& form = formApp.mainWindow();
         form.show();
-        form.ListBox_PicturesNames->addItem("Summer");
-        form.ListBox_PicturesPaths->addItem("/home/me/Summer.jpg");
-        QTest::mouseClick(form.Label_Close, Qt::LeftButton);
+        formApp.workspace().pictures.append("Summer", "/home/me/Summer.jpg");
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
         QVERIFY(!form.isVisible());
     }
-    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("Editor\r\n"));
-    QCOMPARE(work.read("ProgramsPaths.txt"), QByteArray("/usr/bin/editor --new\r\n"));
+    // Lists that did not change keep their files byte for byte.
+    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("Editor"));
+    QCOMPARE(work.read("ProgramsPaths.txt"), QByteArray("/usr/bin/editor --new"));
     QCOMPARE(work.read("PicturesNames.txt"), QByteArray("Summer\r\n"));
     QCOMPARE(work.read("PicturesPaths.txt"), QByteArray("/home/me/Summer.jpg\r\n"));
     // Sizes are not saved at exit.
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
 
     // The X mark closes as well.
-    MainWindow again;
+    jf::AppController againApp;
+    MainWindow& again = againApp.mainWindow();
     again.show();
-    again.ListBox_ProgramsNames->clear();
-    again.ListBox_ProgramsPaths->clear();
-    QTest::mouseClick(again.Label_X, Qt::LeftButton);
+    againApp.workspace().programs.clear();
+    QTest::mouseClick(jftest::child<CloseLabel>(again, "closeMark"), Qt::LeftButton);
     QVERIFY(!again.isVisible());
     QCOMPARE(work.read("ProgramsNames.txt"), QByteArray());
     QVERIFY(platform.messages.errors.isEmpty());
@@ -350,22 +376,22 @@ void TestMainWindow::mainMenu()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(300, 20);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, form.mapToGlobal(at));
-    QApplication::sendEvent(form.Image_BackGroundMain, &event);
-    QTRY_VERIFY(form.PopupMenu_Main->isVisible());
+    QApplication::sendEvent(jftest::child<ImageControl>(form, "backgroundImage"), &event);
+    QTRY_VERIFY(jftest::child<QMenu>(form, "mainMenu")->isVisible());
     QStringList entries;
-    for (QAction* a : form.PopupMenu_Main->actions())
+    for (QAction* a : jftest::child<QMenu>(form, "mainMenu")->actions())
         entries << a->text();
     QCOMPARE(entries, (QStringList{"Print", "Settings", "Close"}));
-    form.PopupMenu_Main->hide();
+    jftest::child<QMenu>(form, "mainMenu")->hide();
 
-    form.ListBox_PicturesNames->addItem("A");
-    form.ListBox_PicturesPaths->addItem("/a.bmp");
-    form.Close1->trigger();
+    formApp.workspace().pictures.append("A", "/a.bmp");
+    jftest::child<QAction>(form, "closeAction")->trigger();
     QVERIFY(!form.isVisible());
     QCOMPARE(work.read("PicturesPaths.txt"), QByteArray("/a.bmp\r\n"));
 }
@@ -374,84 +400,91 @@ void TestMainWindow::previewFollowsTheBoxes()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    QTest::mouseClick(form.Label_Item4, Qt::LeftButton);
-    QCOMPARE(form.Image_Preview->size(), QSize(195, 276));
-    clearAndType(form.Edit_Width, "0");
-    QCOMPARE(form.Image_Preview->size(), QSize(195, 276));
-    clearAndType(form.Edit_Width, "00");
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel4"), Qt::LeftButton);
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "0");
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "00");
     QCOMPARE(platform.messages.errors.last(), QString("Floating point division by zero."));
-    QCOMPARE(form.Image_Preview->size(), QSize(356, 276));
-    clearAndType(form.Edit_Width, "8");
-    clearAndType(form.Edit_Height, "3");
-    QCOMPARE(form.Image_Preview->size(), QSize(356, 134));
-    QCOMPARE(form.Image_Preview->pos(), QPoint(145, 105));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 276));
+    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "8");
+    clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "3");
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 134));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->pos(), QPoint(145, 105));
 }
 
 void TestMainWindow::swapWidthAndHeight()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
-    form.ChangeHeighttoWidth1->trigger();
-    QCOMPARE(form.Edit_Width->text(), QString("184"));
-    QCOMPARE(form.Edit_Height->text(), QString("270"));
-    QCOMPARE(form.Image_Preview->size(), QSize(188, 276));
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    jftest::child<QAction>(form, "swapSizesAction")->trigger();
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("184"));
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("270"));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(188, 276));
 
-    QTest::mouseClick(form.Label_Item6, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel6"), Qt::LeftButton);
     int changes = 0;
-    connect(form.Edit_Width, &QLineEdit::textChanged, [&] { ++changes; });
-    form.ChangeHeighttoWidth1->trigger();
+    connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
+            [&] { ++changes; });
+    jftest::child<QAction>(form, "swapSizesAction")->trigger();
     QCOMPARE(changes, 0);
     QVERIFY(platform.messages.errors.isEmpty());
 
     // A failing refit ends the swap: the height keeps its text.
-    form.Edit_Width->setText("270");
-    form.Edit_Height->setText("00");
+    jftest::child<QLineEdit>(form, "widthEdit")->setText("270");
+    jftest::child<QLineEdit>(form, "heightEdit")->setText("00");
     platform.messages.errors.clear();
-    form.ChangeHeighttoWidth1->trigger();
+    jftest::child<QAction>(form, "swapSizesAction")->trigger();
     QCOMPARE(platform.messages.errors, QStringList{"Invalid floating point operation."});
-    QCOMPARE(form.Edit_Width->text(), QString("00"));
-    QCOMPARE(form.Edit_Height->text(), QString("00"));
-    QCOMPARE(form.Image_Preview->size(), QSize(356, 276));
+    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("00"));
+    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("00"));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 276));
 }
 
 void TestMainWindow::importAndDispose()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
     QVERIFY(!bmp.isEmpty());
 
     // View before any load hands an empty path on.
-    QTest::mouseClick(form.Label_ViewImage, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "viewImageLabel"), Qt::LeftButton);
     QCOMPARE(platform.shell.opened, QStringList{QString()});
 
     platform.fileDialog.answers.enqueue(std::nullopt);
-    QTest::mouseClick(form.Label_Import, Qt::LeftButton);
-    QVERIFY(showsPicture(form.Image_Preview, form.Image_PreviewEmpty));
-    QCOMPARE(jf::globals().currentImagePath, QString());
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
+                         jftest::child<ImageControl>(form, "placeholderImage")));
+    QCOMPARE(form.currentImagePath(), QString());
 
     platform.fileDialog.answers.enqueue(bmp);
-    QTest::mouseClick(form.Label_Import, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     QVERIFY(platform.messages.errors.isEmpty());
-    QCOMPARE(jf::globals().currentImagePath, bmp);
-    QCOMPARE(form.Image_Preview->picture().size(), QSize(40, 20));
-    QCOMPARE(form.Image_Preview->size(), QSize(356, 243)); // loading does not refit
+    QCOMPARE(form.currentImagePath(), bmp);
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->picture().size(), QSize(40, 20));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
+             QSize(356, 243)); // loading does not refit
     const jf::OpenFileRequest first = platform.fileDialog.requests.first();
     QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*"));
     QCOMPARE(first.filterIndex, 1);
 
     // The dialog reopens on the file chosen last.
     platform.fileDialog.answers.enqueue(std::nullopt);
-    form.ImportImage1->trigger();
+    jftest::child<QAction>(form, "importAction")->trigger();
     QCOMPARE(platform.fileDialog.requests.last().initialFile, bmp);
 
-    form.DisposeImage1->trigger();
-    QVERIFY(showsPicture(form.Image_Preview, form.Image_PreviewEmpty));
-    QCOMPARE(jf::globals().currentImagePath, bmp);
-    form.ViewImage1->trigger();
+    jftest::child<QAction>(form, "disposeAction")->trigger();
+    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
+                         jftest::child<ImageControl>(form, "placeholderImage")));
+    QCOMPARE(form.currentImagePath(), bmp);
+    jftest::child<QAction>(form, "viewImageAction")->trigger();
     QCOMPARE(platform.shell.opened.last(), bmp);
 }
 
@@ -474,12 +507,13 @@ void TestMainWindow::failedLoadsKeepState()
     QFETCH(QString, message);
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
     QVERIFY(!good.isEmpty());
     platform.fileDialog.answers.enqueue(good);
-    QTest::mouseClick(form.Label_Import, Qt::LeftButton);
-    const auto before = form.Image_Preview->picture().data();
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    const auto before = jftest::child<ImageControl>(form, "previewImage")->picture().data();
 
     QString path = work.path() + "/" + name;
     if (name.isEmpty()) {
@@ -491,10 +525,10 @@ void TestMainWindow::failedLoadsKeepState()
         f.write(content);
     }
     platform.fileDialog.answers.enqueue(path);
-    QTest::mouseClick(form.Label_Import, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     QCOMPARE(platform.messages.errors, QStringList{message});
-    QCOMPARE(form.Image_Preview->picture().data(), before);
-    QCOMPARE(jf::globals().currentImagePath, good);
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->picture().data(), before);
+    QCOMPARE(form.currentImagePath(), good);
 }
 
 void TestMainWindow::tipsRotate()
@@ -502,43 +536,58 @@ void TestMainWindow::tipsRotate()
     TestPlatform platform;
     WorkDir work;
     work.write("Tips.txt", "A\r\n\r\nC\r\n");
-    MainWindow form;
-    QCOMPARE(form.Label_Tips->text(), QString());
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    QCOMPARE(jftest::child<ClickLabel>(form, "tipLabel")->text(), QString());
     QStringList shown;
     for (int i = 0; i < 5; ++i) {
-        form.Timer1Timer();
-        shown << form.Label_Tips->text();
+        form.showNextTip();
+        shown << jftest::child<ClickLabel>(form, "tipLabel")->text();
     }
     QCOMPARE(shown, (QStringList{"A", "", "C", "A", ""}));
     form.setTipInterval(0);
-    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(!jftest::child<QTimer>(form, "tipTimer")->isActive());
     form.setTipInterval(1000);
-    QVERIFY(form.Timer1->isActive());
-    QCOMPARE(form.Timer1->interval(), 1000);
+    QVERIFY(jftest::child<QTimer>(form, "tipTimer")->isActive());
+    QCOMPARE(jftest::child<QTimer>(form, "tipTimer")->interval(), 1000);
 }
 
 void TestMainWindow::closeMarkAndDrag()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.Label_XMouseEnter();
-    QCOMPARE(form.Label_X->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
-    form.Label_XMouseLeave();
-    QCOMPARE(form.Label_X->palette().color(QPalette::WindowText), QColor(Qt::black));
+    CloseLabel* closeMark = jftest::child<CloseLabel>(form, "closeMark");
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(form.mapToGlobal(QPoint(677, 2))));
+    QApplication::sendEvent(closeMark, &enter);
+    QCOMPARE(jftest::child<CloseLabel>(form, "closeMark")->palette().color(QPalette::WindowText),
+             QColor(0x80, 0x80, 0x80));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(closeMark, &leave);
+    QCOMPARE(jftest::child<CloseLabel>(form, "closeMark")->palette().color(QPalette::WindowText),
+             QColor(Qt::black));
 
+    ImageControl* background = jftest::child<ImageControl>(form, "backgroundImage");
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, form.mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(background, &move);
+    };
     const QPoint start = form.pos();
-    form.Image_BackGroundMainMouseMove(QPoint(330, 15)); // no press yet: nothing moves
+    moveTo(QPoint(330, 15)); // no press yet: nothing moves
     QCOMPARE(form.pos(), start);
-    QTest::mousePress(form.Image_BackGroundMain, Qt::LeftButton, {}, QPoint(300, 20));
-    form.Image_BackGroundMainMouseMove(QPoint(330, 15));
+    QTest::mousePress(jftest::child<ImageControl>(form, "backgroundImage"), Qt::LeftButton, {},
+                      QPoint(300, 20));
+    moveTo(QPoint(330, 15));
     QCOMPARE(form.pos(), start + QPoint(30, -5));
-    form.Image_BackGroundMainMouseMove(QPoint(300, 20));
+    moveTo(QPoint(300, 20));
     QCOMPARE(form.pos(), start + QPoint(30, -5));
-    QTest::mouseRelease(form.Image_BackGroundMain, Qt::LeftButton, {}, QPoint(300, 20));
-    QVERIFY(!jf::globals().dragActive);
+    QTest::mouseRelease(jftest::child<ImageControl>(form, "backgroundImage"), Qt::LeftButton, {},
+                        QPoint(300, 20));
+    QVERIFY(!form.findChild<WindowDrag*>()->isActive());
 }
 
 void TestMainWindow::dialogFiltersIgnoreCase()
@@ -546,12 +595,16 @@ void TestMainWindow::dialogFiltersIgnoreCase()
     const QStringList filters =
         jf::caseInsensitiveNameFilters("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
     QCOMPARE(filters,
-             (QStringList{"Bitmap (*.[bB][mM][pP])", "Graphic (*.[jJ][pP][gG])", "Other (*.*)"}));
+             (QStringList{"Bitmap (*.[bB][mM][pP])", "Graphic (*.[jJ][pP][gG])", "Other (*)"}));
     // Qt's own wildcard matching then lists PHOTO.JPG under "Graphic".
     const QRegularExpression re(QRegularExpression::wildcardToRegularExpression("*.[jJ][pP][gG]"));
     QVERIFY(re.match("PHOTO.JPG").hasMatch());
     QVERIFY(re.match("photo.jpg").hasMatch());
     QVERIFY(!re.match("photo.jpeg").hasMatch());
+    // "Other" lists every file, also one without an extension.
+    QVERIFY(QRegularExpression(QRegularExpression::wildcardToRegularExpression("*"))
+                .match("README")
+                .hasMatch());
 }
 
 void TestMainWindow::errorReportShowsCriticalBox()
@@ -582,20 +635,22 @@ void TestMainWindow::coverMenuOnThePreview()
 {
     TestPlatform platform;
     WorkDir work;
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(20, 20);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, form.Image_Preview->mapToGlobal(at));
-    QApplication::sendEvent(form.Image_Preview, &event);
-    QTRY_VERIFY(form.PopupMenu_Cover->isVisible());
-    QVERIFY(!form.PopupMenu_Main->isVisible());
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at,
+                            jftest::child<ImageControl>(form, "previewImage")->mapToGlobal(at));
+    QApplication::sendEvent(jftest::child<ImageControl>(form, "previewImage"), &event);
+    QTRY_VERIFY(jftest::child<QMenu>(form, "coverMenu")->isVisible());
+    QVERIFY(!jftest::child<QMenu>(form, "mainMenu")->isVisible());
     QStringList entries;
-    for (QAction* a : form.PopupMenu_Cover->actions())
+    for (QAction* a : jftest::child<QMenu>(form, "coverMenu")->actions())
         entries << a->text();
     QCOMPARE(entries, (QStringList{"Import Image", "Dispose Image", "View Image",
                                    "Change Height to Width"}));
-    form.PopupMenu_Cover->hide();
+    jftest::child<QMenu>(form, "coverMenu")->hide();
 }
 
 QTEST_MAIN(TestMainWindow)

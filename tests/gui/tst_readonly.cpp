@@ -1,6 +1,7 @@
 // Files and folders that may not be written. Run as an unprivileged user:
 // root ignores permission bits, which would make these tests pass vacuously.
-#include "MainWindow.h"
+#include "AppController.h"
+#include "CloseLabel.h"
 #include "TestPlatform.h"
 
 #include <QTest>
@@ -22,6 +23,8 @@ private slots:
     void closeWithReadOnlyPicturesNames();
     void saveWithReadOnlySizes();
     void saveIntoReadOnlyFolder();
+    void unchangedCloseWritesNothing_data();
+    void unchangedCloseWritesNothing();
     void unreadableSettingsFile();
 };
 
@@ -31,13 +34,12 @@ void TestReadOnly::closeWithReadOnlyPicturesNames()
     WorkDir work;
     work.write("PicturesNames.txt", "old\r\n");
     QFile::setPermissions(work.data("PicturesNames.txt"), QFile::ReadOwner | QFile::ReadOther);
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     form.show();
-    form.ListBox_ProgramsNames->addItem("Editor");
-    form.ListBox_ProgramsPaths->addItem("/usr/bin/editor");
-    form.ListBox_PicturesNames->addItem("new");
-    form.ListBox_PicturesPaths->addItem("/new.jpg");
-    QTest::mouseClick(form.Label_Close, Qt::LeftButton);
+    formApp.workspace().programs.append("Editor", "/usr/bin/editor");
+    formApp.workspace().pictures.append("new", "/new.jpg");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
 
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot create file \"%1\". Permission denied.")
@@ -55,9 +57,10 @@ void TestReadOnly::saveWithReadOnlySizes()
     WorkDir work;
     const QByteArray old = work.read("DefaultSizes.ins");
     QFile::setPermissions(work.data("DefaultSizes.ins"), QFile::ReadOwner | QFile::ReadOther);
-    MainWindow form;
-    QTest::mouseClick(form.Label_Item2, Qt::LeftButton);
-    QTest::mouseClick(form.Label_Save, Qt::LeftButton);
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
     QCOMPARE(platform.messages.errors, QStringList{"File access denied."});
     QCOMPARE(work.read("DefaultSizes.ins"), old);
 }
@@ -66,22 +69,51 @@ void TestReadOnly::saveIntoReadOnlyFolder()
 {
     TestPlatform platform;
     WorkDir work;
-    const QByteArray old = work.read("DefaultSizes.ins");
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     form.show();
+    jftest::child<QLineEdit>(form, "widthEdit")->setText("200");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     // The files that exist are rewritten in place; one that went missing
     // cannot be made.
     work.remove("ProgramsNames.txt");
+    formApp.workspace().programs.append("Editor", "/usr/bin/editor");
     const QString data = work.path() + "/Data";
     QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner);
-    QTest::mouseClick(form.Label_Save, Qt::LeftButton);
-    QTest::mouseClick(form.Label_Close, Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
     QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot create file \"%1\". Permission denied.")
                              .arg(work.data("ProgramsNames.txt"))});
-    QCOMPARE(work.read("DefaultSizes.ins"), old);
+    QVERIFY(work.read("DefaultSizes.ins").startsWith("200\r\n184\r\n265\r\n"));
     QVERIFY(form.isVisible());
+}
+
+void TestReadOnly::unchangedCloseWritesNothing_data()
+{
+    QTest::addColumn<bool>("withData");
+    QTest::newRow("read-only Data folder") << true;
+    QTest::newRow("no Data folder") << false;
+}
+
+void TestReadOnly::unchangedCloseWritesNothing()
+{
+    QFETCH(bool, withData);
+    TestPlatform platform;
+    WorkDir work(withData);
+    const QString folder = withData ? work.path() + "/Data" : work.path();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    {
+        jf::AppController formApp;
+        MainWindow& form = formApp.mainWindow();
+        form.show();
+        platform.messages.errors.clear();
+        QTest::mouseClick(jftest::child<CloseLabel>(form, "closeMark"), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(platform.messages.errors, QStringList());
 }
 
 void TestReadOnly::unreadableSettingsFile()
@@ -89,10 +121,11 @@ void TestReadOnly::unreadableSettingsFile()
     TestPlatform platform;
     WorkDir work;
     QFile::setPermissions(work.data("DefaultNames.ins"), QFile::WriteOwner);
-    MainWindow form;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
     QCOMPARE(platform.messages.errors, QStringList{"File access denied."});
-    QCOMPARE(form.ItemWidths[1], 270); // sizes were read before the names
-    QCOMPARE(form.CurrentItem, 0);
+    QCOMPARE(formApp.workspace().sizes.width(1), 270); // sizes were read before the names
+    QCOMPARE(form.selectedCoverKind(), 0);
 }
 
 QTEST_MAIN(TestReadOnly)

@@ -3,7 +3,6 @@
 // Test doubles for the desktop services, and a scratch working folder with a
 // Data folder, for tests that drive the real windows.
 
-#include "AppGlobals.h"
 #include "Platform.h"
 
 #include <QColor>
@@ -18,6 +17,16 @@
 #include <optional>
 
 namespace jftest {
+
+// A control of a window, found by its object name; the test stops when there
+// is none.
+template <class T = QWidget> T* child(const QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
+}
 
 class RecordingMessages final : public jf::MessageService
 {
@@ -69,7 +78,6 @@ struct TestPlatform
         p.messages = &messages;
         p.fileDialog = &fileDialog;
         p.shell = &shell;
-        jf::resetGlobals();
     }
     ~TestPlatform() { jf::restoreDesktopPlatform(); }
 };
