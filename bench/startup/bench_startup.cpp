@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <sys/resource.h>
 #include <cstdio>
 #include <vector>
 
@@ -38,6 +39,15 @@ private:
     bool m_seen = false;
 };
 
+// The child's peak resident memory, for the parent to read.
+void reportPeakMemory()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak-kb %ld\n", usage.ru_maxrss);
+    std::fflush(stdout);
+}
+
 int child(int argc, char* argv[], bool app)
 {
     QApplication application(argc, argv);
@@ -48,7 +58,9 @@ int child(int argc, char* argv[], bool app)
         jf::AppController controller;
         controller.mainWindow().installEventFilter(&watcher);
         controller.mainWindow().show();
-        return QApplication::exec();
+        const int result = QApplication::exec();
+        reportPeakMemory();
+        return result;
     }
     QWidget bare;
     bare.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -64,7 +76,8 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-double timeOnce(const QString& self, const QString& mode, const QString& workDir)
+double timeOnce(const QString& self, const QString& mode, const QString& workDir,
+                long* peakKb = nullptr)
 {
     QProcess process;
     process.setWorkingDirectory(workDir);
@@ -73,7 +86,29 @@ double timeOnce(const QString& self, const QString& mode, const QString& workDir
     timer.start();
     process.start(self, {QStringLiteral("--child"), mode});
     process.waitForFinished(60000);
-    return double(timer.nsecsElapsed()) / 1e6;
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    const QByteArray out = process.readAllStandardOutput();
+    if (peakKb && out.startsWith("peak-kb "))
+        *peakKb = out.mid(8).trimmed().toLong();
+    return ms;
+}
+
+// A Data folder whose first caption, first tip and first picture name are
+// each a line of about a megabyte (the settings files stay within their
+// 1 MiB ceiling).
+void writeLongLines(const QString& data)
+{
+    const QByteArray line(1024 * 1024 - 64, 'W');
+    const auto put = [&](const char* name, const QByteArray& bytes) {
+        QFile f(data + "/" + name);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes);
+    };
+    put("DefaultNames.ins", line + "\r\nSlim DVD\r\nLarge DVD\r\nDVD Inside\r\nCD Front\r\n"
+                                   "CD Inside\r\nCD Back\r\nCD Disk\r\n");
+    put("Tips.txt", line + "\r\nSecond tip\r\n");
+    put("PicturesNames.txt", QByteArray(1024 * 1024, 'P') + "\r\n");
+    put("PicturesPaths.txt", "/pictures/p.jpg\r\n");
 }
 
 } // namespace
@@ -102,9 +137,31 @@ int main(int argc, char* argv[])
     }
     const double b = median(bare);
     const double a = median(app);
+
+    // The same start with lines of a megabyte in the data files.
+    QTemporaryDir longWork;
+    QDir().mkpath(longWork.path() + "/Data");
+    for (const QString& name : QDir(work.path() + "/Data").entryList(QDir::Files))
+        QFile::copy(work.path() + "/Data/" + name, longWork.path() + "/Data/" + name);
+    writeLongLines(longWork.path() + "/Data");
+    timeOnce(self, "app", longWork.path());
+    std::vector<double> normal, longLines;
+    long normalKb = 0, longKb = 0;
+    for (int i = 0; i < runs; ++i) {
+        normal.push_back(timeOnce(self, "app", work.path(), &normalKb));
+        longLines.push_back(timeOnce(self, "app", longWork.path(), &longKb));
+    }
     std::printf("platform: %s\n", qPrintable(qEnvironmentVariable("QT_QPA_PLATFORM", "default")));
     std::printf("bare Qt window, start to first frame: median %.1f ms over %d runs\n", b, runs);
     std::printf("Jacketforge main window:              median %.1f ms over %d runs\n", a, runs);
     std::printf("ratio Jacketforge / bare: %.2f (goal: at most 1.3)\n", a / b);
+    const double n = median(normal);
+    const double l = median(longLines);
+    std::printf("with megabyte lines: median %.1f ms, %.2f x a normal start (%.1f ms), "
+                "%+.1f ms (goal: within 500 ms)\n",
+                l, l / n, n, l - n);
+    std::printf("peak memory: %.1f MB with megabyte lines, %.1f MB normally (goal: under "
+                "150 MB)\n",
+                double(longKb) / 1024, double(normalKb) / 1024);
     return 0;
 }

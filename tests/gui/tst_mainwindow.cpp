@@ -71,6 +71,10 @@ private slots:
     void dialogFiltersIgnoreCase();
     void errorReportShowsCriticalBox();
     void coverMenuOnThePreview();
+    void failedSelectionStaysConsistent();
+    void textsShowAsRead();
+    void inputMethodCommitsOnlyDigits();
+    void unreadFilesAreNotOverwritten();
 };
 
 void TestMainWindow::defaultStart()
@@ -651,6 +655,142 @@ void TestMainWindow::coverMenuOnThePreview()
     QCOMPARE(entries, (QStringList{"Import Image", "Dispose Image", "View Image",
                                    "Change Height to Width"}));
     jftest::child<QMenu>(form, "coverMenu")->hide();
+}
+
+void TestMainWindow::failedSelectionStaysConsistent()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
+    QLineEdit* height = jftest::child<QLineEdit>(form, "heightEdit");
+    const auto shownKind = [&] {
+        for (int kind = 1; kind <= 8; ++kind) {
+            const auto* button = jftest::child<ImageControl>(
+                form, qPrintable(QString("coverKindButton%1").arg(kind)));
+            if (showsPicture(button, jftest::child<ImageControl>(form, "buttonDownPicture")))
+                return kind;
+        }
+        return 0;
+    };
+
+    // "00" in the width box: kind 5's height beside it cannot be fitted, but
+    // the selection still ends on kind 5 with its own sizes.
+    width->setText("00");
+    platform.messages.errors.clear();
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel5"), Qt::LeftButton);
+    QCOMPARE(platform.messages.errors, QStringList{"Floating point division by zero."});
+    QCOMPARE(form.selectedCoverKind(), 5);
+    QCOMPARE(shownKind(), 5);
+    QCOMPARE(width->text(), QString("121"));
+    QCOMPARE(height->text(), QString("121"));
+    QCOMPARE(formApp.workspace().sizes.width(1), 0); // stored on kind 1 before the switch
+    QCOMPARE(formApp.workspace().sizes.height(1), 184);
+    QCOMPARE(formApp.workspace().sizes.width(5), 121);
+
+    // "Default Settings" in the same state ends with the kind selected too.
+    width->setText("00");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
+    width->setText("00");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
+    QCOMPARE(form.selectedCoverKind(), 1);
+    QCOMPARE(shownKind(), 1);
+    QCOMPARE(width->text(), QString("270"));
+}
+
+void TestMainWindow::textsShowAsRead()
+{
+    TestPlatform platform;
+    WorkDir work;
+    work.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
+    work.write("Tips.txt", "<i>tip</i>\r\n");
+    work.write("PicturesNames.txt", "<u>x</u>\r\n");
+    work.write("PicturesPaths.txt", "/x.bmp\r\n");
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    form.showNextTip();
+    for (const char* name : {"coverKindLabel1", "tipLabel"}) {
+        const auto* label = jftest::child<ClickLabel>(form, name);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY(label->text().startsWith('<'));
+    }
+    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), QString("<b>DVD</b>"));
+    QCOMPARE(jftest::child<QListWidget>(form, "pictureList")->item(0)->text(), QString("<u>x</u>"));
+    // A caption of a megabyte shows cut, and the whole name is kept.
+    QVERIFY(jftest::child<ClickLabel>(form, "coverKindLabel2")->text().size() < 10000);
+    QCOMPARE(formApp.workspace().coverNames[1].size(), 1000000);
+}
+
+void TestMainWindow::inputMethodCommitsOnlyDigits()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
+    width->setText("12");
+    width->setFocus();
+    width->end(false);
+    const auto commit = [&](const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(width, &event);
+    };
+    commit(QString::fromUtf8("\u00e9"));
+    commit(QString::fromUtf8("3\u00e94"));
+    QCOMPARE(width->text(), QString("1234"));
+    commit("5");
+    QCOMPARE(width->text(), QString("1234")); // the typing limit holds too
+}
+
+void TestMainWindow::unreadFilesAreNotOverwritten()
+{
+    TestPlatform platform;
+    WorkDir work;
+    // A list saved as UTF-16 reads up to its first NUL; the rest survives.
+    const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
+    work.write("PicturesNames.txt", utf16);
+    work.write("PicturesPaths.txt", "/a.jpg\r\n");
+    // A sizes file that fails at kind 4 keeps its lines from there on.
+    QByteArray sizes = defaultSizesText().toLatin1();
+    sizes.replace("130\r\n", "13O\r\n");
+    work.write("DefaultSizes.ins", sizes);
+    {
+        jf::AppController formApp;
+        MainWindow& form = formApp.mainWindow();
+        form.show();
+        QCOMPARE(platform.messages.errors, QStringList{"'13O' is not a valid integer value."});
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
+        jftest::child<QLineEdit>(form, "widthEdit")->setText("266");
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
+        QCOMPARE(platform.messages.errors.size(), 1);
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+    }
+    QByteArray expected = sizes;
+    expected.replace("265\r\n", "266\r\n");
+    QCOMPARE(work.read("DefaultSizes.ins"), expected);
+    QCOMPARE(work.read("PicturesNames.txt"), utf16);
+
+    // A list file that cannot be read stops start-up; closing then writes
+    // none of the lists that were not read.
+    work.remove("ProgramsNames.txt");
+    work.write("PicturesNames.txt", "Kept\r\n");
+    {
+        jf::AppController formApp;
+        MainWindow& form = formApp.mainWindow();
+        form.show();
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+    }
+    QCOMPARE(work.read("PicturesNames.txt"), QByteArray("Kept\r\n"));
+    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("<missing>"));
+    // No size was read or typed: "Save Settings" wrote the file back as it was.
+    QCOMPARE(work.read("DefaultSizes.ins"), expected);
 }
 
 QTEST_MAIN(TestMainWindow)
