@@ -84,10 +84,10 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     QImage picture(300, 200, QImage::Format_RGB32);
     picture.fill(teal);
 
-    PrintWindow form;
-    jf::runCoverPrintJob(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                         jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), form);
-    QVERIFY(form.isHidden());
+    PrintWindow window;
+    jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
+                   jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), window);
+    QVERIFY(window.isHidden());
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
     jf::currentPrinter().setSetupService(nullptr);
