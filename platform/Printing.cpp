@@ -60,10 +60,62 @@ void placeDialog(QWidget& dialog, QWidget* parent)
                 monitor.y() + (monitor.height() - size.height()) / 3);
 }
 
+QStringList cupsOptions(const QPrinter& printer)
+{
+    return printer.printEngine()->property(kCupsOptionsKey).toStringList();
+}
+
+void setCupsOptions(QPrinter& printer, const QStringList& options)
+{
+    printer.printEngine()->setProperty(kCupsOptionsKey, options);
+}
+
+// Sets `name` to `value` in a name/value option list, in place when present.
+void setOption(QStringList& options, const QString& name, const QString& value)
+{
+    for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
+        if (options[i] == name) {
+            options[i + 1] = value;
+            return;
+        }
+    }
+    options << name << value;
+}
+
+// Qt's dialog rebuilds the option list from its printer-properties window
+// whenever it is confirmed, and that window starts from the queue's defaults,
+// not from the printer it was given. So unless the user confirmed that window
+// this time, the earlier choices (and the colour mode it derives from them)
+// are put back; the page selection of the main pane stays the dialog's.
+void keepEarlierProperties(QPrintDialog& dialog, QPrinter& printer, const QString& printerBefore,
+                           const QStringList& optionsBefore, QPrinter::ColorMode colourBefore)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != printerBefore)
+        return;
+    for (const QDialog* child : dialog.findChildren<QDialog*>()) {
+        if (qstrcmp(child->metaObject()->className(), "QPrintPropertiesDialog") == 0 &&
+            child->result() == QDialog::Accepted)
+            return;
+    }
+    QStringList options = cupsOptions(printer);
+    for (qsizetype i = 0; i + 1 < optionsBefore.size(); i += 2) {
+        const QString& name = optionsBefore[i];
+        if (name != QLatin1String("page-set") && name != QLatin1String("page-ranges"))
+            setOption(options, name, optionsBefore[i + 1]);
+    }
+    setCupsOptions(printer, options);
+    printer.setColorMode(colourBefore);
+}
+
 } // namespace
 
 bool DesktopPrinterSetup::run(QWidget* parent, QPrinter& printer)
 {
+    const bool native = printer.outputFormat() == QPrinter::NativeFormat;
+    const QString printerBefore = native ? printer.printerName() : QString();
+    const QStringList optionsBefore = native ? cupsOptions(printer) : QStringList();
+    const QPrinter::ColorMode colourBefore = printer.colorMode();
+
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     // Printer, paper and orientation only: a cover is always one page.
@@ -83,7 +135,11 @@ bool DesktopPrinterSetup::run(QWidget* parent, QPrinter& printer)
         }
     }
     placeDialog(dialog, parent);
-    return dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (native)
+        keepEarlierProperties(dialog, printer, printerBefore, optionsBefore, colourBefore);
+    return true;
 }
 
 CurrentPrinter::CurrentPrinter() = default;
@@ -168,10 +224,25 @@ std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source)
         copy->setPrinterName(source.printerName());
     }
     copy->setPageLayout(source.pageLayout());
+    copy->setFullPage(source.fullPage());
     copy->setColorMode(source.colorMode());
     copy->setDuplex(source.duplex());
     copy->setCopyCount(source.copyCount());
+    copy->setCollateCopies(source.collateCopies());
+    copy->setPageOrder(source.pageOrder());
+    copy->setPrintRange(source.printRange());
+    copy->setPageRanges(source.pageRanges());
+    copy->setPaperSource(source.paperSource());
     copy->setDocName(source.docName());
+    copy->setCreator(source.creator());
+    copy->setFontEmbeddingEnabled(source.fontEmbeddingEnabled());
+    copy->setPdfVersion(source.pdfVersion());
+    // The print system's own options: paper source, quality, media type, the
+    // driver's options and job options, as the dialog and its printer
+    // properties store them.
+    if (source.outputFormat() == QPrinter::NativeFormat &&
+        copy->outputFormat() == QPrinter::NativeFormat)
+        setCupsOptions(*copy, cupsOptions(source));
     return copy;
 }
 
@@ -185,8 +256,7 @@ void usePrintableAreaOrigin(QPrinter& printer)
     if (printer.outputFormat() == QPrinter::NativeFormat) {
         // Ask the print system to put the page on paper as it is: no fitting,
         // no scaling to the printable area.
-        QPrintEngine* engine = printer.printEngine();
-        QStringList options = engine->property(kCupsOptionsKey).toStringList();
+        QStringList options = cupsOptions(printer);
         for (qsizetype i = 0; i + 1 < options.size();) {
             if (options[i] == QLatin1String("fit-to-page") ||
                 options[i] == QLatin1String("print-scaling"))
@@ -195,7 +265,7 @@ void usePrintableAreaOrigin(QPrinter& printer)
                 i += 2;
         }
         options << QStringLiteral("print-scaling") << QStringLiteral("none");
-        engine->setProperty(kCupsOptionsKey, options);
+        setCupsOptions(printer, options);
     }
 }
 

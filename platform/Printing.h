@@ -47,8 +47,9 @@ public:
     // instance when no print service runs).
     QPrinter& printer();
 
-    // Runs the printer-setup dialog on a copy of the current settings. On
-    // confirmation the copy becomes the current printer, or PrinterError
+    // Runs the printer-setup dialog on a copy of the current settings
+    // (copyPrinterSettings). On confirmation the copy, with all it carries and
+    // whatever the dialog changed, becomes the current printer, or PrinterError
     // "Printing in progress" is thrown while a page is being printed; on
     // cancel nothing changes. Throws "There is no default printer currently
     // selected" before any dialog opens when there is no printer at all.
@@ -86,9 +87,11 @@ private:
 // The selection of this run.
 CurrentPrinter& currentPrinter();
 
-// A new high-resolution printer with the destination and page settings of
-// `source` (printer name or PDF file, paper, orientation, colour, duplex,
-// copies).
+// A new high-resolution printer with the whole configuration of `source`:
+// printer name or PDF file, page layout, colour, duplex, copies, collation,
+// page order and range, paper source, document name, and the print system's
+// option list (driver options such as media type or input slot, job
+// options).
 std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source);
 
 // Makes the painter's origin the corner of the printable area: margins set to

@@ -1,10 +1,10 @@
 #include "CoverPrintJob.h"
 
 #include "PrintGeometry.h"
-#include "Printing.h"
 #include "PrintWindow.h"
+#include "Printing.h"
 
-#include <utility>
+#include <QScopeGuard>
 
 namespace jf {
 
@@ -20,9 +20,9 @@ int plus(std::int32_t pixels, int margin)
 
 } // namespace
 
-void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QString& widthText,
-                      const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                      PrintWindow& form)
+void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
+                const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
+                PrintWindow& window)
 {
     if (!currentPrinter().runSetupDialog(dialogParent))
         return;
@@ -32,42 +32,24 @@ void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QS
     const std::int32_t pictureHeight = mmToPixels(height);
     const std::int32_t pictureWidth = mmToPixels(width);
 
-    form.show();
-    form.raise();
-    form.setOuterHeight(plus(pictureHeight, kHeightMargin));
-    form.setOuterWidth(plus(pictureWidth, kWidthMargin));
-    form.Image_Print->setPicture(picture);
-
-    // Every name is compared, exactly; a name that matches none keeps the
-    // border colour of the previous job.
-    const std::pair<const char*, const ImageControl*> colours[] = {
-        {"Black", form.Image_Black}, {"Red", form.Image_Red},       {"Blue", form.Image_Blue},
-        {"Green", form.Image_Green}, {"Yellow", form.Image_Yellow}, {"Gray", form.Image_Gray}};
-    for (const auto& [name, image] : colours) {
-        if (borderColour == QLatin1String(name))
-            form.Image_Border->setPicture(image->picture());
-    }
-
-    const int b = borderWidth;
-    form.Image_Border->setVisible(true);
-    form.Image_Border->setGeometry(kPictureOrigin - b, kPictureOrigin - b,
-                                   form.Image_Print->width() + 2 * b,
-                                   form.Image_Print->height() + 2 * b);
+    window.show();
+    window.raise();
+    window.setOuterHeight(plus(pictureHeight, kHeightMargin));
+    window.setOuterWidth(plus(pictureWidth, kWidthMargin));
+    window.setPicture(picture);
+    window.setBorderColour(borderColour);
+    window.placeBorder(borderWidth);
 
     {
         // Printing decodes the picture at full resolution; the preview only
         // needs a small copy, so the large one is let go afterwards.
-        struct Release
-        {
-            const Picture& picture;
-            ~Release() { picture.releaseCaches(); }
-        } release{picture};
-        form.PrintForm();
+        const auto release = qScopeGuard([&picture] { picture.releaseCaches(); });
+        window.printPage();
     }
-    form.hide();
+    window.hide();
 }
 
-void runPrinterSetup(QWidget* parent)
+void setUpPrinter(QWidget* parent)
 {
     currentPrinter().runSetupDialog(parent);
 }

@@ -19,26 +19,40 @@ namespace jf {
 //     value" names the height's text first.
 //  3. Converts height, then width, to window pixels at 3.8 per millimetre:
 //     MathError "Invalid floating point operation" for sizes out of range.
-//  4. Shows `form`, sets its height to pixels + 50 and its width to
-//     pixels + 20, and gives Image_Print a copy of `picture`.
-//  5. Gives the border the colour image named by `borderColour` ("Black",
-//     "Red", "Blue", "Green", "Yellow", "Gray"; exact comparison). Any other
-//     name keeps the border colour of the previous job (gray at first).
+//  4. Shows `window`, sets its height to pixels + 50 and its width to
+//     pixels + 20, and gives it a copy of `picture`.
+//  5. Gives the border the colour named by `borderColour` ("Black", "Red",
+//     "Blue", "Green", "Yellow", "Gray"; exact comparison). Any other name
+//     keeps the border colour of the previous job (gray at first).
 //  6. Places the border `borderWidth` pixels around the picture, prints the
-//     window (PrintWindow::PrintForm) and hides it again. When printing fails
+//     window (PrintWindow::printPage) and hides it again. When printing fails
 //     the window stays visible and the error goes to the caller.
 //
 // Errors are jf::Error subclasses for the caller's error report; nothing is
 // shown here except the dialog.
-void runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QString& widthText,
-                      const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                      PrintWindow& form);
+void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
+                const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
+                PrintWindow& window);
 
 // "Printer Setup": runs the printer-setup dialog alone; a confirmed choice
 // becomes the current printer, the outcome is otherwise ignored. Throws
 // PrinterError "There is no default printer currently selected" (no printer
 // at all, before any dialog) or "Printing in progress" (confirmed while a
 // page prints).
-void runPrinterSetup(QWidget* parent);
+void setUpPrinter(QWidget* parent);
+
+// Old names, kept only until the main window calls the new ones; remove then.
+[[deprecated("use printCover")]] inline void
+runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QString& widthText,
+                 const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
+                 PrintWindow& window)
+{
+    printCover(dialogParent, heightText, widthText, picture, borderWidth, borderColour, window);
+}
+
+[[deprecated("use setUpPrinter")]] inline void runPrinterSetup(QWidget* parent)
+{
+    setUpPrinter(parent);
+}
 
 } // namespace jf

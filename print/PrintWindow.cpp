@@ -3,108 +3,124 @@
 #include "Errors.h"
 #include "PrintGeometry.h"
 #include "Printing.h"
-#include "ui_PrintWindow.h"
 
 #include <QImage>
+#include <QLatin1StringView>
 #include <QPainter>
 #include <QPrinter>
 #include <QResizeEvent>
+#include <utility>
 
 namespace {
 
-void put16(QByteArray& bytes, int at, quint16 value)
-{
-    bytes[at] = char(value & 0xff);
-    bytes[at + 1] = char(value >> 8);
-}
+const std::pair<QLatin1StringView, QColor> kBorderColours[] = {
+    {QLatin1StringView("Black"), QColor(0, 0, 0)},
+    {QLatin1StringView("Red"), QColor(255, 0, 0)},
+    {QLatin1StringView("Blue"), QColor(0, 0, 255)},
+    {QLatin1StringView("Green"), QColor(0, 255, 0)},
+    {QLatin1StringView("Yellow"), QColor(255, 255, 0)},
+    {QLatin1StringView("Gray"), QColor(128, 128, 128)},
+};
 
-void put32(QByteArray& bytes, int at, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char((value >> (8 * i)) & 0xff);
-}
+const QColor kFirstBorderColour(128, 128, 128);
 
-jf::Picture colourPicture(quint8 red, quint8 green, quint8 blue)
+// The image control paints a one-pixel picture as a solid fill of its colour.
+QImage onePixel(const QColor& colour)
 {
-    const QImage image = QImage::fromData(PrintWindow::colourBitmap(red, green, blue), "BMP");
-    return jf::Picture::fromImage(image);
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }
 
 } // namespace
 
-PrintWindow::PrintWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ui(std::make_unique<Ui::PrintWindow>())
+PrintWindow::PrintWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    ui->setupUi(this);
-    Image_Border = ui->Image_Border;
-    Image_Print = ui->Image_Print;
-    Image_Yellow = ui->Image_Yellow;
-    Image_Red = ui->Image_Red;
-    Image_Blue = ui->Image_Blue;
-    Image_Green = ui->Image_Green;
-    Image_Black = ui->Image_Black;
-    Image_Gray = ui->Image_Gray;
+    m_ui.setupUi(this);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Image_Yellow->setPicture(colourPicture(255, 255, 0));
-    Image_Red->setPicture(colourPicture(255, 0, 0));
-    Image_Blue->setPicture(colourPicture(0, 0, 255));
-    Image_Green->setPicture(colourPicture(0, 255, 0));
-    Image_Black->setPicture(colourPicture(0, 0, 0));
-    Image_Gray->setPicture(colourPicture(128, 128, 128));
-    Image_Border->setPicture(colourPicture(128, 128, 128));
+    m_borderColour = kFirstBorderColour;
+    m_ui.borderImage->setImage(onePixel(m_borderColour));
 
     move(0, 0);
 }
 
 PrintWindow::~PrintWindow() = default;
 
-QByteArray PrintWindow::colourBitmap(quint8 red, quint8 green, quint8 blue)
+std::optional<QColor> PrintWindow::namedBorderColour(const QString& name)
 {
-    QByteArray bmp(58, '\0');
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(bmp, 2, 58);  // file size
-    put32(bmp, 10, 54); // offset of the pixels
-    put32(bmp, 14, 40); // information header size
-    put32(bmp, 18, 1);  // width
-    put32(bmp, 22, 1);  // height
-    put16(bmp, 26, 1);  // planes
-    put16(bmp, 28, 24); // bits per pixel
-    put32(bmp, 34, 4);  // size of the pixel rows, padded
-    bmp[54] = char(blue);
-    bmp[55] = char(green);
-    bmp[56] = char(red);
-    return bmp;
+    for (const auto& [known, colour] : kBorderColours) {
+        if (name == known)
+            return colour;
+    }
+    return std::nullopt;
+}
+
+const jf::Picture& PrintWindow::picture() const
+{
+    return m_ui.pictureImage->picture();
+}
+
+void PrintWindow::setPicture(const jf::Picture& picture)
+{
+    m_ui.pictureImage->setPicture(picture);
+}
+
+void PrintWindow::setBorderColour(const QString& name)
+{
+    const std::optional<QColor> colour = namedBorderColour(name);
+    if (!colour)
+        return;
+    m_borderColour = *colour;
+    m_ui.borderImage->setImage(onePixel(m_borderColour));
+}
+
+void PrintWindow::placeBorder(int width)
+{
+    using namespace jf;
+    m_ui.borderImage->setVisible(true);
+    m_ui.borderImage->setGeometry(kPictureOrigin - width, kPictureOrigin - width,
+                                  m_ui.pictureImage->width() + 2 * width,
+                                  m_ui.pictureImage->height() + 2 * width);
+}
+
+QRect PrintWindow::pictureGeometry() const
+{
+    return m_ui.pictureImage->geometry();
+}
+
+QRect PrintWindow::borderGeometry() const
+{
+    return m_ui.borderImage->geometry();
 }
 
 void PrintWindow::setOuterHeight(int height)
 {
     resize(width(), height);
-    FormResize();
+    layoutPicture();
 }
 
 void PrintWindow::setOuterWidth(int width)
 {
     resize(width, height());
-    FormResize();
+    layoutPicture();
 }
 
 void PrintWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    FormResize();
+    layoutPicture();
 }
 
-void PrintWindow::FormResize()
+void PrintWindow::layoutPicture()
 {
     using namespace jf;
-    Image_Print->setGeometry(kPictureOrigin, kPictureOrigin, width() - kWidthMargin,
-                             height() - kHeightMargin);
+    m_ui.pictureImage->setGeometry(kPictureOrigin, kPictureOrigin, width() - kWidthMargin,
+                                   height() - kHeightMargin);
 }
 
 void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
@@ -114,9 +130,7 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
     painter.scale(scaleX, scaleY);
     painter.setClipRect(page);
     painter.fillRect(page, palette().color(QPalette::Window));
-    const ImageControl* const images[] = {Image_Border, Image_Print, Image_Yellow, Image_Red,
-                                          Image_Blue,   Image_Green, Image_Black,  Image_Gray};
-    for (const ImageControl* image : images) {
+    for (const ImageControl* image : {m_ui.borderImage, m_ui.pictureImage}) {
         if (image->isHidden())
             continue;
         const QRectF bounds(image->geometry());
@@ -131,7 +145,7 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
     painter.restore();
 }
 
-void PrintWindow::PrintForm()
+void PrintWindow::printPage()
 {
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);

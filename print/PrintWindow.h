@@ -1,19 +1,21 @@
 #pragma once
 
-#include "ImageControl.h"
+#include "Picture.h"
+#include "ui_PrintWindow.h"
 
-#include <QByteArray>
+#include <QColor>
+#include <QRect>
+#include <QString>
 #include <QWidget>
-#include <memory>
-
-namespace Ui {
-class PrintWindow;
-}
+#include <optional>
 
 // The print window: the canvas of a printed cover. Borderless, at the top-left
 // corner of the primary screen, hidden except while a cover prints. The cover
 // print job sizes it, gives it the picture and the border, and calls
-// PrintForm.
+// printPage.
+//
+// It holds two images, painted from back to front: the border, a solid fill of
+// the border colour, and the picture in front of it.
 //
 // Window pixels are 1/96 inch on paper on every machine.
 class PrintWindow : public QWidget
@@ -24,24 +26,31 @@ public:
     explicit PrintWindow(QWidget* parent = nullptr);
     ~PrintWindow() override;
 
-    // The images, in painting order from back to front. The six colour
-    // images are hidden one-pixel colour sources for the border.
-    ImageControl* Image_Border = nullptr;
-    ImageControl* Image_Print = nullptr;
-    ImageControl* Image_Yellow = nullptr;
-    ImageControl* Image_Red = nullptr;
-    ImageControl* Image_Blue = nullptr;
-    ImageControl* Image_Green = nullptr;
-    ImageControl* Image_Black = nullptr;
-    ImageControl* Image_Gray = nullptr;
+    // The colour of a border colour name: "Black", "Red", "Blue", "Green",
+    // "Yellow" or "Gray", compared exactly in that order; nothing for any
+    // other name.
+    static std::optional<QColor> namedBorderColour(const QString& name);
 
-    // Outer size = client size (no frame). Each change lays out Image_Print.
+    const jf::Picture& picture() const;
+    void setPicture(const jf::Picture& picture);
+
+    // Gray until a known name is given; an unknown name keeps the colour.
+    QColor borderColour() const { return m_borderColour; }
+    void setBorderColour(const QString& name);
+
+    // Shows the border `width` pixels wide around the picture's place.
+    void placeBorder(int width);
+
+    QRect pictureGeometry() const;
+    QRect borderGeometry() const;
+
+    // Outer size = client size (no frame). Each change lays out the picture.
     void setOuterHeight(int height);
     void setOuterWidth(int width);
 
-    // Places Image_Print at (10, 10) with width = window width - 20 and
+    // Places the picture at (10, 10) with width = window width - 20 and
     // height = window height - 50.
-    void FormResize();
+    void layoutPicture();
 
     // Prints the window's whole area on one page of the current printer, at
     // the top-left corner of the printable area, one window pixel per
@@ -49,19 +58,17 @@ public:
     // area is cut off. Throws PrinterError "Printing in progress" while
     // another page prints, "There is no default printer currently selected"
     // and "Printer selected is not valid".
-    void PrintForm();
+    void printPage();
 
     // Paints the window's page image: background, then each visible image
     // (clipped to its bounds and to the window) stretched to its bounds,
     // scaled by `scaleX` x `scaleY` device units per window pixel.
     void paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const;
 
-    // A complete 58-byte bitmap file of one 24-bit pixel.
-    static QByteArray colourBitmap(quint8 red, quint8 green, quint8 blue);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::PrintWindow> ui;
+    Ui::PrintWindow m_ui;
+    QColor m_borderColour;
 };

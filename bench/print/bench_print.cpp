@@ -9,8 +9,8 @@
 //   bench_print --make-jpeg PATH     (6000 x 4000, quality 90)
 #include "CoverPrintJob.h"
 #include "Picture.h"
-#include "Printing.h"
 #include "PrintWindow.h"
+#include "Printing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,9 +75,9 @@ int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
     jf::currentPrinter().replace(std::move(printer));
     ConfirmingSetup setup;
     jf::currentPrinter().setSetupService(&setup);
-    PrintWindow form;
-    jf::runCoverPrintJob(nullptr, QStringLiteral("184"), QStringLiteral("270"), picture, 2,
-                         QStringLiteral("Red"), form);
+    PrintWindow window;
+    jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"), picture, 2,
+                   QStringLiteral("Red"), window);
     const double ms =
         std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
     std::printf("%.1f\n", ms);

@@ -1,19 +1,25 @@
 // End to end through the print system: the real job, a confirming setup
 // dialog, and the default CUPS queue, which must be a cups-pdf queue (see
 // scripts/cups-start). Its output folder comes from JF_CUPS_PDF_DIR, else
-// from the queue's /etc/cups/cups-pdf-<queue>.conf. Skips when no print
-// service runs.
+// from the queue's /etc/cups/cups-pdf-<queue>.conf. The printer options case
+// prints to the second queue of scripts/cups-start and reads the job's
+// attributes back with ipptool. Skips when no print service runs.
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "PrintTestSupport.h"
 #include "PrintWindow.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 using namespace printtest;
 
@@ -48,6 +54,44 @@ bool queueEmpty()
     return p.exitCode() == 0 && p.readAllStandardOutput().trimmed().isEmpty();
 }
 
+const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
+
+// Highest job number the queue has ever had, 0 for none.
+int lastJob(const QString& queue)
+{
+    QProcess p;
+    p.start(QStringLiteral("lpstat"),
+            {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), queue});
+    p.waitForFinished(10000);
+    int last = 0;
+    const QRegularExpression id(QStringLiteral("^%1-(\\d+)\\s").arg(queue),
+                                QRegularExpression::MultilineOption);
+    for (auto it = id.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();)
+        last = std::max(last, it.next().captured(1).toInt());
+    return last;
+}
+
+// The attributes CUPS keeps for a job, one "name (type) = value" a line.
+QString jobAttributes(const QString& queue, int job, const QString& folder)
+{
+    const QString test = folder + QStringLiteral("/get-job-attributes.test");
+    QFile file(test);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write("{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
+               " ATTR charset attributes-charset utf-8\n"
+               " ATTR naturalLanguage attributes-natural-language en\n"
+               " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
+               " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
+    file.close();
+    QProcess p;
+    p.start(QStringLiteral("ipptool"),
+            {QStringLiteral("-tv"), QStringLiteral("-d"), QStringLiteral("job=%1").arg(job),
+             QStringLiteral("ipp://localhost/printers/%1").arg(queue), test});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 } // namespace
 
 class TestPrintCups : public QObject
@@ -56,6 +100,8 @@ class TestPrintCups : public QObject
 
 private slots:
     void dvdCoverThroughCupsPdf();
+    void printerOptionsReachTheJob();
+    void qtDialogKeepsEarlierOptions();
 };
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
@@ -84,10 +130,10 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     QImage picture(300, 200, QImage::Format_RGB32);
     picture.fill(teal);
 
-    PrintWindow form;
-    jf::runCoverPrintJob(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                         jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), form);
-    QVERIFY(form.isHidden());
+    PrintWindow window;
+    jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
+                   jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), window);
+    QVERIFY(window.isHidden());
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
     jf::currentPrinter().setSetupService(nullptr);
@@ -129,6 +175,82 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     const double ringAcross = mmAt((ring.width() - cover.width()) / 2.0, 300);
     QVERIFY2(qAbs(ringAcross - 2 * 25.4 / 96) < 0.15, qPrintable(QString::number(ringAcross)));
     QFile::remove(produced);
+}
+
+void TestPrintCups::printerOptionsReachTheJob()
+{
+    if (QPrinterInfo::defaultPrinter().isNull() || QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("no default printer: cupsd is not running (start it with scripts/cups-start)");
+    if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
+        QSKIP(qPrintable(
+            QStringLiteral("no queue %1 (scripts/cups-start adds it)").arg(kOptionsQueue)));
+    if (QStandardPaths::findExecutable(QStringLiteral("ipptool")).isEmpty())
+        QSKIP("ipptool (cups-ipp-utils) not installed");
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const int before = lastJob(kOptionsQueue);
+
+    // "Printer Setup": the user picks the queue and, on its properties page,
+    // a PDF version other than the driver's default. Qt's dialog keeps such a
+    // choice in the print engine's option list.
+    ScriptedPrinterSetup setup;
+    setup.edit = [](QPrinter& p) {
+        p.setPrinterName(kOptionsQueue);
+        const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+        QStringList options = p.printEngine()->property(key).toStringList();
+        options << QStringLiteral("PDFVer") << QStringLiteral("1.5");
+        p.printEngine()->setProperty(key, options);
+    };
+    jf::currentPrinter().replace(nullptr);
+    jf::currentPrinter().setSetupService(&setup);
+    jf::setUpPrinter(nullptr);
+
+    // "Print Cover": the dialog is confirmed as it comes.
+    setup.edit = nullptr;
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(QColor(0, 128, 128));
+    PrintWindow window;
+    jf::printCover(nullptr, QStringLiteral("20"), QStringLiteral("20"),
+                   jf::Picture::fromImage(picture), 1, QStringLiteral("Red"), window);
+    QCOMPARE(setup.calls, 2);
+    jf::currentPrinter().setSetupService(nullptr);
+    jf::currentPrinter().replace(nullptr);
+
+    const int job = lastJob(kOptionsQueue); // job numbers count across all queues
+    QVERIFY2(job > before, "no new job on the queue");
+    const QString attributes = jobAttributes(kOptionsQueue, job, temp.path());
+    QVERIFY2(attributes.contains(QLatin1String("job-id (integer) = ")), qPrintable(attributes));
+    QVERIFY2(attributes.contains(QLatin1String("PDFVer (nameWithoutLanguage) = 1.5")),
+             qPrintable(attributes));
+    QVERIFY2(attributes.contains(QLatin1String("print-scaling (keyword) = none")),
+             qPrintable(attributes));
+}
+
+void TestPrintCups::qtDialogKeepsEarlierOptions()
+{
+    // Qt's own dialog, confirmed without opening its printer properties,
+    // rebuilds the option list from the queue's defaults.
+    if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
+        QSKIP(qPrintable(
+            QStringLiteral("no queue %1 (scripts/cups-start adds it)").arg(kOptionsQueue)));
+    const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(kOptionsQueue);
+    printer.setColorMode(QPrinter::GrayScale);
+    printer.printEngine()->setProperty(
+        key, QStringList{QStringLiteral("PDFVer"), QStringLiteral("1.5")});
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    jf::DesktopPrinterSetup setup;
+    QVERIFY(setup.run(nullptr, printer));
+    const QStringList options = printer.printEngine()->property(key).toStringList();
+    const qsizetype at = options.indexOf(QStringLiteral("PDFVer"));
+    QVERIFY2(at >= 0 && at % 2 == 0 && options.value(at + 1) == QLatin1String("1.5"),
+             qPrintable(options.join(u' ')));
+    QCOMPARE(printer.colorMode(), QPrinter::GrayScale);
+    QCOMPARE(printer.printerName(), kOptionsQueue);
 }
 
 QTEST_MAIN(TestPrintCups)

@@ -5,9 +5,9 @@
 #include "PrintWindow.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
-#include <array>
 
 using namespace printtest;
 
@@ -22,9 +22,14 @@ jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
     return jf::Picture::fromImage(image);
 }
 
-QColor pictureColour(const ImageControl* image)
+// The window's page image at one device pixel per window pixel.
+QImage pageImage(const PrintWindow& window)
 {
-    return image->picture().fullImage().pixelColor(0, 0);
+    QImage image(window.size(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    window.paintPage(painter, 1, 1);
+    return image;
 }
 
 // Window pixels to dots of a 600 dpi rendering (1200 dpi printer: 12.5 dots
@@ -62,8 +67,8 @@ private slots:
     void cleanup();
 
     void windowAsDesigned();
-    void colourImages_data();
-    void colourImages();
+    void borderColours_data();
+    void borderColours();
     void resizeLaysOutPicture_data();
     void resizeLaysOutPicture();
 
@@ -83,7 +88,7 @@ private slots:
     void noPrinterFailsBeforeDialog();
 
 private:
-    QString runJob(PrintWindow& form, const QString& height, const QString& width, int border,
+    QString runJob(PrintWindow& window, const QString& height, const QString& width, int border,
                    const QString& colour,
                    QPageLayout::Orientation orientation = QPageLayout::Portrait,
                    const jf::Picture& picture = solidPicture(kTeal));
@@ -107,13 +112,13 @@ void TestPrintForm::cleanup()
     jf::currentPrinter().setSetupService(nullptr);
 }
 
-QString TestPrintForm::runJob(PrintWindow& form, const QString& height, const QString& width,
+QString TestPrintForm::runJob(PrintWindow& window, const QString& height, const QString& width,
                               int border, const QString& colour,
                               QPageLayout::Orientation orientation, const jf::Picture& picture)
 {
     const QString path = m_dir.filePath(QStringLiteral("page%1.pdf").arg(++m_files));
     jf::currentPrinter().replace(pdfPrinter(path, orientation));
-    jf::runCoverPrintJob(nullptr, height, width, picture, std::uint8_t(border), colour, form);
+    jf::printCover(nullptr, height, width, picture, std::uint8_t(border), colour, window);
     return path;
 }
 
@@ -126,50 +131,49 @@ void TestPrintForm::windowAsDesigned()
     QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
     QVERIFY(form.isHidden());
     QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-    QVERIFY(!form.Image_Border->isHidden());
-    QVERIFY(!form.Image_Print->isHidden());
-    QVERIFY(form.Image_Print->picture().isNull());
-    QCOMPARE(pictureColour(form.Image_Border), QColor(128, 128, 128));
-    // Border behind the picture.
+    const auto* border = form.findChild<ImageControl*>(QStringLiteral("borderImage"));
+    const auto* picture = form.findChild<ImageControl*>(QStringLiteral("pictureImage"));
+    QVERIFY(border && picture);
+    QVERIFY(!border->isHidden());
+    QVERIFY(!picture->isHidden());
+    QVERIFY(form.picture().isNull());
+    QCOMPARE(form.borderColour(), QColor(128, 128, 128));
+    // The two images are all there is, the border behind the picture.
+    QCOMPARE(form.findChildren<ImageControl*>().size(), 2);
     const QObjectList kids = form.children();
-    QVERIFY(kids.indexOf(form.Image_Border) < kids.indexOf(form.Image_Print));
+    QVERIFY(kids.indexOf(border) < kids.indexOf(picture));
 }
 
-void TestPrintForm::colourImages_data()
+void TestPrintForm::borderColours_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("Yellow") << "Image_Yellow" << QColor(255, 255, 0);
-    QTest::newRow("Red") << "Image_Red" << QColor(255, 0, 0);
-    QTest::newRow("Blue") << "Image_Blue" << QColor(0, 0, 255);
-    QTest::newRow("Green") << "Image_Green" << QColor(0, 255, 0);
-    QTest::newRow("Black") << "Image_Black" << QColor(0, 0, 0);
-    QTest::newRow("Gray") << "Image_Gray" << QColor(128, 128, 128);
+    QTest::newRow("Yellow") << "Yellow" << QColor(255, 255, 0);
+    QTest::newRow("Red") << "Red" << QColor(255, 0, 0);
+    QTest::newRow("Blue") << "Blue" << QColor(0, 0, 255);
+    QTest::newRow("Green") << "Green" << QColor(0, 255, 0);
+    QTest::newRow("Black") << "Black" << QColor(0, 0, 0);
+    QTest::newRow("Gray") << "Gray" << QColor(128, 128, 128);
 }
 
-void TestPrintForm::colourImages()
+void TestPrintForm::borderColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
-    PrintWindow form;
-    auto* image = form.findChild<ImageControl*>(name);
-    QVERIFY(image);
-    QVERIFY(image->isHidden());
-    QCOMPARE(image->picture().size(), QSize(1, 1));
-    QCOMPARE(pictureColour(image), colour);
+    QCOMPARE(PrintWindow::namedBorderColour(name), std::optional<QColor>(colour));
 
-    const QByteArray bmp = PrintWindow::colourBitmap(quint8(colour.red()), quint8(colour.green()),
-                                                     quint8(colour.blue()));
-    QCOMPARE(bmp.size(), 58);
-    QVERIFY(bmp.startsWith("BM"));
-    QCOMPARE(bmp.mid(54, 4),
-             QByteArray::fromRawData(std::array<char, 4>{char(colour.blue()), char(colour.green()),
-                                                         char(colour.red()), 0}
-                                         .data(),
-                                     4));
-    const QImage decoded = QImage::fromData(bmp, "BMP");
-    QCOMPARE(decoded.size(), QSize(1, 1));
-    QCOMPARE(decoded.pixelColor(0, 0), colour);
+    // Set after another colour, the border is a solid fill of exactly this one.
+    PrintWindow form;
+    form.setBorderColour(name == QLatin1String("Red") ? QStringLiteral("Blue")
+                                                      : QStringLiteral("Red"));
+    form.setBorderColour(name);
+    QCOMPARE(form.borderColour(), colour);
+    form.resize(40, 70);
+    form.placeBorder(3);
+    const QImage page = pageImage(form);
+    for (const QPoint at : {QPoint(7, 7), QPoint(8, 40), QPoint(32, 42)})
+        QCOMPARE(page.pixelColor(at), colour);
+    QCOMPARE(page.pixelColor(6, 6), QColor(Qt::white));
 }
 
 void TestPrintForm::resizeLaysOutPicture_data()
@@ -195,13 +199,12 @@ void TestPrintForm::resizeLaysOutPicture()
         form.setOuterHeight(height);
         form.setOuterWidth(width);
         QCOMPARE(form.size(), QSize(width, height));
-        QCOMPARE(form.Image_Print->geometry(), picture);
+        QCOMPARE(form.pictureGeometry(), picture);
         if (!shown)
             continue;
         // A plain resize of the shown window lays out the same way.
         form.resize(width + 7, height + 3);
-        QCOMPARE(form.Image_Print->geometry(),
-                 QRect(10, 10, picture.width() + 7, picture.height() + 3));
+        QCOMPARE(form.pictureGeometry(), QRect(10, 10, picture.width() + 7, picture.height() + 3));
     }
 }
 
@@ -247,9 +250,9 @@ void TestPrintForm::jobSizesWindowAndBorder()
     QVERIFY(form.isHidden());
     QCOMPARE(form.size(), window);
     QCOMPARE(form.pos(), QPoint(0, 0));
-    QCOMPARE(form.Image_Print->geometry(), picture);
-    QVERIFY(!form.Image_Border->isHidden());
-    QCOMPARE(form.Image_Border->geometry(), borderRect);
+    QCOMPARE(form.pictureGeometry(), picture);
+    QVERIFY(!form.findChild<ImageControl*>(QStringLiteral("borderImage"))->isHidden());
+    QCOMPARE(form.borderGeometry(), borderRect);
     QCOMPARE(m_setup.calls, 1);
 }
 
@@ -443,8 +446,8 @@ void TestPrintForm::badSizesFailBeforeWindowChanges()
              message);
     QVERIFY(form.isHidden());
     QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
-    QCOMPARE(pictureColour(form.Image_Border), QColor(128, 128, 128));
-    QVERIFY(form.Image_Print->picture().isNull());
+    QCOMPARE(form.borderColour(), QColor(128, 128, 128));
+    QVERIFY(form.picture().isNull());
     QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("page%1.pdf").arg(m_files))));
     QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
 }
@@ -473,17 +476,17 @@ void TestPrintForm::secondJobWhilePrinting()
 
     // Cancelling the dialog ends silently.
     m_setup.confirm = false;
-    jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"), solidPicture(kTeal),
-                         1, QStringLiteral("Red"), form);
+    jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"), solidPicture(kTeal), 1,
+                   QStringLiteral("Red"), form);
     // Confirming fails: the printer cannot change while a page prints.
     m_setup.confirm = true;
     m_setup.edit = [](QPrinter& p) { p.setOutputFileName(QStringLiteral("/nonexistent/x.pdf")); };
     for (auto run : {+[](PrintWindow& f) {
-                         jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"),
-                                              jf::Picture(), 1, QStringLiteral("Red"), f);
+                         jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"),
+                                        jf::Picture(), 1, QStringLiteral("Red"), f);
                      },
-                     +[](PrintWindow&) { jf::runPrinterSetup(nullptr); },
-                     +[](PrintWindow& f) { f.PrintForm(); }}) {
+                     +[](PrintWindow&) { jf::setUpPrinter(nullptr); },
+                     +[](PrintWindow& f) { f.printPage(); }}) {
         QCOMPARE(jftest::failureOf<jf::PrinterError>([&] { run(form); }),
                  QStringLiteral("Printing in progress"));
     }
@@ -501,8 +504,8 @@ void TestPrintForm::invalidPrinterLeavesWindowShown()
         pdfPrinter(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")), QPageLayout::Portrait);
     jf::currentPrinter().replace(std::move(printer));
     QCOMPARE(jftest::failureOf<jf::PrinterError>([&] {
-                 jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("121"),
-                                      solidPicture(kTeal), 1, QStringLiteral("Red"), form);
+                 jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("121"),
+                                solidPicture(kTeal), 1, QStringLiteral("Red"), form);
              }),
              QStringLiteral("Printer selected is not valid"));
     QVERIFY(form.isVisible());
@@ -520,10 +523,10 @@ void TestPrintForm::noPrinterFailsBeforeDialog()
     for (bool wholeJob : {false, true}) {
         try {
             if (wholeJob)
-                jf::runCoverPrintJob(nullptr, QStringLiteral("120"), QStringLiteral("120"),
-                                     jf::Picture(), 1, QStringLiteral("Red"), form);
+                jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"), jf::Picture(),
+                               1, QStringLiteral("Red"), form);
             else
-                jf::runPrinterSetup(nullptr);
+                jf::setUpPrinter(nullptr);
             QFAIL("no error");
         } catch (const jf::PrinterError& e) {
             QCOMPARE(e.message(), QStringLiteral("There is no default printer currently selected"));
