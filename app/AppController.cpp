@@ -42,14 +42,14 @@ void AppController::startUp()
 void AppController::printCover()
 {
     const Preferences& preferences = m_workspace.preferences;
-    runCoverPrintJob(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
+    jf::printCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
                      m_mainWindow.previewPicture(), preferences.borderWidth,
                      preferences.borderColour, m_printWindow);
 }
 
 void AppController::setUpPrinter()
 {
-    runPrinterSetup(&m_mainWindow);
+    jf::setUpPrinter(&m_mainWindow);
 }
 
 } // namespace jf

@@ -41,18 +41,4 @@ void printCover(QWidget* dialogParent, const QString& heightText, const QString&
 // page prints).
 void setUpPrinter(QWidget* parent);
 
-// Old names, kept only until the main window calls the new ones; remove then.
-[[deprecated("use printCover")]] inline void
-runCoverPrintJob(QWidget* dialogParent, const QString& heightText, const QString& widthText,
-                 const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                 PrintWindow& window)
-{
-    printCover(dialogParent, heightText, widthText, picture, borderWidth, borderColour, window);
-}
-
-[[deprecated("use setUpPrinter")]] inline void runPrinterSetup(QWidget* parent)
-{
-    setUpPrinter(parent);
-}
-
 } // namespace jf

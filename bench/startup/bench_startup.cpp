@@ -98,7 +98,7 @@ double timeOnce(const QString& self, const QString& mode, const QString& workDir
 // 1 MiB ceiling).
 void writeLongLines(const QString& data)
 {
-    const QByteArray line(1024 * 1024 - 64, 'W');
+    const QByteArray line(1024 * 1024 - 256, 'W');
     const auto put = [&](const char* name, const QByteArray& bytes) {
         QFile f(data + "/" + name);
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -96,7 +96,6 @@ void TestMainPrint::printerSetupAlone()
     PrintRig rig("setup.pdf");
     auto& [platform, work, app, setup, pdf] = rig;
     MainWindow& form = app.mainWindow();
-    PrintWindow& printWindow = app.printWindow();
     setup.edit = [](QPrinter& printer) { printer.setPageOrientation(QPageLayout::Landscape); };
     QTest::mouseClick(jftest::child<ClickLabel>(form, "printerSetupLabel"), Qt::LeftButton);
     QCOMPARE(setup.calls, 1);
