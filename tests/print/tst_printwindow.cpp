@@ -58,7 +58,7 @@ QString describe(const QRect& r)
 
 } // namespace
 
-class TestPrintForm : public QObject
+class TestPrintWindow : public QObject
 {
     Q_OBJECT
 
@@ -98,7 +98,7 @@ private:
     ScriptedPrinterSetup m_setup;
 };
 
-void TestPrintForm::init()
+void TestPrintWindow::init()
 {
     m_setup.confirm = true;
     m_setup.calls = 0;
@@ -106,13 +106,13 @@ void TestPrintForm::init()
     jf::currentPrinter().setSetupService(&m_setup);
 }
 
-void TestPrintForm::cleanup()
+void TestPrintWindow::cleanup()
 {
     jf::currentPrinter().replace(nullptr);
     jf::currentPrinter().setSetupService(nullptr);
 }
 
-QString TestPrintForm::runJob(PrintWindow& window, const QString& height, const QString& width,
+QString TestPrintWindow::runJob(PrintWindow& window, const QString& height, const QString& width,
                               int border, const QString& colour,
                               QPageLayout::Orientation orientation, const jf::Picture& picture)
 {
@@ -122,7 +122,7 @@ QString TestPrintForm::runJob(PrintWindow& window, const QString& height, const 
     return path;
 }
 
-void TestPrintForm::windowAsDesigned()
+void TestPrintWindow::windowAsDesigned()
 {
     PrintWindow form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Form1_Print"));
@@ -144,7 +144,7 @@ void TestPrintForm::windowAsDesigned()
     QVERIFY(kids.indexOf(border) < kids.indexOf(picture));
 }
 
-void TestPrintForm::borderColours_data()
+void TestPrintWindow::borderColours_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QColor>("colour");
@@ -156,7 +156,7 @@ void TestPrintForm::borderColours_data()
     QTest::newRow("Gray") << "Gray" << QColor(128, 128, 128);
 }
 
-void TestPrintForm::borderColours()
+void TestPrintWindow::borderColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
@@ -176,7 +176,7 @@ void TestPrintForm::borderColours()
     QCOMPARE(page.pixelColor(6, 6), QColor(Qt::white));
 }
 
-void TestPrintForm::resizeLaysOutPicture_data()
+void TestPrintWindow::resizeLaysOutPicture_data()
 {
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("width");
@@ -187,7 +187,7 @@ void TestPrintForm::resizeLaysOutPicture_data()
     QTest::newRow("beyond any screen") << 5000 << 9000 << QRect(10, 10, 8980, 4950);
 }
 
-void TestPrintForm::resizeLaysOutPicture()
+void TestPrintWindow::resizeLaysOutPicture()
 {
     QFETCH(int, height);
     QFETCH(int, width);
@@ -208,7 +208,7 @@ void TestPrintForm::resizeLaysOutPicture()
     }
 }
 
-void TestPrintForm::jobSizesWindowAndBorder_data()
+void TestPrintWindow::jobSizesWindowAndBorder_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("width");
@@ -236,7 +236,7 @@ void TestPrintForm::jobSizesWindowAndBorder_data()
         << "1" << 1 << QSize(24, 96) << QRect(10, 10, 4, 46) << QRect(9, 9, 6, 48);
 }
 
-void TestPrintForm::jobSizesWindowAndBorder()
+void TestPrintWindow::jobSizesWindowAndBorder()
 {
     QFETCH(QString, height);
     QFETCH(QString, width);
@@ -256,7 +256,7 @@ void TestPrintForm::jobSizesWindowAndBorder()
     QCOMPARE(m_setup.calls, 1);
 }
 
-void TestPrintForm::pageMeasuredAt600Dpi_data()
+void TestPrintWindow::pageMeasuredAt600Dpi_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("width");
@@ -282,7 +282,7 @@ void TestPrintForm::pageMeasuredAt600Dpi_data()
         << "120" << 12 << portrait << QRect(10, 10, 456, 456) << QRect(0, 0, 476, 478);
 }
 
-void TestPrintForm::pageMeasuredAt600Dpi()
+void TestPrintWindow::pageMeasuredAt600Dpi()
 {
     if (!havePoppler())
         QSKIP("pdftoppm/pdfinfo (poppler-utils) not installed");
@@ -323,9 +323,9 @@ void TestPrintForm::pageMeasuredAt600Dpi()
                  page.width() - window.right() - 3);
 }
 
-void TestPrintForm::workedExampleOnPaper()
+void TestPrintWindow::workedExampleOnPaper()
 {
-    // 120 x 120 mm, BorderWidth 1: about 120.65 mm square, 2.65 mm from the
+    // 120 x 120 mm, border width 1: about 120.65 mm square, 2.65 mm from the
     // printable area's corner, a 0.26 mm ring.
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
@@ -345,7 +345,7 @@ void TestPrintForm::workedExampleOnPaper()
     QVERIFY2(qAbs(mmAt(ring, 600) - 0.26) <= 0.09, qPrintable(QString::number(ring)));
 }
 
-void TestPrintForm::fineDetailSurvives()
+void TestPrintWindow::fineDetailSurvives()
 {
     // Half a window pixel per square: 3.125 dots at 600 dpi. A page drawn
     // through a 96 dpi image would keep none of it.
@@ -376,7 +376,7 @@ void TestPrintForm::fineDetailSurvives()
     QVERIFY2(changes > 800, qPrintable(QString::number(changes)));
 }
 
-void TestPrintForm::borderColourCarriesOver()
+void TestPrintWindow::borderColourCarriesOver()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
@@ -403,7 +403,7 @@ void TestPrintForm::borderColourCarriesOver()
     }
 }
 
-void TestPrintForm::badSizesFailBeforeWindowChanges_data()
+void TestPrintWindow::badSizesFailBeforeWindowChanges_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("width");
@@ -428,7 +428,7 @@ void TestPrintForm::badSizesFailBeforeWindowChanges_data()
                                                 << "'-' is not a valid floating point value";
 }
 
-void TestPrintForm::badSizesFailBeforeWindowChanges()
+void TestPrintWindow::badSizesFailBeforeWindowChanges()
 {
     QFETCH(QString, height);
     QFETCH(QString, width);
@@ -452,7 +452,7 @@ void TestPrintForm::badSizesFailBeforeWindowChanges()
     QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
 }
 
-void TestPrintForm::cancelTwicePrintsNothing()
+void TestPrintWindow::cancelTwicePrintsNothing()
 {
     m_setup.confirm = false;
     PrintWindow form;
@@ -467,7 +467,7 @@ void TestPrintForm::cancelTwicePrintsNothing()
     QVERIFY(!QFileInfo::exists(second));
 }
 
-void TestPrintForm::secondJobWhilePrinting()
+void TestPrintWindow::secondJobWhilePrinting()
 {
     PrintWindow form;
     const QString path = m_dir.filePath(QStringLiteral("busy.pdf"));
@@ -496,7 +496,7 @@ void TestPrintForm::secondJobWhilePrinting()
     QVERIFY(!QFileInfo::exists(path));
 }
 
-void TestPrintForm::invalidPrinterLeavesWindowShown()
+void TestPrintWindow::invalidPrinterLeavesWindowShown()
 {
     PrintWindow form;
     // A PDF file that cannot be created: the printer cannot start a page.
@@ -514,7 +514,7 @@ void TestPrintForm::invalidPrinterLeavesWindowShown()
     form.hide();
 }
 
-void TestPrintForm::noPrinterFailsBeforeDialog()
+void TestPrintWindow::noPrinterFailsBeforeDialog()
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("a print service with printers is running here");
@@ -536,5 +536,5 @@ void TestPrintForm::noPrinterFailsBeforeDialog()
     QVERIFY(form.isHidden());
 }
 
-QTEST_MAIN(TestPrintForm)
-#include "tst_printform.moc"
+QTEST_MAIN(TestPrintWindow)
+#include "tst_printwindow.moc"
