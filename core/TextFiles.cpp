@@ -3,6 +3,8 @@
 #include "Errors.h"
 #include "TextCodec.h"
 
+#include <QScopeGuard>
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -41,16 +43,6 @@ int refineNotFound(const QByteArray& native, int err)
         return ENOTDIR;
     return err;
 }
-
-struct FdCloser
-{
-    int fd;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 // Writes all of content. Putting old content back ignores the test fault.
 bool writeAll(int fd, const QByteArray& content, int& err, bool faultable = true)
@@ -155,7 +147,7 @@ void removeLeftoverTempFiles(const QByteArray& target)
             ::openat(dfd, entry->d_name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             continue;
-        FdCloser closer{fd};
+        const auto closer = qScopeGuard([fd] { ::close(fd); });
         struct stat locked
         {
         };
@@ -206,7 +198,7 @@ int rewriteInPlace(const QByteArray& target, const QByteArray& content)
     }
     if (fd < 0)
         return errno;
-    FdCloser closer{fd};
+    auto closer = qScopeGuard([fd] { ::close(fd); });
     struct stat st
     {
     };
@@ -238,7 +230,7 @@ int rewriteInPlace(const QByteArray& target, const QByteArray& content)
             ::ftruncate(fd, off_t(old.size())) == 0)
             ::fsync(fd);
     }
-    closer.fd = -1;
+    closer.dismiss();
     if (::close(fd) != 0 && ok) {
         err = errno;
         ok = false;
@@ -261,7 +253,7 @@ int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes)
         ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return errno;
-    FdCloser closer{fd};
+    const auto closer = qScopeGuard([fd] { ::close(fd); });
 
     // Only regular files are read: a device may never end, a pipe may never
     // deliver.
