@@ -23,6 +23,10 @@ AppController::AppController()
             guard(this, &AppController::printCover));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
+    connect(&m_mainWindow, &MainWindow::addProgramRequested, &m_addProgramDialog,
+            &AddProgramDialog::open);
+    connect(&m_addProgramDialog, &AddProgramDialog::programChosen, this,
+            guard(this, &AppController::addProgram));
     guarded([this] { startUp(); });
 }
 
@@ -43,8 +47,14 @@ void AppController::printCover()
 {
     const Preferences& preferences = m_workspace.preferences;
     jf::printCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
-                     m_mainWindow.previewPicture(), preferences.borderWidth,
-                     preferences.borderColour, m_printWindow);
+                   m_mainWindow.previewPicture(), preferences.borderWidth, preferences.borderColour,
+                   m_printWindow);
+}
+
+void AppController::addProgram(const QString& commandLine, const QString& name)
+{
+    m_workspace.programs.append(name, commandLine);
+    m_mainWindow.showFavourites();
 }
 
 void AppController::setUpPrinter()

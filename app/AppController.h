@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddProgramDialog.h"
 #include "MainWindow.h"
 #include "PrintWindow.h"
 #include "Workspace.h"
@@ -26,14 +27,17 @@ public:
     Workspace& workspace() { return m_workspace; }
     MainWindow& mainWindow() { return m_mainWindow; }
     PrintWindow& printWindow() { return m_printWindow; }
+    AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
 
 private:
     void startUp();
     void printCover();
     void setUpPrinter();
+    void addProgram(const QString& commandLine, const QString& name);
 
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
+    AddProgramDialog m_addProgramDialog{&m_mainWindow};
     PrintWindow m_printWindow;
 };
 

@@ -9,11 +9,13 @@
 #include "WindowDrag.h"
 #include "Workspace.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <future>
@@ -70,11 +72,38 @@ WindowPictures decodeWindowPictures()
     return pictures;
 }
 
+// Rows of the favourites lists are 13 pixels high.
+constexpr int listRowHeight = 13;
+
 void showEntries(QListWidget* list, const QStringList& entries)
 {
+    // Filling the list moves its selection; that is no user's choice.
+    const QSignalBlocker blocker(list);
     list->clear();
-    for (const QString& entry : entries)
-        list->addItem(jf::shownText(entry));
+    for (const QString& entry : entries) {
+        auto* item = new QListWidgetItem(jf::shownText(entry));
+        item->setSizeHint(QSize(0, listRowHeight));
+        list->addItem(item);
+    }
+    list->setCurrentRow(-1);
+}
+
+// The selected entry, -1 when none is.
+int selectedRow(const QListWidget* list)
+{
+    const QModelIndexList rows = list->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void prepareList(QListWidget* list)
+{
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The lists take the colour of the window they sit on.
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    list->setPalette(palette);
 }
 
 } // namespace
@@ -108,6 +137,8 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
                     m_ui.coverKindLabel7, m_ui.coverKindLabel8};
 
     m_pictureDialog.filter = QStringLiteral("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
+    prepareList(m_ui.pictureList);
+    prepareList(m_ui.programList);
 
     m_tipTimer = new QTimer(this);
     m_tipTimer->setObjectName(QStringLiteral("tipTimer"));
@@ -156,6 +187,29 @@ void MainWindow::createMenus()
     connect(view, &QAction::triggered, this, guard(this, &MainWindow::viewPicture));
     connect(swap, &QAction::triggered, this, guard(this, &MainWindow::swapWidthAndHeight));
 
+    m_pictureMenu = new QMenu(this);
+    m_pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
+    QAction* addImage = addAction(m_pictureMenu, "addPictureAction", "Add Image");
+    QAction* deleteImage = addAction(m_pictureMenu, "deletePictureAction", "Delete Image");
+    connect(addImage, &QAction::triggered, this, guard(this, &MainWindow::addPicture));
+    connect(deleteImage, &QAction::triggered, this, guard(this, &MainWindow::deletePicture));
+
+    m_programMenu = new QMenu(this);
+    m_programMenu->setObjectName(QStringLiteral("programMenu"));
+    QAction* start = addAction(m_programMenu, "startProgramAction", "Start Selected");
+    QAction* addProgram = addAction(m_programMenu, "addProgramAction", "Add program");
+    QAction* deleteProgram = addAction(m_programMenu, "deleteProgramAction", "Delete Selected");
+    connect(start, &QAction::triggered, this, guard(this, &MainWindow::startSelectedProgram));
+    connect(addProgram, &QAction::triggered, this, &MainWindow::addProgramRequested);
+    connect(deleteProgram, &QAction::triggered, this, guard(this, &MainWindow::deleteProgram));
+
+    const auto menuOn = [this](QWidget* control, QMenu* menu) {
+        connect(control, &QWidget::customContextMenuRequested, this,
+                [control, menu](const QPoint& pos) { menu->popup(control->mapToGlobal(pos)); });
+    };
+    menuOn(m_ui.pictureList, m_pictureMenu);
+    menuOn(m_ui.programList, m_programMenu);
+
     m_ui.previewImage->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui.previewImage, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_coverMenu->popup(m_ui.previewImage->mapToGlobal(pos)); });
@@ -185,6 +239,17 @@ void MainWindow::connectHandlers()
             guard(this, &MainWindow::disposePicture));
     connect(m_ui.viewImageLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::viewPicture));
 
+    connect(m_ui.addPictureLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::addPicture));
+    connect(m_ui.deletePictureLabel, &ClickLabel::clicked, this,
+            guard(this, &MainWindow::deletePicture));
+    connect(m_ui.pictureList, &QListWidget::itemSelectionChanged, this,
+            guard(this, &MainWindow::pictureSelected));
+    connect(m_ui.addProgramLabel, &ClickLabel::clicked, this, &MainWindow::addProgramRequested);
+    connect(m_ui.deleteProgramLabel, &ClickLabel::clicked, this,
+            guard(this, &MainWindow::deleteProgram));
+    connect(m_ui.programList, &QListWidget::itemDoubleClicked, this,
+            guard(this, &MainWindow::startSelectedProgram));
+
     connect(m_tipTimer, &QTimer::timeout, this, guard(this, &MainWindow::showNextTip));
 }
 
@@ -196,9 +261,14 @@ void MainWindow::showWorkspace()
         m_kindLabels[i]->setText(m_workspace.coverNames.value(qsizetype(i)));
         m_kindLabels[i]->adjustSize();
     }
+    showFavourites();
+    setTipInterval(m_workspace.preferences.tipInterval);
+}
+
+void MainWindow::showFavourites()
+{
     showEntries(m_ui.programList, m_workspace.programs.names());
     showEntries(m_ui.pictureList, m_workspace.pictures.names());
-    setTipInterval(m_workspace.preferences.tipInterval);
 }
 
 // ---- Closing ------------------------------------------------------------------
@@ -372,6 +442,58 @@ void MainWindow::swapWidthAndHeight()
     const QString height = m_ui.heightEdit->text();
     setEditText(m_ui.widthEdit, height);
     setEditText(m_ui.heightEdit, width);
+}
+
+// ---- Favourites -------------------------------------------------------------
+
+void MainWindow::addPicture()
+{
+    jf::OpenFileRequest request;
+    request.filter = m_pictureDialog.filter;
+    request.filterIndex = m_pictureDialog.filterIndex;
+    request.initialFile = m_pictureDialog.fileName;
+    request.fileMustExist = true;
+    const auto chosen = jf::platform().fileDialog->openFile(this, request);
+    if (!chosen)
+        return;
+    m_pictureDialog.fileName = chosen->path;
+    m_pictureDialog.filterIndex = chosen->filterIndex;
+    // The file is neither loaded nor examined.
+    m_workspace.pictures.append(jf::displayNameFromPath(chosen->path), chosen->path);
+    showEntries(m_ui.pictureList, m_workspace.pictures.names());
+}
+
+void MainWindow::deleteSelected(QListWidget* list, jf::Favourites& favourites)
+{
+    const int row = selectedRow(list);
+    if (row < 0)
+        return;
+    favourites.removeAt(row);
+    showEntries(list, favourites.names());
+}
+
+void MainWindow::deletePicture()
+{
+    deleteSelected(m_ui.pictureList, m_workspace.pictures);
+}
+
+void MainWindow::deleteProgram()
+{
+    deleteSelected(m_ui.programList, m_workspace.programs);
+}
+
+void MainWindow::pictureSelected()
+{
+    const int row = selectedRow(m_ui.pictureList);
+    if (row < 0)
+        return;
+    loadPreviewPicture(m_workspace.pictures.pathAt(row));
+}
+
+void MainWindow::startSelectedProgram()
+{
+    const QString commandLine = m_workspace.programs.pathAt(selectedRow(m_ui.programList));
+    jf::platform().shell->startCommand(commandLine);
 }
 
 // ---- Tips -----------------------------------------------------------------

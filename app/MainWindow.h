@@ -13,8 +13,9 @@ class QMenu;
 class QTimer;
 
 namespace jf {
+class Favourites;
 struct Workspace;
-}
+} // namespace jf
 
 // The main window: the eight cover kinds with the width and height boxes of
 // the selected one, the preview, the favourites lists and the tips line. It
@@ -31,6 +32,8 @@ public:
     // Shows what the workspace holds: the cover names as captions, the
     // favourites lists and the tip interval.
     void showWorkspace();
+    // Shows the favourites lists again, with nothing selected.
+    void showFavourites();
 
     // Selects cover kind 1 to 8: the typed sizes are stored on the kind
     // selected so far, then the kind's stored sizes are shown (height, then
@@ -57,6 +60,7 @@ signals:
     void printRequested();
     void printerSetupRequested();
     void settingsRequested();
+    void addProgramRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -74,6 +78,14 @@ private:
     void viewPicture();
     void swapWidthAndHeight();
     void loadPreviewPicture(const QString& path);
+
+    // The favourites lists.
+    void addPicture();
+    void deletePicture();
+    void pictureSelected();
+    void startSelectedProgram();
+    void deleteProgram();
+    void deleteSelected(QListWidget* list, jf::Favourites& favourites);
 
     // Refits the preview after a change of either box, unless a box is
     // empty or exactly "0".
@@ -95,6 +107,8 @@ private:
     std::int32_t m_tipInterval = 6000;
     QMenu* m_mainMenu = nullptr;
     QMenu* m_coverMenu = nullptr;
+    QMenu* m_pictureMenu = nullptr;
+    QMenu* m_programMenu = nullptr;
 
     // The picture dialog, shared by import and the picture list: its filter
     // and the file chosen last, which it reopens on.

@@ -5,6 +5,12 @@
 
 namespace jf {
 
+QString displayNameFromPath(const QString& path)
+{
+    const QString fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return fileName.size() <= 4 ? QString() : fileName.chopped(4);
+}
+
 QStringList& StoredList::edit()
 {
     m_changed = true;

@@ -7,6 +7,12 @@
 
 namespace jf {
 
+// The name a favourites list shows for a file: the text after the path's
+// last "/" less its last four characters (meant for a dot and a three-letter
+// extension), so "photo.jpeg" gives "photo."; empty when that text has four
+// characters or fewer.
+QString displayNameFromPath(const QString& path);
+
 // One list file's entries, and what is known of the file on disk: a list is
 // written back only when it differs from what was read or written last, and
 // a list whose file was not (or only partly) read is written only when it was

@@ -6,8 +6,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace jf {
@@ -40,13 +42,34 @@ public:
     }
     void startCommand(const QString& commandLine) override
     {
-        QStringList args = QProcess::splitCommand(commandLine);
-        if (args.isEmpty())
-            return;
-        const QString program = args.takeFirst();
-        QProcess::startDetached(program, args);
+        const CommandStart start = commandStartFor(commandLine);
+        if (!start.program.isEmpty())
+            QProcess::startDetached(start.program, start.arguments); // outcome ignored
     }
 };
+
+} // namespace
+
+CommandStart commandStartFor(const QString& commandLine)
+{
+    const QFileInfo whole(commandLine);
+    if (!commandLine.isEmpty() && whole.isFile()) {
+        if (commandLine.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive)) {
+            const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+            if (!gio.isEmpty())
+                return {gio, {QStringLiteral("launch"), commandLine}};
+        }
+        if (whole.isExecutable())
+            return {commandLine, {}};
+    }
+    QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty())
+        return {};
+    const QString program = words.takeFirst();
+    return {program, words};
+}
+
+namespace {
 
 Platform desktopPlatform()
 {

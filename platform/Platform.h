@@ -29,6 +29,7 @@ struct OpenFileRequest
     int filterIndex = 1; // 1-based preselected filter
     QString initialFile; // reopens on this file
     bool fileMustExist = true;
+    bool executablesOnly = false; // lists only files that may be run (and folders)
 };
 
 struct OpenFileResult
@@ -55,6 +56,18 @@ public:
     // Starts a command line without waiting; the outcome is ignored.
     virtual void startCommand(const QString& commandLine) = 0;
 };
+
+// How a favourite program's command line is started, without a shell: a
+// line that names an executable file as a whole runs as it stands, blanks
+// included; a desktop entry (".desktop") is launched as the desktop would
+// (through gio, where it is installed); anything else is split into program
+// and arguments by the usual quoting rules. An empty program starts nothing.
+struct CommandStart
+{
+    QString program;
+    QStringList arguments;
+};
+CommandStart commandStartFor(const QString& commandLine);
 
 struct Platform
 {

@@ -1,0 +1,103 @@
+// Long favourites lists: 10 000 entries in each of the four list files,
+// loaded and shown the way start-up does, then changed and saved the way a
+// close does. Compared with `cat` reading the same four files and writing
+// copies of them, in the same run.
+//
+//   bench_lists [runs] [entries]
+#include "AppController.h"
+#include "Favourites.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char* const listFiles[] = {"ProgramsNames.txt", "ProgramsPaths.txt", "PicturesNames.txt",
+                                 "PicturesPaths.txt"};
+
+void writeLists(const QString& data, int entries)
+{
+    for (const char* name : listFiles) {
+        QByteArray content;
+        const bool paths = QByteArray(name).contains("Paths");
+        for (int i = 0; i < entries; ++i) {
+            content += paths ? "/home/someone/Pictures/Covers/Album number " : "Album number ";
+            content += QByteArray::number(i);
+            content += paths ? ".jpg\r\n" : "\r\n";
+        }
+        QFile f(data + "/" + name);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(content);
+    }
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// cat reads the four files and writes a copy of each.
+double timeCat(const QString& data)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (const char* name : listFiles) {
+        QProcess cat;
+        cat.setStandardOutputFile(data + "/" + name + ".copy");
+        cat.start(QStringLiteral("cat"), {data + "/" + name});
+        cat.waitForFinished();
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const int runs = argc >= 2 ? std::max(3, atoi(argv[1])) : 7;
+    const int entries = argc >= 3 ? atoi(argv[2]) : 10000;
+    const QString source = qEnvironmentVariable("JF_SOURCE_DIR");
+
+    QTemporaryDir work;
+    const QString data = work.path() + "/Data";
+    QDir().mkpath(data);
+    for (const QString& name : QDir(source + "/data").entryList(QDir::Files))
+        QFile::copy(source + "/data/" + name, data + "/" + name);
+    QDir::setCurrent(work.path());
+
+    std::vector<double> ours, cat;
+    for (int run = 0; run < runs; ++run) {
+        writeLists(data, entries);
+        QElapsedTimer timer;
+        timer.start();
+        {
+            // Start-up reads every data file and fills the lists; one entry
+            // added to each list makes the close write all four files.
+            jf::AppController controller;
+            controller.workspace().programs.append(QStringLiteral("New"), QStringLiteral("/new"));
+            controller.workspace().pictures.append(QStringLiteral("New"), QStringLiteral("/n.jpg"));
+            jf::saveFavourites(controller.workspace());
+        }
+        ours.push_back(double(timer.nsecsElapsed()) / 1e6);
+        cat.push_back(timeCat(data));
+    }
+    const double a = median(ours);
+    const double b = median(cat);
+    std::printf("%d entries in each list file\n", entries);
+    std::printf("start-up with the lists shown, then saving all four: median %.1f ms over %d runs "
+                "(goal: under 1000 ms)\n",
+                a, runs);
+    std::printf("cat reading and copying the same four files:           median %.1f ms\n", b);
+    std::printf("ratio: %.2f\n", a / b);
+    return 0;
+}

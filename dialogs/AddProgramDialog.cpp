@@ -1,0 +1,69 @@
+#include "AddProgramDialog.h"
+
+#include "ErrorReport.h"
+#include "Favourites.h"
+#include "Platform.h"
+#include "ToolWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+
+AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_mainWindow(mainWindow)
+{
+    m_ui.setupUi(this);
+    setWindowTitle(jf::applicationTitle());
+    setFixedSize(354, 135);
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    for (QLabel* label : findChildren<QLabel*>())
+        label->adjustSize();
+
+    connect(m_ui.browseLabel, &ClickLabel::clicked, this,
+            jf::guard(this, &AddProgramDialog::browse));
+    connect(m_ui.okLabel, &ClickLabel::clicked, this, jf::guard(this, &AddProgramDialog::accept));
+    connect(m_ui.cancelLabel, &ClickLabel::clicked, this, &QWidget::close);
+}
+
+AddProgramDialog::~AddProgramDialog() = default;
+
+void AddProgramDialog::open()
+{
+    jf::showToolWindow(this, m_mainWindow, QPoint(0, 0));
+}
+
+void AddProgramDialog::browse()
+{
+    jf::OpenFileRequest request;
+    request.filter = QStringLiteral("Programs|*");
+    request.executablesOnly = true;
+    request.fileMustExist = false;
+    request.initialFile = m_lastChosen;
+    const auto chosen = jf::platform().fileDialog->openFile(this, request);
+    if (!chosen)
+        return;
+    m_lastChosen = chosen->path;
+    m_ui.programPathEdit->setText(chosen->path);
+    // A name the user typed stays, even one differing only in letter case.
+    if (m_ui.programNameEdit->text() == defaultName())
+        m_ui.programNameEdit->setText(jf::displayNameFromPath(chosen->path));
+}
+
+void AddProgramDialog::accept()
+{
+    emit programChosen(m_ui.programPathEdit->text(), m_ui.programNameEdit->text());
+    close();
+}
+
+void AddProgramDialog::closeEvent(QCloseEvent* event)
+{
+    m_ui.programPathEdit->clear();
+    m_ui.programNameEdit->setText(defaultName());
+    jf::closeToolWindow(this, m_mainWindow);
+    event->accept();
+}

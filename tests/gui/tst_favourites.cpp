@@ -1,0 +1,302 @@
+// The picture list, the program list and the add-program dialog.
+#include "AppController.h"
+#include "CloseLabel.h"
+#include "TestPlatform.h"
+
+#include <QMenu>
+#include <QTest>
+
+using jftest::TestPlatform;
+using jftest::WorkDir;
+
+namespace {
+
+void select(QListWidget* list, int row)
+{
+    list->setFocus();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+}
+
+QStringList names(const QListWidget* list)
+{
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    return shown;
+}
+
+} // namespace
+
+class TestFavourites : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void displayNames_data();
+    void displayNames();
+    void commandStart_data();
+    void commandStart();
+    void pictureListKeepsPairsInStep();
+    void selectingLoadsIntoThePreview();
+    void indexFailures();
+    void startingPrograms();
+    void addProgramDialog();
+    void dialogDisablesTheMainWindow();
+};
+
+void TestFavourites::displayNames_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("jpg") << "/home/me/Pictures/Summer.jpg"
+                         << "Summer";
+    QTest::newRow("jpeg keeps its dot") << "/p/photo.jpeg"
+                                        << "photo.";
+    QTest::newRow("four characters") << "/p/a.jp"
+                                     << "";
+    QTest::newRow("five characters") << "/p/ab.jp"
+                                     << "a";
+    QTest::newRow("no extension") << "/usr/bin/gimp"
+                                  << "";
+    QTest::newRow("blanks") << "/opt/My Tools/Cover Editor.bin"
+                            << "Cover Editor";
+}
+
+void TestFavourites::displayNames()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(jf::displayNameFromPath(path), name);
+}
+
+void TestFavourites::commandStart_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("with arguments") << "/bin/echo -n \"a b\""
+                                    << "/bin/echo" << QStringList{"-n", "a b"};
+    QTest::newRow("missing program") << "/no/such/program --x"
+                                     << "/no/such/program" << QStringList{"--x"};
+    QTest::newRow("empty") << ""
+                           << "" << QStringList{};
+}
+
+void TestFavourites::commandStart()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const jf::CommandStart start = jf::commandStartFor(line);
+    QCOMPARE(start.program, program);
+    QCOMPARE(start.arguments, arguments);
+
+    // An executable whose path holds blanks runs as it stands.
+    QTemporaryDir dir;
+    const QString tool = dir.path() + "/My Tools/cover tool";
+    QDir().mkpath(dir.path() + "/My Tools");
+    QFile f(tool);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFile::ExeOwner);
+    QCOMPARE(jf::commandStartFor(tool).program, tool);
+    QVERIFY(jf::commandStartFor(tool).arguments.isEmpty());
+}
+
+void TestFavourites::pictureListKeepsPairsInStep()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    QListWidget* list = jftest::child<QListWidget>(form, "pictureList");
+    const jf::Favourites& pictures = app.workspace().pictures;
+
+    platform.fileDialog.answers.enqueue("/home/me/Summer.jpg");
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "addPictureLabel"), Qt::LeftButton);
+    platform.fileDialog.answers.enqueue("/home/me/Summer.jpg");
+    jftest::child<QAction>(form, "addPictureAction")->trigger();
+    platform.fileDialog.answers.enqueue(std::nullopt); // cancelled: nothing changes
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "addPictureLabel"), Qt::LeftButton);
+    QCOMPARE(names(list), (QStringList{"Summer", "Summer"}));
+    QCOMPARE(pictures.paths(), (QStringList{"/home/me/Summer.jpg", "/home/me/Summer.jpg"}));
+    QCOMPARE(form.currentImagePath(), QString()); // adding loads nothing
+    QVERIFY(platform.messages.errors.isEmpty());
+
+    // Deleting with nothing selected changes nothing.
+    list->clearSelection();
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "deletePictureLabel"), Qt::LeftButton);
+    QCOMPARE(pictures.names().size(), 2);
+    list->setCurrentRow(0);
+    jftest::child<QAction>(form, "deletePictureAction")->trigger();
+    list->setCurrentRow(0);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "deletePictureLabel"), Qt::LeftButton);
+    QVERIFY(pictures.names().isEmpty());
+    QVERIFY(pictures.paths().isEmpty());
+    QCOMPARE(list->count(), 0);
+
+    QStringList entries;
+    for (QAction* a : jftest::child<QMenu>(form, "pictureMenu")->actions())
+        entries << a->text();
+    QCOMPARE(entries, (QStringList{"Add Image", "Delete Image"}));
+    entries.clear();
+    for (QAction* a : jftest::child<QMenu>(form, "programMenu")->actions())
+        entries << a->text();
+    QCOMPARE(entries, (QStringList{"Start Selected", "Add program", "Delete Selected"}));
+}
+
+void TestFavourites::selectingLoadsIntoThePreview()
+{
+    TestPlatform platform;
+    WorkDir work;
+    const QString red = work.solidBitmap("red.bmp", QSize(30, 10), Qt::red);
+    const QString gone = work.path() + "/gone.bmp";
+    work.write("PicturesNames.txt", "red\r\ngone\r\n");
+    work.write("PicturesPaths.txt", (red + "\r\n" + gone + "\r\n").toUtf8());
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QListWidget* list = jftest::child<QListWidget>(form, "pictureList");
+    const QSize fitted = jftest::child<ImageControl>(form, "previewImage")->size();
+
+    select(list, 0);
+    QVERIFY(platform.messages.errors.isEmpty());
+    QCOMPARE(form.currentImagePath(), red);
+    QCOMPARE(form.previewPicture().size(), QSize(30, 10));
+    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), fitted);
+
+    // A file that has gone: reported, and the preview and path stay.
+    select(list, 1);
+    QCOMPARE(platform.messages.errors,
+             QStringList{QString("Cannot open file \"%1\". No such file or directory.").arg(gone)});
+    QCOMPARE(form.currentImagePath(), red);
+    QCOMPARE(form.previewPicture().size(), QSize(30, 10));
+    QCOMPARE(list->count(), 2);
+}
+
+void TestFavourites::indexFailures()
+{
+    TestPlatform platform;
+    WorkDir work;
+    // Files edited out of step are taken as they are.
+    work.write("PicturesNames.txt", "a\r\nb\r\n");
+    work.write("PicturesPaths.txt", "/a.bmp\r\n");
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    QListWidget* list = jftest::child<QListWidget>(form, "pictureList");
+    list->setCurrentRow(1);
+    QCOMPARE(platform.messages.errors, QStringList{"List index out of bounds (1)"});
+    // Deleting the extra name removes only the name.
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "deletePictureLabel"), Qt::LeftButton);
+    QCOMPARE(app.workspace().pictures.names(), QStringList{"a"});
+    QCOMPARE(app.workspace().pictures.paths(), QStringList{"/a.bmp"});
+
+    platform.messages.errors.clear();
+    jftest::child<QAction>(form, "startProgramAction")->trigger();
+    QCOMPARE(platform.messages.errors, QStringList{"List index out of bounds (-1)"});
+    QVERIFY(platform.shell.started.isEmpty());
+}
+
+void TestFavourites::startingPrograms()
+{
+    TestPlatform platform;
+    WorkDir work;
+    work.write("ProgramsNames.txt", "Editor\r\n");
+    work.write("ProgramsPaths.txt", "/opt/My Tools/editor --new\r\n");
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QListWidget* list = jftest::child<QListWidget>(form, "programList");
+    select(list, 0);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                       list->visualItemRect(list->item(0)).center());
+    jftest::child<QAction>(form, "startProgramAction")->trigger();
+    // The command line goes to the desktop unchanged, without quotes added.
+    QCOMPARE(platform.shell.started,
+             (QStringList{"/opt/My Tools/editor --new", "/opt/My Tools/editor --new"}));
+    jftest::child<QAction>(form, "deleteProgramAction")->trigger();
+    QVERIFY(app.workspace().programs.paths().isEmpty());
+    QVERIFY(platform.messages.errors.isEmpty());
+}
+
+void TestFavourites::addProgramDialog()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    AddProgramDialog& dialog = app.addProgramDialog();
+    QLineEdit* path = jftest::child<QLineEdit>(dialog, "programPathEdit");
+    QLineEdit* name = jftest::child<QLineEdit>(dialog, "programNameEdit");
+    ClickLabel* browse = jftest::child<ClickLabel>(dialog, "browseLabel");
+    const auto open = [&] {
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "addProgramLabel"), Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.pos(), QPoint(0, 0));
+    };
+
+    // Browse replaces the default name once; OK appends path, then name.
+    open();
+    platform.fileDialog.answers.enqueue("/usr/local/bin/Editor.exe");
+    platform.fileDialog.answers.enqueue("/usr/bin/other.bin");
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(name->text(), QString("Editor"));
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(path->text(), QString("/usr/bin/other.bin"));
+    QCOMPARE(name->text(), QString("Editor"));
+    QVERIFY(platform.fileDialog.requests.last().executablesOnly);
+    QCOMPARE(platform.fileDialog.requests.last().initialFile, QString("/usr/local/bin/Editor.exe"));
+    QTest::mouseClick(jftest::child<ClickLabel>(dialog, "okLabel"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+
+    // A name differing only in case is kept; Cancel adds nothing and resets.
+    open();
+    QCOMPARE(path->text(), QString());
+    QCOMPARE(name->text(), QString("My Program Name"));
+    name->setText("my program name");
+    platform.fileDialog.answers.enqueue("/usr/bin/tool.bin");
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(name->text(), QString("my program name"));
+    QTest::mouseClick(jftest::child<ClickLabel>(dialog, "cancelLabel"), Qt::LeftButton);
+
+    // Untouched boxes are appended as they are; the X adds nothing.
+    open();
+    QTest::mouseClick(jftest::child<ClickLabel>(dialog, "okLabel"), Qt::LeftButton);
+    open();
+    QTest::mouseClick(jftest::child<CloseLabel>(dialog, "closeMark"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+
+    QCOMPARE(app.workspace().programs.paths(), (QStringList{"/usr/bin/other.bin", ""}));
+    QCOMPARE(app.workspace().programs.names(), (QStringList{"Editor", "My Program Name"}));
+    QCOMPARE(names(jftest::child<QListWidget>(form, "programList")),
+             (QStringList{"Editor", "My Program Name"}));
+}
+
+void TestFavourites::dialogDisablesTheMainWindow()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    jftest::child<QAction>(form, "addProgramAction")->trigger();
+    AddProgramDialog& dialog = app.addProgramDialog();
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.isEnabled());
+    QVERIFY(!form.isEnabled());
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
+    QCOMPARE(form.selectedCoverKind(), 1);
+
+    dialog.close();
+    QVERIFY(form.isEnabled());
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
+    QCOMPARE(form.selectedCoverKind(), 3);
+}
+
+QTEST_MAIN(TestFavourites)
+#include "tst_favourites.moc"
