@@ -1,11 +1,15 @@
 #include "AppController.h"
 
+#include "CalibrationPage.h"
 #include "CoverPrintJob.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "Platform.h"
+#include "Printing.h"
 
 #include <QApplication>
+#include <QPageLayout>
+#include <QPrinter>
 
 namespace jf {
 
@@ -27,7 +31,16 @@ AppController::AppController()
             &AddProgramDialog::open);
     connect(&m_addProgramDialog, &AddProgramDialog::programChosen, this,
             guard(this, &AppController::addProgram));
+    connect(&m_mainWindow, &MainWindow::calibrationRequested, this,
+            guard(this, &AppController::openCalibration));
+    connect(&m_calibrationWindow, &CalibrationWindow::printPageRequested, this,
+            [] { guarded([] { printCalibrationPage(); }); });
+    connect(&m_calibrationWindow, &CalibrationWindow::saveRequested, this,
+            guard(this, &AppController::saveCalibration));
+    connect(&m_calibrationWindow, &CalibrationWindow::resetRequested, this,
+            guard(this, &AppController::resetCalibration));
     guarded([this] { startUp(); });
+    guarded([this] { loadCalibration(); });
 }
 
 void AppController::startUp()
@@ -55,6 +68,48 @@ void AppController::addProgram(const QString& commandLine, const QString& name)
 {
     m_workspace.programs.append(name, commandLine);
     m_mainWindow.showFavourites();
+}
+
+void AppController::loadCalibration()
+{
+    const QString path = m_workspace.folder.path(datafile::calibration);
+    const QList<int> damaged = m_workspace.calibration.read(path);
+    if (damaged.isEmpty())
+        return;
+    QStringList numbers;
+    for (int line : damaged)
+        numbers << QString::number(line);
+    throw Error(QStringLiteral("Damaged lines of \"%1\" were ignored: line %2")
+                    .arg(path, numbers.join(QStringLiteral(", "))));
+}
+
+void AppController::openCalibration()
+{
+    const QString printer = currentPrinter().printer().printerName();
+    m_calibrationWindow.open(printer, m_workspace.calibration.find(printer));
+}
+
+void AppController::saveCalibration()
+{
+    // A cover's page starts at the printer's own margins.
+    const QMarginsF margins =
+        currentPrinter().printer().pageLayout().margins(QPageLayout::Millimeter);
+    const PrinterCorrection correction = correctionFromMeasurements(
+        m_calibrationWindow.measurements(), margins.left(), margins.top());
+    CalibrationTable table = m_workspace.calibration;
+    table.set(m_calibrationWindow.printer(), correction);
+    table.write(m_workspace.folder.path(datafile::calibration));
+    m_workspace.calibration = table;
+    m_calibrationWindow.close();
+}
+
+void AppController::resetCalibration()
+{
+    CalibrationTable table = m_workspace.calibration;
+    table.remove(m_calibrationWindow.printer());
+    table.write(m_workspace.folder.path(datafile::calibration));
+    m_workspace.calibration = table;
+    m_calibrationWindow.close();
 }
 
 void AppController::setUpPrinter()

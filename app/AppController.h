@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AddProgramDialog.h"
+#include "CalibrationWindow.h"
 #include "MainWindow.h"
 #include "PrintWindow.h"
 #include "Workspace.h"
@@ -28,17 +29,23 @@ public:
     MainWindow& mainWindow() { return m_mainWindow; }
     PrintWindow& printWindow() { return m_printWindow; }
     AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
+    CalibrationWindow& calibrationWindow() { return m_calibrationWindow; }
 
 private:
     void startUp();
     void printCover();
     void setUpPrinter();
     void addProgram(const QString& commandLine, const QString& name);
+    void loadCalibration();
+    void openCalibration();
+    void saveCalibration();
+    void resetCalibration();
 
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
     AddProgramDialog m_addProgramDialog{&m_mainWindow};
     PrintWindow m_printWindow;
+    CalibrationWindow m_calibrationWindow{&m_mainWindow};
 };
 
 } // namespace jf

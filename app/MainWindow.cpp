@@ -171,9 +171,11 @@ void MainWindow::createMenus()
     m_mainMenu->setObjectName(QStringLiteral("mainMenu"));
     QAction* print = addAction(m_mainMenu, "printAction", "Print");
     QAction* settings = addAction(m_mainMenu, "settingsAction", "Settings");
+    QAction* calibrate = addAction(m_mainMenu, "calibrateAction", "Calibrate Printer...");
     QAction* close = addAction(m_mainMenu, "closeAction", "Close");
     connect(print, &QAction::triggered, this, &MainWindow::printRequested);
     connect(settings, &QAction::triggered, this, &MainWindow::settingsRequested);
+    connect(calibrate, &QAction::triggered, this, &MainWindow::calibrationRequested);
     connect(close, &QAction::triggered, this, &QWidget::close);
 
     m_coverMenu = new QMenu(this);

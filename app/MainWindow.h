@@ -61,6 +61,7 @@ signals:
     void printerSetupRequested();
     void settingsRequested();
     void addProgramRequested();
+    void calibrationRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

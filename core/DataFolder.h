@@ -14,6 +14,8 @@ inline constexpr auto programsNames = "ProgramsNames.txt";
 inline constexpr auto programsPaths = "ProgramsPaths.txt";
 inline constexpr auto picturesNames = "PicturesNames.txt";
 inline constexpr auto picturesPaths = "PicturesPaths.txt";
+// Per-printer corrections; missing until a printer is calibrated.
+inline constexpr auto calibration = "Calibration.txt";
 } // namespace datafile
 
 // The base directory: the working directory followed by "/".

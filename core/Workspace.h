@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Calibration.h"
 #include "CoverNames.h"
 #include "CoverSizes.h"
 #include "DataFolder.h"
@@ -19,6 +20,7 @@ struct Workspace
     TipCycle tips;
     Favourites programs{datafile::programsNames, datafile::programsPaths};
     Favourites pictures{datafile::picturesNames, datafile::picturesPaths};
+    CalibrationTable calibration;
 };
 
 // Start-up: takes the working directory as the base directory, then reads the

@@ -4,6 +4,7 @@
 #include "PrintWindow.h"
 #include "Printing.h"
 
+#include <QPrinter>
 #include <QScopeGuard>
 
 namespace jf {
@@ -22,7 +23,7 @@ int plus(std::int32_t pixels, int margin)
 
 void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
                 const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                PrintWindow& window)
+                PrintWindow& window, const CalibrationTable* calibration)
 {
     if (!currentPrinter().runSetupDialog(dialogParent))
         return;
@@ -44,7 +45,10 @@ void printCover(QWidget* dialogParent, const QString& heightText, const QString&
         // Printing decodes the picture at full resolution; the preview only
         // needs a small copy, so the large one is let go afterwards.
         const auto release = qScopeGuard([&picture] { picture.releaseCaches(); });
-        window.printPage();
+        std::optional<PrinterCorrection> correction;
+        if (calibration)
+            correction = calibration->find(currentPrinter().printer().printerName());
+        window.printPage(correction ? &*correction : nullptr);
     }
     window.hide();
 }

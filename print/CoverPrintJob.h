@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Calibration.h"
 #include "Picture.h"
 
 #include <QString>
@@ -30,9 +31,12 @@ namespace jf {
 //
 // Errors are jf::Error subclasses for the caller's error report; nothing is
 // shown here except the dialog.
+//
+// A printer with a line in `calibration` prints the cover corrected (see
+// PrintWindow::printPage); any other prints exactly as without it.
 void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
                 const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                PrintWindow& window);
+                PrintWindow& window, const CalibrationTable* calibration = nullptr);
 
 // "Printer Setup": runs the printer-setup dialog alone; a confirmed choice
 // becomes the current printer, the outcome is otherwise ignored. Throws

@@ -123,11 +123,12 @@ void PrintWindow::layoutPicture()
                                    height() - kHeightMargin);
 }
 
-void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
+void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPointF shift) const
 {
     const QRectF page(0, 0, width(), height());
     painter.save();
     painter.scale(scaleX, scaleY);
+    painter.translate(shift);
     painter.setClipRect(page);
     painter.fillRect(page, palette().color(QPalette::Window));
     for (const ImageControl* image : {m_ui.borderImage, m_ui.pictureImage}) {
@@ -145,7 +146,7 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const
     painter.restore();
 }
 
-void PrintWindow::printPage()
+void PrintWindow::printPage(const jf::PrinterCorrection* correction)
 {
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);
@@ -163,8 +164,20 @@ void PrintWindow::printPage()
             jf::mulDiv(pageWidth, printer.logicalDpiX(), jf::kWindowPixelsPerInch);
         const int dotsDown =
             jf::mulDiv(pageHeight, printer.logicalDpiY(), jf::kWindowPixelsPerInch);
-        if (pageWidth > 0 && pageHeight > 0 && dotsAcross > 0 && dotsDown > 0)
+        if (correction) {
+            // Dots per window pixel in true millimetres, scaled by what the
+            // printer was measured to do; the offset is undone in window
+            // pixels, before the scaling.
+            constexpr qreal pixelsPerMm = 3.8;
+            const qreal dotsPerPixelX = printer.logicalDpiX() / 25.4 / pixelsPerMm;
+            const qreal dotsPerPixelY = printer.logicalDpiY() / 25.4 / pixelsPerMm;
+            paintPage(
+                painter, dotsPerPixelX * jf::calibrationWidthMm / correction->measuredWidth,
+                dotsPerPixelY * jf::calibrationHeightMm / correction->measuredHeight,
+                QPointF(-correction->offsetX * pixelsPerMm, -correction->offsetY * pixelsPerMm));
+        } else if (pageWidth > 0 && pageHeight > 0 && dotsAcross > 0 && dotsDown > 0) {
             paintPage(painter, qreal(dotsAcross) / pageWidth, qreal(dotsDown) / pageHeight);
+        }
     } catch (...) {
         painter.end(); // the page and the document are always ended
         throw;

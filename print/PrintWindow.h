@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Calibration.h"
 #include "Picture.h"
 #include "ui_PrintWindow.h"
 
@@ -58,12 +59,18 @@ public:
     // area is cut off. Throws PrinterError "Printing in progress" while
     // another page prints, "There is no default printer currently selected"
     // and "Printer selected is not valid".
-    void printPage();
+    //
+    // With a `correction` for the printer the page is laid out in true
+    // millimetres (3.8 window pixels each), scaled by nominal / measured and
+    // moved back by the printer's offset, so the cover measures what was
+    // asked on that printer.
+    void printPage(const jf::PrinterCorrection* correction = nullptr);
 
     // Paints the window's page image: background, then each visible image
     // (clipped to its bounds and to the window) stretched to its bounds,
-    // scaled by `scaleX` x `scaleY` device units per window pixel.
-    void paintPage(QPainter& painter, qreal scaleX, qreal scaleY) const;
+    // scaled by `scaleX` x `scaleY` device units per window pixel, then moved
+    // by `shift` window pixels.
+    void paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPointF shift = {}) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

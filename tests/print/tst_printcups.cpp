@@ -92,6 +92,25 @@ QString jobAttributes(const QString& queue, int job, const QString& folder)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// The PDF of the next job of the cups-pdf queue writing to `folder`, once the
+// queue has drained; empty after 90 s.
+QString waitForNewJob(const QString& folder, const QStringList& before)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 90000) {
+        if (queueEmpty()) {
+            QStringList now = jobFiles(folder);
+            for (const QString& f : before)
+                now.removeAll(f);
+            if (!now.isEmpty() && QFileInfo(QDir(folder).filePath(now.last())).size() > 0)
+                return QDir(folder).filePath(now.last());
+        }
+        QThread::msleep(200);
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestPrintCups : public QObject
@@ -102,6 +121,7 @@ private slots:
     void dvdCoverThroughCupsPdf();
     void printerOptionsReachTheJob();
     void qtDialogKeepsEarlierOptions();
+    void calibratedQueueScalesTheCover();
 };
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
@@ -251,6 +271,61 @@ void TestPrintCups::qtDialogKeepsEarlierOptions()
              qPrintable(options.join(u' ')));
     QCOMPARE(printer.colorMode(), QPrinter::GrayScale);
     QCOMPARE(printer.printerName(), kOptionsQueue);
+}
+
+void TestPrintCups::calibratedQueueScalesTheCover()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("no default printer: cupsd is not running (start it with scripts/cups-start)");
+    const QString folder = cupsPdfFolder(printer.printerName());
+    if (folder.isEmpty() || !QDir(folder).exists() || !havePoppler())
+        QSKIP("no cups-pdf output folder or no poppler-utils");
+
+    ScriptedPrinterSetup setup;
+    setup.edit = [](QPrinter& p) {
+        p.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                    p.pageLayout().minimumMargins()));
+    };
+    jf::currentPrinter().replace(nullptr);
+    jf::currentPrinter().setSetupService(&setup);
+    const QColor teal(0, 128, 128);
+    QImage picture(300, 200, QImage::Format_RGB32);
+    picture.fill(teal);
+    PrintWindow window;
+    // Sides of the cover in millimetres, long side first (Ghostscript may
+    // turn the page).
+    const auto printAndMeasure = [&](const jf::CalibrationTable& calibration) {
+        const QStringList before = jobFiles(folder);
+        jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
+                       jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), window,
+                       &calibration);
+        const QString produced = waitForNewJob(folder, before);
+        const QRect cover = produced.isEmpty() ? QRect() : boundsOf(renderPdf(produced, 300), teal);
+        QFile::remove(produced);
+        return QSizeF(mmAt(std::max(cover.width(), cover.height()), 300),
+                      mmAt(std::min(cover.width(), cover.height()), 300));
+    };
+
+    jf::CalibrationTable calibration;
+    calibration.set(printer.printerName(), {148.5, 101.0, 0, 0});
+    const QSizeF corrected = printAndMeasure(calibration);
+    calibration.remove(printer.printerName());
+    const QSizeF reset = printAndMeasure(calibration);
+    jf::currentPrinter().setSetupService(nullptr);
+    jf::currentPrinter().replace(nullptr);
+
+    const QString seen = QStringLiteral("%1 x %2 mm, then %3 x %4 mm")
+                             .arg(corrected.width())
+                             .arg(corrected.height())
+                             .arg(reset.width())
+                             .arg(reset.height());
+    // Within a dot or two of the 300 dpi rendering.
+    QVERIFY2(qAbs(corrected.width() - 270 * 150 / 148.5) < 0.2, qPrintable(seen));
+    QVERIFY2(qAbs(corrected.height() - 184 * 100 / 101.0) < 0.2, qPrintable(seen));
+    // After "Reset" the cover measures as it always has: 271.46 x 184.94 mm.
+    QVERIFY2(qAbs(reset.width() - 1026 * 25.4 / 96) < 0.3, qPrintable(seen));
+    QVERIFY2(qAbs(reset.height() - 699 * 25.4 / 96) < 0.3, qPrintable(seen));
 }
 
 QTEST_MAIN(TestPrintCups)

@@ -1,3 +1,4 @@
+#include "CalibrationPage.h"
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
@@ -87,6 +88,9 @@ private slots:
     void invalidPrinterLeavesWindowShown();
     void noPrinterFailsBeforeDialog();
 
+    void calibrationPageMeasures();
+    void correctedCoverMeasures();
+
 private:
     QString runJob(PrintWindow& window, const QString& height, const QString& width, int border,
                    const QString& colour,
@@ -113,8 +117,8 @@ void TestPrintWindow::cleanup()
 }
 
 QString TestPrintWindow::runJob(PrintWindow& window, const QString& height, const QString& width,
-                              int border, const QString& colour,
-                              QPageLayout::Orientation orientation, const jf::Picture& picture)
+                                int border, const QString& colour,
+                                QPageLayout::Orientation orientation, const jf::Picture& picture)
 {
     const QString path = m_dir.filePath(QStringLiteral("page%1.pdf").arg(++m_files));
     jf::currentPrinter().replace(pdfPrinter(path, orientation));
@@ -534,6 +538,49 @@ void TestPrintWindow::noPrinterFailsBeforeDialog()
     }
     QCOMPARE(m_setup.calls, 0);
     QVERIFY(form.isHidden());
+}
+
+void TestPrintWindow::calibrationPageMeasures()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    const QString path = m_dir.filePath(QStringLiteral("calibration.pdf"));
+    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Landscape));
+    jf::printCalibrationPage(QDate(2026, 12, 8));
+    const QImage page = renderPdf(path, 600);
+    const QRect box = boundsOf(page, Qt::black, 100);
+    const QString seen = describe(box);
+    QVERIFY2(qAbs(mmAt(box.width(), 600) - 150) < 0.1, qPrintable(seen));
+    QVERIFY2(qAbs(mmAt(box.height(), 600) - 100) < 0.1, qPrintable(seen));
+    // Its corner lies where a cover's picture starts: 10 window pixels in.
+    QVERIFY2(qAbs(mmAt(box.left(), 600) - 10 / 3.8) < 0.1, qPrintable(seen));
+}
+
+void TestPrintWindow::correctedCoverMeasures()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    // A printer measured to print the rectangle 148.5 x 101 mm: the cover is
+    // scaled by 150 / 148.5 and 100 / 101 of its true size.
+    jf::CalibrationTable calibration;
+    calibration.set(QStringLiteral("Office"), {148.5, 101.0, 0, 0});
+    PrintWindow window;
+    const QString plain = runJob(window, "184", "270", 0, "Gray", QPageLayout::Landscape);
+    const QString path = m_dir.filePath(QStringLiteral("corrected.pdf"));
+    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Landscape));
+    jf::printCover(nullptr, "184", "270", solidPicture(kTeal), 0, "Gray", window, &calibration);
+    // A printer without a line prints exactly as without a table.
+    QCOMPARE(renderPdf(path, 150), renderPdf(plain, 150));
+
+    const jf::PrinterCorrection correction = *calibration.find(QStringLiteral("Office"));
+    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Landscape));
+    window.show();
+    window.printPage(&correction);
+    window.hide();
+    const QRect cover = boundsOf(renderPdf(path, 600), kTeal);
+    const QString seen = describe(cover);
+    QVERIFY2(qAbs(mmAt(cover.width(), 600) - 270 * 150 / 148.5) < 0.1, qPrintable(seen));
+    QVERIFY2(qAbs(mmAt(cover.height(), 600) - 184 * 100 / 101.0) < 0.1, qPrintable(seen));
 }
 
 QTEST_MAIN(TestPrintWindow)

@@ -1,0 +1,158 @@
+#include "Calibration.h"
+
+#include "Errors.h"
+#include "TextFiles.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <cerrno>
+#include <cmath>
+
+namespace jf {
+
+namespace {
+
+constexpr double maxSizeError = 0.10; // of the nominal size
+constexpr double maxOffsetMm = 20.0;
+
+// A typed millimetre value with "." or "," as decimal separator; nothing when
+// it is not a plain number.
+std::optional<double> typedMillimetres(const QString& text)
+{
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+double measuredSize(const QString& text, const QString& field, double nominal)
+{
+    const std::optional<double> value = typedMillimetres(text);
+    if (!value)
+        throw Error(QStringLiteral("%1: \"%2\" is not a number of millimetres").arg(field, text));
+    if (std::abs(*value - nominal) > nominal * maxSizeError)
+        throw Error(QStringLiteral("%1: %2 mm is more than 10% off %3 mm; please measure again")
+                        .arg(field, QString::number(*value), QString::number(nominal)));
+    return *value;
+}
+
+double offset(const QString& text, const QString& field, double expected, double scale)
+{
+    if (text.trimmed().isEmpty())
+        return 0;
+    const std::optional<double> value = typedMillimetres(text);
+    if (!value)
+        throw Error(QStringLiteral("%1: \"%2\" is not a number of millimetres").arg(field, text));
+    // The rectangle's edge lands at margin + offset + scale * inset.
+    const double off = *value - expected - scale * calibrationInsetMm;
+    if (std::abs(off) > maxOffsetMm)
+        throw Error(QStringLiteral("%1: %2 mm puts the page more than 20 mm from where it "
+                                   "should be; please measure again")
+                        .arg(field, QString::number(*value)));
+    return off;
+}
+
+std::optional<PrinterCorrection> parseLine(const QString& line, QString& printer)
+{
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    if (fields.size() != 5 || fields[0].isEmpty())
+        return std::nullopt;
+    double values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = QLocale::c().toDouble(fields[i + 1], &ok);
+        if (!ok || !std::isfinite(values[i]))
+            return std::nullopt;
+    }
+    PrinterCorrection c{values[0], values[1], values[2], values[3]};
+    if (std::abs(c.measuredWidth - calibrationWidthMm) > calibrationWidthMm * maxSizeError ||
+        std::abs(c.measuredHeight - calibrationHeightMm) > calibrationHeightMm * maxSizeError ||
+        std::abs(c.offsetX) > maxOffsetMm || std::abs(c.offsetY) > maxOffsetMm)
+        return std::nullopt;
+    printer = fields[0];
+    return c;
+}
+
+} // namespace
+
+PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
+                                             double marginLeft, double marginTop)
+{
+    PrinterCorrection c;
+    c.measuredWidth =
+        measuredSize(typed.width, QStringLiteral("Measured width"), calibrationWidthMm);
+    c.measuredHeight =
+        measuredSize(typed.height, QStringLiteral("Measured height"), calibrationHeightMm);
+    c.offsetX = offset(typed.left, QStringLiteral("Distance from the left edge"), marginLeft,
+                       c.measuredWidth / calibrationWidthMm);
+    c.offsetY = offset(typed.top, QStringLiteral("Distance from the top edge"), marginTop,
+                       c.measuredHeight / calibrationHeightMm);
+    return c;
+}
+
+std::optional<PrinterCorrection> CalibrationTable::find(const QString& printer) const
+{
+    for (const auto& [name, correction] : m_entries) {
+        if (name == printer)
+            return correction;
+    }
+    return std::nullopt;
+}
+
+void CalibrationTable::set(const QString& printer, const PrinterCorrection& correction)
+{
+    for (auto& entry : m_entries) {
+        if (entry.first == printer) {
+            entry.second = correction;
+            return;
+        }
+    }
+    m_entries.append({printer, correction});
+}
+
+void CalibrationTable::remove(const QString& printer)
+{
+    m_entries.removeIf([&](const auto& entry) { return entry.first == printer; });
+}
+
+QList<int> CalibrationTable::read(const QString& path)
+{
+    m_entries.clear();
+    QList<int> damaged;
+    std::optional<SettingsFileReader> reader;
+    try {
+        reader.emplace(path);
+    } catch (const InOutError& e) {
+        if (e.osError() == ENOENT || e.osError() == ENOTDIR)
+            return damaged; // no printer calibrated yet (or no Data folder at all)
+        throw;
+    }
+    for (int number = 1; !reader->atEnd(); ++number) {
+        const QString line = reader->readLine();
+        if (line.isEmpty())
+            continue;
+        QString printer;
+        if (const std::optional<PrinterCorrection> c = parseLine(line, printer))
+            set(printer, *c);
+        else
+            damaged << number;
+    }
+    return damaged;
+}
+
+void CalibrationTable::write(const QString& path) const
+{
+    QStringList lines;
+    for (const auto& [name, c] : m_entries) {
+        QStringList fields{name};
+        for (double value : {c.measuredWidth, c.measuredHeight, c.offsetX, c.offsetY})
+            fields << QString::number(value, 'g', 12);
+        lines << fields.join(QLatin1Char('\t'));
+    }
+    writeSettingsFile(path, lines);
+}
+
+} // namespace jf

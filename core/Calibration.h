@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <optional>
+
+namespace jf {
+
+// The rectangle of the calibration page, in millimetres, and where its top
+// left corner lies from the corner a cover starts at (the print window's
+// 10-pixel margin at 3.8 pixels per millimetre).
+inline constexpr double calibrationWidthMm = 150.0;
+inline constexpr double calibrationHeightMm = 100.0;
+inline constexpr double calibrationInsetMm = 10.0 / 3.8;
+
+// How one printer puts a page on paper, found with the calibration page: the
+// measured size of its 150 x 100 mm rectangle, and how far (in millimetres,
+// right and down positive) the page lands from where it should. A calibrated
+// printer prints covers in true millimetres, scaled by nominal / measured and
+// moved back by the offset, so they measure what was asked.
+struct PrinterCorrection
+{
+    double measuredWidth = calibrationWidthMm;
+    double measuredHeight = calibrationHeightMm;
+    double offsetX = 0;
+    double offsetY = 0;
+
+    bool operator==(const PrinterCorrection&) const = default;
+};
+
+// What the user typed in the calibration window: the rectangle's measured
+// width and height, and optionally its distances from the sheet's left and
+// top edges (millimetres, either decimal separator).
+struct CalibrationMeasurements
+{
+    QString width;
+    QString height;
+    QString left;
+    QString top;
+};
+
+// The correction the measurements give. `marginLeft` and `marginTop` are the
+// printer's own margins, where a cover's page starts. A value that is not a
+// number, a size more than 10% off, or a distance that puts the page more
+// than 20 mm off is refused with an Error naming the field: such values are
+// almost always typing mistakes.
+PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
+                                             double marginLeft, double marginTop);
+
+// Calibration.txt in the Data folder: one line per printer, the queue name
+// and the four numbers of its correction separated by tabs, CR LF after
+// every line.
+class CalibrationTable
+{
+public:
+    std::optional<PrinterCorrection> find(const QString& printer) const;
+    void set(const QString& printer, const PrinterCorrection& correction);
+    void remove(const QString& printer);
+    bool isEmpty() const { return m_entries.isEmpty(); }
+
+    // Replaces the table with the file's lines. A missing file is an empty
+    // table; damaged lines are left out and their numbers (from 1) returned.
+    QList<int> read(const QString& path);
+    // Writes the table, replacing the file in one step.
+    void write(const QString& path) const;
+
+private:
+    QList<QPair<QString, PrinterCorrection>> m_entries;
+};
+
+} // namespace jf

@@ -1,0 +1,110 @@
+// Printer corrections: Calibration.txt and the measurements the user types.
+#include "Calibration.h"
+#include "ExpectFailure.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCalibration : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileRoundTrip();
+    void damagedLinesAreLeftOut();
+    void measurements_data();
+    void measurements();
+
+private:
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath(QStringLiteral("Calibration.txt")); }
+};
+
+void TestCalibration::fileRoundTrip()
+{
+    jf::CalibrationTable table;
+    QVERIFY(table.read(path()).isEmpty()); // no file yet: nothing calibrated
+    QVERIFY(table.isEmpty());
+    const QString office = QString::fromUtf8("B\u00fcro Laser 2");
+    table.set(office, {148.5, 101.0, -1.25, 0.5});
+    table.set(QStringLiteral("Photo"), {150.2, 99.8, 0, 0});
+    table.set(office, {148.5, 101.0, -1.25, 0.75}); // replaces, keeps its place
+    table.write(path());
+    QFile file(path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QString::fromUtf8("B\u00fcro Laser 2\t148.5\t101\t-1.25\t0.75\r\n"
+                                               "Photo\t150.2\t99.8\t0\t0\r\n")
+                                 .toUtf8());
+
+    jf::CalibrationTable back;
+    QVERIFY(back.read(path()).isEmpty());
+    QCOMPARE(back.find(office), (jf::PrinterCorrection{148.5, 101.0, -1.25, 0.75}));
+    QCOMPARE(back.find(QStringLiteral("Photo"))->measuredWidth, 150.2);
+    QVERIFY(!back.find(QStringLiteral("photo"))); // unknown printer
+    back.remove(office);
+    QVERIFY(!back.find(office));
+}
+
+void TestCalibration::damagedLinesAreLeftOut()
+{
+    QFile file(path());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("Good\t151\t100\t0\t0\r\n"
+               "Short\t151\t100\r\n"
+               "Word\t151\tabc\t0\t0\r\n"
+               "\r\n"
+               "Far off\t200\t100\t0\t0\r\n"
+               "Also good\t149.5\t100.5\t1\t-1\r\n");
+    file.close();
+    jf::CalibrationTable table;
+    QCOMPARE(table.read(path()), (QList<int>{2, 3, 5}));
+    QVERIFY(table.find(QStringLiteral("Good")));
+    QVERIFY(table.find(QStringLiteral("Also good")));
+    QVERIFY(!table.find(QStringLiteral("Word")));
+}
+
+void TestCalibration::measurements_data()
+{
+    QTest::addColumn<QStringList>("typed"); // width, height, left, top
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<double>("offsetX");
+    QTest::newRow("sizes only") << QStringList{"148.5", "101", "", ""} << "" << 0.0;
+    QTest::newRow("comma") << QStringList{"148,5", "101,0", "", ""} << "" << 0.0;
+    // Expected left edge: margin 5 + 2.632 * 0.99 = 7.605 mm.
+    QTest::newRow("offset") << QStringList{"148.5", "101", "8.6", ""} << "" << 0.9947;
+    QTest::newRow("width 10% off") << QStringList{"134.9", "100", "", ""}
+                                   << "Measured width: 134.9 mm is more than 10% off 150 mm; "
+                                      "please measure again"
+                                   << 0.0;
+    QTest::newRow("height not a number")
+        << QStringList{"150", "", "", ""} << "Measured height: \"\" is not a number of millimetres"
+        << 0.0;
+    QTest::newRow("left too far") << QStringList{"150", "100", "40", ""}
+                                  << "Distance from the left edge: 40 mm puts the page more "
+                                     "than 20 mm from where it should be; please measure again"
+                                  << 0.0;
+    QTest::newRow("top not a number")
+        << QStringList{"150", "100", "", "1.2.3"}
+        << "Distance from the top edge: \"1.2.3\" is not a number of millimetres" << 0.0;
+}
+
+void TestCalibration::measurements()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, failure);
+    QFETCH(double, offsetX);
+    const jf::CalibrationMeasurements m{typed[0], typed[1], typed[2], typed[3]};
+    if (!failure.isEmpty()) {
+        QCOMPARE(jftest::failureOf([&] { jf::correctionFromMeasurements(m, 5, 5); }), failure);
+        return;
+    }
+    const jf::PrinterCorrection c = jf::correctionFromMeasurements(m, 5, 5);
+    QCOMPARE(c.measuredWidth, 148.5);
+    QCOMPARE(c.measuredHeight, 101.0);
+    QVERIFY2(qAbs(c.offsetX - offsetX) < 0.001, qPrintable(QString::number(c.offsetX)));
+    QCOMPARE(c.offsetY, 0.0);
+}
+
+QTEST_APPLESS_MAIN(TestCalibration)
+#include "tst_calibration.moc"
