@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "PrintWindow.h"
+#include "SettingsWindow.h"
 #include "Workspace.h"
 
 #include <QObject>
@@ -26,15 +27,23 @@ public:
     Workspace& workspace() { return m_workspace; }
     MainWindow& mainWindow() { return m_mainWindow; }
     PrintWindow& printWindow() { return m_printWindow; }
+    SettingsWindow& settingsWindow() { return m_settingsWindow; }
 
 private:
     void startUp();
     void printCover();
     void setUpPrinter();
 
+    // The settings window: opened over the main window's panel; when it
+    // closes the main window takes up the settings files again.
+    void connectSettingsWindow();
+    void openSettings();
+    void takeUpSettings();
+
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
     PrintWindow m_printWindow;
+    SettingsWindow m_settingsWindow{m_workspace, &m_mainWindow};
 };
 
 } // namespace jf

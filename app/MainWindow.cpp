@@ -176,6 +176,7 @@ void MainWindow::connectHandlers()
     connect(m_ui.closeLabel, &ClickLabel::clicked, this, &QWidget::close);
     connect(m_ui.printerSetupLabel, &ClickLabel::clicked, this, &MainWindow::printerSetupRequested);
     connect(m_ui.printCoverLabel, &ClickLabel::clicked, this, &MainWindow::printRequested);
+    connect(m_ui.settingsLabel, &ClickLabel::clicked, this, &MainWindow::settingsRequested);
 
     connect(m_ui.widthEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
     connect(m_ui.heightEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
@@ -284,6 +285,16 @@ void MainWindow::restoreCoverSizes()
     m_workspace.sizes.read(m_workspace.folder.path(jf::datafile::sizes));
     const int kind = std::exchange(m_selectedKind, 0);
     selectCoverKind(kind);
+}
+
+jf::Picture MainWindow::panelPicture() const
+{
+    return m_ui.panelImage->picture();
+}
+
+QPoint MainWindow::panelScreenPosition() const
+{
+    return geometry().topLeft() + m_ui.panelImage->pos();
 }
 
 // ---- Preview ----------------------------------------------------------------

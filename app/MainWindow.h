@@ -39,6 +39,15 @@ public:
     // 0 while no kind is selected.
     int selectedCoverKind() const { return m_selectedKind; }
 
+    // Forgets the selected kind without storing the boxes, so the next
+    // selection shows the stored sizes and keeps nothing typed.
+    void clearSelection() { m_selectedKind = 0; }
+
+    // The panel behind the preview and the lists, which the settings and help
+    // windows cover: its picture, and its top-left corner on the screen.
+    jf::Picture panelPicture() const;
+    QPoint panelScreenPosition() const;
+
     QString widthText() const;
     QString heightText() const;
     // The picture in the preview, which is what prints.
