@@ -80,15 +80,12 @@ void AppController::takeUpSettings()
     m_mainWindow.clearSelection();
     m_workspace.sizes.read(folder.path(datafile::sizes));
     m_mainWindow.selectCoverKind(kind);
-    try {
-        m_workspace.coverNames = readCoverNames(folder.path(datafile::names));
-        m_workspace.preferences.read(folder.path(datafile::settings));
-        m_workspace.tips.read(folder.path(datafile::tips));
-    } catch (...) {
-        m_mainWindow.showWorkspace();
-        throw;
-    }
-    m_mainWindow.showWorkspace();
+    m_workspace.coverNames = readCoverNames(folder.path(datafile::names));
+    m_mainWindow.showCoverNames();
+    // A changed interval restarts the tips' period, an equal one does not.
+    m_workspace.preferences.read(folder.path(datafile::settings));
+    m_mainWindow.setTipInterval(m_workspace.preferences.tipInterval);
+    m_workspace.tips.read(folder.path(datafile::tips));
 }
 
 } // namespace jf

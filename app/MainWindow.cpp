@@ -191,12 +191,17 @@ void MainWindow::connectHandlers()
 
 // ---- Showing the workspace --------------------------------------------------
 
-void MainWindow::showWorkspace()
+void MainWindow::showCoverNames()
 {
     for (std::size_t i = 0; i < m_kindLabels.size(); ++i) {
         m_kindLabels[i]->setText(m_workspace.coverNames.value(qsizetype(i)));
         m_kindLabels[i]->adjustSize();
     }
+}
+
+void MainWindow::showWorkspace()
+{
+    showCoverNames();
     showEntries(m_ui.programList, m_workspace.programs.names());
     showEntries(m_ui.pictureList, m_workspace.pictures.names());
     setTipInterval(m_workspace.preferences.tipInterval);

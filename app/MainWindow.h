@@ -31,6 +31,8 @@ public:
     // Shows what the workspace holds: the cover names as captions, the
     // favourites lists and the tip interval.
     void showWorkspace();
+    // Shows the cover names as the captions of the eight kinds.
+    void showCoverNames();
 
     // Selects cover kind 1 to 8: the typed sizes are stored on the kind
     // selected so far, then the kind's stored sizes are shown (height, then
