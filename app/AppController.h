@@ -4,6 +4,7 @@
 #include "CalibrationWindow.h"
 #include "MainWindow.h"
 #include "PrintWindow.h"
+#include "SettingsWindow.h"
 #include "Workspace.h"
 
 #include <QObject>
@@ -30,6 +31,7 @@ public:
     PrintWindow& printWindow() { return m_printWindow; }
     AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
     CalibrationWindow& calibrationWindow() { return m_calibrationWindow; }
+    SettingsWindow& settingsWindow() { return m_settingsWindow; }
 
 private:
     void startUp();
@@ -41,11 +43,18 @@ private:
     void saveCalibration();
     void resetCalibration();
 
+    // The settings window: opened over the main window's panel; when it
+    // closes the main window takes up the settings files again.
+    void connectSettingsWindow();
+    void openSettings();
+    void takeUpSettings();
+
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
     AddProgramDialog m_addProgramDialog{&m_mainWindow};
     PrintWindow m_printWindow;
     CalibrationWindow m_calibrationWindow{&m_mainWindow};
+    SettingsWindow m_settingsWindow{m_workspace, &m_mainWindow};
 };
 
 } // namespace jf

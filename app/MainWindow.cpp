@@ -232,6 +232,7 @@ void MainWindow::connectHandlers()
     connect(m_ui.closeLabel, &ClickLabel::clicked, this, &QWidget::close);
     connect(m_ui.printerSetupLabel, &ClickLabel::clicked, this, &MainWindow::printerSetupRequested);
     connect(m_ui.printCoverLabel, &ClickLabel::clicked, this, &MainWindow::printRequested);
+    connect(m_ui.settingsLabel, &ClickLabel::clicked, this, &MainWindow::settingsRequested);
 
     connect(m_ui.widthEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
     connect(m_ui.heightEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
@@ -257,12 +258,17 @@ void MainWindow::connectHandlers()
 
 // ---- Showing the workspace --------------------------------------------------
 
-void MainWindow::showWorkspace()
+void MainWindow::showCoverNames()
 {
     for (std::size_t i = 0; i < m_kindLabels.size(); ++i) {
         m_kindLabels[i]->setText(m_workspace.coverNames.value(qsizetype(i)));
         m_kindLabels[i]->adjustSize();
     }
+}
+
+void MainWindow::showWorkspace()
+{
+    showCoverNames();
     showFavourites();
     setTipInterval(m_workspace.preferences.tipInterval);
 }
@@ -356,6 +362,16 @@ void MainWindow::restoreCoverSizes()
     m_workspace.sizes.read(m_workspace.folder.path(jf::datafile::sizes));
     const int kind = std::exchange(m_selectedKind, 0);
     selectCoverKind(kind);
+}
+
+jf::Picture MainWindow::panelPicture() const
+{
+    return m_ui.panelImage->picture();
+}
+
+QPoint MainWindow::panelScreenPosition() const
+{
+    return geometry().topLeft() + m_ui.panelImage->pos();
 }
 
 // ---- Preview ----------------------------------------------------------------

@@ -34,6 +34,8 @@ public:
     void showWorkspace();
     // Shows the favourites lists again, with nothing selected.
     void showFavourites();
+    // Shows the cover names as the captions of the eight kinds.
+    void showCoverNames();
 
     // Selects cover kind 1 to 8: the typed sizes are stored on the kind
     // selected so far, then the kind's stored sizes are shown (height, then
@@ -41,6 +43,15 @@ public:
     void selectCoverKind(int kind);
     // 0 while no kind is selected.
     int selectedCoverKind() const { return m_selectedKind; }
+
+    // Forgets the selected kind without storing the boxes, so the next
+    // selection shows the stored sizes and keeps nothing typed.
+    void clearSelection() { m_selectedKind = 0; }
+
+    // The panel behind the preview and the lists, which the settings and help
+    // windows cover: its picture, and its top-left corner on the screen.
+    jf::Picture panelPicture() const;
+    QPoint panelScreenPosition() const;
 
     QString widthText() const;
     QString heightText() const;

@@ -78,4 +78,34 @@ CoverSizes CoverSizes::defaults()
     return s;
 }
 
+SizeTexts SizeTexts::read(const QString& path)
+{
+    SettingsFileReader reader(path);
+    SizeTexts texts;
+    for (int i = 0; i < coverKindCount; ++i) {
+        texts.widths[i] = reader.readLine();
+        texts.heights[i] = reader.readLine();
+    }
+    return texts;
+}
+
+void SizeTexts::write(const QString& path) const
+{
+    QStringList lines;
+    for (int i = 0; i < coverKindCount; ++i)
+        lines << widths[i] << heights[i];
+    writeSettingsFile(path, lines);
+}
+
+SizeTexts SizeTexts::defaults()
+{
+    const CoverSizes sizes = CoverSizes::defaults();
+    SizeTexts texts;
+    for (int kind = 1; kind <= coverKindCount; ++kind) {
+        texts.widths[kind - 1] = intToStr(sizes.width(kind));
+        texts.heights[kind - 1] = intToStr(sizes.height(kind));
+    }
+    return texts;
+}
+
 } // namespace jf

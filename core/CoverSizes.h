@@ -48,4 +48,22 @@ private:
     std::array<bool, lineCount> m_known{};
 };
 
+// DefaultSizes.ins as text, the way the settings window edits it: each
+// line's text unconverted, the width before the height of each kind.
+struct SizeTexts
+{
+    std::array<QString, coverKindCount> widths;  // lines 1, 3, ..., 15
+    std::array<QString, coverKindCount> heights; // lines 2, 4, ..., 16
+
+    // Reads the 16 lines; lines missing from a short file read empty.
+    // Throws InOutError.
+    static SizeTexts read(const QString& path);
+    // Writes the 16 texts as they are, an empty one as an empty line, each
+    // followed by CR LF. Throws InOutError; the old file then stays whole.
+    void write(const QString& path) const;
+
+    // The texts of CoverSizes::defaults().
+    static SizeTexts defaults();
+};
+
 } // namespace jf

@@ -18,4 +18,18 @@ void Preferences::write(const QString& path) const
     writeSettingsFile(path, {intToStr(borderWidth), borderColour, intToStr(tipInterval)});
 }
 
+QStringList readPreferenceLines(const QString& path)
+{
+    SettingsFileReader reader(path);
+    QStringList lines;
+    for (int line = 1; line <= 3; ++line)
+        lines << reader.readLine();
+    return lines;
+}
+
+void writePreferenceLines(const QString& path, const QStringList& lines)
+{
+    writeSettingsFile(path, {lines.value(0), lines.value(1), lines.value(2)});
+}
+
 } // namespace jf

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace jf {
@@ -24,5 +24,13 @@ struct Preferences
     // Writes the three lines, each followed by CR LF.
     void write(const QString& path) const;
 };
+
+// DefaultSettings.ins as text, the way the settings window edits it: the three
+// lines unconverted, missing lines empty. Throws InOutError.
+QStringList readPreferenceLines(const QString& path);
+
+// Writes the three lines as they are, each followed by CR LF. Throws
+// InOutError; the old file then stays whole.
+void writePreferenceLines(const QString& path, const QStringList& lines);
 
 } // namespace jf

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringList>
-#include <cstdint>
 
 namespace jf {
 
@@ -17,7 +16,8 @@ public:
     void read(const QString& path);
 
     // Moves on to the next tip and returns it: the first again after the
-    // last, and after the 128th; empty when there are no tips.
+    // last, also when the list became shorter than the index; empty when
+    // there are no tips.
     QString next();
 
     // The tip shown last, -1 before the first.
@@ -25,7 +25,18 @@ public:
 
 private:
     QStringList m_tips;
-    std::int8_t m_index = -1;
+    int m_index = -1;
 };
+
+// Tips.txt as one editable text, the way the settings window shows it: every
+// line of the file followed by "\n", so an empty file gives an empty text.
+// Throws InOutError.
+QString readTipsText(const QString& path);
+
+// Writes the text in one piece, each "\n" as CR LF and nothing else changed:
+// a last line without a line break is written without one. Throws
+// FileStreamError "Cannot create file "%s". %s"; the old file then stays
+// whole.
+void writeTipsText(const QString& path, const QString& text);
 
 } // namespace jf

@@ -67,6 +67,8 @@ private slots:
     void failedLoadsKeepState_data();
     void failedLoadsKeepState();
     void tipsRotate();
+    void tipSequence_data();
+    void tipSequence();
     void closeMarkAndDrag();
     void dialogFiltersIgnoreCase();
     void errorReportShowsCriticalBox();
@@ -554,6 +556,41 @@ void TestMainWindow::tipsRotate()
     form.setTipInterval(1000);
     QVERIFY(jftest::child<QTimer>(form, "tipTimer")->isActive());
     QCOMPARE(jftest::child<QTimer>(form, "tipTimer")->interval(), 1000);
+}
+
+void TestMainWindow::tipSequence_data()
+{
+    QTest::addColumn<QByteArray>("tipsFile");
+    QTest::addColumn<int>("skipped");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("three tips") << QByteArray("A\r\nB\r\nC\r\n") << 0
+                                << QStringList{"A", "B", "C", "A"};
+    QTest::newRow("no tips") << QByteArray() << 0 << QStringList{"", ""};
+    QTest::newRow("one tip") << QByteArray("A") << 0 << QStringList{"A", "A"};
+    QByteArray many;
+    for (int i = 0; i < 130; ++i)
+        many += QByteArray::number(i) + "\r\n";
+    QTest::newRow("130 tips") << many << 127 << QStringList{"127", "128", "129", "0", "1"};
+}
+
+void TestMainWindow::tipSequence()
+{
+    QFETCH(QByteArray, tipsFile);
+    QFETCH(int, skipped);
+    QFETCH(QStringList, shown);
+    TestPlatform platform;
+    WorkDir work;
+    work.write("Tips.txt", tipsFile);
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    for (int i = 0; i < skipped; ++i)
+        form.showNextTip();
+    QStringList seen;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        form.showNextTip();
+        seen << jftest::child<ClickLabel>(form, "tipLabel")->text();
+    }
+    QCOMPARE(seen, shown);
 }
 
 void TestMainWindow::closeMarkAndDrag()

@@ -1,0 +1,263 @@
+#include "SettingsWindow.h"
+
+#include "DigitFilter.h"
+#include "ErrorReport.h"
+#include "NumberConvert.h"
+#include "Platform.h"
+#include "ToolWindow.h"
+#include "TypingLimit.h"
+#include "Workspace.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QTimer>
+
+using jf::guard;
+using jf::guarded;
+
+namespace {
+
+// Intervals below this many milliseconds get the warning.
+constexpr std::int32_t quietestWarnedInterval = 1000;
+// The warning shows on this tick of the warning timer after a change.
+constexpr int warningOnTick = 3;
+
+// Sets a box's text; an equal text changes nothing and raises no change.
+void setEditText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void showIntervalWarning()
+{
+    if (jf::MessageService* messages = jf::platform().messages)
+        messages->showMessage(QStringLiteral(
+            "Your tips wil change very rapidly, if you are not sure, change it back"));
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(jf::Workspace& workspace, QWidget* mainWindow)
+    : m_workspace(workspace), m_mainWindow(mainWindow)
+{
+    m_ui.setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(jf::applicationTitle());
+    setFixedSize(502, 390);
+
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label != m_ui.closeMark)
+            label->adjustSize();
+    }
+    m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
+
+    m_nameEdits = {m_ui.nameEdit1, m_ui.nameEdit2, m_ui.nameEdit3, m_ui.nameEdit4,
+                   m_ui.nameEdit5, m_ui.nameEdit6, m_ui.nameEdit7, m_ui.nameEdit8};
+    m_widthEdits = {m_ui.widthEdit1, m_ui.widthEdit2, m_ui.widthEdit3, m_ui.widthEdit4,
+                    m_ui.widthEdit5, m_ui.widthEdit6, m_ui.widthEdit7, m_ui.widthEdit8};
+    m_heightEdits = {m_ui.heightEdit1, m_ui.heightEdit2, m_ui.heightEdit3, m_ui.heightEdit4,
+                     m_ui.heightEdit5, m_ui.heightEdit6, m_ui.heightEdit7, m_ui.heightEdit8};
+    // The length limits hold for typing only: a longer name or size from the
+    // files shows whole and is written back whole.
+    for (QLineEdit* edit : m_nameEdits)
+        TypingLimit::apply(edit);
+    for (const auto& column : {m_widthEdits, m_heightEdits}) {
+        for (QLineEdit* edit : column)
+            DigitFilter::install(edit);
+    }
+    DigitFilter::install(m_ui.intervalEdit);
+    m_ui.intervalEdit->installEventFilter(this);
+
+    m_warningTimer = new QTimer(this);
+    m_warningTimer->setObjectName(QStringLiteral("warningTimer"));
+    m_warningTimer->setInterval(1000);
+
+    connectHandlers();
+}
+
+SettingsWindow::~SettingsWindow() = default;
+
+void SettingsWindow::connectHandlers()
+{
+    connect(m_ui.acceptLabel, &ClickLabel::clicked, this, guard(this, &SettingsWindow::accept));
+    connect(m_ui.cancelLabel, &ClickLabel::clicked, this, &QWidget::close);
+    connect(m_ui.defaultNamesLabel, &ClickLabel::clicked, this,
+            guard(this, &SettingsWindow::restoreDefaultNames));
+    connect(m_ui.defaultSizesLabel, &ClickLabel::clicked, this,
+            guard(this, &SettingsWindow::restoreDefaultSizes));
+
+    const auto clearing = [this](jf::Favourites& list) {
+        return [this, &list] { guarded([&] { clearFavourites(list); }); };
+    };
+    connect(m_ui.clearProgramsLabel, &ClickLabel::clicked, this, clearing(m_workspace.programs));
+    connect(m_ui.clearPicturesLabel, &ClickLabel::clicked, this, clearing(m_workspace.pictures));
+
+    // Only the user's choice replaces the border width line as read.
+    connect(m_ui.borderWidthList, &QComboBox::activated, this,
+            [this] { guarded([&] { m_borderWidthLine.reset(); }); });
+
+    connect(m_ui.intervalEdit, &QLineEdit::textChanged, this,
+            guard(this, &SettingsWindow::intervalChanged));
+    connect(m_warningTimer, &QTimer::timeout, this, guard(this, &SettingsWindow::warningTick));
+}
+
+// ---- Opening and closing ------------------------------------------------------
+
+void SettingsWindow::open(const jf::Picture& panel, const QPoint& topLeft)
+{
+    m_ui.backgroundImage->setPicture(panel);
+    jf::showToolWindow(this, m_mainWindow, topLeft);
+    fillFromFiles();
+}
+
+void SettingsWindow::fillFromFiles()
+{
+    // Each file fills its controls only once it has been read whole; a
+    // failure leaves the controls of the later files as they were.
+    const jf::DataFolder& folder = m_workspace.folder;
+    const jf::SizeTexts sizes = jf::SizeTexts::read(folder.path(jf::datafile::sizes));
+    for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
+        setEditText(m_widthEdits[i], sizes.widths[i]);
+        setEditText(m_heightEdits[i], sizes.heights[i]);
+    }
+
+    const QStringList names = jf::readCoverNames(folder.path(jf::datafile::names));
+    for (std::size_t i = 0; i < m_nameEdits.size(); ++i)
+        setEditText(m_nameEdits[i], names.value(qsizetype(i)));
+
+    const QStringList preferences = jf::readPreferenceLines(folder.path(jf::datafile::settings));
+    m_borderWidthLine.reset();
+    const std::int32_t borderWidth = jf::strToInt(preferences[0]);
+    // A width the list does not offer selects no entry.
+    QComboBox* widths = m_ui.borderWidthList;
+    widths->setCurrentIndex(borderWidth >= 0 && borderWidth < widths->count() ? borderWidth : -1);
+    m_borderWidthLine = preferences[0];
+    m_ui.borderColourBox->setCurrentText(preferences[1]);
+    // A changed text runs the interval warning's change rule, which reports
+    // its own failure; the tips are read all the same.
+    setEditText(m_ui.intervalEdit, preferences[2]);
+
+    m_ui.tipsEdit->clear();
+    m_ui.tipsEdit->setPlainText(jf::readTipsText(folder.path(jf::datafile::tips)));
+}
+
+void SettingsWindow::accept()
+{
+    // The boxes are written as they stand, without any check: an empty box
+    // gives an empty line. A failure leaves the files before it written and
+    // the window open.
+    const jf::DataFolder& folder = m_workspace.folder;
+    jf::SizeTexts sizes;
+    for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
+        sizes.widths[i] = m_widthEdits[i]->text();
+        sizes.heights[i] = m_heightEdits[i]->text();
+    }
+    sizes.write(folder.path(jf::datafile::sizes));
+
+    QStringList names;
+    for (const QLineEdit* edit : m_nameEdits)
+        names << edit->text();
+    jf::writeCoverNames(folder.path(jf::datafile::names), names);
+
+    const QString borderWidth =
+        m_borderWidthLine.value_or(jf::intToStr(m_ui.borderWidthList->currentIndex()));
+    jf::writePreferenceLines(
+        folder.path(jf::datafile::settings),
+        {borderWidth, m_ui.borderColourBox->currentText(), m_ui.intervalEdit->text()});
+
+    jf::writeTipsText(folder.path(jf::datafile::tips), m_ui.tipsEdit->toPlainText());
+    close();
+}
+
+void SettingsWindow::closeEvent(QCloseEvent* event)
+{
+    // The main window is enabled first, so a refresh that fails leaves this
+    // window open over a main window that works.
+    m_mainWindow->setEnabled(true);
+    bool refreshed = false;
+    guarded([&] {
+        if (m_closeRefresh)
+            m_closeRefresh();
+        refreshed = true;
+    });
+    if (!refreshed) {
+        event->ignore();
+        return;
+    }
+    jf::closeToolWindow(this, m_mainWindow);
+    event->accept();
+}
+
+// ---- Defaults and lists -------------------------------------------------------
+
+void SettingsWindow::restoreDefaultNames()
+{
+    const QStringList names = jf::defaultCoverNames();
+    for (std::size_t i = 0; i < m_nameEdits.size(); ++i)
+        setEditText(m_nameEdits[i], names.value(qsizetype(i)));
+}
+
+void SettingsWindow::restoreDefaultSizes()
+{
+    const jf::SizeTexts sizes = jf::SizeTexts::defaults();
+    for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
+        setEditText(m_widthEdits[i], sizes.widths[i]);
+        setEditText(m_heightEdits[i], sizes.heights[i]);
+    }
+}
+
+void SettingsWindow::clearFavourites(jf::Favourites& list)
+{
+    list.clear();
+    emit favouritesCleared();
+}
+
+// ---- Interval warning -----------------------------------------------------------
+
+bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui.intervalEdit && event->type() == QEvent::FocusOut) {
+        // Only the focus moving on to another control counts, not the window
+        // losing the focus to the warning, a menu or another program.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (isVisible() && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            guarded([this] { intervalLeft(); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SettingsWindow::intervalChanged()
+{
+    m_warningTicks = 0;
+    if (jf::strToInt(m_ui.intervalEdit->text()) < quietestWarnedInterval) {
+        // A timer already running keeps its period.
+        if (!m_warningTimer->isActive())
+            m_warningTimer->start();
+    } else {
+        m_warningTimer->stop();
+    }
+}
+
+void SettingsWindow::warningTick()
+{
+    ++m_warningTicks; // wraps from 255 to 0
+    if (m_warningTicks == warningOnTick) {
+        // The timer goes on ticking while the warning is open.
+        showIntervalWarning();
+        m_warningTimer->stop();
+    }
+}
+
+void SettingsWindow::intervalLeft()
+{
+    const std::int32_t interval = jf::strToInt(m_ui.intervalEdit->text());
+    // The pending warning is dropped before this one shows, so it cannot
+    // come up a second time while this one is open.
+    m_warningTimer->stop();
+    if (interval < quietestWarnedInterval)
+        showIntervalWarning();
+}
