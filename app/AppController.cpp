@@ -13,7 +13,7 @@ void prepareApplication()
 {
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationDisplayName(applicationTitle());
-    QApplication::setDesktopFileName(QStringLiteral("jacketforge"));
+    QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
     installWindowFonts();
 }
 
@@ -23,6 +23,7 @@ AppController::AppController()
             guard(this, &AppController::printCover));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
+    connect(&m_mainWindow, &MainWindow::helpRequested, this, guard(this, &AppController::showHelp));
     guarded([this] { startUp(); });
 }
 
@@ -43,13 +44,18 @@ void AppController::printCover()
 {
     const Preferences& preferences = m_workspace.preferences;
     jf::printCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
-                     m_mainWindow.previewPicture(), preferences.borderWidth,
-                     preferences.borderColour, m_printWindow);
+                   m_mainWindow.previewPicture(), preferences.borderWidth, preferences.borderColour,
+                   m_printWindow);
 }
 
 void AppController::setUpPrinter()
 {
     jf::setUpPrinter(&m_mainWindow);
+}
+
+void AppController::showHelp()
+{
+    m_helpWindow.open(&m_mainWindow, m_mainWindow.panelTopLeft(), m_mainWindow.panelPicture());
 }
 
 } // namespace jf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HelpWindow.h"
 #include "MainWindow.h"
 #include "PrintWindow.h"
 #include "Workspace.h"
@@ -26,15 +27,18 @@ public:
     Workspace& workspace() { return m_workspace; }
     MainWindow& mainWindow() { return m_mainWindow; }
     PrintWindow& printWindow() { return m_printWindow; }
+    HelpWindow& helpWindow() { return m_helpWindow; }
 
 private:
     void startUp();
     void printCover();
     void setUpPrinter();
+    void showHelp();
 
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
     PrintWindow m_printWindow;
+    HelpWindow m_helpWindow;
 };
 
 } // namespace jf

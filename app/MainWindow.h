@@ -11,6 +11,7 @@
 class QLineEdit;
 class QMenu;
 class QTimer;
+class WindowDrag;
 
 namespace jf {
 struct Workspace;
@@ -53,10 +54,20 @@ public:
     // Shows the next tip; runs at every tick of the tip timer.
     void showNextTip();
 
+    // The panel's picture, the background of the windows opened over it.
+    jf::Picture panelPicture() const;
+    // Where the windows opened over the panel go: the main window's position
+    // plus the panel's.
+    QPoint panelTopLeft() const;
+    // While it is visible, `window` is carried along by every drag of this
+    // window: it is kept over the panel and given the focus.
+    void carryWhenDragged(QWidget* window);
+
 signals:
     void printRequested();
     void printerSetupRequested();
     void settingsRequested();
+    void helpRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,6 +106,7 @@ private:
     std::int32_t m_tipInterval = 6000;
     QMenu* m_mainMenu = nullptr;
     QMenu* m_coverMenu = nullptr;
+    WindowDrag* m_drag = nullptr;
 
     // The picture dialog, shared by import and the picture list: its filter
     // and the file chosen last, which it reopens on.
