@@ -30,7 +30,8 @@ int main(int argc, char* argv[])
         QPainter painter(&image);
         renderer.render(&painter);
         painter.end();
-        const QString dir = QStringLiteral("%1/%2x%2").arg(QString::fromLocal8Bit(argv[2])).arg(size);
+        const QString dir =
+            QStringLiteral("%1/%2x%2").arg(QString::fromLocal8Bit(argv[2])).arg(size);
         QDir().mkpath(dir);
         if (!image.save(dir + QLatin1Char('/') + name)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(dir + QLatin1Char('/') + name));
