@@ -17,7 +17,7 @@ void prepareApplication()
 {
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationDisplayName(applicationTitle());
-    QApplication::setDesktopFileName(QStringLiteral("jacketforge"));
+    QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
     installWindowFonts();
 }
 
@@ -40,6 +40,7 @@ AppController::AppController()
     connect(&m_calibrationWindow, &CalibrationWindow::resetRequested, this,
             guard(this, &AppController::resetCalibration));
     connectSettingsWindow();
+    connect(&m_mainWindow, &MainWindow::helpRequested, this, guard(this, &AppController::showHelp));
     guarded([this] { startUp(); });
     guarded([this] { loadCalibration(); });
 }
@@ -127,11 +128,14 @@ void AppController::connectSettingsWindow()
     connect(&m_settingsWindow, &SettingsWindow::favouritesCleared, this,
             guard(&m_mainWindow, &MainWindow::showFavourites));
     m_settingsWindow.setCloseRefresh([this] { takeUpSettings(); });
+    // A settings window left open by a failed close follows the main window
+    // when it is dragged.
+    m_mainWindow.carryWhenDragged(&m_settingsWindow);
 }
 
 void AppController::openSettings()
 {
-    m_settingsWindow.open(m_mainWindow.panelPicture(), m_mainWindow.panelScreenPosition());
+    m_settingsWindow.open(m_mainWindow.panelPicture(), m_mainWindow.panelTopLeft());
 }
 
 void AppController::takeUpSettings()
@@ -151,6 +155,13 @@ void AppController::takeUpSettings()
     m_workspace.preferences.read(folder.path(datafile::settings));
     m_mainWindow.setTipInterval(m_workspace.preferences.tipInterval);
     m_workspace.tips.read(folder.path(datafile::tips));
+}
+
+// ---- Help window ----------------------------------------------------------------
+
+void AppController::showHelp()
+{
+    m_helpWindow.open(&m_mainWindow, m_mainWindow.panelTopLeft(), m_mainWindow.panelPicture());
 }
 
 } // namespace jf

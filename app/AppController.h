@@ -2,6 +2,7 @@
 
 #include "AddProgramDialog.h"
 #include "CalibrationWindow.h"
+#include "HelpWindow.h"
 #include "MainWindow.h"
 #include "PrintWindow.h"
 #include "SettingsWindow.h"
@@ -32,6 +33,7 @@ public:
     AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
     CalibrationWindow& calibrationWindow() { return m_calibrationWindow; }
     SettingsWindow& settingsWindow() { return m_settingsWindow; }
+    HelpWindow& helpWindow() { return m_helpWindow; }
 
 private:
     void startUp();
@@ -48,13 +50,15 @@ private:
     void connectSettingsWindow();
     void openSettings();
     void takeUpSettings();
+    void showHelp();
 
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
     AddProgramDialog m_addProgramDialog{&m_mainWindow};
     PrintWindow m_printWindow;
-    CalibrationWindow m_calibrationWindow{&m_mainWindow};
     SettingsWindow m_settingsWindow{m_workspace, &m_mainWindow};
+    HelpWindow m_helpWindow;
+    CalibrationWindow m_calibrationWindow{&m_mainWindow};
 };
 
 } // namespace jf

@@ -149,7 +149,7 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
     m_ui.buttonDownPicture->setImage(QImage(QStringLiteral(":/pictures/button-down.png")));
     createMenus();
     connectHandlers();
-    new WindowDrag(this, m_ui.backgroundImage);
+    m_drag = new WindowDrag(this, m_ui.backgroundImage);
 
     const WindowPictures decoded = pictures.get();
     m_ui.backgroundImage->setPicture(decoded.background);
@@ -233,6 +233,7 @@ void MainWindow::connectHandlers()
     connect(m_ui.printerSetupLabel, &ClickLabel::clicked, this, &MainWindow::printerSetupRequested);
     connect(m_ui.printCoverLabel, &ClickLabel::clicked, this, &MainWindow::printRequested);
     connect(m_ui.settingsLabel, &ClickLabel::clicked, this, &MainWindow::settingsRequested);
+    connect(m_ui.helpLabel, &ClickLabel::clicked, this, &MainWindow::helpRequested);
 
     connect(m_ui.widthEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
     connect(m_ui.heightEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
@@ -277,6 +278,23 @@ void MainWindow::showFavourites()
 {
     showEntries(m_ui.programList, m_workspace.programs.names());
     showEntries(m_ui.pictureList, m_workspace.pictures.names());
+}
+
+// ---- Windows over the panel ----------------------------------------------------
+
+jf::Picture MainWindow::panelPicture() const
+{
+    return m_ui.panelImage->picture();
+}
+
+QPoint MainWindow::panelTopLeft() const
+{
+    return pos() + m_ui.panelImage->pos();
+}
+
+void MainWindow::carryWhenDragged(QWidget* window)
+{
+    m_drag->addCompanion(window, m_ui.panelImage->pos());
 }
 
 // ---- Closing ------------------------------------------------------------------
@@ -362,16 +380,6 @@ void MainWindow::restoreCoverSizes()
     m_workspace.sizes.read(m_workspace.folder.path(jf::datafile::sizes));
     const int kind = std::exchange(m_selectedKind, 0);
     selectCoverKind(kind);
-}
-
-jf::Picture MainWindow::panelPicture() const
-{
-    return m_ui.panelImage->picture();
-}
-
-QPoint MainWindow::panelScreenPosition() const
-{
-    return geometry().topLeft() + m_ui.panelImage->pos();
 }
 
 // ---- Preview ----------------------------------------------------------------

@@ -11,6 +11,7 @@
 class QLineEdit;
 class QMenu;
 class QTimer;
+class WindowDrag;
 
 namespace jf {
 class Favourites;
@@ -48,11 +49,6 @@ public:
     // selection shows the stored sizes and keeps nothing typed.
     void clearSelection() { m_selectedKind = 0; }
 
-    // The panel behind the preview and the lists, which the settings and help
-    // windows cover: its picture, and its top-left corner on the screen.
-    jf::Picture panelPicture() const;
-    QPoint panelScreenPosition() const;
-
     QString widthText() const;
     QString heightText() const;
     // The picture in the preview, which is what prints.
@@ -67,12 +63,22 @@ public:
     // Shows the next tip; runs at every tick of the tip timer.
     void showNextTip();
 
+    // The panel's picture, the background of the windows opened over it.
+    jf::Picture panelPicture() const;
+    // Where the windows opened over the panel go: the main window's position
+    // plus the panel's.
+    QPoint panelTopLeft() const;
+    // While it is visible, `window` is carried along by every drag of this
+    // window: it is kept over the panel and given the focus.
+    void carryWhenDragged(QWidget* window);
+
 signals:
     void printRequested();
     void printerSetupRequested();
     void settingsRequested();
     void addProgramRequested();
     void calibrationRequested();
+    void helpRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,6 +127,7 @@ private:
     QMenu* m_coverMenu = nullptr;
     QMenu* m_pictureMenu = nullptr;
     QMenu* m_programMenu = nullptr;
+    WindowDrag* m_drag = nullptr;
 
     // The picture dialog, shared by import and the picture list: its filter
     // and the file chosen last, which it reopens on.

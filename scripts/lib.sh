@@ -11,6 +11,7 @@ JF_PACKAGES=(
     fonts-liberation fonts-wine fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils img2pdf
     xvfb xauth libjpeg-turbo-progs util-linux
+    desktop-file-utils appstream dpkg-dev file
 )
 
 jf_sudo() {

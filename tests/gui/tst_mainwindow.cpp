@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using jftest::TestPlatform;
 using jftest::WorkDir;
@@ -70,6 +71,9 @@ private slots:
     void tipSequence_data();
     void tipSequence();
     void closeMarkAndDrag();
+    void dragStartsOnlyOnTheBareBackground_data();
+    void dragStartsOnlyOnTheBareBackground();
+    void dragCarriesAVisibleCompanion();
     void dialogFiltersIgnoreCase();
     void errorReportShowsCriticalBox();
     void coverMenuOnThePreview();
@@ -602,6 +606,13 @@ void TestMainWindow::closeMarkAndDrag()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     CloseLabel* closeMark = jftest::child<CloseLabel>(form, "closeMark");
+    // The first exit turns it black whatever colour it started in.
+    QPalette red = closeMark->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    closeMark->setPalette(red);
+    QEvent firstLeave(QEvent::Leave);
+    QApplication::sendEvent(closeMark, &firstLeave);
+    QCOMPARE(closeMark->palette().color(QPalette::WindowText), QColor(Qt::black));
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(form.mapToGlobal(QPoint(677, 2))));
     QApplication::sendEvent(closeMark, &enter);
     QCOMPARE(jftest::child<CloseLabel>(form, "closeMark")->palette().color(QPalette::WindowText),
@@ -629,6 +640,82 @@ void TestMainWindow::closeMarkAndDrag()
     QTest::mouseRelease(jftest::child<ImageControl>(form, "backgroundImage"), Qt::LeftButton, {},
                         QPoint(300, 20));
     QVERIFY(!form.findChild<WindowDrag*>()->isActive());
+}
+
+void TestMainWindow::dragStartsOnlyOnTheBareBackground_data()
+{
+    QTest::addColumn<QPoint>("press");
+    QTest::addColumn<QString>("control"); // what lies under the press
+    QTest::addColumn<QPoint>("moved");
+    QTest::newRow("bare title strip") << QPoint(300, 20) << "backgroundImage" << QPoint(30, -5);
+    QTest::newRow("panel") << QPoint(625, 380) << "panelImage" << QPoint();
+    QTest::newRow("title label") << QPoint(20, 10) << "titleLabel" << QPoint();
+    QTest::newRow("help label") << QPoint(590, 50) << "helpLabel" << QPoint();
+}
+
+void TestMainWindow::dragStartsOnlyOnTheBareBackground()
+{
+    QFETCH(QPoint, press);
+    QFETCH(QString, control);
+    QFETCH(QPoint, moved);
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.childAt(press)->objectName(), control);
+
+    // Through the window, as the pointer does: Qt hands the press to the
+    // control under it, and the moves to the control that took the press.
+    QWindow* window = form.windowHandle();
+    const QPoint start = form.pos();
+    QTest::mousePress(window, Qt::LeftButton, {}, press);
+    QTest::mouseMove(window, press + QPoint(30, -5));
+    QCOMPARE(form.pos(), start + moved);
+    QTest::mouseMove(window, press); // relative to the moved window: no movement
+    QCOMPARE(form.pos(), start + moved);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, press);
+    QTest::mouseMove(window, press + QPoint(40, 40)); // released: nothing moves
+    QCOMPARE(form.pos(), start + moved);
+}
+
+void TestMainWindow::dragCarriesAVisibleCompanion()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Stands in for a window left open over the panel while the main window
+    // is enabled.
+    QWidget companion(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    companion.resize(502, 390);
+    companion.move(form.panelTopLeft());
+    companion.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&companion));
+    form.carryWhenDragged(&companion);
+    form.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &form);
+
+    const QPoint start = form.pos();
+    QWindow* window = form.windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(300, 20));
+    QTest::mouseMove(window, QPoint(330, 20));
+    // The window followed the pointer, which is over (300, 20) again.
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(300, 20));
+    QCOMPARE(form.pos(), start + QPoint(30, 0));
+    QCOMPARE(companion.pos(), form.pos() + QPoint(130, 90));
+    QTRY_COMPARE(QApplication::activeWindow(), &companion);
+
+    // Once hidden it stays where it was.
+    companion.hide();
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(300, 20));
+    QTest::mouseMove(window, QPoint(330, 20));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(300, 20));
+    QCOMPARE(form.pos(), start + QPoint(60, 0));
+    QCOMPARE(companion.pos(), start + QPoint(160, 90));
 }
 
 void TestMainWindow::dialogFiltersIgnoreCase()
