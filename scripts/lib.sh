@@ -11,6 +11,7 @@ JF_PACKAGES=(
     fonts-liberation fonts-wine fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils img2pdf
     xvfb xauth libjpeg-turbo-progs util-linux
+    qt6-image-formats-plugins libheif-dev libexif-dev libwebp-dev netpbm libheif-examples
 )
 
 jf_sudo() {
