@@ -13,8 +13,11 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QMenu>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -136,7 +139,10 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
                     m_ui.coverKindLabel4, m_ui.coverKindLabel5, m_ui.coverKindLabel6,
                     m_ui.coverKindLabel7, m_ui.coverKindLabel8};
 
-    m_pictureDialog.filter = QStringLiteral("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
+    m_pictureDialog.filter = QStringLiteral(
+        "Bitmap|*.bmp|Graphic|*.jpg|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|GIF|*.gif|"
+        "SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
+    setAcceptDrops(true);
     prepareList(m_ui.pictureList);
     prepareList(m_ui.programList);
 
@@ -435,6 +441,41 @@ void MainWindow::loadPreviewPicture(const QString& path)
     const jf::Picture picture = jf::loadPicture(path);
     m_ui.previewImage->setPicture(picture);
     m_currentImagePath = path;
+}
+
+namespace {
+
+// The first local file among dropped data, empty when there is none.
+QString firstLocalFile(const QMimeData* data)
+{
+    if (!data)
+        return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return QString();
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!firstLocalFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+// A dropped file loads as if chosen in the picture dialog.
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = firstLocalFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    guarded([&] {
+        m_pictureDialog.fileName = path;
+        loadPreviewPicture(path);
+    });
 }
 
 void MainWindow::importPicture()

@@ -12,6 +12,7 @@ JF_PACKAGES=(
     cups printer-driver-cups-pdf poppler-utils img2pdf
     xvfb xauth libjpeg-turbo-progs util-linux
     desktop-file-utils appstream dpkg-dev file
+    qt6-image-formats-plugins libheif-dev libexif-dev libwebp-dev netpbm libheif-examples
 )
 
 jf_sudo() {

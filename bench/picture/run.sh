@@ -2,10 +2,14 @@
 # Import-to-preview benchmark: a 6000 x 4000 quality-90 JPEG, timed against
 # `djpeg -scale 1/8` on the same file (goal: ratio <= 1.5), peak memory of the
 # preview above the idle process (goal: < 100 MB), and a 65500 x 65500 header
-# refused at once.
+# refused at once. Then the same picture as a PNG and a HEIC, timed against
+# `pngtopnm` and `heif-convert` (to y4m, its cheapest output) in the same run
+# (goal: ratio <= 1.5 each).
 #
 #   bench/picture/run.sh [BUILD_DIR] [RUNS]
-# Needs djpeg and cjpeg (Debian: libjpeg-turbo-progs) and a built bench_preview.
+# Needs djpeg and cjpeg (Debian: libjpeg-turbo-progs), pnmtopng and pngtopnm
+# (netpbm), heif-enc and heif-convert (libheif-examples) and a built
+# bench_preview.
 set -euo pipefail
 
 build=${1:-$(cd "$(dirname "$0")/../.." && pwd)/build}
@@ -15,8 +19,9 @@ if [[ -z "$bin" ]]; then
     echo "bench_preview not found under $build (cmake --build $build --target bench_preview)" >&2
     exit 1
 fi
-for tool in cjpeg djpeg; do
-    command -v $tool >/dev/null || { echo "$tool missing (libjpeg-turbo-progs)" >&2; exit 1; }
+for tool in cjpeg djpeg pnmtopng pngtopnm heif-enc heif-convert; do
+    command -v $tool >/dev/null ||
+        { echo "$tool missing (libjpeg-turbo-progs, netpbm, libheif-examples)" >&2; exit 1; }
 done
 
 work=$(mktemp -d)
@@ -27,8 +32,11 @@ cjpeg -quality 90 -outfile "$work/photo.jpg" "$work/photo.ppm"
 "$bin" --make-ppm "$work/small.ppm" 16 16
 cjpeg -quality 90 -outfile "$work/small.jpg" "$work/small.ppm"
 "$bin" --make-bomb "$work/small.jpg" "$work/bomb.jpg"
+pnmtopng "$work/photo.ppm" >"$work/photo.png" 2>/dev/null
+heif-enc -q 90 -o "$work/photo.heic" "$work/photo.png" >/dev/null
 rm -f "$work/photo.ppm"
 echo "picture: 6000 x 4000, quality 90, $(stat -c %s "$work/photo.jpg") bytes"
+echo "png: $(stat -c %s "$work/photo.png") bytes, heic (quality 90): $(stat -c %s "$work/photo.heic") bytes"
 
 now_ns() { date +%s%N; }
 best_djpeg=
@@ -52,7 +60,36 @@ echo "preview memory above idle ${memory_mb} MB (goal < 100)"
 
 "$bin" --bomb "$work/bomb.jpg"
 
+# The best of `runs` timings of a command, in milliseconds.
+best_ms() {
+    local best= t0 t1 us i
+    for ((i = 0; i < runs; i++)); do
+        t0=$(now_ns)
+        "$@" >/dev/null 2>&1
+        t1=$(now_ns)
+        us=$(( (t1 - t0) / 1000 ))
+        if [[ -z "$best" || $us -lt $best ]]; then best=$us; fi
+    done
+    awk -v us="$best" 'BEGIN { printf "%.1f", us / 1000 }'
+}
+
 status=0
+check_type() { # name, reference's name, reference command...
+    local name=$1 tool=$2
+    shift 2
+    local tool_ms out ms r
+    tool_ms=$(best_ms "$@")
+    echo "${tool}_best_ms $tool_ms"
+    out=$("$bin" --preview "$work/photo.$name" "$runs")
+    ms=$(awk '$1 == "preview_best_ms" { print $2 }' <<<"$out")
+    echo "$name preview_best_ms $ms"
+    r=$(awk -v a="$ms" -v b="$tool_ms" 'BEGIN { printf "%.2f", a / b }')
+    echo "ratio_${name}_preview_to_${tool} $r (goal <= 1.5)"
+    awk -v r="$r" 'BEGIN { exit !(r <= 1.5) }' || { echo "FAIL: $name ratio above 1.5"; status=1; }
+}
+check_type png pngtopnm pngtopnm "$work/photo.png"
+check_type heic heif_convert heif-convert "$work/photo.heic" "$work/out.y4m"
+
 awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' || { echo "FAIL: ratio above 1.5"; status=1; }
 awk -v m="$memory_mb" 'BEGIN { exit !(m < 100) }' || { echo "FAIL: memory above 100 MB"; status=1; }
 exit $status

@@ -8,6 +8,7 @@
 #include "JpegDecoder.h"
 
 #include "Errors.h"
+#include "Orientation.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -69,13 +70,15 @@ struct Decompressor
 // The guarded steps return 0 on success, or libjpeg's code of the fatal error
 // that stopped them.
 
-int guardedReadHeader(Decompressor& d, const QByteArray& file)
+int guardedReadHeader(Decompressor& d, const QByteArray& file, bool keepExif = false)
 {
     if (setjmp(d.err.jump))
         return d.err.fatalCode;
     d.created = true;
     jpeg_create_decompress(&d.cinfo);
     d.cinfo.mem->max_memory_to_use = kMaxJpegWorkMemory;
+    if (keepExif)
+        jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xffff);
     jpeg_mem_src(&d.cinfo, reinterpret_cast<const unsigned char*>(file.constData()),
                  static_cast<unsigned long>(file.size()));
     jpeg_read_header(&d.cinfo, TRUE);
@@ -206,7 +209,7 @@ int jpegScaleEighths(const QSize& full, const QSize& target)
 JpegHeader readJpegHeader(const QByteArray& file)
 {
     Decompressor d;
-    if (const int code = guardedReadHeader(d, file))
+    if (const int code = guardedReadHeader(d, file, true))
         throwJpegError(code);
 
     JpegHeader header;
@@ -214,6 +217,14 @@ JpegHeader readJpegHeader(const QByteArray& file)
                         int(std::min<JDIMENSION>(d.cinfo.image_height, 65535)));
     header.components = d.cinfo.num_components;
     header.progressive = jpeg_has_multiple_scans(&d.cinfo);
+    for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 &&
+            std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            header.orientation = exifOrientation(QByteArray::fromRawData(
+                reinterpret_cast<const char*>(m->data), qsizetype(m->data_length)));
+            break;
+        }
+    }
     if (qint64(d.cinfo.image_width) * d.cinfo.image_height > kMaxPicturePixels)
         throwTooLarge(header.size);
 

@@ -31,6 +31,7 @@ struct JpegHeader
     QSize size;
     int components = 0;
     bool progressive = false; // also any other file with several scans
+    int orientation = 1;      // the EXIF orientation tag, 1 to 8 (1 when absent)
 };
 
 // Reads the header of a whole JPEG file held in memory. Throws PictureError

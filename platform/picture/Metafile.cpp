@@ -185,6 +185,27 @@ QByteArray convertInChild(const QByteArray& file, bool enhanced)
 
 } // namespace
 
+QImage renderSvg(const QByteArray& svg)
+{
+    QSvgRenderer renderer(svg);
+    QSizeF size = renderer.viewBoxF().size();
+    if (!renderer.isValid() || !(size.width() > 0 && size.height() > 0) ||
+        !std::isfinite(size.width()) || !std::isfinite(size.height()))
+        return QImage();
+    const qreal scale = kLongSide / std::max(size.width(), size.height());
+    const QSize pixels(std::max(1, qRound(size.width() * scale)),
+                       std::max(1, qRound(size.height() * scale)));
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return QImage();
+    image.fill(Qt::white); // paper
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    painter.end();
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
 QImage decodeMetafile(const QByteArray& file, bool enhanced)
 {
     if (file.isEmpty())
@@ -192,23 +213,10 @@ QImage decodeMetafile(const QByteArray& file, bool enhanced)
     const QByteArray svg = convertInChild(file, enhanced);
     if (svg.isEmpty())
         throwInvalid();
-    QSvgRenderer renderer(svg);
-    QSizeF size = renderer.viewBoxF().size();
-    if (!renderer.isValid() || !(size.width() > 0 && size.height() > 0) ||
-        !std::isfinite(size.width()) || !std::isfinite(size.height()))
-        throwInvalid();
-    const qreal scale = kLongSide / std::max(size.width(), size.height());
-    const QSize pixels(std::max(1, qRound(size.width() * scale)),
-                       std::max(1, qRound(size.height() * scale)));
-    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    const QImage image = renderSvg(svg);
     if (image.isNull())
         throwInvalid();
-    image.fill(Qt::white); // paper
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
-    painter.end();
-    return image.convertToFormat(QImage::Format_RGB32);
+    return image;
 }
 
 } // namespace jf

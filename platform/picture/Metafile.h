@@ -10,4 +10,8 @@ namespace jf {
 // cannot be rendered.
 QImage decodeMetafile(const QByteArray& file, bool enhanced);
 
+// Draws an SVG document on white paper, 2400 pixels along its longer
+// side, with Qt SVG. Null when it cannot be drawn.
+QImage renderSvg(const QByteArray& svg);
+
 } // namespace jf

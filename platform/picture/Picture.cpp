@@ -2,8 +2,11 @@
 
 #include "BitmapDecoder.h"
 #include "Errors.h"
+#include "HeifDecoder.h"
+#include "ImageReaderDecoder.h"
 #include "JpegDecoder.h"
 #include "Metafile.h"
+#include "Orientation.h"
 #include "TextFiles.h"
 
 #include <QPainter>
@@ -50,18 +53,21 @@ public:
 
 // A JPEG file kept compressed. One decoded image is cached, at the DCT scale
 // last asked for; asking for another scale replaces it, so a full-size decode
-// made for printing does not stay next to the preview's small one.
+// made for printing does not stay next to the preview's small one. Sizes are
+// those shown, after the orientation tag's turn; the cached image is turned.
 class JpegData final : public PictureData
 {
 public:
     JpegData(QByteArray bytes, const JpegHeader& header)
-        : PictureData(header.size), file(std::move(bytes))
+        : PictureData(orientedSize(header.size, header.orientation)), file(std::move(bytes)),
+          orientation(header.orientation)
     {
     }
 
     QImage covering(const QSize& pixels) const override
     {
-        return atScale(jpegScaleEighths(size, pixels));
+        return atScale(
+            jpegScaleEighths(orientedSize(size, orientation), orientedSize(pixels, orientation)));
     }
 
     QString problem() const override
@@ -81,12 +87,15 @@ public:
         if (decodedEighths != eighths) {
             decoded = QImage(); // let go of the old one before decoding the next
             decoded = decodeJpeg(file, eighths, &fatalCode);
+            if (orientation != 1 && !decoded.isNull())
+                decoded = applyOrientation(decoded, orientation);
             decodedEighths = eighths;
         }
         return decoded;
     }
 
     const QByteArray file;
+    const int orientation;
     mutable QImage decoded;
     mutable int decodedEighths = 0;
     mutable int fatalCode = 0;
@@ -122,7 +131,13 @@ enum class Kind
     Jpeg,
     Icon,
     Wmf,
-    Emf
+    Emf,
+    Png,
+    Webp,
+    Tiff,
+    Gif,
+    Svg,
+    Heif
 };
 
 } // namespace
@@ -226,6 +241,18 @@ std::optional<Kind> kindOf(const QString& extension)
         return Kind::Wmf;
     if (lower == QLatin1String("emf"))
         return Kind::Emf;
+    if (lower == QLatin1String("png"))
+        return Kind::Png;
+    if (lower == QLatin1String("webp"))
+        return Kind::Webp;
+    if (lower == QLatin1String("tif") || lower == QLatin1String("tiff"))
+        return Kind::Tiff;
+    if (lower == QLatin1String("gif"))
+        return Kind::Gif;
+    if (lower == QLatin1String("svg"))
+        return Kind::Svg;
+    if (lower == QLatin1String("heic") || lower == QLatin1String("heif"))
+        return Kind::Heif;
     return std::nullopt;
 }
 
@@ -240,6 +267,22 @@ Picture decodePicture(QByteArray bytes, Kind kind)
         return Picture::fromImage(decodeBitmap(bytes));
     case Kind::Icon:
         return Picture::fromImage(decodeIcon(bytes));
+    case Kind::Png:
+        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Png));
+    case Kind::Webp:
+        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Webp));
+    case Kind::Tiff:
+        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Tiff));
+    case Kind::Gif:
+        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Gif));
+    case Kind::Heif:
+        return Picture::fromImage(decodeHeif(bytes));
+    case Kind::Svg: {
+        const QImage image = renderSvg(bytes);
+        if (image.isNull())
+            throw PictureError(QStringLiteral("SVG image is not valid"));
+        return Picture::fromImage(image);
+    }
     case Kind::Wmf:
     case Kind::Emf:
         break;

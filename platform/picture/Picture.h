@@ -56,11 +56,14 @@ private:
 };
 
 // Loads a picture file chosen by the extension of its name, letter case
-// ignored: bmp, jpg/jpeg, ico, wmf/emf. Throws jf::Error with the message the
-// user is shown ("Unknown picture file extension (.%s)",
-// "Cannot open file "%s". %s", "Bitmap image is not valid", "JPEG error #%d",
-// "Picture is too large (%d x %d pixels)" above 256,000,000 pixels, ...).
-// Never returns a null picture.
+// ignored: bmp, jpg/jpeg, ico, wmf/emf, png, webp, tif/tiff, gif, svg,
+// heic/heif. JPEG, HEIC, TIFF and WebP pictures with an orientation tag come
+// out turned as a viewer shows them; transparent areas are white. Throws
+// jf::Error with the message the user is shown ("Unknown picture file
+// extension (.%s)", "Cannot open file "%s". %s", "Bitmap image is not
+// valid", "JPEG error #%d", "PNG image is not valid", "Picture is too large
+// (%d x %d pixels)" above 256,000,000 pixels, ...). Never returns a null
+// picture.
 Picture loadPicture(const QString& path);
 
 // Reads a picture held in memory, of the type the extension names (as

@@ -5,9 +5,11 @@
 #include "WindowDrag.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QImage>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -67,6 +69,8 @@ private slots:
     void importAndDispose();
     void failedLoadsKeepState_data();
     void failedLoadsKeepState();
+    void dropLoadsFirstLocalFile_data();
+    void dropLoadsFirstLocalFile();
     void tipsRotate();
     void tipSequence_data();
     void tipSequence();
@@ -482,7 +486,9 @@ void TestMainWindow::importAndDispose()
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
              QSize(356, 243)); // loading does not refit
     const jf::OpenFileRequest first = platform.fileDialog.requests.first();
-    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*"));
+    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg|PNG|*.png|WebP|*.webp|"
+                                   "TIFF|*.tif;*.tiff|GIF|*.gif|SVG|*.svg|"
+                                   "HEIC|*.heic;*.heif|Other|*.*"));
     QCOMPARE(first.filterIndex, 1);
 
     // The dialog reopens on the file chosen last.
@@ -539,6 +545,79 @@ void TestMainWindow::failedLoadsKeepState()
     QCOMPARE(platform.messages.errors, QStringList{message});
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->picture().data(), before);
     QCOMPARE(form.currentImagePath(), good);
+}
+
+void TestMainWindow::dropLoadsFirstLocalFile_data()
+{
+    QTest::addColumn<QStringList>("dropped"); // names in the working folder, or URLs
+    QTest::addColumn<QString>("loaded");      // the name loaded, empty for none
+    QTest::addColumn<QString>("message");
+    QTest::newRow("png") << QStringList{"green.png"} << "green.png"
+                         << "";
+    QTest::newRow("several: the first") << QStringList{"green.PNG", "good.bmp"} << "green.PNG"
+                                        << "";
+    QTest::newRow("web address first")
+        << QStringList{"https://example.org/a.png", "green.png"} << "green.png"
+        << "";
+    QTest::newRow("web address only") << QStringList{"https://example.org/a.png"} << ""
+                                      << "";
+    QTest::newRow("damaged") << QStringList{"cut.png"} << ""
+                             << "PNG image is not valid.";
+}
+
+void TestMainWindow::dropLoadsFirstLocalFile()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(QString, loaded);
+    QFETCH(QString, message);
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    QImage green(30, 20, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QVERIFY(green.save(work.path() + "/green.png", "PNG"));
+    QVERIFY(QFile::copy(work.path() + "/green.png", work.path() + "/green.PNG"));
+    QFile cut(work.path() + "/cut.png");
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    cut.close();
+    platform.fileDialog.answers.enqueue(good);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    auto* preview = jftest::child<ImageControl>(form, "previewImage");
+    const auto before = preview->picture().data();
+
+    QList<QUrl> urls;
+    for (const QString& name : dropped)
+        urls << (name.startsWith("https:") ? QUrl(name)
+                                           : QUrl::fromLocalFile(work.path() + "/" + name));
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPoint at = preview->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    const bool local = !loaded.isEmpty() || !message.isEmpty();
+    QCOMPARE(enter.isAccepted(), local);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+
+    QCOMPARE(platform.messages.errors, message.isEmpty() ? QStringList() : QStringList{message});
+    if (loaded.isEmpty()) {
+        QCOMPARE(preview->picture().data(), before);
+        QCOMPARE(form.currentImagePath(), good);
+    } else {
+        QCOMPARE(form.currentImagePath(), work.path() + "/" + loaded);
+        QCOMPARE(preview->picture().size(), QSize(30, 20));
+        QCOMPARE(preview->picture().scaledTo(QSize(3, 2)).pixel(1, 1), qRgb(0, 255, 0));
+    }
+    // The picture dialog reopens on a dropped local file, loaded or not.
+    platform.fileDialog.answers.enqueue(std::nullopt);
+    jftest::child<QAction>(form, "importAction")->trigger();
+    QString expected = good;
+    for (qsizetype i = urls.size() - 1; i >= 0; --i)
+        expected = urls[i].isLocalFile() ? urls[i].toLocalFile() : expected;
+    QCOMPARE(platform.fileDialog.requests.last().initialFile, expected);
 }
 
 void TestMainWindow::tipsRotate()

@@ -1,13 +1,18 @@
 #include "PictureSamples.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <jpeglib.h>
+#include <libexif/exif-data.h>
+#include <libheif/heif.h>
 
 namespace jf::test {
 
@@ -475,6 +480,254 @@ int colourDistance(QRgb a, QRgb b)
 {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
                      std::abs(qBlue(a) - qBlue(b))});
+}
+
+const QRgb kQuadrantColours[4] = {qRgb(220, 30, 40), qRgb(30, 180, 60), qRgb(40, 60, 200),
+                                  qRgb(250, 240, 80)};
+
+QImage quadrantImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, kQuadrantColours[(y >= height / 2) * 2 + (x >= width / 2)]);
+    return image;
+}
+
+QByteArray buildWithQt(const QImage& image, const char* format)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(100); // lossless WebP
+    if (!writer.write(image))
+        qWarning("cannot write %s: %s", format, qPrintable(writer.errorString()));
+    return buffer.data();
+}
+
+QByteArray exifWithOrientation(int orientation)
+{
+    ExifData* data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_INTEL);
+    ExifEntry* entry = exif_entry_new();
+    exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+    exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+    exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, ExifShort(orientation));
+    exif_entry_unref(entry);
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    const QByteArray block(reinterpret_cast<const char*>(bytes), qsizetype(size));
+    std::free(bytes);
+    exif_data_unref(data);
+    return block;
+}
+
+QByteArray jpegWithOrientation(const QImage& stored, int orientation)
+{
+    const QByteArray jpeg = buildJpeg(stored, JpegKind::Baseline);
+    const QByteArray exif = exifWithOrientation(orientation);
+    QByteArray marker("\xff\xe1", 2);
+    marker.append(char((exif.size() + 2) >> 8)).append(char((exif.size() + 2) & 0xff));
+    return jpeg.left(2) + marker + exif + jpeg.mid(2);
+}
+
+namespace {
+
+void appendLe(QByteArray& out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
+{
+    QByteArray chunk(fourcc, 4);
+    appendLe(chunk, quint32(payload.size()), 4);
+    chunk += payload;
+    if (payload.size() % 2)
+        chunk.append('\0');
+    return chunk;
+}
+
+} // namespace
+
+QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas)
+{
+    if (!canvas.isValid())
+        canvas = stored.size();
+    const QByteArray simple = buildWithQt(stored, "webp");
+    QByteArray header;
+    header.append(char(0x08)); // EXIF present
+    header.append(QByteArray(3, '\0'));
+    appendLe(header, quint32(canvas.width() - 1), 3);
+    appendLe(header, quint32(canvas.height() - 1), 3);
+    // The EXIF chunk holds the TIFF data without the "Exif\0\0" prefix.
+    const QByteArray body = riffChunk("VP8X", header) + simple.mid(12) +
+                            riffChunk("EXIF", exifWithOrientation(orientation).mid(6));
+    QByteArray file("RIFF");
+    appendLe(file, quint32(body.size() + 4), 4);
+    return file + "WEBP" + body;
+}
+
+namespace {
+
+heif_error appendToArray(heif_context*, const void* data, size_t size, void* userdata)
+{
+    static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data), qsizetype(size));
+    return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+} // namespace
+
+QByteArray buildHeic(const QImage& picture, int orientation)
+{
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code !=
+        heif_error_Ok) {
+        heif_context_free(context);
+        return QByteArray();
+    }
+    heif_encoder_set_lossy_quality(encoder, 95);
+    const bool alpha = picture.hasAlphaChannel();
+    const QImage source =
+        picture.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    heif_image* image = nullptr;
+    heif_image_create(source.width(), source.height(), heif_colorspace_RGB,
+                      alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, source.width(), source.height(), 8);
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    const size_t rowBytes = size_t(source.width()) * (alpha ? 4 : 3);
+    for (int y = 0; y < source.height(); ++y)
+        std::memcpy(plane + qsizetype(y) * stride, source.constScanLine(y), rowBytes);
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->image_orientation = heif_orientation(orientation);
+    QByteArray file;
+    if (heif_context_encode_image(context, image, encoder, options, nullptr).code ==
+        heif_error_Ok) {
+        heif_writer writer{1, appendToArray};
+        heif_context_write(context, &writer, &file);
+    }
+    heif_encoding_options_free(options);
+    heif_image_release(image);
+    heif_encoder_release(encoder);
+    heif_context_free(context);
+    return file;
+}
+
+QImage storedFor(const QImage& shown, int orientation)
+{
+    const int w = shown.width(), h = shown.height();
+    const bool swaps = orientation >= 5;
+    QImage stored(swaps ? h : w, swaps ? w : h, QImage::Format_RGB32);
+    // Where each shown pixel (x, y) lies in the stored picture: the EXIF
+    // table of which side the stored first row and first column show.
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            QPoint s(x, y);
+            switch (orientation) {
+            case 2:
+                s = QPoint(w - 1 - x, y);
+                break;
+            case 3:
+                s = QPoint(w - 1 - x, h - 1 - y);
+                break;
+            case 4:
+                s = QPoint(x, h - 1 - y);
+                break;
+            case 5:
+                s = QPoint(y, x);
+                break;
+            case 6:
+                s = QPoint(y, w - 1 - x);
+                break;
+            case 7:
+                s = QPoint(h - 1 - y, w - 1 - x);
+                break;
+            case 8:
+                s = QPoint(h - 1 - y, x);
+                break;
+            default:
+                break;
+            }
+            stored.setPixel(s, shown.pixel(x, y));
+        }
+    }
+    return stored;
+}
+
+QByteArray buildSvg(int width, int height)
+{
+    QByteArray svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" "
+                                    "height=\"%2\" viewBox=\"0 0 %1 %2\">\n")
+                         .arg(width)
+                         .arg(height)
+                         .toUtf8();
+    for (int q = 0; q < 4; ++q)
+        svg += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"/>\n")
+                   .arg(q % 2 ? width / 2.0 : 0)
+                   .arg(q / 2 ? height / 2.0 : 0)
+                   .arg(width / 2.0)
+                   .arg(height / 2.0)
+                   .arg(QColor(kQuadrantColours[q]).name())
+                   .toUtf8();
+    return svg + "</svg>\n";
+}
+
+QByteArray buildGif(const QImage& image)
+{
+    // Codes of 8 bits over a 7-bit minimum code size, with a clear code
+    // before the table would grow: every code is one byte, no compression.
+    QList<QRgb> palette;
+    QByteArray codes;
+    const int clear = 128, end = 129;
+    int sinceClear = 0;
+    bool transparent = false;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            int index = 127;
+            if (qAlpha(pixel) == 0) {
+                transparent = true;
+            } else {
+                index = int(palette.indexOf(pixel | 0xff000000));
+                if (index < 0) {
+                    index = int(palette.size());
+                    palette.append(pixel | 0xff000000);
+                }
+            }
+            if (sinceClear == 0 || sinceClear == 100) {
+                codes.append(char(clear));
+                sinceClear = 0;
+            }
+            codes.append(char(index));
+            ++sinceClear;
+        }
+    }
+    codes.append(char(end));
+    QByteArray gif("GIF89a");
+    appendLe(gif, quint32(image.width()), 2);
+    appendLe(gif, quint32(image.height()), 2);
+    gif.append(char(0xf6)).append('\0').append('\0');
+    for (int i = 0; i < 128; ++i) {
+        const QRgb c = i < palette.size() ? palette[i] : qRgb(255, 255, 255);
+        gif.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    }
+    if (transparent)
+        gif.append(QByteArray("\x21\xf9\x04\x01\x00\x00\x7f\x00", 8));
+    gif.append(char(0x2c));
+    appendLe(gif, 0, 4);
+    appendLe(gif, quint32(image.width()), 2);
+    appendLe(gif, quint32(image.height()), 2);
+    gif.append('\0').append(char(7));
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        gif.append(char(block.size())).append(block);
+    }
+    gif.append('\0').append(char(0x3b));
+    return gif;
 }
 
 } // namespace jf::test

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 
 namespace jf::test {
@@ -71,6 +72,42 @@ QByteArray jpegWithClaimedSize(int width, int height, bool progressive = false);
 // (width / 4, height / 4) to (3 * width / 4, 3 * height / 4).
 QByteArray buildWmf(int width, int height);
 QByteArray buildEmf(int width, int height);
+
+// Four flat quadrants: red top left, green top right, blue bottom left,
+// yellow bottom right.
+QImage quadrantImage(int width, int height);
+extern const QRgb kQuadrantColours[4];
+
+// Files written by Qt's writers ("png", "webp", "tiff", "gif"); `image`'s
+// format decides PNG's depth and palette.
+QByteArray buildWithQt(const QImage& image, const char* format);
+
+// An EXIF block ("Exif\0\0" and TIFF data) made with libexif holding only
+// the orientation tag.
+QByteArray exifWithOrientation(int orientation);
+
+// A JPEG of `stored` with an APP1 EXIF marker stating `orientation`.
+QByteArray jpegWithOrientation(const QImage& stored, int orientation);
+
+// A lossless WebP of `stored` in the extended layout, with an EXIF chunk
+// stating `orientation`; `canvas` overrides the size the header claims.
+QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas = QSize());
+
+// A HEIC file encoded with libheif, turned by `orientation` (as the file's
+// transforms), keeping alpha when `image` has it. Empty when libheif has no
+// HEVC encoder here.
+QByteArray buildHeic(const QImage& image, int orientation = 1);
+
+// The pixels a camera stores for a picture that shows as `shown` under
+// `orientation`, following the EXIF definition of each value.
+QImage storedFor(const QImage& shown, int orientation);
+
+// A GIF drawing `image` (at most 127 colours) with a 128-colour palette;
+// fully transparent pixels use a transparent palette entry.
+QByteArray buildGif(const QImage& image);
+
+// An SVG drawing the quadrant picture in a `width` x `height` view box.
+QByteArray buildSvg(int width, int height);
 
 // Writes bytes to `path`; fails the test on error.
 bool writeFile(const QString& path, const QByteArray& bytes);

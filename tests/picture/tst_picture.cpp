@@ -119,10 +119,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("png") << "a.png"
-                             << "Unknown picture file extension (.png)";
-        QTest::newRow("case kept") << "a.Gif"
-                                   << "Unknown picture file extension (.Gif)";
+        QTest::newRow("xcf") << "a.xcf"
+                             << "Unknown picture file extension (.xcf)";
+        QTest::newRow("case kept") << "a.Psd"
+                                   << "Unknown picture file extension (.Psd)";
         QTest::newRow("no dot") << "picture"
                                 << "Unknown picture file extension (.)";
         QTest::newRow("trailing dot") << "picture."

@@ -27,6 +27,7 @@ private:
     {
         static const QRegularExpression allowed(QStringLiteral(
             "^(Bitmap image is not valid|Icon image is not valid|Metafile is not valid|"
+            "(PNG|WebP|TIFF|GIF|SVG|HEIC) image is not valid|"
             "JPEG error #[1-9][0-9]*|Picture is too large \\([0-9]+ x [0-9]+ pixels\\))$"));
         const QString path = m_dir.filePath(QStringLiteral("damaged.") + ext);
         if (!writeFile(path, bytes)) {
@@ -94,6 +95,17 @@ private slots:
         QTest::newRow("wmf") << "wmf" << buildWmf(300, 200) << 30;
         QTest::newRow("emf") << "emf" << buildEmf(300, 200) << 30;
         QTest::newRow("ico") << "ico" << buildIco(photo.copy(0, 0, 16, 16)) << 200;
+        QTest::newRow("png") << "png" << buildWithQt(photo, "png") << 200;
+        QTest::newRow("png palette")
+            << "png" << buildWithQt(photo.convertToFormat(QImage::Format_Indexed8), "png") << 200;
+        QTest::newRow("webp") << "webp" << webpWithOrientation(photo, 6) << 200;
+        QTest::newRow("tiff") << "tif" << buildWithQt(photo, "tiff") << 200;
+        QTest::newRow("gif") << "gif" << buildGif(quadrantImage(40, 28)) << 200;
+        QTest::newRow("svg") << "svg" << buildSvg(40, 28) << 100;
+        QTest::newRow("jpeg with orientation") << "jpg" << jpegWithOrientation(photo, 7) << 200;
+        const QByteArray heic = buildHeic(photo, 5);
+        if (!heic.isEmpty())
+            QTest::newRow("heic") << "heic" << heic << 200;
     }
     void damaged()
     {

@@ -2,6 +2,7 @@
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "PictureSamples.h"
 #include "PrintTestSupport.h"
 #include "PrintWindow.h"
 
@@ -80,6 +81,8 @@ private slots:
     void workedExampleOnPaper();
     void fineDetailSurvives();
     void borderColourCarriesOver();
+    void pictureTypesOnPaper_data();
+    void pictureTypesOnPaper();
 
     void badSizesFailBeforeWindowChanges_data();
     void badSizesFailBeforeWindowChanges();
@@ -325,6 +328,56 @@ void TestPrintWindow::pageMeasuredAt600Dpi()
         QCOMPARE(countInRow(page, window.center().y(), window.right() + 3, page.width(),
                             QColor(255, 255, 255), 3),
                  page.width() - window.right() - 3);
+}
+
+void TestPrintWindow::pictureTypesOnPaper_data()
+{
+    using namespace jf::test;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QRgb>>("quadrants"); // top left, top right, bottom left, bottom right
+    const QList<QRgb> upright(std::begin(kQuadrantColours), std::end(kQuadrantColours));
+    const QImage shown = quadrantImage(64, 64);
+    QImage halfClear(64, 64, QImage::Format_ARGB32);
+    halfClear.fill(qRgb(220, 30, 40));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 32; ++x)
+            halfClear.setPixel(x, y, qRgba(0, 0, 0, 0));
+    const QRgb white = qRgb(255, 255, 255), red = qRgb(220, 30, 40);
+    QTest::newRow("png, left half transparent")
+        << "clear.png" << buildWithQt(halfClear, "png") << QList<QRgb>{white, red, white, red};
+    QTest::newRow("gif, left half transparent")
+        << "clear.gif" << buildGif(halfClear) << QList<QRgb>{white, red, white, red};
+    QTest::newRow("jpeg turned by its tag")
+        << "turned.jpg" << jpegWithOrientation(storedFor(shown, 6), 6) << upright;
+    QTest::newRow("heic turned") << "turned.heic" << buildHeic(storedFor(shown, 8), 8) << upright;
+    QTest::newRow("svg") << "drawing.svg" << buildSvg(40, 40) << upright;
+}
+
+void TestPrintWindow::pictureTypesOnPaper()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QRgb>, quadrants);
+    if (bytes.isEmpty())
+        QSKIP("no encoder for this type here (libheif without HEVC encoder)");
+    const QString file = m_dir.filePath(name);
+    QVERIFY(jf::test::writeFile(file, bytes));
+    PrintWindow form;
+    // 120 mm square from 2.65 mm off the printable corner, as on paper.
+    const QString pdf =
+        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"),
+               QPageLayout::Portrait, jf::loadPicture(file));
+    const QImage page = renderPdf(pdf, 150, QSize(800, 800));
+    QVERIFY(!page.isNull());
+    const auto dot = [](double mm) { return qRound(mm / 25.4 * 150); };
+    for (int q = 0; q < 4; ++q) {
+        const QRgb seen = page.pixel(dot(2.65 + (q % 2 ? 90 : 30)), dot(2.65 + (q / 2 ? 90 : 30)));
+        QVERIFY2(jf::test::colourDistance(seen, quadrants[q]) <= 20,
+                 qPrintable(QStringLiteral("quadrant %1: %2").arg(q).arg(seen, 8, 16)));
+    }
 }
 
 void TestPrintWindow::workedExampleOnPaper()

@@ -1,0 +1,114 @@
+#include "ImageReaderDecoder.h"
+
+#include "Errors.h"
+#include "JpegDecoder.h"
+#include "Orientation.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+
+namespace jf {
+
+namespace {
+
+struct TypeInfo
+{
+    const char* format; // Qt's name for its reader
+    const char* name;   // as the user reads it in messages
+};
+
+TypeInfo infoOf(ReaderType type)
+{
+    switch (type) {
+    case ReaderType::Png:
+        return {"png", "PNG"};
+    case ReaderType::Webp:
+        return {"webp", "WebP"};
+    case ReaderType::Tiff:
+        return {"tiff", "TIFF"};
+    case ReaderType::Gif:
+        break;
+    }
+    return {"gif", "GIF"};
+}
+
+// Qt's GIF reader shows a frame cut short as far as it got. A whole file
+// ends with the trailer byte (some writers pad after it with zeros).
+bool gifHasTrailer(const QByteArray& file)
+{
+    qsizetype end = file.size();
+    while (end > 0 && file[end - 1] == '\0')
+        --end;
+    return end > 0 && file[end - 1] == ';';
+}
+
+} // namespace
+
+void checkPicturePixels(qint64 width, qint64 height)
+{
+    if (width * height > kMaxPicturePixels)
+        throw PictureError(
+            QStringLiteral("Picture is too large (%1 x %2 pixels)").arg(width).arg(height));
+}
+
+void allowPictureAllocations()
+{
+    // Up to 8 bytes a pixel: 16-bit PNGs are read as 64-bit pixels.
+    constexpr int limitMb = int(kMaxPicturePixels * 8 / (1024 * 1024) + 1);
+    if (QImageReader::allocationLimit() < limitMb)
+        QImageReader::setAllocationLimit(limitMb);
+}
+
+QImage onWhitePaper(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return image.format() == QImage::Format_RGB32 ? image
+                                                      : image.convertToFormat(QImage::Format_RGB32);
+    QImage paper(image.size(), QImage::Format_RGB32);
+    if (paper.isNull())
+        return paper;
+    paper.fill(Qt::white);
+    QPainter painter(&paper);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return paper;
+}
+
+QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
+{
+    const TypeInfo info = infoOf(type);
+    const auto invalid = [&info] {
+        return PictureError(QStringLiteral("%1 image is not valid").arg(QLatin1String(info.name)));
+    };
+    if (file.isEmpty() || (type == ReaderType::Gif && !gifHasTrailer(file)))
+        throw invalid();
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, info.format);
+    reader.setAutoDetectImageFormat(false);
+    if (!reader.canRead())
+        throw invalid();
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        throw invalid();
+    checkPicturePixels(size.width(), size.height());
+
+    // Qt's TIFF reader turns pictures by their orientation tag itself; its
+    // WebP reader ignores the EXIF chunk, which we read ourselves.
+    const bool readerTurns = reader.supportsOption(QImageIOHandler::ImageTransformation);
+    reader.setAutoTransform(true);
+    allowPictureAllocations();
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw invalid();
+    if (!readerTurns && type == ReaderType::Webp)
+        image = applyOrientation(image, webpOrientation(file));
+    image = onWhitePaper(image);
+    if (image.isNull())
+        throw invalid();
+    return image;
+}
+
+} // namespace jf
