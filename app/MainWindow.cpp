@@ -6,6 +6,7 @@
 #include "NumberConvert.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
+#include "SystemColours.h"
 #include "WindowDrag.h"
 #include "Workspace.h"
 
@@ -105,7 +106,7 @@ void prepareList(QListWidget* list)
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     // The lists take the colour of the window they sit on.
     QPalette palette = list->palette();
-    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    palette.setColor(QPalette::Base, jf::scrollBarColour());
     list->setPalette(palette);
 }
 
@@ -478,7 +479,7 @@ void MainWindow::dropEvent(QDropEvent* event)
     });
 }
 
-void MainWindow::importPicture()
+QString MainWindow::choosePicture()
 {
     jf::OpenFileRequest request;
     request.filter = m_pictureDialog.filter;
@@ -487,10 +488,17 @@ void MainWindow::importPicture()
     request.fileMustExist = true;
     const auto chosen = jf::platform().fileDialog->openFile(this, request);
     if (!chosen)
-        return;
+        return QString();
     m_pictureDialog.fileName = chosen->path;
     m_pictureDialog.filterIndex = chosen->filterIndex;
-    loadPreviewPicture(chosen->path);
+    return chosen->path;
+}
+
+void MainWindow::importPicture()
+{
+    const QString path = choosePicture();
+    if (!path.isEmpty())
+        loadPreviewPicture(path);
 }
 
 void MainWindow::disposePicture()
@@ -515,18 +523,11 @@ void MainWindow::swapWidthAndHeight()
 
 void MainWindow::addPicture()
 {
-    jf::OpenFileRequest request;
-    request.filter = m_pictureDialog.filter;
-    request.filterIndex = m_pictureDialog.filterIndex;
-    request.initialFile = m_pictureDialog.fileName;
-    request.fileMustExist = true;
-    const auto chosen = jf::platform().fileDialog->openFile(this, request);
-    if (!chosen)
+    const QString path = choosePicture();
+    if (path.isEmpty())
         return;
-    m_pictureDialog.fileName = chosen->path;
-    m_pictureDialog.filterIndex = chosen->filterIndex;
     // The file is neither loaded nor examined.
-    m_workspace.pictures.append(jf::displayNameFromPath(chosen->path), chosen->path);
+    m_workspace.pictures.append(jf::displayNameFromPath(path), path);
     showEntries(m_ui.pictureList, m_workspace.pictures.names());
 }
 

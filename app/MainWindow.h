@@ -93,6 +93,9 @@ private:
 
     void saveCoverSizes();
     void restoreCoverSizes();
+    // Runs the picture dialog, shared by import and the picture list; the
+    // chosen path, empty on cancel.
+    QString choosePicture();
     void importPicture();
     void disposePicture();
     void viewPicture();

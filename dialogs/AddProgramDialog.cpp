@@ -5,7 +5,6 @@
 #include "Platform.h"
 #include "ToolWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 
 AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
@@ -14,13 +13,7 @@ AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
     m_ui.setupUi(this);
     setWindowTitle(jf::applicationTitle());
     setFixedSize(354, 135);
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    jf::applyToolWindowLook(this);
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
 

@@ -3,7 +3,6 @@
 #include "DisplayText.h"
 #include "ToolWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QRegularExpressionValidator>
 
@@ -22,13 +21,7 @@ CalibrationWindow::CalibrationWindow(QWidget* mainWindow)
     m_ui.setupUi(this);
     setWindowTitle(QStringLiteral("Calibrate Printer"));
     setFixedSize(300, 215);
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    jf::applyToolWindowLook(this);
     m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
 
     // Millimetres with one decimal, either separator.

@@ -1,5 +1,7 @@
 #include "ToolWindow.h"
 
+#include "SystemColours.h"
+
 #include <QWidget>
 #include <QWindow>
 
@@ -19,6 +21,17 @@ void showToolWindow(QWidget* tool, QWidget* mainWindow, const QPoint& topLeft)
     tool->show();
     tool->raise();
     tool->activateWindow();
+}
+
+void applyToolWindowLook(QWidget* tool)
+{
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    tool->setFont(windowFont);
+    QPalette palette = tool->palette();
+    palette.setColor(QPalette::Window, scrollBarColour());
+    tool->setPalette(palette);
+    tool->setAutoFillBackground(true);
 }
 
 void closeToolWindow(QWidget* tool, QWidget* mainWindow)

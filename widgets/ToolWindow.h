@@ -11,6 +11,10 @@ namespace jf {
 // The tool window calls closeToolWindow from its own close handling.
 void showToolWindow(QWidget* tool, QWidget* mainWindow, const QPoint& topLeft);
 
+// The look of the small tool windows: the window font (Tahoma, 11 pixels)
+// and the scroll-bar grey as background.
+void applyToolWindowLook(QWidget* tool);
+
 // Hides the tool window and enables the main window again.
 void closeToolWindow(QWidget* tool, QWidget* mainWindow);
 
