@@ -11,6 +11,7 @@ JF_PACKAGES=(
     fonts-liberation fonts-wine fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils img2pdf
     xvfb xauth libjpeg-turbo-progs util-linux
+    clang libclang-rt-14-dev
 )
 
 jf_sudo() {
