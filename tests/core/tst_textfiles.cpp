@@ -9,6 +9,7 @@
 #include "TipCycle.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -552,11 +553,20 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
         jf::writeSettingsFile(files[1], settings[v]);
         jf::writeWholeTextFile(files[2], QString::fromUtf8(listBytes[v]));
     };
+    QElapsedTimer clock;
+    clock.start();
     save(0);
+    // The kills' spread: one round of saving, however fast this build.
+    const int span = int(qMax<qint64>(1000, clock.nsecsElapsed() / 1000));
 
-    const int rounds = 40;
+    const int rounds = 30;
     int unfinished = 0;
+    QDir folder(dir.path(), QString("*") + jf::tempFileMarker + "*");
     for (int round = 0; round < rounds; ++round) {
+        // What the last killed save left would be taken for the next one's.
+        for (const QString& leftover : folder.entryList(QDir::Files))
+            QVERIFY(folder.remove(leftover));
+        folder.refresh();
         const pid_t pid = ::fork();
         QVERIFY(pid >= 0);
         if (pid == 0) {
@@ -564,9 +574,17 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
             for (int v = 1;; v ^= 1)
                 save(v);
         }
-        ::usleep(QRandomGenerator::global()->bounded(1000, 40000));
+        // Once a save is under way (its temporary file is there), at a random
+        // moment of it or of the saves that follow.
+        for (int waited = 0; folder.entryList(QDir::Files).isEmpty() && waited < 5000; ++waited) {
+            ::usleep(1000);
+            folder.refresh();
+        }
+        ::usleep(useconds_t(QRandomGenerator::global()->bounded(span)));
         ::kill(pid, SIGKILL);
-        QCOMPARE(::waitpid(pid, nullptr, 0), pid);
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the saving child died early");
 
         unfinished += QDir(dir.path()).entryList(QDir::Files).size() > 3;
         const QByteArray list = read(files[0]);
@@ -578,7 +596,7 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
     }
     qInfo("%d of %d kills interrupted a save", unfinished, rounds);
     QVERIFY(unfinished > 0); // else the kills missed the saves altogether
-    save(1);                 // and the next save clears what the killed ones left
+    save(1);                 // and the next save clears what a killed one left
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
 }
 
