@@ -320,7 +320,8 @@ std::optional<QSize> iconImageSize(const Bytes& b, qint64 offset)
         const uchar* p = b.at(offset + 16);
         const qint64 w = qint64(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
         const qint64 hgt = qint64(p[4]) << 24 | p[5] << 16 | p[6] << 8 | p[7];
-        if (w * hgt > kMaxPicturePixels)
+        // Each side may be near 2^32: their product would overflow.
+        if (w > kMaxPicturePixels || hgt > kMaxPicturePixels || w * hgt > kMaxPicturePixels)
             throwTooLarge(w, hgt);
         return QSize(int(w), int(hgt));
     }

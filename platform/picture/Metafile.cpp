@@ -29,6 +29,15 @@
 #include <libwmf/api.h>
 #include <libwmf/svg.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define JF_CLANG_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifndef JF_CLANG_ADDRESS_SANITIZER
+#define JF_CLANG_ADDRESS_SANITIZER 0
+#endif
+
 namespace jf {
 
 namespace {
@@ -118,9 +127,10 @@ void limitChild()
 {
     const rlimit cpu{kTimeLimitSeconds, kTimeLimitSeconds};
     ::setrlimit(RLIMIT_CPU, &cpu);
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !JF_CLANG_ADDRESS_SANITIZER
     // The sanitizers reserve terabytes of address space; limit only real
-    // builds.
+    // builds (gcc tells of the address sanitizer by a macro, clang by a
+    // feature test).
     const rlimit memory{rlim_t(2048) * 1024 * 1024, rlim_t(2048) * 1024 * 1024};
     ::setrlimit(RLIMIT_AS, &memory);
 #endif

@@ -9,7 +9,9 @@
 #include "TipCycle.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,8 +20,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -72,6 +76,7 @@ private slots:
     void sizeCeilings();
     void endlessStreamStopsAtLimit();
     void leftoverTempFilesRemoved();
+    void killedSaveLeavesOldOrNew();
 };
 
 void TestTextFiles::settingsLines_data()
@@ -521,6 +526,78 @@ void TestTextFiles::leftoverTempFilesRemoved()
     for (const QString& name : kept + QStringList{busy})
         QVERIFY2(QFile::exists(name), qPrintable(name));
     QCOMPARE(get("Tips.txt"), QByteArray("tip"));
+}
+
+void TestTextFiles::killedSaveLeavesOldOrNew()
+{
+    // A child saves two versions of a list, a settings file and the tips in
+    // turn until it is killed at a random moment.
+    QStringList entries[2];
+    QByteArray listBytes[2];
+    for (int v = 0; v < 2; ++v) {
+        for (int i = 0; i < 20000; ++i)
+            entries[v] << QString("version %1 entry %2").arg(v).arg(i);
+        listBytes[v] = entries[v].join("\r\n").toUtf8() + "\r\n";
+    }
+    const QStringList settings[2]{{"1", "Black", "6000"}, {"255", "Red", "-1"}};
+    const QByteArray settingsBytes[2]{"1\r\nBlack\r\n6000\r\n", "255\r\nRed\r\n-1\r\n"};
+    QTemporaryDir dir;
+    const QString files[3]{dir.filePath("ProgramsPaths.txt"), dir.filePath("DefaultSettings.ins"),
+                           dir.filePath("Tips.txt")};
+    const auto read = [](const QString& name) {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    const auto save = [&](int v) {
+        jf::writeListFile(files[0], entries[v]);
+        jf::writeSettingsFile(files[1], settings[v]);
+        jf::writeWholeTextFile(files[2], QString::fromUtf8(listBytes[v]));
+    };
+    QElapsedTimer clock;
+    clock.start();
+    save(0);
+    // The kills' spread: one round of saving, however fast this build.
+    const int span = int(qMax<qint64>(1000, clock.nsecsElapsed() / 1000));
+
+    const int rounds = 30;
+    int unfinished = 0;
+    QDir folder(dir.path(), QString("*") + jf::tempFileMarker + "*");
+    for (int round = 0; round < rounds; ++round) {
+        // What the last killed save left would be taken for the next one's.
+        for (const QString& leftover : folder.entryList(QDir::Files))
+            QVERIFY(folder.remove(leftover));
+        folder.refresh();
+        const pid_t pid = ::fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            for (int v = 1;; v ^= 1)
+                save(v);
+        }
+        // Once a save is under way (its temporary file is there), at a random
+        // moment of it or of the saves that follow.
+        for (int waited = 0; folder.entryList(QDir::Files).isEmpty() && waited < 5000; ++waited) {
+            ::usleep(1000);
+            folder.refresh();
+        }
+        ::usleep(useconds_t(QRandomGenerator::global()->bounded(span)));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the saving child died early");
+
+        unfinished += QDir(dir.path()).entryList(QDir::Files).size() > 3;
+        const QByteArray list = read(files[0]);
+        QVERIFY(list == listBytes[0] || list == listBytes[1]);
+        const QByteArray ins = read(files[1]);
+        QVERIFY(ins == settingsBytes[0] || ins == settingsBytes[1]);
+        const QByteArray tips = read(files[2]);
+        QVERIFY(tips == listBytes[0] || tips == listBytes[1]);
+    }
+    qInfo("%d of %d kills interrupted a save", unfinished, rounds);
+    QVERIFY(unfinished > 0); // else the kills missed the saves altogether
+    save(1);                 // and the next save clears what a killed one left
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

@@ -301,6 +301,13 @@ private slots:
         QTest::newRow("ico no images") << "n.ico" << icoNoImages << icoInvalid;
         QTest::newRow("ico bomb") << "bomb.ico" << icoBomb
                                   << "Picture is too large (65500 x 65500 pixels)";
+        // A PNG frame's sides are 32 bits each: their product overflowed.
+        QByteArray icoPngBomb = ico.left(22) + QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) +
+                                QByteArray(8, '\xff') + QByteArray(40, '\0');
+        icoPngBomb[14] = char(icoPngBomb.size() - 22);
+        icoPngBomb[15] = icoPngBomb[16] = icoPngBomb[17] = 0;
+        QTest::newRow("ico png bomb")
+            << "pbomb.ico" << icoPngBomb << "Picture is too large (4294967295 x 4294967295 pixels)";
 
         const auto jpegError = [](int code) { return QStringLiteral("JPEG error #%1").arg(code); };
         const QByteArray jpeg = buildJpeg(quadrants(32, 32), JpegKind::Baseline);

@@ -238,6 +238,12 @@ void TestPrintWindow::jobSizesWindowAndBorder_data()
     QTest::newRow("both 0") << "0"
                             << "0" << 3 << QSize(20, 50) << QRect(10, 10, 0, 0)
                             << QRect(7, 7, 6, 6);
+    // The largest size the fields are meant for: a window 38000 pixels
+    // square, which the job lays out and prints without an image its size
+    // (that would be 5.8 GB).
+    QTest::newRow("9999 mm") << "9999"
+                             << "9999" << 1 << QSize(38016, 38046) << QRect(10, 10, 37996, 37996)
+                             << QRect(9, 9, 37998, 37998);
     QTest::newRow("fraction, blanks")
         << " 12.1 "
         << "1" << 1 << QSize(24, 96) << QRect(10, 10, 4, 46) << QRect(9, 9, 6, 48);
