@@ -14,8 +14,6 @@ int exifOrientation(const QByteArray& exif)
     ExifData* data = exif_data_new();
     if (!data)
         return 1;
-    // Read as it is: no tags added or "fixed" on the way in.
-    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data, reinterpret_cast<const unsigned char*>(block.constData()),
                         static_cast<unsigned int>(block.size()));
     int orientation = 1;
