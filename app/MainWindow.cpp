@@ -22,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <functional>
 #include <future>
 #include <utility>
 
@@ -103,7 +104,6 @@ void prepareList(QListWidget* list)
 {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
     // The lists take the colour of the window they sit on.
     QPalette palette = list->palette();
     palette.setColor(QPalette::Base, jf::scrollBarColour());
@@ -169,59 +169,55 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::createMenus()
 {
-    const auto addAction = [](QMenu* menu, const char* objectName, const char* text) {
-        QAction* action = menu->addAction(QString::fromLatin1(text));
-        action->setObjectName(QLatin1String(objectName));
-        return action;
+    struct Entry
+    {
+        const char* objectName;
+        const char* text;
+        std::function<void()> run;
     };
-    m_mainMenu = new QMenu(this);
-    m_mainMenu->setObjectName(QStringLiteral("mainMenu"));
-    QAction* print = addAction(m_mainMenu, "printAction", "Print");
-    QAction* settings = addAction(m_mainMenu, "settingsAction", "Settings");
-    QAction* calibrate = addAction(m_mainMenu, "calibrateAction", "Calibrate Printer...");
-    QAction* close = addAction(m_mainMenu, "closeAction", "Close");
-    connect(print, &QAction::triggered, this, &MainWindow::printRequested);
-    connect(settings, &QAction::triggered, this, &MainWindow::settingsRequested);
-    connect(calibrate, &QAction::triggered, this, &MainWindow::calibrationRequested);
-    connect(close, &QAction::triggered, this, &QWidget::close);
+    const auto makeMenu = [this](const char* objectName, std::initializer_list<Entry> entries) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QLatin1String(objectName));
+        for (const Entry& entry : entries) {
+            QAction* action = menu->addAction(QString::fromLatin1(entry.text));
+            action->setObjectName(QLatin1String(entry.objectName));
+            connect(action, &QAction::triggered, this, entry.run);
+        }
+        return menu;
+    };
+    // Each entry does exactly what its twin label does.
+    m_mainMenu = makeMenu(
+        "mainMenu",
+        {{"printAction", "Print", [this] { emit printRequested(); }},
+         {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
+         {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
+         {"closeAction", "Close", [this] { close(); }}});
+    m_coverMenu = makeMenu(
+        "coverMenu", {{"importAction", "Import Image", guard(this, &MainWindow::importPicture)},
+                      {"disposeAction", "Dispose Image", guard(this, &MainWindow::disposePicture)},
+                      {"viewImageAction", "View Image", guard(this, &MainWindow::viewPicture)},
+                      {"swapSizesAction", "Change Height to Width",
+                       guard(this, &MainWindow::swapWidthAndHeight)}});
+    m_pictureMenu = makeMenu(
+        "pictureMenu",
+        {{"addPictureAction", "Add Image", guard(this, &MainWindow::addPicture)},
+         {"deletePictureAction", "Delete Image", guard(this, &MainWindow::deletePicture)}});
+    m_programMenu = makeMenu(
+        "programMenu",
+        {{"startProgramAction", "Start Selected", guard(this, &MainWindow::startSelectedProgram)},
+         {"addProgramAction", "Add program", [this] { emit addProgramRequested(); }},
+         {"deleteProgramAction", "Delete Selected", guard(this, &MainWindow::deleteProgram)}});
 
-    m_coverMenu = new QMenu(this);
-    m_coverMenu->setObjectName(QStringLiteral("coverMenu"));
-    QAction* import = addAction(m_coverMenu, "importAction", "Import Image");
-    QAction* dispose = addAction(m_coverMenu, "disposeAction", "Dispose Image");
-    QAction* view = addAction(m_coverMenu, "viewImageAction", "View Image");
-    QAction* swap = addAction(m_coverMenu, "swapSizesAction", "Change Height to Width");
-    connect(import, &QAction::triggered, this, guard(this, &MainWindow::importPicture));
-    connect(dispose, &QAction::triggered, this, guard(this, &MainWindow::disposePicture));
-    connect(view, &QAction::triggered, this, guard(this, &MainWindow::viewPicture));
-    connect(swap, &QAction::triggered, this, guard(this, &MainWindow::swapWidthAndHeight));
-
-    m_pictureMenu = new QMenu(this);
-    m_pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
-    QAction* addImage = addAction(m_pictureMenu, "addPictureAction", "Add Image");
-    QAction* deleteImage = addAction(m_pictureMenu, "deletePictureAction", "Delete Image");
-    connect(addImage, &QAction::triggered, this, guard(this, &MainWindow::addPicture));
-    connect(deleteImage, &QAction::triggered, this, guard(this, &MainWindow::deletePicture));
-
-    m_programMenu = new QMenu(this);
-    m_programMenu->setObjectName(QStringLiteral("programMenu"));
-    QAction* start = addAction(m_programMenu, "startProgramAction", "Start Selected");
-    QAction* addProgram = addAction(m_programMenu, "addProgramAction", "Add program");
-    QAction* deleteProgram = addAction(m_programMenu, "deleteProgramAction", "Delete Selected");
-    connect(start, &QAction::triggered, this, guard(this, &MainWindow::startSelectedProgram));
-    connect(addProgram, &QAction::triggered, this, &MainWindow::addProgramRequested);
-    connect(deleteProgram, &QAction::triggered, this, guard(this, &MainWindow::deleteProgram));
-
+    // Controls with a menu of their own; a right click anywhere else opens
+    // the main menu (contextMenuEvent).
     const auto menuOn = [this](QWidget* control, QMenu* menu) {
+        control->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(control, &QWidget::customContextMenuRequested, this,
                 [control, menu](const QPoint& pos) { menu->popup(control->mapToGlobal(pos)); });
     };
+    menuOn(m_ui.previewImage, m_coverMenu);
     menuOn(m_ui.pictureList, m_pictureMenu);
     menuOn(m_ui.programList, m_programMenu);
-
-    m_ui.previewImage->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_ui.previewImage, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_coverMenu->popup(m_ui.previewImage->mapToGlobal(pos)); });
 }
 
 void MainWindow::connectHandlers()

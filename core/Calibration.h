@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PrintGeometry.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -12,7 +14,7 @@ namespace jf {
 // 10-pixel margin at 3.8 pixels per millimetre).
 inline constexpr double calibrationWidthMm = 150.0;
 inline constexpr double calibrationHeightMm = 100.0;
-inline constexpr double calibrationInsetMm = 10.0 / 3.8;
+inline constexpr double calibrationInsetMm = kPictureOrigin / kWindowPixelsPerMm;
 
 // How one printer puts a page on paper, found with the calibration page: the
 // measured size of its 150 x 100 mm rectangle, and how far (in millimetres,

@@ -11,6 +11,9 @@ namespace jf {
 inline constexpr int kPictureOrigin = 10;
 inline constexpr int kWidthMargin = 20;
 inline constexpr int kHeightMargin = 50;
+// Window pixels per millimetre as a plain number, for layouts in true
+// millimetres.
+inline constexpr double kWindowPixelsPerMm = 3.8;
 
 // The print window's pixels per inch: 96 everywhere, never read from a screen,
 // so a side of s mm prints at round(3.8 * s) / 96 inches.

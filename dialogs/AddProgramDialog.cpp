@@ -8,7 +8,7 @@
 #include <QCloseEvent>
 
 AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_mainWindow(mainWindow)
+    : QWidget(nullptr, jf::toolWindowFlags), m_mainWindow(mainWindow)
 {
     m_ui.setupUi(this);
     setWindowTitle(jf::applicationTitle());

@@ -31,7 +31,7 @@ QString helpDocument()
 
 } // namespace
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, jf::toolWindowFlags)
 {
     initHelpResources();
     m_ui.setupUi(this);

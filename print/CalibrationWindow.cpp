@@ -16,7 +16,7 @@ QString shownMillimetres(double value)
 } // namespace
 
 CalibrationWindow::CalibrationWindow(QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_mainWindow(mainWindow)
+    : QWidget(nullptr, jf::toolWindowFlags), m_mainWindow(mainWindow)
 {
     m_ui.setupUi(this);
     setWindowTitle(QStringLiteral("Calibrate Printer"));

@@ -168,7 +168,7 @@ void PrintWindow::printPage(const jf::PrinterCorrection* correction)
             // Dots per window pixel in true millimetres, scaled by what the
             // printer was measured to do; the offset is undone in window
             // pixels, before the scaling.
-            constexpr qreal pixelsPerMm = 3.8;
+            constexpr qreal pixelsPerMm = jf::kWindowPixelsPerMm;
             const qreal dotsPerPixelX = printer.logicalDpiX() / 25.4 / pixelsPerMm;
             const qreal dotsPerPixelY = printer.logicalDpiY() / 25.4 / pixelsPerMm;
             paintPage(

@@ -42,7 +42,7 @@ SettingsWindow::SettingsWindow(jf::Workspace& workspace, QWidget* mainWindow)
     : m_workspace(workspace), m_mainWindow(mainWindow)
 {
     m_ui.setupUi(this);
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowFlags(jf::toolWindowFlags);
     setWindowTitle(jf::applicationTitle());
     setFixedSize(502, 390);
 

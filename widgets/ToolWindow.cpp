@@ -9,10 +9,6 @@ namespace jf {
 
 void showToolWindow(QWidget* tool, QWidget* mainWindow, const QPoint& topLeft)
 {
-    // Window managers keep a transient above its parent only when it is a
-    // dialog: X11 carries the transient hint for dialog-like windows only.
-    if (tool->windowType() != Qt::Dialog)
-        tool->setWindowFlags((tool->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
     mainWindow->setEnabled(false);
     tool->move(topLeft);
     tool->winId(); // makes the native window, so it can be made a transient

@@ -1,9 +1,15 @@
 #pragma once
 
+#include <Qt>
+
 class QPoint;
 class QWidget;
 
 namespace jf {
+
+// The window flags of a tool window: a borderless dialog. Window managers
+// keep a transient above its parent only when it is a dialog.
+inline constexpr Qt::WindowFlags toolWindowFlags = Qt::Dialog | Qt::FramelessWindowHint;
 
 // Shows a tool window (settings, help, add-program) above the main window,
 // which is disabled while the tool window is open: the tool window is kept

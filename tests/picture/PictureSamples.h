@@ -7,6 +7,8 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTemporaryDir>
 
 namespace jf::test {
 
@@ -111,6 +113,10 @@ QByteArray buildSvg(int width, int height);
 
 // Writes bytes to `path`; fails the test on error.
 bool writeFile(const QString& path, const QByteArray& bytes);
+
+// Writes bytes to the file `name` in `dir` and returns its path; stops the
+// test when it cannot.
+QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);
 
 // The largest difference of one colour channel.
 int colourDistance(QRgb a, QRgb b);

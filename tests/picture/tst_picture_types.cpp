@@ -159,10 +159,7 @@ private:
     QTemporaryDir m_dir;
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        if (!writeFile(path, bytes))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return sampleFile(m_dir, name, bytes);
     }
 
 private slots:

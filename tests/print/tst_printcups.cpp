@@ -92,8 +92,9 @@ QString jobAttributes(const QString& queue, int job, const QString& folder)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// The PDF of the next job of the cups-pdf queue writing to `folder`, once the
-// queue has drained; empty after 90 s.
+// The PDF of the next job of the cups-pdf queue writing to `folder`. The file
+// shows up empty first, so this waits for the queue to drain; empty after
+// 90 s.
 QString waitForNewJob(const QString& folder, const QStringList& before)
 {
     QElapsedTimer clock;
@@ -159,22 +160,7 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     jf::currentPrinter().setSetupService(nullptr);
     jf::currentPrinter().replace(nullptr);
 
-    // The file shows up empty first: wait for the queue to drain.
-    QString produced;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 90000) {
-        if (queueEmpty()) {
-            QStringList now = jobFiles(folder);
-            for (const QString& f : before)
-                now.removeAll(f);
-            if (!now.isEmpty() && QFileInfo(QDir(folder).filePath(now.last())).size() > 0) {
-                produced = QDir(folder).filePath(now.last());
-                break;
-            }
-        }
-        QThread::msleep(200);
-    }
+    const QString produced = waitForNewJob(folder, before);
     QVERIFY2(!produced.isEmpty(), "no new *-job_N.pdf from the queue within 90 s");
 
     const QImage page = renderPdf(produced, 300);
