@@ -9,7 +9,6 @@ class TipCycle
 {
 public:
     const QStringList& tips() const { return m_tips; }
-    void setTips(const QStringList& tips) { m_tips = tips; }
 
     // Empties the tips, then appends every line of the file up to its end;
     // a failure leaves the lines read before it.

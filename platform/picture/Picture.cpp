@@ -10,6 +10,7 @@
 #include "TextFiles.h"
 
 #include <QPainter>
+#include <utility>
 #include <QtMath>
 
 #include <algorithm>
@@ -230,29 +231,15 @@ namespace {
 
 std::optional<Kind> kindOf(const QString& extension)
 {
-    const QString lower = extension.toLower();
-    if (lower == QLatin1String("bmp"))
-        return Kind::Bitmap;
-    if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
-        return Kind::Jpeg;
-    if (lower == QLatin1String("ico"))
-        return Kind::Icon;
-    if (lower == QLatin1String("wmf"))
-        return Kind::Wmf;
-    if (lower == QLatin1String("emf"))
-        return Kind::Emf;
-    if (lower == QLatin1String("png"))
-        return Kind::Png;
-    if (lower == QLatin1String("webp"))
-        return Kind::Webp;
-    if (lower == QLatin1String("tif") || lower == QLatin1String("tiff"))
-        return Kind::Tiff;
-    if (lower == QLatin1String("gif"))
-        return Kind::Gif;
-    if (lower == QLatin1String("svg"))
-        return Kind::Svg;
-    if (lower == QLatin1String("heic") || lower == QLatin1String("heif"))
-        return Kind::Heif;
+    static const std::pair<const char*, Kind> kinds[] = {
+        {"bmp", Kind::Bitmap}, {"jpg", Kind::Jpeg},  {"jpeg", Kind::Jpeg}, {"ico", Kind::Icon},
+        {"wmf", Kind::Wmf},    {"emf", Kind::Emf},   {"png", Kind::Png},   {"webp", Kind::Webp},
+        {"tif", Kind::Tiff},   {"tiff", Kind::Tiff}, {"gif", Kind::Gif},   {"svg", Kind::Svg},
+        {"heic", Kind::Heif},  {"heif", Kind::Heif}};
+    for (const auto& [name, kind] : kinds) {
+        if (extension.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return kind;
+    }
     return std::nullopt;
 }
 
