@@ -6,8 +6,8 @@
 #include "NumberConvert.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
-#include "SystemColours.h"
 #include "WindowDrag.h"
+#include "WindowLook.h"
 #include "Workspace.h"
 
 #include <QApplication>
@@ -124,9 +124,7 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
     setFixedSize(701, 500);
     move(384, 280);
 
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    setFont(jf::windowFont());
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
     DigitFilter::install(m_ui.widthEdit);

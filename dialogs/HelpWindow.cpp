@@ -1,7 +1,7 @@
 #include "HelpWindow.h"
 
-#include "SystemColours.h"
 #include "ToolWindow.h"
+#include "WindowLook.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -37,9 +37,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, jf::toolWindowFlags)
     m_ui.setupUi(this);
     setFixedSize(502, 390);
 
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    setFont(jf::windowFont());
     m_ui.titleLabel->adjustSize();
 
     QTextEdit* text = m_ui.helpText;

@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "ToolWindow.h"
 #include "TypingLimit.h"
+#include "WindowLook.h"
 #include "Workspace.h"
 
 #include <QCloseEvent>
@@ -46,9 +47,7 @@ SettingsWindow::SettingsWindow(jf::Workspace& workspace, QWidget* mainWindow)
     setWindowTitle(jf::applicationTitle());
     setFixedSize(502, 390);
 
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    setFont(jf::windowFont());
     for (QLabel* label : findChildren<QLabel*>()) {
         if (label != m_ui.closeMark)
             label->adjustSize();

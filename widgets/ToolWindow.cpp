@@ -1,6 +1,6 @@
 #include "ToolWindow.h"
 
-#include "SystemColours.h"
+#include "WindowLook.h"
 
 #include <QWidget>
 #include <QWindow>
@@ -21,9 +21,7 @@ void showToolWindow(QWidget* tool, QWidget* mainWindow, const QPoint& topLeft)
 
 void applyToolWindowLook(QWidget* tool)
 {
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    tool->setFont(windowFont);
+    tool->setFont(jf::windowFont());
     QPalette palette = tool->palette();
     palette.setColor(QPalette::Window, scrollBarColour());
     tool->setPalette(palette);
