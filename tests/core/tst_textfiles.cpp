@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,7 +20,9 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -559,6 +562,18 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
     // The kills' spread: one round of saving, however fast this build.
     const int span = int(qMax<qint64>(1000, clock.nsecsElapsed() / 1000));
 
+    // Temporary files made in the folder, as they are made.
+    const int created = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    QVERIFY(created >= 0);
+    const auto closeWatch = qScopeGuard([created] { ::close(created); });
+    QVERIFY(::inotify_add_watch(created, QFile::encodeName(dir.path()).constData(), IN_CREATE) >=
+            0);
+    const auto drain = [](int fd) {
+        char events[4096];
+        while (::read(fd, events, sizeof events) > 0) {
+        }
+    };
+
     const int rounds = 30;
     int unfinished = 0;
     QDir folder(dir.path(), QString("*") + jf::tempFileMarker + "*");
@@ -567,6 +582,7 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
         for (const QString& leftover : folder.entryList(QDir::Files))
             QVERIFY(folder.remove(leftover));
         folder.refresh();
+        drain(created);
         const pid_t pid = ::fork();
         QVERIFY(pid >= 0);
         if (pid == 0) {
@@ -574,13 +590,29 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
             for (int v = 1;; v ^= 1)
                 save(v);
         }
-        // Once a save is under way (its temporary file is there), at a random
-        // moment of it or of the saves that follow.
-        for (int waited = 0; folder.entryList(QDir::Files).isEmpty() && waited < 5000; ++waited) {
-            ::usleep(1000);
-            folder.refresh();
+        if (round % 2 == 0) {
+            // The moment a temporary file is made: in the middle of a save.
+            pollfd ready{created, POLLIN, 0};
+            for (bool seen = false; !seen && ::poll(&ready, 1, 5000) > 0;) {
+                alignas(inotify_event) char events[4096];
+                const ssize_t got = ::read(created, events, sizeof events);
+                for (ssize_t at = 0; at < got;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                    seen = seen ||
+                           (event->len > 0 && QByteArray(event->name).contains(jf::tempFileMarker));
+                    at += ssize_t(sizeof(inotify_event) + event->len);
+                }
+            }
+        } else {
+            // Once a save is under way (its temporary file is there), at a
+            // random moment of it or of the saves that follow.
+            for (int waited = 0; folder.entryList(QDir::Files).isEmpty() && waited < 5000;
+                 ++waited) {
+                ::usleep(1000);
+                folder.refresh();
+            }
+            ::usleep(useconds_t(QRandomGenerator::global()->bounded(span)));
         }
-        ::usleep(useconds_t(QRandomGenerator::global()->bounded(span)));
         ::kill(pid, SIGKILL);
         int status = 0;
         QCOMPARE(::waitpid(pid, &status, 0), pid);
