@@ -302,18 +302,45 @@ void MainWindow::carryWhenDragged(QWidget* window)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    bool saved = false;
-    guarded([&] {
-        jf::saveFavourites(m_workspace);
-        saved = true;
-    });
-    if (!saved) {
+    bool mayEnd = false;
+    guarded([&] { mayEnd = saveForClosing(); });
+    if (!mayEnd) {
         // A list could not be saved: the window stays open so nothing is lost.
         event->ignore();
         return;
     }
     event->accept();
+    // The program ends. Windows still open (a settings window kept by a
+    // failed refresh) are hidden first, so their close handling cannot hold
+    // it: ending asks only the windows shown.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible())
+            window->hide();
+    }
     QCoreApplication::quit();
+}
+
+bool MainWindow::saveForClosing()
+{
+    const QList<QStringList> lists{m_workspace.programs.names(), m_workspace.programs.paths(),
+                                   m_workspace.pictures.names(), m_workspace.pictures.paths()};
+    try {
+        jf::saveFavourites(m_workspace);
+    } catch (const jf::Error& e) {
+        if (m_unsavedAtFailedClose != lists) {
+            m_unsavedAtFailedClose = lists;
+            throw;
+        }
+        // The second close in a row: asked once, not told again.
+        m_unsavedAtFailedClose.reset();
+        jf::MessageService* messages = jf::platform().messages;
+        return messages &&
+               messages->askYesNo(jf::errorReportText(e.message()) +
+                                  QStringLiteral("\n\nQuit without saving the lists? Their files "
+                                                 "stay as they are."));
+    }
+    m_unsavedAtFailedClose.reset();
+    return true;
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)

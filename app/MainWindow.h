@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <optional>
 
 class QLineEdit;
 class QMenu;
@@ -89,6 +90,11 @@ protected:
 private:
     void createMenus();
     void connectHandlers();
+    // Saves the four lists for closing; true when the program may end. A
+    // failure is thrown, except when the close before failed and the lists
+    // have not changed since: the user is then asked whether to quit
+    // without saving.
+    bool saveForClosing();
     void loadWindowPictures();
 
     void saveCoverSizes();
@@ -142,6 +148,9 @@ private:
         int filterIndex = 1;
         QString fileName;
     } m_pictureDialog;
+
+    // The four lists as they stood when a close last failed to save them.
+    std::optional<QList<QStringList>> m_unsavedAtFailedClose;
 
     bool m_settingText = false;
     std::exception_ptr m_changeFailure;

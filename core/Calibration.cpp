@@ -1,10 +1,12 @@
 #include "Calibration.h"
 
 #include "Errors.h"
+#include "TextCodec.h"
 #include "TextFiles.h"
 
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -121,30 +123,52 @@ void CalibrationTable::remove(const QString& printer)
 QList<int> CalibrationTable::read(const QString& path)
 {
     m_entries.clear();
+    m_keptLines.clear();
+    m_notReadWhole = false;
     QList<int> damaged;
-    std::optional<SettingsFileReader> reader;
+    QByteArray content;
     try {
-        reader.emplace(path);
+        content = readSettingsFileBytes(path);
     } catch (const InOutError& e) {
         if (e.osError() == ENOENT || e.osError() == ENOTDIR)
             return damaged; // no printer calibrated yet (or no Data folder at all)
+        m_notReadWhole = true;
         throw;
     }
-    for (int number = 1; !reader->atEnd(); ++number) {
-        const QString line = reader->readLine();
-        if (line.isEmpty())
+    // Every line is read, also after a Ctrl+Z byte. A line holding a control
+    // character other than the tab is damaged; damaged lines are kept as
+    // they are and written back after the table.
+    const QList<QByteArray> lines = content.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray bytes = lines[i];
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        if (bytes.isEmpty())
             continue;
+        const bool control = std::any_of(bytes.cbegin(), bytes.cend(), [](char c) {
+            return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7f';
+        });
         QString printer;
-        if (const std::optional<PrinterCorrection> c = parseLine(line, printer))
+        const std::optional<PrinterCorrection> c =
+            control ? std::nullopt : parseLine(decodeLocal8Bit(bytes), printer);
+        if (c) {
             set(printer, *c);
-        else
-            damaged << number;
+        } else {
+            damaged << int(i + 1);
+            m_keptLines << decodeLocal8Bit(bytes);
+        }
     }
     return damaged;
 }
 
 void CalibrationTable::write(const QString& path) const
 {
+    // A file that could not be read whole would lose what was not read.
+    if (m_notReadWhole)
+        throw InOutError(EFBIG, QStringLiteral("Cannot create file \"%1\". It could not be read "
+                                               "whole when the program started, so it is kept "
+                                               "as it is")
+                                    .arg(path));
     QStringList lines;
     for (const auto& [name, c] : m_entries) {
         QStringList fields{name};
@@ -152,7 +176,7 @@ void CalibrationTable::write(const QString& path) const
             fields << QString::number(value, 'g', 12);
         lines << fields.join(QLatin1Char('\t'));
     }
-    writeSettingsFile(path, lines);
+    writeSettingsFile(path, lines + m_keptLines);
 }
 
 } // namespace jf

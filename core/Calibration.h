@@ -62,13 +62,18 @@ public:
     bool isEmpty() const { return m_entries.isEmpty(); }
 
     // Replaces the table with the file's lines. A missing file is an empty
-    // table; damaged lines are left out and their numbers (from 1) returned.
+    // table; damaged lines are left out of the table and their numbers
+    // (from 1) returned. A file that cannot be read throws InOutError.
     QList<int> read(const QString& path);
-    // Writes the table, replacing the file in one step.
+    // Writes the table, replacing the file in one step; damaged lines read
+    // last follow it unchanged. A file the last read could not read whole is
+    // never written: InOutError.
     void write(const QString& path) const;
 
 private:
     QList<QPair<QString, PrinterCorrection>> m_entries;
+    QStringList m_keptLines; // damaged lines, as read
+    bool m_notReadWhole = false;
 };
 
 } // namespace jf

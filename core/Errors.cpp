@@ -56,6 +56,9 @@ QString osErrorDescription(int osError)
 {
     if (osError == notRegularFileError)
         return QStringLiteral("Not a regular file");
+    if (osError == foreignLinkError)
+        return QStringLiteral("The file is a symbolic link, and the link or the file it leads "
+                              "to belongs to another user; it is not written through");
     QString text = QString::fromLocal8Bit(std::strerror(osError));
     while (!text.isEmpty() && (text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('.')))
         text.chop(1);

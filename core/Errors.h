@@ -53,6 +53,14 @@ public:
     using Error::Error;
 };
 
+// A file over one of the program's ceilings (its size, or the entries a list
+// holds): it is not read, and it is never written over.
+class FileTooLargeError : public FileStreamError
+{
+public:
+    using FileStreamError::FileStreamError;
+};
+
 // An index outside a list: "List index out of bounds (%d)".
 class ListIndexError : public Error
 {
@@ -91,11 +99,16 @@ QString cannotOpenFileMessage(const QString& path, int osError);
 
 // The system's description of an errno value, without trailing blanks or
 // full stops ("No such file or directory"); "Not a regular file" for
-// notRegularFileError.
+// notRegularFileError, and a sentence of its own for foreignLinkError.
 QString osErrorDescription(int osError);
 
 // Not an errno value: the file is a pipe, a device or a socket, which the
 // program neither reads nor replaces.
 constexpr int notRegularFileError = -1;
+
+// Not an errno value: the file is a symbolic link that the program does not
+// follow for writing, because the link or what it leads to belongs to
+// another user.
+constexpr int foreignLinkError = -2;
 
 } // namespace jf

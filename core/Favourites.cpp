@@ -20,7 +20,13 @@ QStringList& StoredList::edit()
 void StoredList::load(const DataFolder& folder)
 {
     bool complete = true;
-    m_entries = readListFile(folder.path(m_fileName), &complete);
+    try {
+        m_entries = readListFile(folder.path(m_fileName), &complete);
+    } catch (const FileTooLargeError&) {
+        m_keepFile = true;
+        throw;
+    }
+    m_keepFile = false;
     // Content after a NUL byte was not read: the file is not rewritten from
     // these entries unless the list changes.
     if (complete)
@@ -39,6 +45,11 @@ void StoredList::save(const DataFolder& folder)
 {
     if (!needsSaving())
         return;
+    if (m_keepFile)
+        throw FileStreamError(QStringLiteral("Cannot create file \"%1\". The file is over the "
+                                             "program's limits and was not read, so it is kept "
+                                             "as it is")
+                                  .arg(folder.path(m_fileName)));
     writeListFile(folder.path(m_fileName), m_entries);
     m_onDisk = m_entries;
 }

@@ -28,7 +28,8 @@ public:
     QStringList& edit();
 
     // Replaces the entries with the file's; throws FileStreamError, keeping
-    // the entries as they were.
+    // the entries as they were. A file over the list ceilings is never
+    // written over: saving a changed list then throws instead.
     void load(const DataFolder& folder);
     // Writes the entries when they need it; throws FileStreamError.
     void save(const DataFolder& folder);
@@ -39,6 +40,7 @@ private:
     QStringList m_entries;
     std::optional<QStringList> m_onDisk; // the file's entries, when known
     bool m_changed = false;
+    bool m_keepFile = false; // the file is over the ceilings and was not read
 };
 
 // A favourites list: display names, and at the same index the full path or

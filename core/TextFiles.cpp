@@ -112,7 +112,7 @@ QString openFileMessage(const QString& path, int err, qint64 maxBytes)
 // name the file.
 bool needsNamedMessage(int err)
 {
-    return err == EFBIG || err == EISDIR || err == notRegularFileError;
+    return err == EFBIG || err == EISDIR || err == notRegularFileError || err == foreignLinkError;
 }
 
 bool isTempNameOf(QByteArrayView name, QByteArrayView prefix)
@@ -238,6 +238,47 @@ int rewriteInPlace(const QByteArray& target, const QByteArray& content)
     return ok ? 0 : err;
 }
 
+// Follows a symbolic link at target to the file it leads to, replacing
+// target with that file's path, only when every link on the way and the file
+// itself belong to the user running the program (root's own files when root
+// runs it): otherwise foreignLinkError, and nothing is written. Anyone who may
+// write the Data folder could otherwise point a data file at any file this
+// user may write. A link that leads nowhere is replaced as itself.
+int followOwnLinks(QByteArray& target)
+{
+    const uid_t self = ::geteuid();
+    QByteArray current = target;
+    for (int hops = 0;; ++hops) {
+        struct stat st
+        {
+        };
+        if (::lstat(current.constData(), &st) != 0)
+            break; // missing: a link that leads nowhere, or no file yet
+        if (!S_ISLNK(st.st_mode)) {
+            if (hops > 0 && st.st_uid != self)
+                return foreignLinkError;
+            target = current;
+            return 0;
+        }
+        if (st.st_uid != self)
+            return foreignLinkError;
+        if (hops >= 40)
+            return ELOOP;
+        QByteArray link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.constData(), link.data(), size_t(link.size()));
+        if (n < 0)
+            return errno;
+        link.truncate(n);
+        if (!link.startsWith('/')) {
+            const qsizetype slash = current.lastIndexOf('/');
+            if (slash >= 0)
+                link.prepend(current.left(slash + 1));
+        }
+        current = link;
+    }
+    return 0;
+}
+
 } // namespace
 
 QByteArray nativePath(const QString& path)
@@ -312,13 +353,22 @@ void setWriteFaultForTesting(int errnoValue, qint64 afterBytes)
     g_writeFault = {errnoValue, afterBytes};
 }
 
-SettingsFileReader::SettingsFileReader(const QString& path)
+QByteArray readSettingsFileBytes(const QString& path)
 {
-    if (const int err = readFileBytes(path, m_content, maxSettingsFileBytes)) {
+    QByteArray content;
+    if (int err = readFileBytes(path, content, maxSettingsFileBytes)) {
         if (needsNamedMessage(err))
             throw InOutError(err, openFileMessage(path, err, maxSettingsFileBytes));
-        throw InOutError(refineNotFound(nativePath(path), err));
+        err = refineNotFound(nativePath(path), err);
+        if (err == ENOENT)
+            throw InOutError(err, QStringLiteral("File not found: \"%1\"").arg(path));
+        throw InOutError(err);
     }
+    return content;
+}
+
+SettingsFileReader::SettingsFileReader(const QString& path) : m_content(readSettingsFileBytes(path))
+{
     const qsizetype eof = m_content.indexOf('\x1a');
     if (eof >= 0)
         m_content.truncate(eof);
@@ -346,16 +396,8 @@ QString SettingsFileReader::readLine()
 int replaceFileContent(const QString& path, const QByteArray& content)
 {
     QByteArray target = nativePath(path);
-
-    // Replace what a symbolic link points to, not the link itself.
-    struct stat lst
-    {
-    };
-    if (::lstat(target.constData(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(target.constData(), resolved))
-            target = resolved;
-    }
+    if (const int err = followOwnLinks(target))
+        return err;
 
     struct stat old
     {
@@ -429,7 +471,7 @@ void writeSettingsFile(const QString& path, const QStringList& lines)
     }
 }
 
-QStringList splitListContent(QByteArrayView content)
+QStringList splitListContent(QByteArrayView content, qsizetype maxEntries)
 {
     const qsizetype nul = content.indexOf('\0');
     if (nul >= 0)
@@ -437,7 +479,7 @@ QStringList splitListContent(QByteArrayView content)
     QStringList entries;
     qsizetype start = 0;
     qsizetype i = 0;
-    while (i < content.size()) {
+    while (i < content.size() && (maxEntries < 0 || entries.size() <= maxEntries)) {
         const char c = content[i];
         if (c == '\r' || c == '\n') {
             entries << decodeLocal8Bit(content.sliced(start, i - start));
@@ -448,7 +490,7 @@ QStringList splitListContent(QByteArrayView content)
             ++i;
         }
     }
-    if (start < content.size())
+    if (start < content.size() && (maxEntries < 0 || entries.size() <= maxEntries))
         entries << decodeLocal8Bit(content.sliced(start));
     return entries;
 }
@@ -456,13 +498,21 @@ QStringList splitListContent(QByteArrayView content)
 QStringList readListFile(const QString& path, bool* complete)
 {
     QByteArray content;
-    if (const int err = readFileBytes(path, content, maxListFileBytes))
+    if (const int err = readFileBytes(path, content, maxListFileBytes)) {
+        if (err == EFBIG)
+            throw FileTooLargeError(openFileMessage(path, err, maxListFileBytes));
         throw FileStreamError(openFileMessage(path, err, maxListFileBytes));
+    }
     if (complete) {
         const qsizetype nul = content.indexOf('\0');
         *complete = nul < 0 || nul == content.size() - 1;
     }
-    return splitListContent(content);
+    QStringList entries = splitListContent(content, maxListEntries);
+    if (entries.size() > maxListEntries)
+        throw FileTooLargeError(QStringLiteral("Cannot open file \"%1\". Too many lines (over %2)")
+                                    .arg(path)
+                                    .arg(maxListEntries));
+    return entries;
 }
 
 void writeListFile(const QString& path, const QStringList& entries)
@@ -473,7 +523,12 @@ void writeListFile(const QString& path, const QStringList& entries)
 
 void writeWholeTextFile(const QString& path, const QString& text)
 {
-    if (const int err = replaceFileContent(path, encodeLocal8Bit(text)))
+    writeWholeFile(path, encodeLocal8Bit(text));
+}
+
+void writeWholeFile(const QString& path, const QByteArray& content)
+{
+    if (const int err = replaceFileContent(path, content))
         throwCreateError(path, err);
 }
 

@@ -27,15 +27,34 @@ private:
     int m_index = -1;
 };
 
-// Tips.txt as one editable text, the way the settings window shows it: every
-// line of the file followed by "\n", so an empty file gives an empty text.
-// Throws InOutError.
-QString readTipsText(const QString& path);
+// Tips.txt as the settings window's tips box holds it: every line of the
+// file, exactly, with "\n" between lines (LF and CR LF both end a line). Only
+// what a text box cannot hold as such is marked: a CR that ends no line, and
+// the paragraph separator U+2029, show as boxMark followed by a sign. Bytes
+// from a Ctrl+Z on are not shown; they stay in `tail`.
+struct TipsBoxText
+{
+    QString text;
+    QByteArray tail;
+
+    // Throws InOutError.
+    static TipsBoxText read(const QString& path);
+    static TipsBoxText fromContent(QByteArrayView content);
+
+    // The file's content again: "\n" gives CR LF, the marks give back what
+    // they stand for, and the tail follows. A text read and not edited gives
+    // the file's bytes back, up to the line ends, which become CR LF.
+    QByteArray content() const;
+};
+
+// The character that marks what a text box cannot hold (a private-use
+// character that does not occur in ordinary text).
+inline constexpr char16_t tipsBoxMark = 0xF8FF;
 
 // Writes the text in one piece, each "\n" as CR LF and nothing else changed:
 // a last line without a line break is written without one. Throws
 // FileStreamError "Cannot create file "%s". %s"; the old file then stays
 // whole.
-void writeTipsText(const QString& path, const QString& text);
+void writeTipsText(const QString& path, const TipsBoxText& text);
 
 } // namespace jf

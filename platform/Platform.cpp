@@ -29,6 +29,13 @@ public:
         QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
         box.exec();
     }
+    bool askYesNo(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, applicationTitle(), text,
+                        QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
 };
 
 class DesktopShell final : public ShellService

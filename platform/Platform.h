@@ -20,6 +20,9 @@ public:
     virtual void showError(const QString& text) = 0;
     // A modal message box without icon, centred on the screen.
     virtual void showMessage(const QString& text) = 0;
+    // A modal question box with "Yes" and "No" and the application title as
+    // caption; true for "Yes".
+    virtual bool askYesNo(const QString& text) = 0;
 };
 
 struct OpenFileRequest

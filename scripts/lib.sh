@@ -7,7 +7,7 @@ JF_BUILD=${JF_BUILD:-$JF_ROOT/build}
 # Debian packages the project needs to build, run, test and measure itself.
 JF_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev
+    qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev zlib1g-dev
     fonts-liberation fonts-wine fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils img2pdf
     xvfb xauth libjpeg-turbo-progs util-linux

@@ -4,6 +4,7 @@
 #include "ErrorReport.h"
 #include "NumberConvert.h"
 #include "Platform.h"
+#include "TextFiles.h"
 #include "ToolWindow.h"
 #include "TypingLimit.h"
 #include "WindowLook.h"
@@ -11,7 +12,11 @@
 
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QScopeGuard>
+#include <QTextDocument>
 #include <QTimer>
+
+#include <cerrno>
 
 using jf::guard;
 using jf::guarded;
@@ -116,17 +121,27 @@ void SettingsWindow::open(const jf::Picture& panel, const QPoint& topLeft)
 void SettingsWindow::fillFromFiles()
 {
     // Each file fills its controls only once it has been read whole; a
-    // failure leaves the controls of the later files as they were.
+    // failure leaves the controls of the later files as they were. What the
+    // controls then show is what Accept compares with, whatever happened.
+    for (ShownFile& shown : m_shown)
+        shown.whole = false;
+    const auto remember = qScopeGuard([this] {
+        for (std::size_t file = 0; file < m_shown.size(); ++file)
+            m_shown[file].lines = formLines(SettingsFile(file));
+    });
+
     const jf::DataFolder& folder = m_workspace.folder;
     const jf::SizeTexts sizes = jf::SizeTexts::read(folder.path(jf::datafile::sizes));
     for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
         setEditText(m_widthEdits[i], sizes.widths[i]);
         setEditText(m_heightEdits[i], sizes.heights[i]);
     }
+    m_shown[SizesFile].whole = true;
 
     const QStringList names = jf::readCoverNames(folder.path(jf::datafile::names));
     for (std::size_t i = 0; i < m_nameEdits.size(); ++i)
         setEditText(m_nameEdits[i], names.value(qsizetype(i)));
+    m_shown[NamesFile].whole = true;
 
     const QStringList preferences = jf::readPreferenceLines(folder.path(jf::datafile::settings));
     m_borderWidthLine.reset();
@@ -139,36 +154,113 @@ void SettingsWindow::fillFromFiles()
     // A changed text runs the interval warning's change rule, which reports
     // its own failure; the tips are read all the same.
     setEditText(m_ui.intervalEdit, preferences[2]);
+    m_shown[PreferencesFile].whole = true;
 
-    m_ui.tipsEdit->clear();
-    m_ui.tipsEdit->setPlainText(jf::readTipsText(folder.path(jf::datafile::tips)));
+    const jf::TipsBoxText tips = jf::TipsBoxText::read(folder.path(jf::datafile::tips));
+    m_ui.tipsEdit->setPlainText(tips.text);
+    m_tipsTail = tips.tail;
+    m_shown[TipsFile].whole = true;
+}
+
+QStringList SettingsWindow::formLines(SettingsFile file) const
+{
+    QStringList lines;
+    switch (file) {
+    case SizesFile:
+        for (std::size_t i = 0; i < m_widthEdits.size(); ++i)
+            lines << m_widthEdits[i]->text() << m_heightEdits[i]->text();
+        break;
+    case NamesFile:
+        for (const QLineEdit* edit : m_nameEdits)
+            lines << edit->text();
+        break;
+    case PreferencesFile:
+        lines << m_borderWidthLine.value_or(jf::intToStr(m_ui.borderWidthList->currentIndex()))
+              << m_ui.borderColourBox->currentText() << m_ui.intervalEdit->text();
+        break;
+    case TipsFile: {
+        // The box's lines as it holds them, without the changes a plain text
+        // export makes (no-break spaces to spaces, line separators to breaks).
+        QString text = m_ui.tipsEdit->document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        lines << text;
+        break;
+    }
+    }
+    return lines;
+}
+
+void SettingsWindow::writeFile(SettingsFile file, const QString& path, const QStringList& lines)
+{
+    switch (file) {
+    case SizesFile: {
+        jf::SizeTexts sizes;
+        for (int i = 0; i < jf::coverKindCount; ++i) {
+            sizes.widths[std::size_t(i)] = lines.value(2 * i);
+            sizes.heights[std::size_t(i)] = lines.value(2 * i + 1);
+        }
+        sizes.write(path);
+        break;
+    }
+    case NamesFile:
+        jf::writeCoverNames(path, lines);
+        break;
+    case PreferencesFile:
+        jf::writePreferenceLines(path, lines);
+        break;
+    case TipsFile:
+        jf::writeTipsText(path, jf::TipsBoxText{lines.value(0), m_tipsTail});
+        break;
+    }
+}
+
+void SettingsWindow::saveIfChanged(SettingsFile file, const QString& path)
+{
+    const ShownFile& shown = m_shown[std::size_t(file)];
+    QStringList lines = formLines(file);
+    if (lines == shown.lines)
+        return; // not changed: the file stays as it is, byte for byte
+    if (!shown.whole) {
+        // The form does not show this file (or not all of it): only what the
+        // user changed is written, the rest is taken from the file as it
+        // stands. A file that cannot be read for that is kept; so is the tips
+        // file, which is one piece. A missing file has nothing to keep.
+        const auto kept = [&path](int osError) {
+            return jf::InOutError(osError, QStringLiteral("Cannot create file \"%1\". It could "
+                                                          "not be read when this window opened, "
+                                                          "so it is kept as it is")
+                                               .arg(path));
+        };
+        QStringList onDisk;
+        try {
+            jf::SettingsFileReader reader(path);
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                onDisk << reader.readLine();
+        } catch (const jf::InOutError& e) {
+            if (e.osError() != ENOENT)
+                throw kept(e.osError());
+        }
+        if (file == TipsFile && !onDisk.isEmpty())
+            throw kept(EIO);
+        for (qsizetype i = 0; i < onDisk.size(); ++i) {
+            if (lines[i] == shown.lines.value(i))
+                lines[i] = onDisk[i];
+        }
+    }
+    writeFile(file, path, lines);
 }
 
 void SettingsWindow::accept()
 {
     // The boxes are written as they stand, without any check: an empty box
-    // gives an empty line. A failure leaves the files before it written and
-    // the window open.
+    // gives an empty line. Only files whose controls the user changed are
+    // written. A failure leaves the files before it written and the window
+    // open.
     const jf::DataFolder& folder = m_workspace.folder;
-    jf::SizeTexts sizes;
-    for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
-        sizes.widths[i] = m_widthEdits[i]->text();
-        sizes.heights[i] = m_heightEdits[i]->text();
-    }
-    sizes.write(folder.path(jf::datafile::sizes));
-
-    QStringList names;
-    for (const QLineEdit* edit : m_nameEdits)
-        names << edit->text();
-    jf::writeCoverNames(folder.path(jf::datafile::names), names);
-
-    const QString borderWidth =
-        m_borderWidthLine.value_or(jf::intToStr(m_ui.borderWidthList->currentIndex()));
-    jf::writePreferenceLines(
-        folder.path(jf::datafile::settings),
-        {borderWidth, m_ui.borderColourBox->currentText(), m_ui.intervalEdit->text()});
-
-    jf::writeTipsText(folder.path(jf::datafile::tips), m_ui.tipsEdit->toPlainText());
+    saveIfChanged(SizesFile, folder.path(jf::datafile::sizes));
+    saveIfChanged(NamesFile, folder.path(jf::datafile::names));
+    saveIfChanged(PreferencesFile, folder.path(jf::datafile::settings));
+    saveIfChanged(TipsFile, folder.path(jf::datafile::tips));
     close();
 }
 

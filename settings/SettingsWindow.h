@@ -58,7 +58,20 @@ protected:
 
 private:
     void connectHandlers();
+    // The four settings files, in the order they are read and written.
+    enum SettingsFile
+    {
+        SizesFile,
+        NamesFile,
+        PreferencesFile,
+        TipsFile
+    };
     void fillFromFiles();
+    // The lines of a settings file as the controls hold them (the tips box
+    // as one text).
+    QStringList formLines(SettingsFile file) const;
+    void writeFile(SettingsFile file, const QString& path, const QStringList& lines);
+    void saveIfChanged(SettingsFile file, const QString& path);
     void accept();
     void restoreDefaultNames();
     void restoreDefaultSizes();
@@ -83,6 +96,16 @@ private:
     // back as it was until the user chooses a border width, so a value the
     // list does not offer survives an unrelated save.
     std::optional<QString> m_borderWidthLine;
+
+    // What the controls of each file showed once the last opening was done,
+    // and whether they were all filled from the file.
+    struct ShownFile
+    {
+        QStringList lines;
+        bool whole = false;
+    };
+    std::array<ShownFile, 4> m_shown{};
+    QByteArray m_tipsTail; // Tips.txt from a Ctrl+Z byte on, not shown
 
     QTimer* m_warningTimer = nullptr;
     std::uint8_t m_warningTicks = 0; // since the last change of the interval

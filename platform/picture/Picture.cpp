@@ -7,6 +7,7 @@
 #include "JpegDecoder.h"
 #include "Metafile.h"
 #include "Orientation.h"
+#include "SvgDecoder.h"
 #include "TextFiles.h"
 
 #include <QPainter>
@@ -111,8 +112,9 @@ QImage greyImage(const QSize& size)
 }
 
 // Whole picture files are read into memory; no valid picture within
-// kMaxPicturePixels needs more than this (32-bit bitmaps need 4 bytes a pixel).
-constexpr qint64 kMaxFileBytes = 1024LL * 1024 * 1024;
+// kMaxPicturePixels needs more than this (32-bit bitmaps need 4 bytes a pixel,
+// plus their headers). A larger file is refused by its size, unread.
+constexpr qint64 kMaxFileBytes = 4 * kMaxPicturePixels + 1024 * 1024;
 
 QByteArray readPictureFile(const QString& path)
 {
@@ -264,12 +266,8 @@ Picture decodePicture(QByteArray bytes, Kind kind)
         return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Gif));
     case Kind::Heif:
         return Picture::fromImage(decodeHeif(bytes));
-    case Kind::Svg: {
-        const QImage image = renderSvg(bytes);
-        if (image.isNull())
-            throw PictureError(QStringLiteral("SVG image is not valid"));
-        return Picture::fromImage(image);
-    }
+    case Kind::Svg:
+        return Picture::fromImage(decodeSvg(bytes));
     case Kind::Wmf:
     case Kind::Emf:
         break;

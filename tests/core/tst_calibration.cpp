@@ -1,6 +1,7 @@
 // Printer corrections: Calibration.txt and the measurements the user types.
 #include "Calibration.h"
 #include "ExpectFailure.h"
+#include "HangGuard.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +16,8 @@ private slots:
     void damagedLinesAreLeftOut();
     void measurements_data();
     void measurements();
+    void nothingLostOnSave_data();
+    void nothingLostOnSave();
 
 private:
     QTemporaryDir m_dir;
@@ -104,6 +107,52 @@ void TestCalibration::measurements()
     QCOMPARE(c.measuredHeight, 101.0);
     QVERIFY2(qAbs(c.offsetX - offsetX) < 0.001, qPrintable(QString::number(c.offsetX)));
     QCOMPARE(c.offsetY, 0.0);
+}
+
+void TestCalibration::nothingLostOnSave_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<int>>("damaged");
+    QTest::addColumn<bool>("saves");
+    QByteArray big;
+    for (int line = 0; line < 40001; ++line)
+        big += "Office printer\t150\t100\t0\t0\r\n"; // 28 bytes
+    QTest::newRow("over the ceiling") << big << QList<int>() << false;
+    // A line after a Ctrl+Z is read like any other; damaged ones are kept.
+    QTest::newRow("after Ctrl+Z") << QByteArray("\x1a\r\nLate\t150\t100\t0\t0\r\n"
+                                                "\x1aHidden\t150\t100\t0\t0\r\n")
+                                  << QList<int>{1, 3} << true;
+}
+
+// A file that could not be read whole is never rewritten; damaged lines
+// survive a save.
+void TestCalibration::nothingLostOnSave()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<int>, damaged);
+    QFETCH(bool, saves);
+    const jftest::HangGuard hang(20);
+    QFile out(path());
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(file);
+    out.close();
+    jf::CalibrationTable table;
+    const QString readFailure = jftest::failureOf([&] { QCOMPARE(table.read(path()), damaged); });
+    QCOMPARE(readFailure == "<no failure>", saves);
+    table.set(QStringLiteral("New"), {150, 100, 0, 0});
+    const QString saveFailure = jftest::failureOf([&] { table.write(path()); });
+    QFile in(path());
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    const QByteArray after = in.readAll();
+    if (!saves) {
+        QVERIFY2(saveFailure.contains("kept as it is"), qPrintable(saveFailure));
+        QCOMPARE(after, file);
+        return;
+    }
+    QCOMPARE(saveFailure, QString("<no failure>"));
+    QVERIFY(table.find(QStringLiteral("Late")));
+    QCOMPARE(after, QByteArray("Late\t150\t100\t0\t0\r\nNew\t150\t100\t0\t0\r\n\x1a\r\n"
+                               "\x1aHidden\t150\t100\t0\t0\r\n"));
 }
 
 QTEST_APPLESS_MAIN(TestCalibration)

@@ -2,6 +2,7 @@
 #include "DataFolder.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "Favourites.h"
 #include "HangGuard.h"
 #include "Preferences.h"
 #include "TextCodec.h"
@@ -80,6 +81,11 @@ private slots:
     void endlessStreamStopsAtLimit();
     void leftoverTempFilesRemoved();
     void killedSaveLeavesOldOrNew();
+    void linksFollowedOnlyWhenOwn_data();
+    void linksFollowedOnlyWhenOwn();
+    void listEntryCeiling();
+    void tipsBoxTextRoundTrip_data();
+    void tipsBoxTextRoundTrip();
 };
 
 void TestTextFiles::settingsLines_data()
@@ -223,7 +229,7 @@ void TestTextFiles::readErrors_data()
     QTest::addColumn<QString>("settingsMessage");
     QTest::addColumn<QString>("listReason");
     QTest::newRow("missing file") << "Data/none.ins"
-                                  << "File not found"
+                                  << "File not found: \"<full>\""
                                   << "No such file or directory";
     QTest::newRow("missing folder") << "Nowhere/none.ins"
                                     << "Invalid filename"
@@ -241,7 +247,7 @@ void TestTextFiles::readErrors()
     put("DefaultSizes.ins", "1\r\n");
     const QString full = m_dir.path() + "/" + relative;
     QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::SettingsFileReader reader(full); }),
-             settingsMessage);
+             settingsMessage.replace("<full>", full));
     QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::readListFile(full); }),
              QString("Cannot open file \"%1\". %2").arg(full, listReason));
 }
@@ -630,6 +636,98 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
     QVERIFY(unfinished > 0); // else the kills missed the saves altogether
     save(1);                 // and the next save clears what a killed one left
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+}
+
+void TestTextFiles::linksFollowedOnlyWhenOwn_data()
+{
+    QTest::addColumn<bool>("foreignLink");
+    QTest::addColumn<bool>("foreignTarget");
+    QTest::newRow("own link, own file") << false << false;
+    QTest::newRow("own link, another user's file") << false << true;
+    QTest::newRow("another user's link") << true << false;
+}
+
+// A data file that is a symbolic link is written through only when the link
+// and its file belong to the user running the program.
+void TestTextFiles::linksFollowedOnlyWhenOwn()
+{
+    QFETCH(bool, foreignLink);
+    QFETCH(bool, foreignTarget);
+    const jftest::HangGuard hang(20);
+    const bool root = ::geteuid() == 0;
+    if (!root && foreignLink)
+        QSKIP("only root can make a link that belongs to another user");
+    // Not root: root's own file stands for another user's.
+    const QString target = !root && foreignTarget ? QString("/etc/hostname") : path("real.txt");
+    put("real.txt", "old\n");
+    QFile::remove(path("Tips.txt"));
+    QVERIFY(QFile::link(target, path("Tips.txt")));
+    if (root && foreignTarget)
+        QCOMPARE(::chown(path("real.txt").toLocal8Bit().constData(), 65534, 65534), 0);
+    if (foreignLink)
+        QCOMPARE(::lchown(path("Tips.txt").toLocal8Bit().constData(), 65534, 65534), 0);
+    const QString failure =
+        jftest::failureOf([&] { jf::writeWholeTextFile(path("Tips.txt"), "x"); });
+    QVERIFY(QFileInfo(path("Tips.txt")).isSymLink());
+    if (foreignLink || foreignTarget) {
+        QVERIFY2(
+            failure.startsWith(QString("Cannot create file \"%1\". The file is a symbolic link")
+                                   .arg(path("Tips.txt"))),
+            qPrintable(failure));
+        QCOMPARE(get("real.txt"), QByteArray("old\n"));
+        QVERIFY(jftest::failureOf([&] {
+                    jf::writeSettingsFile(path("Tips.txt"), {"x"});
+                }).contains("symbolic link"));
+    } else {
+        QCOMPARE(failure, QString("<no failure>"));
+        QCOMPARE(get("real.txt"), QByteArray("x"));
+    }
+    QFile::remove(path("Tips.txt"));
+}
+
+// A list holds at most maxListEntries entries: more is refused with the
+// file's name, and a list whose file was refused is never written over.
+void TestTextFiles::listEntryCeiling()
+{
+    const jftest::HangGuard hang(20);
+    put("PicturesNames.txt", QByteArray(jf::maxListEntries, '\n'));
+    QCOMPARE(jf::readListFile(path("PicturesNames.txt")).size(), jf::maxListEntries);
+    const QByteArray over(8 * 1024 * 1024, '\n');
+    put("PicturesNames.txt", over);
+    QCOMPARE(jftest::failureOf<jf::FileTooLargeError>(
+                 [&] { jf::readListFile(path("PicturesNames.txt")); }),
+             QString("Cannot open file \"%1\". Too many lines (over 100000)")
+                 .arg(path("PicturesNames.txt")));
+    put("PicturesPaths.txt", "");
+    jf::Favourites pictures(jf::datafile::picturesNames, jf::datafile::picturesPaths);
+    const jf::DataFolder folder(m_dir.path() + "/");
+    QVERIFY(jftest::failureOf([&] { pictures.load(folder); }).contains("Too many lines"));
+    pictures.append("New", "/new.jpg");
+    QVERIFY(jftest::failureOf([&] { pictures.save(folder); }).contains("kept as it is"));
+    QCOMPARE(get("PicturesNames.txt"), over);
+}
+
+void TestTextFiles::tipsBoxTextRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain lines") << QByteArray("a\r\nb") << QString("a\nb");
+    QTest::newRow("lone CR") << QByteArray("a\rb\r\n") << QString::fromUtf16(u"a\uF8FF\u240Db\n");
+    QTest::newRow("paragraph separator") << QByteArray("a\xe2\x80\xa9"
+                                                       "b")
+                                         << QString::fromUtf16(u"a\uF8FF\u00B6b");
+    QTest::newRow("the mark itself")
+        << QByteArray("\xef\xa3\xbf") << QString::fromUtf16(u"\uF8FF\uF8FF");
+    QTest::newRow("Ctrl+Z tail") << QByteArray("a\r\n\x1a\xff") << QString("a\n");
+}
+
+void TestTextFiles::tipsBoxTextRoundTrip()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
+    const jf::TipsBoxText text = jf::TipsBoxText::fromContent(content);
+    QCOMPARE(text.text, shown);
+    QCOMPARE(text.content(), content);
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

@@ -289,7 +289,8 @@ void TestMainWindow::missingTipsFile()
     work.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
     jf::AppController formApp;
     MainWindow& form = formApp.mainWindow();
-    QCOMPARE(platform.messages.errors, QStringList{"File not found."});
+    QCOMPARE(platform.messages.errors,
+             QStringList{QString("File not found: \"%1\"").arg(work.data("Tips.txt"))});
     QCOMPARE(form.selectedCoverKind(), 0);
     QCOMPARE(formApp.workspace().sizes.width(5), 121);
     QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel2")->text(), QString("Slim DVD"));

@@ -2,9 +2,11 @@
 // root ignores permission bits, which would make these tests pass vacuously.
 #include "AppController.h"
 #include "CloseLabel.h"
+#include "HangGuard.h"
 #include "TestPlatform.h"
 
 #include <QTest>
+#include <QTimer>
 #include <unistd.h>
 
 using jftest::TestPlatform;
@@ -26,6 +28,8 @@ private slots:
     void unchangedCloseWritesNothing_data();
     void unchangedCloseWritesNothing();
     void unreadableSettingsFile();
+    void secondCloseOffersToQuit_data();
+    void secondCloseOffersToQuit();
 };
 
 void TestReadOnly::closeWithReadOnlyPicturesNames()
@@ -126,6 +130,53 @@ void TestReadOnly::unreadableSettingsFile()
     QCOMPARE(platform.messages.errors, QStringList{"File access denied."});
     QCOMPARE(formApp.workspace().sizes.width(1), 270); // sizes were read before the names
     QCOMPARE(form.selectedCoverKind(), 0);
+}
+
+void TestReadOnly::secondCloseOffersToQuit_data()
+{
+    QTest::addColumn<bool>("changedBetween");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("quit without saving") << false << true;
+    QTest::newRow("stay") << false << false;
+    QTest::newRow("a change in between") << true << true;
+}
+
+// A list cleared in a read-only Data folder: the first close reports the
+// failure; a second one right after asks once, and "Yes" ends the program
+// with the files as they were.
+void TestReadOnly::secondCloseOffersToQuit()
+{
+    QFETCH(bool, changedBetween);
+    QFETCH(bool, answer);
+    const jftest::HangGuard hang(30);
+    TestPlatform platform;
+    platform.messages.answers << answer;
+    WorkDir work;
+    work.write("PicturesNames.txt", "Blue\r\n");
+    work.write("PicturesPaths.txt", "/b.jpg\r\n");
+    const QString data = work.path() + "/Data";
+    QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner);
+    QFile::setPermissions(work.data("PicturesNames.txt"), QFile::ReadOwner);
+    jf::AppController formApp;
+    MainWindow& form = formApp.mainWindow();
+    int exitCode = -1;
+    QTimer::singleShot(0, [&] {
+        form.show();
+        formApp.workspace().pictures.clear();
+        form.close();
+        if (changedBetween)
+            formApp.workspace().programs.append("Editor", "/usr/bin/editor");
+        form.close();
+        if (form.isVisible())
+            QCoreApplication::exit(7); // still open: leave the loop ourselves
+    });
+    exitCode = QApplication::exec();
+    QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const bool quits = answer && !changedBetween;
+    QCOMPARE(platform.messages.errors.size(), changedBetween ? 2 : 1);
+    QCOMPARE(platform.messages.questions.size(), changedBetween ? 0 : 1);
+    QCOMPARE(exitCode, quits ? 0 : 7);
+    QCOMPARE(work.read("PicturesNames.txt"), QByteArray("Blue\r\n"));
 }
 
 QTEST_MAIN(TestReadOnly)

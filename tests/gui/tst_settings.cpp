@@ -1,8 +1,10 @@
 #include "AppController.h"
+#include "HangGuard.h"
 #include "TestPlatform.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +65,12 @@ private slots:
     void tickerAfterClose_data();
     void tickerAfterClose();
     void shorterTipListStartsAgain();
+    void acceptKeepsFilesNotRead_data();
+    void acceptKeepsFilesNotRead();
+    void tipsBoxHoldsTheFileExactly_data();
+    void tipsBoxHoldsTheFileExactly();
+    void closeEndsTheProgramAfterAFailedRefresh_data();
+    void closeEndsTheProgramAfterAFailedRefresh();
 };
 
 void TestSettings::opensOverThePanel_data()
@@ -124,7 +132,7 @@ void TestSettings::fillsFromTheFiles()
     QCOMPARE(child<QComboBox>(settings, "borderWidthList")->currentText(), QString("3 px"));
     QCOMPARE(child<QComboBox>(settings, "borderColourBox")->currentText(), QString("Purple"));
     QCOMPARE(child<QLineEdit>(settings, "intervalEdit")->text(), QString("12345"));
-    QCOMPARE(child<QPlainTextEdit>(settings, "tipsEdit")->toPlainText(), QString("One\nTwo\n"));
+    QCOMPARE(child<QPlainTextEdit>(settings, "tipsEdit")->toPlainText(), QString("One\nTwo"));
     QVERIFY(platform.messages.errors.isEmpty());
 }
 
@@ -138,11 +146,11 @@ void TestSettings::acceptUnchangedWritesTheSameBytes_data()
         << shipped("DefaultSettings.ins") << shipped("Tips.txt") << shipped("Tips.txt") << 1;
     QTest::newRow("3 px, last tip without line end")
         << QByteArray("3\r\nRed\r\n6000\r\n") << QByteArray("A\r\n\r\nB")
-        << QByteArray("A\r\n\r\nB\r\n") << 3;
+        << QByteArray("A\r\n\r\nB") << 3;
     QTest::newRow("width no entry offers")
         << QByteArray("7\r\nGray\r\n6000\r\n") << QByteArray() << QByteArray() << -1;
     QTest::newRow("width with a sign")
-        << QByteArray("+2\r\nGray\r\n6000\r\n") << QByteArray("x\n") << QByteArray("x\r\n") << 2;
+        << QByteArray("+2\r\nGray\r\n6000\r\n") << QByteArray("x\n") << QByteArray("x\n") << 2;
 }
 
 void TestSettings::acceptUnchangedWritesTheSameBytes()
@@ -421,6 +429,133 @@ void TestSettings::shorterTipListStartsAgain()
     click(app.settingsWindow(), "acceptLabel");
     app.mainWindow().showNextTip();
     QCOMPARE(child<ClickLabel>(app.mainWindow(), "tipLabel")->text(), QString("A"));
+}
+
+void TestSettings::acceptKeepsFilesNotRead_data()
+{
+    QTest::addColumn<QString>("spoiled");
+    QTest::addColumn<QByteArray>("content"); // "<missing>": removed
+    QTest::addColumn<QString>("interval");   // typed before Accept, if any
+    QTest::addColumn<QByteArray>("settingsAfter");
+    const QByteArray settings("3\r\nRed\r\n2000\r\n");
+    QTest::newRow("names missing")
+        << "DefaultNames.ins" << QByteArray("<missing>") << "" << settings;
+    QTest::newRow("tips over the ceiling")
+        << "Tips.txt" << QByteArray(1360 * 1024, 'T') << "" << settings;
+    QTest::newRow("sizes over the ceiling")
+        << "DefaultSizes.ins" << QByteArray(1100 * 1024, '1') << "" << settings;
+    // Line 1 fails to convert: the colour and interval were not shown; only
+    // the typed interval is written, the other lines stay the file's.
+    QTest::newRow("settings line 1 damaged, interval typed")
+        << "DefaultSettings.ins" << QByteArray("x\r\nRed\r\n2000\r\n") << "1500"
+        << QByteArray("x\r\nRed\r\n1500\r\n");
+}
+
+// Accept writes a file only where the user changed what it holds; what could
+// not be read stays byte for byte.
+void TestSettings::acceptKeepsFilesNotRead()
+{
+    QFETCH(QString, spoiled);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, interval);
+    QFETCH(QByteArray, settingsAfter);
+    const jftest::HangGuard hang(30);
+    TestPlatform platform;
+    WorkDir work;
+    work.write("DefaultSettings.ins", "3\r\nRed\r\n2000\r\n");
+    work.write("Tips.txt", "Tip one\r\nTip two\r\n");
+    if (content == "<missing>")
+        work.remove(spoiled);
+    else
+        work.write(spoiled, content);
+    QMap<QString, QByteArray> before;
+    for (const char* name : {"DefaultSizes.ins", "DefaultNames.ins", "Tips.txt"})
+        before[name] = work.read(name);
+    jf::AppController app;
+    openSettings(app);
+    if (!interval.isEmpty())
+        child<QLineEdit>(app.settingsWindow(), "intervalEdit")->setText(interval);
+    platform.messages.errors.clear();
+    click(app.settingsWindow(), "acceptLabel");
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        QCOMPARE(work.read(it.key()), it.value());
+    QCOMPARE(work.read("DefaultSettings.ins"), settingsAfter);
+}
+
+void TestSettings::tipsBoxHoldsTheFileExactly_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("afterTyping"); // "new" typed at the end
+    const QByteArray odd("No-break\xc2\xa0space\r\nLine\xe2\x80\xa8separator\r\n"
+                         "Para\xe2\x80\xa9separator\r\n\tTab and blanks  \r\n"
+                         "Lone\rCR\r\nNot UTF-8 \xff\xfe\xc3\r\nMark \xef\xa3\xbf\r\n");
+    QTest::newRow("odd characters") << odd << odd + "new";
+    QTest::newRow("Ctrl+Z") << QByteArray("A\r\n\x1a"
+                                          "B\r\n")
+                            << QByteArray("A\r\nnew\x1a"
+                                          "B\r\n");
+}
+
+// The tips box holds the file's text exactly: unedited, the file is not
+// written; edited, every other byte comes back.
+void TestSettings::tipsBoxHoldsTheFileExactly()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, afterTyping);
+    const jftest::HangGuard hang(30);
+    TestPlatform platform;
+    WorkDir work;
+    work.write("Tips.txt", file);
+    jf::AppController app;
+    openSettings(app);
+    click(app.settingsWindow(), "acceptLabel");
+    QCOMPARE(work.read("Tips.txt"), file);
+    openSettings(app);
+    auto* tips = child<QPlainTextEdit>(app.settingsWindow(), "tipsEdit");
+    tips->moveCursor(QTextCursor::End);
+    tips->insertPlainText("new");
+    click(app.settingsWindow(), "acceptLabel");
+    QCOMPARE(work.read("Tips.txt"), afterTyping);
+    QVERIFY(platform.messages.errors.isEmpty());
+}
+
+void TestSettings::closeEndsTheProgramAfterAFailedRefresh_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("names file missing") << "names";
+    QTest::newRow("size line 26S") << "26S";
+    QTest::newRow("x- accepted in a width box") << "x-";
+}
+
+// After a failed refresh the settings window stays, as it should; closing
+// the main window still ends the program.
+void TestSettings::closeEndsTheProgramAfterAFailedRefresh()
+{
+    QFETCH(QString, failure);
+    const jftest::HangGuard hang(30);
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController app;
+    SettingsWindow& settings = app.settingsWindow();
+    bool stayed = false;
+    QTimer::singleShot(0, [&] {
+        app.mainWindow().show();
+        openSettings(app);
+        if (failure == "names") {
+            work.remove("DefaultNames.ins");
+            click(settings, "cancelLabel");
+        } else if (failure == "26S") {
+            work.write("DefaultSizes.ins", "26S\r\n");
+            click(settings, "closeMark");
+        } else {
+            child<QLineEdit>(settings, "widthEdit1")->setText("x-");
+            click(settings, "acceptLabel");
+        }
+        stayed = settings.isVisible() && platform.messages.errors.size() == 1;
+        app.mainWindow().close();
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(stayed);
 }
 
 QTEST_MAIN(TestSettings)

@@ -35,6 +35,14 @@ public:
     QStringList messages;
     void showError(const QString& text) override { errors << text; }
     void showMessage(const QString& text) override { messages << text; }
+    // Questions asked, answered from `answers` in order ("No" when empty).
+    QStringList questions;
+    QQueue<bool> answers;
+    bool askYesNo(const QString& text) override
+    {
+        questions << text;
+        return !answers.isEmpty() && answers.dequeue();
+    }
 };
 
 class FakeFileDialog final : public jf::FileDialogService
