@@ -21,8 +21,12 @@ public:
     // A modal message box without icon, centred on the screen.
     virtual void showMessage(const QString& text) = 0;
     // A modal question box with "Yes" and "No" and the application title as
-    // caption; true for "Yes".
-    virtual bool askYesNo(const QString& text) = 0;
+    // caption; true for "Yes". A service that cannot ask answers "No".
+    virtual bool askYesNo(const QString& text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
 };
 
 struct OpenFileRequest
