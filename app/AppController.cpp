@@ -8,16 +8,36 @@
 #include "Printing.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPageLayout>
 #include <QPrinter>
 
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initWindowIcon()
+{
+    Q_INIT_RESOURCE(windowicon);
+}
+
 namespace jf {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("jacketforge"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(JF_VERSION));
+}
 
 void prepareApplication()
 {
-    QApplication::setApplicationName(applicationTitle());
+    nameApplication();
     QApplication::setApplicationDisplayName(applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
+    // The icon at the sizes window managers ask for, read when a window
+    // first needs it.
+    initWindowIcon();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     installWindowFonts();
 }
 

@@ -12,8 +12,14 @@
 
 namespace jf {
 
+// The program's name and version, as the command line and the desktop see
+// them: the name is the class part of the windows' X11 WM_CLASS, which
+// matches the desktop entry's StartupWMClass.
+void nameApplication();
+
 // Names the application to the desktop (the title captions every message
-// box) and makes the window fonts available. Runs before any window exists.
+// box and is the windows' title), gives every window the program's icon and
+// makes the window fonts available. Runs before any window exists.
 void prepareApplication();
 
 // Owns what the program keeps in memory and its windows, made hidden in their

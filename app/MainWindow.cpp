@@ -467,10 +467,13 @@ void MainWindow::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    guarded([&] {
-        m_pictureDialog.fileName = path;
-        loadPreviewPicture(path);
-    });
+    guarded([&] { openPicture(path); });
+}
+
+void MainWindow::openPicture(const QString& path)
+{
+    m_pictureDialog.fileName = path;
+    loadPreviewPicture(path);
 }
 
 QString MainWindow::choosePicture()
