@@ -9,6 +9,7 @@
 #include "Workspace.h"
 
 #include <QObject>
+#include <memory>
 
 namespace jf {
 
@@ -23,7 +24,8 @@ void nameApplication();
 void prepareApplication();
 
 // Owns what the program keeps in memory and its windows, made hidden in their
-// start-up order, and wires them together. Making it loads the Data folder
+// start-up order (the settings and help windows when first needed), and
+// wires them together. Making it loads the Data folder
 // and reports any failure before a window is shown; the main window then
 // shows whatever was read.
 class AppController : public QObject
@@ -38,8 +40,11 @@ public:
     PrintWindow& printWindow() { return m_printWindow; }
     AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
     CalibrationWindow& calibrationWindow() { return m_calibrationWindow; }
-    SettingsWindow& settingsWindow() { return m_settingsWindow; }
-    HelpWindow& helpWindow() { return m_helpWindow; }
+    // Made when first asked for (the settings and help windows are the
+    // costliest to make, and the first frame does not need them); each is
+    // made once and kept until exit.
+    SettingsWindow& settingsWindow();
+    HelpWindow& helpWindow();
 
 private:
     void startUp();
@@ -62,8 +67,8 @@ private:
     MainWindow m_mainWindow{m_workspace};
     AddProgramDialog m_addProgramDialog{&m_mainWindow};
     PrintWindow m_printWindow;
-    SettingsWindow m_settingsWindow{m_workspace, &m_mainWindow};
-    HelpWindow m_helpWindow;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<HelpWindow> m_helpWindow;
     CalibrationWindow m_calibrationWindow{&m_mainWindow};
 };
 
