@@ -25,10 +25,14 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
         request.text = parser.errorText();
     } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         request.action = CommandLineRequest::Action::ShowHelp;
-        // The help names the program by its file, which needs the
-        // application object.
-        if (QCoreApplication::instance())
+        // Qt's help names the program by the path it was started from (the
+        // launcher starts it from a library folder): it is named as the
+        // user calls it. That text needs the application object.
+        if (QCoreApplication::instance()) {
             request.text = parser.helpText();
+            request.text.replace(QStringLiteral("Usage: ") + QCoreApplication::arguments().first(),
+                                 QStringLiteral("Usage: ") + QCoreApplication::applicationName());
+        }
     } else if (parser.isSet(version)) {
         request.action = CommandLineRequest::Action::ShowVersion;
         request.text = QCoreApplication::applicationName() + QLatin1Char(' ') +

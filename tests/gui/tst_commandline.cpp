@@ -48,7 +48,7 @@ void TestCommandLine::parse_data()
     QTest::newRow("after --") << QStringList{"--", "-x.png"} << Action::Start << here + "/-x.png"
                               << "";
     QTest::newRow("help") << QStringList{"--help"} << Action::ShowHelp << ""
-                          << "[picture]";
+                          << "Usage: jacketforge [options] [picture]\n";
     QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << ""
                         << "--version";
     QTest::newRow("version") << QStringList{"--version"} << Action::ShowVersion << ""
