@@ -6,18 +6,38 @@
 #include "Fonts.h"
 #include "Platform.h"
 #include "Printing.h"
+#include "WindowLook.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPageLayout>
 #include <QPrinter>
 
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initWindowIcon()
+{
+    Q_INIT_RESOURCE(windowicon);
+}
+
 namespace jf {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("jacketforge"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(JF_VERSION));
+}
 
 void prepareApplication()
 {
-    QApplication::setApplicationName(applicationTitle());
+    nameApplication();
     QApplication::setApplicationDisplayName(applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
+    // The icon at the sizes window managers ask for.
+    initWindowIcon();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(builtInPng(QStringLiteral(":/icons/%1.png").arg(size))));
+    QApplication::setWindowIcon(icon);
     installWindowFonts();
 }
 
@@ -125,17 +145,25 @@ void AppController::connectSettingsWindow()
 {
     connect(&m_mainWindow, &MainWindow::settingsRequested, this,
             guard(this, &AppController::openSettings));
-    connect(&m_settingsWindow, &SettingsWindow::favouritesCleared, this,
+}
+
+SettingsWindow& AppController::settingsWindow()
+{
+    if (m_settingsWindow)
+        return *m_settingsWindow;
+    m_settingsWindow = std::make_unique<SettingsWindow>(m_workspace, &m_mainWindow);
+    connect(m_settingsWindow.get(), &SettingsWindow::favouritesCleared, this,
             guard(&m_mainWindow, &MainWindow::showFavourites));
-    m_settingsWindow.setCloseRefresh([this] { takeUpSettings(); });
+    m_settingsWindow->setCloseRefresh([this] { takeUpSettings(); });
     // A settings window left open by a failed close follows the main window
     // when it is dragged.
-    m_mainWindow.carryWhenDragged(&m_settingsWindow);
+    m_mainWindow.carryWhenDragged(m_settingsWindow.get());
+    return *m_settingsWindow;
 }
 
 void AppController::openSettings()
 {
-    m_settingsWindow.open(m_mainWindow.panelPicture(), m_mainWindow.panelTopLeft());
+    settingsWindow().open(m_mainWindow.panelPicture(), m_mainWindow.panelTopLeft());
 }
 
 void AppController::takeUpSettings()
@@ -159,9 +187,16 @@ void AppController::takeUpSettings()
 
 // ---- Help window ----------------------------------------------------------------
 
+HelpWindow& AppController::helpWindow()
+{
+    if (!m_helpWindow)
+        m_helpWindow = std::make_unique<HelpWindow>();
+    return *m_helpWindow;
+}
+
 void AppController::showHelp()
 {
-    m_helpWindow.open(&m_mainWindow, m_mainWindow.panelTopLeft(), m_mainWindow.panelPicture());
+    helpWindow().open(&m_mainWindow, m_mainWindow.panelTopLeft(), m_mainWindow.panelPicture());
 }
 
 } // namespace jf

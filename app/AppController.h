@@ -9,15 +9,23 @@
 #include "Workspace.h"
 
 #include <QObject>
+#include <memory>
 
 namespace jf {
 
+// The program's name and version, as the command line and the desktop see
+// them: the name is the class part of the windows' X11 WM_CLASS, which
+// matches the desktop entry's StartupWMClass.
+void nameApplication();
+
 // Names the application to the desktop (the title captions every message
-// box) and makes the window fonts available. Runs before any window exists.
+// box and is the windows' title), gives every window the program's icon and
+// makes the window fonts available. Runs before any window exists.
 void prepareApplication();
 
 // Owns what the program keeps in memory and its windows, made hidden in their
-// start-up order, and wires them together. Making it loads the Data folder
+// start-up order (the settings and help windows when first needed), and
+// wires them together. Making it loads the Data folder
 // and reports any failure before a window is shown; the main window then
 // shows whatever was read.
 class AppController : public QObject
@@ -32,8 +40,11 @@ public:
     PrintWindow& printWindow() { return m_printWindow; }
     AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
     CalibrationWindow& calibrationWindow() { return m_calibrationWindow; }
-    SettingsWindow& settingsWindow() { return m_settingsWindow; }
-    HelpWindow& helpWindow() { return m_helpWindow; }
+    // Made when first asked for (the settings and help windows are the
+    // costliest to make, and the first frame does not need them); each is
+    // made once and kept until exit.
+    SettingsWindow& settingsWindow();
+    HelpWindow& helpWindow();
 
 private:
     void startUp();
@@ -56,8 +67,8 @@ private:
     MainWindow m_mainWindow{m_workspace};
     AddProgramDialog m_addProgramDialog{&m_mainWindow};
     PrintWindow m_printWindow;
-    SettingsWindow m_settingsWindow{m_workspace, &m_mainWindow};
-    HelpWindow m_helpWindow;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<HelpWindow> m_helpWindow;
     CalibrationWindow m_calibrationWindow{&m_mainWindow};
 };
 

@@ -150,8 +150,8 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
     m_tipTimer->setInterval(m_tipInterval);
     m_tipTimer->start();
 
-    m_ui.buttonUpPicture->setImage(QImage(QStringLiteral(":/pictures/button-up.png")));
-    m_ui.buttonDownPicture->setImage(QImage(QStringLiteral(":/pictures/button-down.png")));
+    m_ui.buttonUpPicture->setImage(jf::builtInPng(QStringLiteral(":/pictures/button-up.png")));
+    m_ui.buttonDownPicture->setImage(jf::builtInPng(QStringLiteral(":/pictures/button-down.png")));
     createMenus();
     connectHandlers();
     m_drag = new WindowDrag(this, m_ui.backgroundImage);
@@ -494,10 +494,13 @@ void MainWindow::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    guarded([&] {
-        m_pictureDialog.fileName = path;
-        loadPreviewPicture(path);
-    });
+    guarded([&] { openPicture(path); });
+}
+
+void MainWindow::openPicture(const QString& path)
+{
+    m_pictureDialog.fileName = path;
+    loadPreviewPicture(path);
 }
 
 QString MainWindow::choosePicture()

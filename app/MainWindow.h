@@ -54,6 +54,10 @@ public:
     QString heightText() const;
     // The picture in the preview, which is what prints.
     jf::Picture previewPicture() const;
+    // Loads a picture file into the preview as if it had been chosen in the
+    // picture dialog, which then reopens on it; failures are thrown as the
+    // import's are.
+    void openPicture(const QString& path);
     // The file loaded into the preview last, empty before the first load.
     const QString& currentImagePath() const { return m_currentImagePath; }
 

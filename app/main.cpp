@@ -1,12 +1,34 @@
 #include "AppController.h"
+#include "CommandLine.h"
+#include "ErrorReport.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    // --help and --version answer without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const auto early = jf::parseCommandLine(arguments).action;
+    if (early == jf::CommandLineRequest::Action::ShowHelp ||
+        early == jf::CommandLineRequest::Action::ShowVersion) {
+        QCoreApplication core(argc, argv);
+        jf::nameApplication();
+        return jf::answerCommandLine(jf::parseCommandLine(QCoreApplication::arguments()));
+    }
+
+    jf::chooseDisplayPlatform();
     QApplication app(argc, argv);
     jf::prepareApplication();
+    // Qt's own options (-platform, -style, ...) are gone from the arguments.
+    const jf::CommandLineRequest request = jf::parseCommandLine(QApplication::arguments());
+    if (request.action != jf::CommandLineRequest::Action::Start)
+        return jf::answerCommandLine(request);
+
     jf::AppController controller;
+    if (!request.picture.isEmpty())
+        jf::guarded([&] { controller.mainWindow().openPicture(request.picture); });
     controller.mainWindow().show();
     return QApplication::exec();
 }

@@ -11,7 +11,7 @@ JF_PACKAGES=(
     fonts-liberation fonts-wine fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils img2pdf
     xvfb xauth libjpeg-turbo-progs util-linux
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian x11-utils
     qt6-image-formats-plugins libheif-dev libexif-dev libwebp-dev netpbm libheif-examples
     clang libclang-rt-14-dev
 )

@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QImageReader>
 
 namespace jf {
 
@@ -20,6 +22,17 @@ inline QFont windowFont()
 inline QColor scrollBarColour()
 {
     return QColor(0xC8, 0xC8, 0xC8);
+}
+
+// A PNG picture built into the program (the window icon, the button
+// pictures). Qt's PNG reader is named outright: left to guess the format,
+// Qt loads every image plugin to ask whether it reads the file, which costs
+// the start more than decoding the pictures.
+inline QImage builtInPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 } // namespace jf

@@ -35,9 +35,20 @@ cat >"$prefix/libexec/jacketforge/jacketforge" <<STUB
 { pwd; printf '%s\n' "\$@"; } >"$record"
 STUB
 
+# Started from its own folder, as from a shell there.
+start="$tmp/start here"
+mkdir -p "$start"
 launch() {
-    env -u XDG_DATA_HOME HOME="$tmp/home" "$@" "$prefix/bin/jacketforge" "one arg" two ||
+    (cd "$start" && env -u XDG_DATA_HOME HOME="$tmp/home" "$@" "$prefix/bin/jacketforge" \
+        "one arg" two) || fail "the launcher failed"
+}
+launch_with() {
+    (cd "$start" && env -u XDG_DATA_HOME HOME="$tmp/home" "$prefix/bin/jacketforge" "$@") ||
         fail "the launcher failed"
+}
+# The recorded arguments, one a line.
+arguments() {
+    sed 1d "$record"
 }
 
 data_home="$tmp/data home"
@@ -46,8 +57,8 @@ work="$data_home/jacketforge"
 # First start: the defaults are copied, the program runs in the work folder.
 launch XDG_DATA_HOME="$data_home"
 [ "$(sed -n 1p "$record")" = "$work" ] || fail "started in $(sed -n 1p "$record"), not $work"
-[ "$(sed -n 2p "$record")" = "one arg" ] && [ "$(sed -n 3p "$record")" = two ] ||
-    fail "the arguments were not passed on"
+[ "$(arguments)" = "$(printf '%s\n' "$start/one arg" "$start/two")" ] ||
+    fail "the pictures were not passed on as absolute paths: $(arguments)"
 diff -r "$shipped" "$work/Data" || fail "the first start did not seed the Data folder"
 [ -w "$work/Data/DefaultSizes.ins" ] || fail "the seeded files are not writable"
 [ -z "$(find "$work" -name '.Data.*')" ] || fail "a staging folder was left behind"
@@ -65,4 +76,9 @@ launch
 launch XDG_DATA_HOME=relative/path
 [ "$(sed -n 1p "$record")" = "$tmp/home/.local/share/jacketforge" ] ||
     fail "a relative XDG_DATA_HOME was used"
+# Options, the values of Qt's options and absolute paths pass unchanged;
+# after "--" everything is a picture.
+launch_with --help -platform xcb --style Fusion /abs/p.png rel.png -- -dash.png
+[ "$(arguments)" = "$(printf '%s\n' --help -platform xcb --style Fusion /abs/p.png \
+    "$start/rel.png" -- "$start/-dash.png")" ] || fail "options were not passed on: $(arguments)"
 echo "install and launch: ok"
