@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace jf {
 
@@ -33,6 +34,14 @@ QStringList caseInsensitiveNameFilters(const QString& filter)
     return result;
 }
 
+QString picturesFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
 std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
                                                           const OpenFileRequest& request)
 {
@@ -51,6 +60,8 @@ std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
         const QFileInfo info(request.initialFile);
         dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
+    } else if (!request.initialFolder.isEmpty()) {
+        dialog.setDirectory(request.initialFolder);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -17,4 +17,8 @@ public:
 // such as "Bitmap (*.[bB][mM][pP])".
 QStringList caseInsensitiveNameFilters(const QString& filter);
 
+// Where a search for pictures starts: the user's Pictures folder, or the home
+// folder when there is none.
+QString picturesFolder();
+
 } // namespace jf

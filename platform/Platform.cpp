@@ -34,11 +34,11 @@ public:
 class DesktopShell final : public ShellService
 {
 public:
-    void openDocument(const QString& path) override
+    bool openDocument(const QString& path) override
     {
         if (path.isEmpty())
-            return;
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+            return true;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
     void startCommand(const QString& commandLine) override
     {

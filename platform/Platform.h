@@ -26,8 +26,9 @@ struct OpenFileRequest
 {
     // Filter pairs as "Name|pattern|Name|pattern".
     QString filter;
-    int filterIndex = 1; // 1-based preselected filter
-    QString initialFile; // reopens on this file
+    int filterIndex = 1;   // 1-based preselected filter
+    QString initialFile;   // reopens on this file
+    QString initialFolder; // opens here while there is no initial file
     bool fileMustExist = true;
     bool executablesOnly = false; // lists only files that may be run (and folders)
 };
@@ -51,8 +52,10 @@ class ShellService
 {
 public:
     virtual ~ShellService() = default;
-    // Hands a file to the desktop's associated viewer; the outcome is ignored.
-    virtual void openDocument(const QString& path) = 0;
+    // Hands a file to the desktop's associated viewer. False when the desktop
+    // has no program to hand it to; what that program then does is ignored.
+    // An empty path is handed to nobody and counts as handed on.
+    virtual bool openDocument(const QString& path) = 0;
     // Starts a command line without waiting; the outcome is ignored.
     virtual void startCommand(const QString& commandLine) = 0;
 };

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -67,6 +68,8 @@ private slots:
     void previewFollowsTheBoxes();
     void swapWidthAndHeight();
     void importAndDispose();
+    void pictureDialogStartsWherePicturesAre();
+    void viewWithoutAViewerSaysSo();
     void failedLoadsKeepState_data();
     void failedLoadsKeepState();
     void dropLoadsFirstLocalFile_data();
@@ -486,7 +489,7 @@ void TestMainWindow::importAndDispose()
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
              QSize(356, 243)); // loading does not refit
     const jf::OpenFileRequest first = platform.fileDialog.requests.first();
-    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg|PNG|*.png|WebP|*.webp|"
+    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|"
                                    "TIFF|*.tif;*.tiff|GIF|*.gif|SVG|*.svg|"
                                    "HEIC|*.heic;*.heif|Other|*.*"));
     QCOMPARE(first.filterIndex, 1);
@@ -502,6 +505,53 @@ void TestMainWindow::importAndDispose()
     QCOMPARE(form.currentImagePath(), bmp);
     jftest::child<QAction>(form, "viewImageAction")->trigger();
     QCOMPARE(platform.shell.opened.last(), bmp);
+}
+
+void TestMainWindow::pictureDialogStartsWherePicturesAre()
+{
+    TestPlatform platform;
+    WorkDir work;
+    const QByteArray home = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
+    qputenv("HOME", work.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    // No Pictures folder: the home folder; then the Pictures folder.
+    QCOMPARE(jf::picturesFolder(), work.path());
+    QVERIFY(QDir(work.path()).mkdir("Pictures"));
+    QCOMPARE(jf::picturesFolder(), work.path() + "/Pictures");
+
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    const QString bmp = work.solidBitmap("a.bmp", QSize(4, 4), Qt::red);
+    platform.fileDialog.answers.enqueue(bmp);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    jftest::child<QAction>(form, "addPictureAction")->trigger();
+    const jf::OpenFileRequest first = platform.fileDialog.requests.first();
+    QCOMPARE(first.initialFile, QString());
+    QCOMPARE(first.initialFolder, work.path() + "/Pictures");
+    // After a choice the dialog reopens on it.
+    QCOMPARE(platform.fileDialog.requests.last().initialFile, bmp);
+
+    // "Graphic" lists every JPEG ending, in any letter case.
+    const QString graphic = jf::caseInsensitiveNameFilters(first.filter).value(1);
+    QCOMPARE(graphic, QString("Graphic (*.[jJ][pP][gG] *.[jJ][pP][eE][gG] *.[jJ][pP][eE])"));
+}
+
+void TestMainWindow::viewWithoutAViewerSaysSo()
+{
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    const QString bmp = work.solidBitmap("a.bmp", QSize(4, 4), Qt::red);
+    platform.fileDialog.answers.enqueue(bmp);
+    jftest::child<QAction>(form, "importAction")->trigger();
+    platform.shell.hasViewer = false;
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "viewImageLabel"), Qt::LeftButton);
+    QCOMPARE(platform.shell.opened, QStringList{bmp});
+    QCOMPARE(platform.messages.errors.size(), 1);
+    QVERIFY(platform.messages.errors.first().startsWith(
+        QString("No program to show \"%1\" was found on this desktop.").arg(bmp)));
 }
 
 void TestMainWindow::failedLoadsKeepState_data()
