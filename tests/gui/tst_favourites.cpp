@@ -1,8 +1,13 @@
 // The picture list, the program list and the add-program dialog.
 #include "AppController.h"
 #include "CloseLabel.h"
+#include "Errors.h"
 #include "TestPlatform.h"
+#include "TextFiles.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -16,6 +21,26 @@ void select(QListWidget* list, int row)
     list->setFocus();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
+}
+
+// Pastes `text` over the whole of a box, as a user does with Ctrl+V.
+void paste(QLineEdit* edit, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+int lineCount(const QByteArray& content)
+{
+    return int(jf::splitListContent(content).size());
+}
+
+int selectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
 }
 
 QStringList names(const QListWidget* list)
@@ -43,6 +68,11 @@ private slots:
     void startingPrograms();
     void addProgramDialog();
     void dialogDisablesTheMainWindow();
+    void entriesStayOneLine();
+    void writersRefuseLineBreaks();
+    void listsAnswerClicksAsListBoxes();
+    void programNames_data();
+    void programNames();
 };
 
 void TestFavourites::displayNames_data()
@@ -299,6 +329,199 @@ void TestFavourites::dialogDisablesTheMainWindow()
     QVERIFY(form.isEnabled());
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 3);
+}
+
+void TestFavourites::entriesStayOneLine()
+{
+    TestPlatform platform;
+    WorkDir work;
+    {
+        jf::AppController app;
+        MainWindow& form = app.mainWindow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        // Every kind of box of the settings window, then Accept.
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "settingsLabel"), Qt::LeftButton);
+        SettingsWindow& settings = app.settingsWindow();
+        paste(jftest::child<QLineEdit>(settings, "nameEdit1"), "Ab\nCd");
+        paste(jftest::child<QLineEdit>(settings, "nameEdit2"), QString("E\u2028F\u2029G\r\nH"));
+        // A blank before a number still reads as the number.
+        paste(jftest::child<QLineEdit>(settings, "widthEdit1"), "\r27");
+        paste(jftest::child<QLineEdit>(settings, "intervalEdit"), "\n6000");
+        paste(jftest::child<QComboBox>(settings, "borderColourBox")->lineEdit(), "Red\nBlue");
+        QCOMPARE(jftest::child<QLineEdit>(settings, "nameEdit1")->text(), QString("Ab Cd"));
+        QCOMPARE(jftest::child<QLineEdit>(settings, "nameEdit2")->text(), QString("E F G H"));
+        QTest::mouseClick(jftest::child<ClickLabel>(settings, "acceptLabel"), Qt::LeftButton);
+        QCOMPARE(work.read("DefaultNames.ins").count("\r\n"), 8);
+        QCOMPARE(work.read("DefaultSizes.ins").count("\r\n"), 16);
+        QCOMPARE(work.read("DefaultSettings.ins"), QByteArray("1\r\nRed Blue\r\n 6000\r\n"));
+        QVERIFY(!settings.isVisible());
+        QCOMPARE(form.widthText(), QString("27"));
+
+        // The add-program dialog's two boxes, then OK.
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "addProgramLabel"), Qt::LeftButton);
+        AddProgramDialog& dialog = app.addProgramDialog();
+        paste(jftest::child<QLineEdit>(dialog, "programPathEdit"), "/usr/bin/two\nlines");
+        paste(jftest::child<QLineEdit>(dialog, "programNameEdit"), "Two\r\nLines");
+        QTest::mouseClick(jftest::child<ClickLabel>(dialog, "okLabel"), Qt::LeftButton);
+
+        // A picture whose path holds a line break loads but is not listed.
+        const QString odd = work.solidBitmap("two\nlines.bmp", QSize(4, 4), Qt::red);
+        platform.messages.errors.clear();
+        platform.fileDialog.answers.enqueue(odd);
+        jftest::child<QAction>(form, "importAction")->trigger();
+        QCOMPARE(form.currentImagePath(), odd);
+        platform.fileDialog.answers.enqueue(odd);
+        jftest::child<QAction>(form, "addPictureAction")->trigger();
+        QCOMPARE(platform.messages.errors,
+                 QStringList{"This picture's file name contains a line break and cannot be "
+                             "kept in the list."});
+        QVERIFY(app.workspace().pictures.paths().isEmpty());
+        form.close();
+    }
+    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("Two Lines\r\n"));
+    QCOMPARE(work.read("ProgramsPaths.txt"), QByteArray("/usr/bin/two lines\r\n"));
+    QCOMPARE(lineCount(work.read("PicturesNames.txt")), lineCount(work.read("PicturesPaths.txt")));
+
+    // After a restart every caption stays on its kind.
+    jf::AppController restarted;
+    QCOMPARE(jftest::child<QLabel>(restarted.mainWindow(), "coverKindLabel1")->text(),
+             QString("Ab Cd"));
+    QCOMPARE(jftest::child<QLabel>(restarted.mainWindow(), "coverKindLabel8")->text(),
+             QString("CD Disk"));
+    QCOMPARE(restarted.workspace().programs.names(), QStringList{"Two Lines"});
+    QCOMPARE(platform.messages.errors.size(), 1); // only the picture's own message
+}
+
+void TestFavourites::writersRefuseLineBreaks()
+{
+    WorkDir work;
+    const jf::DataFolder folder(work.path() + "/");
+    const QByteArray before = work.read("DefaultNames.ins");
+    const auto refused = [](const std::function<void()>& write) {
+        try {
+            write();
+        } catch (const jf::Error& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    QCOMPARE(refused([&] {
+                 jf::writeSettingsFile(work.data("DefaultNames.ins"), {"a", "b\nc"});
+             }),
+             QString("\"%1\" was not written: entry 2 contains a line break, which would split "
+                     "it over two lines")
+                 .arg(work.data("DefaultNames.ins")));
+    QCOMPARE(work.read("DefaultNames.ins"), before);
+
+    // A pair of list files is written whole or not at all.
+    jf::Favourites programs(jf::datafile::programsNames, jf::datafile::programsPaths);
+    programs.append("Editor", QString("/usr/bin/ed\u2029"));
+    QVERIFY(!refused([&] { programs.save(folder); }).isEmpty());
+    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray());
+    QCOMPARE(work.read("ProgramsPaths.txt"), QByteArray());
+    QVERIFY(!refused([&] { jf::writeListFile(work.data("PicturesPaths.txt"), {"\r"}); }).isEmpty());
+    QCOMPARE(work.read("PicturesPaths.txt"), QByteArray());
+}
+
+void TestFavourites::listsAnswerClicksAsListBoxes()
+{
+    TestPlatform platform;
+    WorkDir work;
+    const QString red = work.solidBitmap("red.bmp", QSize(30, 10), Qt::red);
+    const QString blue = work.solidBitmap("blue.bmp", QSize(20, 10), Qt::blue);
+    work.write("PicturesNames.txt", "red\r\nblue\r\n");
+    work.write("PicturesPaths.txt", (red + "\r\n" + blue + "\r\n").toUtf8());
+    work.write("ProgramsNames.txt", "Editor\r\n");
+    work.write("ProgramsPaths.txt", "/usr/bin/editor\r\n");
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QListWidget* pictures = jftest::child<QListWidget>(form, "pictureList");
+    QListWidget* programs = jftest::child<QListWidget>(form, "programList");
+
+    // A click on the highlighted picture loads it again.
+    select(pictures, 0);
+    jftest::child<QAction>(form, "disposeAction")->trigger();
+    select(pictures, 0);
+    QCOMPARE(form.previewPicture().size(), QSize(30, 10));
+
+    // A right click opens the menu only: the highlight stays, nothing loads,
+    // and the menu acts on the highlighted entry.
+    const QPoint onBlue = pictures->visualItemRect(pictures->item(1)).center();
+    QTest::mousePress(pictures->viewport(), Qt::RightButton, {}, onBlue);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onBlue,
+                                pictures->viewport()->mapToGlobal(onBlue));
+    QApplication::sendEvent(pictures->viewport(), &menuEvent);
+    QTest::mouseRelease(pictures->viewport(), Qt::RightButton, {}, onBlue);
+    QMenu* menu = jftest::child<QMenu>(form, "pictureMenu");
+    QVERIFY(menu->isVisible());
+    menu->close();
+    QCOMPARE(selectedRow(pictures), 0);
+    QCOMPARE(form.previewPicture().size(), QSize(30, 10));
+    QCOMPARE(form.currentImagePath(), red);
+    jftest::child<QAction>(form, "deletePictureAction")->trigger();
+    QCOMPARE(app.workspace().pictures.paths(), QStringList{blue});
+
+    // Adding to one list keeps the other list's highlight.
+    select(pictures, 0);
+    select(programs, 0);
+    platform.fileDialog.answers.enqueue(red);
+    jftest::child<QAction>(form, "addPictureAction")->trigger();
+    QCOMPARE(selectedRow(programs), 0);
+    QCOMPARE(selectedRow(pictures), 0);
+    jftest::child<QAction>(form, "addProgramAction")->trigger();
+    QTest::mouseClick(jftest::child<ClickLabel>(app.addProgramDialog(), "okLabel"), Qt::LeftButton);
+    QCOMPARE(selectedRow(pictures), 0);
+    QCOMPARE(selectedRow(programs), 0);
+    QCOMPARE(programs->count(), 2);
+    QVERIFY(platform.messages.errors.isEmpty());
+}
+
+void TestFavourites::programNames_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no extension") << "openbox" << QByteArray() << "openbox";
+    QTest::newRow("extension") << "Editor.exe" << QByteArray() << "Editor";
+    QTest::newRow("numbers are no extension") << "python3.11" << QByteArray() << "python3.11";
+    QTest::newRow("hidden file") << ".tool" << QByteArray() << ".tool";
+    QTest::newRow("desktop entry")
+        << "org.example.Paint.desktop"
+        << QByteArray("[Desktop Action New]\nName=New Window\n\n[Desktop Entry]\n"
+                      "Type=Application\nName[de]=Malen\nName = Paint\\sBox\nExec=paint\n")
+        << "Paint Box";
+    QTest::newRow("desktop entry without a name")
+        << "tool.desktop" << QByteArray("[Desktop Entry]\nExec=tool\n") << "tool";
+}
+
+void TestFavourites::programNames()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/" + file;
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    QCOMPARE(jf::programNameFromPath(path), name);
+    if (!content.isEmpty() && name == "Paint Box")
+        QCOMPARE(jf::desktopEntryName(content, "de_DE.UTF-8"), QString("Malen"));
+
+    // Browse puts it into the name box in place of the default name only.
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController app;
+    AddProgramDialog& dialog = app.addProgramDialog();
+    app.addProgramDialog().open();
+    platform.fileDialog.answers.enqueue(path);
+    QTest::mouseClick(jftest::child<ClickLabel>(dialog, "browseLabel"), Qt::LeftButton);
+    QCOMPARE(jftest::child<QLineEdit>(dialog, "programNameEdit")->text(), name);
 }
 
 QTEST_MAIN(TestFavourites)
