@@ -535,6 +535,14 @@ void TestMainWindow::pictureDialogStartsWherePicturesAre()
     // "Graphic" lists every JPEG ending, in any letter case.
     const QString graphic = jf::caseInsensitiveNameFilters(first.filter).value(1);
     QCOMPARE(graphic, QString("Graphic (*.[jJ][pP][gG] *.[jJ][pP][eE][gG] *.[jJ][pP][eE])"));
+    // and a file it lists loads.
+    QImage jpeg(8, 6, QImage::Format_RGB32);
+    jpeg.fill(Qt::blue);
+    QVERIFY(jpeg.save(work.path() + "/photo.JPE", "JPG"));
+    platform.fileDialog.answers.enqueue(work.path() + "/photo.JPE");
+    jftest::child<QAction>(form, "importAction")->trigger();
+    QCOMPARE(form.previewPicture().size(), QSize(8, 6));
+    QVERIFY(platform.messages.errors.isEmpty());
 }
 
 void TestMainWindow::viewWithoutAViewerSaysSo()
