@@ -30,7 +30,7 @@ struct OpenFileRequest
     QString initialFile;   // reopens on this file
     QString initialFolder; // opens here while there is no initial file
     bool fileMustExist = true;
-    bool executablesOnly = false; // lists only files that may be run (and folders)
+    bool executablesOnly = false; // lists only programs (listedAsProgram) and folders
 };
 
 struct OpenFileResult

@@ -2,6 +2,7 @@
 #include "AppController.h"
 #include "CloseLabel.h"
 #include "Errors.h"
+#include "FileDialogs.h"
 #include "TestPlatform.h"
 #include "TextFiles.h"
 
@@ -510,6 +511,8 @@ void TestFavourites::programNames()
     f.write(content);
     f.close();
     QCOMPARE(jf::programNameFromPath(path), name);
+    // The program dialog lists desktop entries beside programs.
+    QCOMPARE(jf::listedAsProgram(QFileInfo(path)), file.endsWith(".desktop"));
     if (!content.isEmpty() && name == "Paint Box")
         QCOMPARE(jf::desktopEntryName(content, "de_DE.UTF-8"), QString("Malen"));
 
