@@ -518,10 +518,7 @@ void MainWindow::disposePicture()
 void MainWindow::viewPicture()
 {
     if (!jf::platform().shell->openDocument(m_currentImagePath))
-        throw jf::Error(QStringLiteral("No program to show \"%1\" was found on this desktop. "
-                                       "Install an image viewer, or choose one for this "
-                                       "picture type in the desktop's settings")
-                            .arg(m_currentImagePath));
+        throw jf::Error(jf::noViewerMessage(m_currentImagePath));
 }
 
 void MainWindow::swapWidthAndHeight()

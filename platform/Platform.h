@@ -53,8 +53,10 @@ class ShellService
 public:
     virtual ~ShellService() = default;
     // Hands a file to the desktop's associated viewer. False when the desktop
-    // has no program to hand it to; what that program then does is ignored.
-    // An empty path is handed to nobody and counts as handed on.
+    // has no program to hand it to; when that is found out only later, the
+    // desktop's own service reports noViewerMessage itself. What the viewer
+    // does is ignored. An empty path is handed to nobody and counts as
+    // handed on.
     virtual bool openDocument(const QString& path) = 0;
     // Starts a command line without waiting; the outcome is ignored.
     virtual void startCommand(const QString& commandLine) = 0;
@@ -84,6 +86,9 @@ Platform& platform();
 
 // Puts the desktop's own services back.
 void restoreDesktopPlatform();
+
+// What "View Image" reports when the desktop has no program for the picture.
+QString noViewerMessage(const QString& path);
 
 // The application title, caption of every message box.
 QString applicationTitle();

@@ -536,8 +536,23 @@ void TestMainWindow::pictureDialogStartsWherePicturesAre()
     platform.shell.hasViewer = false;
     jftest::child<QAction>(form, "viewImageAction")->trigger();
     QCOMPARE(platform.messages.errors.size(), 1);
-    QVERIFY(platform.messages.errors.first().startsWith(
-        QString("No program to show \"%1/photo.JPE\" was found").arg(work.path())));
+    QCOMPARE(platform.messages.errors.first(),
+             jf::errorReportText(jf::noViewerMessage(work.path() + "/photo.JPE")));
+
+    // The desktop's xdg-open ends with 3 when it finds no program: so said too.
+    QVERIFY(QDir(work.path()).mkdir("bin"));
+    QFile xdgOpen(work.path() + "/bin/xdg-open");
+    QVERIFY(xdgOpen.open(QIODevice::WriteOnly) && xdgOpen.write("#!/bin/sh\nexit 3\n") > 0);
+    xdgOpen.close();
+    xdgOpen.setPermissions(xdgOpen.permissions() | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", work.path().toLocal8Bit() + "/bin:" + path);
+    jf::restoreDesktopPlatform();
+    jf::platform().messages = &platform.messages;
+    jftest::child<QAction>(form, "viewImageAction")->trigger();
+    QTRY_COMPARE(platform.messages.errors.size(), 2);
+    QCOMPARE(platform.messages.errors.last(), platform.messages.errors.first());
 }
 
 void TestMainWindow::failedLoadsKeepState_data()
