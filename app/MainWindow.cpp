@@ -148,8 +148,8 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
                     m_ui.coverKindLabel7, m_ui.coverKindLabel8};
 
     m_pictureDialog.filter = QStringLiteral(
-        "Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|GIF|*.gif|"
-        "SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
+        "Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|"
+        "GIF|*.gif|SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
     setAcceptDrops(true);
     prepareList(m_ui.pictureList);
     prepareList(m_ui.programList);
