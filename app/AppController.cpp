@@ -88,8 +88,7 @@ void AppController::printCover()
 
 void AppController::addProgram(const QString& commandLine, const QString& name)
 {
-    m_workspace.programs.append(name, commandLine);
-    m_mainWindow.showFavourites();
+    m_mainWindow.addProgram(commandLine, name);
 }
 
 void AppController::loadCalibration()

@@ -3,9 +3,13 @@
 #include "DigitFilter.h"
 #include "DisplayText.h"
 #include "ErrorReport.h"
+#include "FileDialogs.h"
+#include "LineBreaks.h"
+#include "ListMouse.h"
 #include "NumberConvert.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
+#include "SingleLineText.h"
 #include "WindowDrag.h"
 #include "WindowLook.h"
 #include "Workspace.h"
@@ -80,16 +84,20 @@ WindowPictures decodeWindowPictures()
 // Rows of the favourites lists are 13 pixels high.
 constexpr int listRowHeight = 13;
 
+void appendEntry(QListWidget* list, const QString& entry)
+{
+    auto* item = new QListWidgetItem(jf::shownText(entry));
+    item->setSizeHint(QSize(0, listRowHeight));
+    list->addItem(item);
+}
+
 void showEntries(QListWidget* list, const QStringList& entries)
 {
     // Filling the list moves its selection; that is no user's choice.
     const QSignalBlocker blocker(list);
     list->clear();
-    for (const QString& entry : entries) {
-        auto* item = new QListWidgetItem(jf::shownText(entry));
-        item->setSizeHint(QSize(0, listRowHeight));
-        list->addItem(item);
-    }
+    for (const QString& entry : entries)
+        appendEntry(list, entry);
     list->setCurrentRow(-1);
 }
 
@@ -129,6 +137,7 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
         label->adjustSize();
     DigitFilter::install(m_ui.widthEdit);
     DigitFilter::install(m_ui.heightEdit);
+    SingleLineText::applyToAll(this);
     m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
 
     m_kindButtons = {m_ui.coverKindButton1, m_ui.coverKindButton2, m_ui.coverKindButton3,
@@ -139,8 +148,8 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
                     m_ui.coverKindLabel7, m_ui.coverKindLabel8};
 
     m_pictureDialog.filter = QStringLiteral(
-        "Bitmap|*.bmp|Graphic|*.jpg|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|GIF|*.gif|"
-        "SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
+        "Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|"
+        "GIF|*.gif|SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
     setAcceptDrops(true);
     prepareList(m_ui.pictureList);
     prepareList(m_ui.programList);
@@ -249,6 +258,10 @@ void MainWindow::connectHandlers()
             guard(this, &MainWindow::deletePicture));
     connect(m_ui.pictureList, &QListWidget::itemSelectionChanged, this,
             guard(this, &MainWindow::pictureSelected));
+    // A click on the highlighted picture loads it again.
+    connect(new ListMouse(m_ui.pictureList), &ListMouse::highlightedEntryClicked, this,
+            guard(this, &MainWindow::pictureSelected));
+    new ListMouse(m_ui.programList);
     connect(m_ui.addProgramLabel, &ClickLabel::clicked, this, &MainWindow::addProgramRequested);
     connect(m_ui.deleteProgramLabel, &ClickLabel::clicked, this,
             guard(this, &MainWindow::deleteProgram));
@@ -509,6 +522,8 @@ QString MainWindow::choosePicture()
     request.filter = m_pictureDialog.filter;
     request.filterIndex = m_pictureDialog.filterIndex;
     request.initialFile = m_pictureDialog.fileName;
+    if (request.initialFile.isEmpty())
+        request.initialFolder = jf::picturesFolder();
     request.fileMustExist = true;
     const auto chosen = jf::platform().fileDialog->openFile(this, request);
     if (!chosen)
@@ -532,7 +547,8 @@ void MainWindow::disposePicture()
 
 void MainWindow::viewPicture()
 {
-    jf::platform().shell->openDocument(m_currentImagePath);
+    if (!jf::platform().shell->openDocument(m_currentImagePath))
+        throw jf::Error(jf::noViewerMessage(m_currentImagePath));
 }
 
 void MainWindow::swapWidthAndHeight()
@@ -550,9 +566,23 @@ void MainWindow::addPicture()
     const QString path = choosePicture();
     if (path.isEmpty())
         return;
-    // The file is neither loaded nor examined.
-    m_workspace.pictures.append(jf::displayNameFromPath(path), path);
-    showEntries(m_ui.pictureList, m_workspace.pictures.names());
+    // The file is neither loaded nor examined; only its name must fit on one
+    // line of the list files.
+    if (jf::hasLineBreak(path))
+        throw jf::Error(QStringLiteral("This picture's file name contains a line break and "
+                                       "cannot be kept in the list."));
+    const QString name = jf::displayNameFromPath(path);
+    m_workspace.pictures.append(name, path);
+    // Appended as the list's own entries are: every highlight stays.
+    const QSignalBlocker blocker(m_ui.pictureList);
+    appendEntry(m_ui.pictureList, name);
+}
+
+void MainWindow::addProgram(const QString& commandLine, const QString& name)
+{
+    m_workspace.programs.append(name, commandLine);
+    const QSignalBlocker blocker(m_ui.programList);
+    appendEntry(m_ui.programList, name);
 }
 
 void MainWindow::deleteSelected(QListWidget* list, jf::Favourites& favourites)

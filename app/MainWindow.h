@@ -38,6 +38,8 @@ public:
     void showFavourites();
     // Shows the cover names as the captions of the eight kinds.
     void showCoverNames();
+    // Appends a program to the program list; both lists keep their highlight.
+    void addProgram(const QString& commandLine, const QString& name);
 
     // Selects cover kind 1 to 8: the typed sizes are stored on the kind
     // selected so far, then the kind's stored sizes are shown (height, then

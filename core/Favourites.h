@@ -13,6 +13,17 @@ namespace jf {
 // characters or fewer.
 QString displayNameFromPath(const QString& path);
 
+// The name the program list offers for a program file: a desktop entry
+// (".desktop") gives its Name, in the locale's language where it has one; a
+// file name with an extension gives the name without it ("Editor.exe" gives
+// "Editor"); any other file name is the name as it stands ("openbox").
+QString programNameFromPath(const QString& path);
+
+// The Name key of a desktop entry's main group, preferring the translation
+// for `locale` ("de_DE.UTF-8" tries Name[de_DE], then Name[de]); empty when
+// there is none.
+QString desktopEntryName(QByteArrayView content, const QString& locale);
+
 // One list file's entries, and what is known of the file on disk: a list is
 // written back only when it differs from what was read or written last, and
 // a list whose file was not (or only partly) read is written only when it was

@@ -1,6 +1,7 @@
 #include "TextFiles.h"
 
 #include "Errors.h"
+#include "LineBreaks.h"
 #include "TextCodec.h"
 
 #include <QScopeGuard>
@@ -464,6 +465,7 @@ int replaceFileContent(const QString& path, const QByteArray& content)
 
 void writeSettingsFile(const QString& path, const QStringList& lines)
 {
+    refuseLineBreaks(path, lines);
     if (const int err = replaceFileContent(path, joinLines(lines))) {
         if (needsNamedMessage(err))
             throw InOutError(err, createFileMessage(path, err));
@@ -517,6 +519,7 @@ QStringList readListFile(const QString& path, bool* complete)
 
 void writeListFile(const QString& path, const QStringList& entries)
 {
+    refuseLineBreaks(path, entries);
     if (const int err = replaceFileContent(path, joinLines(entries)))
         throwCreateError(path, err);
 }

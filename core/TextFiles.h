@@ -49,7 +49,8 @@ private:
 };
 
 // Replaces a settings file with the given lines, each followed by CR LF.
-// Throws InOutError; on failure the old file is left whole.
+// Throws InOutError; on failure the old file is left whole. A line that holds
+// a line break (see LineBreaks.h) is refused and nothing is written.
 void writeSettingsFile(const QString& path, const QStringList& lines);
 
 // Reads a list file whole and splits it into entries at CR LF, LF and lone
@@ -67,6 +68,7 @@ QStringList splitListContent(QByteArrayView content, qsizetype maxEntries = -1);
 
 // Replaces a list file with its entries, each followed by CR LF. Throws
 // FileStreamError "Cannot create file "%s". %s"; the old file stays whole.
+// An entry that holds a line break is refused and nothing is written.
 void writeListFile(const QString& path, const QStringList& entries);
 
 // Replaces a file with a text written unchanged, in one piece (the tips

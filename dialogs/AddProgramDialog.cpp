@@ -3,6 +3,7 @@
 #include "ErrorReport.h"
 #include "Favourites.h"
 #include "Platform.h"
+#include "SingleLineText.h"
 #include "ToolWindow.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,7 @@ AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
     jf::applyToolWindowLook(this);
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
+    SingleLineText::applyToAll(this);
 
     connect(m_ui.browseLabel, &ClickLabel::clicked, this,
             jf::guard(this, &AddProgramDialog::browse));
@@ -44,7 +46,7 @@ void AddProgramDialog::browse()
     m_ui.programPathEdit->setText(chosen->path);
     // A name the user typed stays, even one differing only in letter case.
     if (m_ui.programNameEdit->text() == defaultName())
-        m_ui.programNameEdit->setText(jf::displayNameFromPath(chosen->path));
+        m_ui.programNameEdit->setText(jf::programNameFromPath(chosen->path));
 }
 
 void AddProgramDialog::accept()

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
 
 namespace jf {
 
@@ -33,6 +36,38 @@ QStringList caseInsensitiveNameFilters(const QString& filter)
     return result;
 }
 
+bool listedAsProgram(const QFileInfo& file)
+{
+    return file.isDir() || file.isExecutable() ||
+           file.fileName().endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive);
+}
+
+namespace {
+
+// Lets through what listedAsProgram accepts.
+class ProgramFilter final : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        return !files || listedAsProgram(files->fileInfo(files->index(row, 0, parent)));
+    }
+};
+
+} // namespace
+
+QString picturesFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
 std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
                                                           const OpenFileRequest& request)
 {
@@ -42,7 +77,7 @@ std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (request.executablesOnly)
-        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+        dialog.setProxyModel(new ProgramFilter(&dialog));
     const QStringList filters = caseInsensitiveNameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -51,6 +86,8 @@ std::optional<OpenFileResult> DesktopFileDialog::openFile(QWidget* parent,
         const QFileInfo info(request.initialFile);
         dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
+    } else if (!request.initialFolder.isEmpty()) {
+        dialog.setDirectory(request.initialFolder);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include "Errors.h"
 #include "Version.h"
 
 #include "FileDialogs.h"
@@ -41,11 +42,29 @@ public:
 class DesktopShell final : public ShellService
 {
 public:
-    void openDocument(const QString& path) override
+    bool openDocument(const QString& path) override
     {
         if (path.isEmpty())
-            return;
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+            return true;
+        const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (xdgOpen.isEmpty())
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        // xdg-open, as Qt would run it, but watched: it ends with 3 when it
+        // finds no program for the file. It may also run the viewer in the
+        // foreground and end only with it.
+        auto* process = new QProcess(qApp);
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        QObject::connect(
+            process, &QProcess::finished, process,
+            [process, path](int exitCode, QProcess::ExitStatus status) {
+                process->deleteLater();
+                if (status == QProcess::NormalExit && exitCode == 3 && platform().messages)
+                    platform().messages->showError(errorReportText(noViewerMessage(path)));
+            });
+        process->start(xdgOpen, {path});
+        return process->waitForStarted();
     }
     void startCommand(const QString& commandLine) override
     {
@@ -98,6 +117,14 @@ Platform& platform()
 void restoreDesktopPlatform()
 {
     g_platform = desktopPlatform();
+}
+
+QString noViewerMessage(const QString& path)
+{
+    return QStringLiteral("No program to show \"%1\" was found on this desktop. Install an "
+                          "image viewer, or choose one for this picture type in the desktop's "
+                          "settings")
+        .arg(path);
 }
 
 QString applicationTitle()

@@ -33,10 +33,11 @@ struct OpenFileRequest
 {
     // Filter pairs as "Name|pattern|Name|pattern".
     QString filter;
-    int filterIndex = 1; // 1-based preselected filter
-    QString initialFile; // reopens on this file
+    int filterIndex = 1;   // 1-based preselected filter
+    QString initialFile;   // reopens on this file
+    QString initialFolder; // opens here while there is no initial file
     bool fileMustExist = true;
-    bool executablesOnly = false; // lists only files that may be run (and folders)
+    bool executablesOnly = false; // lists only programs (listedAsProgram) and folders
 };
 
 struct OpenFileResult
@@ -58,8 +59,12 @@ class ShellService
 {
 public:
     virtual ~ShellService() = default;
-    // Hands a file to the desktop's associated viewer; the outcome is ignored.
-    virtual void openDocument(const QString& path) = 0;
+    // Hands a file to the desktop's associated viewer. False when the desktop
+    // has no program to hand it to; when that is found out only later, the
+    // desktop's own service reports noViewerMessage itself. What the viewer
+    // does is ignored. An empty path is handed to nobody and counts as
+    // handed on.
+    virtual bool openDocument(const QString& path) = 0;
     // Starts a command line without waiting; the outcome is ignored.
     virtual void startCommand(const QString& commandLine) = 0;
 };
@@ -88,6 +93,9 @@ Platform& platform();
 
 // Puts the desktop's own services back.
 void restoreDesktopPlatform();
+
+// What "View Image" reports when the desktop has no program for the picture.
+QString noViewerMessage(const QString& path);
 
 // The application title, caption of every message box.
 QString applicationTitle();

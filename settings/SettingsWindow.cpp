@@ -4,6 +4,7 @@
 #include "ErrorReport.h"
 #include "NumberConvert.h"
 #include "Platform.h"
+#include "SingleLineText.h"
 #include "TextFiles.h"
 #include "ToolWindow.h"
 #include "TypingLimit.h"
@@ -74,6 +75,8 @@ SettingsWindow::SettingsWindow(jf::Workspace& workspace, QWidget* mainWindow)
             DigitFilter::install(edit);
     }
     DigitFilter::install(m_ui.intervalEdit);
+    // The colour box's text too.
+    SingleLineText::applyToAll(this);
     m_ui.intervalEdit->installEventFilter(this);
 
     m_warningTimer = new QTimer(this);

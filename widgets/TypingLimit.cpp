@@ -5,12 +5,13 @@
 #include <algorithm>
 
 TypingLimit::TypingLimit(int maxLength, QObject* parent)
-    : QValidator(parent), m_maxLength(maxLength)
+    : SingleLineText(parent), m_maxLength(maxLength)
 {
 }
 
-QValidator::State TypingLimit::validate(QString& input, int&) const
+QValidator::State TypingLimit::validate(QString& input, int& pos) const
 {
+    SingleLineText::validate(input, pos);
     return input.size() <= m_maxLength ? Acceptable : Invalid;
 }
 

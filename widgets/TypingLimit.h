@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QValidator>
+#include "SingleLineText.h"
 
 class QLineEdit;
 
 // Limits what the user may type or paste into an edit box to a number of
 // characters, while texts the program sets are shown whole (a stored size of
-// five digits still shows all five).
-class TypingLimit : public QValidator
+// five digits still shows all five). The box stays one line.
+class TypingLimit : public SingleLineText
 {
 public:
     TypingLimit(int maxLength, QObject* parent);

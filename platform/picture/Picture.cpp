@@ -237,7 +237,7 @@ std::optional<Kind> kindOf(const QString& extension)
         {"bmp", Kind::Bitmap}, {"jpg", Kind::Jpeg},  {"jpeg", Kind::Jpeg}, {"ico", Kind::Icon},
         {"wmf", Kind::Wmf},    {"emf", Kind::Emf},   {"png", Kind::Png},   {"webp", Kind::Webp},
         {"tif", Kind::Tiff},   {"tiff", Kind::Tiff}, {"gif", Kind::Gif},   {"svg", Kind::Svg},
-        {"heic", Kind::Heif},  {"heif", Kind::Heif}};
+        {"heic", Kind::Heif},  {"heif", Kind::Heif}, {"jpe", Kind::Jpeg}};
     for (const auto& [name, kind] : kinds) {
         if (extension.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
             return kind;

@@ -1,8 +1,14 @@
 // The picture list, the program list and the add-program dialog.
 #include "AppController.h"
 #include "CloseLabel.h"
+#include "Errors.h"
+#include "FileDialogs.h"
 #include "TestPlatform.h"
+#include "TextFiles.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -16,6 +22,15 @@ void select(QListWidget* list, int row)
     list->setFocus();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
+}
+
+// Pastes `text` over the whole of a box, as a user does with Ctrl+V.
+void paste(QLineEdit* edit, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
 }
 
 QStringList names(const QListWidget* list)
@@ -43,6 +58,9 @@ private slots:
     void startingPrograms();
     void addProgramDialog();
     void dialogDisablesTheMainWindow();
+    void entriesStayOneLine();
+    void programNames_data();
+    void programNames();
 };
 
 void TestFavourites::displayNames_data()
@@ -178,6 +196,35 @@ void TestFavourites::selectingLoadsIntoThePreview()
     QCOMPARE(form.currentImagePath(), red);
     QCOMPARE(form.previewPicture().size(), QSize(30, 10));
     QCOMPARE(list->count(), 2);
+
+    // A click on the highlighted picture loads it again.
+    select(list, 0);
+    jftest::child<QAction>(form, "disposeAction")->trigger();
+    select(list, 0);
+    QVERIFY(!form.previewPicture().isNull());
+    QCOMPARE(form.previewPicture().size(), QSize(30, 10));
+
+    // A right click opens the menu only: nothing loads, the highlight stays.
+    platform.messages.errors.clear();
+    const QPoint onGone = list->visualItemRect(list->item(1)).center();
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, onGone);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onGone, list->mapToGlobal(onGone));
+    QApplication::sendEvent(list->viewport(), &menuEvent);
+    QMenu* menu = jftest::child<QMenu>(form, "pictureMenu");
+    QVERIFY(menu->isVisible());
+    menu->close();
+    QCOMPARE(list->selectedItems(), QList{list->item(0)});
+
+    // Adding to one list keeps the other list's highlight.
+    jftest::child<QAction>(form, "addProgramAction")->trigger();
+    QTest::mouseClick(jftest::child<ClickLabel>(app.addProgramDialog(), "okLabel"), Qt::LeftButton);
+    QListWidget* programs = jftest::child<QListWidget>(form, "programList");
+    select(programs, 0);
+    platform.fileDialog.answers.enqueue(red);
+    jftest::child<QAction>(form, "addPictureAction")->trigger();
+    QCOMPARE(list->selectedItems(), QList{list->item(0)});
+    QCOMPARE(programs->selectedItems(), QList{programs->item(0)});
+    QVERIFY(platform.messages.errors.isEmpty());
 }
 
 void TestFavourites::indexFailures()
@@ -299,6 +346,93 @@ void TestFavourites::dialogDisablesTheMainWindow()
     QVERIFY(form.isEnabled());
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 3);
+}
+
+void TestFavourites::entriesStayOneLine()
+{
+    TestPlatform platform;
+    WorkDir work;
+    {
+        jf::AppController app;
+        MainWindow& form = app.mainWindow();
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "settingsLabel"), Qt::LeftButton);
+        SettingsWindow& settings = app.settingsWindow();
+        paste(jftest::child<QLineEdit>(settings, "nameEdit1"), QString("Ab\u2028C\r\nD"));
+        // A blank before a number still reads as the number.
+        paste(jftest::child<QLineEdit>(settings, "widthEdit1"), "\r27");
+        paste(jftest::child<QLineEdit>(settings, "intervalEdit"), "\n6000");
+        paste(jftest::child<QComboBox>(settings, "borderColourBox")->lineEdit(), "Red\nBlue");
+        QTest::mouseClick(jftest::child<ClickLabel>(settings, "acceptLabel"), Qt::LeftButton);
+        QCOMPARE(work.read("DefaultSettings.ins"), QByteArray("1\r\nRed Blue\r\n 6000\r\n"));
+
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "addProgramLabel"), Qt::LeftButton);
+        AddProgramDialog& dialog = app.addProgramDialog();
+        paste(jftest::child<QLineEdit>(dialog, "programPathEdit"), "/bin/two\nlines");
+        paste(jftest::child<QLineEdit>(dialog, "programNameEdit"), QString("Two\u2029Lines"));
+        QTest::mouseClick(jftest::child<ClickLabel>(dialog, "okLabel"), Qt::LeftButton);
+
+        // A picture whose path holds a line break loads but is not listed.
+        const QString odd = work.solidBitmap("two\nlines.bmp", QSize(4, 4), Qt::red);
+        platform.fileDialog.answers << odd << odd;
+        jftest::child<QAction>(form, "importAction")->trigger();
+        jftest::child<QAction>(form, "addPictureAction")->trigger();
+        QCOMPARE(form.currentImagePath(), odd);
+        QCOMPARE(platform.messages.errors, QStringList{"This picture's file name contains a line "
+                                                       "break and cannot be kept in the list."});
+        form.close();
+    }
+    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("Two Lines\r\n"));
+    QCOMPARE(work.read("ProgramsPaths.txt"), QByteArray("/bin/two lines\r\n"));
+    QCOMPARE(work.read("PicturesPaths.txt"), QByteArray());
+
+    // After a restart every caption stays on its kind.
+    jf::AppController restarted;
+    QCOMPARE(restarted.workspace().coverNames.first(), QString("Ab C D"));
+    QCOMPARE(restarted.workspace().coverNames.last(), QString("CD Disk"));
+    QCOMPARE(restarted.mainWindow().widthText(), QString("27"));
+    QCOMPARE(platform.messages.errors.size(), 1);
+
+    // The writers refuse what a box would not let through; a pair of list
+    // files is written whole or not at all.
+    jf::Favourites programs(jf::datafile::programsNames, jf::datafile::programsPaths);
+    programs.append("Editor", "/usr/bin/ed\r");
+    QVERIFY_THROWS_EXCEPTION(jf::Error, programs.save(restarted.workspace().folder));
+    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("Two Lines\r\n"));
+    QVERIFY_THROWS_EXCEPTION(
+        jf::Error, jf::writeSettingsFile(work.data("DefaultNames.ins"), {QString("a\u2028b")}));
+    QVERIFY(work.read("DefaultNames.ins").startsWith("Ab C D\r\n"));
+}
+
+void TestFavourites::programNames_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no extension") << "openbox" << QByteArray() << "openbox";
+    QTest::newRow("extension") << "Editor.exe" << QByteArray() << "Editor";
+    QTest::newRow("numbers") << "python3.11" << QByteArray() << "python3.11";
+    QTest::newRow("hidden") << ".tool" << QByteArray() << ".tool";
+    QTest::newRow("desktop entry")
+        << "a.desktop"
+        << QByteArray("[Desktop Action New]\nName=New\n[Desktop Entry]\nName[xx]=Malen\n"
+                      "Name = Paint\\sBox\n")
+        << "Paint Box";
+    QTest::newRow("no Name") << "tool.desktop" << QByteArray("[Desktop Entry]\n") << "tool";
+}
+
+void TestFavourites::programNames()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(file));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+    f.close();
+    QCOMPARE(jf::programNameFromPath(f.fileName()), name);
+    // The program dialog lists desktop entries beside programs.
+    QCOMPARE(jf::listedAsProgram(QFileInfo(f.fileName())), file.endsWith(".desktop"));
+    QCOMPARE(jf::desktopEntryName(content, "xx_YY.UTF-8"), content.contains("xx") ? "Malen" : "");
 }
 
 QTEST_MAIN(TestFavourites)

@@ -3,6 +3,7 @@
 #include "HelpWindow.h"
 #include "TestPlatform.h"
 
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -49,6 +50,7 @@ private slots:
     void closeMarkKeepsItsColourAndCloses();
     void keepsScrollAndTypedTextUntilExit();
     void documentHasItsSixParts();
+    void documentDescribesTheProgramAsItIs();
 };
 
 void TestHelp::opensOverThePanel()
@@ -146,6 +148,21 @@ void TestHelp::documentHasItsSixParts()
     }
     QCOMPARE(next, headings.size());
     QVERIFY(!rig.text()->isReadOnly());
+}
+
+void TestHelp::documentDescribesTheProgramAsItIs()
+{
+    HelpRig rig;
+    const QString text = rig.text()->toPlainText().simplified();
+    // The main menu's entries, in the menu's order.
+    qsizetype at = text.indexOf("A right click on the window shows a small menu with");
+    for (const QAction* action : jftest::child<QMenu>(rig.main, "mainMenu")->actions()) {
+        at = text.indexOf(action->text(), at);
+        QVERIFY2(at >= 0, qPrintable(action->text()));
+    }
+    for (const char* subject : {"Print Calibration Page", "Calibration.txt", "drop a picture",
+                                "Open With", "jacketforge PICTURE", "WebP, TIFF, GIF, SVG"})
+        QVERIFY2(text.contains(subject), subject);
 }
 
 QTEST_MAIN(TestHelp)

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -67,6 +68,7 @@ private slots:
     void previewFollowsTheBoxes();
     void swapWidthAndHeight();
     void importAndDispose();
+    void pictureDialogStartsWherePicturesAre();
     void failedLoadsKeepState_data();
     void failedLoadsKeepState();
     void dropLoadsFirstLocalFile_data();
@@ -487,7 +489,7 @@ void TestMainWindow::importAndDispose()
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
              QSize(356, 243)); // loading does not refit
     const jf::OpenFileRequest first = platform.fileDialog.requests.first();
-    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg|PNG|*.png|WebP|*.webp|"
+    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|"
                                    "TIFF|*.tif;*.tiff|GIF|*.gif|SVG|*.svg|"
                                    "HEIC|*.heic;*.heif|Other|*.*"));
     QCOMPARE(first.filterIndex, 1);
@@ -503,6 +505,55 @@ void TestMainWindow::importAndDispose()
     QCOMPARE(form.currentImagePath(), bmp);
     jftest::child<QAction>(form, "viewImageAction")->trigger();
     QCOMPARE(platform.shell.opened.last(), bmp);
+}
+
+void TestMainWindow::pictureDialogStartsWherePicturesAre()
+{
+    TestPlatform platform;
+    WorkDir work;
+    const QByteArray home = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
+    qputenv("HOME", work.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    QCOMPARE(jf::picturesFolder(), work.path()); // no Pictures folder: home
+    QVERIFY(QDir(work.path()).mkdir("Pictures"));
+
+    jf::AppController app;
+    MainWindow& form = app.mainWindow();
+    QImage jpeg(8, 6, QImage::Format_RGB32);
+    jpeg.fill(Qt::blue);
+    QVERIFY(jpeg.save(work.path() + "/photo.JPE", "JPG"));
+    platform.fileDialog.answers.enqueue(work.path() + "/photo.JPE");
+    jftest::child<QAction>(form, "importAction")->trigger();
+    jftest::child<QAction>(form, "importAction")->trigger();
+    QCOMPARE(platform.fileDialog.requests.first().initialFolder, work.path() + "/Pictures");
+    QCOMPARE(platform.fileDialog.requests.last().initialFile, work.path() + "/photo.JPE");
+    // "Graphic" lists every JPEG ending, and a file it lists loads.
+    QCOMPARE(jf::caseInsensitiveNameFilters(platform.fileDialog.requests.first().filter).value(1),
+             QString("Graphic (*.[jJ][pP][gG] *.[jJ][pP][eE][gG] *.[jJ][pP][eE])"));
+    QCOMPARE(form.previewPicture().size(), QSize(8, 6));
+
+    // "View Image" without a viewer on the desktop says so.
+    platform.shell.hasViewer = false;
+    jftest::child<QAction>(form, "viewImageAction")->trigger();
+    QCOMPARE(platform.messages.errors.size(), 1);
+    QCOMPARE(platform.messages.errors.first(),
+             jf::errorReportText(jf::noViewerMessage(work.path() + "/photo.JPE")));
+
+    // The desktop's xdg-open ends with 3 when it finds no program: so said too.
+    QVERIFY(QDir(work.path()).mkdir("bin"));
+    QFile xdgOpen(work.path() + "/bin/xdg-open");
+    QVERIFY(xdgOpen.open(QIODevice::WriteOnly) && xdgOpen.write("#!/bin/sh\nexit 3\n") > 0);
+    xdgOpen.close();
+    xdgOpen.setPermissions(xdgOpen.permissions() | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", work.path().toLocal8Bit() + "/bin:" + path);
+    jf::restoreDesktopPlatform();
+    jf::platform().messages = &platform.messages;
+    jftest::child<QAction>(form, "viewImageAction")->trigger();
+    QTRY_COMPARE(platform.messages.errors.size(), 2);
+    QCOMPARE(platform.messages.errors.last(), platform.messages.errors.first());
 }
 
 void TestMainWindow::failedLoadsKeepState_data()

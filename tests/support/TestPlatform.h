@@ -69,7 +69,12 @@ class FakeShell final : public jf::ShellService
 public:
     QStringList opened;
     QStringList started;
-    void openDocument(const QString& path) override { opened << path; }
+    bool hasViewer = true; // whether the desktop has a program for documents
+    bool openDocument(const QString& path) override
+    {
+        opened << path;
+        return hasViewer;
+    }
     void startCommand(const QString& commandLine) override { started << commandLine; }
 };
 
