@@ -25,6 +25,8 @@ AppController::AppController()
 {
     connect(&m_mainWindow, &MainWindow::printRequested, this,
             guard(this, &AppController::printCover));
+    connect(&m_mainWindow, &MainWindow::printPreviewRequested, this,
+            guard(this, &AppController::previewCover));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
     connect(&m_mainWindow, &MainWindow::addProgramRequested, &m_addProgramDialog,
@@ -34,7 +36,7 @@ AppController::AppController()
     connect(&m_mainWindow, &MainWindow::calibrationRequested, this,
             guard(this, &AppController::openCalibration));
     connect(&m_calibrationWindow, &CalibrationWindow::printPageRequested, this,
-            [] { guarded([] { printCalibrationPage(); }); });
+            guard(this, &AppController::printCalibrationPage));
     connect(&m_calibrationWindow, &CalibrationWindow::saveRequested, this,
             guard(this, &AppController::saveCalibration));
     connect(&m_calibrationWindow, &CalibrationWindow::resetRequested, this,
@@ -58,12 +60,37 @@ void AppController::startUp()
     m_mainWindow.selectCoverKind(1);
 }
 
+namespace {
+
+void refuseThePlaceholder(const MainWindow& window)
+{
+    if (window.showsPlaceholder())
+        throw Error(QStringLiteral("There is no picture to print. Import one first."));
+}
+
+} // namespace
+
 void AppController::printCover()
 {
+    refuseThePlaceholder(m_mainWindow);
     const Preferences& preferences = m_workspace.preferences;
     jf::printCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
                    m_mainWindow.previewPicture(), preferences.borderWidth, preferences.borderColour,
                    m_printWindow, &m_workspace.calibration);
+}
+
+void AppController::previewCover()
+{
+    refuseThePlaceholder(m_mainWindow);
+    const Preferences& preferences = m_workspace.preferences;
+    jf::previewCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
+                     m_mainWindow.previewPicture(), preferences.borderWidth,
+                     preferences.borderColour, m_printWindow, &m_workspace.calibration);
+}
+
+void AppController::printCalibrationPage()
+{
+    m_calibrationPaper = jf::printCalibrationPage();
 }
 
 void AppController::addProgram(const QString& commandLine, const QString& name)
@@ -93,11 +120,13 @@ void AppController::openCalibration()
 
 void AppController::saveCalibration()
 {
-    // A cover's page starts at the printer's own margins.
-    const QMarginsF margins =
-        currentPrinter().printer().pageLayout().margins(QPageLayout::Millimeter);
-    const PrinterCorrection correction = correctionFromMeasurements(
-        m_calibrationWindow.measurements(), margins.left(), margins.top());
+    // A cover's page starts at the printer's own margins on the paper the
+    // calibration page was printed on.
+    const Paper paper = paperOf(currentPrinter().printer());
+    const QPointF corner = paper.printable(m_calibrationPaper).topLeft();
+    const PrinterCorrection correction =
+        correctionFromMeasurements(m_calibrationWindow.measurements(), corner.x(), corner.y(),
+                                   m_calibrationPaper == PaperOrientation::Landscape);
     CalibrationTable table = m_workspace.calibration;
     table.set(m_calibrationWindow.printer(), correction);
     table.write(m_workspace.folder.path(datafile::calibration));

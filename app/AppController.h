@@ -38,6 +38,8 @@ public:
 private:
     void startUp();
     void printCover();
+    void previewCover();
+    void printCalibrationPage();
     void setUpPrinter();
     void addProgram(const QString& commandLine, const QString& name);
     void loadCalibration();
@@ -59,6 +61,9 @@ private:
     SettingsWindow m_settingsWindow{m_workspace, &m_mainWindow};
     HelpWindow m_helpWindow;
     CalibrationWindow m_calibrationWindow{&m_mainWindow};
+    // The paper the last calibration page was printed on, which its
+    // measurements are taken on.
+    PaperOrientation m_calibrationPaper = PaperOrientation::Portrait;
 };
 
 } // namespace jf

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrintEngine>
@@ -149,15 +150,22 @@ QPrinter& CurrentPrinter::printer()
 {
     if (m_printer)
         return *m_printer;
-    // Without a running print service Qt reports no printers and would
-    // quietly hand out a PDF printer without a file: refuse that here.
+    // Without a running print service or without any queue, Qt reports no
+    // printers: the selection is then "Print to File (PDF)", with a file in
+    // the home folder, so that a cover can still be printed to a PDF.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty() ||
-        QPrinterInfo::availablePrinters().isEmpty())
-        throw PrinterError(noDefaultPrinterMessage());
-    auto created = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    if (created->outputFormat() != QPrinter::NativeFormat || !created->isValid())
-        throw PrinterError(noDefaultPrinterMessage());
+    std::unique_ptr<QPrinter> created;
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        created = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        created->setOutputFormat(QPrinter::PdfFormat);
+        created->setOutputFileName(QDir::home().filePath(QStringLiteral("cover.pdf")));
+    } else {
+        if (info.isNull() || info.printerName().isEmpty())
+            throw PrinterError(noDefaultPrinterMessage());
+        created = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        if (created->outputFormat() != QPrinter::NativeFormat || !created->isValid())
+            throw PrinterError(noDefaultPrinterMessage());
+    }
     usePrintableAreaOrigin(*created);
     m_printer = std::move(created);
     return *m_printer;
@@ -267,6 +275,36 @@ void usePrintableAreaOrigin(QPrinter& printer)
         options << QStringLiteral("print-scaling") << QStringLiteral("none");
         setCupsOptions(printer, options);
     }
+}
+
+Paper paperOf(const QPrinter& printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    Paper paper;
+    paper.name = layout.pageSize().name();
+    paper.orientation = layout.orientation() == QPageLayout::Landscape ? PaperOrientation::Landscape
+                                                                       : PaperOrientation::Portrait;
+    for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        QPageLayout turned = layout;
+        turned.setOrientation(orientation);
+        turned.setMargins(turned.minimumMargins());
+        const QRectF area = turned.paintRect(QPageLayout::Millimeter);
+        (orientation == QPageLayout::Portrait ? paper.printablePortrait
+                                              : paper.printableLandscape) = area;
+    }
+    paper.dotsPerInchX = printer.logicalDpiX();
+    paper.dotsPerInchY = printer.logicalDpiY();
+    return paper;
+}
+
+void setPaperOrientation(QPrinter& printer, PaperOrientation orientation)
+{
+    QPageLayout layout = printer.pageLayout();
+    layout.setOrientation(orientation == PaperOrientation::Landscape ? QPageLayout::Landscape
+                                                                     : QPageLayout::Portrait);
+    layout.setMargins(layout.minimumMargins());
+    printer.setPageLayout(layout);
+    usePrintableAreaOrigin(printer);
 }
 
 } // namespace jf

@@ -127,8 +127,8 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPoin
 {
     const QRectF page(0, 0, width(), height());
     painter.save();
-    painter.scale(scaleX, scaleY);
     painter.translate(shift);
+    painter.scale(scaleX, scaleY);
     painter.setClipRect(page);
     painter.fillRect(page, palette().color(QPalette::Window));
     for (const ImageControl* image : {m_ui.borderImage, m_ui.pictureImage}) {
@@ -146,7 +146,13 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPoin
     painter.restore();
 }
 
-void PrintWindow::printPage(const jf::PrinterCorrection* correction)
+void PrintWindow::paintPage(QPainter& painter, const jf::PageLayout& layout) const
+{
+    if (layout.scaleX > 0 && layout.scaleY > 0)
+        paintPage(painter, layout.scaleX, layout.scaleY, QPointF(layout.shiftX, layout.shiftY));
+}
+
+void PrintWindow::printPage(const jf::PageLayout& layout)
 {
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);
@@ -158,26 +164,7 @@ void PrintWindow::printPage(const jf::PrinterCorrection* correction)
     if (!painter.begin(&printer))
         throw jf::PrinterError(QStringLiteral("Printer selected is not valid"));
     try {
-        const int pageWidth = width();
-        const int pageHeight = height();
-        const int dotsAcross =
-            jf::mulDiv(pageWidth, printer.logicalDpiX(), jf::kWindowPixelsPerInch);
-        const int dotsDown =
-            jf::mulDiv(pageHeight, printer.logicalDpiY(), jf::kWindowPixelsPerInch);
-        if (correction) {
-            // Dots per window pixel in true millimetres, scaled by what the
-            // printer was measured to do; the offset is undone in window
-            // pixels, before the scaling.
-            constexpr qreal pixelsPerMm = jf::kWindowPixelsPerMm;
-            const qreal dotsPerPixelX = printer.logicalDpiX() / 25.4 / pixelsPerMm;
-            const qreal dotsPerPixelY = printer.logicalDpiY() / 25.4 / pixelsPerMm;
-            paintPage(
-                painter, dotsPerPixelX * jf::calibrationWidthMm / correction->measuredWidth,
-                dotsPerPixelY * jf::calibrationHeightMm / correction->measuredHeight,
-                QPointF(-correction->offsetX * pixelsPerMm, -correction->offsetY * pixelsPerMm));
-        } else if (pageWidth > 0 && pageHeight > 0 && dotsAcross > 0 && dotsDown > 0) {
-            paintPage(painter, qreal(dotsAcross) / pageWidth, qreal(dotsDown) / pageHeight);
-        }
+        paintPage(painter, layout);
     } catch (...) {
         painter.end(); // the page and the document are always ended
         throw;

@@ -42,6 +42,7 @@ class TestMainPrint : public QObject
 private slots:
     void printCoverFromTheMainWindow();
     void printerSetupAlone();
+    void placeholderPrintsNothing();
 };
 
 void TestMainPrint::printCoverFromTheMainWindow()
@@ -105,6 +106,27 @@ void TestMainPrint::printerSetupAlone()
     QCOMPARE(jftest::child<ClickLabel>(form, "printerSetupLabel")->toolTip(),
              QString("Click to set your settings for your printer. \nWhen you print DVD cases "
                      "you may have to print the page as ''landscape''"));
+}
+
+void TestMainPrint::placeholderPrintsNothing()
+{
+    PrintRig rig("placeholder.pdf");
+    auto& [platform, work, app, setup, pdf] = rig;
+    MainWindow& form = app.mainWindow();
+    const auto printsNothing = [&] {
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "printCoverLabel"), Qt::LeftButton);
+        jftest::child<QAction>(form, "printPreviewAction")->trigger();
+        QCOMPARE(platform.messages.errors,
+                 QStringList(2, "There is no picture to print. Import one first."));
+        platform.messages.errors.clear();
+        QCOMPARE(setup.calls, 0);
+        QVERIFY(!QFile::exists(pdf));
+    };
+    printsNothing(); // nothing imported yet
+    platform.fileDialog.answers.enqueue(work.solidBitmap("red.bmp", QSize(8, 8), Qt::red));
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "disposeLabel"), Qt::LeftButton);
+    printsNothing(); // disposed
 }
 
 QTEST_MAIN(TestMainPrint)
