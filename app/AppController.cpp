@@ -8,6 +8,7 @@
 #include "Printing.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
 
@@ -88,11 +89,6 @@ void AppController::previewCover()
                      preferences.borderColour, m_printWindow, &m_workspace.calibration);
 }
 
-void AppController::printCalibrationPage()
-{
-    m_calibrationPaper = jf::printCalibrationPage();
-}
-
 void AppController::addProgram(const QString& commandLine, const QString& name)
 {
     m_workspace.programs.append(name, commandLine);
@@ -112,35 +108,81 @@ void AppController::loadCalibration()
                     .arg(path, numbers.join(QStringLiteral(", "))));
 }
 
+namespace {
+
+// The queue a calibration belongs to. "Print to File (PDF)" and any other
+// destination without a queue name have no paper of their own to correct.
+QString calibratedQueue()
+{
+    const QPrinter& printer = currentPrinter().printer();
+    if (printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty())
+        return printer.printerName();
+    const QString name = printer.outputFormat() == QPrinter::PdfFormat
+                             ? QStringLiteral("\"Print to File (PDF)\"")
+                             : QStringLiteral("This destination");
+    throw Error(QStringLiteral("%1 is not a printer and cannot be calibrated. Choose a printer "
+                               "in Printer Setup first.")
+                    .arg(name));
+}
+
+} // namespace
+
 void AppController::openCalibration()
 {
-    const QString printer = currentPrinter().printer().printerName();
-    m_calibrationWindow.open(printer, m_workspace.calibration.find(printer));
+    const QString printer = calibratedQueue();
+    const QPointF corner =
+        paperOf(currentPrinter().printer()).printable(PaperOrientation::Portrait).topLeft();
+    m_calibrationWindow.open(printer, m_workspace.calibration.find(printer), corner);
+}
+
+void AppController::printCalibrationPage()
+{
+    const QString printer = calibratedQueue();
+    m_calibrationPaper = jf::printCalibrationPage();
+    m_calibrationWindow.showStatus(
+        QStringLiteral("The calibration page went to %1%2. Measure it, type the values and "
+                       "click Save.")
+            .arg(printer, m_calibrationPaper == PaperOrientation::Landscape
+                              ? QStringLiteral(" in landscape")
+                              : QString()));
 }
 
 void AppController::saveCalibration()
 {
-    // A cover's page starts at the printer's own margins on the paper the
-    // calibration page was printed on.
-    const Paper paper = paperOf(currentPrinter().printer());
-    const QPointF corner = paper.printable(m_calibrationPaper).topLeft();
-    const PrinterCorrection correction =
-        correctionFromMeasurements(m_calibrationWindow.measurements(), corner.x(), corner.y(),
-                                   m_calibrationPaper == PaperOrientation::Landscape);
+    const QString printer = calibratedQueue();
+    std::optional<PrinterCorrection> correction = m_calibrationWindow.unchangedSaved();
+    if (!correction) {
+        // A cover's page starts at the printer's own margins on the paper
+        // the calibration page was printed on.
+        const Paper paper = paperOf(currentPrinter().printer());
+        const QPointF corner = paper.printable(m_calibrationPaper).topLeft();
+        correction =
+            correctionFromMeasurements(m_calibrationWindow.measurements(), corner.x(), corner.y(),
+                                       m_calibrationPaper == PaperOrientation::Landscape);
+    }
     CalibrationTable table = m_workspace.calibration;
-    table.set(m_calibrationWindow.printer(), correction);
+    table.set(printer, *correction);
     table.write(m_workspace.folder.path(datafile::calibration));
     m_workspace.calibration = table;
-    m_calibrationWindow.close();
+    m_calibrationWindow.showStatus(
+        QStringLiteral("Saved: covers on %1 now print corrected.").arg(printer));
 }
 
 void AppController::resetCalibration()
 {
+    const QString printer = m_calibrationWindow.printer();
     CalibrationTable table = m_workspace.calibration;
-    table.remove(m_calibrationWindow.printer());
-    table.write(m_workspace.folder.path(datafile::calibration));
+    table.remove(printer);
+    const QString path = m_workspace.folder.path(datafile::calibration);
+    // No calibrated printer left: no file either.
+    if (!table.isEmpty())
+        table.write(path);
+    else if (QFile::exists(path) && !QFile::remove(path))
+        throw Error(QStringLiteral("Cannot delete \"%1\"").arg(path));
     m_workspace.calibration = table;
-    m_calibrationWindow.close();
+    m_calibrationWindow.clearMeasurements();
+    m_calibrationWindow.showStatus(
+        QStringLiteral("Reset: covers on %1 print without correction.").arg(printer));
 }
 
 void AppController::setUpPrinter()
