@@ -1,6 +1,7 @@
 // Printer corrections: Calibration.txt and the measurements the user types.
 #include "Calibration.h"
 #include "ExpectFailure.h"
+#include "PageLayout.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@ private slots:
     void damagedLinesAreLeftOut();
     void measurements_data();
     void measurements();
+    void landscapeMeasurementsBelongToTheSheet();
 
 private:
     QTemporaryDir m_dir;
@@ -104,6 +106,28 @@ void TestCalibration::measurements()
     QCOMPARE(c.measuredHeight, 101.0);
     QVERIFY2(qAbs(c.offsetX - offsetX) < 0.001, qPrintable(QString::number(c.offsetX)));
     QCOMPARE(c.offsetY, 0.0);
+}
+
+void TestCalibration::landscapeMeasurementsBelongToTheSheet()
+{
+    // Measured on a landscape page: stored in the sheet's portrait axes, so
+    // a landscape job gets back exactly what was measured on its page, and
+    // a portrait job the same factors turned.
+    const jf::CalibrationMeasurements m{"148.5", "101", "8.6", "7.0"};
+    const jf::PrinterCorrection stored = jf::correctionFromMeasurements(m, 5, 5, true);
+    const jf::PageCorrection landscape =
+        jf::correctionOnPage(stored, jf::PaperOrientation::Landscape);
+    const jf::PageCorrection portrait =
+        jf::correctionOnPage(stored, jf::PaperOrientation::Portrait);
+    const double inset = 10 / 3.8;
+    const QList<std::pair<double, double>> pairs{{landscape.factorX, 150 / 148.5},
+                                                 {landscape.factorY, 100 / 101.0},
+                                                 {landscape.offsetX, 8.6 - 5 - 148.5 / 150 * inset},
+                                                 {landscape.offsetY, 7.0 - 5 - 101 / 100.0 * inset},
+                                                 {portrait.factorX, 100 / 101.0},
+                                                 {portrait.factorY, 150 / 148.5}};
+    for (const auto& [seen, expected] : pairs)
+        QVERIFY2(qAbs(seen - expected) < 1e-9, qPrintable(QString::number(seen)));
 }
 
 QTEST_APPLESS_MAIN(TestCalibration)
