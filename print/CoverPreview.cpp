@@ -38,14 +38,15 @@ CoverPreviewDialog::~CoverPreviewDialog() = default;
 void CoverPreviewDialog::paintSheet(QPrinter* printer)
 {
     QPainter painter(printer);
-    // The printable area as a light dashed outline.
+    m_window.paintPage(painter, m_layout);
+    // The printable area as a light dashed outline over it.
     QPen pen(QColor(176, 176, 176));
     pen.setCosmetic(true);
     pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(0, 0, m_layout.printable.width() / 25.4 * m_layout.dotsPerInchX,
                             m_layout.printable.height() / 25.4 * m_layout.dotsPerInchY));
-    m_window.paintPage(painter, m_layout);
 }
 
 QImage CoverPreviewDialog::pagePicture(int dotsPerInch) const
