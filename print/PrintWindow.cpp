@@ -1,14 +1,17 @@
 #include "PrintWindow.h"
 
+#include "DirectPdf.h"
 #include "Errors.h"
 #include "PrintGeometry.h"
 #include "Printing.h"
 
 #include <QImage>
 #include <QLatin1StringView>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QResizeEvent>
+#include <QSaveFile>
 #include <utility>
 
 namespace {
@@ -152,6 +155,25 @@ void PrintWindow::paintPage(QPainter& painter, const jf::PageLayout& layout) con
         paintPage(painter, layout.scaleX, layout.scaleY, QPointF(layout.shiftX, layout.shiftY));
 }
 
+bool PrintWindow::printJpegToPdf(const QPrinter& printer, const jf::PageLayout& layout) const
+{
+    jf::DirectPdfPage page;
+    page.jpeg = picture().plainJpeg(&page.components);
+    if (page.jpeg.isEmpty() || layout.picture.isEmpty() || layout.scaleX <= 0 ||
+        layout.scaleY <= 0 || m_ui.pictureImage->isHidden())
+        return false;
+    page.jpegSize = picture().size();
+    page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
+    page.printableMm = layout.printable.topLeft();
+    page.layout = layout;
+    if (layout.border != layout.picture && !m_ui.borderImage->isHidden())
+        page.border = m_borderColour;
+    QSaveFile file(printer.outputFileName());
+    if (!file.open(QIODevice::WriteOnly) || file.write(jf::directPdf(page)) < 0 || !file.commit())
+        throw jf::PrinterError(QStringLiteral("Printer selected is not valid"));
+    return true;
+}
+
 void PrintWindow::printPage(const jf::PageLayout& layout)
 {
     jf::CurrentPrinter& selection = jf::currentPrinter();
@@ -159,6 +181,8 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     QPrinter& printer = selection.printer();
     jf::usePrintableAreaOrigin(printer);
     printer.setDocName(QString());
+    if (printer.outputFormat() == QPrinter::PdfFormat && printJpegToPdf(printer, layout))
+        return;
 
     QPainter painter;
     if (!painter.begin(&printer))

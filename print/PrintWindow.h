@@ -19,6 +19,8 @@
 // the border colour, and the picture in front of it.
 //
 // Window pixels are 1/96 inch on paper on every machine.
+class QPrinter;
+
 class PrintWindow : public QWidget
 {
     Q_OBJECT
@@ -73,6 +75,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A PDF file destination and a picture that is a plain JPEG file: the
+    // page is written with the file embedded as it is (DirectPdf), much
+    // faster than decoding and compressing it again. False when the page
+    // needs the general way.
+    bool printJpegToPdf(const QPrinter& printer, const jf::PageLayout& layout) const;
+
     Ui::PrintWindow m_ui;
     QColor m_borderColour;
 };

@@ -351,6 +351,8 @@ void TestPrintWindow::pictureTypesOnPaper_data()
         << "clear.png" << buildWithQt(halfClear, "png") << QList<QRgb>{white, red, white, red};
     QTest::newRow("gif, left half transparent")
         << "clear.gif" << buildGif(halfClear) << QList<QRgb>{white, red, white, red};
+    QTest::newRow("jpeg as stored: embedded as it is")
+        << "plain.jpg" << buildWithQt(shown, "jpeg") << upright;
     QTest::newRow("jpeg turned by its tag")
         << "turned.jpg" << jpegWithOrientation(storedFor(shown, 6), 6) << upright;
     QTest::newRow("heic turned") << "turned.heic" << buildHeic(storedFor(shown, 8), 8) << upright;
@@ -375,6 +377,18 @@ void TestPrintWindow::pictureTypesOnPaper()
                QPageLayout::Portrait, jf::loadPicture(file));
     const QImage page = renderPdf(pdf, 150, QSize(800, 800));
     QVERIFY(!page.isNull());
+    if (name == QLatin1String("plain.jpg")) {
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains(bytes));
+        // The same page as the general way draws it, border ring included.
+        const QImage drawn =
+            renderPdf(runJob(form, "120", "120", 1, "Black", QPageLayout::Portrait,
+                             jf::Picture::fromImage(jf::loadPicture(file).fullImage())),
+                      150, QSize(800, 800));
+        for (const QColor colour : {QColor(Qt::black), QColor(quadrants[0]), QColor(quadrants[3])})
+            QVERIFY(closeTo(boundsOf(page, colour), boundsOf(drawn, colour), 1));
+    }
     const auto dot = [](double mm) { return qRound(mm / 25.4 * 150); };
     for (int q = 0; q < 4; ++q) {
         const QRgb seen = page.pixel(dot(2.65 + (q % 2 ? 90 : 30)), dot(2.65 + (q / 2 ? 90 : 30)));
