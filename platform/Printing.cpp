@@ -11,7 +11,9 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 #include <cfenv>
 
@@ -295,6 +297,51 @@ Paper paperOf(const QPrinter& printer)
     paper.dotsPerInchX = printer.logicalDpiX();
     paper.dotsPerInchY = printer.logicalDpiY();
     return paper;
+}
+
+bool submitPdfToQueue(const QPrinter& printer, const QString& pdfPath)
+{
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty() || printer.printerName().isEmpty())
+        return false;
+    QStringList args{QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"),
+                     printer.docName().isEmpty() ? QStringLiteral("Cover") : printer.docName()};
+    const auto option = [&args](const QString& name, const QString& value) {
+        args << QStringLiteral("-o") << (value.isEmpty() ? name : name + QLatin1Char('=') + value);
+    };
+    const QPageLayout layout = printer.pageLayout();
+    option(QStringLiteral("media"), layout.pageSize().key());
+    if (layout.orientation() == QPageLayout::Landscape)
+        option(QStringLiteral("landscape"), QString());
+    if (printer.copyCount() > 1) {
+        args << QStringLiteral("-n") << QString::number(printer.copyCount());
+        if (printer.collateCopies())
+            option(QStringLiteral("Collate"), QStringLiteral("True"));
+    }
+    switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+        option(QStringLiteral("sides"), QStringLiteral("two-sided-long-edge"));
+        break;
+    case QPrinter::DuplexShortSide:
+        option(QStringLiteral("sides"), QStringLiteral("two-sided-short-edge"));
+        break;
+    case QPrinter::DuplexNone:
+        option(QStringLiteral("sides"), QStringLiteral("one-sided"));
+        break;
+    default:
+        break;
+    }
+    const QStringList chosen = cupsOptions(printer);
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        option(chosen[i], chosen[i + 1]);
+    args << QStringLiteral("--") << pdfPath;
+
+    QProcess client;
+    client.start(lp, args);
+    if (!client.waitForFinished(60000) || client.exitStatus() != QProcess::NormalExit ||
+        client.exitCode() != 0)
+        throw PrinterError(QStringLiteral("Printer selected is not valid"));
+    return true;
 }
 
 void setPaperOrientation(QPrinter& printer, PaperOrientation orientation)

@@ -108,6 +108,13 @@ void usePrintableAreaOrigin(QPrinter& printer);
 // chosen and the resolution.
 Paper paperOf(const QPrinter& printer);
 
+// Hands a finished PDF file to the print system for `printer`'s queue with
+// the options a Qt print job would send: paper, orientation, copies,
+// collation, sides and the option list the setup dialog chose. False when
+// the print system's client (lp) is not there; throws PrinterError "Printer
+// selected is not valid" when it refuses the job.
+bool submitPdfToQueue(const QPrinter& printer, const QString& pdfPath);
+
 // Turns the paper to `orientation` (size and margins kept in one page
 // layout), so the printer-setup dialog shows it the next time it opens.
 void setPaperOrientation(QPrinter& printer, PaperOrientation orientation);

@@ -5,6 +5,7 @@
 #include "PrintGeometry.h"
 #include "Printing.h"
 
+#include <QDir>
 #include <QImage>
 #include <QLatin1StringView>
 #include <QPageLayout>
@@ -12,6 +13,8 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <utility>
 
 namespace {
@@ -155,12 +158,16 @@ void PrintWindow::paintPage(QPainter& painter, const jf::PageLayout& layout) con
         paintPage(painter, layout.scaleX, layout.scaleY, QPointF(layout.shiftX, layout.shiftY));
 }
 
-bool PrintWindow::printJpegToPdf(const QPrinter& printer, const jf::PageLayout& layout) const
+bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout& layout) const
 {
     jf::DirectPdfPage page;
     page.jpeg = picture().plainJpeg(&page.components);
     if (page.jpeg.isEmpty() || layout.picture.isEmpty() || layout.scaleX <= 0 ||
         layout.scaleY <= 0 || m_ui.pictureImage->isHidden())
+        return false;
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat ||
+                    QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()))
         return false;
     page.jpegSize = picture().size();
     page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
@@ -168,10 +175,21 @@ bool PrintWindow::printJpegToPdf(const QPrinter& printer, const jf::PageLayout& 
     page.layout = layout;
     if (layout.border != layout.picture && !m_ui.borderImage->isHidden())
         page.border = m_borderColour;
-    QSaveFile file(printer.outputFileName());
-    if (!file.open(QIODevice::WriteOnly) || file.write(jf::directPdf(page)) < 0 || !file.commit())
-        throw jf::PrinterError(QStringLiteral("Printer selected is not valid"));
-    return true;
+    const QByteArray pdf = jf::directPdf(page);
+    const auto invalid = [] {
+        return jf::PrinterError(QStringLiteral("Printer selected is not valid"));
+    };
+    if (toFile) {
+        QSaveFile file(printer.outputFileName());
+        if (!file.open(QIODevice::WriteOnly) || file.write(pdf) < 0 || !file.commit())
+            throw invalid();
+        return true;
+    }
+    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("jacketforge-XXXXXX.pdf")));
+    if (!file.open() || file.write(pdf) < 0 || !file.flush())
+        throw invalid();
+    file.close();
+    return jf::submitPdfToQueue(printer, file.fileName());
 }
 
 void PrintWindow::printPage(const jf::PageLayout& layout)
@@ -181,7 +199,7 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     QPrinter& printer = selection.printer();
     jf::usePrintableAreaOrigin(printer);
     printer.setDocName(QString());
-    if (printer.outputFormat() == QPrinter::PdfFormat && printJpegToPdf(printer, layout))
+    if (printJpegDirect(printer, layout))
         return;
 
     QPainter painter;

@@ -75,11 +75,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // A PDF file destination and a picture that is a plain JPEG file: the
-    // page is written with the file embedded as it is (DirectPdf), much
-    // faster than decoding and compressing it again. False when the page
-    // needs the general way.
-    bool printJpegToPdf(const QPrinter& printer, const jf::PageLayout& layout) const;
+    // A picture that is a plain JPEG file, printed to a PDF file or a print
+    // queue: the page is made with the file embedded as it is (DirectPdf),
+    // much faster than decoding and compressing it again, and written to the
+    // file or handed to the queue with the job's options. False when the
+    // page needs the general way.
+    bool printJpegDirect(const QPrinter& printer, const jf::PageLayout& layout) const;
 
     Ui::PrintWindow m_ui;
     QColor m_borderColour;

@@ -10,6 +10,7 @@
 #include "PrintWindow.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -112,6 +113,18 @@ QString waitForNewJob(const QString& folder, const QStringList& before)
     return QString();
 }
 
+// A plain JPEG of one colour: printed with its file embedded as it is.
+jf::Picture jpegPicture(const QColor& colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return jf::loadPictureData(bytes, QStringLiteral("jpg"));
+}
+
 } // namespace
 
 class TestPrintCups : public QObject
@@ -148,12 +161,9 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     jf::currentPrinter().replace(nullptr);
     jf::currentPrinter().setSetupService(&setup);
     const QColor teal(0, 128, 128);
-    QImage picture(300, 200, QImage::Format_RGB32);
-    picture.fill(teal);
-
     PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                   jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), window);
+                   jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), window);
     QVERIFY(window.isHidden());
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
@@ -212,12 +222,12 @@ void TestPrintCups::printerOptionsReachTheJob()
     jf::setUpPrinter(nullptr);
 
     // "Print Cover": the dialog is confirmed as it comes.
+    // A JPEG picture: the page goes to the queue with its file embedded.
     setup.edit = nullptr;
-    QImage picture(40, 40, QImage::Format_RGB32);
-    picture.fill(QColor(0, 128, 128));
     PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("20"), QStringLiteral("20"),
-                   jf::Picture::fromImage(picture), 1, QStringLiteral("Red"), window);
+                   jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
+                   window);
     QCOMPARE(setup.calls, 2);
     jf::currentPrinter().setSetupService(nullptr);
     jf::currentPrinter().replace(nullptr);
