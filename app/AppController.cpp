@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
 
@@ -45,6 +46,8 @@ AppController::AppController()
 {
     connect(&m_mainWindow, &MainWindow::printRequested, this,
             guard(this, &AppController::printCover));
+    connect(&m_mainWindow, &MainWindow::printPreviewRequested, this,
+            guard(this, &AppController::previewCover));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
     connect(&m_mainWindow, &MainWindow::addProgramRequested, &m_addProgramDialog,
@@ -54,7 +57,7 @@ AppController::AppController()
     connect(&m_mainWindow, &MainWindow::calibrationRequested, this,
             guard(this, &AppController::openCalibration));
     connect(&m_calibrationWindow, &CalibrationWindow::printPageRequested, this,
-            [] { guarded([] { printCalibrationPage(); }); });
+            guard(this, &AppController::printCalibrationPage));
     connect(&m_calibrationWindow, &CalibrationWindow::saveRequested, this,
             guard(this, &AppController::saveCalibration));
     connect(&m_calibrationWindow, &CalibrationWindow::resetRequested, this,
@@ -78,12 +81,32 @@ void AppController::startUp()
     m_mainWindow.selectCoverKind(1);
 }
 
+namespace {
+
+void refuseThePlaceholder(const MainWindow& window)
+{
+    if (window.showsPlaceholder())
+        throw Error(QStringLiteral("There is no picture to print. Import one first."));
+}
+
+} // namespace
+
 void AppController::printCover()
 {
+    refuseThePlaceholder(m_mainWindow);
     const Preferences& preferences = m_workspace.preferences;
     jf::printCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
                    m_mainWindow.previewPicture(), preferences.borderWidth, preferences.borderColour,
                    m_printWindow, &m_workspace.calibration);
+}
+
+void AppController::previewCover()
+{
+    refuseThePlaceholder(m_mainWindow);
+    const Preferences& preferences = m_workspace.preferences;
+    jf::previewCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
+                     m_mainWindow.previewPicture(), preferences.borderWidth,
+                     preferences.borderColour, m_printWindow, &m_workspace.calibration);
 }
 
 void AppController::addProgram(const QString& commandLine, const QString& name)
@@ -104,33 +127,83 @@ void AppController::loadCalibration()
                     .arg(path, numbers.join(QStringLiteral(", "))));
 }
 
+namespace {
+
+// The queue a calibration belongs to. "Print to File (PDF)" and any other
+// destination without a queue name have no paper of their own to correct.
+QString calibratedQueue()
+{
+    const QPrinter& printer = currentPrinter().printer();
+    if (printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty())
+        return printer.printerName();
+    const QString name = printer.outputFormat() == QPrinter::PdfFormat
+                             ? QStringLiteral("\"Print to File (PDF)\"")
+                             : QStringLiteral("This destination");
+    throw Error(QStringLiteral("%1 is not a printer and cannot be calibrated. Choose a printer "
+                               "in Printer Setup first.")
+                    .arg(name));
+}
+
+} // namespace
+
 void AppController::openCalibration()
 {
-    const QString printer = currentPrinter().printer().printerName();
-    m_calibrationWindow.open(printer, m_workspace.calibration.find(printer));
+    const QString printer = calibratedQueue();
+    const QPointF corner =
+        paperOf(currentPrinter().printer()).printable(PaperOrientation::Portrait).topLeft();
+    m_calibrationWindow.open(printer, m_workspace.calibration.find(printer), corner);
+}
+
+void AppController::printCalibrationPage()
+{
+    const QString printer = calibratedQueue();
+    m_calibrationPaper = jf::printCalibrationPage();
+    m_calibrationWindow.showStatus(
+        QStringLiteral("The calibration page went to %1%2. Measure it, type the values and "
+                       "click Save.")
+            .arg(printer, m_calibrationPaper == PaperOrientation::Landscape
+                              ? QStringLiteral(" in landscape")
+                              : QString()));
 }
 
 void AppController::saveCalibration()
 {
-    // A cover's page starts at the printer's own margins.
-    const QMarginsF margins =
-        currentPrinter().printer().pageLayout().margins(QPageLayout::Millimeter);
-    const PrinterCorrection correction = correctionFromMeasurements(
-        m_calibrationWindow.measurements(), margins.left(), margins.top());
+    const QString printer = calibratedQueue();
+    std::optional<PrinterCorrection> correction = m_calibrationWindow.unchangedSaved();
+    if (!correction) {
+        // A cover's page starts at the printer's own margins on the paper
+        // the calibration page was printed on.
+        const Paper paper = paperOf(currentPrinter().printer());
+        const QPointF corner = paper.printable(m_calibrationPaper).topLeft();
+        correction =
+            correctionFromMeasurements(m_calibrationWindow.measurements(), corner.x(), corner.y(),
+                                       m_calibrationPaper == PaperOrientation::Landscape);
+    }
     CalibrationTable table = m_workspace.calibration;
-    table.set(m_calibrationWindow.printer(), correction);
+    table.set(printer, *correction);
     table.write(m_workspace.folder.path(datafile::calibration));
     m_workspace.calibration = table;
-    m_calibrationWindow.close();
+    m_calibrationWindow.showStatus(
+        QStringLiteral("Saved: covers on %1 now print corrected.").arg(printer));
 }
 
 void AppController::resetCalibration()
 {
+    const QString printer = m_calibrationWindow.printer();
     CalibrationTable table = m_workspace.calibration;
-    table.remove(m_calibrationWindow.printer());
-    table.write(m_workspace.folder.path(datafile::calibration));
+    table.remove(printer);
+    const QString path = m_workspace.folder.path(datafile::calibration);
+    // No calibrated printer left: no file either. A file that still holds
+    // damaged lines, or was not read whole, goes through the table's writer,
+    // which keeps them or refuses.
+    if (!table.isEmpty())
+        table.write(path);
+    else if (QFile::exists(path) && !QFile::remove(path))
+        throw Error(QStringLiteral("Cannot delete \"%1\"").arg(path));
     m_workspace.calibration = table;
-    m_calibrationWindow.close();
+    m_calibrationWindow.clearMeasurements();
+    m_calibrationWindow.showStatus(
+        QStringLiteral("Reset: covers on %1 print without correction.").arg(printer));
 }
 
 void AppController::setUpPrinter()

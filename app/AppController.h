@@ -49,6 +49,8 @@ public:
 private:
     void startUp();
     void printCover();
+    void previewCover();
+    void printCalibrationPage();
     void setUpPrinter();
     void addProgram(const QString& commandLine, const QString& name);
     void loadCalibration();
@@ -70,6 +72,9 @@ private:
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;
     CalibrationWindow m_calibrationWindow{&m_mainWindow};
+    // The paper the last calibration page was printed on, which its
+    // measurements are taken on.
+    PaperOrientation m_calibrationPaper = PaperOrientation::Portrait;
 };
 
 } // namespace jf

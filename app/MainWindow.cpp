@@ -196,6 +196,7 @@ void MainWindow::createMenus()
     m_mainMenu = makeMenu(
         "mainMenu",
         {{"printAction", "Print", [this] { emit printRequested(); }},
+         {"printPreviewAction", "Print Preview", [this] { emit printPreviewRequested(); }},
          {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
          {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
          {"closeAction", "Close", [this] { close(); }}});
@@ -475,6 +476,7 @@ void MainWindow::loadPreviewPicture(const QString& path)
 {
     const jf::Picture picture = jf::loadPicture(path);
     m_ui.previewImage->setPicture(picture);
+    m_showsPlaceholder = false;
     m_currentImagePath = path;
 }
 
@@ -543,6 +545,7 @@ void MainWindow::importPicture()
 void MainWindow::disposePicture()
 {
     m_ui.previewImage->setPicture(m_ui.placeholderImage->picture());
+    m_showsPlaceholder = true;
 }
 
 void MainWindow::viewPicture()

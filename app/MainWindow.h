@@ -60,6 +60,9 @@ public:
     // picture dialog, which then reopens on it; failures are thrown as the
     // import's are.
     void openPicture(const QString& path);
+    // True while the preview shows the placeholder: before any picture is
+    // loaded and after "Dispose Image".
+    bool showsPlaceholder() const { return m_showsPlaceholder; }
     // The file loaded into the preview last, empty before the first load.
     const QString& currentImagePath() const { return m_currentImagePath; }
 
@@ -81,6 +84,7 @@ public:
 
 signals:
     void printRequested();
+    void printPreviewRequested();
     void printerSetupRequested();
     void settingsRequested();
     void addProgramRequested();
@@ -137,6 +141,7 @@ private:
     std::array<ClickLabel*, 8> m_kindLabels{};
     int m_selectedKind = 0;
     QString m_currentImagePath;
+    bool m_showsPlaceholder = true;
 
     QTimer* m_tipTimer = nullptr;
     std::int32_t m_tipInterval = 6000;

@@ -81,7 +81,8 @@ std::optional<PrinterCorrection> parseLine(const QString& line, QString& printer
 } // namespace
 
 PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
-                                             double marginLeft, double marginTop)
+                                             double marginLeft, double marginTop,
+                                             bool measuredOnLandscape)
 {
     PrinterCorrection c;
     c.measuredWidth =
@@ -92,7 +93,19 @@ PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& type
                        c.measuredWidth / calibrationWidthMm);
     c.offsetY = offset(typed.top, QStringLiteral("Distance from the top edge"), marginTop,
                        c.measuredHeight / calibrationHeightMm);
-    return c;
+    if (!measuredOnLandscape)
+        return c;
+    // On landscape paper the rectangle's width runs up the sheet's long
+    // edge and its height across the short edge (the page's top along the
+    // sheet's left edge): the same factors and shifts in the sheet's axes.
+    const double widthScale = calibrationWidthMm / c.measuredWidth;    // long edge
+    const double heightScale = calibrationHeightMm / c.measuredHeight; // short edge
+    PrinterCorrection portrait;
+    portrait.measuredWidth = calibrationWidthMm / heightScale;
+    portrait.measuredHeight = calibrationHeightMm / widthScale;
+    portrait.offsetX = c.offsetY;
+    portrait.offsetY = -c.offsetX;
+    return portrait;
 }
 
 std::optional<PrinterCorrection> CalibrationTable::find(const QString& printer) const

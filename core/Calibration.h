@@ -42,13 +42,17 @@ struct CalibrationMeasurements
     QString top;
 };
 
-// The correction the measurements give. `marginLeft` and `marginTop` are the
-// printer's own margins, where a cover's page starts. A value that is not a
+// The correction the measurements give, in the axes of portrait paper.
+// `marginLeft` and `marginTop` are the printer's own margins, where a
+// cover's page starts, on the page the measurements were taken on; with
+// `measuredOnLandscape` the page was landscape and the values are turned
+// into the sheet's portrait axes. A value that is not a
 // number, a size more than 10% off, or a distance that puts the page more
 // than 20 mm off is refused with an Error naming the field: such values are
 // almost always typing mistakes.
 PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
-                                             double marginLeft, double marginTop);
+                                             double marginLeft, double marginTop,
+                                             bool measuredOnLandscape = false);
 
 // Calibration.txt in the Data folder: one line per printer, the queue name
 // and the four numbers of its correction separated by tabs, CR LF after
@@ -59,7 +63,12 @@ public:
     std::optional<PrinterCorrection> find(const QString& printer) const;
     void set(const QString& printer, const PrinterCorrection& correction);
     void remove(const QString& printer);
-    bool isEmpty() const { return m_entries.isEmpty(); }
+    // True when the file would hold nothing: no printer, no damaged line kept,
+    // and the file was read whole (one not read whole is never replaced).
+    bool isEmpty() const
+    {
+        return m_entries.isEmpty() && m_keptLines.isEmpty() && !m_notReadWhole;
+    }
 
     // Replaces the table with the file's lines. A missing file is an empty
     // table; damaged lines are left out of the table and their numbers

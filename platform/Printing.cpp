@@ -5,12 +5,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 #include <cfenv>
 
@@ -149,15 +152,22 @@ QPrinter& CurrentPrinter::printer()
 {
     if (m_printer)
         return *m_printer;
-    // Without a running print service Qt reports no printers and would
-    // quietly hand out a PDF printer without a file: refuse that here.
+    // Without a running print service or without any queue, Qt reports no
+    // printers: the selection is then "Print to File (PDF)", with a file in
+    // the home folder, so that a cover can still be printed to a PDF.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty() ||
-        QPrinterInfo::availablePrinters().isEmpty())
-        throw PrinterError(noDefaultPrinterMessage());
-    auto created = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    if (created->outputFormat() != QPrinter::NativeFormat || !created->isValid())
-        throw PrinterError(noDefaultPrinterMessage());
+    std::unique_ptr<QPrinter> created;
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        created = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        created->setOutputFormat(QPrinter::PdfFormat);
+        created->setOutputFileName(QDir::home().filePath(QStringLiteral("cover.pdf")));
+    } else {
+        if (info.isNull() || info.printerName().isEmpty())
+            throw PrinterError(noDefaultPrinterMessage());
+        created = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        if (created->outputFormat() != QPrinter::NativeFormat || !created->isValid())
+            throw PrinterError(noDefaultPrinterMessage());
+    }
     usePrintableAreaOrigin(*created);
     m_printer = std::move(created);
     return *m_printer;
@@ -267,6 +277,81 @@ void usePrintableAreaOrigin(QPrinter& printer)
         options << QStringLiteral("print-scaling") << QStringLiteral("none");
         setCupsOptions(printer, options);
     }
+}
+
+Paper paperOf(const QPrinter& printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    Paper paper;
+    paper.name = layout.pageSize().name();
+    paper.orientation = layout.orientation() == QPageLayout::Landscape ? PaperOrientation::Landscape
+                                                                       : PaperOrientation::Portrait;
+    for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        QPageLayout turned = layout;
+        turned.setOrientation(orientation);
+        turned.setMargins(turned.minimumMargins());
+        const QRectF area = turned.paintRect(QPageLayout::Millimeter);
+        (orientation == QPageLayout::Portrait ? paper.printablePortrait
+                                              : paper.printableLandscape) = area;
+    }
+    paper.dotsPerInchX = printer.logicalDpiX();
+    paper.dotsPerInchY = printer.logicalDpiY();
+    return paper;
+}
+
+bool submitPdfToQueue(const QPrinter& printer, const QString& pdfPath)
+{
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty() || printer.printerName().isEmpty())
+        return false;
+    QStringList args{QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"),
+                     printer.docName().isEmpty() ? QStringLiteral("Cover") : printer.docName()};
+    const auto option = [&args](const QString& name, const QString& value) {
+        args << QStringLiteral("-o") << (value.isEmpty() ? name : name + QLatin1Char('=') + value);
+    };
+    const QPageLayout layout = printer.pageLayout();
+    option(QStringLiteral("media"), layout.pageSize().key());
+    if (layout.orientation() == QPageLayout::Landscape)
+        option(QStringLiteral("landscape"), QString());
+    if (printer.copyCount() > 1) {
+        args << QStringLiteral("-n") << QString::number(printer.copyCount());
+        if (printer.collateCopies())
+            option(QStringLiteral("Collate"), QStringLiteral("True"));
+    }
+    switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+        option(QStringLiteral("sides"), QStringLiteral("two-sided-long-edge"));
+        break;
+    case QPrinter::DuplexShortSide:
+        option(QStringLiteral("sides"), QStringLiteral("two-sided-short-edge"));
+        break;
+    case QPrinter::DuplexNone:
+        option(QStringLiteral("sides"), QStringLiteral("one-sided"));
+        break;
+    default:
+        break;
+    }
+    const QStringList chosen = cupsOptions(printer);
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        option(chosen[i], chosen[i + 1]);
+    args << QStringLiteral("--") << pdfPath;
+
+    QProcess client;
+    client.start(lp, args);
+    if (!client.waitForFinished(60000) || client.exitStatus() != QProcess::NormalExit ||
+        client.exitCode() != 0)
+        throw PrinterError(QStringLiteral("Printer selected is not valid"));
+    return true;
+}
+
+void setPaperOrientation(QPrinter& printer, PaperOrientation orientation)
+{
+    QPageLayout layout = printer.pageLayout();
+    layout.setOrientation(orientation == PaperOrientation::Landscape ? QPageLayout::Landscape
+                                                                     : QPageLayout::Portrait);
+    layout.setMargins(layout.minimumMargins());
+    printer.setPageLayout(layout);
+    usePrintableAreaOrigin(printer);
 }
 
 } // namespace jf

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PageLayout.h"
+
 #include <QString>
 #include <memory>
 
@@ -42,9 +44,11 @@ public:
     CurrentPrinter& operator=(const CurrentPrinter&) = delete;
 
     // The current printer, created on first use as the default destination
-    // of the print system at high resolution. Throws PrinterError "There is
-    // no default printer currently selected" when the system has none (for
-    // instance when no print service runs).
+    // of the print system at high resolution. Where the print system has no
+    // queue at all (or does not run), a PDF file printer ("Print to File
+    // (PDF)", cover.pdf in the home folder). Throws PrinterError "There is no
+    // default printer currently selected" when there are queues but none is
+    // the default.
     QPrinter& printer();
 
     // Runs the printer-setup dialog on a copy of the current settings
@@ -52,7 +56,7 @@ public:
     // whatever the dialog changed, becomes the current printer, or PrinterError
     // "Printing in progress" is thrown while a page is being printed; on
     // cancel nothing changes. Throws "There is no default printer currently
-    // selected" before any dialog opens when there is no printer at all.
+    // selected" before any dialog opens when queues exist but no default.
     bool runSetupDialog(QWidget* parent);
 
     // Replaces the selection, e.g. with a PDF-file printer; nullptr makes the
@@ -98,5 +102,21 @@ std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source);
 // the printer's own minimum margins (size and orientation kept, set in one
 // page layout), and no scaling by the print system.
 void usePrintableAreaOrigin(QPrinter& printer);
+
+// The printer's paper as the page layout sees it: name, printable area in
+// both orientations (the printer's own minimum margins), the orientation
+// chosen and the resolution.
+Paper paperOf(const QPrinter& printer);
+
+// Hands a finished PDF file to the print system for `printer`'s queue with
+// the options a Qt print job would send: paper, orientation, copies,
+// collation, sides and the option list the setup dialog chose. False when
+// the print system's client (lp) is not there; throws PrinterError "Printer
+// selected is not valid" when it refuses the job.
+bool submitPdfToQueue(const QPrinter& printer, const QString& pdfPath);
+
+// Turns the paper to `orientation` (size and margins kept in one page
+// layout), so the printer-setup dialog shows it the next time it opens.
+void setPaperOrientation(QPrinter& printer, PaperOrientation orientation);
 
 } // namespace jf

@@ -4,9 +4,11 @@
 #include "Errors.h"
 #include "Printing.h"
 
+#include <QPageLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
+#include <QScopeGuard>
 
 namespace jf {
 
@@ -43,12 +45,27 @@ void drawText(QPainter& painter, QPointF at, qreal sizeMm, const QString& text)
 
 } // namespace
 
-void printCalibrationPage(const QDate& date)
+PaperOrientation printCalibrationPage(const QDate& date)
 {
     CurrentPrinter& selection = currentPrinter();
     const CurrentPrinter::JobMark mark(selection);
     QPrinter& printer = selection.printer();
     usePrintableAreaOrigin(printer);
+
+    // Measured on portrait paper; turned only when it fits no other way.
+    Paper paper = paperOf(printer);
+    paper.orientation = PaperOrientation::Portrait;
+    const QSizeF needed(calibrationInsetMm + calibrationWidthMm,
+                        calibrationInsetMm + calibrationHeightMm);
+    const PaperOrientation orientation =
+        fitOnPaper(paper, needed, needed, QStringLiteral("The calibration page"));
+    // The cover's own orientation comes back after the page.
+    const QPageLayout coverLayout = printer.pageLayout();
+    const auto restore = qScopeGuard([&] {
+        printer.setPageLayout(coverLayout);
+        usePrintableAreaOrigin(printer);
+    });
+    setPaperOrientation(printer, orientation);
     printer.setDocName(QStringLiteral("Calibration page"));
     const QString printerName = printer.printerName();
 
@@ -103,6 +120,7 @@ void printCalibrationPage(const QDate& date)
     drawText(painter, QPointF(box.left() + 15, box.top() + 91), 3.5,
              QStringLiteral("Printed: %1").arg(date.toString(Qt::ISODate)));
     painter.end();
+    return orientation;
 }
 
 } // namespace jf

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PageLayout.h"
+
 #include <QDate>
 
 namespace jf {
@@ -9,6 +11,11 @@ namespace jf {
 // millimetre rulers along its top and left edges, arrows naming the two
 // lengths to measure, the printer's name and the date. Errors as
 // PrintWindow::printPage.
-void printCalibrationPage(const QDate& date = QDate::currentDate());
+//
+// The page prints on portrait paper, or on the turned paper when only that
+// holds it (the fit rule of layoutCover, PrinterError when neither does);
+// the printer's own orientation is kept for covers. Returns the orientation
+// the page was printed in, which the measurements are taken in.
+PaperOrientation printCalibrationPage(const QDate& date = QDate::currentDate());
 
 } // namespace jf

@@ -20,7 +20,7 @@ CalibrationWindow::CalibrationWindow(QWidget* mainWindow)
 {
     m_ui.setupUi(this);
     setWindowTitle(QStringLiteral("Calibrate Printer"));
-    setFixedSize(300, 215);
+    setFixedSize(340, 330);
     jf::applyToolWindowLook(this);
     m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
 
@@ -39,16 +39,27 @@ CalibrationWindow::CalibrationWindow(QWidget* mainWindow)
 CalibrationWindow::~CalibrationWindow() = default;
 
 void CalibrationWindow::open(const QString& printer,
-                             const std::optional<jf::PrinterCorrection>& saved)
+                             const std::optional<jf::PrinterCorrection>& saved, QPointF areaCorner)
 {
     m_printer = printer;
+    m_saved = saved;
     m_ui.printerLabel->setText(QStringLiteral("Printer: %1").arg(printer));
-    m_ui.widthEdit->setText(saved ? shownMillimetres(saved->measuredWidth) : QString());
-    m_ui.heightEdit->setText(saved ? shownMillimetres(saved->measuredHeight) : QString());
-    m_ui.leftEdit->clear();
-    m_ui.topEdit->clear();
-    for (QLabel* label : findChildren<QLabel*>())
-        label->adjustSize();
+    m_ui.statusLabel->clear();
+    if (saved) {
+        // The rectangle's edges land at the printable corner + offset +
+        // the inset as the printer scales it.
+        const double left = areaCorner.x() + saved->offsetX +
+                            saved->measuredWidth / jf::calibrationWidthMm * jf::calibrationInsetMm;
+        const double top = areaCorner.y() + saved->offsetY +
+                           saved->measuredHeight / jf::calibrationHeightMm * jf::calibrationInsetMm;
+        m_ui.widthEdit->setText(shownMillimetres(saved->measuredWidth));
+        m_ui.heightEdit->setText(shownMillimetres(saved->measuredHeight));
+        m_ui.leftEdit->setText(saved->offsetX != 0 ? shownMillimetres(left) : QString());
+        m_ui.topEdit->setText(saved->offsetY != 0 ? shownMillimetres(top) : QString());
+    } else {
+        clearMeasurements();
+    }
+    m_shown = measurements();
     jf::showToolWindow(this, m_mainWindow, m_mainWindow->pos() + QPoint(130, 90));
 }
 
@@ -56,6 +67,28 @@ jf::CalibrationMeasurements CalibrationWindow::measurements() const
 {
     return {m_ui.widthEdit->text(), m_ui.heightEdit->text(), m_ui.leftEdit->text(),
             m_ui.topEdit->text()};
+}
+
+std::optional<jf::PrinterCorrection> CalibrationWindow::unchangedSaved() const
+{
+    const jf::CalibrationMeasurements now = measurements();
+    if (now.width != m_shown.width || now.height != m_shown.height || now.left != m_shown.left ||
+        now.top != m_shown.top)
+        return std::nullopt;
+    return m_saved;
+}
+
+void CalibrationWindow::showStatus(const QString& text)
+{
+    m_ui.statusLabel->setText(text);
+}
+
+void CalibrationWindow::clearMeasurements()
+{
+    for (QLineEdit* edit : {m_ui.widthEdit, m_ui.heightEdit, m_ui.leftEdit, m_ui.topEdit})
+        edit->clear();
+    m_saved.reset();
+    m_shown = measurements();
 }
 
 void CalibrationWindow::closeEvent(QCloseEvent* event)

@@ -20,11 +20,21 @@ public:
     ~CalibrationWindow() override;
 
     // Shows the window for `printer`, filled with its saved correction (empty
-    // boxes when there is none), over the main window's panel.
-    void open(const QString& printer, const std::optional<jf::PrinterCorrection>& saved);
+    // boxes when there is none): the rectangle's size and its distances from
+    // the sheet's edges, where the printable area starts at `areaCorner`
+    // (millimetres) on portrait paper. Over the main window's panel.
+    void open(const QString& printer, const std::optional<jf::PrinterCorrection>& saved,
+              QPointF areaCorner);
     const QString& printer() const { return m_printer; }
 
     jf::CalibrationMeasurements measurements() const;
+    // The saved correction shown, while no box has been changed since.
+    std::optional<jf::PrinterCorrection> unchangedSaved() const;
+    // Shows `text` in the window's own text line (printing and saving
+    // confirm there).
+    void showStatus(const QString& text);
+    // Empties the four boxes (after "Reset").
+    void clearMeasurements();
 
 signals:
     void printPageRequested();
@@ -38,4 +48,6 @@ private:
     Ui::CalibrationWindow m_ui;
     QWidget* m_mainWindow;
     QString m_printer;
+    std::optional<jf::PrinterCorrection> m_saved;
+    jf::CalibrationMeasurements m_shown;
 };

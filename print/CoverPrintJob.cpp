@@ -1,5 +1,7 @@
 #include "CoverPrintJob.h"
 
+#include "CoverPreview.h"
+#include "Errors.h"
 #include "PrintGeometry.h"
 #include "PrintWindow.h"
 #include "Printing.h"
@@ -9,17 +11,35 @@
 
 namespace jf {
 
-namespace {
-
-// Window sizes wrap like the 32-bit integers they are; only pasted sizes far
-// beyond any paper get there.
-int plus(std::int32_t pixels, int margin)
+PageLayout prepareCoverPage(const QString& heightText, const QString& widthText,
+                            const Picture& picture, std::uint8_t borderWidth,
+                            const QString& borderColour, PrintWindow& window,
+                            const CalibrationTable* calibration)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(pixels) +
-                                     static_cast<std::uint32_t>(margin));
-}
+    const double height = strToFloat(heightText);
+    const double width = strToFloat(widthText);
+    const std::int32_t pictureHeight = mmToPixels(height);
+    const std::int32_t pictureWidth = mmToPixels(width);
 
-} // namespace
+    QPrinter& printer = currentPrinter().printer();
+    std::optional<PrinterCorrection> correction;
+    if (calibration && !printer.printerName().isEmpty())
+        correction = calibration->find(printer.printerName());
+    const PageLayout layout =
+        layoutCover(pictureWidth, pictureHeight, borderWidth, paperOf(printer), correction);
+    if (layout.turned) {
+        if (currentPrinter().jobRunning())
+            throw PrinterError(QStringLiteral("Printing in progress"));
+        setPaperOrientation(printer, layout.orientation);
+    }
+
+    window.setOuterHeight(layout.window.height());
+    window.setOuterWidth(layout.window.width());
+    window.setPicture(picture);
+    window.setBorderColour(borderColour);
+    window.placeBorder(borderWidth);
+    return layout;
+}
 
 void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
                 const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
@@ -28,28 +48,34 @@ void printCover(QWidget* dialogParent, const QString& heightText, const QString&
     if (!currentPrinter().runSetupDialog(dialogParent))
         return;
 
-    const double height = strToFloat(heightText);
-    const double width = strToFloat(widthText);
-    const std::int32_t pictureHeight = mmToPixels(height);
-    const std::int32_t pictureWidth = mmToPixels(width);
-
+    // The page is laid out before the window is shown: a cover that fits no
+    // way round leaves everything as it was.
+    const PageLayout layout = prepareCoverPage(heightText, widthText, picture, borderWidth,
+                                               borderColour, window, calibration);
     window.show();
     window.raise();
-    window.setOuterHeight(plus(pictureHeight, kHeightMargin));
-    window.setOuterWidth(plus(pictureWidth, kWidthMargin));
-    window.setPicture(picture);
-    window.setBorderColour(borderColour);
-    window.placeBorder(borderWidth);
-
     {
         // Printing decodes the picture at full resolution; the preview only
         // needs a small copy, so the large one is let go afterwards.
         const auto release = qScopeGuard([&picture] { picture.releaseCaches(); });
-        std::optional<PrinterCorrection> correction;
-        if (calibration)
-            correction = calibration->find(currentPrinter().printer().printerName());
-        window.printPage(correction ? &*correction : nullptr);
+        window.printPage(layout);
     }
+    window.hide();
+}
+
+void previewCover(QWidget* parent, const QString& heightText, const QString& widthText,
+                  const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
+                  PrintWindow& window, const CalibrationTable* calibration)
+{
+    const auto release = qScopeGuard([&picture] { picture.releaseCaches(); });
+    const PageLayout layout = prepareCoverPage(heightText, widthText, picture, borderWidth,
+                                               borderColour, window, calibration);
+    CoverPreviewDialog dialog(currentPrinter().printer(), window, layout, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    window.show();
+    window.raise();
+    window.printPage(layout);
     window.hide();
 }
 

@@ -1,14 +1,20 @@
 #include "PrintWindow.h"
 
+#include "DirectPdf.h"
 #include "Errors.h"
 #include "PrintGeometry.h"
 #include "Printing.h"
 
+#include <QDir>
 #include <QImage>
 #include <QLatin1StringView>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QResizeEvent>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <utility>
 
 namespace {
@@ -127,8 +133,8 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPoin
 {
     const QRectF page(0, 0, width(), height());
     painter.save();
-    painter.scale(scaleX, scaleY);
     painter.translate(shift);
+    painter.scale(scaleX, scaleY);
     painter.setClipRect(page);
     painter.fillRect(page, palette().color(QPalette::Window));
     for (const ImageControl* image : {m_ui.borderImage, m_ui.pictureImage}) {
@@ -146,38 +152,61 @@ void PrintWindow::paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPoin
     painter.restore();
 }
 
-void PrintWindow::printPage(const jf::PrinterCorrection* correction)
+void PrintWindow::paintPage(QPainter& painter, const jf::PageLayout& layout) const
+{
+    if (layout.scaleX > 0 && layout.scaleY > 0)
+        paintPage(painter, layout.scaleX, layout.scaleY, QPointF(layout.shiftX, layout.shiftY));
+}
+
+bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout& layout) const
+{
+    jf::DirectPdfPage page;
+    page.jpeg = picture().plainJpeg(&page.components);
+    if (page.jpeg.isEmpty() || layout.picture.isEmpty() || layout.scaleX <= 0 ||
+        layout.scaleY <= 0 || m_ui.pictureImage->isHidden())
+        return false;
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat ||
+                    QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()))
+        return false;
+    page.jpegSize = picture().size();
+    page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
+    page.printableMm = layout.printable.topLeft();
+    page.layout = layout;
+    if (layout.border != layout.picture && !m_ui.borderImage->isHidden())
+        page.border = m_borderColour;
+    const QByteArray pdf = jf::directPdf(page);
+    const auto invalid = [] {
+        return jf::PrinterError(QStringLiteral("Printer selected is not valid"));
+    };
+    if (toFile) {
+        QSaveFile file(printer.outputFileName());
+        if (!file.open(QIODevice::WriteOnly) || file.write(pdf) < 0 || !file.commit())
+            throw invalid();
+        return true;
+    }
+    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("jacketforge-XXXXXX.pdf")));
+    if (!file.open() || file.write(pdf) < 0 || !file.flush())
+        throw invalid();
+    file.close();
+    return jf::submitPdfToQueue(printer, file.fileName());
+}
+
+void PrintWindow::printPage(const jf::PageLayout& layout)
 {
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);
     QPrinter& printer = selection.printer();
     jf::usePrintableAreaOrigin(printer);
     printer.setDocName(QString());
+    if (printJpegDirect(printer, layout))
+        return;
 
     QPainter painter;
     if (!painter.begin(&printer))
         throw jf::PrinterError(QStringLiteral("Printer selected is not valid"));
     try {
-        const int pageWidth = width();
-        const int pageHeight = height();
-        const int dotsAcross =
-            jf::mulDiv(pageWidth, printer.logicalDpiX(), jf::kWindowPixelsPerInch);
-        const int dotsDown =
-            jf::mulDiv(pageHeight, printer.logicalDpiY(), jf::kWindowPixelsPerInch);
-        if (correction) {
-            // Dots per window pixel in true millimetres, scaled by what the
-            // printer was measured to do; the offset is undone in window
-            // pixels, before the scaling.
-            constexpr qreal pixelsPerMm = jf::kWindowPixelsPerMm;
-            const qreal dotsPerPixelX = printer.logicalDpiX() / 25.4 / pixelsPerMm;
-            const qreal dotsPerPixelY = printer.logicalDpiY() / 25.4 / pixelsPerMm;
-            paintPage(
-                painter, dotsPerPixelX * jf::calibrationWidthMm / correction->measuredWidth,
-                dotsPerPixelY * jf::calibrationHeightMm / correction->measuredHeight,
-                QPointF(-correction->offsetX * pixelsPerMm, -correction->offsetY * pixelsPerMm));
-        } else if (pageWidth > 0 && pageHeight > 0 && dotsAcross > 0 && dotsDown > 0) {
-            paintPage(painter, qreal(dotsAcross) / pageWidth, qreal(dotsDown) / pageHeight);
-        }
+        paintPage(painter, layout);
     } catch (...) {
         painter.end(); // the page and the document are always ended
         throw;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Calibration.h"
+#include "PageLayout.h"
 #include "Picture.h"
 #include "ui_PrintWindow.h"
 
@@ -19,6 +19,8 @@
 // the border colour, and the picture in front of it.
 //
 // Window pixels are 1/96 inch on paper on every machine.
+class QPrinter;
+
 class PrintWindow : public QWidget
 {
     Q_OBJECT
@@ -53,29 +55,33 @@ public:
     // height = window height - 50.
     void layoutPicture();
 
-    // Prints the window's whole area on one page of the current printer, at
-    // the top-left corner of the printable area, one window pixel per
-    // (printer dots per inch / 96) dots; whatever lies beyond the printable
-    // area is cut off. Throws PrinterError "Printing in progress" while
-    // another page prints, "There is no default printer currently selected"
-    // and "Printer selected is not valid".
-    //
-    // With a `correction` for the printer the page is laid out in true
-    // millimetres (3.8 window pixels each), scaled by nominal / measured and
-    // moved back by the printer's offset, so the cover measures what was
-    // asked on that printer.
-    void printPage(const jf::PrinterCorrection* correction = nullptr);
+    // Prints the window's page image on one page of the current printer, as
+    // `layout` places it (PageLayout: from the corner of the printable area,
+    // in printer dots); whatever lies beyond the printable area is cut off.
+    // Throws PrinterError "Printing in progress" while another page prints,
+    // "There is no default printer currently selected" and "Printer selected
+    // is not valid".
+    void printPage(const jf::PageLayout& layout);
 
     // Paints the window's page image: background, then each visible image
     // (clipped to its bounds and to the window) stretched to its bounds,
-    // scaled by `scaleX` x `scaleY` device units per window pixel, then moved
-    // by `shift` window pixels.
+    // scaled by `scaleX` x `scaleY` device units per window pixel and moved
+    // by `shift` device units.
     void paintPage(QPainter& painter, qreal scaleX, qreal scaleY, QPointF shift = {}) const;
+    // The same, placed by `layout`: what the printer and the preview draw.
+    void paintPage(QPainter& painter, const jf::PageLayout& layout) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A picture that is a plain JPEG file, printed to a PDF file or a print
+    // queue: the page is made with the file embedded as it is (DirectPdf),
+    // much faster than decoding and compressing it again, and written to the
+    // file or handed to the queue with the job's options. False when the
+    // page needs the general way.
+    bool printJpegDirect(const QPrinter& printer, const jf::PageLayout& layout) const;
+
     Ui::PrintWindow m_ui;
     QColor m_borderColour;
 };

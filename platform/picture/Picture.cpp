@@ -11,8 +11,8 @@
 #include "TextFiles.h"
 
 #include <QPainter>
-#include <utility>
 #include <QtMath>
+#include <utility>
 
 #include <algorithm>
 #include <cmath>
@@ -62,7 +62,7 @@ class JpegData final : public PictureData
 public:
     JpegData(QByteArray bytes, const JpegHeader& header)
         : PictureData(orientedSize(header.size, header.orientation)), file(std::move(bytes)),
-          orientation(header.orientation)
+          orientation(header.orientation), components(header.components)
     {
     }
 
@@ -98,6 +98,7 @@ public:
 
     const QByteArray file;
     const int orientation;
+    const int components;
     mutable QImage decoded;
     mutable int decodedEighths = 0;
     mutable int fatalCode = 0;
@@ -148,6 +149,16 @@ enum class Kind
 Picture Picture::fromImage(const QImage& image)
 {
     return Picture(std::make_shared<ImageData>(image));
+}
+
+QByteArray Picture::plainJpeg(int* components) const
+{
+    const auto* jpeg = dynamic_cast<const JpegData*>(m_data.get());
+    if (!jpeg || jpeg->orientation != 1 || (jpeg->components != 1 && jpeg->components != 3))
+        return QByteArray();
+    if (components)
+        *components = jpeg->components;
+    return jpeg->file;
 }
 
 bool Picture::isNull() const

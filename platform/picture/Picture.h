@@ -43,6 +43,12 @@ public:
     // or nothing has been decoded yet.
     QString decodeProblem() const;
 
+    // The file of a JPEG picture that is shown exactly as stored: no
+    // orientation tag turns it and its colours are grey (1 component) or
+    // YCbCr/RGB (3). Printing may embed such a file as it is. Empty for any
+    // other picture.
+    QByteArray plainJpeg(int* components = nullptr) const;
+
     // Lets go of decoded pixels and scaled copies kept for speed (after a
     // print, which may have needed the full resolution). The picture itself
     // is unchanged; it decodes again when next drawn.

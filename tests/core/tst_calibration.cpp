@@ -2,6 +2,7 @@
 #include "Calibration.h"
 #include "ExpectFailure.h"
 #include "HangGuard.h"
+#include "PageLayout.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@ private slots:
     void measurements();
     void nothingLostOnSave_data();
     void nothingLostOnSave();
+    void landscapeMeasurementsBelongToTheSheet();
 
 private:
     QTemporaryDir m_dir;
@@ -153,6 +155,28 @@ void TestCalibration::nothingLostOnSave()
     QVERIFY(table.find(QStringLiteral("Late")));
     QCOMPARE(after, QByteArray("Late\t150\t100\t0\t0\r\nNew\t150\t100\t0\t0\r\n\x1a\r\n"
                                "\x1aHidden\t150\t100\t0\t0\r\n"));
+}
+
+void TestCalibration::landscapeMeasurementsBelongToTheSheet()
+{
+    // Measured on a landscape page: stored in the sheet's portrait axes, so
+    // a landscape job gets back exactly what was measured on its page, and
+    // a portrait job the same factors turned.
+    const jf::CalibrationMeasurements m{"148.5", "101", "8.6", "7.0"};
+    const jf::PrinterCorrection stored = jf::correctionFromMeasurements(m, 5, 5, true);
+    const jf::PageCorrection landscape =
+        jf::correctionOnPage(stored, jf::PaperOrientation::Landscape);
+    const jf::PageCorrection portrait =
+        jf::correctionOnPage(stored, jf::PaperOrientation::Portrait);
+    const double inset = 10 / 3.8;
+    const QList<std::pair<double, double>> pairs{{landscape.factorX, 150 / 148.5},
+                                                 {landscape.factorY, 100 / 101.0},
+                                                 {landscape.offsetX, 8.6 - 5 - 148.5 / 150 * inset},
+                                                 {landscape.offsetY, 7.0 - 5 - 101 / 100.0 * inset},
+                                                 {portrait.factorX, 100 / 101.0},
+                                                 {portrait.factorY, 150 / 148.5}};
+    for (const auto& [seen, expected] : pairs)
+        QVERIFY2(qAbs(seen - expected) < 1e-9, qPrintable(QString::number(seen)));
 }
 
 QTEST_APPLESS_MAIN(TestCalibration)

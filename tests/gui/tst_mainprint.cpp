@@ -4,6 +4,7 @@
 #include "PrintWindow.h"
 #include "TestPlatform.h"
 
+#include <QPrinterInfo>
 #include <QTest>
 
 using jftest::TestPlatform;
@@ -42,6 +43,8 @@ class TestMainPrint : public QObject
 private slots:
     void printCoverFromTheMainWindow();
     void printerSetupAlone();
+    void placeholderPrintsNothing();
+    void calibrationWindowKeepsTheTable();
 };
 
 void TestMainPrint::printCoverFromTheMainWindow()
@@ -105,6 +108,80 @@ void TestMainPrint::printerSetupAlone()
     QCOMPARE(jftest::child<ClickLabel>(form, "printerSetupLabel")->toolTip(),
              QString("Click to set your settings for your printer. \nWhen you print DVD cases "
                      "you may have to print the page as ''landscape''"));
+}
+
+void TestMainPrint::placeholderPrintsNothing()
+{
+    PrintRig rig("placeholder.pdf");
+    auto& [platform, work, app, setup, pdf] = rig;
+    MainWindow& form = app.mainWindow();
+    const auto printsNothing = [&] {
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "printCoverLabel"), Qt::LeftButton);
+        jftest::child<QAction>(form, "printPreviewAction")->trigger();
+        QCOMPARE(platform.messages.errors,
+                 QStringList(2, "There is no picture to print. Import one first."));
+        platform.messages.errors.clear();
+        QCOMPARE(setup.calls, 0);
+        QVERIFY(!QFile::exists(pdf));
+    };
+    printsNothing(); // nothing imported yet
+    platform.fileDialog.answers.enqueue(work.solidBitmap("red.bmp", QSize(8, 8), Qt::red));
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "disposeLabel"), Qt::LeftButton);
+    printsNothing(); // disposed
+}
+
+void TestMainPrint::calibrationWindowKeepsTheTable()
+{
+    PrintRig rig("calibration.pdf");
+    auto& [platform, work, app, setup, pdf] = rig;
+    MainWindow& form = app.mainWindow();
+    CalibrationWindow& window = app.calibrationWindow();
+    const auto status = [&] { return jftest::child<QLabel>(window, "statusLabel")->text(); };
+
+    // "Print to File (PDF)" has no queue: refused, nothing saved.
+    jftest::child<QAction>(form, "calibrateAction")->trigger();
+    QCOMPARE(platform.messages.errors,
+             QStringList("\"Print to File (PDF)\" is not a printer and cannot be calibrated. "
+                         "Choose a printer in Printer Setup first."));
+    QVERIFY(window.isHidden());
+    QVERIFY(!QFile::exists(work.data("Calibration.txt")));
+
+    const QString queue = QPrinterInfo::defaultPrinter().printerName();
+    if (QPrinterInfo::availablePrinters().isEmpty() || queue.isEmpty())
+        QSKIP("no print queue here (scripts/cups-start adds one)");
+    jf::currentPrinter().replace(nullptr);
+    jf::CalibrationTable table;
+    table.set(queue, {148.5, 101.0, 1.25, -0.5});
+    table.write(work.data("Calibration.txt"));
+    app.workspace().calibration = table;
+    const QByteArray line = work.read("Calibration.txt");
+
+    // Every saved value shows, the distances where the rectangle lands.
+    jftest::child<QAction>(form, "calibrateAction")->trigger();
+    QVERIFY(window.isVisible());
+    const QPointF corner = jf::paperOf(jf::currentPrinter().printer())
+                               .printable(jf::PaperOrientation::Portrait)
+                               .topLeft();
+    const jf::CalibrationMeasurements shown = window.measurements();
+    QCOMPARE(shown.width, QString("148.5"));
+    QCOMPARE(shown.height, QString("101.0"));
+    QCOMPARE(shown.left, QString::number(corner.x() + 1.25 + 148.5 / 150 * 10 / 3.8, 'f', 1));
+    QCOMPARE(shown.top, QString::number(corner.y() - 0.5 + 101.0 / 100 * 10 / 3.8, 'f', 1));
+
+    // Save without edits writes the same line back, and says so.
+    QTest::mouseClick(jftest::child<ClickLabel>(window, "saveLabel"), Qt::LeftButton);
+    QVERIFY2(platform.messages.errors.size() == 1, qPrintable(platform.messages.errors.join('|')));
+    QCOMPARE(work.read("Calibration.txt"), line);
+    QVERIFY(status().startsWith("Saved"));
+
+    // Reset removes the printer's line; it was the last, so the file goes.
+    QTest::mouseClick(jftest::child<ClickLabel>(window, "resetLabel"), Qt::LeftButton);
+    QVERIFY(!QFile::exists(work.data("Calibration.txt")));
+    QVERIFY(!app.workspace().calibration.find(queue));
+    QVERIFY(window.measurements().width.isEmpty());
+    QVERIFY(status().startsWith("Reset"));
+    window.close();
 }
 
 QTEST_MAIN(TestMainPrint)

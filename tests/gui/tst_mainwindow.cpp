@@ -404,7 +404,8 @@ void TestMainWindow::mainMenu()
     QStringList entries;
     for (QAction* a : jftest::child<QMenu>(form, "mainMenu")->actions())
         entries << a->text();
-    QCOMPARE(entries, (QStringList{"Print", "Settings", "Calibrate Printer...", "Close"}));
+    QCOMPARE(entries,
+             (QStringList{"Print", "Print Preview", "Settings", "Calibrate Printer...", "Close"}));
     jftest::child<QMenu>(form, "mainMenu")->hide();
 
     formApp.workspace().pictures.append("A", "/a.bmp");

@@ -37,13 +37,13 @@ public:
 };
 
 inline std::unique_ptr<QPrinter> pdfPrinter(const QString& path,
-                                            QPageLayout::Orientation orientation)
+                                            QPageLayout::Orientation orientation,
+                                            QPageSize::PageSizeId paper = QPageSize::A4)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(path);
-    printer->setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(0, 0, 0, 0)));
+    printer->setPageLayout(QPageLayout(QPageSize(paper), orientation, QMarginsF(0, 0, 0, 0)));
     return printer;
 }
 

@@ -10,6 +10,7 @@
 #include "PrintWindow.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -112,6 +113,18 @@ QString waitForNewJob(const QString& folder, const QStringList& before)
     return QString();
 }
 
+// A plain JPEG of one colour: printed with its file embedded as it is.
+jf::Picture jpegPicture(const QColor& colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return jf::loadPictureData(bytes, QStringLiteral("jpg"));
+}
+
 } // namespace
 
 class TestPrintCups : public QObject
@@ -122,7 +135,7 @@ private slots:
     void dvdCoverThroughCupsPdf();
     void printerOptionsReachTheJob();
     void qtDialogKeepsEarlierOptions();
-    void calibratedQueueScalesTheCover();
+    void calibrationTurnsWithThePaper();
 };
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
@@ -148,12 +161,9 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     jf::currentPrinter().replace(nullptr);
     jf::currentPrinter().setSetupService(&setup);
     const QColor teal(0, 128, 128);
-    QImage picture(300, 200, QImage::Format_RGB32);
-    picture.fill(teal);
-
     PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                   jf::Picture::fromImage(picture), 2, QStringLiteral("Red"), window);
+                   jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), window);
     QVERIFY(window.isHidden());
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
@@ -212,12 +222,12 @@ void TestPrintCups::printerOptionsReachTheJob()
     jf::setUpPrinter(nullptr);
 
     // "Print Cover": the dialog is confirmed as it comes.
+    // A JPEG picture: the page goes to the queue with its file embedded.
     setup.edit = nullptr;
-    QImage picture(40, 40, QImage::Format_RGB32);
-    picture.fill(QColor(0, 128, 128));
     PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("20"), QStringLiteral("20"),
-                   jf::Picture::fromImage(picture), 1, QStringLiteral("Red"), window);
+                   jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
+                   window);
     QCOMPARE(setup.calls, 2);
     jf::currentPrinter().setSetupService(nullptr);
     jf::currentPrinter().replace(nullptr);
@@ -259,7 +269,7 @@ void TestPrintCups::qtDialogKeepsEarlierOptions()
     QCOMPARE(printer.printerName(), kOptionsQueue);
 }
 
-void TestPrintCups::calibratedQueueScalesTheCover()
+void TestPrintCups::calibrationTurnsWithThePaper()
 {
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty())
@@ -268,50 +278,81 @@ void TestPrintCups::calibratedQueueScalesTheCover()
     if (folder.isEmpty() || !QDir(folder).exists() || !havePoppler())
         QSKIP("no cups-pdf output folder or no poppler-utils");
 
-    ScriptedPrinterSetup setup;
-    setup.edit = [](QPrinter& p) {
-        p.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                    p.pageLayout().minimumMargins()));
-    };
-    jf::currentPrinter().replace(nullptr);
-    jf::currentPrinter().setSetupService(&setup);
+    // Measured on portrait paper: the rectangle 148.5 x 101 mm, the page
+    // 1.5 mm right of and 1 mm above where it belongs.
+    const double shortEdge = 150 / 148.5, longEdge = 100 / 101.0;
+    const double inset = 10 / 3.8, right = 1.5, down = -1.0;
+    jf::CalibrationTable calibration;
+    calibration.set(printer.printerName(), {148.5, 101.0, right, down});
+
     const QColor teal(0, 128, 128);
     QImage picture(300, 200, QImage::Format_RGB32);
     picture.fill(teal);
     PrintWindow window;
-    // Sides of the cover in millimetres, long side first (Ghostscript may
-    // turn the page).
-    const auto printAndMeasure = [&](const jf::CalibrationTable& calibration) {
+    ScriptedPrinterSetup setup;
+    jf::currentPrinter().replace(nullptr);
+    jf::currentPrinter().setSetupService(&setup);
+    const struct
+    {
+        const char* name;
+        QPageSize::PageSizeId paper;
+        QPageLayout::Orientation orientation;
+        QSizeF cover; // millimetres across and down the page
+        QPointF at;   // from the printable area's corner
+    } cases[] = {
+        {"DVD, A3 portrait",
+         QPageSize::A3,
+         QPageLayout::Portrait,
+         {270 * shortEdge, 184 * longEdge},
+         {(inset - right) * shortEdge, (inset - down) * longEdge}},
+        // The page lies across the sheet: its width runs up the long edge.
+        {"DVD, A4 landscape",
+         QPageSize::A4,
+         QPageLayout::Landscape,
+         {270 * longEdge, 184 * shortEdge},
+         {(inset + down) * longEdge, (inset - right) * shortEdge}},
+    };
+    for (const auto& c : cases) {
+        setup.edit = [&](QPrinter& p) {
+            p.setPageLayout(
+                QPageLayout(QPageSize(c.paper), c.orientation, p.pageLayout().minimumMargins()));
+        };
         const QStringList before = jobFiles(folder);
         jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
                        jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), window,
                        &calibration);
+        const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
+        const QRectF area = paper.printable(c.orientation == QPageLayout::Portrait
+                                                ? jf::PaperOrientation::Portrait
+                                                : jf::PaperOrientation::Landscape);
         const QString produced = waitForNewJob(folder, before);
-        const QRect cover = produced.isEmpty() ? QRect() : boundsOf(renderPdf(produced, 300), teal);
+        QVERIFY2(!produced.isEmpty(), c.name);
+        const QImage sheet = renderPdf(produced, 600);
         QFile::remove(produced);
-        return QSizeF(mmAt(std::max(cover.width(), cover.height()), 300),
-                      mmAt(std::min(cover.width(), cover.height()), 300));
-    };
-
-    jf::CalibrationTable calibration;
-    calibration.set(printer.printerName(), {148.5, 101.0, 0, 0});
-    const QSizeF corrected = printAndMeasure(calibration);
-    calibration.remove(printer.printerName());
-    const QSizeF reset = printAndMeasure(calibration);
+        QRectF cover = boundsOf(sheet, teal);
+        cover = QRectF(mmAt(cover.x(), 600), mmAt(cover.y(), 600), mmAt(cover.width(), 600),
+                       mmAt(cover.height(), 600));
+        const double sheetHeight = mmAt(sheet.height(), 600);
+        // cups-pdf puts a landscape page on a portrait sheet, its top along
+        // the sheet's left edge: back to the page's axes.
+        if (c.orientation == QPageLayout::Landscape)
+            cover =
+                QRectF(sheetHeight - cover.bottom(), cover.left(), cover.height(), cover.width());
+        const QString seen = QStringLiteral("%1: %2 x %3 mm at %4, %5 (area at %6, %7)")
+                                 .arg(QLatin1String(c.name))
+                                 .arg(cover.width())
+                                 .arg(cover.height())
+                                 .arg(cover.x())
+                                 .arg(cover.y())
+                                 .arg(area.x())
+                                 .arg(area.y());
+        QVERIFY2(qAbs(cover.width() - c.cover.width()) < 0.1, qPrintable(seen));
+        QVERIFY2(qAbs(cover.height() - c.cover.height()) < 0.1, qPrintable(seen));
+        QVERIFY2(qAbs(cover.x() - area.x() - c.at.x()) < 0.1, qPrintable(seen));
+        QVERIFY2(qAbs(cover.y() - area.y() - c.at.y()) < 0.1, qPrintable(seen));
+    }
     jf::currentPrinter().setSetupService(nullptr);
     jf::currentPrinter().replace(nullptr);
-
-    const QString seen = QStringLiteral("%1 x %2 mm, then %3 x %4 mm")
-                             .arg(corrected.width())
-                             .arg(corrected.height())
-                             .arg(reset.width())
-                             .arg(reset.height());
-    // Within a dot or two of the 300 dpi rendering.
-    QVERIFY2(qAbs(corrected.width() - 270 * 150 / 148.5) < 0.2, qPrintable(seen));
-    QVERIFY2(qAbs(corrected.height() - 184 * 100 / 101.0) < 0.2, qPrintable(seen));
-    // After "Reset" the cover measures as it always has: 271.46 x 184.94 mm.
-    QVERIFY2(qAbs(reset.width() - 1026 * 25.4 / 96) < 0.3, qPrintable(seen));
-    QVERIFY2(qAbs(reset.height() - 699 * 25.4 / 96) < 0.3, qPrintable(seen));
 }
 
 QTEST_MAIN(TestPrintCups)

@@ -1,5 +1,6 @@
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "PageLayout.h"
 #include "PrintGeometry.h"
 
 #include <QLocale>
@@ -28,7 +29,94 @@ private slots:
 
     void mulDivRounding_data();
     void mulDivRounding();
+
+    void coverOnPaper_data();
+    void coverOnPaper();
 };
+
+namespace {
+
+// A sheet with even margins; printable areas in both orientations.
+jf::Paper sheet(const QString& name, QSizeF portrait, double margin, jf::PaperOrientation chosen,
+                int dpi)
+{
+    jf::Paper paper;
+    paper.name = name;
+    const QSizeF area(portrait.width() - 2 * margin, portrait.height() - 2 * margin);
+    paper.printablePortrait = QRectF(QPointF(margin, margin), area);
+    paper.printableLandscape = QRectF(QPointF(margin, margin), area.transposed());
+    paper.orientation = chosen;
+    paper.dotsPerInchX = paper.dotsPerInchY = dpi;
+    return paper;
+}
+
+} // namespace
+
+void TestPrintGeometry::coverOnPaper_data()
+{
+    using O = jf::PaperOrientation;
+    QTest::addColumn<int>("width"); // picture area, window pixels
+    QTest::addColumn<int>("height");
+    QTest::addColumn<jf::Paper>("paper");
+    QTest::addColumn<QList<double>>("correction"); // empty: none
+    QTest::addColumn<int>("printedOn");            // PaperOrientation
+    QTest::addColumn<QRectF>("page");              // page image, dots
+    QTest::addColumn<QRectF>("pictureMm");         // from the printable corner
+    const QSizeF a4(210, 297);
+    const QList<double> none;
+    QTest::newRow("worked example, 600 dpi")
+        << 456 << 456 << sheet("A4", a4, 0, O::Portrait, 600) << none << int(O::Portrait)
+        << QRectF(0, 0, 2975, 3163) << QRectF(2.6458, 2.6463, 120.65, 120.6691);
+    QTest::newRow("worked example, 300 dpi")
+        << 456 << 456 << sheet("A4", a4, 0, O::Portrait, 300) << none << int(O::Portrait)
+        << QRectF(0, 0, 1488, 1581) << QRectF(2.6467, 2.6454, 120.6906, 120.6309);
+    QTest::newRow("DVD on A4 portrait: turned")
+        << 1026 << 699 << sheet("A4", a4, 3.53, O::Portrait, 1200) << none << int(O::Landscape)
+        << QRectF(0, 0, 13075, 9363) << QRectF(2.6458, 2.6460, 271.4625, 184.9536);
+    // Measured 148.5 x 101 on portrait paper, printing 1 mm right and 2 mm
+    // high: the short edge keeps 150 / 148.5 and the 1 mm either way round.
+    const QList<double> measured{148.5, 101, 1, -2};
+    QTest::newRow("calibrated, portrait")
+        << 456 << 456 << sheet("A4", a4, 0, O::Portrait, 1200) << measured << int(O::Portrait)
+        << QRectF() << QRectF(1.6481, 4.5857, 121.2121, 118.8119);
+    QTest::newRow("calibrated, landscape")
+        << 456 << 456 << sheet("A4", a4, 0, O::Landscape, 1200) << measured << int(O::Landscape)
+        << QRectF() << QRectF(0.6253, 1.6481, 118.8119, 121.2121);
+}
+
+void TestPrintGeometry::coverOnPaper()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(jf::Paper, paper);
+    QFETCH(QList<double>, correction);
+    QFETCH(int, printedOn);
+    QFETCH(QRectF, page);
+    QFETCH(QRectF, pictureMm);
+    std::optional<jf::PrinterCorrection> c;
+    if (!correction.isEmpty())
+        c = jf::PrinterCorrection{correction[0], correction[1], correction[2], correction[3]};
+    const jf::PageLayout layout = jf::layoutCover(width, height, 1, paper, c);
+    QCOMPARE(int(layout.orientation), printedOn);
+    QCOMPARE(layout.turned, printedOn != int(paper.orientation));
+    QCOMPARE(layout.picture, QRect(10, 10, width, height));
+    QCOMPARE(layout.border, QRect(9, 9, width + 2, height + 2));
+    if (!page.isNull())
+        QCOMPARE(layout.pageInDots(), page);
+    const QRectF dots = layout.toDots(QRectF(layout.picture));
+    const double mmPerDot = 25.4 / paper.dotsPerInchX;
+    const QRectF mm(dots.x() * mmPerDot, dots.y() * mmPerDot, dots.width() * mmPerDot,
+                    dots.height() * mmPerDot);
+    for (const auto& [seen, expected] : {std::pair{mm.x(), pictureMm.x()},
+                                         {mm.y(), pictureMm.y()},
+                                         {mm.width(), pictureMm.width()},
+                                         {mm.height(), pictureMm.height()}})
+        QVERIFY2(qAbs(seen - expected) < 0.001, qPrintable(QStringLiteral("%1,%2 %3x%4 mm")
+                                                               .arg(mm.x())
+                                                               .arg(mm.y())
+                                                               .arg(mm.width())
+                                                               .arg(mm.height())));
+}
 
 void TestPrintGeometry::coverSizesToPixels_data()
 {

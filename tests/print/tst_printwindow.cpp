@@ -1,4 +1,5 @@
 #include "CalibrationPage.h"
+#include "CoverPreview.h"
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
@@ -89,7 +90,9 @@ private slots:
     void cancelTwicePrintsNothing();
     void secondJobWhilePrinting();
     void invalidPrinterLeavesWindowShown();
-    void noPrinterFailsBeforeDialog();
+    void noQueuePrintsToPdf();
+    void coverFitsThePaper();
+    void previewDrawsThePrintedPage();
 
     void calibrationPageMeasures();
     void correctedCoverMeasures();
@@ -238,12 +241,6 @@ void TestPrintWindow::jobSizesWindowAndBorder_data()
     QTest::newRow("both 0") << "0"
                             << "0" << 3 << QSize(20, 50) << QRect(10, 10, 0, 0)
                             << QRect(7, 7, 6, 6);
-    // The largest size the fields are meant for: a window 38000 pixels
-    // square, which the job lays out and prints without an image its size
-    // (that would be 5.8 GB).
-    QTest::newRow("9999 mm") << "9999"
-                             << "9999" << 1 << QSize(38016, 38046) << QRect(10, 10, 37996, 37996)
-                             << QRect(9, 9, 37998, 37998);
     QTest::newRow("fraction, blanks")
         << " 12.1 "
         << "1" << 1 << QSize(24, 96) << QRect(10, 10, 4, 46) << QRect(9, 9, 6, 48);
@@ -354,6 +351,8 @@ void TestPrintWindow::pictureTypesOnPaper_data()
         << "clear.png" << buildWithQt(halfClear, "png") << QList<QRgb>{white, red, white, red};
     QTest::newRow("gif, left half transparent")
         << "clear.gif" << buildGif(halfClear) << QList<QRgb>{white, red, white, red};
+    QTest::newRow("jpeg as stored: embedded as it is")
+        << "plain.jpg" << buildWithQt(shown, "jpeg") << upright;
     QTest::newRow("jpeg turned by its tag")
         << "turned.jpg" << jpegWithOrientation(storedFor(shown, 6), 6) << upright;
     QTest::newRow("heic turned") << "turned.heic" << buildHeic(storedFor(shown, 8), 8) << upright;
@@ -378,6 +377,18 @@ void TestPrintWindow::pictureTypesOnPaper()
                QPageLayout::Portrait, jf::loadPicture(file));
     const QImage page = renderPdf(pdf, 150, QSize(800, 800));
     QVERIFY(!page.isNull());
+    if (name == QLatin1String("plain.jpg")) {
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains(bytes));
+        // The same page as the general way draws it, border ring included.
+        const QImage drawn =
+            renderPdf(runJob(form, "120", "120", 1, "Black", QPageLayout::Portrait,
+                             jf::Picture::fromImage(jf::loadPicture(file).fullImage())),
+                      150, QSize(800, 800));
+        for (const QColor colour : {QColor(Qt::black), QColor(quadrants[0]), QColor(quadrants[3])})
+            QVERIFY(closeTo(boundsOf(page, colour), boundsOf(drawn, colour), 1));
+    }
     const auto dot = [](double mm) { return qRound(mm / 25.4 * 150); };
     for (int q = 0; q < 4; ++q) {
         const QRgb seen = page.pixel(dot(2.65 + (q % 2 ? 90 : 30)), dot(2.65 + (q / 2 ? 90 : 30)));
@@ -549,7 +560,7 @@ void TestPrintWindow::secondJobWhilePrinting()
                                         jf::Picture(), 1, QStringLiteral("Red"), f);
                      },
                      +[](PrintWindow&) { jf::setUpPrinter(nullptr); },
-                     +[](PrintWindow& f) { f.printPage(); }}) {
+                     +[](PrintWindow& f) { f.printPage(jf::PageLayout{}); }}) {
         QCOMPARE(jftest::failureOf<jf::PrinterError>([&] { run(form); }),
                  QStringLiteral("Printing in progress"));
     }
@@ -577,26 +588,25 @@ void TestPrintWindow::invalidPrinterLeavesWindowShown()
     form.hide();
 }
 
-void TestPrintWindow::noPrinterFailsBeforeDialog()
+void TestPrintWindow::noQueuePrintsToPdf()
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("a print service with printers is running here");
     jf::currentPrinter().replace(nullptr);
+    // The dialog opens on "Print to File (PDF)"; the user names the file.
+    const QString path = m_dir.filePath(QStringLiteral("noqueue.pdf"));
+    QPrinter::OutputFormat offered = QPrinter::NativeFormat;
+    m_setup.edit = [&](QPrinter& p) {
+        offered = p.outputFormat();
+        p.setOutputFileName(path);
+    };
+    jf::setUpPrinter(nullptr);
+    QCOMPARE(offered, QPrinter::PdfFormat);
     PrintWindow form;
-    for (bool wholeJob : {false, true}) {
-        try {
-            if (wholeJob)
-                jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"), jf::Picture(),
-                               1, QStringLiteral("Red"), form);
-            else
-                jf::setUpPrinter(nullptr);
-            QFAIL("no error");
-        } catch (const jf::PrinterError& e) {
-            QCOMPARE(e.message(), QStringLiteral("There is no default printer currently selected"));
-        }
-    }
-    QCOMPARE(m_setup.calls, 0);
-    QVERIFY(form.isHidden());
+    jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"), solidPicture(kTeal), 1,
+                   QStringLiteral("Red"), form);
+    QCOMPARE(m_setup.calls, 2);
+    QVERIFY(QFileInfo(path).size() > 0);
 }
 
 void TestPrintWindow::calibrationPageMeasures()
@@ -632,14 +642,91 @@ void TestPrintWindow::correctedCoverMeasures()
     QCOMPARE(renderPdf(path, 150), renderPdf(plain, 150));
 
     const jf::PrinterCorrection correction = *calibration.find(QStringLiteral("Office"));
-    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Landscape));
-    window.show();
-    window.printPage(&correction);
-    window.hide();
+    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Portrait));
+    const jf::PageLayout layout =
+        jf::layoutCover(1026, 699, 0, jf::paperOf(jf::currentPrinter().printer()), correction);
+    QCOMPARE(layout.orientation, jf::PaperOrientation::Landscape); // turned to fit
+    jf::setPaperOrientation(jf::currentPrinter().printer(), layout.orientation);
+    window.printPage(layout);
     const QRect cover = boundsOf(renderPdf(path, 600), kTeal);
     const QString seen = describe(cover);
-    QVERIFY2(qAbs(mmAt(cover.width(), 600) - 270 * 150 / 148.5) < 0.1, qPrintable(seen));
-    QVERIFY2(qAbs(mmAt(cover.height(), 600) - 184 * 100 / 101.0) < 0.1, qPrintable(seen));
+    // Landscape: the cover's width runs along the sheet's long edge, which
+    // keeps the long edge's factor.
+    QVERIFY2(qAbs(mmAt(cover.width(), 600) - 270 * 100 / 101.0) < 0.1, qPrintable(seen));
+    QVERIFY2(qAbs(mmAt(cover.height(), 600) - 184 * 150 / 148.5) < 0.1, qPrintable(seen));
+}
+
+void TestPrintWindow::coverFitsThePaper()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    PrintWindow form;
+    // A DVD on A4 portrait prints whole on the turned paper, and the next
+    // setup dialog opens on landscape.
+    const QString turned = runJob(form, "184", "270", 2, "Red");
+    QVERIFY2(pdfInfo(turned).contains(QLatin1String("842 x 595 pts")), qPrintable(turned));
+    const QRect cover = boundsOf(renderPdf(turned, 150), kTeal);
+    QVERIFY2(qAbs(mmAt(cover.width(), 150) - 271.46) < 0.3, qPrintable(describe(cover)));
+    QPageLayout::Orientation offered = QPageLayout::Portrait;
+    m_setup.edit = [&](QPrinter& p) { offered = p.pageLayout().orientation(); };
+    jf::setUpPrinter(nullptr);
+    QCOMPARE(offered, QPageLayout::Landscape);
+    m_setup.edit = nullptr;
+
+    // Too big either way round: one message, no job, the window untouched.
+    const QString a5 = m_dir.filePath(QStringLiteral("a5.pdf"));
+    PrintWindow untouched;
+    const auto onA5 = [&](const QString& height, const QString& width) {
+        jf::currentPrinter().replace(pdfPrinter(a5, QPageLayout::Portrait, QPageSize::A5));
+        return jftest::failureOf<jf::PrinterError>([&] {
+            jf::printCover(nullptr, height, width, solidPicture(kTeal), 1, "Red", untouched);
+        });
+    };
+    QCOMPARE(onA5("184", "270"),
+             QStringLiteral("The cover needs 276.8 \u00d7 198.2 mm, but the printable area of A5 "
+                            "is 148.0 \u00d7 210.0 mm. Choose a larger paper in Printer Setup."));
+    QVERIFY(
+        onA5("9999", "9999").startsWith(QStringLiteral("The cover needs 10058.4 \u00d7 10066.3")));
+    QVERIFY(!QFileInfo::exists(a5));
+    QVERIFY(untouched.isHidden());
+    QCOMPARE(untouched.geometry(), QRect(0, 0, 439, 367));
+
+    // The calibration page: portrait when it fits, else turned, else refused;
+    // the cover's orientation stays the printer's.
+    jf::currentPrinter().replace(pdfPrinter(a5, QPageLayout::Portrait, QPageSize::A5));
+    QCOMPARE(jf::printCalibrationPage(), jf::PaperOrientation::Landscape);
+    QVERIFY(pdfInfo(a5).contains(QLatin1String("595 x 420 pts")));
+    QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Portrait);
+    jf::currentPrinter().replace(pdfPrinter(a5, QPageLayout::Landscape, QPageSize::A6));
+    QCOMPARE(jftest::failureOf<jf::PrinterError>([] { jf::printCalibrationPage(); }),
+             QStringLiteral("The calibration page needs 152.6 \u00d7 102.6 mm, but the printable "
+                            "area of A6 is 105.0 \u00d7 148.0 mm. Choose a larger paper in "
+                            "Printer Setup."));
+}
+
+void TestPrintWindow::previewDrawsThePrintedPage()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    // The DVD on A4 portrait: the preview shows the turned sheet
+    // exactly as the printer gets it.
+    PrintWindow form;
+    const QString path = m_dir.filePath(QStringLiteral("previewed.pdf"));
+    jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Portrait));
+    const jf::PageLayout layout =
+        jf::prepareCoverPage("184", "270", solidPicture(kTeal), 3, "Blue", form, nullptr);
+    const CoverPreviewDialog preview(jf::currentPrinter().printer(), form, layout);
+    form.printPage(layout);
+    const QImage shown = preview.pagePicture(100);
+    const QImage printed = renderPdf(path, 100);
+    QVERIFY2(qAbs(shown.width() - printed.width()) <= 1 &&
+                 qAbs(shown.height() - printed.height()) <= 1,
+             qPrintable(describe(shown.rect()) + " vs " + describe(printed.rect())));
+    // Every colour lies at the same place within a pixel.
+    for (const QColor colour : {kTeal, QColor(Qt::blue)}) {
+        const QRect a = boundsOf(shown, colour), b = boundsOf(printed, colour);
+        QVERIFY2(!a.isNull() && closeTo(a, b, 1), qPrintable(describe(a) + " vs " + describe(b)));
+    }
 }
 
 QTEST_MAIN(TestPrintWindow)

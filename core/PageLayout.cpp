@@ -1,0 +1,144 @@
+#include "PageLayout.h"
+
+#include "Errors.h"
+
+namespace jf {
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+// Printable areas come from the printer in points or millimetres; a page
+// image that overshoots by less than this still fits.
+constexpr double kFitToleranceMm = 0.05;
+
+// Window sizes wrap like the 32-bit integers they are; only pasted sizes far
+// beyond any paper get there.
+std::int32_t plus(std::int32_t pixels, int margin)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(pixels) +
+                                     static_cast<std::uint32_t>(margin));
+}
+
+// Dots per window pixel and shift along one axis.
+void placeAxis(int windowPixels, int dotsPerInch, const std::optional<double>& factor,
+               double offsetMm, double& scale, double& shift)
+{
+    shift = 0;
+    if (factor) {
+        const double dotsPerMm = dotsPerInch / kMmPerInch;
+        scale = dotsPerMm / kWindowPixelsPerMm * *factor;
+        shift = -offsetMm * dotsPerMm * *factor;
+        return;
+    }
+    const std::int32_t dots = mulDiv(windowPixels, dotsPerInch, kWindowPixelsPerInch);
+    scale = windowPixels > 0 && dots > 0 ? double(dots) / windowPixels : 0.0;
+}
+
+PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Paper& paper,
+                    const std::optional<PrinterCorrection>& correction)
+{
+    PageLayout layout;
+    layout.orientation = orientation;
+    layout.printable = paper.printable(orientation);
+    layout.dotsPerInchX = paper.dotsPerInchX;
+    layout.dotsPerInchY = paper.dotsPerInchY;
+    layout.window = window;
+    std::optional<double> factorX, factorY;
+    PageCorrection onPage;
+    if (correction) {
+        onPage = correctionOnPage(*correction, orientation);
+        factorX = onPage.factorX;
+        factorY = onPage.factorY;
+    }
+    placeAxis(window.width(), paper.dotsPerInchX, factorX, onPage.offsetX, layout.scaleX,
+              layout.shiftX);
+    placeAxis(window.height(), paper.dotsPerInchY, factorY, onPage.offsetY, layout.scaleY,
+              layout.shiftY);
+    return layout;
+}
+
+bool fits(QSizeF needed, const QRectF& area)
+{
+    return needed.width() <= area.width() + kFitToleranceMm &&
+           needed.height() <= area.height() + kFitToleranceMm;
+}
+
+QString millimetres(QSizeF size)
+{
+    return QStringLiteral("%1 \u00d7 %2 mm")
+        .arg(size.width(), 0, 'f', 1)
+        .arg(size.height(), 0, 'f', 1);
+}
+
+} // namespace
+
+PaperOrientation turned(PaperOrientation orientation)
+{
+    return orientation == PaperOrientation::Portrait ? PaperOrientation::Landscape
+                                                     : PaperOrientation::Portrait;
+}
+
+PageCorrection correctionOnPage(const PrinterCorrection& c, PaperOrientation orientation)
+{
+    const double alongShortEdge = calibrationWidthMm / c.measuredWidth;
+    const double alongLongEdge = calibrationHeightMm / c.measuredHeight;
+    if (orientation == PaperOrientation::Portrait)
+        return {alongShortEdge, alongLongEdge, c.offsetX, c.offsetY};
+    // The page's x runs up the sheet's long edge, its y across the short
+    // edge: a shift down the sheet moves the page to its left.
+    return {alongLongEdge, alongShortEdge, -c.offsetY, c.offsetX};
+}
+
+QRectF PageLayout::toDots(const QRectF& r) const
+{
+    return QRectF(r.x() * scaleX + shiftX, r.y() * scaleY + shiftY, r.width() * scaleX,
+                  r.height() * scaleY);
+}
+
+QRectF PageLayout::pageInDots() const
+{
+    return toDots(QRectF(QPointF(0, 0), QSizeF(window)));
+}
+
+QSizeF PageLayout::neededMm() const
+{
+    return QSizeF(window.width() * scaleX / dotsPerInchX * kMmPerInch,
+                  window.height() * scaleY / dotsPerInchY * kMmPerInch);
+}
+
+PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurned,
+                            const QString& what)
+{
+    const PaperOrientation chosen = paper.orientation;
+    if (fits(needed, paper.printable(chosen)))
+        return chosen;
+    if (fits(neededTurned, paper.printable(turned(chosen))))
+        return turned(chosen);
+    throw PrinterError(QStringLiteral("%1 needs %2, but the printable area of %3 is %4. Choose a "
+                                      "larger paper in Printer Setup.")
+                           .arg(what, millimetres(needed), paper.name,
+                                millimetres(paper.printable(chosen).size())));
+}
+
+PageLayout layoutCover(std::int32_t widthPixels, std::int32_t heightPixels, int borderWidth,
+                       const Paper& paper, const std::optional<PrinterCorrection>& correction)
+{
+    const QSize window(plus(widthPixels, kWidthMargin), plus(heightPixels, kHeightMargin));
+    const PaperOrientation chosen = paper.orientation;
+    PageLayout asChosen = layoutOn(chosen, window, paper, correction);
+    PageLayout onTurned = layoutOn(turned(chosen), window, paper, correction);
+    const PaperOrientation use =
+        fitOnPaper(paper, asChosen.neededMm(), onTurned.neededMm(), QStringLiteral("The cover"));
+    PageLayout layout = use == chosen ? asChosen : onTurned;
+    layout.turned = use != chosen;
+    // The print window's own rule: the picture at (10, 10), 20 pixels
+    // narrower and 50 lower than the window, the border around it.
+    layout.picture = QRect(kPictureOrigin, kPictureOrigin, window.width() - kWidthMargin,
+                           window.height() - kHeightMargin);
+    layout.border =
+        QRect(kPictureOrigin - borderWidth, kPictureOrigin - borderWidth,
+              layout.picture.width() + 2 * borderWidth, layout.picture.height() + 2 * borderWidth);
+    return layout;
+}
+
+} // namespace jf

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "Calibration.h"
+
+#include <QRect>
+#include <QRectF>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+#include <optional>
+
+namespace jf {
+
+enum class PaperOrientation
+{
+    Portrait,
+    Landscape
+};
+
+PaperOrientation turned(PaperOrientation orientation);
+
+// The paper of the current printer as the layout needs it: its name for
+// messages, the printable area in millimetres from the sheet's top-left
+// corner in each orientation, the orientation chosen in the printer-setup
+// dialog, and the printer's dots per inch.
+//
+// Landscape is the portrait sheet turned a quarter counter-clockwise: the
+// page's top lies along the sheet's left edge, the page's left along its
+// bottom edge.
+struct Paper
+{
+    QString name;
+    QRectF printablePortrait;
+    QRectF printableLandscape;
+    PaperOrientation orientation = PaperOrientation::Portrait;
+    int dotsPerInchX = 1200;
+    int dotsPerInchY = 1200;
+
+    const QRectF& printable(PaperOrientation o) const
+    {
+        return o == PaperOrientation::Portrait ? printablePortrait : printableLandscape;
+    }
+};
+
+// A printer's correction in the axes of a page of one orientation: the factor
+// each page axis is scaled by and how far (millimetres) the printer moves
+// the page along it.
+struct PageCorrection
+{
+    double factorX = 1;
+    double factorY = 1;
+    double offsetX = 0;
+    double offsetY = 0;
+};
+
+// A correction measured on a portrait page, turned with the page: in
+// landscape the sheet's short edge keeps its factor and offset, whichever
+// way the page lies on it.
+PageCorrection correctionOnPage(const PrinterCorrection& correction, PaperOrientation orientation);
+
+// Where a cover lands on paper. The print window's page image (window
+// pixels, the picture at (10, 10) with the 20/50-pixel margins and the border
+// ring) goes to printer dots as dot = pixel * scale + shift, from the corner
+// of the printable area, in the orientation the paper is printed in.
+struct PageLayout
+{
+    PaperOrientation orientation = PaperOrientation::Portrait;
+    bool turned = false; // the paper had to be turned for the cover to fit
+    QRectF printable;    // millimetres from the sheet's corner, in `orientation`
+    int dotsPerInchX = 1200;
+    int dotsPerInchY = 1200;
+
+    QSize window;  // the print window's size, window pixels
+    QRect picture; // window pixels
+    QRect border;  // window pixels; equal to `picture` for border width 0
+    double scaleX = 1;
+    double scaleY = 1;
+    double shiftX = 0;
+    double shiftY = 0;
+
+    // The page image in printer dots from the printable area's corner.
+    QRectF pageInDots() const;
+    QRectF toDots(const QRectF& windowPixels) const;
+    // The page image's size on paper in millimetres.
+    QSizeF neededMm() const;
+};
+
+// Lays out a cover of `widthPixels` x `heightPixels` (the picture area, at 3.8
+// window pixels per millimetre) with a border `borderWidth` pixels wide on
+// `paper`, corrected by `correction` when the printer has one.
+//
+// Uncalibrated, one window pixel is MulDiv(size, dpi, 96) / size dots, as it
+// always was; calibrated, the cover is laid out in true millimetres, scaled
+// by nominal / measured and moved back by the printer's offset.
+//
+// The fit rule: the chosen orientation when the page image fits its printable
+// area; otherwise the turned paper when it fits there; otherwise PrinterError
+// "The cover needs W × H mm, but the printable area of PAPER is W × H mm.
+// Choose a larger paper in Printer Setup."
+PageLayout layoutCover(std::int32_t widthPixels, std::int32_t heightPixels, int borderWidth,
+                       const Paper& paper, const std::optional<PrinterCorrection>& correction);
+
+// The fit rule alone for something of `needed` millimetres in the chosen
+// orientation and `neededTurned` on the turned paper; `what` names it in the
+// message ("The cover").
+PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurned,
+                            const QString& what);
+
+} // namespace jf
