@@ -141,6 +141,10 @@ void TestCalibration::nothingLostOnSave()
     jf::CalibrationTable table;
     const QString readFailure = jftest::failureOf([&] { QCOMPARE(table.read(path()), damaged); });
     QCOMPARE(readFailure == "<no failure>", saves);
+    // Neither file may be deleted as empty when its last printer is reset.
+    jf::CalibrationTable reset = table;
+    reset.remove(QStringLiteral("Late"));
+    QVERIFY(!reset.isEmpty());
     table.set(QStringLiteral("New"), {150, 100, 0, 0});
     const QString saveFailure = jftest::failureOf([&] { table.write(path()); });
     QFile in(path());
