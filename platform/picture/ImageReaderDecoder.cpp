@@ -6,7 +6,8 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QPainter>
+
+#include <algorithm>
 
 namespace jf {
 
@@ -21,12 +22,8 @@ struct TypeInfo
 TypeInfo infoOf(ReaderType type)
 {
     switch (type) {
-    case ReaderType::Png:
-        return {"png", "PNG"};
     case ReaderType::Webp:
         return {"webp", "WebP"};
-    case ReaderType::Tiff:
-        return {"tiff", "TIFF"};
     case ReaderType::Gif:
         break;
     }
@@ -65,13 +62,30 @@ QImage onWhitePaper(const QImage& image)
     if (!image.hasAlphaChannel())
         return image.format() == QImage::Format_RGB32 ? image
                                                       : image.convertToFormat(QImage::Format_RGB32);
+    // Premultiplied pixels stay premultiplied on the way to 8 bits, so colour
+    // values above their alpha (damaged files) are never divided by it.
+    const bool premultiplied = image.pixelFormat().premultiplied() == QPixelFormat::Premultiplied;
+    const QImage source = image.convertToFormat(premultiplied ? QImage::Format_ARGB32_Premultiplied
+                                                              : QImage::Format_ARGB32);
     QImage paper(image.size(), QImage::Format_RGB32);
-    if (paper.isNull())
-        return paper;
-    paper.fill(Qt::white);
-    QPainter painter(&paper);
-    painter.drawImage(0, 0, image);
-    painter.end();
+    if (source.isNull() || paper.isNull())
+        return QImage();
+    for (int y = 0; y < paper.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(paper.scanLine(y));
+        for (int x = 0; x < paper.width(); ++x) {
+            const QRgb p = in[x];
+            const uint a = uint(qAlpha(p));
+            const uint white = 255 - a;
+            // Over white: c * a / 255 + (255 - a), rounded; a premultiplied
+            // c already is c * a / 255, and never more than a.
+            const auto lay = [&](uint c) {
+                return premultiplied ? std::min(c, a) + white : (c * a + 255 * white + 127) / 255;
+            };
+            out[x] =
+                qRgb(int(lay(uint(qRed(p)))), int(lay(uint(qGreen(p)))), int(lay(uint(qBlue(p)))));
+        }
+    }
     return paper;
 }
 
@@ -95,8 +109,7 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
         throw invalid();
     checkPicturePixels(size.width(), size.height());
 
-    // Qt's TIFF reader turns pictures by their orientation tag itself; its
-    // WebP reader ignores the EXIF chunk, which we read ourselves.
+    // Qt's WebP reader ignores the EXIF chunk, which we read ourselves.
     const bool readerTurns = reader.supportsOption(QImageIOHandler::ImageTransformation);
     reader.setAutoTransform(true);
     allowPictureAllocations();

@@ -7,11 +7,13 @@
 #include "JpegDecoder.h"
 #include "Metafile.h"
 #include "Orientation.h"
+#include "PngDecoder.h"
 #include "TextFiles.h"
+#include "TiffDecoder.h"
 
 #include <QPainter>
-#include <utility>
 #include <QtMath>
+#include <utility>
 
 #include <algorithm>
 #include <cmath>
@@ -255,11 +257,11 @@ Picture decodePicture(QByteArray bytes, Kind kind)
     case Kind::Icon:
         return Picture::fromImage(decodeIcon(bytes));
     case Kind::Png:
-        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Png));
+        return Picture::fromImage(decodePng(bytes));
     case Kind::Webp:
         return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Webp));
     case Kind::Tiff:
-        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Tiff));
+        return Picture::fromImage(decodeTiff(bytes));
     case Kind::Gif:
         return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Gif));
     case Kind::Heif:
