@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -40,7 +41,50 @@ bool gifHasTrailer(const QByteArray& file)
     return end > 0 && file[end - 1] == ';';
 }
 
+// Qt cuts a GIF's first frame to the file's logical screen; viewers show the
+// whole frame. The file with its screen grown to hold the first frame (or
+// as it is when the frame fits, or the file is too damaged to tell).
+QByteArray withScreenHoldingFirstFrame(const QByteArray& file)
+{
+    const auto u16 = [&file](qsizetype at) {
+        return int(uchar(file[at])) | int(uchar(file[at + 1])) << 8;
+    };
+    if (file.size() < 13)
+        return file;
+    qsizetype at = 13;
+    if (uchar(file[10]) & 0x80) // global colour table
+        at += 3 * (qsizetype(2) << (uchar(file[10]) & 7));
+    while (at < file.size() && file[at] == '!') { // extensions: skip their blocks
+        at += 2;
+        while (at < file.size() && file[at] != '\0')
+            at += 1 + uchar(file[at]);
+        ++at;
+    }
+    if (at + 9 >= file.size() || file[at] != ',')
+        return file;
+    const int right = std::min(u16(at + 1) + u16(at + 5), 0xffff);
+    const int bottom = std::min(u16(at + 3) + u16(at + 7), 0xffff);
+    if (right <= u16(6) && bottom <= u16(8))
+        return file;
+    QByteArray grown = file;
+    qToLittleEndian(quint16(std::max(right, u16(6))), grown.data() + 6);
+    qToLittleEndian(quint16(std::max(bottom, u16(8))), grown.data() + 8);
+    return grown;
+}
+
+bool qtHasReader(const QByteArray& format)
+{
+    return QImageReader::supportedImageFormats().contains(format);
+}
+
+ReaderCheck g_readerCheck = qtHasReader;
+
 } // namespace
+
+void setReaderCheck(ReaderCheck check)
+{
+    g_readerCheck = check ? check : qtHasReader;
+}
 
 void checkPicturePixels(qint64 width, qint64 height)
 {
@@ -95,10 +139,15 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
     const auto invalid = [&info] {
         return PictureError(QStringLiteral("%1 image is not valid").arg(QLatin1String(info.name)));
     };
+    if (!g_readerCheck(QByteArray(info.format)))
+        throw PictureError(
+            QStringLiteral(
+                "%1 pictures cannot be opened here: Qt's %1 image plugin is not installed")
+                .arg(QLatin1String(info.name)));
     if (file.isEmpty() || (type == ReaderType::Gif && !gifHasTrailer(file)))
         throw invalid();
     QBuffer buffer;
-    buffer.setData(file);
+    buffer.setData(type == ReaderType::Gif ? withScreenHoldingFirstFrame(file) : file);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, info.format);
     reader.setAutoDetectImageFormat(false);

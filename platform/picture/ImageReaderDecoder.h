@@ -24,6 +24,14 @@ enum class ReaderType
 // kMaxPicturePixels.
 QImage decodeWithImageReader(const QByteArray& file, ReaderType type);
 
+// Whether Qt can read `format` ("webp", "gif"): its image plugins are
+// loaded at run time and may be missing. When one is, decodeWithImageReader
+// says so naming the type ("WebP pictures cannot be opened here: Qt's WebP
+// image plugin is not installed"). Tests replace the check; nullptr restores
+// Qt's own.
+using ReaderCheck = bool (*)(const QByteArray& format);
+void setReaderCheck(ReaderCheck check);
+
 // Throws PictureError "Picture is too large (%d x %d pixels)" when `size`
 // has more than kMaxPicturePixels pixels.
 void checkPicturePixels(qint64 width, qint64 height);

@@ -1,6 +1,7 @@
 // PNG, WebP, TIFF, GIF, SVG and HEIC files through the loader: colours and
 // size, transparency, orientation tags and refusals.
 #include "Errors.h"
+#include "ImageReaderDecoder.h"
 #include "Picture.h"
 #include "PictureSamples.h"
 
@@ -263,6 +264,11 @@ private slots:
         QTest::newRow("tiff ycbcr jpeg")
             << "y.tif" << buildTiff(image, ycbcr) << QSize(40, 30) << 8;
         QTest::newRow("gif") << "g.gif" << buildGif(image) << QSize(40, 30) << 0;
+        QByteArray frameOverScreen = buildGif(image);
+        qToLittleEndian(quint16(20), frameOverScreen.data() + 6); // screen 20 x 15
+        qToLittleEndian(quint16(15), frameOverScreen.data() + 8);
+        QTest::newRow("gif frame larger than screen")
+            << "s.gif" << frameOverScreen << QSize(40, 30) << 0;
         QTest::newRow("svg") << "h.svg" << buildSvg(40, 30) << QSize(2400, 1800) << 0;
         QTest::newRow("heic") << "i.heic" << buildHeic(quadrantImage(64, 48)) << QSize(64, 48)
                               << 12;
@@ -499,6 +505,42 @@ private slots:
                                          .arg(image.pixel(x, y), 8, 16)
                                          .arg(want, 8, 16)));
             }
+    }
+
+    void premultipliedAboveAlphaOnWhite_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("8 bits") << QImage::Format_ARGB32_Premultiplied;
+        QTest::newRow("16 bits") << QImage::Format_RGBA64_Premultiplied;
+    }
+    void premultipliedAboveAlphaOnWhite()
+    {
+        QFETCH(QImage::Format, format);
+        // Raw stored values: colours above their alpha, as damaged files have.
+        QImage image(2, 1, format);
+        if (format == QImage::Format_ARGB32_Premultiplied) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(0));
+            line[0] = qRgba(200, 90, 10, 100);
+            line[1] = qRgba(255, 255, 255, 0);
+        } else {
+            auto* line = reinterpret_cast<QRgba64*>(image.scanLine(0));
+            line[0] = QRgba64::fromRgba(200, 90, 10, 100);
+            line[1] = QRgba64::fromRgba(255, 255, 255, 0);
+        }
+        const QImage paper = onWhitePaper(image);
+        QCOMPARE(paper.format(), QImage::Format_RGB32);
+        QCOMPARE(paper.pixel(0, 0), qRgb(255, 245, 165)); // colour clamped to 100, + 155
+        QCOMPARE(paper.pixel(1, 0), qRgb(255, 255, 255));
+    }
+
+    void missingReaderNamesTheType()
+    {
+        setReaderCheck([](const QByteArray& format) { return format != "webp"; });
+        const QString message =
+            loadError(file(QStringLiteral("m.webp"), buildWithQt(quadrantImage(8, 8), "webp")));
+        setReaderCheck(nullptr);
+        QCOMPARE(message, QStringLiteral("WebP pictures cannot be opened here: Qt's WebP image "
+                                         "plugin is not installed"));
     }
 
     void fileOverLimit_data()
