@@ -101,24 +101,22 @@ void allowPictureAllocations()
         QImageReader::setAllocationLimit(limitMb);
 }
 
-QImage onWhitePaper(const QImage& image)
+QImage onWhitePaper(QImage image)
 {
+    // Conversions of an image nobody else holds happen in place where Qt can.
     if (!image.hasAlphaChannel())
-        return image.format() == QImage::Format_RGB32 ? image
-                                                      : image.convertToFormat(QImage::Format_RGB32);
+        return std::move(image).convertToFormat(QImage::Format_RGB32);
     // Premultiplied pixels stay premultiplied on the way to 8 bits, so colour
     // values above their alpha (damaged files) are never divided by it.
     const bool premultiplied = image.pixelFormat().premultiplied() == QPixelFormat::Premultiplied;
-    const QImage source = image.convertToFormat(premultiplied ? QImage::Format_ARGB32_Premultiplied
-                                                              : QImage::Format_ARGB32);
-    QImage paper(image.size(), QImage::Format_RGB32);
-    if (source.isNull() || paper.isNull())
+    QImage paper = std::move(image).convertToFormat(
+        premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32);
+    if (paper.isNull())
         return QImage();
     for (int y = 0; y < paper.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-        auto* out = reinterpret_cast<QRgb*>(paper.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(paper.scanLine(y));
         for (int x = 0; x < paper.width(); ++x) {
-            const QRgb p = in[x];
+            const QRgb p = line[x];
             const uint a = uint(qAlpha(p));
             const uint white = 255 - a;
             // Over white: c * a / 255 + (255 - a), rounded; a premultiplied
@@ -126,10 +124,11 @@ QImage onWhitePaper(const QImage& image)
             const auto lay = [&](uint c) {
                 return premultiplied ? std::min(c, a) + white : (c * a + 255 * white + 127) / 255;
             };
-            out[x] =
+            line[x] =
                 qRgb(int(lay(uint(qRed(p)))), int(lay(uint(qGreen(p)))), int(lay(uint(qBlue(p)))));
         }
     }
+    paper.reinterpretAsFormat(QImage::Format_RGB32);
     return paper;
 }
 
@@ -167,7 +166,7 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
         throw invalid();
     if (!readerTurns && type == ReaderType::Webp)
         image = applyOrientation(image, webpOrientation(file));
-    image = onWhitePaper(image);
+    image = onWhitePaper(std::move(image));
     if (image.isNull())
         throw invalid();
     return image;

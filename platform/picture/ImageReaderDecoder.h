@@ -40,7 +40,7 @@ void checkPicturePixels(qint64 width, qint64 height);
 // transparent areas white, each pixel c * a + 255 * (1 - a) rounded.
 // Premultiplied colour values above their alpha (damaged files) count as
 // equal to it. Null when the memory cannot be had.
-QImage onWhitePaper(const QImage& image);
+QImage onWhitePaper(QImage image);
 
 // Lets Qt's readers allocate what kMaxPicturePixels allows (their own default
 // limit is lower).

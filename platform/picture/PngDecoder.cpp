@@ -122,7 +122,7 @@ QImage decodePng(const QByteArray& file)
     if (!guardedReadImage(r, rows.data()))
         throwInvalid();
     rows = {};
-    image = onWhitePaper(image);
+    image = onWhitePaper(std::move(image));
     if (image.isNull())
         throwInvalid();
     return image;

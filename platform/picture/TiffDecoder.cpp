@@ -479,7 +479,7 @@ QImage decodeTiff(const QByteArray& file)
     std::optional<QImage> stored = readRgba(tif.get(), width, height);
     if (!stored)
         stored = SampleReader(tif.get(), layoutOf(tif.get(), width, height)).read();
-    QImage image = onWhitePaper(*stored);
+    QImage image = onWhitePaper(std::move(*stored));
     stored.reset();
     if (image.isNull())
         throwInvalid();
