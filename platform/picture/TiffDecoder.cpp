@@ -282,7 +282,8 @@ class SampleReader
 public:
     SampleReader(TIFF* tif, const Layout& layout) : m_tif(tif), m_l(layout)
     {
-        m_max = (quint64(1) << m_l.bits) - 1;
+        if (!m_l.floating)
+            m_max = (quint64(1) << m_l.bits) - 1;
         if (m_l.model == Model::Palette)
             readPalette();
     }
