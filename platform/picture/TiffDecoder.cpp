@@ -312,7 +312,8 @@ public:
         const int perPlane = m_l.planar ? 1 : m_l.samples;
         const quint64 rowBytes = (quint64(blockWidth) * perPlane * m_l.bits + 7) / 8;
         const tmsize_t blockBytes = tiled ? TIFFTileSize(m_tif) : TIFFStripSize(m_tif);
-        if (blockBytes <= 0 || quint64(blockBytes) < rowBytes * blockHeight)
+        if (blockBytes <= 0 || quint64(blockBytes) < rowBytes * blockHeight ||
+            blockBytes > kMaxTiffAllocation)
             throwInvalid();
         std::vector<uchar> buffer;
         try {
@@ -397,9 +398,11 @@ private:
     {
         auto* out = reinterpret_cast<quint32*>(image.scanLine(int(y))) + x0;
         const int perPlane = plane >= 0 ? 1 : m_l.samples;
+        // Samples past the colours and alpha hold nothing shown.
+        const int used = plane >= 0 ? 1 : std::max(m_l.colours, m_l.alpha + 1);
         for (quint32 x = 0; x < count; ++x) {
             quint32& pixel = out[x];
-            for (int s = 0; s < perPlane; ++s) {
+            for (int s = 0; s < used; ++s) {
                 const int sample = plane >= 0 ? plane : s;
                 const quint64 k = quint64(x) * perPlane + s;
                 if (sample == m_l.alpha) {
