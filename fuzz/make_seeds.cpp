@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <utility>
+
 using namespace jf::test;
 
 namespace {
@@ -55,6 +57,38 @@ int main(int argc, char** argv)
     for (JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive, JpegKind::Grey,
                           JpegKind::CmykAdobe, JpegKind::CmykPlain})
         seed("jpeg", QStringLiteral("kind%1.jpg").arg(n++), buildJpeg(small, kind, 75));
+
+    // TIFF: the layouts the RGBA interface reads and those read sample by
+    // sample, strips and tiles, each kind of alpha, LZW and JPEG.
+    const QImage tiny = patternImage(7, 5);
+    const auto tiff = [&tiny](const char* name, TiffColour colour, int bits, TiffAlpha alpha,
+                              bool planar, int tile, bool lzw, bool floating = false) {
+        TiffSpec spec;
+        spec.colour = colour;
+        spec.bits = bits;
+        spec.alpha = alpha;
+        spec.planar = planar;
+        spec.tile = tile;
+        spec.lzw = lzw;
+        spec.floating = floating;
+        seed("tiff", QString::fromLatin1(name), buildTiff(tiny, spec));
+    };
+    tiff("rgb8-lzw.tif", TiffColour::Rgb, 8, TiffAlpha::None, false, 0, true);
+    tiff("rgb8-tile.tif", TiffColour::Rgb, 8, TiffAlpha::Associated, false, 16, false);
+    tiff("rgb16-planar.tif", TiffColour::Rgb, 16, TiffAlpha::Unassociated, true, 0, true);
+    tiff("grey8-planar.tif", TiffColour::Grey, 8, TiffAlpha::Associated, true, 0, false);
+    tiff("grey12.tif", TiffColour::Grey, 12, TiffAlpha::None, false, 0, true);
+    tiff("rgb14-tiles.tif", TiffColour::Rgb, 14, TiffAlpha::Associated, true, 16, false);
+    tiff("float.tif", TiffColour::Rgb, 32, TiffAlpha::None, false, 0, false, true);
+    tiff("cmyk16.tif", TiffColour::Cmyk, 16, TiffAlpha::None, false, 0, true);
+    tiff("palette4.tif", TiffColour::Palette, 4, TiffAlpha::None, false, 0, false);
+    tiff("ycbcr-jpeg.tif", TiffColour::YCbCrJpeg, 8, TiffAlpha::None, false, 0, false);
+
+    // PNG: each colour type, low and high depths, tRNS.
+    for (const auto& [type, bits] :
+         {std::pair{0, 1}, {0, 16}, {2, 8}, {2, 16}, {3, 4}, {3, 8}, {4, 8}, {6, 16}})
+        seed("png", QStringLiteral("type%1-%2.png").arg(type).arg(bits),
+             buildPng(tiny, type, bits, tiny.pixel(1, 0)));
 
     seed("ico", QStringLiteral("32bit.ico"), buildIco(patternImage(8, 8)));
     seed("metafile", QStringLiteral("red.wmf"), buildWmf(40, 20));

@@ -2,13 +2,13 @@
 # Import-to-preview benchmark: a 6000 x 4000 quality-90 JPEG, timed against
 # `djpeg -scale 1/8` on the same file (goal: ratio <= 1.5), peak memory of the
 # preview above the idle process (goal: < 100 MB), and a 65500 x 65500 header
-# refused at once. Then the same picture as a PNG and a HEIC, timed against
-# `pngtopnm` and `heif-convert` (to y4m, its cheapest output) in the same run
-# (goal: ratio <= 1.5 each).
+# refused at once. Then the same picture as a PNG, a HEIC and an 8-bit RGB
+# LZW TIFF, timed against `pngtopnm`, `heif-convert` (to y4m, its cheapest
+# output) and `tifftopnm` in the same run (goal: ratio <= 1.5 each).
 #
 #   bench/picture/run.sh [BUILD_DIR] [RUNS]
-# Needs djpeg and cjpeg (Debian: libjpeg-turbo-progs), pnmtopng and pngtopnm
-# (netpbm), heif-enc and heif-convert (libheif-examples) and a built
+# Needs djpeg and cjpeg (Debian: libjpeg-turbo-progs), pnmtopng, pngtopnm,
+# pnmtotiff and tifftopnm (netpbm), heif-enc and heif-convert (libheif-examples) and a built
 # bench_preview.
 set -euo pipefail
 
@@ -19,7 +19,7 @@ if [[ -z "$bin" ]]; then
     echo "bench_preview not found under $build (cmake --build $build --target bench_preview)" >&2
     exit 1
 fi
-for tool in cjpeg djpeg pnmtopng pngtopnm heif-enc heif-convert; do
+for tool in cjpeg djpeg pnmtopng pngtopnm pnmtotiff tifftopnm heif-enc heif-convert; do
     command -v $tool >/dev/null ||
         { echo "$tool missing (libjpeg-turbo-progs, netpbm, libheif-examples)" >&2; exit 1; }
 done
@@ -33,10 +33,11 @@ cjpeg -quality 90 -outfile "$work/photo.jpg" "$work/photo.ppm"
 cjpeg -quality 90 -outfile "$work/small.jpg" "$work/small.ppm"
 "$bin" --make-bomb "$work/small.jpg" "$work/bomb.jpg"
 pnmtopng "$work/photo.ppm" >"$work/photo.png" 2>/dev/null
+pnmtotiff -lzw "$work/photo.ppm" >"$work/photo.tif" 2>/dev/null
 heif-enc -q 90 -o "$work/photo.heic" "$work/photo.png" >/dev/null
 rm -f "$work/photo.ppm"
 echo "picture: 6000 x 4000, quality 90, $(stat -c %s "$work/photo.jpg") bytes"
-echo "png: $(stat -c %s "$work/photo.png") bytes, heic (quality 90): $(stat -c %s "$work/photo.heic") bytes"
+echo "png: $(stat -c %s "$work/photo.png") bytes, heic (quality 90): $(stat -c %s "$work/photo.heic") bytes, tiff (lzw): $(stat -c %s "$work/photo.tif") bytes"
 
 now_ns() { date +%s%N; }
 best_djpeg=
@@ -89,6 +90,7 @@ check_type() { # name, reference's name, reference command...
 }
 check_type png pngtopnm pngtopnm "$work/photo.png"
 check_type heic heif_convert heif-convert "$work/photo.heic" "$work/out.y4m"
+check_type tif tifftopnm tifftopnm "$work/photo.tif"
 
 awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' || { echo "FAIL: ratio above 1.5"; status=1; }
 awk -v m="$memory_mb" 'BEGIN { exit !(m < 100) }' || { echo "FAIL: memory above 100 MB"; status=1; }

@@ -6,7 +6,9 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QPainter>
+#include <QtEndian>
+
+#include <algorithm>
 
 namespace jf {
 
@@ -21,12 +23,8 @@ struct TypeInfo
 TypeInfo infoOf(ReaderType type)
 {
     switch (type) {
-    case ReaderType::Png:
-        return {"png", "PNG"};
     case ReaderType::Webp:
         return {"webp", "WebP"};
-    case ReaderType::Tiff:
-        return {"tiff", "TIFF"};
     case ReaderType::Gif:
         break;
     }
@@ -43,7 +41,50 @@ bool gifHasTrailer(const QByteArray& file)
     return end > 0 && file[end - 1] == ';';
 }
 
+// Qt cuts a GIF's first frame to the file's logical screen; viewers show the
+// whole frame. The file with its screen grown to hold the first frame (or
+// as it is when the frame fits, or the file is too damaged to tell).
+QByteArray withScreenHoldingFirstFrame(const QByteArray& file)
+{
+    const auto u16 = [&file](qsizetype at) {
+        return int(uchar(file[at])) | int(uchar(file[at + 1])) << 8;
+    };
+    if (file.size() < 13)
+        return file;
+    qsizetype at = 13;
+    if (uchar(file[10]) & 0x80) // global colour table
+        at += 3 * (qsizetype(2) << (uchar(file[10]) & 7));
+    while (at < file.size() && file[at] == '!') { // extensions: skip their blocks
+        at += 2;
+        while (at < file.size() && file[at] != '\0')
+            at += 1 + uchar(file[at]);
+        ++at;
+    }
+    if (at + 9 >= file.size() || file[at] != ',')
+        return file;
+    const int right = std::min(u16(at + 1) + u16(at + 5), 0xffff);
+    const int bottom = std::min(u16(at + 3) + u16(at + 7), 0xffff);
+    if (right <= u16(6) && bottom <= u16(8))
+        return file;
+    QByteArray grown = file;
+    qToLittleEndian(quint16(std::max(right, u16(6))), grown.data() + 6);
+    qToLittleEndian(quint16(std::max(bottom, u16(8))), grown.data() + 8);
+    return grown;
+}
+
+bool qtHasReader(const QByteArray& format)
+{
+    return QImageReader::supportedImageFormats().contains(format);
+}
+
+ReaderCheck g_readerCheck = qtHasReader;
+
 } // namespace
+
+void setReaderCheck(ReaderCheck check)
+{
+    g_readerCheck = check ? check : qtHasReader;
+}
 
 void checkPicturePixels(qint64 width, qint64 height)
 {
@@ -60,18 +101,34 @@ void allowPictureAllocations()
         QImageReader::setAllocationLimit(limitMb);
 }
 
-QImage onWhitePaper(const QImage& image)
+QImage onWhitePaper(QImage image)
 {
+    // Conversions of an image nobody else holds happen in place where Qt can.
     if (!image.hasAlphaChannel())
-        return image.format() == QImage::Format_RGB32 ? image
-                                                      : image.convertToFormat(QImage::Format_RGB32);
-    QImage paper(image.size(), QImage::Format_RGB32);
+        return std::move(image).convertToFormat(QImage::Format_RGB32);
+    // Premultiplied pixels stay premultiplied on the way to 8 bits, so colour
+    // values above their alpha (damaged files) are never divided by it.
+    const bool premultiplied = image.pixelFormat().premultiplied() == QPixelFormat::Premultiplied;
+    QImage paper = std::move(image).convertToFormat(
+        premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32);
     if (paper.isNull())
-        return paper;
-    paper.fill(Qt::white);
-    QPainter painter(&paper);
-    painter.drawImage(0, 0, image);
-    painter.end();
+        return QImage();
+    for (int y = 0; y < paper.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(paper.scanLine(y));
+        for (int x = 0; x < paper.width(); ++x) {
+            const QRgb p = line[x];
+            const uint a = uint(qAlpha(p));
+            const uint white = 255 - a;
+            // Over white: c * a / 255 + (255 - a), rounded; a premultiplied
+            // c already is c * a / 255, and never more than a.
+            const auto lay = [&](uint c) {
+                return premultiplied ? std::min(c, a) + white : (c * a + 255 * white + 127) / 255;
+            };
+            line[x] =
+                qRgb(int(lay(uint(qRed(p)))), int(lay(uint(qGreen(p)))), int(lay(uint(qBlue(p)))));
+        }
+    }
+    paper.reinterpretAsFormat(QImage::Format_RGB32);
     return paper;
 }
 
@@ -81,10 +138,15 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
     const auto invalid = [&info] {
         return PictureError(QStringLiteral("%1 image is not valid").arg(QLatin1String(info.name)));
     };
+    if (!g_readerCheck(QByteArray(info.format)))
+        throw PictureError(
+            QStringLiteral(
+                "%1 pictures cannot be opened here: Qt's %1 image plugin is not installed")
+                .arg(QLatin1String(info.name)));
     if (file.isEmpty() || (type == ReaderType::Gif && !gifHasTrailer(file)))
         throw invalid();
     QBuffer buffer;
-    buffer.setData(file);
+    buffer.setData(type == ReaderType::Gif ? withScreenHoldingFirstFrame(file) : file);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, info.format);
     reader.setAutoDetectImageFormat(false);
@@ -95,8 +157,7 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
         throw invalid();
     checkPicturePixels(size.width(), size.height());
 
-    // Qt's TIFF reader turns pictures by their orientation tag itself; its
-    // WebP reader ignores the EXIF chunk, which we read ourselves.
+    // Qt's WebP reader ignores the EXIF chunk, which we read ourselves.
     const bool readerTurns = reader.supportsOption(QImageIOHandler::ImageTransformation);
     reader.setAutoTransform(true);
     allowPictureAllocations();
@@ -105,7 +166,7 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
         throw invalid();
     if (!readerTurns && type == ReaderType::Webp)
         image = applyOrientation(image, webpOrientation(file));
-    image = onWhitePaper(image);
+    image = onWhitePaper(std::move(image));
     if (image.isNull())
         throw invalid();
     return image;

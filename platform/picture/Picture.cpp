@@ -7,8 +7,10 @@
 #include "JpegDecoder.h"
 #include "Metafile.h"
 #include "Orientation.h"
+#include "PngDecoder.h"
 #include "SvgDecoder.h"
 #include "TextFiles.h"
+#include "TiffDecoder.h"
 
 #include <QPainter>
 #include <QtMath>
@@ -268,11 +270,11 @@ Picture decodePicture(QByteArray bytes, Kind kind)
     case Kind::Icon:
         return Picture::fromImage(decodeIcon(bytes));
     case Kind::Png:
-        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Png));
+        return Picture::fromImage(decodePng(bytes));
     case Kind::Webp:
         return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Webp));
     case Kind::Tiff:
-        return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Tiff));
+        return Picture::fromImage(decodeTiff(bytes));
     case Kind::Gif:
         return Picture::fromImage(decodeWithImageReader(bytes, ReaderType::Gif));
     case Kind::Heif:

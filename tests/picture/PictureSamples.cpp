@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageWriter>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <jpeglib.h>
 #include <libexif/exif-data.h>
 #include <libheif/heif.h>
+#include <tiffio.h>
 
 namespace jf::test {
 
@@ -736,6 +738,250 @@ QByteArray buildGif(const QImage& image)
     }
     gif.append('\0').append(char(0x3b));
     return gif;
+}
+
+namespace {
+
+// One stored row of one plane (all samples when `plane` < 0), packed.
+QByteArray tiffRow(const QImage& samples, const TiffSpec& spec, const QList<QRgb>& palette, int y,
+                   int x0, int count, int perPixel, int plane)
+{
+    const quint64 max = (quint64(1) << spec.bits) - 1;
+    QList<quint64> values;
+    for (int x = x0; x < x0 + count; ++x) {
+        const QRgb p = x < samples.width() ? samples.pixel(x, y) : 0;
+        const int stored[4] = {qRed(p), qGreen(p), qBlue(p), qAlpha(p)};
+        const bool grey =
+            spec.colour == TiffColour::Grey || spec.colour == TiffColour::InvertedGrey;
+        for (int s = 0; s < perPixel; ++s) {
+            const int sample = plane >= 0 ? plane : s;
+            if (spec.colour == TiffColour::Palette && sample == 0) {
+                values.append(quint64(std::max<qsizetype>(0, palette.indexOf(p | 0xff000000))));
+                continue;
+            }
+            // Grey and palette keep their alpha as sample 1.
+            const int v =
+                stored[(grey || spec.colour == TiffColour::Palette) && sample == 1 ? 3 : sample];
+            if (spec.floating) {
+                const float f = float(v / 255.0);
+                quint32 bits;
+                std::memcpy(&bits, &f, 4);
+                values.append(bits);
+            } else {
+                values.append((quint64(v) * max + 127) / 255);
+            }
+        }
+    }
+    QByteArray row;
+    if (spec.bits % 8 == 0) {
+        for (const quint64 v : values)
+            row.append(reinterpret_cast<const char*>(&v), spec.bits / 8); // machine order
+        return row;
+    }
+    row.fill('\0', (values.size() * spec.bits + 7) / 8);
+    qint64 bit = 0;
+    for (const quint64 v : values)
+        for (int i = spec.bits - 1; i >= 0; --i, ++bit)
+            if ((v >> i) & 1)
+                row[bit / 8] = char(row[bit / 8] | (0x80 >> (bit % 8)));
+    return row;
+}
+
+} // namespace
+
+QByteArray buildTiff(const QImage& source, const TiffSpec& spec)
+{
+    const QImage samples = source.convertToFormat(QImage::Format_ARGB32);
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath(QStringLiteral("t.tif")).toLocal8Bit();
+    TIFF* tif = TIFFOpen(path.constData(), spec.bigEndian ? "wb" : "wl");
+    if (!tif)
+        return QByteArray();
+    const bool alpha = spec.alpha != TiffAlpha::None;
+    int colours = 1, photometric = PHOTOMETRIC_MINISBLACK;
+    switch (spec.colour) {
+    case TiffColour::Grey:
+        break;
+    case TiffColour::InvertedGrey:
+        photometric = PHOTOMETRIC_MINISWHITE;
+        break;
+    case TiffColour::Rgb:
+        colours = 3;
+        photometric = PHOTOMETRIC_RGB;
+        break;
+    case TiffColour::Palette:
+        photometric = PHOTOMETRIC_PALETTE;
+        break;
+    case TiffColour::Cmyk:
+        colours = 4;
+        photometric = PHOTOMETRIC_SEPARATED;
+        break;
+    case TiffColour::YCbCrJpeg:
+        colours = 3;
+        photometric = PHOTOMETRIC_YCBCR;
+        break;
+    }
+    const int samplesPerPixel = colours + (alpha ? 1 : 0);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(samples.width()));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(samples.height()));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(spec.bits));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(samplesPerPixel));
+    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT,
+                 uint16_t(spec.floating ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
+                 uint16_t(spec.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(photometric));
+    if (alpha) {
+        const uint16_t extra =
+            spec.alpha == TiffAlpha::Associated ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    QList<QRgb> palette;
+    if (spec.colour == TiffColour::Palette) {
+        for (int y = 0; y < samples.height(); ++y)
+            for (int x = 0; x < samples.width(); ++x)
+                if (!palette.contains(samples.pixel(x, y) | 0xff000000))
+                    palette.append(samples.pixel(x, y) | 0xff000000);
+        const size_t entries = size_t(1) << spec.bits;
+        std::vector<uint16_t> r(entries), g(entries), b(entries);
+        for (qsizetype i = 0; i < palette.size() && size_t(i) < entries; ++i) {
+            r[size_t(i)] = uint16_t(qRed(palette[i]) * 257);
+            g[size_t(i)] = uint16_t(qGreen(palette[i]) * 257);
+            b[size_t(i)] = uint16_t(qBlue(palette[i]) * 257);
+        }
+        TIFFSetField(tif, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
+    }
+    if (spec.colour == TiffColour::YCbCrJpeg) {
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+        TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
+        TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    } else if (spec.lzw) {
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    }
+    const int perPixel = spec.planar ? 1 : samplesPerPixel;
+    const int planes = spec.planar ? samplesPerPixel : 1;
+    bool ok = true;
+    if (spec.tile > 0) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, uint32_t(spec.tile));
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, uint32_t(spec.tile));
+        for (int plane = 0; plane < planes; ++plane)
+            for (int y0 = 0; y0 < samples.height(); y0 += spec.tile)
+                for (int x0 = 0; x0 < samples.width(); x0 += spec.tile) {
+                    QByteArray tile;
+                    for (int y = y0; y < y0 + spec.tile; ++y)
+                        tile += tiffRow(samples, spec, palette, std::min(y, samples.height() - 1),
+                                        x0, spec.tile, perPixel, spec.planar ? plane : -1);
+                    ok = ok && TIFFWriteTile(tif, tile.data(), uint32_t(x0), uint32_t(y0), 0,
+                                             uint16_t(plane)) >= 0;
+                }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                     uint32_t(spec.colour == TiffColour::YCbCrJpeg ? 16 : 5));
+        for (int plane = 0; plane < planes; ++plane)
+            for (int y = 0; y < samples.height(); ++y) {
+                QByteArray row = tiffRow(samples, spec, palette, y, 0, samples.width(), perPixel,
+                                         spec.planar ? plane : -1);
+                ok = ok && TIFFWriteScanline(tif, row.data(), uint32_t(y), uint16_t(plane)) >= 0;
+            }
+    }
+    TIFFClose(tif);
+    QFile file(QString::fromLocal8Bit(path));
+    return ok && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+namespace {
+
+quint32 pngCrc(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffff;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void appendPngChunk(QByteArray& png, const char* type, const QByteArray& data)
+{
+    QByteArray chunk(type);
+    chunk += data;
+    char length[4], crc[4];
+    qToBigEndian(quint32(data.size()), length);
+    qToBigEndian(pngCrc(chunk), crc);
+    png.append(length, 4).append(chunk).append(crc, 4);
+}
+
+} // namespace
+
+QByteArray buildPng(const QImage& source, int colourType, int bits, std::optional<QRgb> transparent)
+{
+    const QImage samples = source.convertToFormat(QImage::Format_ARGB32);
+    const quint32 max = (1u << bits) - 1;
+    const auto scaled = [max](int v) { return (quint32(v) * max + 127) / 255; };
+    QList<QRgb> palette;
+    for (int y = 0; y < samples.height() && colourType == 3; ++y)
+        for (int x = 0; x < samples.width(); ++x)
+            if (!palette.contains(samples.pixel(x, y)))
+                palette.append(samples.pixel(x, y));
+    QByteArray raw;
+    for (int y = 0; y < samples.height(); ++y) {
+        QList<quint32> values;
+        for (int x = 0; x < samples.width(); ++x) {
+            const QRgb p = samples.pixel(x, y);
+            switch (colourType) {
+            case 3:
+                values << quint32(palette.indexOf(p));
+                break;
+            case 0:
+            case 4:
+                values << scaled(qRed(p));
+                break;
+            default:
+                values << scaled(qRed(p)) << scaled(qGreen(p)) << scaled(qBlue(p));
+            }
+            if (colourType == 4 || colourType == 6)
+                values << scaled(qAlpha(p));
+        }
+        QByteArray row(qsizetype((values.size() * bits + 7) / 8), '\0');
+        qint64 bit = 0;
+        for (const quint32 v : values)
+            for (int i = bits - 1; i >= 0; --i, ++bit)
+                if ((v >> i) & 1)
+                    row[bit / 8] = char(row[bit / 8] | (0x80 >> (bit % 8)));
+        raw.append('\0').append(row); // filter: none
+    }
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(samples.width()), header.data());
+    qToBigEndian(quint32(samples.height()), header.data() + 4);
+    header[8] = char(bits);
+    header[9] = char(colourType);
+    appendPngChunk(png, "IHDR", header);
+    QByteArray trns;
+    if (colourType == 3) {
+        QByteArray plte;
+        for (const QRgb c : palette) {
+            plte.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+            trns.append(char(qAlpha(c)));
+        }
+        appendPngChunk(png, "PLTE", plte);
+        if (trns.count(char(0xff)) == trns.size())
+            trns.clear();
+    } else if (transparent) {
+        const int channels = colourType == 0 ? 1 : 3;
+        const int parts[3] = {qRed(*transparent), qGreen(*transparent), qBlue(*transparent)};
+        for (int i = 0; i < channels; ++i) {
+            char value[2];
+            qToBigEndian(quint16(scaled(parts[i])), value);
+            trns.append(value, 2);
+        }
+    }
+    if (!trns.isEmpty())
+        appendPngChunk(png, "tRNS", trns);
+    appendPngChunk(png, "IDAT", qCompress(raw).mid(4)); // a zlib stream after Qt's length
+    appendPngChunk(png, "IEND", QByteArray());
+    return png;
 }
 
 } // namespace jf::test

@@ -8,7 +8,6 @@
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
-#include <QTemporaryDir>
 
 namespace jf::test {
 
@@ -107,6 +106,50 @@ QImage storedFor(const QImage& shown, int orientation);
 // A GIF drawing `image` (at most 127 colours) with a 128-colour palette;
 // fully transparent pixels use a transparent palette entry.
 QByteArray buildGif(const QImage& image);
+
+// TIFF files written with libtiff from `samples`, whose ARGB32 channels are
+// the stored 8-bit sample values: grey is red's value, an alpha sample is
+// alpha's, CMYK's C, M, Y, K are red, green, blue and alpha; a palette holds
+// the distinct RGB colours. Samples of other sizes hold v * max / 255
+// rounded (floating point: v / 255), so they decode to v again; below 8
+// bits use multiples of 255 / max. Strips of 5 rows unless `tile` gives
+// square tiles of that side.
+enum class TiffColour
+{
+    Grey,
+    InvertedGrey,
+    Rgb,
+    Palette,
+    Cmyk,
+    YCbCrJpeg // RGB samples stored as JPEG-compressed YCbCr (lossy)
+};
+enum class TiffAlpha
+{
+    None,
+    Associated,
+    Unassociated
+};
+struct TiffSpec
+{
+    TiffColour colour = TiffColour::Rgb;
+    int bits = 8;
+    bool floating = false;
+    TiffAlpha alpha = TiffAlpha::None;
+    bool planar = false;
+    int tile = 0;
+    bool lzw = false;
+    bool bigEndian = false;
+};
+QByteArray buildTiff(const QImage& samples, const TiffSpec& spec);
+
+// A PNG file written byte by byte from `samples` (stored 8-bit values as
+// for buildTiff: grey is red's value), of PNG colour type `colourType` (0
+// grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA) and `bits` a sample:
+// values are v * max / 255 rounded. A palette holds the distinct ARGB
+// colours, their alpha in a tRNS chunk when any is below 255; `transparent`
+// (grey: red's value) becomes the tRNS colour of types 0 and 2.
+QByteArray buildPng(const QImage& samples, int colourType, int bits,
+                    std::optional<QRgb> transparent = std::nullopt);
 
 // An SVG drawing the quadrant picture in a `width` x `height` view box.
 QByteArray buildSvg(int width, int height);

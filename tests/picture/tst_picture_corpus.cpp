@@ -100,6 +100,19 @@ private slots:
             << "png" << buildWithQt(photo.convertToFormat(QImage::Format_Indexed8), "png") << 200;
         QTest::newRow("webp") << "webp" << webpWithOrientation(photo, 6) << 200;
         QTest::newRow("tiff") << "tif" << buildWithQt(photo, "tiff") << 200;
+        TiffSpec planar16;
+        planar16.bits = 16;
+        planar16.planar = true;
+        planar16.alpha = TiffAlpha::Associated;
+        planar16.lzw = true;
+        QTest::newRow("tiff 16 bits planar") << "tif" << buildTiff(photo, planar16) << 100;
+        TiffSpec tiles12;
+        tiles12.bits = 12;
+        tiles12.tile = 16;
+        QTest::newRow("tiff 12 bits tiles") << "tif" << buildTiff(photo, tiles12) << 100;
+        QTest::newRow("png 16 bits trns")
+            << "png" << buildPng(photo, 2, 16, photo.pixel(3, 3)) << 100;
+        QTest::newRow("png grey 2 bits") << "png" << buildPng(photo, 0, 2) << 100;
         QTest::newRow("gif") << "gif" << buildGif(quadrantImage(40, 28)) << 200;
         QTest::newRow("svg") << "svg" << buildSvg(40, 28) << 100;
         QTest::newRow("jpeg with orientation") << "jpg" << jpegWithOrientation(photo, 7) << 200;

@@ -1,6 +1,7 @@
 // PNG, WebP, TIFF, GIF, SVG and HEIC files through the loader: colours and
 // size, transparency, orientation tags and refusals.
 #include "Errors.h"
+#include "ImageReaderDecoder.h"
 #include "Picture.h"
 #include "PictureSamples.h"
 
@@ -14,6 +15,8 @@
 
 using namespace jf;
 using namespace jf::test;
+
+Q_DECLARE_METATYPE(jf::test::TiffSpec)
 
 namespace {
 
@@ -149,6 +152,80 @@ QByteArray tiffWithOrientation(const QImage& stored, int orientation)
     return buffer.data();
 }
 
+// Stored samples of 0, 85, 170 and 255 (exact at 2 and 4 bits too),
+// colours and alpha mixed so that associated colours exceed their alpha.
+QImage sampleGrid()
+{
+    QImage image(20, 13, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y,
+                           qRgba(85 * ((x + y) % 4), 85 * ((x / 2 + y) % 4), 85 * ((x + 2 * y) % 4),
+                                 85 * ((3 * x + y / 3) % 4)));
+    return image;
+}
+
+// What a correct decoder shows for one pixel of stored samples, on white.
+QRgb onWhite(QRgb s, const TiffSpec& spec)
+{
+    int c[3] = {qRed(s), qGreen(s), qBlue(s)};
+    int a = spec.alpha == TiffAlpha::None ? 255 : qAlpha(s);
+    if (spec.colour == TiffColour::Grey || spec.colour == TiffColour::InvertedGrey) {
+        const int v = spec.colour == TiffColour::Grey ? c[0] : 255 - c[0];
+        c[0] = c[1] = c[2] = v;
+    } else if (spec.colour == TiffColour::Cmyk) {
+        for (int& v : c)
+            v = (255 - qAlpha(s)) * (255 - v) / 255;
+        a = 255;
+    }
+    for (int& v : c)
+        v = spec.alpha == TiffAlpha::Associated ? std::min(v, a) + 255 - a
+                                                : (v * a + 255 * (255 - a) + 127) / 255;
+    return qRgb(c[0], c[1], c[2]);
+}
+
+// What a correct PNG decoder shows for one pixel of stored samples as
+// buildPng writes them, on white.
+QRgb pngOnWhite(QRgb s, int colourType, int bits, std::optional<QRgb> transparent)
+{
+    const int max = (1 << bits) - 1;
+    const auto stored = [max](int v) { return (v * max + 127) / 255; };
+    const auto back = [&](int v) { return (stored(v) * 255 + max / 2) / max; };
+    int c[3] = {qRed(s), qGreen(s), qBlue(s)};
+    int a = 255;
+    if (colourType == 3) {
+        a = qAlpha(s);
+    } else {
+        if (colourType == 0 || colourType == 4)
+            c[1] = c[2] = c[0];
+        if (colourType >= 4)
+            a = back(qAlpha(s));
+        const QRgb t = transparent.value_or(0);
+        const int tc[3] = {qRed(t), colourType == 0 ? qRed(t) : qGreen(t),
+                           colourType == 0 ? qRed(t) : qBlue(t)};
+        bool same = transparent.has_value();
+        for (int i = 0; i < 3; ++i) {
+            same = same && stored(c[i]) == stored(tc[i]);
+            c[i] = back(c[i]);
+        }
+        if (same)
+            a = 0;
+    }
+    for (int& v : c)
+        v = (v * a + 255 * (255 - a) + 127) / 255;
+    return qRgb(c[0], c[1], c[2]);
+}
+
+// `image` with at most `colours` distinct pixels, taken from its first row.
+QImage fewColours(const QImage& image, int colours)
+{
+    QImage few(image.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < few.height(); ++y)
+        for (int x = 0; x < few.width(); ++x)
+            few.setPixel(x, y, image.pixel((3 * x + y) % colours, 0));
+    return few;
+}
+
 } // namespace
 
 class TestPictureTypes : public QObject
@@ -182,7 +259,16 @@ private slots:
         QTest::newRow("webp") << "d.Webp" << buildWithQt(image, "webp") << QSize(40, 30) << 2;
         QTest::newRow("tiff") << "e.tiff" << buildWithQt(image, "tiff") << QSize(40, 30) << 0;
         QTest::newRow("tif") << "f.TIF" << buildWithQt(image, "tiff") << QSize(40, 30) << 0;
+        TiffSpec ycbcr;
+        ycbcr.colour = TiffColour::YCbCrJpeg;
+        QTest::newRow("tiff ycbcr jpeg")
+            << "y.tif" << buildTiff(image, ycbcr) << QSize(40, 30) << 8;
         QTest::newRow("gif") << "g.gif" << buildGif(image) << QSize(40, 30) << 0;
+        QByteArray frameOverScreen = buildGif(image);
+        qToLittleEndian(quint16(20), frameOverScreen.data() + 6); // screen 20 x 15
+        qToLittleEndian(quint16(15), frameOverScreen.data() + 8);
+        QTest::newRow("gif frame larger than screen")
+            << "s.gif" << frameOverScreen << QSize(40, 30) << 0;
         QTest::newRow("svg") << "h.svg" << buildSvg(40, 30) << QSize(2400, 1800) << 0;
         QTest::newRow("heic") << "i.heic" << buildHeic(quadrantImage(64, 48)) << QSize(64, 48)
                               << 12;
@@ -310,6 +396,151 @@ private slots:
         timer.start();
         QCOMPARE(loadError(file(name, bytes)), message);
         QVERIFY2(timer.elapsed() < 2000, "took too long");
+    }
+
+    // Layouts Qt's TIFF reader refused or misread, and the usual ones.
+    void tiffLayouts_data()
+    {
+        QTest::addColumn<TiffSpec>("spec");
+        using C = TiffColour;
+        using A = TiffAlpha;
+        enum
+        {
+            Lzw = 1,
+            BigEndian = 2,
+            Float = 4
+        };
+        const auto row = [](const char* name, C colour, int bits, A alpha = A::None,
+                            bool planar = false, int tile = 0, int flags = 0) {
+            TiffSpec spec;
+            spec.colour = colour;
+            spec.bits = bits;
+            spec.alpha = alpha;
+            spec.planar = planar;
+            spec.tile = tile;
+            spec.lzw = flags & Lzw;
+            spec.bigEndian = flags & BigEndian;
+            spec.floating = flags & Float;
+            QTest::newRow(name) << spec;
+        };
+        row("rgb 8 lzw", C::Rgb, 8, A::None, false, 0, Lzw);
+        row("rgb 16 big-endian", C::Rgb, 16, A::Unassociated, false, 0, BigEndian);
+        row("rgb float unassociated", C::Rgb, 32, A::Unassociated, false, 0, Float);
+        row("rgb 8 one tile", C::Rgb, 8, A::None, false, 32);
+        row("rgb 8 tiles planar", C::Rgb, 8, A::None, true, 16);
+        row("rgb 16 planar", C::Rgb, 16, A::None, true);
+        row("rgb 8 associated above alpha", C::Rgb, 8, A::Associated);
+        row("rgb 8 unassociated", C::Rgb, 8, A::Unassociated);
+        row("rgb 16 associated tiles", C::Rgb, 16, A::Associated, false, 16);
+        row("grey 8 associated planar", C::Grey, 8, A::Associated, true);
+        row("grey 16 unassociated planar", C::Grey, 16, A::Unassociated, true);
+        row("grey 2", C::Grey, 2);
+        row("grey 4 inverted", C::InvertedGrey, 4);
+        row("rgb 2", C::Rgb, 2);
+        row("rgb 4 planar", C::Rgb, 4, A::None, true);
+        row("grey 10", C::Grey, 10);
+        row("grey 12 unassociated", C::Grey, 12, A::Unassociated);
+        row("rgb 12 tiles", C::Rgb, 12, A::None, false, 16);
+        row("rgb 14 associated planar", C::Rgb, 14, A::Associated, true);
+        row("rgb 24", C::Rgb, 24);
+        row("grey 32 inverted", C::InvertedGrey, 32);
+        row("cmyk 8", C::Cmyk, 8);
+        row("cmyk 16 planar", C::Cmyk, 16, A::None, true);
+        row("palette 8", C::Palette, 8);
+        row("palette 16", C::Palette, 16);
+    }
+    void tiffLayouts()
+    {
+        QFETCH(TiffSpec, spec);
+        const QImage samples = sampleGrid();
+        const QByteArray bytes = buildTiff(samples, spec);
+        QVERIFY(!bytes.isEmpty());
+        const QImage image = loadPicture(file(QStringLiteral("l.tif"), bytes)).fullImage();
+        QCOMPARE(image.size(), samples.size());
+        const int tolerance = spec.bits > 8 ? 1 : 0; // 16 to 8 bits may round either way
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb want = onWhite(samples.pixel(x, y), spec);
+                if (colourDistance(image.pixel(x, y), want) > tolerance)
+                    QFAIL(qPrintable(QStringLiteral("(%1, %2): %3, expected %4")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(image.pixel(x, y), 8, 16)
+                                         .arg(want, 8, 16)));
+            }
+    }
+
+    // Every colour type and depth, with tRNS where the type allows it.
+    void pngLayouts_data()
+    {
+        QTest::addColumn<int>("colourType");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("withTrns");
+        const int rows[][3] = {{0, 1, 0},  {0, 2, 1},  {0, 4, 0}, {0, 8, 1}, {0, 16, 1}, {2, 8, 1},
+                               {2, 16, 0}, {2, 16, 1}, {3, 1, 0}, {3, 2, 0}, {3, 4, 0},  {3, 8, 0},
+                               {4, 8, 0},  {4, 16, 0}, {6, 8, 0}, {6, 16, 0}};
+        for (const auto& r : rows)
+            QTest::addRow("type %d, %d bits%s", r[0], r[1], r[2] ? ", tRNS" : "")
+                << r[0] << r[1] << bool(r[2]);
+    }
+    void pngLayouts()
+    {
+        QFETCH(int, colourType);
+        QFETCH(int, bits);
+        QFETCH(bool, withTrns);
+        const QImage samples =
+            colourType == 3 && bits < 8 ? fewColours(sampleGrid(), 1 << bits) : sampleGrid();
+        const std::optional<QRgb> transparent =
+            withTrns ? std::optional<QRgb>(samples.pixel(1, 0)) : std::nullopt;
+        const QByteArray bytes = buildPng(samples, colourType, bits, transparent);
+        const QImage image = loadPicture(file(QStringLiteral("l.png"), bytes)).fullImage();
+        QCOMPARE(image.size(), samples.size());
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb want = pngOnWhite(samples.pixel(x, y), colourType, bits, transparent);
+                if (colourDistance(image.pixel(x, y), want) > (bits == 16 ? 1 : 0))
+                    QFAIL(qPrintable(QStringLiteral("(%1, %2): %3, expected %4")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(image.pixel(x, y), 8, 16)
+                                         .arg(want, 8, 16)));
+            }
+    }
+
+    void premultipliedAboveAlphaOnWhite_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("8 bits") << QImage::Format_ARGB32_Premultiplied;
+        QTest::newRow("16 bits") << QImage::Format_RGBA64_Premultiplied;
+    }
+    void premultipliedAboveAlphaOnWhite()
+    {
+        QFETCH(QImage::Format, format);
+        // Raw stored values: colours above their alpha, as damaged files have.
+        QImage image(2, 1, format);
+        if (format == QImage::Format_ARGB32_Premultiplied) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(0));
+            line[0] = qRgba(200, 90, 10, 100);
+            line[1] = qRgba(255, 255, 255, 0);
+        } else {
+            auto* line = reinterpret_cast<QRgba64*>(image.scanLine(0));
+            line[0] = QRgba64::fromRgba(200, 90, 10, 100);
+            line[1] = QRgba64::fromRgba(255, 255, 255, 0);
+        }
+        const QImage paper = onWhitePaper(image);
+        QCOMPARE(paper.format(), QImage::Format_RGB32);
+        QCOMPARE(paper.pixel(0, 0), qRgb(255, 245, 165)); // colour clamped to 100, + 155
+        QCOMPARE(paper.pixel(1, 0), qRgb(255, 255, 255));
+    }
+
+    void missingReaderNamesTheType()
+    {
+        setReaderCheck([](const QByteArray& format) { return format != "webp"; });
+        const QString message =
+            loadError(file(QStringLiteral("m.webp"), buildWithQt(quadrantImage(8, 8), "webp")));
+        setReaderCheck(nullptr);
+        QCOMPARE(message, QStringLiteral("WebP pictures cannot be opened here: Qt's WebP image "
+                                         "plugin is not installed"));
     }
 
     void fileOverLimit_data()
