@@ -4,18 +4,21 @@
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 
-ListMouse::ListMouse(QAbstractItemView* view) : QObject(view), m_view(view)
+ListMouse::ListMouse(QAbstractItemView* view)
+    : QObject(view), m_view(view), m_viewport(view->viewport())
 {
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool ListMouse::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_view->viewport())
-        return false;
+    // The view is not touched for other events: the viewport still gets some
+    // while the view is being destroyed.
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick)
+        return false;
+    if (watched != m_viewport)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     // The right button selects nothing; the context menu comes all the same.

@@ -26,5 +26,6 @@ protected:
 
 private:
     QAbstractItemView* m_view;
+    QObject* m_viewport;
     int m_highlightedAtPress = -1;
 };

@@ -41,8 +41,18 @@ fi
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 LOOK
-props=$(cd "$tmp" && env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY \
-    xvfb-run -a -s "-screen 0 1280x900x24" sh "$tmp/look.sh" "$program")
+# Xvfb picks a free display itself and names it once it is ready, so tests
+# running side by side cannot race for one display number.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf -- "$tmp"' EXIT
+for _ in $(seq 200); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.05
+done
+[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+props=$(cd "$tmp" && env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=":$(cat "$tmp/display")" \
+    sh "$tmp/look.sh" "$program")
 echo "$props"
 echo "$props" | grep -q "^WM_CLASS(STRING) = \"[^\"]*\", \"$wm_class\"\$" ||
     fail "WM_CLASS does not name $wm_class"

@@ -889,8 +889,6 @@ QByteArray buildTiff(const QImage& source, const TiffSpec& spec)
     return ok && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-namespace {
-
 quint32 pngCrc(const QByteArray& bytes)
 {
     quint32 crc = 0xffffffff;
@@ -901,6 +899,8 @@ quint32 pngCrc(const QByteArray& bytes)
     }
     return ~crc;
 }
+
+namespace {
 
 void appendPngChunk(QByteArray& png, const char* type, const QByteArray& data)
 {

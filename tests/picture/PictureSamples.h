@@ -164,4 +164,7 @@ QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArr
 // The largest difference of one colour channel.
 int colourDistance(QRgb a, QRgb b);
 
+// The CRC of a PNG chunk's type and data.
+quint32 pngCrc(const QByteArray& bytes);
+
 } // namespace jf::test

@@ -44,23 +44,12 @@ bool quadrantsMatch(const QImage& image, int tolerance)
     return true;
 }
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 crc = 0xffffffff;
-    for (const char c : bytes) {
-        crc ^= quint8(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
-}
-
 QByteArray pngClaiming(int width, int height)
 {
     QByteArray png = buildWithQt(quadrantImage(8, 8), "png");
     qToBigEndian(quint32(width), png.data() + 16);
     qToBigEndian(quint32(height), png.data() + 20);
-    qToBigEndian(crc32(png.mid(12, 17)), png.data() + 29);
+    qToBigEndian(pngCrc(png.mid(12, 17)), png.data() + 29);
     return png;
 }
 
