@@ -743,26 +743,26 @@ QByteArray buildGif(const QImage& image)
 namespace {
 
 // One stored row of one plane (all samples when `plane` < 0), packed.
-QByteArray tiffRow(const QImage& samples, const TiffSpec& spec, const QList<QRgb>& palette, int y,
+QByteArray tiffRow(const QImage& samples, const TiffLayout& layout, const QList<QRgb>& palette, int y,
                    int x0, int count, int perPixel, int plane)
 {
-    const quint64 max = (quint64(1) << spec.bits) - 1;
+    const quint64 max = (quint64(1) << layout.bits) - 1;
     QList<quint64> values;
     for (int x = x0; x < x0 + count; ++x) {
         const QRgb p = x < samples.width() ? samples.pixel(x, y) : 0;
         const int stored[4] = {qRed(p), qGreen(p), qBlue(p), qAlpha(p)};
         const bool grey =
-            spec.colour == TiffColour::Grey || spec.colour == TiffColour::InvertedGrey;
+            layout.colour == TiffColour::Grey || layout.colour == TiffColour::InvertedGrey;
         for (int s = 0; s < perPixel; ++s) {
             const int sample = plane >= 0 ? plane : s;
-            if (spec.colour == TiffColour::Palette && sample == 0) {
+            if (layout.colour == TiffColour::Palette && sample == 0) {
                 values.append(quint64(std::max<qsizetype>(0, palette.indexOf(p | 0xff000000))));
                 continue;
             }
             // Grey and palette keep their alpha as sample 1.
             const int v =
-                stored[(grey || spec.colour == TiffColour::Palette) && sample == 1 ? 3 : sample];
-            if (spec.floating) {
+                stored[(grey || layout.colour == TiffColour::Palette) && sample == 1 ? 3 : sample];
+            if (layout.floating) {
                 const float f = float(v / 255.0);
                 quint32 bits;
                 std::memcpy(&bits, &f, 4);
@@ -773,15 +773,15 @@ QByteArray tiffRow(const QImage& samples, const TiffSpec& spec, const QList<QRgb
         }
     }
     QByteArray row;
-    if (spec.bits % 8 == 0) {
+    if (layout.bits % 8 == 0) {
         for (const quint64 v : values)
-            row.append(reinterpret_cast<const char*>(&v), spec.bits / 8); // machine order
+            row.append(reinterpret_cast<const char*>(&v), layout.bits / 8); // machine order
         return row;
     }
-    row.fill('\0', (values.size() * spec.bits + 7) / 8);
+    row.fill('\0', (values.size() * layout.bits + 7) / 8);
     qint64 bit = 0;
     for (const quint64 v : values)
-        for (int i = spec.bits - 1; i >= 0; --i, ++bit)
+        for (int i = layout.bits - 1; i >= 0; --i, ++bit)
             if ((v >> i) & 1)
                 row[bit / 8] = char(row[bit / 8] | (0x80 >> (bit % 8)));
     return row;
@@ -789,17 +789,17 @@ QByteArray tiffRow(const QImage& samples, const TiffSpec& spec, const QList<QRgb
 
 } // namespace
 
-QByteArray buildTiff(const QImage& source, const TiffSpec& spec)
+QByteArray buildTiff(const QImage& source, const TiffLayout& layout)
 {
     const QImage samples = source.convertToFormat(QImage::Format_ARGB32);
     QTemporaryDir dir;
     const QByteArray path = dir.filePath(QStringLiteral("t.tif")).toLocal8Bit();
-    TIFF* tif = TIFFOpen(path.constData(), spec.bigEndian ? "wb" : "wl");
+    TIFF* tif = TIFFOpen(path.constData(), layout.bigEndian ? "wb" : "wl");
     if (!tif)
         return QByteArray();
-    const bool alpha = spec.alpha != TiffAlpha::None;
+    const bool alpha = layout.alpha != TiffAlpha::None;
     int colours = 1, photometric = PHOTOMETRIC_MINISBLACK;
-    switch (spec.colour) {
+    switch (layout.colour) {
     case TiffColour::Grey:
         break;
     case TiffColour::InvertedGrey:
@@ -824,25 +824,25 @@ QByteArray buildTiff(const QImage& source, const TiffSpec& spec)
     const int samplesPerPixel = colours + (alpha ? 1 : 0);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(samples.width()));
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(samples.height()));
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(spec.bits));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(layout.bits));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(samplesPerPixel));
     TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT,
-                 uint16_t(spec.floating ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
+                 uint16_t(layout.floating ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
-                 uint16_t(spec.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
+                 uint16_t(layout.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(photometric));
     if (alpha) {
         const uint16_t extra =
-            spec.alpha == TiffAlpha::Associated ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
+            layout.alpha == TiffAlpha::Associated ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
     QList<QRgb> palette;
-    if (spec.colour == TiffColour::Palette) {
+    if (layout.colour == TiffColour::Palette) {
         for (int y = 0; y < samples.height(); ++y)
             for (int x = 0; x < samples.width(); ++x)
                 if (!palette.contains(samples.pixel(x, y) | 0xff000000))
                     palette.append(samples.pixel(x, y) | 0xff000000);
-        const size_t entries = size_t(1) << spec.bits;
+        const size_t entries = size_t(1) << layout.bits;
         std::vector<uint16_t> r(entries), g(entries), b(entries);
         for (qsizetype i = 0; i < palette.size() && size_t(i) < entries; ++i) {
             r[size_t(i)] = uint16_t(qRed(palette[i]) * 257);
@@ -851,36 +851,36 @@ QByteArray buildTiff(const QImage& source, const TiffSpec& spec)
         }
         TIFFSetField(tif, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
     }
-    if (spec.colour == TiffColour::YCbCrJpeg) {
+    if (layout.colour == TiffColour::YCbCrJpeg) {
         TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
         TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
         TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-    } else if (spec.lzw) {
+    } else if (layout.lzw) {
         TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
     }
-    const int perPixel = spec.planar ? 1 : samplesPerPixel;
-    const int planes = spec.planar ? samplesPerPixel : 1;
+    const int perPixel = layout.planar ? 1 : samplesPerPixel;
+    const int planes = layout.planar ? samplesPerPixel : 1;
     bool ok = true;
-    if (spec.tile > 0) {
-        TIFFSetField(tif, TIFFTAG_TILEWIDTH, uint32_t(spec.tile));
-        TIFFSetField(tif, TIFFTAG_TILELENGTH, uint32_t(spec.tile));
+    if (layout.tile > 0) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, uint32_t(layout.tile));
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, uint32_t(layout.tile));
         for (int plane = 0; plane < planes; ++plane)
-            for (int y0 = 0; y0 < samples.height(); y0 += spec.tile)
-                for (int x0 = 0; x0 < samples.width(); x0 += spec.tile) {
+            for (int y0 = 0; y0 < samples.height(); y0 += layout.tile)
+                for (int x0 = 0; x0 < samples.width(); x0 += layout.tile) {
                     QByteArray tile;
-                    for (int y = y0; y < y0 + spec.tile; ++y)
-                        tile += tiffRow(samples, spec, palette, std::min(y, samples.height() - 1),
-                                        x0, spec.tile, perPixel, spec.planar ? plane : -1);
+                    for (int y = y0; y < y0 + layout.tile; ++y)
+                        tile += tiffRow(samples, layout, palette, std::min(y, samples.height() - 1),
+                                        x0, layout.tile, perPixel, layout.planar ? plane : -1);
                     ok = ok && TIFFWriteTile(tif, tile.data(), uint32_t(x0), uint32_t(y0), 0,
                                              uint16_t(plane)) >= 0;
                 }
     } else {
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
-                     uint32_t(spec.colour == TiffColour::YCbCrJpeg ? 16 : 5));
+                     uint32_t(layout.colour == TiffColour::YCbCrJpeg ? 16 : 5));
         for (int plane = 0; plane < planes; ++plane)
             for (int y = 0; y < samples.height(); ++y) {
-                QByteArray row = tiffRow(samples, spec, palette, y, 0, samples.width(), perPixel,
-                                         spec.planar ? plane : -1);
+                QByteArray row = tiffRow(samples, layout, palette, y, 0, samples.width(), perPixel,
+                                         layout.planar ? plane : -1);
                 ok = ok && TIFFWriteScanline(tif, row.data(), uint32_t(y), uint16_t(plane)) >= 0;
             }
     }

@@ -129,7 +129,7 @@ enum class TiffAlpha
     Associated,
     Unassociated
 };
-struct TiffSpec
+struct TiffLayout
 {
     TiffColour colour = TiffColour::Rgb;
     int bits = 8;
@@ -140,7 +140,7 @@ struct TiffSpec
     bool lzw = false;
     bool bigEndian = false;
 };
-QByteArray buildTiff(const QImage& samples, const TiffSpec& spec);
+QByteArray buildTiff(const QImage& samples, const TiffLayout& layout);
 
 // A PNG file written byte by byte from `samples` (stored 8-bit values as
 // for buildTiff: grey is red's value), of PNG colour type `colourType` (0

@@ -100,13 +100,13 @@ private slots:
             << "png" << buildWithQt(photo.convertToFormat(QImage::Format_Indexed8), "png") << 200;
         QTest::newRow("webp") << "webp" << webpWithOrientation(photo, 6) << 200;
         QTest::newRow("tiff") << "tif" << buildWithQt(photo, "tiff") << 200;
-        TiffSpec planar16;
+        TiffLayout planar16;
         planar16.bits = 16;
         planar16.planar = true;
         planar16.alpha = TiffAlpha::Associated;
         planar16.lzw = true;
         QTest::newRow("tiff 16 bits planar") << "tif" << buildTiff(photo, planar16) << 100;
-        TiffSpec tiles12;
+        TiffLayout tiles12;
         tiles12.bits = 12;
         tiles12.tile = 16;
         QTest::newRow("tiff 12 bits tiles") << "tif" << buildTiff(photo, tiles12) << 100;
