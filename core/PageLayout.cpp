@@ -1,12 +1,12 @@
 #include "PageLayout.h"
 
 #include "Errors.h"
+#include "PrintGeometry.h"
 
 namespace jf {
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
 // Printable areas come from the printer in points or millimetres; a page
 // image that overshoots by less than this still fits.
 constexpr double kFitToleranceMm = 0.05;

@@ -19,6 +19,8 @@ inline constexpr double kWindowPixelsPerMm = 3.8;
 // so a side of s mm prints at round(3.8 * s) / 96 inches.
 inline constexpr int kWindowPixelsPerInch = 96;
 
+inline constexpr double kMmPerInch = 25.4;
+
 // Converts a decimal text to a floating-point value: optional blanks, an
 // optional sign, digits with "." or the default QLocale's decimal separator
 // (a pasted "12,5" in German) as decimal separator, an optional exponent

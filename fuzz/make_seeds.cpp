@@ -63,15 +63,14 @@ int main(int argc, char** argv)
     const QImage tiny = patternImage(7, 5);
     const auto tiff = [&tiny](const char* name, TiffColour colour, int bits, TiffAlpha alpha,
                               bool planar, int tile, bool lzw, bool floating = false) {
-        TiffSpec spec;
-        spec.colour = colour;
-        spec.bits = bits;
-        spec.alpha = alpha;
-        spec.planar = planar;
-        spec.tile = tile;
-        spec.lzw = lzw;
-        spec.floating = floating;
-        seed("tiff", QString::fromLatin1(name), buildTiff(tiny, spec));
+        const TiffLayout layout{.colour = colour,
+                                .bits = bits,
+                                .floating = floating,
+                                .alpha = alpha,
+                                .planar = planar,
+                                .tile = tile,
+                                .lzw = lzw};
+        seed("tiff", QString::fromLatin1(name), buildTiff(tiny, layout));
     };
     tiff("rgb8-lzw.tif", TiffColour::Rgb, 8, TiffAlpha::None, false, 0, true);
     tiff("rgb8-tile.tif", TiffColour::Rgb, 8, TiffAlpha::Associated, false, 16, false);

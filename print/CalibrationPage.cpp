@@ -2,6 +2,7 @@
 
 #include "Calibration.h"
 #include "Errors.h"
+#include "PrintGeometry.h"
 #include "Printing.h"
 
 #include <QPageLayout>
@@ -73,7 +74,7 @@ PaperOrientation printCalibrationPage(const QDate& date)
     if (!painter.begin(&printer))
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
     // Millimetres from the corner a cover starts at.
-    painter.scale(printer.logicalDpiX() / 25.4, printer.logicalDpiY() / 25.4);
+    painter.scale(printer.logicalDpiX() / kMmPerInch, printer.logicalDpiY() / kMmPerInch);
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QRectF box(calibrationInsetMm, calibrationInsetMm, calibrationWidthMm,
                      calibrationHeightMm);

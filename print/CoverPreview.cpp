@@ -1,5 +1,6 @@
 #include "CoverPreview.h"
 
+#include "PrintGeometry.h"
 #include "PrintWindow.h"
 #include "Printing.h"
 
@@ -45,21 +46,22 @@ void CoverPreviewDialog::paintSheet(QPrinter* printer)
     pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(0, 0, m_layout.printable.width() / 25.4 * m_layout.dotsPerInchX,
-                            m_layout.printable.height() / 25.4 * m_layout.dotsPerInchY));
+    painter.drawRect(QRectF(0, 0,
+                            m_layout.printable.width() / jf::kMmPerInch * m_layout.dotsPerInchX,
+                            m_layout.printable.height() / jf::kMmPerInch * m_layout.dotsPerInchY));
 }
 
 QImage CoverPreviewDialog::pagePicture(int dotsPerInch) const
 {
     const QSizeF sheet = m_printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
-    QImage page(qRound(sheet.width() / 25.4 * dotsPerInch),
-                qRound(sheet.height() / 25.4 * dotsPerInch), QImage::Format_RGB32);
+    QImage page(qRound(sheet.width() / jf::kMmPerInch * dotsPerInch),
+                qRound(sheet.height() / jf::kMmPerInch * dotsPerInch), QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
     painter.scale(double(dotsPerInch) / m_layout.dotsPerInchX,
                   double(dotsPerInch) / m_layout.dotsPerInchY);
-    painter.translate(m_layout.printable.left() / 25.4 * m_layout.dotsPerInchX,
-                      m_layout.printable.top() / 25.4 * m_layout.dotsPerInchY);
+    painter.translate(m_layout.printable.left() / jf::kMmPerInch * m_layout.dotsPerInchX,
+                      m_layout.printable.top() / jf::kMmPerInch * m_layout.dotsPerInchY);
     m_window.paintPage(painter, m_layout);
     return page;
 }

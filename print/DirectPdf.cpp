@@ -1,5 +1,7 @@
 #include "DirectPdf.h"
 
+#include "PrintGeometry.h"
+
 #include <QList>
 
 namespace jf {
@@ -7,7 +9,6 @@ namespace jf {
 namespace {
 
 constexpr double kPointsPerInch = 72.0;
-constexpr double kMmPerInch = 25.4;
 
 QByteArray number(double value)
 {
@@ -38,9 +39,8 @@ QByteArray directPdf(const DirectPdfPage& page)
         return QRectF(x, sheetHeight - top - h, w, h);
     };
 
-    QByteArray content = "q\n" + rect(toPoints(QRectF(QPointF(0, 0), QSizeF(layout.window)))) +
-                         " re W n\n1 1 1 rg\n" +
-                         rect(toPoints(QRectF(QPointF(0, 0), QSizeF(layout.window)))) + " re f\n";
+    const QByteArray whole = rect(toPoints(QRectF(QPointF(0, 0), QSizeF(layout.window))));
+    QByteArray content = "q\n" + whole + " re W n\n1 1 1 rg\n" + whole + " re f\n";
     if (page.border)
         content += number(page.border->redF()) + ' ' + number(page.border->greenF()) + ' ' +
                    number(page.border->blueF()) + " rg\n" + rect(toPoints(QRectF(layout.border))) +

@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <optional>
 
+class QPrinter;
+
 // The print window: the canvas of a printed cover. Borderless, at the top-left
 // corner of the primary screen, hidden except while a cover prints. The cover
 // print job sizes it, gives it the picture and the border, and calls
@@ -19,8 +21,6 @@
 // the border colour, and the picture in front of it.
 //
 // Window pixels are 1/96 inch on paper on every machine.
-class QPrinter;
-
 class PrintWindow : public QWidget
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 //
 //   bench_lists [runs] [entries]
 #include "AppController.h"
+#include "BenchSupport.h"
 #include "Favourites.h"
 #include "Platform.h"
 
@@ -20,6 +21,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+using jfbench::median;
+using jfbench::peakKb;
 
 namespace {
 
@@ -40,12 +44,6 @@ void writeLists(const QString& data, int entries)
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
             f.write(content);
     }
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // cat reads the four files and writes a copy of each.
@@ -82,18 +80,6 @@ static long startUpPeakKb(const QString& data)
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("resident"), data});
     child.waitForFinished(-1);
     return child.readAllStandardOutput().trimmed().toLong();
-}
-
-static long peakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
 }
 
 int main(int argc, char* argv[])

@@ -5,6 +5,7 @@
 //
 //   bench_svg [runs]
 //   bench_svg load <file>   (one load in a fresh process; prints peak KB)
+#include "BenchSupport.h"
 #include "Errors.h"
 #include "Picture.h"
 
@@ -19,6 +20,9 @@
 #include <cstdio>
 #include <vector>
 #include <zlib.h>
+
+using jfbench::median;
+using jfbench::peakKb;
 
 namespace {
 
@@ -39,24 +43,6 @@ bool writeBomb(const QString& path, qint64 padding)
         gzwrite(out, blanks.constData(), unsigned(std::min<qint64>(left, blanks.size())));
     gzwrite(out, drawing.constData() + cut, unsigned(drawing.size() - cut));
     return gzclose(out) == Z_OK;
-}
-
-long peakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 double timeLoad(const QString& path, QString* failure)

@@ -16,7 +16,7 @@
 using namespace jf;
 using namespace jf::test;
 
-Q_DECLARE_METATYPE(jf::test::TiffSpec)
+Q_DECLARE_METATYPE(jf::test::TiffLayout)
 
 namespace {
 
@@ -155,21 +155,21 @@ QImage sampleGrid()
 }
 
 // What a correct decoder shows for one pixel of stored samples, on white.
-QRgb onWhite(QRgb s, const TiffSpec& spec)
+QRgb onWhite(QRgb s, const TiffLayout& layout)
 {
     int c[3] = {qRed(s), qGreen(s), qBlue(s)};
-    int a = spec.alpha == TiffAlpha::None ? 255 : qAlpha(s);
-    if (spec.colour == TiffColour::Grey || spec.colour == TiffColour::InvertedGrey) {
-        const int v = spec.colour == TiffColour::Grey ? c[0] : 255 - c[0];
+    int a = layout.alpha == TiffAlpha::None ? 255 : qAlpha(s);
+    if (layout.colour == TiffColour::Grey || layout.colour == TiffColour::InvertedGrey) {
+        const int v = layout.colour == TiffColour::Grey ? c[0] : 255 - c[0];
         c[0] = c[1] = c[2] = v;
-    } else if (spec.colour == TiffColour::Cmyk) {
+    } else if (layout.colour == TiffColour::Cmyk) {
         for (int& v : c)
             v = (255 - qAlpha(s)) * (255 - v) / 255;
         a = 255;
     }
     for (int& v : c)
-        v = spec.alpha == TiffAlpha::Associated ? std::min(v, a) + 255 - a
-                                                : (v * a + 255 * (255 - a) + 127) / 255;
+        v = layout.alpha == TiffAlpha::Associated ? std::min(v, a) + 255 - a
+                                                  : (v * a + 255 * (255 - a) + 127) / 255;
     return qRgb(c[0], c[1], c[2]);
 }
 
@@ -248,7 +248,7 @@ private slots:
         QTest::newRow("webp") << "d.Webp" << buildWithQt(image, "webp") << QSize(40, 30) << 2;
         QTest::newRow("tiff") << "e.tiff" << buildWithQt(image, "tiff") << QSize(40, 30) << 0;
         QTest::newRow("tif") << "f.TIF" << buildWithQt(image, "tiff") << QSize(40, 30) << 0;
-        TiffSpec ycbcr;
+        TiffLayout ycbcr;
         ycbcr.colour = TiffColour::YCbCrJpeg;
         QTest::newRow("tiff ycbcr jpeg")
             << "y.tif" << buildTiff(image, ycbcr) << QSize(40, 30) << 8;
@@ -390,7 +390,7 @@ private slots:
     // Layouts Qt's TIFF reader refused or misread, and the usual ones.
     void tiffLayouts_data()
     {
-        QTest::addColumn<TiffSpec>("spec");
+        QTest::addColumn<TiffLayout>("layout");
         using C = TiffColour;
         using A = TiffAlpha;
         enum
@@ -401,16 +401,14 @@ private slots:
         };
         const auto row = [](const char* name, C colour, int bits, A alpha = A::None,
                             bool planar = false, int tile = 0, int flags = 0) {
-            TiffSpec spec;
-            spec.colour = colour;
-            spec.bits = bits;
-            spec.alpha = alpha;
-            spec.planar = planar;
-            spec.tile = tile;
-            spec.lzw = flags & Lzw;
-            spec.bigEndian = flags & BigEndian;
-            spec.floating = flags & Float;
-            QTest::newRow(name) << spec;
+            QTest::newRow(name) << TiffLayout{.colour = colour,
+                                              .bits = bits,
+                                              .floating = (flags & Float) != 0,
+                                              .alpha = alpha,
+                                              .planar = planar,
+                                              .tile = tile,
+                                              .lzw = (flags & Lzw) != 0,
+                                              .bigEndian = (flags & BigEndian) != 0};
         };
         row("rgb 8 lzw", C::Rgb, 8, A::None, false, 0, Lzw);
         row("rgb 16 big-endian", C::Rgb, 16, A::Unassociated, false, 0, BigEndian);
@@ -440,16 +438,16 @@ private slots:
     }
     void tiffLayouts()
     {
-        QFETCH(TiffSpec, spec);
+        QFETCH(TiffLayout, layout);
         const QImage samples = sampleGrid();
-        const QByteArray bytes = buildTiff(samples, spec);
+        const QByteArray bytes = buildTiff(samples, layout);
         QVERIFY(!bytes.isEmpty());
         const QImage image = loadPicture(file(QStringLiteral("l.tif"), bytes)).fullImage();
         QCOMPARE(image.size(), samples.size());
-        const int tolerance = spec.bits > 8 ? 1 : 0; // 16 to 8 bits may round either way
+        const int tolerance = layout.bits > 8 ? 1 : 0; // 16 to 8 bits may round either way
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
-                const QRgb want = onWhite(samples.pixel(x, y), spec);
+                const QRgb want = onWhite(samples.pixel(x, y), layout);
                 if (colourDistance(image.pixel(x, y), want) > tolerance)
                     QFAIL(qPrintable(QStringLiteral("(%1, %2): %3, expected %4")
                                          .arg(x)
