@@ -30,6 +30,7 @@ void nameApplication()
 
 void prepareApplication()
 {
+    startInstallingWindowFonts();
     nameApplication();
     QApplication::setApplicationDisplayName(applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
@@ -39,7 +40,6 @@ void prepareApplication()
     for (int size : {16, 32, 48, 64})
         icon.addPixmap(QPixmap::fromImage(builtInPng(QStringLiteral(":/icons/%1.png").arg(size))));
     QApplication::setWindowIcon(icon);
-    installWindowFonts();
 }
 
 AppController::AppController()
@@ -50,18 +50,10 @@ AppController::AppController()
             guard(this, &AppController::previewCover));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
-    connect(&m_mainWindow, &MainWindow::addProgramRequested, &m_addProgramDialog,
-            &AddProgramDialog::open);
-    connect(&m_addProgramDialog, &AddProgramDialog::programChosen, this,
-            guard(this, &AppController::addProgram));
+    connect(&m_mainWindow, &MainWindow::addProgramRequested, this,
+            guard(this, &AppController::openAddProgram));
     connect(&m_mainWindow, &MainWindow::calibrationRequested, this,
             guard(this, &AppController::openCalibration));
-    connect(&m_calibrationWindow, &CalibrationWindow::printPageRequested, this,
-            guard(this, &AppController::printCalibrationPage));
-    connect(&m_calibrationWindow, &CalibrationWindow::saveRequested, this,
-            guard(this, &AppController::saveCalibration));
-    connect(&m_calibrationWindow, &CalibrationWindow::resetRequested, this,
-            guard(this, &AppController::resetCalibration));
     connectSettingsWindow();
     connect(&m_mainWindow, &MainWindow::helpRequested, this, guard(this, &AppController::showHelp));
     guarded([this] { startUp(); });
@@ -151,14 +143,14 @@ void AppController::openCalibration()
     const QString printer = calibratedQueue();
     const QPointF corner =
         paperOf(currentPrinter().printer()).printable(PaperOrientation::Portrait).topLeft();
-    m_calibrationWindow.open(printer, m_workspace.calibration.find(printer), corner);
+    calibrationWindow().open(printer, m_workspace.calibration.find(printer), corner);
 }
 
 void AppController::printCalibrationPage()
 {
     const QString printer = calibratedQueue();
     m_calibrationPaper = jf::printCalibrationPage();
-    m_calibrationWindow.showStatus(
+    calibrationWindow().showStatus(
         QStringLiteral("The calibration page went to %1%2. Measure it, type the values and "
                        "click Save.")
             .arg(printer, m_calibrationPaper == PaperOrientation::Landscape
@@ -169,27 +161,27 @@ void AppController::printCalibrationPage()
 void AppController::saveCalibration()
 {
     const QString printer = calibratedQueue();
-    std::optional<PrinterCorrection> correction = m_calibrationWindow.unchangedSaved();
+    std::optional<PrinterCorrection> correction = calibrationWindow().unchangedSaved();
     if (!correction) {
         // A cover's page starts at the printer's own margins on the paper
         // the calibration page was printed on.
         const Paper paper = paperOf(currentPrinter().printer());
         const QPointF corner = paper.printable(m_calibrationPaper).topLeft();
         correction =
-            correctionFromMeasurements(m_calibrationWindow.measurements(), corner.x(), corner.y(),
+            correctionFromMeasurements(calibrationWindow().measurements(), corner.x(), corner.y(),
                                        m_calibrationPaper == PaperOrientation::Landscape);
     }
     CalibrationTable table = m_workspace.calibration;
     table.set(printer, *correction);
     table.write(m_workspace.folder.path(datafile::calibration));
     m_workspace.calibration = table;
-    m_calibrationWindow.showStatus(
+    calibrationWindow().showStatus(
         QStringLiteral("Saved: covers on %1 now print corrected.").arg(printer));
 }
 
 void AppController::resetCalibration()
 {
-    const QString printer = m_calibrationWindow.printer();
+    const QString printer = calibrationWindow().printer();
     CalibrationTable table = m_workspace.calibration;
     table.remove(printer);
     const QString path = m_workspace.folder.path(datafile::calibration);
@@ -201,8 +193,8 @@ void AppController::resetCalibration()
     else if (QFile::exists(path) && !QFile::remove(path))
         throw Error(QStringLiteral("Cannot delete \"%1\"").arg(path));
     m_workspace.calibration = table;
-    m_calibrationWindow.clearMeasurements();
-    m_calibrationWindow.showStatus(
+    calibrationWindow().clearMeasurements();
+    calibrationWindow().showStatus(
         QStringLiteral("Reset: covers on %1 print without correction.").arg(printer));
 }
 
@@ -255,6 +247,38 @@ void AppController::takeUpSettings()
     m_workspace.preferences.read(folder.path(datafile::settings));
     m_mainWindow.setTipInterval(m_workspace.preferences.tipInterval);
     m_workspace.tips.read(folder.path(datafile::tips));
+}
+
+// ---- Add-program and calibration windows ----------------------------------------
+
+AddProgramDialog& AppController::addProgramDialog()
+{
+    if (m_addProgramDialog)
+        return *m_addProgramDialog;
+    m_addProgramDialog = std::make_unique<AddProgramDialog>(&m_mainWindow);
+    connect(m_addProgramDialog.get(), &AddProgramDialog::programChosen, this,
+            guard(this, &AppController::addProgram));
+    return *m_addProgramDialog;
+}
+
+void AppController::openAddProgram()
+{
+    addProgramDialog().open();
+}
+
+CalibrationWindow& AppController::calibrationWindow()
+{
+    if (m_calibrationWindow)
+        return *m_calibrationWindow;
+    m_calibrationWindow = std::make_unique<CalibrationWindow>(&m_mainWindow);
+    CalibrationWindow* window = m_calibrationWindow.get();
+    connect(window, &CalibrationWindow::printPageRequested, this,
+            guard(this, &AppController::printCalibrationPage));
+    connect(window, &CalibrationWindow::saveRequested, this,
+            guard(this, &AppController::saveCalibration));
+    connect(window, &CalibrationWindow::resetRequested, this,
+            guard(this, &AppController::resetCalibration));
+    return *m_calibrationWindow;
 }
 
 // ---- Help window ----------------------------------------------------------------

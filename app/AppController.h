@@ -23,11 +23,10 @@ void nameApplication();
 // makes the window fonts available. Runs before any window exists.
 void prepareApplication();
 
-// Owns what the program keeps in memory and its windows, made hidden in their
-// start-up order (the settings and help windows when first needed), and
-// wires them together. Making it loads the Data folder
-// and reports any failure before a window is shown; the main window then
-// shows whatever was read.
+// Owns what the program keeps in memory and its windows (the main window at
+// start, the tool windows when first needed), and wires them together.
+// Making it loads the Data folder and reports any failure before a window
+// is shown; the main window then shows whatever was read.
 class AppController : public QObject
 {
     Q_OBJECT
@@ -38,11 +37,10 @@ public:
     Workspace& workspace() { return m_workspace; }
     MainWindow& mainWindow() { return m_mainWindow; }
     PrintWindow& printWindow() { return m_printWindow; }
-    AddProgramDialog& addProgramDialog() { return m_addProgramDialog; }
-    CalibrationWindow& calibrationWindow() { return m_calibrationWindow; }
-    // Made when first asked for (the settings and help windows are the
-    // costliest to make, and the first frame does not need them); each is
-    // made once and kept until exit.
+    // Made when first asked for (the first frame needs none of them); each
+    // is made once and kept until exit.
+    AddProgramDialog& addProgramDialog();
+    CalibrationWindow& calibrationWindow();
     SettingsWindow& settingsWindow();
     HelpWindow& helpWindow();
 
@@ -64,14 +62,15 @@ private:
     void openSettings();
     void takeUpSettings();
     void showHelp();
+    void openAddProgram();
 
     Workspace m_workspace;
     MainWindow m_mainWindow{m_workspace};
-    AddProgramDialog m_addProgramDialog{&m_mainWindow};
+    std::unique_ptr<AddProgramDialog> m_addProgramDialog;
     PrintWindow m_printWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;
-    CalibrationWindow m_calibrationWindow{&m_mainWindow};
+    std::unique_ptr<CalibrationWindow> m_calibrationWindow;
     // The paper the last calibration page was printed on, which its
     // measurements are taken on.
     PaperOrientation m_calibrationPaper = PaperOrientation::Portrait;

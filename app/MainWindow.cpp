@@ -4,6 +4,7 @@
 #include "DisplayText.h"
 #include "ErrorReport.h"
 #include "FileDialogs.h"
+#include "Fonts.h"
 #include "LineBreaks.h"
 #include "ListMouse.h"
 #include "NumberConvert.h"
@@ -108,6 +109,17 @@ int selectedRow(const QListWidget* list)
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
+// The captions' faces, at fixed pixel sizes whatever the screen's density.
+QFont captionFont(int pixels, bool bold, bool italic = false,
+                  const QString& family = QStringLiteral("Arial"))
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
 void prepareList(QListWidget* list)
 {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -132,20 +144,22 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
     setFixedSize(701, 500);
     move(384, 280);
 
-    setFont(jf::windowFont());
-    for (QLabel* label : findChildren<QLabel*>())
-        label->adjustSize();
-    DigitFilter::install(m_ui.widthEdit);
-    DigitFilter::install(m_ui.heightEdit);
-    SingleLineText::applyToAll(this);
-    m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
-
     m_kindButtons = {m_ui.coverKindButton1, m_ui.coverKindButton2, m_ui.coverKindButton3,
                      m_ui.coverKindButton4, m_ui.coverKindButton5, m_ui.coverKindButton6,
                      m_ui.coverKindButton7, m_ui.coverKindButton8};
     m_kindLabels = {m_ui.coverKindLabel1, m_ui.coverKindLabel2, m_ui.coverKindLabel3,
                     m_ui.coverKindLabel4, m_ui.coverKindLabel5, m_ui.coverKindLabel6,
                     m_ui.coverKindLabel7, m_ui.coverKindLabel8};
+
+    jf::waitForWindowFonts();
+    setFont(jf::windowFont());
+    setCaptionFonts();
+    for (QLabel* label : findChildren<QLabel*>())
+        label->adjustSize();
+    DigitFilter::install(m_ui.widthEdit);
+    DigitFilter::install(m_ui.heightEdit);
+    SingleLineText::applyToAll(this);
+    m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
 
     m_pictureDialog.filter = QStringLiteral(
         "Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|"
@@ -173,6 +187,26 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setCaptionFonts()
+{
+    // Set on each caption, they stay when the window's own font is set.
+    const QFont kind = captionFont(17, true, true);
+    for (ClickLabel* label : m_kindLabels)
+        label->setFont(kind);
+    m_ui.titleLabel->setFont(captionFont(16, true));
+    for (QLabel* label :
+         {m_ui.printerSetupLabel, m_ui.printCoverLabel, m_ui.settingsLabel, m_ui.helpLabel})
+        label->setFont(captionFont(21, true));
+    for (QLabel* label : {m_ui.importLabel, m_ui.disposeLabel, m_ui.viewImageLabel,
+                          m_ui.saveSizesLabel, m_ui.restoreSizesLabel})
+        label->setFont(captionFont(13, true));
+    for (QLabel* label : {m_ui.picturesCaption, m_ui.addPictureLabel, m_ui.deletePictureLabel,
+                          m_ui.programsCaption, m_ui.addProgramLabel, m_ui.deleteProgramLabel})
+        label->setFont(captionFont(11, true));
+    m_ui.closeLabel->setFont(captionFont(21, false));
+    m_ui.closeMark->setFont(captionFont(20, true, false, QStringLiteral("Arial Black")));
+}
 
 void MainWindow::createMenus()
 {

@@ -98,6 +98,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void setCaptionFonts();
     void createMenus();
     void connectHandlers();
     // Saves the four lists for closing; true when the program may end. A

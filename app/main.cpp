@@ -1,6 +1,7 @@
 #include "AppController.h"
 #include "CommandLine.h"
 #include "ErrorReport.h"
+#include "Fonts.h"
 
 #include <QApplication>
 
@@ -18,13 +19,16 @@ int main(int argc, char* argv[])
         return jf::answerCommandLine(jf::parseCommandLine(QCoreApplication::arguments()));
     }
 
+    jf::startReadingFontConfiguration();
     jf::chooseDisplayPlatform();
     QApplication app(argc, argv);
     jf::prepareApplication();
     // Qt's own options (-platform, -style, ...) are gone from the arguments.
     const jf::CommandLineRequest request = jf::parseCommandLine(QApplication::arguments());
-    if (request.action != jf::CommandLineRequest::Action::Start)
+    if (request.action != jf::CommandLineRequest::Action::Start) {
+        jf::waitForWindowFonts();
         return jf::answerCommandLine(request);
+    }
 
     jf::AppController controller;
     if (!request.picture.isEmpty())

@@ -7,6 +7,7 @@
 //   bench_startup --child bare|app   one start, used by the comparison
 
 #include "AppController.h"
+#include "Fonts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,6 +51,8 @@ void reportPeakMemory()
 
 int child(int argc, char* argv[], bool app)
 {
+    if (app)
+        jf::startReadingFontConfiguration();
     QApplication application(argc, argv);
     FirstPaint watcher;
     if (app) {

@@ -138,6 +138,15 @@ bool save(const QImage& img, const QString& path, const char* format, int qualit
     return true;
 }
 
+// The pictures are drawn on their designed grid and stored at the size of
+// the control that shows them (the window 701 x 500, the panel 501 x 390,
+// the preview box 356 x 276), stretched as the window would stretch them:
+// starting the program then only decodes them.
+QImage stretched(const QImage& img, int width, int height)
+{
+    return img.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -148,10 +157,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-    const bool ok = save(background(), out + "background.jpg", "JPEG", 95) &&
-                    save(panel(), out + "panel.jpg", "JPEG", 95) &&
+    const bool ok = save(stretched(background(), 701, 500), out + "background.jpg", "JPEG", 95) &&
+                    save(stretched(panel(), 501, 390), out + "panel.jpg", "JPEG", 95) &&
                     save(buttonTab(false), out + "button-up.png", "PNG") &&
                     save(buttonTab(true), out + "button-down.png", "PNG") &&
-                    save(placeholder(), out + "preview-empty.jpg", "JPEG", 92);
+                    save(stretched(placeholder(), 356, 276), out + "preview-empty.jpg", "JPEG", 92);
     return ok ? 0 : 1;
 }
