@@ -30,7 +30,7 @@ void nameApplication()
 
 void prepareApplication()
 {
-    startInstallingWindowFonts();
+    startListingFonts();
     nameApplication();
     QApplication::setApplicationDisplayName(applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));

@@ -1,73 +1,88 @@
 #include "Fonts.h"
 
-#include <QFileInfo>
 #include <QFontDatabase>
+#include <QStringList>
 
 #include <fontconfig/fontconfig.h>
 
 #include <future>
+#include <unistd.h>
 
 namespace jf {
 
 namespace {
 
-// Each runs on a thread of its own, the installation after the reading of
-// the configuration. Only the main thread touches these futures.
-std::future<void>& fontConfiguration()
+// Only the main thread touches these futures.
+std::shared_future<void>& fontConfiguration()
 {
-    static std::future<void> reading;
-    return reading;
+    static std::shared_future<void> loading;
+    return loading;
 }
 
-std::future<void>& windowFontInstallation()
+std::future<void>& fontList()
 {
-    static std::future<void> installing;
-    return installing;
+    static std::future<void> listing;
+    return listing;
+}
+
+bool fontconfigKnowsFamily(const char* family)
+{
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    const bool known = fonts && fonts->nfont > 0;
+    if (fonts)
+        FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return known;
+}
+
+void loadFontConfiguration()
+{
+    // fontconfig loads its configuration once per process; Qt later finds it
+    // ready.
+    if (!FcInit() || fontconfigKnowsFamily("Tahoma"))
+        return;
+    for (const char* file :
+         {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
+        if (::access(file, R_OK) == 0)
+            FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(file));
+    }
 }
 
 } // namespace
 
-void installWindowFonts()
+void startLoadingFonts()
 {
-    if (!QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
-        for (const char* file :
-             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
-            const QString path = QString::fromLatin1(file);
-            if (QFileInfo::exists(path))
-                QFontDatabase::addApplicationFont(path);
-        }
-    }
-}
-
-void startReadingFontConfiguration()
-{
-    // fontconfig loads its configuration once per process, safely from any
-    // thread; Qt's own font list then finds it ready.
     if (!fontConfiguration().valid())
-        fontConfiguration() = std::async(std::launch::async, [] { FcInit(); });
+        fontConfiguration() = std::async(std::launch::async, &loadFontConfiguration).share();
 }
 
-void startInstallingWindowFonts()
+void startListingFonts()
 {
-    if (windowFontInstallation().valid())
+    if (fontList().valid())
         return;
-    // Qt's font database is safe to use from any thread once the
-    // application object exists.
-    std::shared_future<void> configuration =
-        fontConfiguration().valid() ? fontConfiguration().share() : std::shared_future<void>();
-    windowFontInstallation() = std::async(std::launch::async, [configuration] {
-        if (configuration.valid())
-            configuration.wait();
-        installWindowFonts();
+    startLoadingFonts();
+    // Qt's font database may be used from any thread once the application
+    // object exists.
+    fontList() = std::async(std::launch::async, [configuration = fontConfiguration()] {
+        configuration.wait();
+        QFontDatabase::families();
     });
 }
 
-void waitForWindowFonts()
+void waitForFontConfiguration()
 {
-    if (windowFontInstallation().valid())
-        windowFontInstallation().get();
     if (fontConfiguration().valid())
         fontConfiguration().get();
+}
+
+void waitForFontList()
+{
+    if (fontList().valid())
+        fontList().get();
 }
 
 } // namespace jf

@@ -2,27 +2,33 @@
 
 namespace jf {
 
-// Makes the Tahoma-like face that Debian ships with Wine's fonts known to the
-// program (fontconfig does not index that folder), so the window font looks
-// as designed. Does nothing where the files are missing.
-void installWindowFonts();
-
-// The same, done beside the start-up instead of in its way. Reading the
-// system's font configuration and listing its fonts is the costliest part of
-// a start; nothing the main window builds before it measures its first text
-// needs it.
+// The fonts the windows need, made ready beside the start-up instead of in
+// its way: reading the system's font configuration and listing its fonts is
+// the costliest part of a start, and nothing the program does before it
+// builds its first control with text needs them.
 //
-//   startReadingFontConfiguration()  before the QApplication exists: lets
-//                                    fontconfig read its configuration while
-//                                    the display connection is made
-//   startInstallingWindowFonts()     once it exists: Qt's font list and the
-//                                    window fonts follow on the same thread
-//   waitForWindowFonts()             before the first text is measured, and
-//                                    in any case before the QApplication
-//                                    goes; returns at once when nothing was
-//                                    started
-void startReadingFontConfiguration();
-void startInstallingWindowFonts();
-void waitForWindowFonts();
+// The window font is Tahoma. Where fontconfig does not know it, the face
+// Debian ships with Wine's fonts (a folder fontconfig does not index) is
+// added to fontconfig's own list before Qt first reads that list, so Qt
+// finds it like any installed font. Nothing is added where the files are
+// missing.
+//
+//   startLoadingFonts()         fontconfig reads its configuration and learns
+//                               the window font, on a thread of its own; best
+//                               called before the QApplication exists, so it
+//                               overlaps the display connection
+//   startListingFonts()         once the QApplication exists: Qt's font list
+//                               is filled on a second thread as soon as the
+//                               first is done
+//   waitForFontConfiguration()  before the first control with text is built
+//                               (Qt must not read fontconfig before that
+//                               thread is done)
+//   waitForFontList()           before the QApplication goes
+//
+// The waits return at once when nothing was started.
+void startLoadingFonts();
+void startListingFonts();
+void waitForFontConfiguration();
+void waitForFontList();
 
 } // namespace jf

@@ -137,6 +137,10 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
 {
     initResources();
     auto pictures = std::async(std::launch::async, &decodeWindowPictures);
+    // The controls are made in the window font, so none lays out its text
+    // twice.
+    jf::waitForFontConfiguration();
+    setFont(jf::windowFont());
     m_ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(jf::applicationTitle());
@@ -151,8 +155,6 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
                     m_ui.coverKindLabel4, m_ui.coverKindLabel5, m_ui.coverKindLabel6,
                     m_ui.coverKindLabel7, m_ui.coverKindLabel8};
 
-    jf::waitForWindowFonts();
-    setFont(jf::windowFont());
     setCaptionFonts();
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
@@ -179,6 +181,7 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
     connectHandlers();
     m_drag = new WindowDrag(this, m_ui.backgroundImage);
 
+    jf::waitForFontList();
     const WindowPictures decoded = pictures.get();
     m_ui.backgroundImage->setPicture(decoded.background);
     m_ui.panelImage->setPicture(decoded.panel);

@@ -19,14 +19,14 @@ int main(int argc, char* argv[])
         return jf::answerCommandLine(jf::parseCommandLine(QCoreApplication::arguments()));
     }
 
-    jf::startReadingFontConfiguration();
+    jf::startLoadingFonts();
     jf::chooseDisplayPlatform();
     QApplication app(argc, argv);
     jf::prepareApplication();
     // Qt's own options (-platform, -style, ...) are gone from the arguments.
     const jf::CommandLineRequest request = jf::parseCommandLine(QApplication::arguments());
     if (request.action != jf::CommandLineRequest::Action::Start) {
-        jf::waitForWindowFonts();
+        jf::waitForFontList();
         return jf::answerCommandLine(request);
     }
 

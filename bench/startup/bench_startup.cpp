@@ -52,7 +52,7 @@ void reportPeakMemory()
 int child(int argc, char* argv[], bool app)
 {
     if (app)
-        jf::startReadingFontConfiguration();
+        jf::startLoadingFonts();
     QApplication application(argc, argv);
     FirstPaint watcher;
     if (app) {
