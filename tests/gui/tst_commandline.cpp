@@ -6,6 +6,8 @@
 #include "TestPlatform.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QTest>
 
@@ -30,6 +32,8 @@ private slots:
     void displayPlatform_data();
     void displayPlatform();
     void everyWindowCarriesTheIconAndClass();
+    void windowFaces_data();
+    void windowFaces();
 };
 
 void TestCommandLine::parse_data()
@@ -199,6 +203,45 @@ void TestCommandLine::everyWindowCarriesTheIconAndClass()
         QVERIFY2(icon.availableSizes().contains(QSize(32, 32)), window->metaObject()->className());
         QVERIFY(!icon.pixmap(32).isNull());
     }
+}
+
+// The faces of the main window's texts as the program starts: the captions'
+// own, and Tahoma for the rest, found through fontconfig even where only
+// Wine's copy of it is installed.
+void TestCommandLine::windowFaces_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+    QTest::newRow("cover kind") << "coverKindLabel8" << "Arial" << 17 << true << true;
+    QTest::newRow("title") << "titleLabel" << "Arial" << 16 << true << false;
+    QTest::newRow("menu") << "printCoverLabel" << "Arial" << 21 << true << false;
+    QTest::newRow("picture") << "viewImageLabel" << "Arial" << 13 << true << false;
+    QTest::newRow("lists") << "deleteProgramLabel" << "Arial" << 11 << true << false;
+    QTest::newRow("close") << "closeLabel" << "Arial" << 21 << false << false;
+    QTest::newRow("close mark") << "closeMark" << "Arial Black" << 20 << true << false;
+    QTest::newRow("tip") << "tipLabel" << "Tahoma" << 11 << false << false;
+}
+
+void TestCommandLine::windowFaces()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, family);
+    QFETCH(int, pixels);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+    TestPlatform platform;
+    WorkDir work;
+    jf::AppController controller;
+    const QFont font = jftest::child<QLabel>(controller.mainWindow(), qPrintable(label))->font();
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pixelSize(), pixels);
+    QCOMPARE(font.bold(), bold);
+    QCOMPARE(font.italic(), italic);
+    if (family == "Tahoma" && QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
+        QCOMPARE(QFontInfo(font).family(), family);
 }
 
 QTEST_MAIN(TestCommandLine)
