@@ -215,14 +215,22 @@ void TestCommandLine::windowFaces_data()
     QTest::addColumn<int>("pixels");
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("italic");
-    QTest::newRow("cover kind") << "coverKindLabel8" << "Arial" << 17 << true << true;
-    QTest::newRow("title") << "titleLabel" << "Arial" << 16 << true << false;
-    QTest::newRow("menu") << "printCoverLabel" << "Arial" << 21 << true << false;
-    QTest::newRow("picture") << "viewImageLabel" << "Arial" << 13 << true << false;
-    QTest::newRow("lists") << "deleteProgramLabel" << "Arial" << 11 << true << false;
-    QTest::newRow("close") << "closeLabel" << "Arial" << 21 << false << false;
-    QTest::newRow("close mark") << "closeMark" << "Arial Black" << 20 << true << false;
-    QTest::newRow("tip") << "tipLabel" << "Tahoma" << 11 << false << false;
+    QTest::newRow("cover kind") << "coverKindLabel8"
+                                << "Arial" << 17 << true << true;
+    QTest::newRow("title") << "titleLabel"
+                           << "Arial" << 16 << true << false;
+    QTest::newRow("menu") << "printCoverLabel"
+                          << "Arial" << 21 << true << false;
+    QTest::newRow("picture") << "viewImageLabel"
+                             << "Arial" << 13 << true << false;
+    QTest::newRow("lists") << "deleteProgramLabel"
+                           << "Arial" << 11 << true << false;
+    QTest::newRow("close") << "closeLabel"
+                           << "Arial" << 21 << false << false;
+    QTest::newRow("close mark") << "closeMark"
+                                << "Arial Black" << 20 << true << false;
+    QTest::newRow("tip") << "tipLabel"
+                         << "Tahoma" << 11 << false << false;
 }
 
 void TestCommandLine::windowFaces()
