@@ -11,7 +11,8 @@ namespace jf {
 // Debian ships with Wine's fonts (a folder fontconfig does not index) is
 // added to fontconfig's own list before Qt first reads that list, so Qt
 // finds it like any installed font. Nothing is added where the files are
-// missing.
+// missing. (Qt empties that list of fontconfig's whenever a Qt application
+// font is added or removed; the program does neither.)
 //
 //   startLoadingFonts()         fontconfig reads its configuration and learns
 //                               the window font, on a thread of its own; best
