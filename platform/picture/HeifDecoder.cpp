@@ -4,12 +4,79 @@
 #include "ImageReaderDecoder.h"
 
 #include <memory>
+#include <optional>
 
+#include <dlfcn.h>
 #include <libheif/heif.h>
 
 namespace jf {
 
 namespace {
+
+// libheif is opened with the first HEIC picture, not with the program:
+// loading it, and the video decoders it brings, costs every start a few
+// milliseconds that only HEIC pictures need. Once opened it stays.
+struct HeifLibrary
+{
+    decltype(&heif_context_alloc) contextAlloc = nullptr;
+    decltype(&heif_context_free) contextFree = nullptr;
+    decltype(&heif_context_set_maximum_image_size_limit) setMaximumImageSize = nullptr;
+    decltype(&heif_context_read_from_memory_without_copy) readFromMemory = nullptr;
+    decltype(&heif_context_get_primary_image_handle) primaryImageHandle = nullptr;
+    decltype(&heif_image_handle_release) handleRelease = nullptr;
+    decltype(&heif_image_handle_get_ispe_width) codedWidth = nullptr;
+    decltype(&heif_image_handle_get_ispe_height) codedHeight = nullptr;
+    decltype(&heif_image_handle_has_alpha_channel) hasAlpha = nullptr;
+    decltype(&heif_decode_image) decodeImage = nullptr;
+    decltype(&heif_image_release) imageRelease = nullptr;
+    decltype(&heif_image_get_plane_readonly) planeReadOnly = nullptr;
+    decltype(&heif_image_get_width) imageWidth = nullptr;
+    decltype(&heif_image_get_height) imageHeight = nullptr;
+};
+
+std::optional<HeifLibrary> openHeifLibrary()
+{
+    // The run-time name of the library libheif-dev builds against (Debian's
+    // libheif1).
+    void* handle = ::dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return std::nullopt;
+    HeifLibrary library;
+    bool complete = true;
+    const auto bind = [&](auto& function, const char* name) {
+        function =
+            reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
+        complete = complete && function;
+    };
+    bind(library.contextAlloc, "heif_context_alloc");
+    bind(library.contextFree, "heif_context_free");
+    bind(library.setMaximumImageSize, "heif_context_set_maximum_image_size_limit");
+    bind(library.readFromMemory, "heif_context_read_from_memory_without_copy");
+    bind(library.primaryImageHandle, "heif_context_get_primary_image_handle");
+    bind(library.handleRelease, "heif_image_handle_release");
+    bind(library.codedWidth, "heif_image_handle_get_ispe_width");
+    bind(library.codedHeight, "heif_image_handle_get_ispe_height");
+    bind(library.hasAlpha, "heif_image_handle_has_alpha_channel");
+    bind(library.decodeImage, "heif_decode_image");
+    bind(library.imageRelease, "heif_image_release");
+    bind(library.planeReadOnly, "heif_image_get_plane_readonly");
+    bind(library.imageWidth, "heif_image_get_width");
+    bind(library.imageHeight, "heif_image_get_height");
+    if (!complete) {
+        ::dlclose(handle);
+        return std::nullopt;
+    }
+    return library;
+}
+
+const HeifLibrary& heif()
+{
+    static const std::optional<HeifLibrary> library = openHeifLibrary();
+    if (!library)
+        throw PictureError(
+            QStringLiteral("HEIC pictures cannot be opened here: libheif is not installed"));
+    return *library;
+}
 
 [[noreturn]] void throwInvalid()
 {
@@ -18,60 +85,57 @@ namespace {
 
 struct HeifFree
 {
-    void operator()(heif_context* p) const { heif_context_free(p); }
-    void operator()(heif_image_handle* p) const { heif_image_handle_release(p); }
-    void operator()(heif_image* p) const { heif_image_release(p); }
+    void operator()(heif_context* p) const { heif().contextFree(p); }
+    void operator()(heif_image_handle* p) const { heif().handleRelease(p); }
+    void operator()(heif_image* p) const { heif().imageRelease(p); }
 };
 
 void releaseImage(void* image)
 {
-    heif_image_release(static_cast<heif_image*>(image));
+    heif().imageRelease(static_cast<heif_image*>(image));
 }
 
 } // namespace
 
 QImage decodeHeif(const QByteArray& file)
 {
+    const HeifLibrary& lib = heif();
     if (file.isEmpty())
         throwInvalid();
-    std::unique_ptr<heif_context, HeifFree> context(heif_context_alloc());
+    std::unique_ptr<heif_context, HeifFree> context(lib.contextAlloc());
     if (!context)
         throwInvalid();
     // libheif's own limit would refuse forged sizes as damage; we want them
     // refused by ours, as too large.
-    heif_context_set_maximum_image_size_limit(context.get(), 65536);
-    if (heif_context_read_from_memory_without_copy(context.get(), file.constData(),
-                                                   size_t(file.size()), nullptr)
-            .code != heif_error_Ok)
+    lib.setMaximumImageSize(context.get(), 65536);
+    if (lib.readFromMemory(context.get(), file.constData(), size_t(file.size()), nullptr).code !=
+        heif_error_Ok)
         throwInvalid();
     heif_image_handle* rawHandle = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok ||
-        !rawHandle)
+    if (lib.primaryImageHandle(context.get(), &rawHandle).code != heif_error_Ok || !rawHandle)
         throwInvalid();
     const std::unique_ptr<heif_image_handle, HeifFree> handle(rawHandle);
     // The coded size: what decoding allocates before any cropping.
-    const int width = heif_image_handle_get_ispe_width(handle.get());
-    const int height = heif_image_handle_get_ispe_height(handle.get());
+    const int width = lib.codedWidth(handle.get());
+    const int height = lib.codedHeight(handle.get());
     if (width <= 0 || height <= 0)
         throwInvalid();
     checkPicturePixels(width, height);
     // From here on libheif may allocate no more than we allow.
-    heif_context_set_maximum_image_size_limit(context.get(), 16001);
+    lib.setMaximumImageSize(context.get(), 16001);
 
-    const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
+    const bool alpha = lib.hasAlpha(handle.get());
     heif_image* rawImage = nullptr;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
-                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                          nullptr)
+    if (lib.decodeImage(handle.get(), &rawImage, heif_colorspace_RGB,
+                        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr)
                 .code != heif_error_Ok ||
         !rawImage)
         throwInvalid();
     std::unique_ptr<heif_image, HeifFree> image(rawImage);
     int stride = 0;
-    const uint8_t* pixels =
-        heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-    const int w = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int h = heif_image_get_height(image.get(), heif_channel_interleaved);
+    const uint8_t* pixels = lib.planeReadOnly(image.get(), heif_channel_interleaved, &stride);
+    const int w = lib.imageWidth(image.get(), heif_channel_interleaved);
+    const int h = lib.imageHeight(image.get(), heif_channel_interleaved);
     if (!pixels || w <= 0 || h <= 0 || stride < w * (alpha ? 4 : 3))
         throwInvalid();
     // Wraps libheif's pixels without a copy; the wrapper owns them from here.
