@@ -17,7 +17,8 @@ namespace jf {
 //   startLoadingFonts()         fontconfig reads its configuration and learns
 //                               the window font, on a thread of its own; best
 //                               called before the QApplication exists, so it
-//                               overlaps the display connection
+//                               overlaps the display connection, and after
+//                               the program's last change to the environment
 //   startListingFonts()         once the QApplication exists: Qt's font list
 //                               is filled on a second thread as soon as the
 //                               first is done

@@ -19,8 +19,10 @@ int main(int argc, char* argv[])
         return jf::answerCommandLine(jf::parseCommandLine(QCoreApplication::arguments()));
     }
 
-    jf::startLoadingFonts();
+    // The platform choice may set an environment variable: before a second
+    // thread (fontconfig reads the environment) exists.
     jf::chooseDisplayPlatform();
+    jf::startLoadingFonts();
     QApplication app(argc, argv);
     jf::prepareApplication();
     // Qt's own options (-platform, -style, ...) are gone from the arguments.
