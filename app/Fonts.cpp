@@ -12,16 +12,16 @@ namespace jf {
 
 namespace {
 
-// Only the main thread touches these futures.
+// Started once each; only the main thread touches these futures.
 std::shared_future<void>& fontConfiguration()
 {
     static std::shared_future<void> loading;
     return loading;
 }
 
-std::future<void>& fontList()
+std::shared_future<void>& fontList()
 {
-    static std::future<void> listing;
+    static std::shared_future<void> listing;
     return listing;
 }
 
@@ -68,9 +68,9 @@ void startListingFonts()
     // Qt's font database may be used from any thread once the application
     // object exists.
     fontList() = std::async(std::launch::async, [configuration = fontConfiguration()] {
-        configuration.wait();
-        QFontDatabase::families();
-    });
+                     configuration.wait();
+                     QFontDatabase::families();
+                 }).share();
 }
 
 void waitForFontConfiguration()
