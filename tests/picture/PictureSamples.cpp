@@ -492,6 +492,22 @@ int colourDistance(QRgb a, QRgb b)
                      std::abs(qBlue(a) - qBlue(b))});
 }
 
+QString firstPixelApart(const QImage& image, const std::function<QRgb(int, int)>& want,
+                        int tolerance)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb expected = want(x, y);
+            if (colourDistance(image.pixel(x, y), expected) > tolerance)
+                return QStringLiteral("(%1, %2): %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(image.pixel(x, y), 8, 16)
+                    .arg(expected, 8, 16);
+        }
+    return QString();
+}
+
 const QRgb kQuadrantColours[4] = {qRgb(220, 30, 40), qRgb(30, 180, 60), qRgb(40, 60, 200),
                                   qRgb(250, 240, 80)};
 
@@ -743,8 +759,8 @@ QByteArray buildGif(const QImage& image)
 namespace {
 
 // One stored row of one plane (all samples when `plane` < 0), packed.
-QByteArray tiffRow(const QImage& samples, const TiffLayout& layout, const QList<QRgb>& palette, int y,
-                   int x0, int count, int perPixel, int plane)
+QByteArray tiffRow(const QImage& samples, const TiffLayout& layout, const QList<QRgb>& palette,
+                   int y, int x0, int count, int perPixel, int plane)
 {
     const quint64 max = (quint64(1) << layout.bits) - 1;
     QList<quint64> values;

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace jf::test {
 
 // The test pattern: `width` x `height` pixels, top row first, each a colour
@@ -163,6 +165,11 @@ QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArr
 
 // The largest difference of one colour channel.
 int colourDistance(QRgb a, QRgb b);
+
+// The first pixel of `image` further than `tolerance` from want(x, y), as
+// "(x, y): found, expected want"; empty when every pixel is near enough.
+QString firstPixelApart(const QImage& image, const std::function<QRgb(int, int)>& want,
+                        int tolerance);
 
 // The CRC of a PNG chunk's type and data.
 quint32 pngCrc(const QByteArray& bytes);

@@ -445,16 +445,9 @@ private slots:
         const QImage image = loadPicture(file(QStringLiteral("l.tif"), bytes)).fullImage();
         QCOMPARE(image.size(), samples.size());
         const int tolerance = layout.bits > 8 ? 1 : 0; // 16 to 8 bits may round either way
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb want = onWhite(samples.pixel(x, y), layout);
-                if (colourDistance(image.pixel(x, y), want) > tolerance)
-                    QFAIL(qPrintable(QStringLiteral("(%1, %2): %3, expected %4")
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(image.pixel(x, y), 8, 16)
-                                         .arg(want, 8, 16)));
-            }
+        const QString apart = firstPixelApart(
+            image, [&](int x, int y) { return onWhite(samples.pixel(x, y), layout); }, tolerance);
+        QVERIFY2(apart.isEmpty(), qPrintable(apart));
     }
 
     // Every colour type and depth, with tRNS where the type allows it.
@@ -482,16 +475,13 @@ private slots:
         const QByteArray bytes = buildPng(samples, colourType, bits, transparent);
         const QImage image = loadPicture(file(QStringLiteral("l.png"), bytes)).fullImage();
         QCOMPARE(image.size(), samples.size());
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb want = pngOnWhite(samples.pixel(x, y), colourType, bits, transparent);
-                if (colourDistance(image.pixel(x, y), want) > (bits == 16 ? 1 : 0))
-                    QFAIL(qPrintable(QStringLiteral("(%1, %2): %3, expected %4")
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(image.pixel(x, y), 8, 16)
-                                         .arg(want, 8, 16)));
-            }
+        const QString apart = firstPixelApart(
+            image,
+            [&](int x, int y) {
+                return pngOnWhite(samples.pixel(x, y), colourType, bits, transparent);
+            },
+            bits == 16 ? 1 : 0);
+        QVERIFY2(apart.isEmpty(), qPrintable(apart));
     }
 
     void premultipliedAboveAlphaOnWhite_data()
