@@ -20,7 +20,9 @@ void nameApplication();
 
 // Names the application to the desktop (the title captions every message
 // box and is the windows' title), gives every window the program's icon and
-// makes the window fonts available. Runs before any window exists.
+// starts making the window fonts available beside the rest of the start
+// (see Fonts.h: the main window waits for them). Runs before any window
+// exists.
 void prepareApplication();
 
 // Owns what the program keeps in memory and its windows (the main window at

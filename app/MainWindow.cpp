@@ -68,8 +68,8 @@ struct WindowPictures
 
 WindowPictures decodeWindowPictures()
 {
-    // Runs beside the window's construction at start-up: decoding the large
-    // pictures, already stretched to their controls, overlaps the font set-up.
+    // Runs beside the window's construction at start-up. The pictures are
+    // stored at the size of their controls, so each is only decoded.
     WindowPictures pictures;
     pictures.background = windowPicture("background.jpg");
     pictures.background.scaledTo(QSize(701, 500));
