@@ -32,6 +32,8 @@ private slots:
 
     void coverOnPaper_data();
     void coverOnPaper();
+    void calibratedCoverLands_data();
+    void calibratedCoverLands();
 };
 
 namespace {
@@ -74,14 +76,16 @@ void TestPrintGeometry::coverOnPaper_data()
         << 1026 << 699 << sheet("A4", a4, 3.53, O::Portrait, 1200) << none << int(O::Landscape)
         << QRectF(0, 0, 13075, 9363) << QRectF(2.6458, 2.6460, 271.4625, 184.9536);
     // Measured 148.5 x 101 on portrait paper, printing 1 mm right and 2 mm
-    // high: the short edge keeps 150 / 148.5 and the 1 mm either way round.
+    // high: the short edge keeps 150 / 148.5 and the 1 mm either way round;
+    // on landscape the long edge's scaling about the sheet's top moves the
+    // page's left by (1.01 - 1) * 297 mm besides the 2 mm.
     const QList<double> measured{148.5, 101, 1, -2};
     QTest::newRow("calibrated, portrait")
         << 456 << 456 << sheet("A4", a4, 0, O::Portrait, 1200) << measured << int(O::Portrait)
         << QRectF() << QRectF(1.6481, 4.5857, 121.2121, 118.8119);
     QTest::newRow("calibrated, landscape")
         << 456 << 456 << sheet("A4", a4, 0, O::Landscape, 1200) << measured << int(O::Landscape)
-        << QRectF() << QRectF(0.6253, 1.6481, 118.8119, 121.2121);
+        << QRectF() << QRectF(3.5659, 1.6481, 118.8119, 121.2121);
 }
 
 void TestPrintGeometry::coverOnPaper()
@@ -116,6 +120,74 @@ void TestPrintGeometry::coverOnPaper()
                                                                .arg(mm.y())
                                                                .arg(mm.width())
                                                                .arg(mm.height())));
+}
+
+// A printer measured to print the calibration rectangle 148.5 x 101 mm,
+// 2 mm right of and 1 mm above where it belongs. It places the portrait
+// sheet: a point sent p mm from the printable corner lands at margin +
+// offset + measured / nominal * p from the sheet's top-left corner, whichever
+// way the page lies on the sheet. The DVD picture (1026 x 699 pixels, 270 x
+// 183.947 mm) must land where an exact printer would put it, 2.632 mm (10
+// pixels) inside the printable corner of the page it is printed on.
+void TestPrintGeometry::calibratedCoverLands_data()
+{
+    using O = jf::PaperOrientation;
+    QTest::addColumn<jf::Paper>("paper");
+    QTest::addColumn<QSizeF>("sheet"); // portrait, millimetres
+    QTest::addColumn<int>("printedOn");
+    QTest::addColumn<QRectF>("landed"); // the picture, from the sheet's corner
+    // Turned: the page's top lies along the sheet's left edge, the picture's
+    // right end 2.632 mm from the sheet's top at 297 - 272.632 mm.
+    QTest::newRow("DVD on A4, turned")
+        << sheet("A4", {210, 297}, 0, O::Portrait, 1200) << QSizeF(210, 297) << int(O::Landscape)
+        << QRectF(2.632, 24.368, 183.947, 270);
+    QTest::newRow("DVD on A4 with 5 mm margins, turned")
+        << sheet("A4", {210, 297}, 5, O::Portrait, 1200) << QSizeF(210, 297) << int(O::Landscape)
+        << QRectF(7.632, 19.368, 183.947, 270);
+    QTest::newRow("DVD on A3, portrait")
+        << sheet("A3", {297, 420}, 0, O::Portrait, 1200) << QSizeF(297, 420) << int(O::Portrait)
+        << QRectF(2.632, 2.632, 270, 183.947);
+}
+
+void TestPrintGeometry::calibratedCoverLands()
+{
+    QFETCH(jf::Paper, paper);
+    QFETCH(QSizeF, sheet);
+    QFETCH(int, printedOn);
+    QFETCH(QRectF, landed);
+    const jf::PageLayout layout = jf::layoutCover(1026, 699, 0, paper, {{148.5, 101, 2, -1}});
+    QCOMPARE(int(layout.orientation), printedOn);
+    const QRectF dots = layout.toDots(QRectF(layout.picture));
+    const auto mm = [](double d) { return d * 25.4 / 1200; };
+    // The picture as sent, on the portrait sheet: a landscape page's x runs
+    // up from the sheet's bottom, its y across from the sheet's left.
+    const QRectF& area = layout.printable;
+    const QPointF from(area.left() + mm(dots.left()), area.top() + mm(dots.top()));
+    const QPointF to(area.left() + mm(dots.right()), area.top() + mm(dots.bottom()));
+    const QRectF sent = printedOn == int(jf::PaperOrientation::Portrait)
+                            ? QRectF(from, to)
+                            : QRectF(QPointF(from.y(), sheet.height() - to.x()),
+                                     QPointF(to.y(), sheet.height() - from.x()));
+    const QPointF corner = paper.printablePortrait.topLeft();
+    const auto across = [&](double x) { return corner.x() + 2 + 148.5 / 150 * (x - corner.x()); };
+    const auto down = [&](double y) { return corner.y() - 1 + 101 / 100.0 * (y - corner.y()); };
+    const QRectF seen(QPointF(across(sent.left()), down(sent.top())),
+                      QPointF(across(sent.right()), down(sent.bottom())));
+    const QString figures = QStringLiteral("sent %1 to %2 across, %3 to %4 down; lands %5 to "
+                                           "%6 across, %7 to %8 down")
+                                .arg(sent.left())
+                                .arg(sent.right())
+                                .arg(sent.top())
+                                .arg(sent.bottom())
+                                .arg(seen.left())
+                                .arg(seen.right())
+                                .arg(seen.top())
+                                .arg(seen.bottom());
+    for (const auto& [edge, expected] : {std::pair{seen.left(), landed.left()},
+                                         {seen.right(), landed.right()},
+                                         {seen.top(), landed.top()},
+                                         {seen.bottom(), landed.bottom()}})
+        QVERIFY2(qAbs(edge - expected) < 0.05, qPrintable(figures));
 }
 
 void TestPrintGeometry::coverSizesToPixels_data()
