@@ -126,8 +126,6 @@ void TestCommandLine::program_data()
     QTest::newRow("Qt's options after --")
         << QStringList{"--", "-reverse", "-style=x.jpg"} << offscreen << 2 << ""
         << "Only one picture can be opened at a time.";
-    QTest::newRow("web address") << QStringList{"http://example.org/x.jpg"} << offscreen << 2 << ""
-                                 << "Only pictures on this computer can be opened";
     // Nothing but the one line: no abort, none of Qt's messages.
     const QString line = QString::fromLatin1(jf::noDisplayLine);
     QTest::newRow("no display") << QStringList{} << noDisplay << 1 << ""
@@ -181,8 +179,6 @@ void TestCommandLine::startArguments_data()
     QTest::addColumn<QStringList>("qt");
     QTest::addColumn<QStringList>("own");
     const QStringList xwayland{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"};
-    QTest::newRow("plain") << QStringList{"a.jpg"} << QStringList{} << QStringList{"a.jpg"}
-                           << QStringList{"a.jpg"};
     QTest::newRow("after -- only pictures")
         << QStringList{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"} << QStringList{}
         << QStringList{"-style", "Fusion"}
