@@ -2,6 +2,7 @@
 
 #include "DirectPdf.h"
 #include "Errors.h"
+#include "JpegDecoder.h"
 #include "PrintGeometry.h"
 #include "Printing.h"
 
@@ -168,6 +169,9 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
     if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat ||
                     QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()))
+        return false;
+    // Only a file every PDF reader draws as the preview does goes in as it is.
+    if (!jf::jpegPassesThrough(page.jpeg))
         return false;
     page.jpegSize = picture().size();
     page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();

@@ -85,6 +85,24 @@ inline QImage renderPdf(const QString& pdf, int dpi, QSize crop = QSize())
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+// Page 1 rendered by Ghostscript, as CUPS's filters render it for a
+// printer; null when Ghostscript is missing or fails.
+inline QImage renderWithGhostscript(const QString& pdf, int dpi)
+{
+    const QString png = pdf + QStringLiteral(".gs.png");
+    QProcess p;
+    p.start(QStringLiteral("gs"),
+            {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+             QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=png16m"),
+             QStringLiteral("-r%1").arg(dpi), QStringLiteral("-dFirstPage=1"),
+             QStringLiteral("-dLastPage=1"), QStringLiteral("-sOutputFile=") + png, pdf});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QImage();
+    QImage image(png);
+    QFile::remove(png);
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
 inline bool near(QRgb pixel, const QColor& colour, int tolerance)
 {
     return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
