@@ -1,7 +1,7 @@
 #include "Preferences.h"
 
+#include "DataFileFormats.h"
 #include "NumberConvert.h"
-#include "TextFiles.h"
 
 namespace jf {
 
