@@ -1,9 +1,10 @@
 #include "PrintWindow.h"
 
+#include "CupsOptions.h"
+#include "CurrentPrinter.h"
 #include "DirectPdf.h"
 #include "Errors.h"
 #include "PrintGeometry.h"
-#include "Printing.h"
 
 #include <QDir>
 #include <QImage>
@@ -13,7 +14,6 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <utility>
 
@@ -166,8 +166,7 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
         layout.scaleY <= 0 || m_ui.pictureImage->isHidden())
         return false;
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat ||
-                    QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()))
+    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat || !jf::canHandToQueue()))
         return false;
     page.jpegSize = picture().size();
     page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
@@ -189,7 +188,7 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
     if (!file.open() || file.write(pdf) < 0 || !file.flush())
         throw invalid();
     file.close();
-    return jf::submitPdfToQueue(printer, file.fileName());
+    return jf::handPdfToQueue(jf::queueJobFor(printer), file.fileName());
 }
 
 void PrintWindow::printPage(const jf::PageLayout& layout)
@@ -197,7 +196,6 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);
     QPrinter& printer = selection.printer();
-    jf::usePrintableAreaOrigin(printer);
     printer.setDocName(QString());
     if (printJpegDirect(printer, layout))
         return;
