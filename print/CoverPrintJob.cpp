@@ -3,6 +3,7 @@
 #include "CoverPreview.h"
 #include "CurrentPrinter.h"
 #include "Errors.h"
+#include "NumberConvert.h"
 #include "PrintGeometry.h"
 #include "PrintWindow.h"
 
