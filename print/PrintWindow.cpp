@@ -4,31 +4,19 @@
 #include "CurrentPrinter.h"
 #include "DirectPdf.h"
 #include "Errors.h"
+#include "Preferences.h"
 #include "PrintGeometry.h"
 
 #include <QDir>
 #include <QImage>
-#include <QLatin1StringView>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QSaveFile>
 #include <QTemporaryFile>
-#include <utility>
 
 namespace {
-
-const std::pair<QLatin1StringView, QColor> kBorderColours[] = {
-    {QLatin1StringView("Black"), QColor(0, 0, 0)},
-    {QLatin1StringView("Red"), QColor(255, 0, 0)},
-    {QLatin1StringView("Blue"), QColor(0, 0, 255)},
-    {QLatin1StringView("Green"), QColor(0, 255, 0)},
-    {QLatin1StringView("Yellow"), QColor(255, 255, 0)},
-    {QLatin1StringView("Gray"), QColor(128, 128, 128)},
-};
-
-const QColor kFirstBorderColour(128, 128, 128);
 
 // The image control paints a one-pixel picture as a solid fill of its colour.
 QImage onePixel(const QColor& colour)
@@ -49,22 +37,13 @@ PrintWindow::PrintWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     setPalette(pal);
     setAutoFillBackground(true);
 
-    m_borderColour = kFirstBorderColour;
+    m_borderColour = QColor::fromRgb(jf::firstBorderColour);
     m_ui.borderImage->setImage(onePixel(m_borderColour));
 
     move(0, 0);
 }
 
 PrintWindow::~PrintWindow() = default;
-
-std::optional<QColor> PrintWindow::namedBorderColour(const QString& name)
-{
-    for (const auto& [known, colour] : kBorderColours) {
-        if (name == known)
-            return colour;
-    }
-    return std::nullopt;
-}
 
 const jf::Picture& PrintWindow::picture() const
 {
@@ -78,10 +57,7 @@ void PrintWindow::setPicture(const jf::Picture& picture)
 
 void PrintWindow::setBorderColour(const QString& name)
 {
-    const std::optional<QColor> colour = namedBorderColour(name);
-    if (!colour)
-        return;
-    m_borderColour = *colour;
+    m_borderColour = QColor::fromRgb(jf::borderColourAfter(name, m_borderColour.rgb()));
     m_ui.borderImage->setImage(onePixel(m_borderColour));
 }
 

@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PictureSamples.h"
+#include "Preferences.h"
 #include "PrintTestSupport.h"
 #include "PrintWindow.h"
 
@@ -170,7 +171,7 @@ void TestPrintWindow::borderColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
-    QCOMPARE(PrintWindow::namedBorderColour(name), std::optional<QColor>(colour));
+    QCOMPARE(jf::namedBorderColour(name), std::optional<jf::Rgb>(colour.rgb()));
 
     // Set after another colour, the border is a solid fill of exactly this one.
     PrintWindow form;
