@@ -2,15 +2,15 @@
 
 #include "CalibrationPage.h"
 #include "CoverPrintJob.h"
+#include "CurrentPrinter.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "Platform.h"
-#include "Printing.h"
 #include "WindowLook.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QFile>
+#include <QIcon>
 #include <QPageLayout>
 #include <QPrinter>
 

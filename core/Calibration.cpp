@@ -1,8 +1,8 @@
 #include "Calibration.h"
 
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "TextCodec.h"
-#include "TextFiles.h"
 
 #include <QLocale>
 #include <QStringList>

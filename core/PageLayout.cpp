@@ -1,6 +1,7 @@
 #include "PageLayout.h"
 
 #include "Errors.h"
+#include "NumberConvert.h"
 #include "PrintGeometry.h"
 
 namespace jf {

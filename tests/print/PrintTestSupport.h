@@ -3,7 +3,8 @@
 // Shared by the print tests: a scripted printer-setup dialog, PDF printers,
 // and measuring rendered pages with poppler.
 
-#include "Printing.h"
+#include "CurrentPrinter.h"
+#include "Platform.h"
 
 #include <QColor>
 #include <QImage>

@@ -8,6 +8,7 @@
 #include "Errors.h"
 #include "PrintTestSupport.h"
 #include "PrintWindow.h"
+#include "PrinterSetupDialog.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -159,7 +160,7 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
                                     p.pageLayout().minimumMargins()));
     };
     jf::currentPrinter().replace(nullptr);
-    jf::currentPrinter().setSetupService(&setup);
+    jf::platform().printerSetup = &setup;
     const QColor teal(0, 128, 128);
     PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
@@ -167,7 +168,7 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     QVERIFY(window.isHidden());
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
-    jf::currentPrinter().setSetupService(nullptr);
+    jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
 
     const QString produced = waitForNewJob(folder, before);
@@ -218,7 +219,7 @@ void TestPrintCups::printerOptionsReachTheJob()
         p.printEngine()->setProperty(key, options);
     };
     jf::currentPrinter().replace(nullptr);
-    jf::currentPrinter().setSetupService(&setup);
+    jf::platform().printerSetup = &setup;
     jf::setUpPrinter(nullptr);
 
     // "Print Cover": the dialog is confirmed as it comes.
@@ -229,7 +230,7 @@ void TestPrintCups::printerOptionsReachTheJob()
                    jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
                    window);
     QCOMPARE(setup.calls, 2);
-    jf::currentPrinter().setSetupService(nullptr);
+    jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
 
     const int job = lastJob(kOptionsQueue); // job numbers count across all queues
@@ -291,7 +292,7 @@ void TestPrintCups::calibrationTurnsWithThePaper()
     PrintWindow window;
     ScriptedPrinterSetup setup;
     jf::currentPrinter().replace(nullptr);
-    jf::currentPrinter().setSetupService(&setup);
+    jf::platform().printerSetup = &setup;
     const struct
     {
         const char* name;
@@ -358,7 +359,7 @@ void TestPrintCups::calibrationTurnsWithThePaper()
         QVERIFY2(qAbs(cover.x() - area.x() - at.x()) < 0.1, qPrintable(seen));
         QVERIFY2(qAbs(cover.y() - area.y() - at.y()) < 0.1, qPrintable(seen));
     }
-    jf::currentPrinter().setSetupService(nullptr);
+    jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
 }
 

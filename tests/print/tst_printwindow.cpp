@@ -5,6 +5,7 @@
 #include "ExpectFailure.h"
 #include "JpegDecoder.h"
 #include "PictureSamples.h"
+#include "Preferences.h"
 #include "PrintTestSupport.h"
 #include "PrintWindow.h"
 
@@ -182,13 +183,13 @@ void TestPrintWindow::init()
     m_setup.confirm = true;
     m_setup.calls = 0;
     m_setup.edit = nullptr;
-    jf::currentPrinter().setSetupService(&m_setup);
+    jf::platform().printerSetup = &m_setup;
 }
 
 void TestPrintWindow::cleanup()
 {
     jf::currentPrinter().replace(nullptr);
-    jf::currentPrinter().setSetupService(nullptr);
+    jf::platform().printerSetup = nullptr;
 }
 
 QString TestPrintWindow::runJob(PrintWindow& window, const QString& height, const QString& width,
@@ -239,7 +240,7 @@ void TestPrintWindow::borderColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
-    QCOMPARE(PrintWindow::namedBorderColour(name), std::optional<QColor>(colour));
+    QCOMPARE(jf::namedBorderColour(name), std::optional<jf::Rgb>(colour.rgb()));
 
     // Set after another colour, the border is a solid fill of exactly this one.
     PrintWindow form;
@@ -784,7 +785,7 @@ void TestPrintWindow::correctedCoverMeasures()
     const jf::PageLayout layout =
         jf::layoutCover(1026, 699, 0, jf::paperOf(jf::currentPrinter().printer()), correction);
     QCOMPARE(layout.orientation, jf::PaperOrientation::Landscape); // turned to fit
-    jf::setPaperOrientation(jf::currentPrinter().printer(), layout.orientation);
+    jf::currentPrinter().setPaperOrientation(layout.orientation);
     window.printPage(layout);
     const QRect cover = boundsOf(renderPdf(path, 600), kTeal);
     const QString seen = describe(cover);
