@@ -170,6 +170,7 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
                     QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()))
         return false;
     page.jpegSize = picture().size();
+    page.iccProfile = picture().embeddedProfile();
     page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
     page.printableMm = layout.printable.topLeft();
     page.layout = layout;

@@ -96,10 +96,20 @@ QByteArray jpegWithOrientation(const QImage& stored, int orientation);
 // stating `orientation`; `canvas` overrides the size the header claims.
 QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas = QSize());
 
+// How a HEIC file describes its colours: an ICC profile, nclx code points
+// (primaries above 0), or neither (libheif's default nclx box).
+struct HeicColour
+{
+    QByteArray icc;
+    int primaries = 0;
+    int transfer = 0;
+    int matrix = 0;
+};
+
 // A HEIC file encoded with libheif, turned by `orientation` (as the file's
 // transforms), keeping alpha when `image` has it. Empty when libheif has no
 // HEVC encoder here.
-QByteArray buildHeic(const QImage& image, int orientation = 1);
+QByteArray buildHeic(const QImage& image, int orientation = 1, const HeicColour& colour = {});
 
 // The pixels a camera stores for a picture that shows as `shown` under
 // `orientation`, following the EXIF definition of each value.
@@ -142,7 +152,9 @@ struct TiffLayout
     bool lzw = false;
     bool bigEndian = false;
 };
-QByteArray buildTiff(const QImage& samples, const TiffLayout& layout);
+// `icc`, when not empty, goes into an ICC profile tag.
+QByteArray buildTiff(const QImage& samples, const TiffLayout& layout,
+                     const QByteArray& icc = QByteArray());
 
 // A PNG file written byte by byte from `samples` (stored 8-bit values as
 // for buildTiff: grey is red's value), of PNG colour type `colourType` (0

@@ -1,0 +1,455 @@
+#include "ColourSamples.h"
+
+#include "PictureSamples.h"
+
+#include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+
+#include <lcms2.h>
+
+namespace jf::test {
+
+const QList<QRgb> kChartColours = {
+    qRgb(255, 0, 0),     qRgb(0, 255, 0),    qRgb(0, 0, 255),     qRgb(0, 255, 255),
+    qRgb(255, 0, 255),   qRgb(255, 255, 0),  qRgb(255, 140, 0),   qRgb(128, 0, 128),
+    qRgb(241, 194, 160), qRgb(198, 134, 66), qRgb(141, 85, 36),   qRgb(135, 206, 235),
+    qRgb(34, 139, 34),   qRgb(50, 50, 50),   qRgb(128, 128, 128), qRgb(200, 200, 200)};
+
+QImage chartImage(const QList<QRgb>& colours, int patch, QImage::Format format)
+{
+    QImage image(4 * patch, 4 * patch, format);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, colours[(y / patch) * 4 + x / patch]);
+    return image;
+}
+
+QRgb meanColour(const QImage& image, const QRect& area)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    double sum[3] = {0, 0, 0};
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x, ++n) {
+            const QRgb p = rgb.pixel(x, y);
+            sum[0] += qRed(p);
+            sum[1] += qGreen(p);
+            sum[2] += qBlue(p);
+        }
+    n = std::max(n, 1);
+    return qRgb(qRound(sum[0] / n), qRound(sum[1] / n), qRound(sum[2] / n));
+}
+
+QList<QRgb> chartPatches(const QImage& image)
+{
+    QList<QRgb> patches;
+    const double w = image.width() / 4.0, h = image.height() / 4.0;
+    for (int i = 0; i < 16; ++i) {
+        const double x = (i % 4) * w, y = (i / 4) * h;
+        patches << meanColour(image,
+                              QRect(QPoint(qRound(x + w / 4), qRound(y + h / 4)),
+                                    QPoint(qRound(x + 3 * w / 4) - 1, qRound(y + 3 * h / 4) - 1)));
+    }
+    return patches;
+}
+
+namespace {
+
+QByteArray saved(cmsHPROFILE profile)
+{
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray bytes(qsizetype(size), '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+void describe(cmsHPROFILE profile, const char* text)
+{
+    cmsMLU* mlu = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(mlu, "en", "US", text);
+    cmsWriteTag(profile, cmsSigProfileDescriptionTag, mlu);
+    cmsMLUfree(mlu);
+}
+
+const cmsCIExyY kD65 = {0.3127, 0.3290, 1.0};
+
+QByteArray rgbProfile(const cmsCIExyYTRIPLE& primaries, cmsToneCurve* curve, double version,
+                      const char* text)
+{
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&kD65, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    cmsSetProfileVersion(profile, version);
+    describe(profile, text);
+    return saved(profile);
+}
+
+// A transform between two profiles given as bytes (an empty one is sRGB).
+cmsHTRANSFORM transform(const QByteArray& from, cmsUInt32Number inFormat, const QByteArray& to,
+                        cmsUInt32Number outFormat)
+{
+    const auto open = [](const QByteArray& icc) {
+        return icc.isEmpty() ? cmsCreate_sRGBProfile()
+                             : cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+    };
+    cmsHPROFILE in = open(from), out = open(to);
+    cmsHTRANSFORM t =
+        cmsCreateTransform(in, inFormat, out, outFormat, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsCloseProfile(in);
+    cmsCloseProfile(out);
+    return t;
+}
+
+// Linear light of the three inks' mixtures, as the CMYK profile's table
+// holds them (in Lab).
+int sampleInks(const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo)
+{
+    const double c = in[0] / 65535.0, m = in[1] / 65535.0, y = in[2] / 65535.0, k = in[3] / 65535.0;
+    const double black = 1 - 0.92 * k;
+    const double rgb[3] = {(1 - 0.95 * c) * (1 - 0.15 * m) * (1 - 0.03 * y) * black,
+                           (1 - 0.45 * c) * (1 - 0.90 * m) * (1 - 0.10 * y) * black,
+                           (1 - 0.15 * c) * (1 - 0.40 * m) * (1 - 0.92 * y) * black};
+    cmsCIELab lab;
+    cmsDoTransform(static_cast<cmsHTRANSFORM>(cargo), rgb, &lab, 1);
+    cmsFloat2LabEncoded(out, &lab);
+    return TRUE;
+}
+
+} // namespace
+
+QByteArray displayP3Profile()
+{
+    const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    const cmsCIExyYTRIPLE p3 = {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
+    return rgbProfile(p3, cmsBuildParametricToneCurve(nullptr, 4, srgbCurve), 4.3,
+                      "Display P3 (test)");
+}
+
+QByteArray adobeRgbProfile()
+{
+    const cmsCIExyYTRIPLE adobe = {{0.640, 0.330, 1}, {0.210, 0.710, 1}, {0.150, 0.060, 1}};
+    return rgbProfile(adobe, cmsBuildGamma(nullptr, 563.0 / 256.0), 2.1, "Adobe RGB (1998) (test)");
+}
+
+QByteArray linearGreyProfile()
+{
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    cmsFreeToneCurve(linear);
+    describe(profile, "Linear grey (test)");
+    return saved(profile);
+}
+
+QByteArray cmykProfile()
+{
+    // Linear light with sRGB's primaries, to Lab.
+    const cmsCIExyYTRIPLE srgb = {{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
+    const QByteArray linearRgb =
+        rgbProfile(srgb, cmsBuildGamma(nullptr, 1.0), 4.3, "linear sRGB (test)");
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHPROFILE in =
+        cmsOpenProfileFromMem(linearRgb.constData(), cmsUInt32Number(linearRgb.size()));
+    cmsHTRANSFORM toLab =
+        cmsCreateTransform(in, TYPE_RGB_DBL, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsCloseProfile(in);
+    cmsCloseProfile(lab);
+
+    cmsPipeline* table = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage* clut = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
+    cmsStageSampleCLut16bit(clut, sampleInks, toLab, 0);
+    // Stored as A curves, table, B curves; the curves do nothing.
+    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+    cmsPipelineInsertStage(table, cmsAT_END, clut);
+    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsDeleteTransform(toLab);
+
+    cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(profile, 4.3);
+    cmsSetDeviceClass(profile, cmsSigOutputClass);
+    cmsSetColorSpace(profile, cmsSigCmykData);
+    cmsSetPCS(profile, cmsSigLabData);
+    describe(profile, "Press inks (test)");
+    cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsWriteTag(profile, cmsSigAToB0Tag, table);
+    cmsPipelineFree(table);
+    return saved(profile);
+}
+
+QList<QRgb> fromSrgb(const QList<QRgb>& colours, const QByteArray& icc)
+{
+    cmsHTRANSFORM t = transform(QByteArray(), TYPE_RGB_DBL, icc, TYPE_RGB_DBL);
+    QList<QRgb> result;
+    for (const QRgb c : colours) {
+        const double in[3] = {qRed(c) / 255.0, qGreen(c) / 255.0, qBlue(c) / 255.0};
+        double out[3];
+        cmsDoTransform(t, in, out, 1);
+        const auto to8 = [](double v) { return std::clamp(int(std::lround(v * 255)), 0, 255); };
+        result << qRgb(to8(out[0]), to8(out[1]), to8(out[2]));
+    }
+    cmsDeleteTransform(t);
+    return result;
+}
+
+QList<QRgb> toSrgb(const QList<QRgb>& samples, const QByteArray& icc)
+{
+    cmsHPROFILE probe = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+    const bool cmyk = cmsGetColorSpace(probe) == cmsSigCmykData;
+    cmsCloseProfile(probe);
+    cmsHTRANSFORM t = transform(icc, cmyk ? TYPE_CMYK_8 : TYPE_GRAY_8, QByteArray(), TYPE_RGB_8);
+    QList<QRgb> result;
+    for (const QRgb s : samples) {
+        const uchar in[4] = {uchar(qRed(s)), uchar(qGreen(s)), uchar(qBlue(s)), uchar(qAlpha(s))};
+        uchar out[3];
+        cmsDoTransform(t, in, out, 1);
+        result << qRgb(out[0], out[1], out[2]);
+    }
+    cmsDeleteTransform(t);
+    return result;
+}
+
+QList<QRgb> plainSeparation(const QList<QRgb>& colours)
+{
+    QList<QRgb> inks;
+    for (const QRgb c : colours) {
+        // As buildJpeg separates: K from the darkest channel.
+        const int k = 255 - std::max({qRed(c), qGreen(c), qBlue(c)});
+        const int denom = 255 - k;
+        const auto ink = [&](int v) { return denom > 0 ? (255 - v - k) * 255 / denom : 0; };
+        inks << qRgba(ink(qRed(c)), ink(qGreen(c)), ink(qBlue(c)), k);
+    }
+    return inks;
+}
+
+QByteArray jpegWithProfile(const QByteArray& jpeg, const QByteArray& icc, int chunkBytes)
+{
+    QByteArray markers;
+    const int count = int((icc.size() + chunkBytes - 1) / chunkBytes);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray part = icc.mid(qsizetype(i) * chunkBytes, chunkBytes);
+        char length[2];
+        qToBigEndian(quint16(2 + 14 + part.size()), length);
+        markers += QByteArray("\xff\xe2", 2) + QByteArray(length, 2) +
+                   QByteArray("ICC_PROFILE\0", 12) + char(i + 1) + char(count) + part;
+    }
+    return jpeg.left(2) + markers + jpeg.mid(2);
+}
+
+QByteArray pngWithChunks(const QImage& image,
+                         const QList<std::pair<QByteArray, QByteArray>>& chunks)
+{
+    const QByteArray png = buildPng(image, 2, 8);
+    QByteArray inserted;
+    for (const auto& [type, data] : chunks) {
+        char length[4], crc[4];
+        qToBigEndian(quint32(data.size()), length);
+        qToBigEndian(pngCrc(type + data), crc);
+        inserted += QByteArray(length, 4) + type + data + QByteArray(crc, 4);
+    }
+    const qsizetype afterHeader = 8 + 4 + 4 + 13 + 4;
+    return png.left(afterHeader) + inserted + png.mid(afterHeader);
+}
+
+QByteArray pngWithProfile(const QImage& image, const QByteArray& icc)
+{
+    // Name, compression method 0, then a zlib stream (Qt's after its length).
+    return pngWithChunks(image, {{"iCCP", QByteArray("Photo\0\0", 7) + qCompress(icc).mid(4)}});
+}
+
+namespace {
+
+void appendLe(QByteArray& out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
+{
+    QByteArray chunk(fourcc, 4);
+    appendLe(chunk, quint32(payload.size()), 4);
+    chunk += payload;
+    if (payload.size() % 2)
+        chunk.append('\0');
+    return chunk;
+}
+
+} // namespace
+
+QByteArray bmpV5(const QImage& source, quint32 csType, const QByteArray& profile)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    QByteArray pixels;
+    for (int y = image.height() - 1; y >= 0; --y) {
+        QByteArray row;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            row.append(char(qBlue(p))).append(char(qGreen(p))).append(char(qRed(p)));
+        }
+        while (row.size() % 4)
+            row.append('\0');
+        pixels += row;
+    }
+    QByteArray info;
+    appendLe(info, 124, 4);
+    appendLe(info, quint32(image.width()), 4);
+    appendLe(info, quint32(image.height()), 4);
+    appendLe(info, 1, 2);
+    appendLe(info, 24, 2);
+    appendLe(info, 0, 4); // uncompressed
+    appendLe(info, quint32(pixels.size()), 4);
+    appendLe(info, 2835, 4);
+    appendLe(info, 2835, 4);
+    appendLe(info, 0, 4);
+    appendLe(info, 0, 4);
+    info += QByteArray(16, '\0'); // masks
+    appendLe(info, csType, 4);
+    info += QByteArray(36 + 12, '\0'); // end points and gammas
+    appendLe(info, 4, 4);              // intent: pictures
+    appendLe(info, quint32(124 + pixels.size()), 4);
+    appendLe(info, quint32(profile.size()), 4);
+    appendLe(info, 0, 4);
+    QByteArray file("BM");
+    appendLe(file, quint32(14 + info.size() + pixels.size() + profile.size()), 4);
+    appendLe(file, 0, 4);
+    appendLe(file, quint32(14 + info.size()), 4);
+    return file + info + pixels + profile;
+}
+
+QByteArray webpWithProfile(const QImage& image, const QByteArray& icc)
+{
+    const QByteArray simple = buildWithQt(image, "webp");
+    QByteArray header;
+    header.append(char(0x20)); // ICC profile present
+    header.append(QByteArray(3, '\0'));
+    appendLe(header, quint32(image.width() - 1), 3);
+    appendLe(header, quint32(image.height() - 1), 3);
+    const QByteArray body = riffChunk("VP8X", header) + riffChunk("ICCP", icc) + simple.mid(12);
+    QByteArray file("RIFF");
+    appendLe(file, quint32(body.size() + 4), 4);
+    return file + "WEBP" + body;
+}
+
+QByteArray bmpWithProfile(const QImage& image, const QByteArray& icc)
+{
+    return bmpV5(image, 0x4d424544, icc); // 'MBED'
+}
+
+QByteArray bmpNamingProfile(const QImage& image, const QByteArray& path)
+{
+    return bmpV5(image, 0x4c494e4b, path + '\0'); // 'LINK'
+}
+
+double deltaE76(QRgb a, QRgb b)
+{
+    static const cmsHTRANSFORM toLab = [] {
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+        cmsHTRANSFORM t = cmsCreateTransform(srgb, TYPE_RGB_8, lab, TYPE_Lab_DBL,
+                                             INTENT_RELATIVE_COLORIMETRIC, 0);
+        cmsCloseProfile(srgb);
+        cmsCloseProfile(lab);
+        return t;
+    }();
+    const uchar in[6] = {uchar(qRed(a)), uchar(qGreen(a)), uchar(qBlue(a)),
+                         uchar(qRed(b)), uchar(qGreen(b)), uchar(qBlue(b))};
+    cmsCIELab lab[2];
+    cmsDoTransform(toLab, in, lab, 2);
+    return cmsDeltaE(&lab[0], &lab[1]);
+}
+
+ChartDifference chartDifference(const QList<QRgb>& seen, const QList<QRgb>& expected)
+{
+    ChartDifference d;
+    for (qsizetype i = 0; i < seen.size() && i < expected.size(); ++i) {
+        const double e = deltaE76(seen[i], expected[i]);
+        d.mean += e / double(expected.size());
+        if (e > d.max) {
+            d.max = e;
+            d.worst = int(i);
+        }
+    }
+    return d;
+}
+
+} // namespace jf::test
+
+namespace jf::test {
+
+void addChartRows(bool untagged)
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QRgb>>("expected");
+    const struct
+    {
+        const char* name;
+        QByteArray icc;
+    } profiles[] = {{"Display P3", displayP3Profile()}, {"Adobe RGB", adobeRgbProfile()}};
+    for (const auto& [profileName, icc] : profiles) {
+        const QImage stored = chartImage(fromSrgb(kChartColours, icc));
+        const auto row = [&](const char* type) {
+            return &QTest::newRow(qPrintable(
+                QStringLiteral("%1, %2").arg(QLatin1String(type), QLatin1String(profileName))));
+        };
+        *row("jpeg") << "chart.jpg" << jpegWithProfile(buildJpeg(stored, JpegKind::Baseline), icc)
+                     << kChartColours;
+        *row("png") << "chart.png" << pngWithProfile(stored, icc) << kChartColours;
+        *row("webp") << "chart.webp" << webpWithProfile(stored, icc) << kChartColours;
+        *row("tiff") << "chart.tif" << buildTiff(stored, TiffLayout{}, icc) << kChartColours;
+        *row("heic") << "chart.heic" << buildHeic(stored, 1, HeicColour{.icc = icc})
+                     << kChartColours;
+        *row("bmp") << "chart.bmp" << bmpWithProfile(stored, icc) << kChartColours;
+    }
+    const QList<QRgb> p3 = fromSrgb(kChartColours, displayP3Profile());
+    QTest::newRow("heic, nclx Display P3")
+        << "nclx.heic"
+        << buildHeic(chartImage(p3), 1,
+                     HeicColour{.icc = {}, .primaries = 12, .transfer = 13, .matrix = 1})
+        << kChartColours;
+    // Adobe RGB's primaries and (nearly) its gamma, in PNG's own chunks.
+    QByteArray chrm, gama(4, '\0');
+    for (const int v : {31270, 32900, 64000, 33000, 21000, 71000, 15000, 6000}) {
+        char be[4];
+        qToBigEndian(quint32(v), be);
+        chrm.append(be, 4);
+    }
+    qToBigEndian(quint32(45470), gama.data());
+    QTest::newRow("png, gAMA and cHRM of Adobe RGB")
+        << "chrm.png"
+        << pngWithChunks(chartImage(fromSrgb(kChartColours, adobeRgbProfile())),
+                         {{"gAMA", gama}, {"cHRM", chrm}})
+        << kChartColours;
+    const QImage chart = chartImage(kChartColours);
+    QTest::newRow("jpeg, CMYK with a press profile")
+        << "cmyk.jpg" << jpegWithProfile(buildJpeg(chart, JpegKind::CmykAdobe), cmykProfile())
+        << toSrgb(plainSeparation(kChartColours), cmykProfile());
+    QTest::newRow("tiff, CMYK with a press profile")
+        << "cmyk.tif"
+        << buildTiff(chartImage(plainSeparation(kChartColours), 32, QImage::Format_ARGB32),
+                     TiffLayout{.colour = TiffColour::Cmyk}, cmykProfile())
+        << toSrgb(plainSeparation(kChartColours), cmykProfile());
+    QList<QRgb> greys;
+    for (const QRgb c : kChartColours)
+        greys << qRgb(qGray(c), qGray(c), qGray(c));
+    QTest::newRow("jpeg, grey with a linear profile")
+        << "grey.jpg" << jpegWithProfile(buildJpeg(chart, JpegKind::Grey), linearGreyProfile())
+        << toSrgb(greys, linearGreyProfile());
+    if (!untagged)
+        return;
+    QTest::newRow("jpeg, untagged")
+        << "plain.jpg" << buildJpeg(chart, JpegKind::Baseline) << kChartColours;
+    QTest::newRow("png, untagged") << "plain.png" << buildPng(chart, 2, 8) << kChartColours;
+    QTest::newRow("webp, untagged") << "plain.webp" << buildWithQt(chart, "webp") << kChartColours;
+    QTest::newRow("tiff, untagged")
+        << "plain.tif" << buildTiff(chart, TiffLayout{}) << kChartColours;
+    QTest::newRow("heic, untagged") << "plain.heic" << buildHeic(chart) << kChartColours;
+    QTest::newRow("bmp, untagged")
+        << "plain.bmp" << bmpV5(chart, 0x73524742, QByteArray()) << kChartColours;
+}
+
+} // namespace jf::test
