@@ -145,39 +145,78 @@ QByteArray linearGreyProfile()
     return saved(profile);
 }
 
-QByteArray cmykProfile()
-{
-    // Linear light with sRGB's primaries, to Lab.
-    const cmsCIExyYTRIPLE srgb = {{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
-    const QByteArray linearRgb =
-        rgbProfile(srgb, cmsBuildGamma(nullptr, 1.0), 4.3, "linear sRGB (test)");
-    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
-    cmsHPROFILE in =
-        cmsOpenProfileFromMem(linearRgb.constData(), cmsUInt32Number(linearRgb.size()));
-    cmsHTRANSFORM toLab =
-        cmsCreateTransform(in, TYPE_RGB_DBL, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
-    cmsCloseProfile(in);
-    cmsCloseProfile(lab);
+namespace {
 
-    cmsPipeline* table = cmsPipelineAlloc(nullptr, 4, 3);
-    cmsStage* clut = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
-    cmsStageSampleCLut16bit(clut, sampleInks, toLab, 0);
-    // Stored as A curves, table, B curves; the curves do nothing.
-    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+// Pixel values through `toLab` into a table's Lab entries.
+int sampleThrough(const cmsUInt16Number in[], cmsUInt16Number out[], void* toLab)
+{
+    cmsCIELab lab;
+    cmsDoTransform(static_cast<cmsHTRANSFORM>(toLab), in, &lab, 1);
+    cmsFloat2LabEncoded(out, &lab);
+    return TRUE;
+}
+
+// A profile whose only way to Lab is a table of `grid` points a side
+// (stored as A curves, table, B curves; the curves do nothing), filled by
+// `sampler`.
+QByteArray tableProfile(cmsProfileClassSignature deviceClass, cmsColorSpaceSignature space,
+                        int grid, cmsSAMPLER16 sampler, void* cargo, const char* text)
+{
+    const int inputs = int(cmsChannelsOf(space));
+    cmsPipeline* table = cmsPipelineAlloc(nullptr, cmsUInt32Number(inputs), 3);
+    cmsStage* clut =
+        cmsStageAllocCLut16bit(nullptr, cmsUInt32Number(grid), cmsUInt32Number(inputs), 3, nullptr);
+    cmsStageSampleCLut16bit(clut, sampler, cargo, 0);
+    cmsPipelineInsertStage(table, cmsAT_END,
+                           cmsStageAllocToneCurves(nullptr, cmsUInt32Number(inputs), nullptr));
     cmsPipelineInsertStage(table, cmsAT_END, clut);
     cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
-    cmsDeleteTransform(toLab);
 
     cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
     cmsSetProfileVersion(profile, 4.3);
-    cmsSetDeviceClass(profile, cmsSigOutputClass);
-    cmsSetColorSpace(profile, cmsSigCmykData);
+    cmsSetDeviceClass(profile, deviceClass);
+    cmsSetColorSpace(profile, space);
     cmsSetPCS(profile, cmsSigLabData);
-    describe(profile, "Press inks (test)");
+    describe(profile, text);
     cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
     cmsWriteTag(profile, cmsSigAToB0Tag, table);
     cmsPipelineFree(table);
     return saved(profile);
+}
+
+// A conversion from the RGB profile `icc` (pixels of `format`) to Lab.
+cmsHTRANSFORM toLab(const QByteArray& icc, cmsUInt32Number format)
+{
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHPROFILE in = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+    cmsHTRANSFORM t =
+        cmsCreateTransform(in, format, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsCloseProfile(in);
+    cmsCloseProfile(lab);
+    return t;
+}
+
+} // namespace
+
+QByteArray cmykProfile()
+{
+    // The inks' mixtures in linear light with sRGB's primaries.
+    const cmsCIExyYTRIPLE srgb = {{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
+    const cmsHTRANSFORM linearToLab = toLab(
+        rgbProfile(srgb, cmsBuildGamma(nullptr, 1.0), 4.3, "linear sRGB (test)"), TYPE_RGB_DBL);
+    const QByteArray icc = tableProfile(cmsSigOutputClass, cmsSigCmykData, 9, sampleInks,
+                                        linearToLab, "Press inks (test)");
+    cmsDeleteTransform(linearToLab);
+    return icc;
+}
+
+QByteArray tableDisplayP3Profile()
+{
+    const cmsHTRANSFORM p3ToLab = toLab(displayP3Profile(), TYPE_RGB_16);
+    const QByteArray icc = tableProfile(cmsSigDisplayClass, cmsSigRgbData, 33, sampleThrough,
+                                        p3ToLab, "Display P3 as a table (test)");
+    cmsDeleteTransform(p3ToLab);
+    return icc;
 }
 
 QList<QRgb> fromSrgb(const QList<QRgb>& colours, const QByteArray& icc)
@@ -406,6 +445,8 @@ void addChartRows(bool untagged)
         *row("bmp") << "chart.bmp" << bmpWithProfile(stored, icc) << kChartColours;
     }
     const QList<QRgb> p3 = fromSrgb(kChartColours, displayP3Profile());
+    QTest::newRow("png, table-based Display P3")
+        << "table.png" << pngWithProfile(chartImage(p3), tableDisplayP3Profile()) << kChartColours;
     QTest::newRow("heic, nclx Display P3")
         << "nclx.heic"
         << buildHeic(chartImage(p3), 1,

@@ -29,6 +29,9 @@ QRgb meanColour(const QImage& image, const QRect& area);
 // version 2).
 QByteArray displayP3Profile();
 QByteArray adobeRgbProfile();
+// Display P3 as a table from pixel values to Lab, as printer and camera
+// profiles are made.
+QByteArray tableDisplayP3Profile();
 // A grey profile with a linear curve.
 QByteArray linearGreyProfile();
 // A printer's CMYK profile (a table from CMYK to Lab) whose inks are far
@@ -80,10 +83,9 @@ namespace jf::test {
 
 // Data rows of the chart in every picture type the program reads profiles
 // from, with Display P3 and Adobe RGB (1998) embedded, as an nclx-only HEIC,
-// a PNG with gAMA and cHRM, CMYK and grey JPEGs and a CMYK TIFF with
-// profiles, and untagged:
-// columns "name" (a file name), "bytes" (the file; empty where no encoder is
-// here) and "expected" (the sRGB patch colours it shows).
+// a PNG with a table-based profile, a PNG with gAMA and cHRM, CMYK and grey JPEGs and a CMYK TIFF
+// with profiles, and untagged: columns "name" (a file name), "bytes" (the file; empty where no
+// encoder is here) and "expected" (the sRGB patch colours it shows).
 void addChartRows(bool untagged);
 
 } // namespace jf::test
