@@ -299,88 +299,42 @@ QByteArray pngWithProfile(const QImage& image, const QByteArray& icc)
     return pngWithChunks(image, {{"iCCP", QByteArray("Photo\0\0", 7) + qCompress(icc).mid(4)}});
 }
 
-namespace {
-
-void appendLe(QByteArray& out, quint32 value, int bytes)
+QByteArray bmpV5(const QImage& image, quint32 csType, const QByteArray& profileData)
 {
-    for (int i = 0; i < bytes; ++i)
-        out.append(char((value >> (8 * i)) & 0xff));
-}
-
-QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
-{
-    QByteArray chunk(fourcc, 4);
-    appendLe(chunk, quint32(payload.size()), 4);
-    chunk += payload;
-    if (payload.size() % 2)
-        chunk.append('\0');
-    return chunk;
-}
-
-} // namespace
-
-QByteArray bmpV5(const QImage& source, quint32 csType, const QByteArray& profile)
-{
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    QByteArray pixels;
-    for (int y = image.height() - 1; y >= 0; --y) {
-        QByteArray row;
+    Pattern pattern{image.width(), image.height(), {}, {}};
+    for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            row.append(char(qBlue(p))).append(char(qGreen(p))).append(char(qRed(p)));
+            const QRgb c = image.pixel(x, y) | 0xff000000u;
+            if (!pattern.palette.contains(c))
+                pattern.palette << c;
+            pattern.indices << int(pattern.palette.indexOf(c));
         }
-        while (row.size() % 4)
-            row.append('\0');
-        pixels += row;
-    }
-    QByteArray info;
-    appendLe(info, 124, 4);
-    appendLe(info, quint32(image.width()), 4);
-    appendLe(info, quint32(image.height()), 4);
-    appendLe(info, 1, 2);
-    appendLe(info, 24, 2);
-    appendLe(info, 0, 4); // uncompressed
-    appendLe(info, quint32(pixels.size()), 4);
-    appendLe(info, 2835, 4);
-    appendLe(info, 2835, 4);
-    appendLe(info, 0, 4);
-    appendLe(info, 0, 4);
-    info += QByteArray(16, '\0'); // masks
-    appendLe(info, csType, 4);
-    info += QByteArray(36 + 12, '\0'); // end points and gammas
-    appendLe(info, 4, 4);              // intent: pictures
-    appendLe(info, quint32(124 + pixels.size()), 4);
-    appendLe(info, quint32(profile.size()), 4);
-    appendLe(info, 0, 4);
-    QByteArray file("BM");
-    appendLe(file, quint32(14 + info.size() + pixels.size() + profile.size()), 4);
-    appendLe(file, 0, 4);
-    appendLe(file, quint32(14 + info.size()), 4);
-    return file + info + pixels + profile;
+    QByteArray file = buildBmp(pattern, BmpKind::V5Rgb32);
+    // The colour space, and where the profile data lies from the header on.
+    qToLittleEndian(csType, file.data() + 14 + 56);
+    qToLittleEndian(quint32(file.size() - 14), file.data() + 14 + 112);
+    qToLittleEndian(quint32(profileData.size()), file.data() + 14 + 116);
+    file += profileData;
+    qToLittleEndian(quint32(file.size()), file.data() + 2);
+    return file;
 }
 
 QByteArray webpWithProfile(const QImage& image, const QByteArray& icc)
 {
-    const QByteArray simple = buildWithQt(image, "webp");
-    QByteArray header;
-    header.append(char(0x20)); // ICC profile present
-    header.append(QByteArray(3, '\0'));
-    appendLe(header, quint32(image.width() - 1), 3);
-    appendLe(header, quint32(image.height() - 1), 3);
-    const QByteArray body = riffChunk("VP8X", header) + riffChunk("ICCP", icc) + simple.mid(12);
-    QByteArray file("RIFF");
-    appendLe(file, quint32(body.size() + 4), 4);
-    return file + "WEBP" + body;
+    QByteArray header(10, '\0');
+    header[0] = 0x20; // ICC profile present
+    qToLittleEndian(quint32(image.width() - 1), header.data() + 4);
+    qToLittleEndian(quint32(image.height() - 1), header.data() + 7);
+    const QByteArray body =
+        riffChunk("VP8X", header) + riffChunk("ICCP", icc) + buildWithQt(image, "webp").mid(12);
+    char size[4];
+    qToLittleEndian(quint32(body.size() + 4), size);
+    return "RIFF" + QByteArray(size, 4) + "WEBP" + body;
 }
 
 QByteArray bmpWithProfile(const QImage& image, const QByteArray& icc)
 {
     return bmpV5(image, 0x4d424544, icc); // 'MBED'
-}
-
-QByteArray bmpNamingProfile(const QImage& image, const QByteArray& path)
-{
-    return bmpV5(image, 0x4c494e4b, path + '\0'); // 'LINK'
 }
 
 double deltaE76(QRgb a, QRgb b)

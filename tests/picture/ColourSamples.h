@@ -60,11 +60,9 @@ QByteArray bmpWithProfile(const QImage& image, const QByteArray& icc);
 // A PNG with the given chunks (type and data) after its header.
 QByteArray pngWithChunks(const QImage& image,
                          const QList<std::pair<QByteArray, QByteArray>>& chunks);
-// A 24-bit bitmap with a version 5 header of colour space `csType`, whose
-// profile data follows the pixels.
+// A bitmap with a version 5 header of colour space `csType` ('MBED' embeds
+// a profile, 'LINK' names its file), the profile data after the pixels.
 QByteArray bmpV5(const QImage& image, quint32 csType, const QByteArray& profileData);
-// A bitmap whose version 5 header names a profile file by its path.
-QByteArray bmpNamingProfile(const QImage& image, const QByteArray& path);
 
 // CIE 1976 colour difference of two sRGB colours.
 double deltaE76(QRgb a, QRgb b);
@@ -77,15 +75,12 @@ struct ChartDifference
 };
 ChartDifference chartDifference(const QList<QRgb>& seen, const QList<QRgb>& expected);
 
-} // namespace jf::test
-
-namespace jf::test {
-
-// Data rows of the chart in every picture type the program reads profiles
-// from, with Display P3 and Adobe RGB (1998) embedded, as an nclx-only HEIC,
-// a PNG with a table-based profile, a PNG with gAMA and cHRM, CMYK and grey JPEGs and a CMYK TIFF
-// with profiles, and untagged: columns "name" (a file name), "bytes" (the file; empty where no
-// encoder is here) and "expected" (the sRGB patch colours it shows).
+// Data rows of the chart in every picture type that carries a profile, with
+// Display P3 and Adobe RGB (1998) embedded; as an nclx-only HEIC, a PNG with
+// a table-based profile, one with gAMA and cHRM, CMYK and grey JPEGs and a
+// CMYK TIFF with profiles; and, when `untagged`, without a description.
+// Columns "name" (a file name), "bytes" (the file; empty where no encoder is
+// here) and "expected" (the sRGB patch colours it shows).
 void addChartRows(bool untagged);
 
 } // namespace jf::test

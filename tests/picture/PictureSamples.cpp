@@ -566,6 +566,8 @@ void appendLe(QByteArray& out, quint32 value, int bytes)
         out.append(char((value >> (8 * i)) & 0xff));
 }
 
+} // namespace
+
 QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
 {
     QByteArray chunk(fourcc, 4);
@@ -575,8 +577,6 @@ QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
         chunk.append('\0');
     return chunk;
 }
-
-} // namespace
 
 QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas)
 {

@@ -92,6 +92,9 @@ QByteArray exifWithOrientation(int orientation);
 // A JPEG of `stored` with an APP1 EXIF marker stating `orientation`.
 QByteArray jpegWithOrientation(const QImage& stored, int orientation);
 
+// A RIFF chunk (as WebP files are made of): type, size, data, padding.
+QByteArray riffChunk(const char* fourcc, const QByteArray& payload);
+
 // A lossless WebP of `stored` in the extended layout, with an EXIF chunk
 // stating `orientation`; `canvas` overrides the size the header claims.
 QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas = QSize());
