@@ -65,6 +65,11 @@ QByteArray saved(cmsHPROFILE profile)
     QByteArray bytes(qsizetype(size), '\0');
     cmsSaveProfileToMem(profile, bytes.data(), &size);
     cmsCloseProfile(profile);
+    // A fixed creation date (1 January 2026), so the same profile makes the
+    // same bytes.
+    const quint16 date[6] = {2026, 1, 1, 0, 0, 0};
+    for (int i = 0; i < 6 && bytes.size() >= 36; ++i)
+        qToBigEndian(date[i], bytes.data() + 24 + 2 * i);
     return bytes;
 }
 
