@@ -112,11 +112,14 @@ ColourProfile colourProfileOf(const HeifLibrary& lib, const heif_image_handle* h
             return ColourProfile();
         return ColourProfile::fromIcc(icc, ColourProfile::Model::Rgb);
     }
+    // libheif hands out the values it read even when it reports them out of
+    // range; they are ours to free either way.
     heif_color_profile_nclx* nclx = nullptr;
-    if (lib.nclx(handle, &nclx).code != heif_error_Ok || !nclx)
-        return ColourProfile();
-    const ColourProfile profile =
-        ColourProfile::fromNclx(int(nclx->color_primaries), int(nclx->transfer_characteristics));
+    const bool read = lib.nclx(handle, &nclx).code == heif_error_Ok && nclx;
+    const ColourProfile profile = read
+                                      ? ColourProfile::fromNclx(int(nclx->color_primaries),
+                                                                int(nclx->transfer_characteristics))
+                                      : ColourProfile();
     lib.nclxFree(nclx);
     return profile;
 }

@@ -137,14 +137,22 @@ void TestColour::badProfilesAreIgnored_data()
     QTest::newRow("bmp, profile named by path")
         << "a.bmp" << bmpV5(stored, 0x4c494e4b, QFile::encodeName(named) + '\0')
         << bmpV5(stored, 0x73524742, {});
-    QTest::newRow("heic, nclx primaries out of range")
-        << "a.heic"
-        << buildHeic(stored, 1, HeicColour{.icc = {}, .primaries = 99, .transfer = 13, .matrix = 6})
-        << buildHeic(stored);
-    QTest::newRow("heic, nclx transfer out of range")
-        << "a.heic"
-        << buildHeic(stored, 1, HeicColour{.icc = {}, .primaries = 12, .transfer = 99, .matrix = 6})
-        << buildHeic(stored);
+    // The values as the file's colr box states them (libheif writes only
+    // those it knows).
+    const QByteArray heic =
+        buildHeic(stored, 1, HeicColour{.icc = {}, .primaries = 12, .transfer = 13, .matrix = 6});
+    const auto nclx = [&heic](int primaries, int transfer) {
+        QByteArray file = heic;
+        const qsizetype at = file.indexOf("nclx");
+        if (at < 0)
+            return QByteArray();
+        qToBigEndian(quint16(primaries), file.data() + at + 4);
+        qToBigEndian(quint16(transfer), file.data() + at + 6);
+        return file;
+    };
+    QTest::newRow("heic, nclx primaries out of range") << "a.heic" << nclx(99, 13) << nclx(1, 13);
+    QTest::newRow("heic, nclx transfer out of range") << "a.heic" << nclx(12, 99) << nclx(1, 13);
+    QTest::newRow("heic, nclx transfer of HDR") << "a.heic" << nclx(9, 16) << nclx(1, 13);
 }
 
 void TestColour::badProfilesAreIgnored()
