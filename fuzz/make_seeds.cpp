@@ -1,6 +1,7 @@
 // Writes the fuzz targets' seed inputs into the folder given (fuzz/seeds):
 // small valid files of every kind the picture tests build, and typical data
 // file content. Run again when the samples change.
+#include "ColourSamples.h"
 #include "PictureSamples.h"
 
 #include <QDir>
@@ -88,6 +89,24 @@ int main(int argc, char** argv)
          {std::pair{0, 1}, {0, 16}, {2, 8}, {2, 16}, {3, 4}, {3, 8}, {4, 8}, {6, 16}})
         seed("png", QStringLiteral("type%1-%2.png").arg(type).arg(bits),
              buildPng(tiny, type, bits, tiny.pixel(1, 0)));
+
+    // Colour profiles of each kind, alone and inside the picture types that
+    // carry them.
+    const QByteArray p3 = displayP3Profile();
+    seed("profile", QStringLiteral("display-p3-v4.icc"), p3);
+    seed("profile", QStringLiteral("adobe-rgb-v2.icc"), adobeRgbProfile());
+    seed("profile", QStringLiteral("p3-table.icc"), tableDisplayP3Profile());
+    seed("profile", QStringLiteral("linear-grey.icc"), linearGreyProfile());
+    seed("profile", QStringLiteral("press-cmyk.icc"), cmykProfile());
+    seed("profile", QStringLiteral("nclx-p3"), QByteArray("\x0c\x0d", 2));
+    const QImage chart = chartImage(fromSrgb(kChartColours, p3), 4);
+    seed("jpeg", QStringLiteral("p3.jpg"),
+         jpegWithProfile(buildJpeg(chart, JpegKind::Baseline), p3));
+    seed("jpeg", QStringLiteral("cmyk-profile.jpg"),
+         jpegWithProfile(buildJpeg(chart, JpegKind::CmykAdobe), cmykProfile()));
+    seed("png", QStringLiteral("p3.png"), pngWithProfile(chart, p3));
+    seed("tiff", QStringLiteral("p3.tif"), buildTiff(chart, TiffLayout{}, p3));
+    seed("bmp", QStringLiteral("p3-v5.bmp"), bmpWithProfile(chart, p3));
 
     seed("ico", QStringLiteral("32bit.ico"), buildIco(patternImage(8, 8)));
     seed("metafile", QStringLiteral("red.wmf"), buildWmf(40, 20));

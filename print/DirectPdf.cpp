@@ -20,6 +20,29 @@ QByteArray rect(const QRectF& r)
     return number(r.x()) + ' ' + number(r.y()) + ' ' + number(r.width()) + ' ' + number(r.height());
 }
 
+// The number of the object that holds the picture's ICC profile, after the
+// page's five.
+constexpr int kProfileObject = 6;
+
+// The image's /ColorSpace entry: the JPEG's own profile as an ICCBased
+// colour space (readers ignore a profile inside the JPEG's markers), or
+// device colours for a JPEG without one.
+QByteArray imageColourSpace(const DirectPdfPage& page)
+{
+    if (!page.iccProfile.isEmpty())
+        return "[/ICCBased " + QByteArray::number(kProfileObject) + " 0 R]";
+    return page.components == 1 ? "/DeviceGray" : "/DeviceRGB";
+}
+
+// The ICCBased colour space's stream: the profile as it is.
+QByteArray profileObject(const DirectPdfPage& page)
+{
+    return "<< /N " + QByteArray::number(page.components) + " /Alternate " +
+           (page.components == 1 ? "/DeviceGray" : "/DeviceRGB") + " /Length " +
+           QByteArray::number(page.iccProfile.size()) + " >>\nstream\n" + page.iccProfile +
+           "\nendstream";
+}
+
 } // namespace
 
 QByteArray directPdf(const DirectPdfPage& page)
@@ -60,12 +83,15 @@ QByteArray directPdf(const DirectPdfPage& page)
             << "<< /Type /XObject /Subtype /Image /Width " +
                    QByteArray::number(page.jpegSize.width()) + " /Height " +
                    QByteArray::number(page.jpegSize.height()) + " /ColorSpace " +
-                   (page.components == 1 ? "/DeviceGray" : "/DeviceRGB") +
-                   " /BitsPerComponent 8 /Filter /DCTDecode /Length " +
+                   imageColourSpace(page) + " /BitsPerComponent 8 /Filter /DCTDecode /Length " +
                    QByteArray::number(page.jpeg.size()) + " >>\nstream\n" + page.jpeg +
                    "\nendstream";
+    if (!page.iccProfile.isEmpty())
+        objects << profileObject(page);
 
-    QByteArray pdf = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
+    // Version 4 ICC profiles came with PDF 1.5.
+    const bool v4Profile = page.iccProfile.size() > 8 && page.iccProfile[8] >= 4;
+    QByteArray pdf = QByteArray(v4Profile ? "%PDF-1.5" : "%PDF-1.4") + "\n%\xe2\xe3\xcf\xd3\n";
     QList<qsizetype> offsets;
     for (qsizetype i = 0; i < objects.size(); ++i) {
         offsets << pdf.size();

@@ -21,6 +21,7 @@ struct DirectPdfPage
     QByteArray jpeg;              // the picture file
     QSize jpegSize;               // its pixels
     int components = 3;           // 1 grey, 3 colour
+    QByteArray iccProfile;        // the colour space of its pixels; empty: device colours
     std::optional<QColor> border; // nothing when no border shows
 };
 

@@ -149,6 +149,7 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
     if (!jf::jpegPassesThrough(page.jpeg))
         return false;
     page.jpegSize = picture().size();
+    page.iccProfile = picture().embeddedProfile();
     page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
     page.printableMm = layout.printable.topLeft();
     page.layout = layout;

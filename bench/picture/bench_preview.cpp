@@ -2,10 +2,12 @@
 //
 //   bench_preview --make-ppm OUT.ppm WIDTH HEIGHT  photo-like test picture
 //   bench_preview --make-bomb SMALL.jpg OUT.jpg    SMALL claiming 65500 x 65500
+//   bench_preview --tag IN.jpg OUT.jpg             IN with a Display P3 profile
 //   bench_preview --preview FILE.jpg [RUNS]        loadPicture + scaledTo(356 x 243)
 //   bench_preview --bomb FILE.jpg                  time until the load is refused
 #include "Errors.h"
 #include "Picture.h"
+#include "TaggedJpeg.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -86,6 +88,16 @@ int makeBomb(const char* small, const char* out)
     return 1;
 }
 
+int tag(const char* in, const char* out)
+{
+    QFile source(QString::fromLocal8Bit(in));
+    if (!source.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray tagged = jfbench::withDisplayP3Profile(source.readAll());
+    QFile o(QString::fromLocal8Bit(out));
+    return o.open(QIODevice::WriteOnly) && o.write(tagged) == tagged.size() ? 0 : 1;
+}
+
 int preview(const QString& path, int runs)
 {
     resetPeakRss();
@@ -139,6 +151,8 @@ int main(int argc, char** argv)
             return makePpm(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
         if (mode == "--make-bomb" && argc == 4)
             return makeBomb(argv[2], argv[3]);
+        if (mode == "--tag" && argc == 4)
+            return tag(argv[2], argv[3]);
         if (mode == "--preview" && argc >= 3)
             return preview(QString::fromLocal8Bit(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5);
         if (mode == "--bomb" && argc == 3)

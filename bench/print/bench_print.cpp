@@ -5,17 +5,21 @@
 // comparison. Each side runs in its own child process so that its peak
 // resident memory can be read from the kernel.
 //
-//   bench_print [--runs N] [--keep DIR] [JPEG]
+//   bench_print [--runs N] [--keep DIR] [--tagged] [JPEG]
 //   bench_print --make-jpeg PATH     (6000 x 4000, quality 90)
+// --tagged prints (and hands img2pdf) the JPEG with a Display P3 profile
+// embedded, as phones tag their photos: both carry it into the PDF.
 #include "CoverPrintJob.h"
 #include "CurrentPrinter.h"
 #include "Picture.h"
 #include "Platform.h"
 #include "PrintWindow.h"
+#include "TaggedJpeg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QRandomGenerator>
@@ -154,8 +158,11 @@ int main(int argc, char** argv)
     int runs = 3;
     QString keep;
     QString jpeg;
+    bool tagged = false;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+        if (args[i] == QLatin1String("--tagged"))
+            tagged = true;
+        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
             runs = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
             keep = args[++i];
@@ -170,6 +177,18 @@ int main(int argc, char** argv)
         std::printf("making a 6000 x 4000 JPEG: %s\n", qPrintable(jpeg));
         if (makeJpeg(jpeg) != 0)
             return 1;
+    }
+    if (tagged) {
+        QFile source(jpeg);
+        const QString taggedJpeg = dir + QStringLiteral("/photo-display-p3.jpg");
+        QFile out(taggedJpeg);
+        if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
+            out.write(jfbench::withDisplayP3Profile(source.readAll())) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(taggedJpeg));
+            return 1;
+        }
+        jpeg = taggedJpeg;
+        std::printf("tagged with a Display P3 profile\n");
     }
     std::printf("JPEG %s (%.1f MB), DVD cover 270 x 184 mm, %d runs each\n", qPrintable(jpeg),
                 double(QFileInfo(jpeg).size()) / 1e6, runs);

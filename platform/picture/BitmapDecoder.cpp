@@ -4,6 +4,7 @@
 // so bitmaps are decoded here; icons still go through Qt.
 #include "BitmapDecoder.h"
 
+#include "ColourProfile.h"
 #include "Errors.h"
 #include "JpegDecoder.h"
 
@@ -106,6 +107,7 @@ struct Header
     int paletteEntry = 4;
     qint64 colours = 0;
     quint32 masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
+    QByteArray profile;              // an ICC profile the version 5 header embeds
 };
 
 Header readHeader(const Bytes& b)
@@ -138,6 +140,16 @@ Header readHeader(const Bytes& b)
             clrUsed = b.u32(46);
     }
     h.paletteOffset = 14 + infoSize;
+    // Version 5 headers may embed a profile, placed by its offset from the
+    // header. One named by a file path ('LINK') is never followed: that is
+    // some other machine's file.
+    constexpr quint32 kEmbeddedProfile = 0x4d424544; // 'MBED'
+    if (infoSize == 124 && b.u32(14 + 56) == kEmbeddedProfile) {
+        const qint64 at = 14 + qint64(b.u32(14 + 112));
+        const qint64 size = b.u32(14 + 116);
+        if (size <= kMaxColourProfileBytes && b.has(at, size))
+            h.profile = QByteArray(reinterpret_cast<const char*>(b.at(at)), qsizetype(size));
+    }
 
     if (h.compression == Bitfields || h.compression == AlphaBitfields) {
         if (os2v2) // OS/2's code 3 is Huffman 1D, which nobody supports
@@ -366,7 +378,7 @@ QImage decodeBitmap(const QByteArray& file)
     // invisible picture.
     if (alpha && !anyAlpha)
         image.reinterpretAsFormat(QImage::Format_RGB32);
-    return image;
+    return ColourProfile::fromIcc(h.profile, ColourProfile::Model::Rgb).toSrgb(std::move(image));
 }
 
 QImage decodeIcon(const QByteArray& file)

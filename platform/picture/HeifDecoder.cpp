@@ -1,5 +1,6 @@
 #include "HeifDecoder.h"
 
+#include "ColourProfile.h"
 #include "Errors.h"
 #include "ImageReaderDecoder.h"
 
@@ -32,6 +33,10 @@ struct HeifLibrary
     decltype(&heif_image_get_plane_readonly) planeReadOnly = nullptr;
     decltype(&heif_image_get_width) imageWidth = nullptr;
     decltype(&heif_image_get_height) imageHeight = nullptr;
+    decltype(&heif_image_handle_get_raw_color_profile_size) iccSize = nullptr;
+    decltype(&heif_image_handle_get_raw_color_profile) icc = nullptr;
+    decltype(&heif_image_handle_get_nclx_color_profile) nclx = nullptr;
+    decltype(&heif_nclx_color_profile_free) nclxFree = nullptr;
 };
 
 std::optional<HeifLibrary> openHeifLibrary()
@@ -62,6 +67,10 @@ std::optional<HeifLibrary> openHeifLibrary()
     bind(library.planeReadOnly, "heif_image_get_plane_readonly");
     bind(library.imageWidth, "heif_image_get_width");
     bind(library.imageHeight, "heif_image_get_height");
+    bind(library.iccSize, "heif_image_handle_get_raw_color_profile_size");
+    bind(library.icc, "heif_image_handle_get_raw_color_profile");
+    bind(library.nclx, "heif_image_handle_get_nclx_color_profile");
+    bind(library.nclxFree, "heif_nclx_color_profile_free");
     if (!complete) {
         ::dlclose(handle);
         return std::nullopt;
@@ -89,6 +98,31 @@ struct HeifFree
     void operator()(heif_image_handle* p) const { heif().handleRelease(p); }
     void operator()(heif_image* p) const { heif().imageRelease(p); }
 };
+
+// The picture's colour description: an ICC profile, else nclx values. When
+// the file has both, libheif hands out the profile.
+ColourProfile colourProfileOf(const HeifLibrary& lib, const heif_image_handle* handle)
+{
+    const size_t size = lib.iccSize(handle);
+    if (size > 0) {
+        if (size > size_t(kMaxColourProfileBytes))
+            return ColourProfile();
+        QByteArray icc(qsizetype(size), '\0');
+        if (lib.icc(handle, icc.data()).code != heif_error_Ok)
+            return ColourProfile();
+        return ColourProfile::fromIcc(icc, ColourProfile::Model::Rgb);
+    }
+    // libheif hands out the values it read even when it reports them out of
+    // range; they are ours to free either way.
+    heif_color_profile_nclx* nclx = nullptr;
+    const bool read = lib.nclx(handle, &nclx).code == heif_error_Ok && nclx;
+    const ColourProfile profile = read
+                                      ? ColourProfile::fromNclx(int(nclx->color_primaries),
+                                                                int(nclx->transfer_characteristics))
+                                      : ColourProfile();
+    lib.nclxFree(nclx);
+    return profile;
+}
 
 void releaseImage(void* image)
 {
@@ -145,7 +179,9 @@ QImage decodeHeif(const QByteArray& file)
     QImage result = onWhitePaper(wrapped);
     if (result.isNull())
         throwInvalid();
-    return result;
+    // libheif has turned YCbCr into RGB with the nclx matrix; the primaries
+    // and the curve are ours to take care of.
+    return colourProfileOf(lib, handle.get()).toSrgb(std::move(result));
 }
 
 } // namespace jf

@@ -1,14 +1,18 @@
 #include "ImageReaderDecoder.h"
 
+#include "ColourProfile.h"
 #include "Errors.h"
 #include "JpegDecoder.h"
 #include "Orientation.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QImageReader>
 #include <QtEndian>
 
 #include <algorithm>
+
+#include <webp/demux.h>
 
 namespace jf {
 
@@ -70,6 +74,27 @@ QByteArray withScreenHoldingFirstFrame(const QByteArray& file)
     qToLittleEndian(quint16(std::max(right, u16(6))), grown.data() + 6);
     qToLittleEndian(quint16(std::max(bottom, u16(8))), grown.data() + 8);
     return grown;
+}
+
+// The ICC profile of a WebP file's ICCP chunk, found with libwebp's
+// demuxer; empty when there is none.
+QByteArray webpIccProfile(const QByteArray& file)
+{
+    WebPData webp{reinterpret_cast<const uint8_t*>(file.constData()), size_t(file.size())};
+    WebPDemuxer* demux = WebPDemux(&webp);
+    if (!demux)
+        return QByteArray();
+    QByteArray profile;
+    WebPChunkIterator chunk;
+    if ((WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) &&
+        WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+        if (chunk.chunk.size <= size_t(kMaxColourProfileBytes))
+            profile = QByteArray(reinterpret_cast<const char*>(chunk.chunk.bytes),
+                                 qsizetype(chunk.chunk.size));
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    WebPDemuxDelete(demux);
+    return profile;
 }
 
 bool qtHasReader(const QByteArray& format)
@@ -164,11 +189,17 @@ QImage decodeWithImageReader(const QByteArray& file, ReaderType type)
     QImage image;
     if (!reader.read(&image) || image.isNull())
         throw invalid();
+    // Qt's WebP reader notes the ICCP chunk's profile with the pixels without
+    // converting them; the conversion below is the one that counts.
+    image.setColorSpace(QColorSpace());
     if (!readerTurns && type == ReaderType::Webp)
         image = applyOrientation(image, webpOrientation(file));
     image = onWhitePaper(std::move(image));
     if (image.isNull())
         throw invalid();
+    if (type == ReaderType::Webp)
+        image = ColourProfile::fromIcc(webpIccProfile(file), ColourProfile::Model::Rgb)
+                    .toSrgb(std::move(image));
     return image;
 }
 

@@ -17,7 +17,8 @@ enum class ReaderType
 // Decodes a whole file of `type` held in memory with Qt's reader for that
 // type alone (content of another type is refused). The size is read from the
 // header and checked before any pixels are decoded; a WebP with an
-// orientation tag comes out as a viewer shows it; a GIF's first frame shows
+// orientation tag comes out as a viewer shows it, one with an ICC profile
+// converted from it to sRGB (GIFs are sRGB); a GIF's first frame shows
 // whole even where it reaches past the file's logical screen; transparent
 // areas are laid over white paper. Throws PictureError "WebP image is not
 // valid" (GIF alike), or "Picture is too large (%d x %d pixels)" above

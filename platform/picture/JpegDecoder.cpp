@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jerror.h>
@@ -76,19 +77,32 @@ struct Decompressor
 // The guarded steps return 0 on success, or libjpeg's code of the fatal error
 // that stopped them.
 
-int guardedReadHeader(Decompressor& d, const QByteArray& file, bool keepExif = false)
+// `keepMarkers`: the EXIF and ICC profile markers are kept for reading.
+int guardedReadHeader(Decompressor& d, const QByteArray& file, bool keepMarkers = false)
 {
     if (setjmp(d.err.jump))
         return d.err.fatalCode;
     d.created = true;
     jpeg_create_decompress(&d.cinfo);
     d.cinfo.mem->max_memory_to_use = kMaxJpegWorkMemory;
-    if (keepExif)
+    if (keepMarkers) {
         jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xffff);
+        jpeg_save_markers(&d.cinfo, JPEG_APP0 + 2, 0xffff);
+    }
     jpeg_mem_src(&d.cinfo, reinterpret_cast<const unsigned char*>(file.constData()),
                  static_cast<unsigned long>(file.size()));
     jpeg_read_header(&d.cinfo, TRUE);
     return 0;
+}
+
+// The ICC profile of the saved APP2 markers, reassembled by libjpeg (which
+// checks their numbering) into a buffer of malloc's that the caller frees;
+// false when there is none or it is incomplete.
+bool guardedReadIccProfile(Decompressor& d, JOCTET** data, unsigned int* length)
+{
+    if (setjmp(d.err.jump))
+        return false;
+    return jpeg_read_icc_profile(&d.cinfo, data, length) && *data;
 }
 
 int guardedPrepare(Decompressor& d, int eighths, J_COLOR_SPACE outSpace)
@@ -211,6 +225,13 @@ void cmykToRgb(QImage& image, int rows, bool inverted)
 
 } // namespace
 
+ColourProfile::Model jpegColourModel(int components)
+{
+    return components == 1   ? ColourProfile::Model::Grey
+           : components == 4 ? ColourProfile::Model::Cmyk
+                             : ColourProfile::Model::Rgb;
+}
+
 QSize jpegScaledSize(const QSize& full, int eighths)
 {
     const qint64 k = std::clamp(eighths, 1, 8);
@@ -246,6 +267,11 @@ JpegHeader readJpegHeader(const QByteArray& file)
             break;
         }
     }
+    JOCTET* icc = nullptr;
+    unsigned int iccLength = 0;
+    if (guardedReadIccProfile(d, &icc, &iccLength) && iccLength <= unsigned(kMaxColourProfileBytes))
+        header.iccProfile = QByteArray(reinterpret_cast<const char*>(icc), qsizetype(iccLength));
+    std::free(icc);
     if (qint64(d.cinfo.image_width) * d.cinfo.image_height > kMaxPicturePixels)
         throwTooLarge(header.size);
 
@@ -266,7 +292,7 @@ JpegHeader readJpegHeader(const QByteArray& file)
     return header;
 }
 
-QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode)
+QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode, const ColourProfile& profile)
 {
     if (fatalCode)
         *fatalCode = 0;
@@ -298,7 +324,7 @@ QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode)
         code = guardedReadRows(d, image.bits(), image.bytesPerLine());
     // Rows never reached are shown grey, as libjpeg shows missing data.
     const int reached = std::min<int>(int(d.cinfo.output_scanline), image.height());
-    if (outSpace == JCS_CMYK)
+    if (outSpace == JCS_CMYK && !profile.cmykToSrgb(image, reached, d.cinfo.saw_Adobe_marker))
         cmykToRgb(image, reached, d.cinfo.saw_Adobe_marker);
     for (int y = reached; y < image.height(); ++y) {
         if (format == QImage::Format_Grayscale8) {
@@ -310,7 +336,7 @@ QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode)
     }
     if (fatalCode)
         *fatalCode = code;
-    return image;
+    return outSpace == JCS_CMYK ? image : profile.toSrgb(std::move(image));
 }
 
 bool jpegPassesThrough(const QByteArray& file)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColourProfile.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -32,6 +34,7 @@ struct JpegHeader
     int components = 0;
     bool progressive = false; // also any other file with several scans
     int orientation = 1;      // the EXIF orientation tag, 1 to 8 (1 when absent)
+    QByteArray iccProfile;    // reassembled from the APP2 "ICC_PROFILE" markers
 };
 
 // Reads the header of a whole JPEG file held in memory. Throws PictureError
@@ -41,11 +44,16 @@ struct JpegHeader
 JpegHeader readJpegHeader(const QByteArray& file);
 
 // Decodes a JPEG file, whose header readJpegHeader accepted, at `eighths` / 8
-// of its size into a Format_RGB32 or Format_Grayscale8 image. Damage in the
-// picture data is not fatal: rows libjpeg could not decode stay grey, and
-// `*fatalCode` (when given) receives the code of a fatal error met on the way,
-// 0 if there was none.
-QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode = nullptr);
+// of its size into a Format_RGB32 or Format_Grayscale8 image, converted to
+// sRGB from `profile` (the file's own, or null). Damage in the picture data
+// is not fatal: rows libjpeg could not decode stay grey, and `*fatalCode`
+// (when given) receives the code of a fatal error met on the way, 0 if
+// there was none.
+QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode = nullptr,
+                  const ColourProfile& profile = ColourProfile());
+
+// The model of a JPEG's pixels with `components` components, for its profile.
+ColourProfile::Model jpegColourModel(int components);
 
 // Whether a JPEG file may go into a PDF as it is (a /DCTDecode image) and
 // be drawn alike by every PDF reader, printers' Ghostscript among them, as

@@ -58,13 +58,15 @@ public:
 // A JPEG file kept compressed. One decoded image is cached, at the DCT scale
 // last asked for; asking for another scale replaces it, so a full-size decode
 // made for printing does not stay next to the preview's small one. Sizes are
-// those shown, after the orientation tag's turn; the cached image is turned.
+// those shown, after the orientation tag's turn; the cached image is turned
+// and in sRGB.
 class JpegData final : public PictureData
 {
 public:
     JpegData(QByteArray bytes, const JpegHeader& header)
         : PictureData(orientedSize(header.size, header.orientation)), file(std::move(bytes)),
-          orientation(header.orientation), components(header.components)
+          orientation(header.orientation), components(header.components),
+          profile(ColourProfile::fromIcc(header.iccProfile, jpegColourModel(header.components)))
     {
     }
 
@@ -90,7 +92,7 @@ public:
     {
         if (decodedEighths != eighths) {
             decoded = QImage(); // let go of the old one before decoding the next
-            decoded = decodeJpeg(file, eighths, &fatalCode);
+            decoded = decodeJpeg(file, eighths, &fatalCode, profile);
             if (orientation != 1 && !decoded.isNull())
                 decoded = applyOrientation(decoded, orientation);
             decodedEighths = eighths;
@@ -101,6 +103,7 @@ public:
     const QByteArray file;
     const int orientation;
     const int components;
+    const ColourProfile profile;
     mutable QImage decoded;
     mutable int decodedEighths = 0;
     mutable int fatalCode = 0;
@@ -161,6 +164,12 @@ QByteArray Picture::plainJpeg(int* components) const
     if (components)
         *components = jpeg->components;
     return jpeg->file;
+}
+
+QByteArray Picture::embeddedProfile() const
+{
+    const auto* jpeg = dynamic_cast<const JpegData*>(m_data.get());
+    return jpeg ? jpeg->profile.icc() : QByteArray();
 }
 
 bool Picture::isNull() const

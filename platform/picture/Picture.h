@@ -49,6 +49,12 @@ public:
     // other picture.
     QByteArray plainJpeg(int* components = nullptr) const;
 
+    // The ICC profile the colours of a JPEG's file are in (the file's own,
+    // which the decoded pixels are converted from), for embedding it beside
+    // the file. Empty for files without a usable profile and for any other
+    // picture, whose decoded pixels are all there is.
+    QByteArray embeddedProfile() const;
+
     // Lets go of decoded pixels and scaled copies kept for speed (after a
     // print, which may have needed the full resolution). The picture itself
     // is unchanged; it decodes again when next drawn.
@@ -64,7 +70,11 @@ private:
 // Loads a picture file chosen by the extension of its name, letter case
 // ignored: bmp, jpg/jpeg, ico, wmf/emf, png, webp, tif/tiff, gif, svg,
 // heic/heif. JPEG, HEIC, TIFF and WebP pictures with an orientation tag come
-// out turned as a viewer shows them; transparent areas are white. Throws
+// out turned as a viewer shows them; transparent areas are white. Colours
+// come out in sRGB: pictures whose file describes their colour space (an
+// embedded ICC profile; in PNG also sRGB, or gAMA with cHRM; in HEIC also
+// nclx values) are converted from it (see ColourProfile), all others are
+// taken as sRGB and left as stored. Throws
 // jf::Error with the message the user is shown ("Unknown picture file
 // extension (.%s)", "Cannot open file "%s". %s", "Bitmap image is not
 // valid", "JPEG error #%d", "PNG image is not valid", "Picture is too large

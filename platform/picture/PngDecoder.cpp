@@ -5,6 +5,7 @@
 // C data; whatever owns memory lives in their callers.
 #include "PngDecoder.h"
 
+#include "ColourProfile.h"
 #include "Errors.h"
 #include "ImageReaderDecoder.h"
 
@@ -82,6 +83,33 @@ bool guardedSetUpRows(PngReader& r, png_uint_32 width, bool* alpha)
     return png_get_rowbytes(r.png, r.info) == size_t(width) * 4;
 }
 
+// The colour space the header's chunks describe: an ICC profile (iCCP),
+// sRGB itself (sRGB), or chromaticities with a gamma (cHRM and gAMA; gAMA
+// alone is not enough). None of them reports an error.
+ColourProfile colourProfileOf(const PngReader& r)
+{
+    const bool grey = !(png_get_color_type(r.png, r.info) & PNG_COLOR_MASK_COLOR);
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep icc = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(r.png, r.info, &name, &compression, &icc, &length) && icc)
+        return length > png_uint_32(kMaxColourProfileBytes)
+                   ? ColourProfile()
+                   : ColourProfile::fromIcc(
+                         QByteArray(reinterpret_cast<const char*>(icc), qsizetype(length)),
+                         grey ? ColourProfile::Model::Grey : ColourProfile::Model::Rgb);
+    double gamma = 0;
+    double xy[8];
+    if (grey || png_get_valid(r.png, r.info, PNG_INFO_sRGB) ||
+        !png_get_gAMA(r.png, r.info, &gamma) ||
+        !png_get_cHRM(r.png, r.info, &xy[0], &xy[1], &xy[2], &xy[3], &xy[4], &xy[5], &xy[6],
+                      &xy[7]) ||
+        gamma <= 0)
+        return ColourProfile();
+    return ColourProfile::fromChromaticities(xy, 1 / gamma);
+}
+
 bool guardedReadImage(PngReader& r, png_bytepp rows)
 {
     if (setjmp(png_jmpbuf(r.png)))
@@ -110,6 +138,7 @@ QImage decodePng(const QByteArray& file)
     if (!guardedReadInfo(r, &width, &height) || width == 0 || height == 0)
         throwInvalid();
     checkPicturePixels(width, height);
+    const ColourProfile profile = colourProfileOf(r);
     if (!guardedSetUpRows(r, width, &alpha))
         throwInvalid();
     QImage image(int(width), int(height),
@@ -125,7 +154,7 @@ QImage decodePng(const QByteArray& file)
     image = onWhitePaper(std::move(image));
     if (image.isNull())
         throwInvalid();
-    return image;
+    return profile.toSrgb(std::move(image));
 }
 
 } // namespace jf

@@ -8,10 +8,13 @@
 // and palettes, RGB below 8 bits) are read sample by sample here.
 #include "TiffDecoder.h"
 
+#include "ColourProfile.h"
 #include "Errors.h"
 #include "ImageReaderDecoder.h"
 #include "JpegDecoder.h"
 #include "Orientation.h"
+
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -280,7 +283,9 @@ struct SampleRow
 class SampleReader
 {
 public:
-    SampleReader(TIFF* tif, const Layout& layout) : m_tif(tif), m_l(layout)
+    // `profile`: CMYK pages go through it when it is a CMYK profile.
+    SampleReader(TIFF* tif, const Layout& layout, const ColourProfile& profile)
+        : m_tif(tif), m_l(layout), m_profile(profile)
     {
         if (!m_l.floating)
             m_max = (quint64(1) << m_l.bits) - 1;
@@ -348,7 +353,7 @@ public:
                 }
             }
         }
-        if (m_l.model == Model::Cmyk)
+        if (m_l.model == Model::Cmyk && !inksThroughProfile(image))
             cmykToRgb(image);
         return image;
     }
@@ -441,6 +446,23 @@ private:
         return pixel;
     }
 
+    // The inks (C, M, Y in red, green, blue, K in alpha) laid out as C, M,
+    // Y, K bytes and turned into RGB by the CMYK profile.
+    bool inksThroughProfile(QImage& image) const
+    {
+        if (m_profile.model() != ColourProfile::Model::Cmyk)
+            return false;
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const quint32 p = line[x];
+                line[x] = qToBigEndian((p >> 16 & 0xff) << 24 | (p >> 8 & 0xff) << 16 |
+                                       (p & 0xff) << 8 | p >> 24);
+            }
+        }
+        return m_profile.cmykToSrgb(image, image.height(), false);
+    }
+
     // As libtiff's RGBA interface turns 8-bit CMYK into RGB.
     static void cmykToRgb(QImage& image)
     {
@@ -458,9 +480,43 @@ private:
 
     TIFF* m_tif;
     const Layout m_l;
+    const ColourProfile m_profile;
     quint64 m_max = 1;
     std::vector<QRgb> m_palette;
 };
+
+// The page's ICC profile tag, for the pixels its photometric
+// interpretation gives (grey, RGB or a palette of RGB, CMYK inks).
+ColourProfile colourProfileOf(TIFF* tif)
+{
+    uint32_t count = 0;
+    const void* data = nullptr;
+    uint16_t photometric = 0, inkSet = INKSET_CMYK;
+    if (!TIFFGetField(tif, TIFFTAG_ICCPROFILE, &count, &data) || !data ||
+        count > uint32_t(kMaxColourProfileBytes) ||
+        !TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
+        return ColourProfile();
+    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkSet);
+    ColourProfile::Model model = ColourProfile::Model::Rgb;
+    switch (photometric) {
+    case PHOTOMETRIC_MINISBLACK:
+        model = ColourProfile::Model::Grey;
+        break;
+    case PHOTOMETRIC_RGB:
+    case PHOTOMETRIC_YCBCR:
+    case PHOTOMETRIC_PALETTE:
+        break;
+    case PHOTOMETRIC_SEPARATED:
+        if (inkSet != INKSET_CMYK)
+            return ColourProfile();
+        model = ColourProfile::Model::Cmyk;
+        break;
+    default:
+        return ColourProfile();
+    }
+    return ColourProfile::fromIcc(QByteArray(static_cast<const char*>(data), qsizetype(count)),
+                                  model);
+}
 
 } // namespace
 
@@ -480,13 +536,19 @@ QImage decodeTiff(const QByteArray& file)
     uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &orientation);
 
-    std::optional<QImage> stored = readRgba(tif.get(), width, height);
+    // CMYK pages with a profile of their own are read sample by sample, so
+    // their inks reach the profile as stored.
+    const ColourProfile profile = colourProfileOf(tif.get());
+    std::optional<QImage> stored;
+    if (profile.model() != ColourProfile::Model::Cmyk)
+        stored = readRgba(tif.get(), width, height);
     if (!stored)
-        stored = SampleReader(tif.get(), layoutOf(tif.get(), width, height)).read();
+        stored = SampleReader(tif.get(), layoutOf(tif.get(), width, height), profile).read();
     QImage image = onWhitePaper(std::move(*stored));
     stored.reset();
     if (image.isNull())
         throwInvalid();
+    image = profile.toSrgb(std::move(image));
     if (orientation >= 2 && orientation <= 8)
         image = applyOrientation(image, orientation);
     return image;

@@ -35,7 +35,7 @@ echo "$contents" | grep " ./usr/bin/jacketforge\$" | grep -q '^-rwxr-xr-x root/r
 depends=$(dpkg-deb -f "$deb" Depends)
 # Linked libraries, and the pieces pictures load at run time.
 for lib in libqt6widgets6 libqt6printsupport6 libjpeg62-turbo qt6-image-formats-plugins \
-    libqt6svg6 libtiff6 libpng16-16 libheif1; do
+    libqt6svg6 libtiff6 libpng16-16 libheif1 liblcms2-2; do
     echo "$depends" | grep -q "$lib" || fail "the package does not depend on $lib"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = 1.20-1 ] || fail "the version is not 1.20-1"

@@ -569,6 +569,8 @@ void appendLe(QByteArray& out, quint32 value, int bytes)
         out.append(char((value >> (8 * i)) & 0xff));
 }
 
+} // namespace
+
 QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
 {
     QByteArray chunk(fourcc, 4);
@@ -578,8 +580,6 @@ QByteArray riffChunk(const char* fourcc, const QByteArray& payload)
         chunk.append('\0');
     return chunk;
 }
-
-} // namespace
 
 QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas)
 {
@@ -609,7 +609,7 @@ heif_error appendToArray(heif_context*, const void* data, size_t size, void* use
 
 } // namespace
 
-QByteArray buildHeic(const QImage& picture, int orientation)
+QByteArray buildHeic(const QImage& picture, int orientation, const HeicColour& colour)
 {
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
@@ -631,7 +631,23 @@ QByteArray buildHeic(const QImage& picture, int orientation)
     const size_t rowBytes = size_t(source.width()) * (alpha ? 4 : 3);
     for (int y = 0; y < source.height(); ++y)
         std::memcpy(plane + qsizetype(y) * stride, source.constScanLine(y), rowBytes);
+    if (!colour.icc.isEmpty())
+        heif_image_set_raw_color_profile(image, "prof", colour.icc.constData(),
+                                         size_t(colour.icc.size()));
+    heif_color_profile_nclx* nclx = nullptr;
+    if (colour.primaries > 0) {
+        nclx = heif_nclx_color_profile_alloc();
+        nclx->color_primaries = heif_color_primaries(colour.primaries);
+        nclx->transfer_characteristics = heif_transfer_characteristics(colour.transfer);
+        nclx->matrix_coefficients = heif_matrix_coefficients(colour.matrix);
+        nclx->full_range_flag = 1;
+        heif_image_set_nclx_color_profile(image, nclx);
+    }
     heif_encoding_options* options = heif_encoding_options_alloc();
+    if (nclx) {
+        options->output_nclx_profile = nclx;
+        options->macOS_compatibility_workaround_no_nclx_profile = 0; // else no nclx box
+    }
     options->image_orientation = heif_orientation(orientation);
     QByteArray file;
     if (heif_context_encode_image(context, image, encoder, options, nullptr).code ==
@@ -640,6 +656,7 @@ QByteArray buildHeic(const QImage& picture, int orientation)
         heif_context_write(context, &writer, &file);
     }
     heif_encoding_options_free(options);
+    heif_nclx_color_profile_free(nclx);
     heif_image_release(image);
     heif_encoder_release(encoder);
     heif_context_free(context);
@@ -808,7 +825,7 @@ QByteArray tiffRow(const QImage& samples, const TiffLayout& layout, const QList<
 
 } // namespace
 
-QByteArray buildTiff(const QImage& source, const TiffLayout& layout)
+QByteArray buildTiff(const QImage& source, const TiffLayout& layout, const QByteArray& icc)
 {
     const QImage samples = source.convertToFormat(QImage::Format_ARGB32);
     QTemporaryDir dir;
@@ -850,6 +867,8 @@ QByteArray buildTiff(const QImage& source, const TiffLayout& layout)
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
                  uint16_t(layout.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(photometric));
+    if (!icc.isEmpty())
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, uint32_t(icc.size()), icc.constData());
     if (alpha) {
         const uint16_t extra =
             layout.alpha == TiffAlpha::Associated ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;

@@ -95,14 +95,27 @@ QByteArray exifWithOrientation(int orientation);
 // A JPEG of `stored` with an APP1 EXIF marker stating `orientation`.
 QByteArray jpegWithOrientation(const QImage& stored, int orientation);
 
+// A RIFF chunk (as WebP files are made of): type, size, data, padding.
+QByteArray riffChunk(const char* fourcc, const QByteArray& payload);
+
 // A lossless WebP of `stored` in the extended layout, with an EXIF chunk
 // stating `orientation`; `canvas` overrides the size the header claims.
 QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas = QSize());
 
+// How a HEIC file describes its colours: an ICC profile, nclx code points
+// (primaries above 0), or neither (libheif's default nclx box).
+struct HeicColour
+{
+    QByteArray icc;
+    int primaries = 0;
+    int transfer = 0;
+    int matrix = 0;
+};
+
 // A HEIC file encoded with libheif, turned by `orientation` (as the file's
 // transforms), keeping alpha when `image` has it. Empty when libheif has no
 // HEVC encoder here.
-QByteArray buildHeic(const QImage& image, int orientation = 1);
+QByteArray buildHeic(const QImage& image, int orientation = 1, const HeicColour& colour = {});
 
 // The pixels a camera stores for a picture that shows as `shown` under
 // `orientation`, following the EXIF definition of each value.
@@ -145,7 +158,9 @@ struct TiffLayout
     bool lzw = false;
     bool bigEndian = false;
 };
-QByteArray buildTiff(const QImage& samples, const TiffLayout& layout);
+// `icc`, when not empty, goes into an ICC profile tag.
+QByteArray buildTiff(const QImage& samples, const TiffLayout& layout,
+                     const QByteArray& icc = QByteArray());
 
 // A PNG file written byte by byte from `samples` (stored 8-bit values as
 // for buildTiff: grey is red's value), of PNG colour type `colourType` (0
