@@ -37,7 +37,6 @@ public:
     // An image whose sides are at least those of `pixels`, or the full image
     // when it is smaller. Null when the pixels could not be had at all.
     virtual QImage covering(const QSize& pixels) const = 0;
-    virtual QString problem() const { return QString(); }
     virtual void release() const { lastScaled = QImage(); }
 
     const QSize size;
@@ -74,11 +73,6 @@ public:
             jpegScaleEighths(orientedSize(size, orientation), orientedSize(pixels, orientation)));
     }
 
-    QString problem() const override
-    {
-        return fatalCode ? QStringLiteral("JPEG error #%1").arg(fatalCode) : QString();
-    }
-
     void release() const override
     {
         PictureData::release();
@@ -90,7 +84,7 @@ public:
     {
         if (decodedEighths != eighths) {
             decoded = QImage(); // let go of the old one before decoding the next
-            decoded = decodeJpeg(file, eighths, &fatalCode);
+            decoded = decodeJpeg(file, eighths);
             if (orientation != 1 && !decoded.isNull())
                 decoded = applyOrientation(decoded, orientation);
             decodedEighths = eighths;
@@ -103,7 +97,6 @@ public:
     const int components;
     mutable QImage decoded;
     mutable int decodedEighths = 0;
-    mutable int fatalCode = 0;
 };
 
 // Plain grey, for pixels that could not be decoded at all.
@@ -222,11 +215,6 @@ void Picture::draw(QPainter& painter, const QRectF& target) const
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(target, source);
     painter.restore();
-}
-
-QString Picture::decodeProblem() const
-{
-    return m_data ? m_data->problem() : QString();
 }
 
 void Picture::releaseCaches() const
