@@ -1,7 +1,7 @@
 #include "AppController.h"
+#include "Application.h"
 #include "CommandLine.h"
 #include "ErrorReport.h"
-#include "Fonts.h"
 
 #include <QApplication>
 
@@ -19,22 +19,15 @@ int main(int argc, char* argv[])
         return jf::answerCommandLine(jf::parseCommandLine(QCoreApplication::arguments()));
     }
 
-    // The platform choice may set an environment variable: before a second
-    // thread (fontconfig reads the environment) exists.
-    jf::chooseDisplayPlatform();
-    jf::startLoadingFonts();
-    QApplication app(argc, argv);
-    jf::prepareApplication();
+    jf::Application application(argc, argv);
     // Qt's own options (-platform, -style, ...) are gone from the arguments.
     const jf::CommandLineRequest request = jf::parseCommandLine(QApplication::arguments());
-    if (request.action != jf::CommandLineRequest::Action::Start) {
-        jf::waitForFontList();
+    if (request.action != jf::CommandLineRequest::Action::Start)
         return jf::answerCommandLine(request);
-    }
 
-    jf::AppController controller;
+    const std::unique_ptr<jf::AppController> controller = application.makeController();
     if (!request.picture.isEmpty())
-        jf::guarded([&] { controller.mainWindow().openPicture(request.picture); });
-    controller.mainWindow().show();
+        jf::guarded([&] { controller->mainWindow().openPicture(request.picture); });
+    controller->mainWindow().show();
     return QApplication::exec();
 }

@@ -17,6 +17,8 @@
 #include <QTemporaryFile>
 #include <utility>
 
+namespace jf {
+
 namespace {
 
 const std::pair<QLatin1StringView, QColor> kBorderColours[] = {
@@ -213,3 +215,5 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     }
     painter.end();
 }
+
+} // namespace jf

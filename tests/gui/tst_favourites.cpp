@@ -12,6 +12,12 @@
 #include <QMenu>
 #include <QTest>
 
+using jf::AddProgramDialog;
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::ImageControl;
+using jf::MainWindow;
+using jf::SettingsWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 

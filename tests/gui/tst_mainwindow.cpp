@@ -16,6 +16,15 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <functional>
+#include <memory>
+#include <optional>
+
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::ImageControl;
+using jf::MainWindow;
+using jf::WindowDrag;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 
@@ -32,9 +41,9 @@ void clearAndType(QLineEdit* edit, const QString& text)
         QTest::keyClicks(edit, text);
 }
 
-bool showsPicture(const ImageControl* control, const ImageControl* holder)
+bool showsPicture(const ImageControl* control, const jf::Picture& picture)
 {
-    return !control->picture().isNull() && control->picture().data() == holder->picture().data();
+    return !control->picture().isNull() && control->picture().data() == picture.data();
 }
 
 QString defaultSizesText()
@@ -49,7 +58,27 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+    // Every test runs in a scratch working folder of its own holding the
+    // shipped Data folder, with the desktop services replaced by doubles.
+    // start() starts the program there, once `prepare` has changed the Data
+    // folder as the test needs it.
+    struct Started
+    {
+        TestPlatform& platform;
+        WorkDir& work;
+        jf::AppController& formApp;
+        MainWindow& form;
+    };
+    Started start(const std::function<void(const WorkDir&)>& prepare = {});
+
+    std::optional<TestPlatform> m_platform;
+    std::optional<WorkDir> m_work;
+    std::unique_ptr<jf::AppController> m_app;
+
 private slots:
+    void init();
+    void cleanup();
+
     void defaultStart();
     void typedSizesAreStoredOnSelect();
     void saveWritesOnlyStoredSizes();
@@ -89,12 +118,30 @@ private slots:
     void unreadFilesAreNotOverwritten();
 };
 
+void TestMainWindow::init()
+{
+    m_platform.emplace();
+    m_work.emplace();
+}
+
+void TestMainWindow::cleanup()
+{
+    m_app.reset();
+    m_work.reset();
+    m_platform.reset();
+}
+
+TestMainWindow::Started TestMainWindow::start(const std::function<void(const WorkDir&)>& prepare)
+{
+    if (prepare)
+        prepare(*m_work);
+    m_app = std::make_unique<jf::AppController>();
+    return {*m_platform, *m_work, *m_app, m_app->mainWindow()};
+}
+
 void TestMainWindow::defaultStart()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     QVERIFY(platform.messages.errors.isEmpty());
     QCOMPARE(form.selectedCoverKind(), 1);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
@@ -105,11 +152,11 @@ void TestMainWindow::defaultStart()
     QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), captions[0]);
     QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel8")->text(), captions[7]);
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
     for (ImageControl* b : {jftest::child<ImageControl>(form, "coverKindButton2"),
                             jftest::child<ImageControl>(form, "coverKindButton5"),
                             jftest::child<ImageControl>(form, "coverKindButton8")})
-        QVERIFY(showsPicture(b, jftest::child<ImageControl>(form, "buttonUpPicture")));
+        QVERIFY(showsPicture(b, form.pictures().buttonUp));
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 243));
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->pos(), QPoint(145, 105));
     QCOMPARE(formApp.workspace().preferences.borderWidth, 1);
@@ -128,18 +175,15 @@ void TestMainWindow::defaultStart()
 
 void TestMainWindow::typedSizesAreStoredOnSelect()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 2);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("265"));
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         jftest::child<ImageControl>(form, "buttonUpPicture")));
+                         form.pictures().buttonUp));
     QTest::mouseClick(jftest::child<ImageControl>(form, "coverKindButton1"), Qt::LeftButton);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("200"));
     QCOMPARE(formApp.workspace().sizes.width(1), 200);
@@ -148,10 +192,7 @@ void TestMainWindow::typedSizesAreStoredOnSelect()
 
 void TestMainWindow::saveWritesOnlyStoredSizes()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
@@ -165,10 +206,7 @@ void TestMainWindow::saveWritesOnlyStoredSizes()
 
 void TestMainWindow::defaultSettingsRestoresEveryKind()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
     clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "99");
@@ -202,10 +240,7 @@ void TestMainWindow::digitFilter()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     for (QLineEdit* edit : {jftest::child<QLineEdit>(form, "widthEdit"),
                             jftest::child<QLineEdit>(form, "heightEdit")}) {
         clearAndType(edit, typed);
@@ -217,10 +252,7 @@ void TestMainWindow::digitFilter()
 
 void TestMainWindow::emptyBoxKeepsKindSelected()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "150");
     const QSize fitted = jftest::child<ImageControl>(form, "previewImage")->size();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "");
@@ -234,15 +266,12 @@ void TestMainWindow::emptyBoxKeepsKindSelected()
     QCOMPARE(formApp.workspace().sizes.width(1), 270);
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("150"));
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
 }
 
 void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     int changes = 0;
     connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
             [&] { ++changes; });
@@ -260,10 +289,9 @@ void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 
 void TestMainWindow::missingDataFolder()
 {
-    TestPlatform platform;
-    WorkDir work(false);
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    m_work.reset();
+    m_work.emplace(false);
+    auto [platform, work, formApp, form] = start();
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot open file \"%1/Data/ProgramsNames.txt\". No such file "
                                  "or directory.")
@@ -279,18 +307,16 @@ void TestMainWindow::missingDataFolder()
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 2);
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
 }
 
 void TestMainWindow::missingTipsFile()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.remove("Tips.txt");
-    work.write("PicturesNames.txt", "Summer\r\n");
-    work.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+        folder.remove("Tips.txt");
+        folder.write("PicturesNames.txt", "Summer\r\n");
+        folder.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
+    });
     QCOMPARE(platform.messages.errors,
              QStringList{QString("File not found: \"%1\"").arg(work.data("Tips.txt"))});
     QCOMPARE(form.selectedCoverKind(), 0);
@@ -306,11 +332,9 @@ void TestMainWindow::missingTipsFile()
 
 void TestMainWindow::shortSizesFileAtStart()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+        folder.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
+    });
     QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
     QCOMPARE(formApp.workspace().sizes.width(3), 280);
     QCOMPARE(formApp.workspace().sizes.width(4), 0);
@@ -321,11 +345,10 @@ void TestMainWindow::shortSizesFileAtStart()
 
 void TestMainWindow::longStoredSizeShowsWhole()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSizes.ins", "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+        folder.write("DefaultSizes.ins",
+                     "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
+    });
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("12345"));
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("-184"));
     // Typing cannot make it longer; deleting works.
@@ -343,11 +366,8 @@ void TestMainWindow::longStoredSizeShowsWhole()
 
 void TestMainWindow::defaultSettingsWithoutSelection()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.remove("Tips.txt");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] =
+        start([&](const WorkDir& folder) { folder.remove("Tips.txt"); });
     platform.messages.errors.clear();
     QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
     QVERIFY(platform.messages.errors.isEmpty());
@@ -358,8 +378,8 @@ void TestMainWindow::defaultSettingsWithoutSelection()
 
 void TestMainWindow::closeWritesTheFourLists()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = *m_platform;
+    const WorkDir& work = *m_work;
     work.write("ProgramsNames.txt", "Editor");
     work.write("ProgramsPaths.txt", "/usr/bin/editor --new");
     {
@@ -391,10 +411,7 @@ void TestMainWindow::closeWritesTheFourLists()
 
 void TestMainWindow::mainMenu()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(300, 20);
@@ -416,10 +433,7 @@ void TestMainWindow::mainMenu()
 
 void TestMainWindow::previewFollowsTheBoxes()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel4"), Qt::LeftButton);
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "0");
@@ -435,10 +449,7 @@ void TestMainWindow::previewFollowsTheBoxes()
 
 void TestMainWindow::swapWidthAndHeight()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     jftest::child<QAction>(form, "swapSizesAction")->trigger();
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("184"));
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("270"));
@@ -465,10 +476,7 @@ void TestMainWindow::swapWidthAndHeight()
 
 void TestMainWindow::importAndDispose()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
     QVERIFY(!bmp.isEmpty());
 
@@ -479,7 +487,7 @@ void TestMainWindow::importAndDispose()
     platform.fileDialog.answers.enqueue(std::nullopt);
     QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
-                         jftest::child<ImageControl>(form, "placeholderImage")));
+                         form.pictures().placeholder));
     QCOMPARE(form.currentImagePath(), QString());
 
     platform.fileDialog.answers.enqueue(bmp);
@@ -502,7 +510,7 @@ void TestMainWindow::importAndDispose()
 
     jftest::child<QAction>(form, "disposeAction")->trigger();
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
-                         jftest::child<ImageControl>(form, "placeholderImage")));
+                         form.pictures().placeholder));
     QCOMPARE(form.currentImagePath(), bmp);
     jftest::child<QAction>(form, "viewImageAction")->trigger();
     QCOMPARE(platform.shell.opened.last(), bmp);
@@ -510,8 +518,7 @@ void TestMainWindow::importAndDispose()
 
 void TestMainWindow::pictureDialogStartsWherePicturesAre()
 {
-    TestPlatform platform;
-    WorkDir work;
+    auto [platform, work, app, form] = start();
     const QByteArray home = qgetenv("HOME");
     const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
     qputenv("HOME", work.path().toLocal8Bit());
@@ -519,8 +526,6 @@ void TestMainWindow::pictureDialogStartsWherePicturesAre()
     QCOMPARE(jf::picturesFolder(), work.path()); // no Pictures folder: home
     QVERIFY(QDir(work.path()).mkdir("Pictures"));
 
-    jf::AppController app;
-    MainWindow& form = app.mainWindow();
     QImage jpeg(8, 6, QImage::Format_RGB32);
     jpeg.fill(Qt::blue);
     QVERIFY(jpeg.save(work.path() + "/photo.JPE", "JPG"));
@@ -574,10 +579,7 @@ void TestMainWindow::failedLoadsKeepState()
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
     QVERIFY(!good.isEmpty());
     platform.fileDialog.answers.enqueue(good);
@@ -623,10 +625,7 @@ void TestMainWindow::dropLoadsFirstLocalFile()
     QFETCH(QStringList, dropped);
     QFETCH(QString, loaded);
     QFETCH(QString, message);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
     QImage green(30, 20, QImage::Format_RGB32);
     green.fill(Qt::green);
@@ -675,11 +674,8 @@ void TestMainWindow::dropLoadsFirstLocalFile()
 
 void TestMainWindow::tipsRotate()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("Tips.txt", "A\r\n\r\nC\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] =
+        start([&](const WorkDir& folder) { folder.write("Tips.txt", "A\r\n\r\nC\r\n"); });
     QCOMPARE(jftest::child<ClickLabel>(form, "tipLabel")->text(), QString());
     QStringList shown;
     for (int i = 0; i < 5; ++i) {
@@ -714,11 +710,8 @@ void TestMainWindow::tipSequence()
     QFETCH(QByteArray, tipsFile);
     QFETCH(int, skipped);
     QFETCH(QStringList, shown);
-    TestPlatform platform;
-    WorkDir work;
-    work.write("Tips.txt", tipsFile);
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] =
+        start([&](const WorkDir& folder) { folder.write("Tips.txt", tipsFile); });
     for (int i = 0; i < skipped; ++i)
         form.showNextTip();
     QStringList seen;
@@ -731,10 +724,7 @@ void TestMainWindow::tipSequence()
 
 void TestMainWindow::closeMarkAndDrag()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     CloseLabel* closeMark = jftest::child<CloseLabel>(form, "closeMark");
@@ -790,10 +780,7 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground()
     QFETCH(QPoint, press);
     QFETCH(QString, control);
     QFETCH(QPoint, moved);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.childAt(press)->objectName(), control);
@@ -814,10 +801,7 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground()
 
 void TestMainWindow::dragCarriesAVisibleCompanion()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Stands in for a window left open over the panel while the main window
@@ -893,10 +877,7 @@ void TestMainWindow::errorReportShowsCriticalBox()
 
 void TestMainWindow::coverMenuOnThePreview()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(20, 20);
@@ -915,17 +896,14 @@ void TestMainWindow::coverMenuOnThePreview()
 
 void TestMainWindow::failedSelectionStaysConsistent()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
     QLineEdit* height = jftest::child<QLineEdit>(form, "heightEdit");
     const auto shownKind = [&] {
         for (int kind = 1; kind <= 8; ++kind) {
             const auto* button = jftest::child<ImageControl>(
                 form, qPrintable(QString("coverKindButton%1").arg(kind)));
-            if (showsPicture(button, jftest::child<ImageControl>(form, "buttonDownPicture")))
+            if (showsPicture(button, form.pictures().buttonDown))
                 return kind;
         }
         return 0;
@@ -957,14 +935,12 @@ void TestMainWindow::failedSelectionStaysConsistent()
 
 void TestMainWindow::textsShowAsRead()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
-    work.write("Tips.txt", "<i>tip</i>\r\n");
-    work.write("PicturesNames.txt", "<u>x</u>\r\n");
-    work.write("PicturesPaths.txt", "/x.bmp\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+        folder.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
+        folder.write("Tips.txt", "<i>tip</i>\r\n");
+        folder.write("PicturesNames.txt", "<u>x</u>\r\n");
+        folder.write("PicturesPaths.txt", "/x.bmp\r\n");
+    });
     form.showNextTip();
     for (const char* name : {"coverKindLabel1", "tipLabel"}) {
         const auto* label = jftest::child<ClickLabel>(form, name);
@@ -980,10 +956,7 @@ void TestMainWindow::textsShowAsRead()
 
 void TestMainWindow::inputMethodCommitsOnlyDigits()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = start();
     QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
     width->setText("12");
     width->setFocus();
@@ -1002,8 +975,8 @@ void TestMainWindow::inputMethodCommitsOnlyDigits()
 
 void TestMainWindow::unreadFilesAreNotOverwritten()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = *m_platform;
+    const WorkDir& work = *m_work;
     // A list saved as UTF-16 reads up to its first NUL; the rest survives.
     const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
     work.write("PicturesNames.txt", utf16);

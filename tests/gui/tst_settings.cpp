@@ -9,6 +9,10 @@
 #include <QTest>
 #include <QTimer>
 
+using jf::ClickLabel;
+using jf::ImageControl;
+using jf::MainWindow;
+using jf::SettingsWindow;
 using jftest::child;
 using jftest::TestPlatform;
 using jftest::WorkDir;

@@ -22,6 +22,7 @@
 #include <QThread>
 #include <QTimer>
 
+using jf::PrintWindow;
 using namespace printtest;
 
 namespace {

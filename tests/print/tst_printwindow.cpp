@@ -12,6 +12,9 @@
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 
+using jf::CoverPreviewDialog;
+using jf::ImageControl;
+using jf::PrintWindow;
 using namespace printtest;
 
 namespace {

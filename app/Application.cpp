@@ -1,0 +1,70 @@
+#include "Application.h"
+
+#include "AppController.h"
+#include "CommandLine.h"
+#include "Fonts.h"
+#include "Platform.h"
+#include "WindowLook.h"
+
+#include <QApplication>
+#include <QIcon>
+
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initWindowIcon()
+{
+    Q_INIT_RESOURCE(windowicon);
+}
+
+namespace jf {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("jacketforge"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(JF_VERSION));
+}
+
+void prepareApplication()
+{
+    startListingFonts();
+    nameApplication();
+    QApplication::setApplicationDisplayName(applicationTitle());
+    QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
+    // The icon at the sizes window managers ask for.
+    initWindowIcon();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(builtInPng(QStringLiteral(":/icons/%1.png").arg(size))));
+    QApplication::setWindowIcon(icon);
+}
+
+Application::Application(int& argc, char** argv)
+{
+    // The platform choice may set an environment variable: before a second
+    // thread (fontconfig reads the environment) exists.
+    chooseDisplayPlatform();
+    startLoadingFonts();
+    m_application = std::make_unique<QApplication>(argc, argv);
+    prepareApplication();
+    // The screens' density chooses the pictures, so the application object
+    // exists first.
+    m_pictures =
+        std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
+}
+
+Application::~Application()
+{
+    waitForFontList();
+    if (m_pictures.valid())
+        m_pictures.wait();
+}
+
+std::unique_ptr<AppController> Application::makeController()
+{
+    waitForFontConfiguration();
+    return std::make_unique<AppController>([this] {
+        waitForFontList();
+        return m_pictures.get();
+    });
+}
+
+} // namespace jf
