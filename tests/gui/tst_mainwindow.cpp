@@ -116,6 +116,8 @@ private slots:
     void textsShowAsRead();
     void inputMethodCommitsOnlyDigits();
     void unreadFilesAreNotOverwritten();
+    void windowPicturesFitTheScreen_data();
+    void windowPicturesFitTheScreen();
 };
 
 void TestMainWindow::init()
@@ -1020,6 +1022,32 @@ void TestMainWindow::unreadFilesAreNotOverwritten()
     QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("<missing>"));
     // No size was read or typed: "Save Settings" wrote the file back as it was.
     QCOMPARE(work.read("DefaultSizes.ins"), expected);
+}
+
+void TestMainWindow::windowPicturesFitTheScreen_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<int>("scale"); // of the stored pictures
+    QTest::newRow("1x") << 1.0 << 1;
+    QTest::newRow("1.5x: the doubled set") << 1.5 << 2;
+    QTest::newRow("2x") << 2.0 << 2;
+}
+
+// Each picture is stored at its control's size times the set's scale, so a
+// screen of that density shows it unstretched.
+void TestMainWindow::windowPicturesFitTheScreen()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(int, scale);
+    const jf::WindowPictures pictures = jf::WindowPictures::decode(ratio);
+    QCOMPARE(pictures.background.size(), QSize(701, 500) * scale);
+    QCOMPARE(pictures.panel.size(), QSize(501, 390) * scale);
+    QCOMPARE(pictures.buttonUp.size(), QSize(122, 30) * scale);
+    QCOMPARE(pictures.buttonDown.size(), QSize(122, 30) * scale);
+    QCOMPARE(pictures.placeholder.size(), QSize(356, 276) * scale);
+    // The tab of the selected kind is open towards the panel.
+    QCOMPARE(qAlpha(pictures.buttonDown.fullImage().pixel(121 * scale, 15 * scale)), 255);
+    QCOMPARE(qAlpha(pictures.buttonUp.fullImage().pixel(121 * scale, 15 * scale)), 0);
 }
 
 QTEST_MAIN(TestMainWindow)
