@@ -4,10 +4,13 @@
 #include "ErrorReport.h"
 #include "FavouritesList.h"
 #include "LineBreaks.h"
+#include "Menus.h"
 #include "NumberConvert.h"
+#include "PictureChooser.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
 #include "SingleLineText.h"
+#include "TipsLine.h"
 #include "WindowDrag.h"
 #include "WindowLook.h"
 #include "Workspace.h"
@@ -15,29 +18,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QMenu>
-#include <QTimer>
 
 #include <utility>
 
 namespace jf {
-
-namespace {
-
-// The captions' faces, at fixed pixel sizes whatever the screen's density.
-QFont captionFont(int pixels, bool bold, bool italic = false,
-                  const QString& family = QStringLiteral("Arial"))
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
-} // namespace
 
 MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_workspace(workspace)
@@ -66,17 +51,14 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     DigitFilter::install(m_ui.heightEdit);
     SingleLineText::applyToAll(this);
     m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
-    setAcceptDrops(true);
+    m_pictureChooser = new PictureChooser(this);
 
     m_pictureList =
         new FavouritesList(m_ui.pictureList, m_workspace.pictures, FavouritesList::Choice::Select);
     m_programList = new FavouritesList(m_ui.programList, m_workspace.programs,
                                        FavouritesList::Choice::DoubleClick);
 
-    m_tipTimer = new QTimer(this);
-    m_tipTimer->setObjectName(QStringLiteral("tipTimer"));
-    m_tipTimer->setInterval(m_tipInterval);
-    m_tipTimer->start();
+    m_tips = new TipsLine(m_ui.tipLabel, m_workspace.tips);
 
     createMenus();
     connectHandlers();
@@ -116,57 +98,38 @@ void MainWindow::setCaptionFonts()
 
 void MainWindow::createMenus()
 {
-    struct Entry
-    {
-        const char* objectName;
-        const char* text;
-        std::function<void()> run;
-    };
-    const auto makeMenu = [this](const char* objectName, std::initializer_list<Entry> entries) {
-        auto* menu = new QMenu(this);
-        menu->setObjectName(QLatin1String(objectName));
-        for (const Entry& entry : entries) {
-            QAction* action = menu->addAction(QString::fromLatin1(entry.text));
-            action->setObjectName(QLatin1String(entry.objectName));
-            connect(action, &QAction::triggered, this, entry.run);
-        }
-        return menu;
-    };
     // Each entry does exactly what its twin label does.
     m_mainMenu = makeMenu(
-        "mainMenu",
+        this, "mainMenu",
         {{"printAction", "Print", [this] { emit printRequested(); }},
          {"printPreviewAction", "Print Preview", [this] { emit printPreviewRequested(); }},
          {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
          {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
          {"closeAction", "Close", [this] { close(); }}});
-    QMenu* coverMenu = makeMenu(
-        "coverMenu", {{"importAction", "Import Image", guard(this, &MainWindow::importPicture)},
-                      {"disposeAction", "Dispose Image", guard(this, &MainWindow::disposePicture)},
-                      {"viewImageAction", "View Image", guard(this, &MainWindow::viewPicture)},
-                      {"swapSizesAction", "Change Height to Width",
-                       guard(this, &MainWindow::swapWidthAndHeight)}});
-    QMenu* pictureMenu = makeMenu(
-        "pictureMenu", {{"addPictureAction", "Add Image", guard(this, &MainWindow::addPicture)},
-                        {"deletePictureAction", "Delete Image",
-                         guard(m_pictureList, &FavouritesList::deleteSelected)}});
-    QMenu* programMenu = makeMenu(
-        "programMenu",
-        {{"startProgramAction", "Start Selected", guard(this, &MainWindow::startSelectedProgram)},
-         {"addProgramAction", "Add program", [this] { emit addProgramRequested(); }},
-         {"deleteProgramAction", "Delete Selected",
-          guard(m_programList, &FavouritesList::deleteSelected)}});
-
     // Controls with a menu of their own; a right click anywhere else opens
     // the main menu (contextMenuEvent).
-    const auto menuOn = [this](QWidget* control, QMenu* menu) {
-        control->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(control, &QWidget::customContextMenuRequested, this,
-                [control, menu](const QPoint& pos) { menu->popup(control->mapToGlobal(pos)); });
-    };
-    menuOn(m_ui.previewImage, coverMenu);
-    menuOn(m_ui.pictureList, pictureMenu);
-    menuOn(m_ui.programList, programMenu);
+    openMenuOnRightClick(
+        m_ui.previewImage,
+        makeMenu(this, "coverMenu",
+                 {{"importAction", "Import Image", guard(this, &MainWindow::importPicture)},
+                  {"disposeAction", "Dispose Image", guard(this, &MainWindow::disposePicture)},
+                  {"viewImageAction", "View Image", guard(this, &MainWindow::viewPicture)},
+                  {"swapSizesAction", "Change Height to Width",
+                   guard(this, &MainWindow::swapWidthAndHeight)}}));
+    openMenuOnRightClick(
+        m_ui.pictureList,
+        makeMenu(this, "pictureMenu",
+                 {{"addPictureAction", "Add Image", guard(this, &MainWindow::addPicture)},
+                  {"deletePictureAction", "Delete Image",
+                   guard(m_pictureList, &FavouritesList::deleteSelected)}}));
+    openMenuOnRightClick(
+        m_ui.programList,
+        makeMenu(this, "programMenu",
+                 {{"startProgramAction", "Start Selected",
+                   guard(this, &MainWindow::startSelectedProgram)},
+                  {"addProgramAction", "Add program", [this] { emit addProgramRequested(); }},
+                  {"deleteProgramAction", "Delete Selected",
+                   guard(m_programList, &FavouritesList::deleteSelected)}}));
 }
 
 void MainWindow::connectHandlers()
@@ -206,7 +169,8 @@ void MainWindow::connectHandlers()
     connect(m_programList, &FavouritesList::chosen, this,
             guard(this, &MainWindow::startSelectedProgram));
 
-    connect(m_tipTimer, &QTimer::timeout, this, guard(this, &MainWindow::showNextTip));
+    connect(m_pictureChooser, &PictureChooser::dropped, this,
+            guard(this, &MainWindow::openPicture));
 }
 
 // ---- Showing the workspace --------------------------------------------------
@@ -223,7 +187,7 @@ void MainWindow::showWorkspace()
 {
     showCoverNames();
     showFavourites();
-    setTipInterval(m_workspace.preferences.tipInterval);
+    m_tips->setInterval(m_workspace.preferences.tipInterval);
 }
 
 void MainWindow::showFavourites()
@@ -242,7 +206,7 @@ void MainWindow::takeUpSettings(const SettingsReread& read)
         showCoverNames();
     // A changed interval restarts the tips' period, an equal one does not.
     if (read.preferences)
-        setTipInterval(m_workspace.preferences.tipInterval);
+        m_tips->setInterval(m_workspace.preferences.tipInterval);
 }
 
 // ---- Windows over the panel ----------------------------------------------------
@@ -408,31 +372,15 @@ void MainWindow::loadPreviewPicture(const QString& path)
     m_currentImagePath = path;
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (!PictureChooser::droppedFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-}
-
-// A dropped file loads as if chosen in the picture dialog.
-void MainWindow::dropEvent(QDropEvent* event)
-{
-    const QString path = PictureChooser::droppedFile(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    guarded([&] { openPicture(path); });
-}
-
 void MainWindow::openPicture(const QString& path)
 {
-    m_pictureChooser.remember(path);
+    m_pictureChooser->remember(path);
     loadPreviewPicture(path);
 }
 
 void MainWindow::importPicture()
 {
-    const QString path = m_pictureChooser.choose(this);
+    const QString path = m_pictureChooser->choose();
     if (!path.isEmpty())
         loadPreviewPicture(path);
 }
@@ -461,7 +409,7 @@ void MainWindow::swapWidthAndHeight()
 
 void MainWindow::addPicture()
 {
-    const QString path = m_pictureChooser.choose(this);
+    const QString path = m_pictureChooser->choose();
     if (path.isEmpty())
         return;
     // The file is neither loaded nor examined; only its name must fit on one
@@ -485,26 +433,6 @@ void MainWindow::loadSelectedPicture()
 void MainWindow::startSelectedProgram()
 {
     platform().shell->startCommand(m_programList->selectedPath());
-}
-
-// ---- Tips -----------------------------------------------------------------
-
-void MainWindow::setTipInterval(std::int32_t milliseconds)
-{
-    if (milliseconds == m_tipInterval)
-        return;
-    m_tipInterval = milliseconds;
-    if (milliseconds <= 0) {
-        m_tipTimer->stop();
-        return;
-    }
-    m_tipTimer->start(milliseconds);
-}
-
-void MainWindow::showNextTip()
-{
-    m_ui.tipLabel->setText(m_workspace.tips.next());
-    m_ui.tipLabel->adjustSize();
 }
 
 } // namespace jf

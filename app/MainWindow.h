@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureChooser.h"
+#include "TipsLine.h"
 #include "WindowPictures.h"
 #include "ui_MainWindow.h"
 
@@ -12,11 +12,11 @@
 
 class QLineEdit;
 class QMenu;
-class QTimer;
 
 namespace jf {
 
 class FavouritesList;
+class PictureChooser;
 class WindowDrag;
 struct SettingsReread;
 struct Workspace;
@@ -85,10 +85,10 @@ public:
 
     // An equal value changes nothing, a different positive one restarts the
     // period, 0 or less stops the tips (the last one stays shown).
-    void setTipInterval(std::int32_t milliseconds);
-    std::int32_t tipInterval() const { return m_tipInterval; }
+    void setTipInterval(std::int32_t milliseconds) { m_tips->setInterval(milliseconds); }
+    std::int32_t tipInterval() const { return m_tips->interval(); }
     // Shows the next tip; runs at every tick of the tip timer.
-    void showNextTip();
+    void showNextTip() { m_tips->showNext(); }
 
     // The panel's picture, the background of the windows opened over it.
     Picture panelPicture() const;
@@ -111,8 +111,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void setCaptionFonts();
@@ -143,7 +141,7 @@ private:
     Ui::MainWindow m_ui;
     Workspace& m_workspace;
     WindowPictures m_pictures;
-    PictureChooser m_pictureChooser;
+    PictureChooser* m_pictureChooser = nullptr;
     std::function<bool()> m_mayEnd;
     std::array<ImageControl*, 8> m_kindButtons{};
     std::array<ClickLabel*, 8> m_kindLabels{};
@@ -153,8 +151,7 @@ private:
 
     FavouritesList* m_pictureList = nullptr;
     FavouritesList* m_programList = nullptr;
-    QTimer* m_tipTimer = nullptr;
-    std::int32_t m_tipInterval = 6000;
+    TipsLine* m_tips = nullptr;
     QMenu* m_mainMenu = nullptr;
     WindowDrag* m_drag = nullptr;
 

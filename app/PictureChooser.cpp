@@ -3,12 +3,20 @@
 #include "FileDialogs.h"
 #include "Platform.h"
 
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QWidget>
 
 namespace jf {
 
-QString PictureChooser::choose(QWidget* parent)
+PictureChooser::PictureChooser(QWidget* window) : QObject(window), m_window(window)
+{
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+}
+
+QString PictureChooser::choose()
 {
     OpenFileRequest request;
     request.filter = m_filter;
@@ -17,7 +25,7 @@ QString PictureChooser::choose(QWidget* parent)
     if (request.initialFile.isEmpty())
         request.initialFolder = picturesFolder();
     request.fileMustExist = true;
-    const std::optional<OpenFileResult> chosen = platform().fileDialog->openFile(parent, request);
+    const std::optional<OpenFileResult> chosen = platform().fileDialog->openFile(m_window, request);
     if (!chosen)
         return QString();
     m_fileName = chosen->path;
@@ -34,6 +42,21 @@ QString PictureChooser::droppedFile(const QMimeData* data)
             return url.toLocalFile();
     }
     return QString();
+}
+
+bool PictureChooser::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched != m_window || (type != QEvent::DragEnter && type != QEvent::Drop))
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString path = droppedFile(drop->mimeData());
+    if (path.isEmpty())
+        return false;
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop)
+        emit dropped(path);
+    return true;
 }
 
 } // namespace jf

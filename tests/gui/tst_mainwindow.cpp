@@ -1,6 +1,7 @@
 #include "AppController.h"
 #include "ErrorReport.h"
 #include "FileDialogs.h"
+#include "ProgramFixture.h"
 #include "TestPlatform.h"
 #include "WindowDrag.h"
 
@@ -15,10 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
-
-#include <functional>
-#include <memory>
-#include <optional>
 
 using jf::ClickLabel;
 using jf::CloseLabel;
@@ -46,6 +43,16 @@ bool showsPicture(const ImageControl* control, const jf::Picture& picture)
     return !control->picture().isNull() && control->picture().data() == picture.data();
 }
 
+// Loads a blue bitmap into the preview through "Import Image", as the state
+// a failed load must keep; its path, empty when it could not be made.
+QString importBluePicture(TestPlatform& platform, const WorkDir& work, MainWindow& form)
+{
+    const QString path = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    platform.fileDialog.answers.enqueue(path);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    return path;
+}
+
 QString defaultSizesText()
 {
     return "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n130\r\n184\r\n121\r\n121\r\n120\r\n120\r\n"
@@ -58,22 +65,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    // Every test runs in a scratch working folder of its own holding the
-    // shipped Data folder, with the desktop services replaced by doubles.
-    // start() starts the program there, once `prepare` has changed the Data
-    // folder as the test needs it.
-    struct Started
-    {
-        TestPlatform& platform;
-        WorkDir& work;
-        jf::AppController& formApp;
-        MainWindow& form;
-    };
-    Started start(const std::function<void(const WorkDir&)>& prepare = {});
-
-    std::optional<TestPlatform> m_platform;
-    std::optional<WorkDir> m_work;
-    std::unique_ptr<jf::AppController> m_app;
+    jftest::ProgramFixture m_program;
 
 private slots:
     void init();
@@ -122,28 +114,17 @@ private slots:
 
 void TestMainWindow::init()
 {
-    m_platform.emplace();
-    m_work.emplace();
+    m_program.renew();
 }
 
 void TestMainWindow::cleanup()
 {
-    m_app.reset();
-    m_work.reset();
-    m_platform.reset();
-}
-
-TestMainWindow::Started TestMainWindow::start(const std::function<void(const WorkDir&)>& prepare)
-{
-    if (prepare)
-        prepare(*m_work);
-    m_app = std::make_unique<jf::AppController>();
-    return {*m_platform, *m_work, *m_app, m_app->mainWindow()};
+    m_program.clear();
 }
 
 void TestMainWindow::defaultStart()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     QVERIFY(platform.messages.errors.isEmpty());
     QCOMPARE(form.selectedCoverKind(), 1);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
@@ -177,7 +158,7 @@ void TestMainWindow::defaultStart()
 
 void TestMainWindow::typedSizesAreStoredOnSelect()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 2);
@@ -194,7 +175,7 @@ void TestMainWindow::typedSizesAreStoredOnSelect()
 
 void TestMainWindow::saveWritesOnlyStoredSizes()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
@@ -208,7 +189,7 @@ void TestMainWindow::saveWritesOnlyStoredSizes()
 
 void TestMainWindow::defaultSettingsRestoresEveryKind()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
     clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "99");
@@ -242,7 +223,7 @@ void TestMainWindow::digitFilter()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     for (QLineEdit* edit : {jftest::child<QLineEdit>(form, "widthEdit"),
                             jftest::child<QLineEdit>(form, "heightEdit")}) {
         clearAndType(edit, typed);
@@ -254,7 +235,7 @@ void TestMainWindow::digitFilter()
 
 void TestMainWindow::emptyBoxKeepsKindSelected()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "150");
     const QSize fitted = jftest::child<ImageControl>(form, "previewImage")->size();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "");
@@ -273,7 +254,7 @@ void TestMainWindow::emptyBoxKeepsKindSelected()
 
 void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     int changes = 0;
     connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
             [&] { ++changes; });
@@ -291,9 +272,8 @@ void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 
 void TestMainWindow::missingDataFolder()
 {
-    m_work.reset();
-    m_work.emplace(false);
-    auto [platform, work, formApp, form] = start();
+    m_program.renew(false);
+    auto [platform, work, formApp, form] = m_program.start();
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot open file \"%1/Data/ProgramsNames.txt\". No such file "
                                  "or directory.")
@@ -314,7 +294,7 @@ void TestMainWindow::missingDataFolder()
 
 void TestMainWindow::missingTipsFile()
 {
-    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
         folder.remove("Tips.txt");
         folder.write("PicturesNames.txt", "Summer\r\n");
         folder.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
@@ -334,7 +314,7 @@ void TestMainWindow::missingTipsFile()
 
 void TestMainWindow::shortSizesFileAtStart()
 {
-    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
         folder.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
     });
     QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
@@ -347,7 +327,7 @@ void TestMainWindow::shortSizesFileAtStart()
 
 void TestMainWindow::longStoredSizeShowsWhole()
 {
-    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
         folder.write("DefaultSizes.ins",
                      "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
     });
@@ -369,7 +349,7 @@ void TestMainWindow::longStoredSizeShowsWhole()
 void TestMainWindow::defaultSettingsWithoutSelection()
 {
     auto [platform, work, formApp, form] =
-        start([&](const WorkDir& folder) { folder.remove("Tips.txt"); });
+        m_program.start([&](const WorkDir& folder) { folder.remove("Tips.txt"); });
     platform.messages.errors.clear();
     QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
     QVERIFY(platform.messages.errors.isEmpty());
@@ -380,8 +360,8 @@ void TestMainWindow::defaultSettingsWithoutSelection()
 
 void TestMainWindow::closeWritesTheFourLists()
 {
-    TestPlatform& platform = *m_platform;
-    const WorkDir& work = *m_work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     work.write("ProgramsNames.txt", "Editor");
     work.write("ProgramsPaths.txt", "/usr/bin/editor --new");
     {
@@ -413,7 +393,7 @@ void TestMainWindow::closeWritesTheFourLists()
 
 void TestMainWindow::mainMenu()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(300, 20);
@@ -435,7 +415,7 @@ void TestMainWindow::mainMenu()
 
 void TestMainWindow::previewFollowsTheBoxes()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel4"), Qt::LeftButton);
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "0");
@@ -451,7 +431,7 @@ void TestMainWindow::previewFollowsTheBoxes()
 
 void TestMainWindow::swapWidthAndHeight()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     jftest::child<QAction>(form, "swapSizesAction")->trigger();
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("184"));
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("270"));
@@ -478,7 +458,7 @@ void TestMainWindow::swapWidthAndHeight()
 
 void TestMainWindow::importAndDispose()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
     QVERIFY(!bmp.isEmpty());
 
@@ -520,7 +500,7 @@ void TestMainWindow::importAndDispose()
 
 void TestMainWindow::pictureDialogStartsWherePicturesAre()
 {
-    auto [platform, work, app, form] = start();
+    auto [platform, work, app, form] = m_program.start();
     const QByteArray home = qgetenv("HOME");
     const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
     qputenv("HOME", work.path().toLocal8Bit());
@@ -581,11 +561,9 @@ void TestMainWindow::failedLoadsKeepState()
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
-    auto [platform, work, formApp, form] = start();
-    const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    auto [platform, work, formApp, form] = m_program.start();
+    const QString good = importBluePicture(platform, work, form);
     QVERIFY(!good.isEmpty());
-    platform.fileDialog.answers.enqueue(good);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     const auto before = jftest::child<ImageControl>(form, "previewImage")->picture().data();
 
     QString path = work.path() + "/" + name;
@@ -627,8 +605,8 @@ void TestMainWindow::dropLoadsFirstLocalFile()
     QFETCH(QStringList, dropped);
     QFETCH(QString, loaded);
     QFETCH(QString, message);
-    auto [platform, work, formApp, form] = start();
-    const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    auto [platform, work, formApp, form] = m_program.start();
+    const QString good = importBluePicture(platform, work, form);
     QImage green(30, 20, QImage::Format_RGB32);
     green.fill(Qt::green);
     QVERIFY(green.save(work.path() + "/green.png", "PNG"));
@@ -637,8 +615,6 @@ void TestMainWindow::dropLoadsFirstLocalFile()
     QVERIFY(cut.open(QIODevice::WriteOnly));
     cut.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
     cut.close();
-    platform.fileDialog.answers.enqueue(good);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     auto* preview = jftest::child<ImageControl>(form, "previewImage");
     const auto before = preview->picture().data();
 
@@ -677,7 +653,7 @@ void TestMainWindow::dropLoadsFirstLocalFile()
 void TestMainWindow::tipsRotate()
 {
     auto [platform, work, formApp, form] =
-        start([&](const WorkDir& folder) { folder.write("Tips.txt", "A\r\n\r\nC\r\n"); });
+        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", "A\r\n\r\nC\r\n"); });
     QCOMPARE(jftest::child<ClickLabel>(form, "tipLabel")->text(), QString());
     QStringList shown;
     for (int i = 0; i < 5; ++i) {
@@ -713,7 +689,7 @@ void TestMainWindow::tipSequence()
     QFETCH(int, skipped);
     QFETCH(QStringList, shown);
     auto [platform, work, formApp, form] =
-        start([&](const WorkDir& folder) { folder.write("Tips.txt", tipsFile); });
+        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", tipsFile); });
     for (int i = 0; i < skipped; ++i)
         form.showNextTip();
     QStringList seen;
@@ -726,7 +702,7 @@ void TestMainWindow::tipSequence()
 
 void TestMainWindow::closeMarkAndDrag()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     CloseLabel* closeMark = jftest::child<CloseLabel>(form, "closeMark");
@@ -782,7 +758,7 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground()
     QFETCH(QPoint, press);
     QFETCH(QString, control);
     QFETCH(QPoint, moved);
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.childAt(press)->objectName(), control);
@@ -803,7 +779,7 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground()
 
 void TestMainWindow::dragCarriesAVisibleCompanion()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Stands in for a window left open over the panel while the main window
@@ -879,7 +855,7 @@ void TestMainWindow::errorReportShowsCriticalBox()
 
 void TestMainWindow::coverMenuOnThePreview()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(20, 20);
@@ -898,7 +874,7 @@ void TestMainWindow::coverMenuOnThePreview()
 
 void TestMainWindow::failedSelectionStaysConsistent()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
     QLineEdit* height = jftest::child<QLineEdit>(form, "heightEdit");
     const auto shownKind = [&] {
@@ -937,7 +913,7 @@ void TestMainWindow::failedSelectionStaysConsistent()
 
 void TestMainWindow::textsShowAsRead()
 {
-    auto [platform, work, formApp, form] = start([&](const WorkDir& folder) {
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
         folder.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
         folder.write("Tips.txt", "<i>tip</i>\r\n");
         folder.write("PicturesNames.txt", "<u>x</u>\r\n");
@@ -958,7 +934,7 @@ void TestMainWindow::textsShowAsRead()
 
 void TestMainWindow::inputMethodCommitsOnlyDigits()
 {
-    auto [platform, work, formApp, form] = start();
+    auto [platform, work, formApp, form] = m_program.start();
     QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
     width->setText("12");
     width->setFocus();
@@ -977,8 +953,8 @@ void TestMainWindow::inputMethodCommitsOnlyDigits()
 
 void TestMainWindow::unreadFilesAreNotOverwritten()
 {
-    TestPlatform& platform = *m_platform;
-    const WorkDir& work = *m_work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     // A list saved as UTF-16 reads up to its first NUL; the rest survives.
     const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
     work.write("PicturesNames.txt", utf16);
