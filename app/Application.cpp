@@ -45,10 +45,6 @@ Application::Application(int& argc, char** argv)
     startLoadingFonts();
     m_application = std::make_unique<QApplication>(argc, argv);
     prepareApplication();
-    // The screens' density chooses the pictures, so the application object
-    // exists first.
-    m_pictures =
-        std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
 }
 
 Application::~Application()
@@ -60,6 +56,10 @@ Application::~Application()
 
 std::unique_ptr<AppController> Application::makeController()
 {
+    // The pictures are decoded beside the window's construction, for the
+    // density of the screens the application object has found.
+    m_pictures =
+        std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
     waitForFontConfiguration();
     return std::make_unique<AppController>([this] {
         waitForFontList();

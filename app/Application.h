@@ -36,9 +36,10 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // The program's state and windows, made as soon as the window font is
-    // known; the main window gets its pictures once they are decoded and
-    // Qt's font list is filled.
+    // The program's state and windows. The window pictures start decoding on
+    // a thread of their own, the controller is made as soon as the window
+    // font is known, and the main window gets its pictures once they are
+    // decoded and Qt's font list is filled. Called once.
     std::unique_ptr<AppController> makeController();
 
 private:
