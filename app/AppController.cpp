@@ -2,9 +2,9 @@
 
 #include "CalibrationPage.h"
 #include "CoverPrintJob.h"
+#include "CurrentPrinter.h"
 #include "ErrorReport.h"
 #include "Platform.h"
-#include "Printing.h"
 
 #include <QFile>
 #include <QPageLayout>
@@ -149,10 +149,9 @@ void AppController::saveCalibration()
         // A cover's page starts at the printer's own margins on the paper
         // the calibration page was printed on.
         const Paper paper = paperOf(currentPrinter().printer());
-        const QPointF corner = paper.printable(m_calibrationPaper).topLeft();
-        correction =
-            correctionFromMeasurements(calibrationWindow().measurements(), corner.x(), corner.y(),
-                                       m_calibrationPaper == PaperOrientation::Landscape);
+        correction = correctionFromMeasurements(calibrationWindow().measurements(),
+                                                paper.printable(m_calibrationPaper),
+                                                m_calibrationPaper == PaperOrientation::Landscape);
     }
     CalibrationTable table = m_workspace.calibration;
     table.set(printer, *correction);

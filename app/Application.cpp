@@ -37,13 +37,12 @@ void prepareApplication()
     QApplication::setWindowIcon(icon);
 }
 
-Application::Application(int& argc, char** argv)
+Application::Application(StartArguments& start)
 {
-    // The platform choice may set an environment variable: before a second
-    // thread (fontconfig reads the environment) exists.
-    chooseDisplayPlatform();
     startLoadingFonts();
-    m_application = std::make_unique<QApplication>(argc, argv);
+    DisplayWatch display;
+    m_application = std::make_unique<QApplication>(start.qtArgc(), start.qtArgv());
+    display.finish();
     prepareApplication();
 }
 

@@ -10,6 +10,7 @@ class QApplication;
 namespace jf {
 
 class AppController;
+class StartArguments;
 
 // The program's name and version, as the command line and the desktop see
 // them: the name is the class part of the windows' X11 WM_CLASS, which
@@ -22,16 +23,18 @@ void nameApplication();
 // once the application object exists, before any window.
 void prepareApplication();
 
-// The start of the program on a display: the choice of the display platform,
-// the application object, prepared as above, and what the first window needs
-// but the start need not wait for, made ready on threads of their own beside
-// it: the fonts (Fonts.h) and the window pictures. Lives as long as the
-// program runs; when it goes, those threads have ended.
+// The start of the program on a display: the application object (on the
+// display platform the arguments choose), prepared as above, and what the
+// first window needs but the start need not wait for, made ready on threads
+// of their own beside it: the fonts (Fonts.h) and the window pictures. Lives
+// as long as the program runs; when it goes, those threads have ended.
 class Application
 {
 public:
-    // Takes Qt's own options (-platform, -style, ...) out of the arguments.
-    Application(int& argc, char** argv);
+    // Takes Qt's own options (-platform, -style, ...) out of `start`, which
+    // outlives this object. Without a display the program ends here (see
+    // DisplayWatch).
+    explicit Application(StartArguments& start);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

@@ -7,21 +7,19 @@
 
 int main(int argc, char* argv[])
 {
+    jf::StartArguments start(argc, argv);
     // --help and --version answer without a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const auto early = jf::parseCommandLine(arguments).action;
+    const auto early = jf::parseCommandLine(start.arguments()).action;
     if (early == jf::CommandLineRequest::Action::ShowHelp ||
         early == jf::CommandLineRequest::Action::ShowVersion) {
         QCoreApplication core(argc, argv);
         jf::nameApplication();
-        return jf::answerCommandLine(jf::parseCommandLine(QCoreApplication::arguments()));
+        return jf::answerCommandLine(jf::parseCommandLine(start.arguments()));
     }
 
-    jf::Application application(argc, argv);
+    jf::Application application(start);
     // Qt's own options (-platform, -style, ...) are gone from the arguments.
-    const jf::CommandLineRequest request = jf::parseCommandLine(QApplication::arguments());
+    const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
     if (request.action != jf::CommandLineRequest::Action::Start)
         return jf::answerCommandLine(request);
 

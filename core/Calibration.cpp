@@ -1,8 +1,8 @@
 #include "Calibration.h"
 
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "TextCodec.h"
-#include "TextFiles.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -81,30 +81,31 @@ std::optional<PrinterCorrection> parseLine(const QString& line, QString& printer
 } // namespace
 
 PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
-                                             double marginLeft, double marginTop,
-                                             bool measuredOnLandscape)
+                                             const QRectF& printable, bool measuredOnLandscape)
 {
     PrinterCorrection c;
     c.measuredWidth =
         measuredSize(typed.width, QStringLiteral("Measured width"), calibrationWidthMm);
     c.measuredHeight =
         measuredSize(typed.height, QStringLiteral("Measured height"), calibrationHeightMm);
-    c.offsetX = offset(typed.left, QStringLiteral("Distance from the left edge"), marginLeft,
+    c.offsetX = offset(typed.left, QStringLiteral("Distance from the left edge"), printable.left(),
                        c.measuredWidth / calibrationWidthMm);
-    c.offsetY = offset(typed.top, QStringLiteral("Distance from the top edge"), marginTop,
+    c.offsetY = offset(typed.top, QStringLiteral("Distance from the top edge"), printable.top(),
                        c.measuredHeight / calibrationHeightMm);
     if (!measuredOnLandscape)
         return c;
     // On landscape paper the rectangle's width runs up the sheet's long
     // edge and its height across the short edge (the page's top along the
     // sheet's left edge): the same factors and shifts in the sheet's axes.
+    // Page x lies at length - x down the long edge, so the shift measured
+    // along it holds the scaling about the sheet's top: (1 - factor) * length.
     const double widthScale = calibrationWidthMm / c.measuredWidth;    // long edge
     const double heightScale = calibrationHeightMm / c.measuredHeight; // short edge
     PrinterCorrection portrait;
     portrait.measuredWidth = calibrationWidthMm / heightScale;
     portrait.measuredHeight = calibrationHeightMm / widthScale;
     portrait.offsetX = c.offsetY;
-    portrait.offsetY = -c.offsetX;
+    portrait.offsetY = -c.offsetX + (1 - c.measuredWidth / calibrationWidthMm) * printable.width();
     return portrait;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QRectF>
 #include <QString>
 #include <optional>
 
@@ -43,15 +44,15 @@ struct CalibrationMeasurements
 };
 
 // The correction the measurements give, in the axes of portrait paper.
-// `marginLeft` and `marginTop` are the printer's own margins, where a
-// cover's page starts, on the page the measurements were taken on; with
-// `measuredOnLandscape` the page was landscape and the values are turned
-// into the sheet's portrait axes. A value that is not a
-// number, a size more than 10% off, or a distance that puts the page more
-// than 20 mm off is refused with an Error naming the field: such values are
-// almost always typing mistakes.
+// `printable` is the printable area (millimetres from the sheet's corner;
+// a cover's page starts at its corner) of the page the measurements were
+// taken on; with `measuredOnLandscape` the page was landscape and the values
+// are turned into the sheet's portrait axes as correctionOnPage turns them
+// back. A value that is not a number, a size more than 10% off, or a
+// distance that puts the page more than 20 mm off is refused with an Error
+// naming the field: such values are almost always typing mistakes.
 PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
-                                             double marginLeft, double marginTop,
+                                             const QRectF& printable,
                                              bool measuredOnLandscape = false);
 
 // Calibration.txt in the Data folder: one line per printer, the queue name

@@ -1,7 +1,7 @@
 #include "CoverNames.h"
 
 #include "CoverSizes.h"
-#include "TextFiles.h"
+#include "DataFileFormats.h"
 
 namespace jf {
 

@@ -1,8 +1,8 @@
 #include "CoverSizes.h"
 
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "NumberConvert.h"
-#include "TextFiles.h"
 
 #include <QStringList>
 #include <cerrno>

@@ -1,9 +1,10 @@
 #include "Favourites.h"
 
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "LineBreaks.h"
+#include "SafeFileIO.h"
 #include "TextCodec.h"
-#include "TextFiles.h"
 
 #include <QLocale>
 

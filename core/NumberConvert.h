@@ -17,4 +17,18 @@ bool tryStrToInt(const QString& text, std::int32_t& value);
 // Decimal text of a value, with a leading "-" when negative.
 QString intToStr(std::int32_t value);
 
+// Converts a decimal text to a floating-point value: optional blanks, an
+// optional sign, digits with "." or the default QLocale's decimal separator
+// (a pasted "12,5" in German) as decimal separator, an optional exponent
+// ("e" or "E", optional sign, digits), optional blanks. Throws ConvertError
+// "'%s' is not a valid floating point value" otherwise (an empty text too).
+double strToFloat(const QString& text);
+
+// The same rules, reporting failure through the return value.
+bool tryStrToFloat(const QString& text, double& value);
+
+// a * b / c with a 64-bit intermediate product, rounded to nearest with exact
+// halves away from zero; -1 when c is 0 or the result leaves the 32-bit range.
+std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
+
 } // namespace jf

@@ -1,6 +1,7 @@
 #include "PageLayout.h"
 
 #include "Errors.h"
+#include "NumberConvert.h"
 #include "PrintGeometry.h"
 
 namespace jf {
@@ -46,7 +47,7 @@ PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Pap
     std::optional<double> factorX, factorY;
     PageCorrection onPage;
     if (correction) {
-        onPage = correctionOnPage(*correction, orientation);
+        onPage = correctionOnPage(*correction, orientation, layout.printable.width());
         factorX = onPage.factorX;
         factorY = onPage.factorY;
     }
@@ -78,15 +79,19 @@ PaperOrientation turned(PaperOrientation orientation)
                                                      : PaperOrientation::Portrait;
 }
 
-PageCorrection correctionOnPage(const PrinterCorrection& c, PaperOrientation orientation)
+PageCorrection correctionOnPage(const PrinterCorrection& c, PaperOrientation orientation,
+                                double length)
 {
     const double alongShortEdge = calibrationWidthMm / c.measuredWidth;
     const double alongLongEdge = calibrationHeightMm / c.measuredHeight;
     if (orientation == PaperOrientation::Portrait)
         return {alongShortEdge, alongLongEdge, c.offsetX, c.offsetY};
-    // The page's x runs up the sheet's long edge, its y across the short
-    // edge: a shift down the sheet moves the page to its left.
-    return {alongLongEdge, alongShortEdge, -c.offsetY, c.offsetX};
+    // The page's y runs across the short edge as a portrait page's x does.
+    // Its x lies at length - x down the long edge, which the printer puts at
+    // offsetY + f * (length - x): on the page, at f * x - offsetY +
+    // (1 - f) * length, f being measured / nominal.
+    const double printerFactor = c.measuredHeight / calibrationHeightMm;
+    return {alongLongEdge, alongShortEdge, -c.offsetY + (1 - printerFactor) * length, c.offsetX};
 }
 
 QRectF PageLayout::toDots(const QRectF& r) const

@@ -53,10 +53,15 @@ struct PageCorrection
     double offsetY = 0;
 };
 
-// A correction measured on a portrait page, turned with the page: in
-// landscape the sheet's short edge keeps its factor and offset, whichever
-// way the page lies on it.
-PageCorrection correctionOnPage(const PrinterCorrection& correction, PaperOrientation orientation);
+// A correction measured on a portrait page, turned with the page. The
+// printer places the sheet: a position p from the printable area's top-left
+// corner along either edge lands at offset + measured / nominal * p. A
+// landscape page's x runs up the long edge, so x lies at p = length - x,
+// `length` being the printable area's length along that edge (the landscape
+// page's printable width): besides the offset, the page moves by
+// (1 - measured / nominal) * length. Portrait pages do not use `length`.
+PageCorrection correctionOnPage(const PrinterCorrection& correction, PaperOrientation orientation,
+                                double length);
 
 // Where a cover lands on paper. The print window's page image (window
 // pixels, the picture at (10, 10) with the 20/50-pixel margins and the border

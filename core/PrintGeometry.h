@@ -21,25 +21,11 @@ inline constexpr int kWindowPixelsPerInch = 96;
 
 inline constexpr double kMmPerInch = 25.4;
 
-// Converts a decimal text to a floating-point value: optional blanks, an
-// optional sign, digits with "." or the default QLocale's decimal separator
-// (a pasted "12,5" in German) as decimal separator, an optional exponent
-// ("e" or "E", optional sign, digits), optional blanks. Throws ConvertError
-// "'%s' is not a valid floating point value" otherwise (an empty text too).
-double strToFloat(const QString& text);
-
-// The same rules, reporting failure through the return value.
-bool tryStrToFloat(const QString& text, double& value);
-
 // Millimetres to window pixels: 0.95 (as a double) * mm * 1000 / 250, each
 // step in extended precision, rounded to nearest with halves to even. Throws
 // MathError "Invalid floating point operation" when the result is not a
 // number or leaves the 64-bit integer range; only the low 32 bits of the
 // count are returned.
 std::int32_t mmToPixels(double millimetres);
-
-// a * b / c with a 64-bit intermediate product, rounded to nearest with exact
-// halves away from zero; -1 when c is 0 or the result leaves the 32-bit range.
-std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
 
 } // namespace jf

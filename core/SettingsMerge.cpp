@@ -1,7 +1,7 @@
 #include "SettingsMerge.h"
 
+#include "DataFileFormats.h"
 #include "Errors.h"
-#include "TextFiles.h"
 
 #include <cerrno>
 

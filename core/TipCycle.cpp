@@ -1,7 +1,7 @@
 #include "TipCycle.h"
 
+#include "DataFileFormats.h"
 #include "TextCodec.h"
-#include "TextFiles.h"
 
 #include <algorithm>
 #include <iterator>

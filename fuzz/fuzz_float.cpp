@@ -2,6 +2,7 @@
 // millimetres to window pixels, and the integer scaling the layout uses.
 #include "Errors.h"
 #include "FuzzSupport.h"
+#include "NumberConvert.h"
 #include "PrintGeometry.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 // The list files (programs and pictures): the content split into entries as
 // readListFile does after reading the file.
+#include "DataFileFormats.h"
 #include "FuzzSupport.h"
-#include "TextFiles.h"
 
 #include <QStringList>
 

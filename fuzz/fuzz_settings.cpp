@@ -2,11 +2,12 @@
 // is written to a scratch file and read as the cover sizes, as the
 // preferences, and line by line through the integer conversion.
 #include "CoverSizes.h"
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "FuzzSupport.h"
 #include "NumberConvert.h"
 #include "Preferences.h"
-#include "TextFiles.h"
+#include "SafeFileIO.h"
 
 #include <QDir>
 

@@ -4,13 +4,15 @@
 #include <QStringList>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace jf {
 
 // The thin layer over what the desktop supplies: message boxes, the
-// file-open dialog, the desktop's "open" and starting commands. Windows call
-// these through platform(); tests install doubles.
+// file-open dialog, the desktop's "open" and starting commands, the
+// printer-setup dialog. Windows call these through platform(); tests install
+// doubles.
 
 class MessageService
 {
@@ -81,11 +83,25 @@ struct CommandStart
 };
 CommandStart commandStartFor(const QString& commandLine);
 
+// The printer-setup dialog: printer, paper and orientation.
+class PrinterSetupService
+{
+public:
+    virtual ~PrinterSetupService() = default;
+    // Runs the modal dialog prefilled with the settings of `printer`; true when
+    // the user confirmed, in which case the choices have been written into
+    // `printer`. On cancel `printer` may have been touched; the caller throws
+    // it away.
+    virtual bool run(QWidget* parent, QPrinter& printer) = 0;
+};
+
 struct Platform
 {
     MessageService* messages = nullptr;
     FileDialogService* fileDialog = nullptr;
     ShellService* shell = nullptr;
+    // nullptr: Qt's own print dialog (DesktopPrinterSetup).
+    PrinterSetupService* printerSetup = nullptr;
 };
 
 // The services in use; the desktop's own ones unless a test replaced them.

@@ -1,9 +1,9 @@
 #include "CalibrationPage.h"
 
 #include "Calibration.h"
+#include "CurrentPrinter.h"
 #include "Errors.h"
 #include "PrintGeometry.h"
-#include "Printing.h"
 
 #include <QPageLayout>
 #include <QPainter>
@@ -51,7 +51,6 @@ PaperOrientation printCalibrationPage(const QDate& date)
     CurrentPrinter& selection = currentPrinter();
     const CurrentPrinter::JobMark mark(selection);
     QPrinter& printer = selection.printer();
-    usePrintableAreaOrigin(printer);
 
     // Measured on portrait paper; turned only when it fits no other way.
     Paper paper = paperOf(printer);
@@ -62,11 +61,8 @@ PaperOrientation printCalibrationPage(const QDate& date)
         fitOnPaper(paper, needed, needed, QStringLiteral("The calibration page"));
     // The cover's own orientation comes back after the page.
     const QPageLayout coverLayout = printer.pageLayout();
-    const auto restore = qScopeGuard([&] {
-        printer.setPageLayout(coverLayout);
-        usePrintableAreaOrigin(printer);
-    });
-    setPaperOrientation(printer, orientation);
+    const auto restore = qScopeGuard([&] { selection.restorePageLayout(coverLayout); });
+    selection.setPaperOrientation(orientation);
     printer.setDocName(QStringLiteral("Calibration page"));
     const QString printerName = printer.printerName();
 

@@ -1,8 +1,8 @@
 #include "CoverPreview.h"
 
+#include "CurrentPrinter.h"
 #include "PrintGeometry.h"
 #include "PrintWindow.h"
-#include "Printing.h"
 
 #include <QDialogButtonBox>
 #include <QPageLayout>

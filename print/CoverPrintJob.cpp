@@ -1,10 +1,11 @@
 #include "CoverPrintJob.h"
 
 #include "CoverPreview.h"
+#include "CurrentPrinter.h"
 #include "Errors.h"
+#include "NumberConvert.h"
 #include "PrintGeometry.h"
 #include "PrintWindow.h"
-#include "Printing.h"
 
 #include <QPrinter>
 #include <QScopeGuard>
@@ -30,7 +31,7 @@ PageLayout prepareCoverPage(const QString& heightText, const QString& widthText,
     if (layout.turned) {
         if (currentPrinter().jobRunning())
             throw PrinterError(QStringLiteral("Printing in progress"));
-        setPaperOrientation(printer, layout.orientation);
+        currentPrinter().setPaperOrientation(layout.orientation);
     }
 
     window.setOuterHeight(layout.window.height());

@@ -1,36 +1,25 @@
 #include "PrintWindow.h"
 
+#include "CupsOptions.h"
+#include "CurrentPrinter.h"
 #include "DirectPdf.h"
 #include "Errors.h"
+#include "JpegDecoder.h"
+#include "Preferences.h"
 #include "PrintGeometry.h"
-#include "Printing.h"
 
 #include <QDir>
 #include <QImage>
-#include <QLatin1StringView>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTemporaryFile>
-#include <utility>
 
 namespace jf {
 
 namespace {
-
-const std::pair<QLatin1StringView, QColor> kBorderColours[] = {
-    {QLatin1StringView("Black"), QColor(0, 0, 0)},
-    {QLatin1StringView("Red"), QColor(255, 0, 0)},
-    {QLatin1StringView("Blue"), QColor(0, 0, 255)},
-    {QLatin1StringView("Green"), QColor(0, 255, 0)},
-    {QLatin1StringView("Yellow"), QColor(255, 255, 0)},
-    {QLatin1StringView("Gray"), QColor(128, 128, 128)},
-};
-
-const QColor kFirstBorderColour(128, 128, 128);
 
 // The image control paints a one-pixel picture as a solid fill of its colour.
 QImage onePixel(const QColor& colour)
@@ -51,22 +40,13 @@ PrintWindow::PrintWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     setPalette(pal);
     setAutoFillBackground(true);
 
-    m_borderColour = kFirstBorderColour;
+    m_borderColour = QColor::fromRgb(jf::firstBorderColour);
     m_ui.borderImage->setImage(onePixel(m_borderColour));
 
     move(0, 0);
 }
 
 PrintWindow::~PrintWindow() = default;
-
-std::optional<QColor> PrintWindow::namedBorderColour(const QString& name)
-{
-    for (const auto& [known, colour] : kBorderColours) {
-        if (name == known)
-            return colour;
-    }
-    return std::nullopt;
-}
 
 const jf::Picture& PrintWindow::picture() const
 {
@@ -80,10 +60,7 @@ void PrintWindow::setPicture(const jf::Picture& picture)
 
 void PrintWindow::setBorderColour(const QString& name)
 {
-    const std::optional<QColor> colour = namedBorderColour(name);
-    if (!colour)
-        return;
-    m_borderColour = *colour;
+    m_borderColour = QColor::fromRgb(jf::borderColourAfter(name, m_borderColour.rgb()));
     m_ui.borderImage->setImage(onePixel(m_borderColour));
 }
 
@@ -168,8 +145,10 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
         layout.scaleY <= 0 || m_ui.pictureImage->isHidden())
         return false;
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat ||
-                    QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()))
+    if (!toFile && (printer.outputFormat() != QPrinter::NativeFormat || !jf::canHandToQueue()))
+        return false;
+    // Only a file every PDF reader draws as the preview does goes in as it is.
+    if (!jf::jpegPassesThrough(page.jpeg))
         return false;
     page.jpegSize = picture().size();
     page.sheetPoints = printer.pageLayout().fullRect(QPageLayout::Point).size();
@@ -191,7 +170,7 @@ bool PrintWindow::printJpegDirect(const QPrinter& printer, const jf::PageLayout&
     if (!file.open() || file.write(pdf) < 0 || !file.flush())
         throw invalid();
     file.close();
-    return jf::submitPdfToQueue(printer, file.fileName());
+    return jf::handPdfToQueue(jf::queueJobFor(printer), file.fileName());
 }
 
 void PrintWindow::printPage(const jf::PageLayout& layout)
@@ -199,7 +178,6 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     jf::CurrentPrinter& selection = jf::currentPrinter();
     const jf::CurrentPrinter::JobMark mark(selection);
     QPrinter& printer = selection.printer();
-    jf::usePrintableAreaOrigin(printer);
     printer.setDocName(QString());
     if (printJpegDirect(printer, layout))
         return;

@@ -8,7 +8,6 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
-#include <optional>
 
 class QPrinter;
 
@@ -31,15 +30,11 @@ public:
     explicit PrintWindow(QWidget* parent = nullptr);
     ~PrintWindow() override;
 
-    // The colour of a border colour name: "Black", "Red", "Blue", "Green",
-    // "Yellow" or "Gray", compared exactly in that order; nothing for any
-    // other name.
-    static std::optional<QColor> namedBorderColour(const QString& name);
-
     const jf::Picture& picture() const;
     void setPicture(const jf::Picture& picture);
 
-    // Gray until a known name is given; an unknown name keeps the colour.
+    // Gray until a known name is given; an unknown name keeps the colour
+    // (jf::borderColourAfter).
     QColor borderColour() const { return m_borderColour; }
     void setBorderColour(const QString& name);
 

@@ -9,7 +9,7 @@ JF_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev zlib1g-dev
     fonts-liberation fonts-wine fonts-dejavu-core
-    cups printer-driver-cups-pdf poppler-utils img2pdf
+    cups printer-driver-cups-pdf poppler-utils img2pdf ghostscript qpdf
     xvfb xauth libjpeg-turbo-progs util-linux
     desktop-file-utils appstream dpkg-dev file lintian x11-utils
     qt6-image-formats-plugins libheif-dev libexif-dev libwebp-dev netpbm libheif-examples
@@ -38,9 +38,32 @@ jf_install_missing() {
         "${missing[@]}"
 }
 
-jf_build() {
-    if [ ! -f "$JF_BUILD/build.ninja" ]; then
-        cmake -S "$JF_ROOT" -B "$JF_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# What the scripts' builds hold beside the program: the tests, the
+# benchmarks and the fuzz targets' replays.
+JF_TEST_OPTIONS=(BUILD_TESTING JF_BUILD_BENCHMARKS JF_BUILD_FUZZ_REPLAY)
+
+# jf_configure DIR OPTION... -- CMAKE-ARGUMENTS...
+# Configures build folder DIR with CMAKE-ARGUMENTS when it is new; a folder
+# made earlier without one of the OPTIONS on gets them turned on (its own
+# settings kept). Quiet.
+jf_configure() {
+    local dir=$1 flags=() missing=
+    shift
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        flags+=("-D$1=ON")
+        grep -qx "$1:BOOL=ON" "$dir/CMakeCache.txt" 2>/dev/null || missing=1
+        shift
+    done
+    shift || true
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake "$@" "${flags[@]}" >/dev/null
+    elif [ -n "$missing" ]; then
+        cmake "${flags[@]}" "$dir" >/dev/null
     fi
+}
+
+jf_build() {
+    jf_configure "$JF_BUILD" "${JF_TEST_OPTIONS[@]}" -- \
+        -S "$JF_ROOT" -B "$JF_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build "$JF_BUILD" -j 2
 }

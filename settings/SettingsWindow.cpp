@@ -1,12 +1,12 @@
 #include "SettingsWindow.h"
 
+#include "DataFileFormats.h"
 #include "DigitFilter.h"
 #include "ErrorReport.h"
 #include "NumberConvert.h"
 #include "Platform.h"
 #include "SettingsMerge.h"
 #include "SingleLineText.h"
-#include "TextFiles.h"
 #include "ToolWindow.h"
 #include "TypingLimit.h"
 #include "WindowLook.h"

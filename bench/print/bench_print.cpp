@@ -8,9 +8,10 @@
 //   bench_print [--runs N] [--keep DIR] [JPEG]
 //   bench_print --make-jpeg PATH     (6000 x 4000, quality 90)
 #include "CoverPrintJob.h"
+#include "CurrentPrinter.h"
 #include "Picture.h"
+#include "Platform.h"
 #include "PrintWindow.h"
-#include "Printing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -76,14 +77,14 @@ int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
     jf::currentPrinter().replace(std::move(printer));
     ConfirmingSetup setup;
-    jf::currentPrinter().setSetupService(&setup);
+    jf::platform().printerSetup = &setup;
     PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"), picture, 2,
                    QStringLiteral("Red"), window);
     const double ms =
         std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
     std::printf("%.1f\n", ms);
-    jf::currentPrinter().setSetupService(nullptr);
+    jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
     return 0;
 }

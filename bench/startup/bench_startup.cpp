@@ -8,6 +8,7 @@
 
 #include "AppController.h"
 #include "Application.h"
+#include "CommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,7 +55,8 @@ int child(int argc, char* argv[], bool app)
 {
     if (app) {
         // Exactly what main() does.
-        jf::Application application(argc, argv);
+        jf::StartArguments start(argc, argv);
+        jf::Application application(start);
         FirstPaint watcher;
         const std::unique_ptr<jf::AppController> controller = application.makeController();
         controller->mainWindow().installEventFilter(&watcher);

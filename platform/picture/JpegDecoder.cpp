@@ -27,6 +27,7 @@ struct ErrorManager
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     int fatalCode;
+    int warnings; // damage libjpeg carried on through
 };
 
 [[noreturn]] void onFatalError(j_common_ptr cinfo)
@@ -38,8 +39,13 @@ struct ErrorManager
 }
 
 // Warnings (a truncated file, corrupt entropy data) are not reported: libjpeg
-// carries on and the damaged part comes out grey.
-void onMessage(j_common_ptr, int) {}
+// carries on and the damaged part comes out grey. They are counted, as a
+// file with damage must not go into a PDF as it is.
+void onMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0)
+        ++reinterpret_cast<ErrorManager*>(cinfo->err)->warnings;
+}
 void onOutputMessage(j_common_ptr) {}
 
 // A libjpeg decompressor reading a whole file held in memory.
@@ -115,6 +121,21 @@ int guardedReadRows(Decompressor& d, unsigned char* bits, qsizetype bytesPerLine
         if (jpeg_read_scanlines(&d.cinfo, &row, 1) != 1)
             break;
     }
+    return 0;
+}
+
+// Decodes every row into the one row `row` and reads on to the end of the
+// file, so that every warning about its data is heard.
+int guardedReadAll(Decompressor& d, unsigned char* row)
+{
+    if (setjmp(d.err.jump))
+        return d.err.fatalCode;
+    while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        JSAMPROW rows[1] = {row};
+        if (jpeg_read_scanlines(&d.cinfo, rows, 1) != 1)
+            return JERR_INPUT_EOF;
+    }
+    jpeg_finish_decompress(&d.cinfo);
     return 0;
 }
 
@@ -290,6 +311,43 @@ QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode)
     if (fatalCode)
         *fatalCode = code;
     return image;
+}
+
+bool jpegPassesThrough(const QByteArray& file)
+{
+    Decompressor d;
+    if (guardedReadHeader(d, file) != 0 || d.err.warnings != 0)
+        return false;
+    const jpeg_decompress_struct& c = d.cinfo;
+    // Arithmetic coding and 12-bit samples are what some readers (Ghostscript,
+    // which CUPS runs) draw wrongly or not at all.
+    if (c.arith_code || c.data_precision != 8)
+        return false;
+    if (c.num_components == 3) {
+        // Without a marker, readers disagree: libjpeg (and poppler) take ids
+        // 'R', 'G', 'B' for RGB, Ghostscript takes every such file for
+        // YCbCr, even when told otherwise by a /ColorTransform.
+        const bool usualIds = c.comp_info[0].component_id == 1 &&
+                              c.comp_info[1].component_id == 2 && c.comp_info[2].component_id == 3;
+        if (!c.saw_JFIF_marker && !c.saw_Adobe_marker && !usualIds)
+            return false;
+        if (c.jpeg_color_space != JCS_YCbCr && c.jpeg_color_space != JCS_RGB)
+            return false;
+    } else if (c.num_components != 1 || c.jpeg_color_space != JCS_GRAYSCALE) {
+        return false;
+    }
+
+    // Every scan read to the end, at the smallest scale (the entropy-coded
+    // data is read whole all the same) and without colour conversion.
+    d.cinfo.dct_method = JDCT_IFAST;
+    d.cinfo.do_fancy_upsampling = FALSE;
+    d.cinfo.do_block_smoothing = FALSE;
+    if (guardedPrepare(d, 1, c.jpeg_color_space) != 0)
+        return false;
+    QByteArray row(qsizetype(c.output_width) * c.out_color_components, Qt::Uninitialized);
+    return guardedStart(d) == 0 &&
+           guardedReadAll(d, reinterpret_cast<unsigned char*>(row.data())) == 0 &&
+           d.err.warnings == 0;
 }
 
 } // namespace jf

@@ -47,4 +47,12 @@ JpegHeader readJpegHeader(const QByteArray& file);
 // 0 if there was none.
 QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode = nullptr);
 
+// Whether a JPEG file may go into a PDF as it is (a /DCTDecode image) and
+// be drawn alike by every PDF reader, printers' Ghostscript among them, as
+// this program's decoder draws it: only 8-bit Huffman-coded files (baseline
+// or progressive) with one component, or three with a JFIF marker, an Adobe
+// marker or the usual component ids 1, 2, 3, read to the end without a
+// single warning from libjpeg (no damage, nothing cut off).
+bool jpegPassesThrough(const QByteArray& file);
+
 } // namespace jf

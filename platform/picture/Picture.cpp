@@ -8,8 +8,8 @@
 #include "Metafile.h"
 #include "Orientation.h"
 #include "PngDecoder.h"
+#include "SafeFileIO.h"
 #include "SvgDecoder.h"
-#include "TextFiles.h"
 #include "TiffDecoder.h"
 
 #include <QPainter>

@@ -8,6 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// A4 with 5 mm margins: the printable areas, millimetres from the corner.
+const QRectF kA4Portrait(5, 5, 200, 287);
+const QRectF kA4Landscape(5, 5, 287, 200);
+
+} // namespace
+
 class TestCalibration : public QObject
 {
     Q_OBJECT
@@ -101,10 +109,11 @@ void TestCalibration::measurements()
     QFETCH(double, offsetX);
     const jf::CalibrationMeasurements m{typed[0], typed[1], typed[2], typed[3]};
     if (!failure.isEmpty()) {
-        QCOMPARE(jftest::failureOf([&] { jf::correctionFromMeasurements(m, 5, 5); }), failure);
+        QCOMPARE(jftest::failureOf([&] { jf::correctionFromMeasurements(m, kA4Portrait); }),
+                 failure);
         return;
     }
-    const jf::PrinterCorrection c = jf::correctionFromMeasurements(m, 5, 5);
+    const jf::PrinterCorrection c = jf::correctionFromMeasurements(m, kA4Portrait);
     QCOMPARE(c.measuredWidth, 148.5);
     QCOMPARE(c.measuredHeight, 101.0);
     QVERIFY2(qAbs(c.offsetX - offsetX) < 0.001, qPrintable(QString::number(c.offsetX)));
@@ -167,20 +176,34 @@ void TestCalibration::landscapeMeasurementsBelongToTheSheet()
     // a landscape job gets back exactly what was measured on its page, and
     // a portrait job the same factors turned.
     const jf::CalibrationMeasurements m{"148.5", "101", "8.6", "7.0"};
-    const jf::PrinterCorrection stored = jf::correctionFromMeasurements(m, 5, 5, true);
+    const jf::PrinterCorrection stored = jf::correctionFromMeasurements(m, kA4Landscape, true);
     const jf::PageCorrection landscape =
-        jf::correctionOnPage(stored, jf::PaperOrientation::Landscape);
+        jf::correctionOnPage(stored, jf::PaperOrientation::Landscape, kA4Landscape.width());
     const jf::PageCorrection portrait =
-        jf::correctionOnPage(stored, jf::PaperOrientation::Portrait);
+        jf::correctionOnPage(stored, jf::PaperOrientation::Portrait, kA4Portrait.height());
     const double inset = 10 / 3.8;
-    const QList<std::pair<double, double>> pairs{{landscape.factorX, 150 / 148.5},
-                                                 {landscape.factorY, 100 / 101.0},
-                                                 {landscape.offsetX, 8.6 - 5 - 148.5 / 150 * inset},
-                                                 {landscape.offsetY, 7.0 - 5 - 101 / 100.0 * inset},
-                                                 {portrait.factorX, 100 / 101.0},
-                                                 {portrait.factorY, 150 / 148.5}};
+    // The stored correction as a portrait printer: a point p from the
+    // printable corner lands at 5 + offset + measured / nominal * p from the
+    // sheet's corner. The landscape rectangle's left edge (page x = inset)
+    // lies inset above the printable area's bottom, 292 mm down the sheet,
+    // and was measured 8.6 mm above the sheet's bottom; its right edge
+    // 148.5 mm higher; its top edge 7.0 mm from the sheet's left.
+    const auto down = [&](double p) {
+        return 5 + stored.offsetY + stored.measuredHeight / 100 * p;
+    };
+    const QList<std::pair<double, double>> pairs{
+        {landscape.factorX, 150 / 148.5},
+        {landscape.factorY, 100 / 101.0},
+        {landscape.offsetX, 8.6 - 5 - 148.5 / 150 * inset},
+        {landscape.offsetY, 7.0 - 5 - 101 / 100.0 * inset},
+        {portrait.factorX, 100 / 101.0},
+        {portrait.factorY, 150 / 148.5},
+        {down(287 - inset), 297 - 8.6},
+        {down(287 - inset - 150), 297 - 8.6 - 148.5},
+        {5 + stored.offsetX + stored.measuredWidth / 150 * inset, 7.0}};
     for (const auto& [seen, expected] : pairs)
-        QVERIFY2(qAbs(seen - expected) < 1e-9, qPrintable(QString::number(seen)));
+        QVERIFY2(qAbs(seen - expected) < 1e-9,
+                 qPrintable(QStringLiteral("%1, expected %2").arg(seen).arg(expected)));
 }
 
 QTEST_APPLESS_MAIN(TestCalibration)

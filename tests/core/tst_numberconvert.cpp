@@ -3,6 +3,7 @@
 #include "NumberConvert.h"
 #include "PreviewGeometry.h"
 
+#include <QLocale>
 #include <QTest>
 
 class TestNumberConvert : public QObject
@@ -13,6 +14,14 @@ private slots:
     void strToInt_data();
     void strToInt();
     void errorMessage();
+    void validNumbers_data();
+    void validNumbers();
+    void invalidNumbers_data();
+    void invalidNumbers();
+    void localeDecimalSeparator_data();
+    void localeDecimalSeparator();
+    void mulDivRounding_data();
+    void mulDivRounding();
     void errorReportText_data();
     void errorReportText();
     void fitPreview_data();
@@ -77,6 +86,123 @@ void TestNumberConvert::errorMessage()
         QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { jf::strToInt(text); }),
                  QStringLiteral("'%1' is not a valid integer value").arg(text));
     }
+}
+
+void TestNumberConvert::validNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("digits") << "120" << 120.0;
+    QTest::newRow("leading zeros") << "0270" << 270.0;
+    QTest::newRow("blanks around") << "  12  " << 12.0;
+    QTest::newRow("plus") << "+5" << 5.0;
+    QTest::newRow("minus fraction") << "-3.5" << -3.5;
+    QTest::newRow("fraction only") << ".5" << 0.5;
+    QTest::newRow("trailing point") << "5." << 5.0;
+    QTest::newRow("exponent") << "9e99" << 9e99;
+    QTest::newRow("exponent sign, capital") << "1.5E+2" << 150.0;
+    QTest::newRow("negative exponent") << "25e-1" << 2.5;
+    QTest::newRow("underflow is zero") << "1e-999" << 0.0;
+}
+
+void TestNumberConvert::validNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(jf::strToFloat(text), value);
+}
+
+void TestNumberConvert::invalidNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("blanks") << "   ";
+    QTest::newRow("word") << "abc";
+    QTest::newRow("comma decimal") << "1,5";
+    QTest::newRow("two signs") << "--1";
+    QTest::newRow("inner blank") << "1 2";
+    QTest::newRow("bare exponent") << "1e";
+    QTest::newRow("exponent sign only") << "1e+";
+    QTest::newRow("point only") << ".";
+    QTest::newRow("hex") << "0x10";
+    QTest::newRow("inf") << "inf";
+    QTest::newRow("nan") << "nan";
+    QTest::newRow("too large") << "1e999";
+    QTest::newRow("tab") << "\t5";
+    QTest::newRow("arabic digits") << QString::fromUtf8("\u0661\u0662");
+    QTest::newRow("trailing letter") << "12mm";
+}
+
+void TestNumberConvert::invalidNumbers()
+{
+    QFETCH(QString, text);
+    double value = 42.0;
+    QVERIFY(!jf::tryStrToFloat(text, value));
+    QCOMPARE(value, 42.0);
+    QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { jf::strToFloat(text); }),
+             QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
+void TestNumberConvert::localeDecimalSeparator_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<double>("value");
+    QTest::newRow("german comma") << "de_DE"
+                                  << "12,5" << true << 12.5;
+    QTest::newRow("german point") << "de_DE"
+                                  << "12.5" << true << 12.5;
+    QTest::newRow("german grouping") << "de_DE"
+                                     << "1.234,5" << false << 0.0;
+    QTest::newRow("german two commas") << "de_DE"
+                                       << "1,2,3" << false << 0.0;
+    QTest::newRow("english comma") << "en_US"
+                                   << "12,5" << false << 0.0;
+}
+
+void TestNumberConvert::localeDecimalSeparator()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(double, value);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    const QString failure =
+        jftest::failureOf<jf::ConvertError>([&] { QCOMPARE(jf::strToFloat(text), value); });
+    QLocale::setDefault(previous);
+    QCOMPARE(failure, valid ? QStringLiteral("<no failure>")
+                            : QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
+void TestNumberConvert::mulDivRounding_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<int>("c");
+    QTest::addColumn<int>("result");
+    QTest::newRow("476 at 600 dpi") << 476 << 600 << 96 << 2975;
+    QTest::newRow("506 at 600 dpi: half goes up") << 506 << 600 << 96 << 3163;
+    QTest::newRow("476 at 300 dpi: half goes up") << 476 << 300 << 96 << 1488;
+    QTest::newRow("506 at 300 dpi: quarter goes down") << 506 << 300 << 96 << 1581;
+    QTest::newRow("negative half goes down") << -506 << 600 << 96 << -3163;
+    QTest::newRow("negative divisor") << 5 << 1 << -2 << -3;
+    QTest::newRow("both negative") << -5 << 1 << -2 << 3;
+    QTest::newRow("product beyond 32 bits") << 2000000000 << 3 << 4 << 1500000000;
+    QTest::newRow("zero divisor") << 5 << 1 << 0 << -1;
+    QTest::newRow("result beyond 32 bits") << 2000000000 << 2 << 1 << -1;
+    QTest::newRow("20 x 50 window, 600 dpi width") << 20 << 600 << 96 << 125;
+    QTest::newRow("20 x 50 window, 600 dpi height") << 50 << 600 << 96 << 313;
+}
+
+void TestNumberConvert::mulDivRounding()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(int, c);
+    QFETCH(int, result);
+    QCOMPARE(jf::mulDiv(a, b, c), result);
 }
 
 void TestNumberConvert::errorReportText_data()

@@ -1,8 +1,9 @@
 // Saving into a Data folder that may not be written. Run as an unprivileged
 // user: root ignores permission bits.
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
-#include "TextFiles.h"
+#include "SafeFileIO.h"
 
 #include <QDir>
 #include <QFile>

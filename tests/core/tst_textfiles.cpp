@@ -1,12 +1,13 @@
 #include "CoverSizes.h"
+#include "DataFileFormats.h"
 #include "DataFolder.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "Favourites.h"
 #include "HangGuard.h"
 #include "Preferences.h"
+#include "SafeFileIO.h"
 #include "TextCodec.h"
-#include "TextFiles.h"
 #include "TipCycle.h"
 
 #include <QDir>
@@ -378,6 +379,10 @@ void TestTextFiles::writeThroughSymlinkKeepsLink()
 
 void TestTextFiles::newFileGetsUsualPermissions()
 {
+    // A new file gets 0666 less the umask: the usual 022 here, whatever the
+    // umask of the one who runs the tests.
+    const mode_t umaskBefore = ::umask(022);
+    const auto restoreUmask = qScopeGuard([umaskBefore] { ::umask(umaskBefore); });
     QFile::remove(path("fresh.txt"));
     jf::writeListFile(path("fresh.txt"), {"a"});
     const QFile::Permissions p = QFileInfo(path("fresh.txt")).permissions();

@@ -4,13 +4,19 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "ErrorReport.h"
+#include "Picture.h"
 #include "TestPlatform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFontInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using Action = jf::CommandLineRequest::Action;
 using jftest::TestPlatform;
@@ -28,6 +34,12 @@ private slots:
     void parse();
     void program_data();
     void program();
+    void startArguments_data();
+    void startArguments();
+    void anyNameOpens_data();
+    void anyNameOpens();
+    void startedProgramsGetTheStartEnvironment_data();
+    void startedProgramsGetTheStartEnvironment();
     void pictureLoadsAsImportWould_data();
     void pictureLoadsAsImportWould();
     void displayPlatform_data();
@@ -62,6 +74,22 @@ void TestCommandLine::parse_data()
                              << "Unknown option 'bogus'.";
     QTest::newRow("two pictures") << QStringList{"a.jpg", "b.jpg"} << Action::Refuse << ""
                                   << "Only one picture can be opened at a time.";
+    QTest::newRow("colon in a name") << QStringList{"a:b.jpg"} << Action::Start << here + "/a:b.jpg"
+                                     << "";
+    QTest::newRow("file URI") << QStringList{"file:///p/a%20b.jpg"} << Action::Start << "/p/a b.jpg"
+                              << "";
+    QTest::newRow("file URI, localhost")
+        << QStringList{"file://localhost/p/x.png"} << Action::Start << "/p/x.png"
+        << "";
+    QTest::newRow("web address")
+        << QStringList{"https://example.org/x.jpg"} << Action::Refuse << ""
+        << "Only pictures on this computer can be opened, not \"https://example.org/x.jpg\".";
+    QTest::newRow("file elsewhere")
+        << QStringList{"--", "file://server/x.png"} << Action::Refuse << ""
+        << "not \"file://server/x.png\".";
+    QTest::newRow("from the launcher")
+        << QStringList{"--launch-failure", "No folder."} << Action::ShowLaunchFailure << ""
+        << "No folder.";
 }
 
 void TestCommandLine::parse()
@@ -79,42 +107,154 @@ void TestCommandLine::parse()
 
 // The real program: its exit status and where its answer goes (Qt may warn
 // on standard error about the environment). --help and --version need no
-// display.
+// display; what Qt would take for its own options after "--" reaches the
+// program.
 void TestCommandLine::program_data()
 {
-    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment"); // NAME=value, or NAME to remove
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    QTest::newRow("help") << "--help" << 0 << "Usage: "
+    const QStringList noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const QStringList offscreen{"QT_QPA_PLATFORM=offscreen"};
+    QTest::newRow("help") << QStringList{"--help"} << noDisplay << 0 << "Usage: "
                           << "";
-    QTest::newRow("version") << "-v" << 0 << "jacketforge 1.20\n"
+    QTest::newRow("version") << QStringList{"-v"} << noDisplay << 0 << "jacketforge 1.20\n"
                              << "";
-    QTest::newRow("unknown") << "--bogus" << 2 << ""
+    QTest::newRow("unknown") << QStringList{"--bogus"} << offscreen << 2 << ""
                              << "jacketforge: Unknown option 'bogus'.\nTry 'jacketforge --help'";
+    QTest::newRow("Qt's options after --")
+        << QStringList{"--", "-reverse", "-style=x.jpg"} << offscreen << 2 << ""
+        << "Only one picture can be opened at a time.";
+    // Nothing but the one line: no abort, none of Qt's messages.
+    const QString line = QString::fromLatin1(jf::noDisplayLine);
+    QTest::newRow("no display") << QStringList{} << noDisplay << 1 << ""
+                                << "=" + line;
+    QTest::newRow("display gone") << QStringList{"x.jpg"}
+                                  << QStringList{"DISPLAY=:97", "WAYLAND_DISPLAY",
+                                                 "QT_QPA_PLATFORM"}
+                                  << 1 << ""
+                                  << "=" + line;
+    QTest::newRow("Wayland gone") << QStringList{}
+                                  << QStringList{"DISPLAY", "WAYLAND_DISPLAY=gone-0",
+                                                 "QT_QPA_PLATFORM"}
+                                  << 1 << ""
+                                  << "=" + line;
 }
 
 void TestCommandLine::program()
 {
-    QFETCH(QString, argument);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (status == 0) {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QLatin1String(name));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment) {
+        if (entry.contains('='))
+            env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+        else
+            env.remove(entry);
     }
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(JF_PROGRAM), {argument});
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(JF_PROGRAM), arguments);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), status);
     const QString stdOut = QString::fromLocal8Bit(process.readAllStandardOutput());
     const QString stdErr = QString::fromLocal8Bit(process.readAllStandardError());
     QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
-    QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+    if (err.startsWith('='))
+        QCOMPARE(stdErr, err.mid(1));
+    else
+        QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+}
+
+// What Qt is given and what the program reads, from the same command line.
+void TestCommandLine::startArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QStringList>("qt");
+    QTest::addColumn<QStringList>("own");
+    const QStringList xwayland{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"};
+    QTest::newRow("after -- only pictures")
+        << QStringList{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"} << QStringList{}
+        << QStringList{"-style", "Fusion"}
+        << QStringList{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"};
+    QTest::newRow("X11 under Wayland")
+        << QStringList{"a.jpg"} << xwayland << QStringList{"-platform", "xcb", "a.jpg"}
+        << QStringList{"a.jpg"};
+    QTest::newRow("the user's platform")
+        << QStringList{"--platform", "wayland"} << xwayland << QStringList{"--platform", "wayland"}
+        << QStringList{"--platform", "wayland"};
+    QTest::newRow("a picture named -platform")
+        << QStringList{"--", "-platform"} << xwayland << QStringList{"-platform", "xcb"}
+        << QStringList{"--", "-platform"};
+}
+
+void TestCommandLine::startArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, qt);
+    QFETCH(QStringList, own);
+    QProcessEnvironment env;
+    for (const QString& entry : environment)
+        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    std::vector<QByteArray> words{"jacketforge"};
+    for (const QString& argument : arguments)
+        words.push_back(argument.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    const jf::StartArguments start(int(argv.size()), argv.data(), env);
+    QCOMPARE(start.qtArguments(), QStringList{"jacketforge"} + qt);
+    QCOMPARE(start.arguments(), QStringList{"jacketforge"} + own);
+}
+
+// A picture opens however its name is spelled on disk and however it is
+// passed: path, relative path, file URI.
+void TestCommandLine::anyNameOpens_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("form");
+    for (const char* form : {"path", "after --", "URI"}) {
+        QTest::addRow("UTF-8, %s", form) << QByteArray("-caf\xc3\xa9 1.bmp") << form;
+        QTest::addRow("Latin-1, %s", form) << QByteArray("-caf\xe9 1.bmp") << form;
+    }
+}
+
+void TestCommandLine::anyNameOpens()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, form);
+    WorkDir work(false);
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(&buffer, "BMP"));
+    QByteArray path = QFile::encodeName(work.path()) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bitmap.constData(), size_t(bitmap.size())), ssize_t(bitmap.size()));
+    ::close(fd);
+
+    // The name starts with "-": only after "--" may it be relative.
+    QByteArray dashes("--"), argument = form == "after --" ? name : path;
+    if (form == "URI")
+        argument = "file://" + path.toPercentEncoding("/");
+    char program[] = "jacketforge";
+    std::vector<char*> argv{program, argument.data()};
+    if (form == "after --")
+        argv.insert(argv.begin() + 1, dashes.data());
+    const jf::StartArguments start(int(argv.size()), argv.data(), QProcessEnvironment());
+    const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
+    QCOMPARE(request.action, Action::Start);
+    QCOMPARE(jf::loadPicture(request.picture).fullImage().pixel(0, 0), QColor(Qt::red).rgb());
 }
 
 void TestCommandLine::pictureLoadsAsImportWould_data()
@@ -182,6 +322,69 @@ void TestCommandLine::displayPlatform()
     for (const QString& entry : environment)
         env.insert(entry.section('=', 0, 0), entry.section('=', 1));
     QCOMPARE(jf::preferredDisplayPlatform(env), platform);
+}
+
+void TestCommandLine::startedProgramsGetTheStartEnvironment_data()
+{
+    QTest::addColumn<bool>("viewer");
+    QTest::newRow("Your Programs") << false;
+    QTest::newRow("View Image") << true;
+}
+
+// Under Wayland with XWayland the program asks Qt for X11; the programs it
+// starts still see the session as the user started it.
+void TestCommandLine::startedProgramsGetTheStartEnvironment()
+{
+    QFETCH(bool, viewer);
+    WorkDir work(false);
+    // A stand-in for the program started and for the desktop's viewer.
+    const QString dump = work.path() + "/dump-environment";
+    QFile script(dump);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nenv > \"$0.tmp\" && mv \"$0.tmp\" \"" + QFile::encodeName(dump) +
+                 ".txt\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::link(dump, work.path() + "/xdg-open");
+
+    const QByteArray saved = qgetenv("QT_QPA_PLATFORM"), path = qgetenv("PATH"),
+                     display = qgetenv("DISPLAY");
+    qunsetenv("QT_QPA_PLATFORM");
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    qputenv("DISPLAY", ":0");
+    qputenv("PATH", QFile::encodeName(work.path()) + ':' + path);
+    const auto restore = qScopeGuard([&] {
+        qputenv("QT_QPA_PLATFORM", saved);
+        qputenv("PATH", path);
+        qputenv("DISPLAY", display);
+        qunsetenv("WAYLAND_DISPLAY");
+        jf::restoreDesktopPlatform();
+    });
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QStringList before = env.toStringList();
+
+    char program[] = "jacketforge";
+    char* argv[] = {program, nullptr};
+    const jf::StartArguments start(1, argv);
+    QCOMPARE(start.qtArguments(), (QStringList{"jacketforge", "-platform", "xcb"}));
+    jf::restoreDesktopPlatform();
+    if (viewer)
+        QVERIFY(jf::platform().shell->openDocument(work.path() + "/picture.jpg"));
+    else
+        jf::platform().shell->startCommand(dump);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump + ".txt"), 10000);
+    QFile seen(dump + ".txt");
+    QVERIFY(seen.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList after = QString::fromLocal8Bit(seen.readAll()).split('\n', Qt::SkipEmptyParts);
+    // What the shell sets for itself.
+    for (QStringList* list : {&before, &after})
+        list->removeIf([](const QString& entry) {
+            return entry.startsWith("PWD=") || entry.startsWith("OLDPWD=") ||
+                   entry.startsWith("SHLVL=") || entry.startsWith("_=");
+        });
+    before.sort();
+    after.sort();
+    QCOMPARE(after, before);
 }
 
 // Qt names an X11 window's class after the application; the desktop entry's

@@ -1,11 +1,11 @@
 // The picture list, the program list and the add-program dialog.
 #include "AppController.h"
 #include "CloseLabel.h"
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "FileDialogs.h"
 #include "ProgramFixture.h"
 #include "TestPlatform.h"
-#include "TextFiles.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -4,9 +4,9 @@
 #include "AppController.h"
 #include "CloseLabel.h"
 #include "CoverNames.h"
+#include "DataFileFormats.h"
 #include "Errors.h"
 #include "TestPlatform.h"
-#include "TextFiles.h"
 #include "Workspace.h"
 
 #include <QTest>

@@ -28,12 +28,12 @@ struct PrintRig
 
     explicit PrintRig(const QString& pdfName) : pdf(work.path() + "/" + pdfName)
     {
-        jf::currentPrinter().setSetupService(&setup);
+        jf::platform().printerSetup = &setup;
         jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
     }
     ~PrintRig()
     {
-        jf::currentPrinter().setSetupService(nullptr);
+        jf::platform().printerSetup = nullptr;
         jf::currentPrinter().replace(nullptr);
     }
 };

@@ -78,7 +78,27 @@ launch XDG_DATA_HOME=relative/path
     fail "a relative XDG_DATA_HOME was used"
 # Options, the values of Qt's options and absolute paths pass unchanged;
 # after "--" everything is a picture.
-launch_with --help -platform xcb --style Fusion /abs/p.png rel.png -- -dash.png
-[ "$(arguments)" = "$(printf '%s\n' --help -platform xcb --style Fusion /abs/p.png \
-    "$start/rel.png" -- "$start/-dash.png")" ] || fail "options were not passed on: $(arguments)"
+launch_with --help -platform xcb --style Fusion -visual 0x21 -icon i.png -qmljsdebugger p:1 \
+    /abs/p.png rel.png file:///u/x.png http://h/y.png a+b://c x:y/z.png -- -dash.png a://b
+[ "$(arguments)" = "$(printf '%s\n' --help -platform xcb --style Fusion -visual 0x21 -icon i.png \
+    -qmljsdebugger p:1 /abs/p.png "$start/rel.png" file:///u/x.png http://h/y.png a+b://c \
+    "$start/x:y/z.png" -- "$start/-dash.png" a://b)" ] ||
+    fail "options were not passed on: $(arguments)"
+
+# A working folder that cannot be made (a file in the way of the data
+# home, or of the folder itself): the program is started to show why.
+mkdir -p "$tmp/clash"
+printf 'x' >"$tmp/a file"
+printf 'x' >"$tmp/clash/jacketforge"
+for case in "$tmp/a file" "$tmp/clash"; do
+    rm -f "$record"
+    err=$(launch XDG_DATA_HOME="$case" 2>&1 >/dev/null) || fail "the launcher failed"
+    message=$(sed -n 3p "$record")
+    [ "$(sed -n 2p "$record")" = --launch-failure ] || fail "no message for $case: $(arguments)"
+    case $message in
+    "Jacketforge cannot start: its working folder \"$case/jacketforge\" could not be made (mkdir: "*").") ;;
+    *) fail "the message does not say why: $message" ;;
+    esac
+    [ "$err" = "jacketforge: $message" ] || fail "standard error: $err"
+done
 echo "install and launch: ok"

@@ -325,8 +325,11 @@ QByteArray buildJpeg(const QImage& source, JpegKind kind, int quality)
     }
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
-    if (kind == JpegKind::Progressive)
+    if (kind == JpegKind::Progressive || kind == JpegKind::ProgressiveArithmetic)
         jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = kind == JpegKind::Arithmetic || kind == JpegKind::ProgressiveArithmetic;
+    if (kind == JpegKind::RgbAdobe)
+        jpeg_set_colorspace(&cinfo, JCS_RGB);
     if (kind == JpegKind::CmykPlain)
         cinfo.write_Adobe_marker = FALSE;
     jpeg_start_compress(&cinfo, TRUE);

@@ -63,7 +63,10 @@ enum class JpegKind
     Progressive,
     Grey,
     CmykAdobe,
-    CmykPlain
+    CmykPlain,
+    Arithmetic,
+    ProgressiveArithmetic,
+    RgbAdobe // RGB samples, component ids 'R', 'G', 'B', an Adobe marker
 };
 QByteArray buildJpeg(const QImage& image, JpegKind kind, int quality = 95);
 

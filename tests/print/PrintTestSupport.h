@@ -3,7 +3,8 @@
 // Shared by the print tests: a scripted printer-setup dialog, PDF printers,
 // and measuring rendered pages with poppler.
 
-#include "Printing.h"
+#include "CurrentPrinter.h"
+#include "Platform.h"
 
 #include <QColor>
 #include <QImage>
@@ -82,6 +83,24 @@ inline QImage renderPdf(const QString& pdf, int dpi, QSize crop = QSize())
     QImageReader::setAllocationLimit(1024); // megabytes: whole pages at 600 dpi
     QImage image(base + QStringLiteral(".png"));
     QFile::remove(base + QStringLiteral(".png"));
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Page 1 rendered by Ghostscript, as CUPS's filters render it for a
+// printer; null when Ghostscript is missing or fails.
+inline QImage renderWithGhostscript(const QString& pdf, int dpi)
+{
+    const QString png = pdf + QStringLiteral(".gs.png");
+    QProcess p;
+    p.start(QStringLiteral("gs"),
+            {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+             QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=png16m"),
+             QStringLiteral("-r%1").arg(dpi), QStringLiteral("-dFirstPage=1"),
+             QStringLiteral("-dLastPage=1"), QStringLiteral("-sOutputFile=") + png, pdf});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QImage();
+    QImage image(png);
+    QFile::remove(png);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

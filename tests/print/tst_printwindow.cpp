@@ -3,7 +3,9 @@
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "JpegDecoder.h"
 #include "PictureSamples.h"
+#include "Preferences.h"
 #include "PrintTestSupport.h"
 #include "PrintWindow.h"
 
@@ -62,7 +64,73 @@ QString describe(const QRect& r)
     return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
+// How a JPEG goes onto the page.
+enum class JpegRoute
+{
+    AsIs,   // its file embedded as it is
+    Redrawn // drawn from its decoded pixels
+};
+
+// A JPEG file with its first segment of `marker` (APP0 0xe0 for JFIF, APP14
+// 0xee for Adobe) taken out.
+QByteArray withoutSegment(QByteArray file, uchar marker)
+{
+    for (qsizetype i = 2; i + 4 <= file.size() && uchar(file[i]) == 0xff;) {
+        const uchar kind = uchar(file[i + 1]);
+        const int length = (uchar(file[i + 2]) << 8) | uchar(file[i + 3]);
+        if (kind == marker)
+            return file.remove(i, 2 + length);
+        if (kind == 0xda)
+            break;
+        i += 2 + length;
+    }
+    return file;
+}
+
+// A JPEG file decoded by libjpeg's own djpeg; null when it is missing.
+QImage djpeg(const QString& file)
+{
+    QProcess p;
+    p.start(QStringLiteral("djpeg"), {QStringLiteral("-ppm"), file});
+    if (!p.waitForFinished(30000))
+        return QImage();
+    return QImage::fromData(p.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
+}
+
+// The mean difference per channel between the picture on a rendered page
+// (everything that is not white) and `expected` stretched to its size, a few
+// pixels in from its edges.
+double meanDifference(const QImage& page, const QImage& expected)
+{
+    int left = page.width(), top = page.height(), right = -1, bottom = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 240) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const QRect box(QPoint(left, top), QPoint(right, bottom));
+    if (box.width() < 20 || box.height() < 20)
+        return 255;
+    const QImage scaled =
+        expected.scaled(box.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double sum = 0;
+    qint64 n = 0;
+    for (int y = 3; y < box.height() - 3; ++y)
+        for (int x = 3; x < box.width() - 3; ++x) {
+            const QRgb a = page.pixel(box.x() + x, box.y() + y), b = scaled.pixel(x, y);
+            sum +=
+                qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+            n += 3;
+        }
+    return sum / double(n);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(JpegRoute)
 
 class TestPrintWindow : public QObject
 {
@@ -87,6 +155,8 @@ private slots:
     void borderColourCarriesOver();
     void pictureTypesOnPaper_data();
     void pictureTypesOnPaper();
+    void jpegsPrintAsEveryReaderDrawsThem_data();
+    void jpegsPrintAsEveryReaderDrawsThem();
 
     void badSizesFailBeforeWindowChanges_data();
     void badSizesFailBeforeWindowChanges();
@@ -116,13 +186,13 @@ void TestPrintWindow::init()
     m_setup.confirm = true;
     m_setup.calls = 0;
     m_setup.edit = nullptr;
-    jf::currentPrinter().setSetupService(&m_setup);
+    jf::platform().printerSetup = &m_setup;
 }
 
 void TestPrintWindow::cleanup()
 {
     jf::currentPrinter().replace(nullptr);
-    jf::currentPrinter().setSetupService(nullptr);
+    jf::platform().printerSetup = nullptr;
 }
 
 QString TestPrintWindow::runJob(PrintWindow& window, const QString& height, const QString& width,
@@ -173,7 +243,7 @@ void TestPrintWindow::borderColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
-    QCOMPARE(PrintWindow::namedBorderColour(name), std::optional<QColor>(colour));
+    QCOMPARE(jf::namedBorderColour(name), std::optional<jf::Rgb>(colour.rgb()));
 
     // Set after another colour, the border is a solid fill of exactly this one.
     PrintWindow form;
@@ -398,6 +468,75 @@ void TestPrintWindow::pictureTypesOnPaper()
         QVERIFY2(jf::test::colourDistance(seen, quadrants[q]) <= 20,
                  qPrintable(QStringLiteral("quadrant %1: %2").arg(q).arg(seen, 8, 16)));
     }
+}
+
+void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem_data()
+{
+    using jf::test::JpegKind;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<JpegRoute>("route");
+    // Gentle shades, so that resampling barely shows next to wrong colours
+    // or missing rows; about as many pixels as the cover has dots at 100 dpi.
+    QImage shades(480, 320, QImage::Format_RGB32);
+    for (int y = 0; y < shades.height(); ++y)
+        for (int x = 0; x < shades.width(); ++x)
+            shades.setPixel(x, y, qRgb(40 + x * 140 / 480, 40 + y * 140 / 320, 200 - (x + y) / 6));
+    const auto jpeg = [&](JpegKind kind) { return jf::test::buildJpeg(shades, kind, 90); };
+    const QByteArray baseline = jpeg(JpegKind::Baseline);
+    const QByteArray progressive = jpeg(JpegKind::Progressive);
+    QTest::newRow("baseline, JFIF") << baseline << JpegRoute::AsIs;
+    QTest::newRow("progressive, JFIF") << progressive << JpegRoute::AsIs;
+    QTest::newRow("grey") << jpeg(JpegKind::Grey) << JpegRoute::AsIs;
+    QTest::newRow("ids 1 2 3, no marker") << withoutSegment(baseline, 0xe0) << JpegRoute::AsIs;
+    QTest::newRow("RGB, Adobe marker") << jpeg(JpegKind::RgbAdobe) << JpegRoute::AsIs;
+    QTest::newRow("ids R G B, no marker")
+        << withoutSegment(jpeg(JpegKind::RgbAdobe), 0xee) << JpegRoute::Redrawn;
+    QTest::newRow("arithmetic") << jpeg(JpegKind::Arithmetic) << JpegRoute::Redrawn;
+    QTest::newRow("progressive arithmetic")
+        << jpeg(JpegKind::ProgressiveArithmetic) << JpegRoute::Redrawn;
+    QTest::newRow("cut in half") << baseline.left(baseline.size() / 2) << JpegRoute::Redrawn;
+    QTest::newRow("progressive, cut short")
+        << progressive.left(progressive.size() * 3 / 4) << JpegRoute::Redrawn;
+    QTest::newRow("no end marker") << baseline.chopped(2) << JpegRoute::Redrawn;
+    QByteArray stray = baseline;
+    stray.insert(stray.size() * 2 / 3, QByteArray("\xff\xd3", 2)); // a restart marker out of place
+    QTest::newRow("stray marker in the scan") << stray << JpegRoute::Redrawn;
+}
+
+// What CUPS prints (Ghostscript) and what a viewer shows (poppler) match
+// the picture as libjpeg's djpeg decodes it, whichever way it went in.
+void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(JpegRoute, route);
+    const bool embedded = route == JpegRoute::AsIs;
+    QCOMPARE(jf::jpegPassesThrough(bytes), embedded);
+    const QString file = m_dir.filePath(QStringLiteral("shades%1.jpg").arg(++m_files));
+    QVERIFY(jf::test::writeFile(file, bytes));
+    for (const char* tool : {"gs", "djpeg", "qpdf"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty() || !havePoppler())
+            QSKIP("Ghostscript, djpeg, qpdf or poppler-utils is not installed");
+
+    PrintWindow form;
+    const QString pdf =
+        runJob(form, QStringLiteral("80"), QStringLiteral("120"), 0, QStringLiteral("Black"),
+               QPageLayout::Portrait, jf::loadPicture(file));
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray content = written.readAll();
+    QCOMPARE(content.contains(bytes), embedded);
+    QProcess check;
+    check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    QVERIFY(check.waitForFinished(30000));
+    QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+
+    const QImage expected = djpeg(file);
+    QVERIFY(!expected.isNull());
+    const double poppler = meanDifference(renderPdf(pdf, 100), expected);
+    const double ghostscript = meanDifference(renderWithGhostscript(pdf, 100), expected);
+    QVERIFY2(
+        poppler < 1 && ghostscript < 1,
+        qPrintable(QStringLiteral("poppler %1, Ghostscript %2").arg(poppler).arg(ghostscript)));
 }
 
 void TestPrintWindow::workedExampleOnPaper()
@@ -649,7 +788,7 @@ void TestPrintWindow::correctedCoverMeasures()
     const jf::PageLayout layout =
         jf::layoutCover(1026, 699, 0, jf::paperOf(jf::currentPrinter().printer()), correction);
     QCOMPARE(layout.orientation, jf::PaperOrientation::Landscape); // turned to fit
-    jf::setPaperOrientation(jf::currentPrinter().printer(), layout.orientation);
+    jf::currentPrinter().setPaperOrientation(layout.orientation);
     window.printPage(layout);
     const QRect cover = boundsOf(renderPdf(path, 600), kTeal);
     const QString seen = describe(cover);

@@ -1,7 +1,6 @@
-#include "TextFiles.h"
+#include "SafeFileIO.h"
 
 #include "Errors.h"
-#include "LineBreaks.h"
 #include "TextCodec.h"
 
 #include <QScopeGuard>
@@ -27,23 +26,6 @@ struct WriteFault
     int errnoValue = 0;
     qint64 afterBytes = 0;
 } g_writeFault;
-
-// A missing file whose folder is missing too is an invalid name, not a
-// missing file.
-int refineNotFound(const QByteArray& native, int err)
-{
-    if (err != ENOENT)
-        return err;
-    QByteArray dir = native;
-    const qsizetype slash = dir.lastIndexOf('/');
-    dir = slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : dir.left(slash);
-    struct stat st
-    {
-    };
-    if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return ENOTDIR;
-    return err;
-}
 
 // Writes all of content. Putting old content back ignores the test fault.
 bool writeAll(int fd, const QByteArray& content, int& err, bool faultable = true)
@@ -77,43 +59,6 @@ bool writeAll(int fd, const QByteArray& content, int& err, bool faultable = true
         return false;
     }
     return true;
-}
-
-QByteArray joinLines(const QStringList& lines)
-{
-    QByteArray out;
-    for (const QString& line : lines) {
-        out += encodeLocal8Bit(line);
-        out += "\r\n";
-    }
-    return out;
-}
-
-QString createFileMessage(const QString& path, int err)
-{
-    return QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(err));
-}
-
-[[noreturn]] void throwCreateError(const QString& path, int err)
-{
-    throw FileStreamError(createFileMessage(path, err));
-}
-
-// "Cannot open file "%s". %s", with the limit for a file that is too large.
-QString openFileMessage(const QString& path, int err, qint64 maxBytes)
-{
-    if (err == EFBIG)
-        return QStringLiteral("Cannot open file \"%1\". File too large (over %2 MB)")
-            .arg(path)
-            .arg(maxBytes / (1024 * 1024));
-    return cannotOpenFileMessage(path, err);
-}
-
-// Failures the short settings file messages do not describe; their messages
-// name the file.
-bool needsNamedMessage(int err)
-{
-    return err == EFBIG || err == EISDIR || err == notRegularFileError || err == foreignLinkError;
 }
 
 bool isTempNameOf(QByteArrayView name, QByteArrayView prefix)
@@ -208,7 +153,7 @@ int rewriteInPlace(const QByteArray& target, const QByteArray& content)
     if (!S_ISREG(st.st_mode))
         return notRegularFileError;
     QByteArray old;
-    if (canRestore && readAllFrom(fd, old, maxListFileBytes, st.st_size) != 0)
+    if (canRestore && readAllFrom(fd, old, maxRestorableBytes, st.st_size) != 0)
         canRestore = false;
 
     int err = 0;
@@ -354,46 +299,6 @@ void setWriteFaultForTesting(int errnoValue, qint64 afterBytes)
     g_writeFault = {errnoValue, afterBytes};
 }
 
-QByteArray readSettingsFileBytes(const QString& path)
-{
-    QByteArray content;
-    if (int err = readFileBytes(path, content, maxSettingsFileBytes)) {
-        if (needsNamedMessage(err))
-            throw InOutError(err, openFileMessage(path, err, maxSettingsFileBytes));
-        err = refineNotFound(nativePath(path), err);
-        if (err == ENOENT)
-            throw InOutError(err, QStringLiteral("File not found: \"%1\"").arg(path));
-        throw InOutError(err);
-    }
-    return content;
-}
-
-SettingsFileReader::SettingsFileReader(const QString& path) : m_content(readSettingsFileBytes(path))
-{
-    const qsizetype eof = m_content.indexOf('\x1a');
-    if (eof >= 0)
-        m_content.truncate(eof);
-}
-
-QString SettingsFileReader::readLine()
-{
-    QByteArray line;
-    while (m_pos < m_content.size()) {
-        const char c = m_content[m_pos++];
-        if (c == '\n')
-            break;
-        if (c == '\r') {
-            if (m_pos < m_content.size() && m_content[m_pos] == '\n') {
-                ++m_pos;
-                break;
-            }
-            continue; // a lone CR is dropped
-        }
-        line += c;
-    }
-    return decodeLocal8Bit(line);
-}
-
 int replaceFileContent(const QString& path, const QByteArray& content)
 {
     QByteArray target = nativePath(path);
@@ -463,76 +368,19 @@ int replaceFileContent(const QString& path, const QByteArray& content)
     return ok ? 0 : err;
 }
 
-void writeSettingsFile(const QString& path, const QStringList& lines)
+int refineNotFound(const QString& path, int err)
 {
-    refuseLineBreaks(path, lines);
-    if (const int err = replaceFileContent(path, joinLines(lines))) {
-        if (needsNamedMessage(err))
-            throw InOutError(err, createFileMessage(path, err));
-        throw InOutError(refineNotFound(nativePath(path), err));
-    }
-}
-
-QStringList splitListContent(QByteArrayView content, qsizetype maxEntries)
-{
-    const qsizetype nul = content.indexOf('\0');
-    if (nul >= 0)
-        content = content.first(nul);
-    QStringList entries;
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < content.size() && (maxEntries < 0 || entries.size() <= maxEntries)) {
-        const char c = content[i];
-        if (c == '\r' || c == '\n') {
-            entries << decodeLocal8Bit(content.sliced(start, i - start));
-            if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
-                ++i;
-            start = ++i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < content.size() && (maxEntries < 0 || entries.size() <= maxEntries))
-        entries << decodeLocal8Bit(content.sliced(start));
-    return entries;
-}
-
-QStringList readListFile(const QString& path, bool* complete)
-{
-    QByteArray content;
-    if (const int err = readFileBytes(path, content, maxListFileBytes)) {
-        if (err == EFBIG)
-            throw FileTooLargeError(openFileMessage(path, err, maxListFileBytes));
-        throw FileStreamError(openFileMessage(path, err, maxListFileBytes));
-    }
-    if (complete) {
-        const qsizetype nul = content.indexOf('\0');
-        *complete = nul < 0 || nul == content.size() - 1;
-    }
-    QStringList entries = splitListContent(content, maxListEntries);
-    if (entries.size() > maxListEntries)
-        throw FileTooLargeError(QStringLiteral("Cannot open file \"%1\". Too many lines (over %2)")
-                                    .arg(path)
-                                    .arg(maxListEntries));
-    return entries;
-}
-
-void writeListFile(const QString& path, const QStringList& entries)
-{
-    refuseLineBreaks(path, entries);
-    if (const int err = replaceFileContent(path, joinLines(entries)))
-        throwCreateError(path, err);
-}
-
-void writeWholeTextFile(const QString& path, const QString& text)
-{
-    writeWholeFile(path, encodeLocal8Bit(text));
-}
-
-void writeWholeFile(const QString& path, const QByteArray& content)
-{
-    if (const int err = replaceFileContent(path, content))
-        throwCreateError(path, err);
+    if (err != ENOENT)
+        return err;
+    QByteArray dir = nativePath(path);
+    const qsizetype slash = dir.lastIndexOf('/');
+    dir = slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : dir.left(slash);
+    struct stat st
+    {
+    };
+    if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    return err;
 }
 
 } // namespace jf

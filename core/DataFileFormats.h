@@ -1,6 +1,13 @@
 #pragma once
 
+// The text formats of the Data folder's files: settings files read line by
+// line (LF or CR LF, Ctrl+Z ends the file), list files split at any line
+// break, every line written back with CR LF, the size ceilings, and the
+// messages their failures carry. The bytes are read and replaced through
+// SafeFileIO.h.
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -11,17 +18,6 @@ constexpr qint64 maxSettingsFileBytes = 1024 * 1024;
 constexpr qint64 maxListFileBytes = 64 * 1024 * 1024;
 // Most entries a list file may hold.
 constexpr qsizetype maxListEntries = 100000;
-
-// Reads a whole regular file. Returns 0, or the errno of the failure: EISDIR
-// for a folder, notRegularFileError for a pipe, device or socket (told without
-// waiting for a writer), EFBIG when it holds more than maxBytes (a negative
-// limit is no limit).
-int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes = -1);
-
-// Reads an open descriptor to its end, as readFileBytes does. No more than
-// maxBytes + 1 bytes are read or held: one byte over the limit gives EFBIG.
-// sizeHint is the expected length, if known.
-int readAllFrom(int fd, QByteArray& content, qint64 maxBytes = -1, qint64 sizeHint = 0);
 
 // Reads a settings file whole, as SettingsFileReader does, Ctrl+Z bytes
 // included. Throws InOutError; a missing file's message names it:
@@ -75,30 +71,5 @@ void writeListFile(const QString& path, const QStringList& entries);
 // file). Errors as writeListFile.
 void writeWholeTextFile(const QString& path, const QString& text);
 void writeWholeFile(const QString& path, const QByteArray& content);
-
-// The low-level replacement used by all writers: writes to a temporary file
-// beside the target, "<name>.jf-saving.XXXXXX", and renames it over the
-// target, so a failure leaves the old content whole. Temporary files of the
-// same target left by a save that was killed are removed first; one that
-// another running save holds locked is left alone.
-//
-// Only a regular file is replaced: anything else
-// gives EISDIR or notRegularFileError. A symbolic link is followed only when
-// the link and the file it leads to belong to the user running the program;
-// otherwise foreignLinkError. An existing file that may not be
-// written is not replaced. When the folder does not allow a temporary file
-// (EACCES, EPERM, EROFS), an existing file is rewritten in place, and its old
-// content put back if that fails. Returns 0 or the errno of the failure.
-int replaceFileContent(const QString& path, const QByteArray& content);
-
-// The part of a temporary file's name that follows the target's name.
-constexpr char tempFileMarker[] = ".jf-saving.";
-
-// Test seam: makes the next writes fail with the given errno after the given
-// number of bytes of the new content were written. errnoValue 0 clears it.
-void setWriteFaultForTesting(int errnoValue, qint64 afterBytes = 0);
-
-// The native byte form of a path.
-QByteArray nativePath(const QString& path);
 
 } // namespace jf

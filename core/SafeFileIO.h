@@ -1,0 +1,58 @@
+#pragma once
+
+// Whole files read and replaced safely, as bytes: only regular files, never
+// more than a ceiling, and a replacement that leaves either the old or the
+// new content, never a mix. Every function reports failure as an errno
+// value (or notRegularFileError, foreignLinkError from Errors.h); the data
+// files' formats and messages are in DataFileFormats.h.
+
+#include <QByteArray>
+#include <QString>
+
+namespace jf {
+
+// Reads a whole regular file. Returns 0, or the errno of the failure: EISDIR
+// for a folder, notRegularFileError for a pipe, device or socket (told without
+// waiting for a writer), EFBIG when it holds more than maxBytes (a negative
+// limit is no limit).
+int readFileBytes(const QString& path, QByteArray& content, qint64 maxBytes = -1);
+
+// Reads an open descriptor to its end, as readFileBytes does. No more than
+// maxBytes + 1 bytes are read or held: one byte over the limit gives EFBIG.
+// sizeHint is the expected length, if known.
+int readAllFrom(int fd, QByteArray& content, qint64 maxBytes = -1, qint64 sizeHint = 0);
+
+// The largest old content a rewrite in place (below) keeps for putting back;
+// a larger file is rewritten without that safety.
+constexpr qint64 maxRestorableBytes = 64 * 1024 * 1024;
+
+// The low-level replacement used by all writers: writes to a temporary file
+// beside the target, "<name>.jf-saving.XXXXXX", and renames it over the
+// target, so a failure leaves the old content whole. Temporary files of the
+// same target left by a save that was killed are removed first; one that
+// another running save holds locked is left alone.
+//
+// Only a regular file is replaced: anything else
+// gives EISDIR or notRegularFileError. A symbolic link is followed only when
+// the link and the file it leads to belong to the user running the program;
+// otherwise foreignLinkError. An existing file that may not be
+// written is not replaced. When the folder does not allow a temporary file
+// (EACCES, EPERM, EROFS), an existing file is rewritten in place, and its old
+// content put back if that fails. Returns 0 or the errno of the failure.
+int replaceFileContent(const QString& path, const QByteArray& content);
+
+// The part of a temporary file's name that follows the target's name.
+constexpr char tempFileMarker[] = ".jf-saving.";
+
+// ENOTDIR in place of ENOENT when the folder of `path` is missing too (an
+// invalid name rather than a missing file); any other error as it is.
+int refineNotFound(const QString& path, int err);
+
+// Test seam: makes the next writes fail with the given errno after the given
+// number of bytes of the new content were written. errnoValue 0 clears it.
+void setWriteFaultForTesting(int errnoValue, qint64 afterBytes = 0);
+
+// The native byte form of a path.
+QByteArray nativePath(const QString& path);
+
+} // namespace jf
