@@ -4,46 +4,20 @@
 #include "CoverPrintJob.h"
 #include "CurrentPrinter.h"
 #include "ErrorReport.h"
-#include "Fonts.h"
 #include "Platform.h"
-#include "WindowLook.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QIcon>
 #include <QPageLayout>
 #include <QPrinter>
 
-// Outside any namespace, as Q_INIT_RESOURCE requires.
-static void initWindowIcon()
-{
-    Q_INIT_RESOURCE(windowicon);
-}
+#include <utility>
 
 namespace jf {
 
-void nameApplication()
+AppController::AppController(const std::function<WindowPictures()>& windowPictures)
 {
-    QCoreApplication::setApplicationName(QStringLiteral("jacketforge"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(JF_VERSION));
-}
-
-void prepareApplication()
-{
-    startListingFonts();
-    nameApplication();
-    QApplication::setApplicationDisplayName(applicationTitle());
-    QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
-    // The icon at the sizes window managers ask for.
-    initWindowIcon();
-    QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(builtInPng(QStringLiteral(":/icons/%1.png").arg(size))));
-    QApplication::setWindowIcon(icon);
-}
-
-AppController::AppController()
-{
+    m_mainWindow.showPictures(windowPictures());
+    m_mainWindow.setCloseCheck([this] { return mayEnd(); });
     connect(&m_mainWindow, &MainWindow::printRequested, this,
             guard(this, &AppController::printCover));
     connect(&m_mainWindow, &MainWindow::printPreviewRequested, this,
@@ -71,6 +45,15 @@ void AppController::startUp()
     }
     m_mainWindow.showWorkspace();
     m_mainWindow.selectCoverKind(1);
+}
+
+bool AppController::mayEnd()
+{
+    const std::optional<QString> question = m_closingSave.save(m_workspace);
+    if (!question)
+        return true;
+    MessageService* messages = platform().messages;
+    return messages && messages->askYesNo(*question);
 }
 
 namespace {
@@ -208,6 +191,15 @@ void AppController::connectSettingsWindow()
 {
     connect(&m_mainWindow, &MainWindow::settingsRequested, this,
             guard(this, &AppController::openSettings));
+    // Runs inside reloadSettings, which reports what fails here.
+    connect(this, &AppController::settingsReloaded, &m_mainWindow,
+            [this](const SettingsReread& read) {
+                try {
+                    m_mainWindow.takeUpSettings(read);
+                } catch (...) {
+                    m_takeUpFailure = std::current_exception();
+                }
+            });
 }
 
 SettingsWindow& AppController::settingsWindow()
@@ -217,7 +209,7 @@ SettingsWindow& AppController::settingsWindow()
     m_settingsWindow = std::make_unique<SettingsWindow>(m_workspace, &m_mainWindow);
     connect(m_settingsWindow.get(), &SettingsWindow::favouritesCleared, this,
             guard(&m_mainWindow, &MainWindow::showFavourites));
-    m_settingsWindow->setCloseRefresh([this] { takeUpSettings(); });
+    m_settingsWindow->setCloseRefresh([this] { reloadSettings(); });
     // A settings window left open by a failed close follows the main window
     // when it is dragged.
     m_mainWindow.carryWhenDragged(m_settingsWindow.get());
@@ -229,23 +221,24 @@ void AppController::openSettings()
     settingsWindow().open(m_mainWindow.panelPicture(), m_mainWindow.panelTopLeft());
 }
 
-void AppController::takeUpSettings()
+void AppController::reloadSettings()
 {
-    // The selection is forgotten before the sizes are read, so the boxes are
-    // not stored back: sizes typed and not saved in the main window are
-    // dropped, and the same kind shows its stored sizes. When a read fails,
-    // no kind stays selected and the later files are not read.
-    const DataFolder& folder = m_workspace.folder;
-    const int kind = m_mainWindow.selectedCoverKind();
-    m_mainWindow.clearSelection();
-    m_workspace.sizes.read(folder.path(datafile::sizes));
-    m_mainWindow.selectCoverKind(kind);
-    m_workspace.coverNames = readCoverNames(folder.path(datafile::names));
-    m_mainWindow.showCoverNames();
-    // A changed interval restarts the tips' period, an equal one does not.
-    m_workspace.preferences.read(folder.path(datafile::settings));
-    m_mainWindow.setTipInterval(m_workspace.preferences.tipInterval);
-    m_workspace.tips.read(folder.path(datafile::tips));
+    SettingsReread read;
+    std::exception_ptr readFailure;
+    try {
+        readSettings(m_workspace, read);
+    } catch (...) {
+        readFailure = std::current_exception();
+    }
+    // The main window shows what was read, also when reading stopped
+    // part-way. What fails there (a refit of the preview) is reported rather
+    // than a failed reading after it.
+    m_takeUpFailure = nullptr;
+    emit settingsReloaded(read);
+    if (std::exception_ptr failure = std::exchange(m_takeUpFailure, nullptr))
+        std::rethrow_exception(failure);
+    if (readFailure)
+        std::rethrow_exception(readFailure);
 }
 
 // ---- Add-program and calibration windows ----------------------------------------

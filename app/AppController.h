@@ -6,24 +6,15 @@
 #include "MainWindow.h"
 #include "PrintWindow.h"
 #include "SettingsWindow.h"
+#include "WindowPictures.h"
 #include "Workspace.h"
 
 #include <QObject>
+#include <exception>
+#include <functional>
 #include <memory>
 
 namespace jf {
-
-// The program's name and version, as the command line and the desktop see
-// them: the name is the class part of the windows' X11 WM_CLASS, which
-// matches the desktop entry's StartupWMClass.
-void nameApplication();
-
-// Names the application to the desktop (the title captions every message
-// box and is the windows' title), gives every window the program's icon and
-// starts making the window fonts available beside the rest of the start
-// (see Fonts.h: the main window waits for them). Runs before any window
-// exists.
-void prepareApplication();
 
 // Owns what the program keeps in memory and its windows (the main window at
 // start, the tool windows when first needed), and wires them together.
@@ -34,7 +25,12 @@ class AppController : public QObject
     Q_OBJECT
 
 public:
-    AppController();
+    // `windowPictures` gives the pictures the main window is drawn from: it
+    // is asked once the window's controls are made (they are made in the
+    // window font, which must be known by then), and may wait for the thread
+    // decoding them.
+    explicit AppController(
+        const std::function<WindowPictures()>& windowPictures = &WindowPictures::decodeForScreens);
 
     Workspace& workspace() { return m_workspace; }
     MainWindow& mainWindow() { return m_mainWindow; }
@@ -46,8 +42,17 @@ public:
     SettingsWindow& settingsWindow();
     HelpWindow& helpWindow();
 
+signals:
+    // The settings files were read again after the settings window closed;
+    // `read` tells which were read whole (reading stops at a failure).
+    void settingsReloaded(const jf::SettingsReread& read);
+
 private:
     void startUp();
+    // Whether closing the main window may end the program: the lists are
+    // saved (ClosingSave), and when they cannot be, a second close in a row
+    // asks the user.
+    bool mayEnd();
     void printCover();
     void previewCover();
     void printCalibrationPage();
@@ -59,15 +64,20 @@ private:
     void resetCalibration();
 
     // The settings window: opened over the main window's panel; when it
-    // closes the main window takes up the settings files again.
+    // closes the settings files are read again and the main window takes
+    // them up (settingsReloaded). A failure of either is thrown, which keeps
+    // the settings window open.
     void connectSettingsWindow();
     void openSettings();
-    void takeUpSettings();
+    void reloadSettings();
     void showHelp();
     void openAddProgram();
 
     Workspace m_workspace;
+    ClosingSave m_closingSave;
     MainWindow m_mainWindow{m_workspace};
+    // What went wrong while the main window took up the reloaded settings.
+    std::exception_ptr m_takeUpFailure;
     std::unique_ptr<AddProgramDialog> m_addProgramDialog;
     PrintWindow m_printWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;

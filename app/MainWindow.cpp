@@ -1,16 +1,16 @@
 #include "MainWindow.h"
 
 #include "DigitFilter.h"
-#include "DisplayText.h"
 #include "ErrorReport.h"
-#include "FileDialogs.h"
-#include "Fonts.h"
+#include "FavouritesList.h"
 #include "LineBreaks.h"
-#include "ListMouse.h"
+#include "Menus.h"
 #include "NumberConvert.h"
+#include "PictureChooser.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
 #include "SingleLineText.h"
+#include "TipsLine.h"
 #include "WindowDrag.h"
 #include "WindowLook.h"
 #include "Workspace.h"
@@ -18,133 +18,22 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFile>
 #include <QMenu>
-#include <QMimeData>
-#include <QSignalBlocker>
-#include <QTimer>
 
-#include <functional>
-#include <future>
 #include <utility>
 
-using jf::guard;
-using jf::guarded;
+namespace jf {
 
-// Outside any namespace, as Q_INIT_RESOURCE requires.
-static void initResources()
-{
-    // The pictures are compiled into a static library, so they are
-    // registered explicitly.
-    Q_INIT_RESOURCE(resources);
-}
-
-namespace {
-
-// The window pictures compiled into the program; JPEGs go through the same
-// decoder as the user's pictures.
-jf::Picture windowPicture(const char* name)
-{
-    const QString path = QStringLiteral(":/pictures/") + QLatin1String(name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    try {
-        return jf::loadPictureData(file.readAll(), jf::pictureExtension(path));
-    } catch (const jf::Error&) {
-        return jf::Picture::fromImage(QImage(path));
-    }
-}
-
-struct WindowPictures
-{
-    jf::Picture background;
-    jf::Picture panel;
-    jf::Picture placeholder;
-};
-
-WindowPictures decodeWindowPictures()
-{
-    // Runs beside the window's construction at start-up. The pictures are
-    // stored at the size of their controls, so each is only decoded.
-    WindowPictures pictures;
-    pictures.background = windowPicture("background.jpg");
-    pictures.background.scaledTo(QSize(701, 500));
-    pictures.panel = windowPicture("panel.jpg");
-    pictures.panel.scaledTo(QSize(501, 390));
-    pictures.placeholder = windowPicture("preview-empty.jpg");
-    // Decodes the placeholder at the scale the preview box needs; fitting it
-    // to the first cover's proportions then only rescales.
-    pictures.placeholder.scaledTo(QSize(jf::previewBoxWidth, jf::previewBoxHeight));
-    return pictures;
-}
-
-// Rows of the favourites lists are 13 pixels high.
-constexpr int listRowHeight = 13;
-
-void appendEntry(QListWidget* list, const QString& entry)
-{
-    auto* item = new QListWidgetItem(jf::shownText(entry));
-    item->setSizeHint(QSize(0, listRowHeight));
-    list->addItem(item);
-}
-
-void showEntries(QListWidget* list, const QStringList& entries)
-{
-    // Filling the list moves its selection; that is no user's choice.
-    const QSignalBlocker blocker(list);
-    list->clear();
-    for (const QString& entry : entries)
-        appendEntry(list, entry);
-    list->setCurrentRow(-1);
-}
-
-// The selected entry, -1 when none is.
-int selectedRow(const QListWidget* list)
-{
-    const QModelIndexList rows = list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-// The captions' faces, at fixed pixel sizes whatever the screen's density.
-QFont captionFont(int pixels, bool bold, bool italic = false,
-                  const QString& family = QStringLiteral("Arial"))
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
-void prepareList(QListWidget* list)
-{
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setUniformItemSizes(true);
-    // The lists take the colour of the window they sit on.
-    QPalette palette = list->palette();
-    palette.setColor(QPalette::Base, jf::scrollBarColour());
-    list->setPalette(palette);
-}
-
-} // namespace
-
-MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
+MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_workspace(workspace)
 {
-    initResources();
-    auto pictures = std::async(std::launch::async, &decodeWindowPictures);
     // The controls are made in the window font, so none lays out its text
     // twice.
-    jf::waitForFontConfiguration();
-    setFont(jf::windowFont());
+    setFont(windowFont());
     m_ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setWindowTitle(jf::applicationTitle());
-    m_ui.titleLabel->setText(jf::applicationTitle());
+    setWindowTitle(applicationTitle());
+    m_ui.titleLabel->setText(applicationTitle());
     setFixedSize(701, 500);
     move(384, 280);
 
@@ -162,34 +51,30 @@ MainWindow::MainWindow(jf::Workspace& workspace, QWidget* parent)
     DigitFilter::install(m_ui.heightEdit);
     SingleLineText::applyToAll(this);
     m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
+    m_pictureChooser = new PictureChooser(this);
 
-    m_pictureDialog.filter = QStringLiteral(
-        "Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|TIFF|*.tif;*.tiff|"
-        "GIF|*.gif|SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
-    setAcceptDrops(true);
-    prepareList(m_ui.pictureList);
-    prepareList(m_ui.programList);
+    m_pictureList =
+        new FavouritesList(m_ui.pictureList, m_workspace.pictures, FavouritesList::Choice::Select);
+    m_programList = new FavouritesList(m_ui.programList, m_workspace.programs,
+                                       FavouritesList::Choice::DoubleClick);
 
-    m_tipTimer = new QTimer(this);
-    m_tipTimer->setObjectName(QStringLiteral("tipTimer"));
-    m_tipTimer->setInterval(m_tipInterval);
-    m_tipTimer->start();
+    m_tips = new TipsLine(m_ui.tipLabel, m_workspace.tips);
 
-    m_ui.buttonUpPicture->setImage(jf::builtInPng(QStringLiteral(":/pictures/button-up.png")));
-    m_ui.buttonDownPicture->setImage(jf::builtInPng(QStringLiteral(":/pictures/button-down.png")));
     createMenus();
     connectHandlers();
     m_drag = new WindowDrag(this, m_ui.backgroundImage);
-
-    jf::waitForFontList();
-    const WindowPictures decoded = pictures.get();
-    m_ui.backgroundImage->setPicture(decoded.background);
-    m_ui.panelImage->setPicture(decoded.panel);
-    m_ui.placeholderImage->setPicture(decoded.placeholder);
-    m_ui.previewImage->setPicture(m_ui.placeholderImage->picture());
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showPictures(const WindowPictures& pictures)
+{
+    m_pictures = pictures;
+    m_ui.backgroundImage->setPicture(pictures.background);
+    m_ui.panelImage->setPicture(pictures.panel);
+    if (m_showsPlaceholder)
+        m_ui.previewImage->setPicture(pictures.placeholder);
+}
 
 void MainWindow::setCaptionFonts()
 {
@@ -213,56 +98,38 @@ void MainWindow::setCaptionFonts()
 
 void MainWindow::createMenus()
 {
-    struct Entry
-    {
-        const char* objectName;
-        const char* text;
-        std::function<void()> run;
-    };
-    const auto makeMenu = [this](const char* objectName, std::initializer_list<Entry> entries) {
-        auto* menu = new QMenu(this);
-        menu->setObjectName(QLatin1String(objectName));
-        for (const Entry& entry : entries) {
-            QAction* action = menu->addAction(QString::fromLatin1(entry.text));
-            action->setObjectName(QLatin1String(entry.objectName));
-            connect(action, &QAction::triggered, this, entry.run);
-        }
-        return menu;
-    };
     // Each entry does exactly what its twin label does.
     m_mainMenu = makeMenu(
-        "mainMenu",
+        this, "mainMenu",
         {{"printAction", "Print", [this] { emit printRequested(); }},
          {"printPreviewAction", "Print Preview", [this] { emit printPreviewRequested(); }},
          {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
          {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
          {"closeAction", "Close", [this] { close(); }}});
-    m_coverMenu = makeMenu(
-        "coverMenu", {{"importAction", "Import Image", guard(this, &MainWindow::importPicture)},
-                      {"disposeAction", "Dispose Image", guard(this, &MainWindow::disposePicture)},
-                      {"viewImageAction", "View Image", guard(this, &MainWindow::viewPicture)},
-                      {"swapSizesAction", "Change Height to Width",
-                       guard(this, &MainWindow::swapWidthAndHeight)}});
-    m_pictureMenu = makeMenu(
-        "pictureMenu",
-        {{"addPictureAction", "Add Image", guard(this, &MainWindow::addPicture)},
-         {"deletePictureAction", "Delete Image", guard(this, &MainWindow::deletePicture)}});
-    m_programMenu = makeMenu(
-        "programMenu",
-        {{"startProgramAction", "Start Selected", guard(this, &MainWindow::startSelectedProgram)},
-         {"addProgramAction", "Add program", [this] { emit addProgramRequested(); }},
-         {"deleteProgramAction", "Delete Selected", guard(this, &MainWindow::deleteProgram)}});
-
     // Controls with a menu of their own; a right click anywhere else opens
     // the main menu (contextMenuEvent).
-    const auto menuOn = [this](QWidget* control, QMenu* menu) {
-        control->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(control, &QWidget::customContextMenuRequested, this,
-                [control, menu](const QPoint& pos) { menu->popup(control->mapToGlobal(pos)); });
-    };
-    menuOn(m_ui.previewImage, m_coverMenu);
-    menuOn(m_ui.pictureList, m_pictureMenu);
-    menuOn(m_ui.programList, m_programMenu);
+    openMenuOnRightClick(
+        m_ui.previewImage,
+        makeMenu(this, "coverMenu",
+                 {{"importAction", "Import Image", guard(this, &MainWindow::importPicture)},
+                  {"disposeAction", "Dispose Image", guard(this, &MainWindow::disposePicture)},
+                  {"viewImageAction", "View Image", guard(this, &MainWindow::viewPicture)},
+                  {"swapSizesAction", "Change Height to Width",
+                   guard(this, &MainWindow::swapWidthAndHeight)}}));
+    openMenuOnRightClick(
+        m_ui.pictureList,
+        makeMenu(this, "pictureMenu",
+                 {{"addPictureAction", "Add Image", guard(this, &MainWindow::addPicture)},
+                  {"deletePictureAction", "Delete Image",
+                   guard(m_pictureList, &FavouritesList::deleteSelected)}}));
+    openMenuOnRightClick(
+        m_ui.programList,
+        makeMenu(this, "programMenu",
+                 {{"startProgramAction", "Start Selected",
+                   guard(this, &MainWindow::startSelectedProgram)},
+                  {"addProgramAction", "Add program", [this] { emit addProgramRequested(); }},
+                  {"deleteProgramAction", "Delete Selected",
+                   guard(m_programList, &FavouritesList::deleteSelected)}}));
 }
 
 void MainWindow::connectHandlers()
@@ -293,20 +160,17 @@ void MainWindow::connectHandlers()
 
     connect(m_ui.addPictureLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::addPicture));
     connect(m_ui.deletePictureLabel, &ClickLabel::clicked, this,
-            guard(this, &MainWindow::deletePicture));
-    connect(m_ui.pictureList, &QListWidget::itemSelectionChanged, this,
-            guard(this, &MainWindow::pictureSelected));
-    // A click on the highlighted picture loads it again.
-    connect(new ListMouse(m_ui.pictureList), &ListMouse::highlightedEntryClicked, this,
-            guard(this, &MainWindow::pictureSelected));
-    new ListMouse(m_ui.programList);
+            guard(m_pictureList, &FavouritesList::deleteSelected));
+    connect(m_pictureList, &FavouritesList::chosen, this,
+            guard(this, &MainWindow::loadSelectedPicture));
     connect(m_ui.addProgramLabel, &ClickLabel::clicked, this, &MainWindow::addProgramRequested);
     connect(m_ui.deleteProgramLabel, &ClickLabel::clicked, this,
-            guard(this, &MainWindow::deleteProgram));
-    connect(m_ui.programList, &QListWidget::itemDoubleClicked, this,
+            guard(m_programList, &FavouritesList::deleteSelected));
+    connect(m_programList, &FavouritesList::chosen, this,
             guard(this, &MainWindow::startSelectedProgram));
 
-    connect(m_tipTimer, &QTimer::timeout, this, guard(this, &MainWindow::showNextTip));
+    connect(m_pictureChooser, &PictureChooser::dropped, this,
+            guard(this, &MainWindow::openPicture));
 }
 
 // ---- Showing the workspace --------------------------------------------------
@@ -323,18 +187,31 @@ void MainWindow::showWorkspace()
 {
     showCoverNames();
     showFavourites();
-    setTipInterval(m_workspace.preferences.tipInterval);
+    m_tips->setInterval(m_workspace.preferences.tipInterval);
 }
 
 void MainWindow::showFavourites()
 {
-    showEntries(m_ui.programList, m_workspace.programs.names());
-    showEntries(m_ui.pictureList, m_workspace.pictures.names());
+    m_programList->showAll();
+    m_pictureList->showAll();
+}
+
+void MainWindow::takeUpSettings(const SettingsReread& read)
+{
+    const int kind = std::exchange(m_selectedKind, 0);
+    if (!read.sizes)
+        return;
+    selectCoverKind(kind);
+    if (read.names)
+        showCoverNames();
+    // A changed interval restarts the tips' period, an equal one does not.
+    if (read.preferences)
+        m_tips->setInterval(m_workspace.preferences.tipInterval);
 }
 
 // ---- Windows over the panel ----------------------------------------------------
 
-jf::Picture MainWindow::panelPicture() const
+Picture MainWindow::panelPicture() const
 {
     return m_ui.panelImage->picture();
 }
@@ -349,12 +226,13 @@ void MainWindow::carryWhenDragged(QWidget* window)
     m_drag->addCompanion(window, m_ui.panelImage->pos());
 }
 
-// ---- Closing ------------------------------------------------------------------
+// ---- Closing and menus ------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    bool mayEnd = false;
-    guarded([&] { mayEnd = saveForClosing(); });
+    bool mayEnd = !m_mayEnd;
+    if (m_mayEnd)
+        guarded([&] { mayEnd = m_mayEnd(); });
     if (!mayEnd) {
         // A list could not be saved: the window stays open so nothing is lost.
         event->ignore();
@@ -369,29 +247,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
             window->hide();
     }
     QCoreApplication::quit();
-}
-
-bool MainWindow::saveForClosing()
-{
-    const QList<QStringList> lists{m_workspace.programs.names(), m_workspace.programs.paths(),
-                                   m_workspace.pictures.names(), m_workspace.pictures.paths()};
-    try {
-        jf::saveFavourites(m_workspace);
-    } catch (const jf::Error& e) {
-        if (m_unsavedAtFailedClose != lists) {
-            m_unsavedAtFailedClose = lists;
-            throw;
-        }
-        // The second close in a row: asked once, not told again.
-        m_unsavedAtFailedClose.reset();
-        jf::MessageService* messages = jf::platform().messages;
-        return messages &&
-               messages->askYesNo(jf::errorReportText(e.message()) +
-                                  QStringLiteral("\n\nQuit without saving the lists? Their files "
-                                                 "stay as they are."));
-    }
-    m_unsavedAtFailedClose.reset();
-    return true;
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
@@ -416,18 +271,18 @@ void MainWindow::selectCoverKind(int kind)
 {
     // Re-selecting while nothing is selected (after a failed read) selects
     // nothing: there is no stored entry to show.
-    if (!jf::CoverSizes::isKind(kind))
+    if (!CoverSizes::isKind(kind))
         return;
 
-    jf::CoverSizes& sizes = m_workspace.sizes;
+    CoverSizes& sizes = m_workspace.sizes;
     if (m_selectedKind != 0) {
-        sizes.setHeight(m_selectedKind, jf::strToInt(m_ui.heightEdit->text()));
-        sizes.setWidth(m_selectedKind, jf::strToInt(m_ui.widthEdit->text()));
+        sizes.setHeight(m_selectedKind, strToInt(m_ui.heightEdit->text()));
+        sizes.setWidth(m_selectedKind, strToInt(m_ui.widthEdit->text()));
     }
 
     for (ImageControl* button : m_kindButtons)
-        button->setPicture(m_ui.buttonUpPicture->picture());
-    m_kindButtons[kind - 1]->setPicture(m_ui.buttonDownPicture->picture());
+        button->setPicture(m_pictures.buttonUp);
+    m_kindButtons[kind - 1]->setPicture(m_pictures.buttonDown);
 
     // The boxes always end showing the new kind's sizes with its button
     // pressed: a refit that fails on the way (the new height beside an old
@@ -438,7 +293,7 @@ void MainWindow::selectCoverKind(int kind)
                                                          {m_ui.widthEdit, sizes.width(kind)}};
     for (const auto& [edit, value] : boxes) {
         try {
-            setEditText(edit, jf::intToStr(value));
+            setEditText(edit, intToStr(value));
         } catch (...) {
             if (!failure)
                 failure = std::current_exception();
@@ -451,12 +306,12 @@ void MainWindow::selectCoverKind(int kind)
 
 void MainWindow::saveCoverSizes()
 {
-    m_workspace.sizes.write(m_workspace.folder.path(jf::datafile::sizes));
+    m_workspace.sizes.write(m_workspace.folder.path(datafile::sizes));
 }
 
 void MainWindow::restoreCoverSizes()
 {
-    m_workspace.sizes.read(m_workspace.folder.path(jf::datafile::sizes));
+    m_workspace.sizes.read(m_workspace.folder.path(datafile::sizes));
     const int kind = std::exchange(m_selectedKind, 0);
     selectCoverKind(kind);
 }
@@ -499,96 +354,47 @@ void MainWindow::setEditText(QLineEdit* edit, const QString& text)
 void MainWindow::fitPreview()
 {
     ImageControl* preview = m_ui.previewImage;
-    preview->resize(jf::previewBoxWidth, jf::previewBoxHeight);
-    const jf::PreviewSize size = jf::fitPreview(m_ui.widthEdit->text(), m_ui.heightEdit->text());
+    preview->resize(previewBoxWidth, previewBoxHeight);
+    const PreviewSize size = jf::fitPreview(m_ui.widthEdit->text(), m_ui.heightEdit->text());
     preview->resize(std::max(size.width, 0), std::max(size.height, 0));
 }
 
-jf::Picture MainWindow::previewPicture() const
+Picture MainWindow::previewPicture() const
 {
     return m_ui.previewImage->picture();
 }
 
 void MainWindow::loadPreviewPicture(const QString& path)
 {
-    const jf::Picture picture = jf::loadPicture(path);
+    const Picture picture = loadPicture(path);
     m_ui.previewImage->setPicture(picture);
     m_showsPlaceholder = false;
     m_currentImagePath = path;
 }
 
-namespace {
-
-// The first local file among dropped data, empty when there is none.
-QString firstLocalFile(const QMimeData* data)
-{
-    if (!data)
-        return QString();
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    }
-    return QString();
-}
-
-} // namespace
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (!firstLocalFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-}
-
-// A dropped file loads as if chosen in the picture dialog.
-void MainWindow::dropEvent(QDropEvent* event)
-{
-    const QString path = firstLocalFile(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    guarded([&] { openPicture(path); });
-}
-
 void MainWindow::openPicture(const QString& path)
 {
-    m_pictureDialog.fileName = path;
+    m_pictureChooser->remember(path);
     loadPreviewPicture(path);
-}
-
-QString MainWindow::choosePicture()
-{
-    jf::OpenFileRequest request;
-    request.filter = m_pictureDialog.filter;
-    request.filterIndex = m_pictureDialog.filterIndex;
-    request.initialFile = m_pictureDialog.fileName;
-    if (request.initialFile.isEmpty())
-        request.initialFolder = jf::picturesFolder();
-    request.fileMustExist = true;
-    const auto chosen = jf::platform().fileDialog->openFile(this, request);
-    if (!chosen)
-        return QString();
-    m_pictureDialog.fileName = chosen->path;
-    m_pictureDialog.filterIndex = chosen->filterIndex;
-    return chosen->path;
 }
 
 void MainWindow::importPicture()
 {
-    const QString path = choosePicture();
+    const QString path = m_pictureChooser->choose();
     if (!path.isEmpty())
         loadPreviewPicture(path);
 }
 
 void MainWindow::disposePicture()
 {
-    m_ui.previewImage->setPicture(m_ui.placeholderImage->picture());
+    m_ui.previewImage->setPicture(m_pictures.placeholder);
     m_showsPlaceholder = true;
 }
 
 void MainWindow::viewPicture()
 {
-    if (!jf::platform().shell->openDocument(m_currentImagePath))
-        throw jf::Error(jf::noViewerMessage(m_currentImagePath));
+    if (!platform().shell->openDocument(m_currentImagePath))
+        throw Error(noViewerMessage(m_currentImagePath));
 }
 
 void MainWindow::swapWidthAndHeight()
@@ -603,77 +409,30 @@ void MainWindow::swapWidthAndHeight()
 
 void MainWindow::addPicture()
 {
-    const QString path = choosePicture();
+    const QString path = m_pictureChooser->choose();
     if (path.isEmpty())
         return;
     // The file is neither loaded nor examined; only its name must fit on one
     // line of the list files.
-    if (jf::hasLineBreak(path))
-        throw jf::Error(QStringLiteral("This picture's file name contains a line break and "
-                                       "cannot be kept in the list."));
-    const QString name = jf::displayNameFromPath(path);
-    m_workspace.pictures.append(name, path);
-    // Appended as the list's own entries are: every highlight stays.
-    const QSignalBlocker blocker(m_ui.pictureList);
-    appendEntry(m_ui.pictureList, name);
+    if (hasLineBreak(path))
+        throw Error(QStringLiteral("This picture's file name contains a line break and "
+                                   "cannot be kept in the list."));
+    m_pictureList->append(displayNameFromPath(path), path);
 }
 
 void MainWindow::addProgram(const QString& commandLine, const QString& name)
 {
-    m_workspace.programs.append(name, commandLine);
-    const QSignalBlocker blocker(m_ui.programList);
-    appendEntry(m_ui.programList, name);
+    m_programList->append(name, commandLine);
 }
 
-void MainWindow::deleteSelected(QListWidget* list, jf::Favourites& favourites)
+void MainWindow::loadSelectedPicture()
 {
-    const int row = selectedRow(list);
-    if (row < 0)
-        return;
-    favourites.removeAt(row);
-    showEntries(list, favourites.names());
-}
-
-void MainWindow::deletePicture()
-{
-    deleteSelected(m_ui.pictureList, m_workspace.pictures);
-}
-
-void MainWindow::deleteProgram()
-{
-    deleteSelected(m_ui.programList, m_workspace.programs);
-}
-
-void MainWindow::pictureSelected()
-{
-    const int row = selectedRow(m_ui.pictureList);
-    if (row < 0)
-        return;
-    loadPreviewPicture(m_workspace.pictures.pathAt(row));
+    loadPreviewPicture(m_pictureList->selectedPath());
 }
 
 void MainWindow::startSelectedProgram()
 {
-    const QString commandLine = m_workspace.programs.pathAt(selectedRow(m_ui.programList));
-    jf::platform().shell->startCommand(commandLine);
+    platform().shell->startCommand(m_programList->selectedPath());
 }
 
-// ---- Tips -----------------------------------------------------------------
-
-void MainWindow::setTipInterval(std::int32_t milliseconds)
-{
-    if (milliseconds == m_tipInterval)
-        return;
-    m_tipInterval = milliseconds;
-    if (milliseconds <= 0) {
-        m_tipTimer->stop();
-        return;
-    }
-    m_tipTimer->start(milliseconds);
-}
-
-void MainWindow::showNextTip()
-{
-    m_ui.tipLabel->setText(m_workspace.tips.next());
-    m_ui.tipLabel->adjustSize();
-}
+} // namespace jf

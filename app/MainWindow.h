@@ -1,35 +1,51 @@
 #pragma once
 
-#include "Picture.h"
+#include "TipsLine.h"
+#include "WindowPictures.h"
 #include "ui_MainWindow.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <exception>
-#include <optional>
+#include <functional>
 
 class QLineEdit;
 class QMenu;
-class QTimer;
-class WindowDrag;
 
 namespace jf {
-class Favourites;
+
+class FavouritesList;
+class PictureChooser;
+class WindowDrag;
+struct SettingsReread;
 struct Workspace;
-} // namespace jf
 
 // The main window: the eight cover kinds with the width and height boxes of
 // the selected one, the preview, the favourites lists and the tips line. It
 // shows and edits the workspace it is given; printing, settings and help are
-// asked for through signals.
+// asked for through signals, and whether closing may end the program through
+// the close check.
+//
+// Its controls are made in the window font, which must be known by then
+// (Fonts.h); it is drawn from the pictures handed to showPictures.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(jf::Workspace& workspace, QWidget* parent = nullptr);
+    explicit MainWindow(Workspace& workspace, QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // Draws the window from `pictures`, before a cover kind is first selected.
+    void showPictures(const WindowPictures& pictures);
+    // The pictures the window is drawn from.
+    const WindowPictures& pictures() const { return m_pictures; }
+
+    // Asked whenever the window is closed: whether the program may end. A
+    // failure is reported and keeps the window open, as false does. Without
+    // a check, closing ends the program.
+    void setCloseCheck(std::function<bool()> mayEnd) { m_mayEnd = std::move(mayEnd); }
 
     // Shows what the workspace holds: the cover names as captions, the
     // favourites lists and the tip interval.
@@ -38,6 +54,11 @@ public:
     void showFavourites();
     // Shows the cover names as the captions of the eight kinds.
     void showCoverNames();
+    // Takes up the settings files as they were read again: the selection is
+    // forgotten without storing the boxes, so sizes typed and not saved are
+    // dropped; with the sizes read, the same kind shows its stored sizes;
+    // then the captions and the tip interval follow what was read.
+    void takeUpSettings(const SettingsReread& read);
     // Appends a program to the program list; both lists keep their highlight.
     void addProgram(const QString& commandLine, const QString& name);
 
@@ -48,14 +69,10 @@ public:
     // 0 while no kind is selected.
     int selectedCoverKind() const { return m_selectedKind; }
 
-    // Forgets the selected kind without storing the boxes, so the next
-    // selection shows the stored sizes and keeps nothing typed.
-    void clearSelection() { m_selectedKind = 0; }
-
     QString widthText() const;
     QString heightText() const;
     // The picture in the preview, which is what prints.
-    jf::Picture previewPicture() const;
+    Picture previewPicture() const;
     // Loads a picture file into the preview as if it had been chosen in the
     // picture dialog, which then reopens on it; failures are thrown as the
     // import's are.
@@ -68,13 +85,13 @@ public:
 
     // An equal value changes nothing, a different positive one restarts the
     // period, 0 or less stops the tips (the last one stays shown).
-    void setTipInterval(std::int32_t milliseconds);
-    std::int32_t tipInterval() const { return m_tipInterval; }
+    void setTipInterval(std::int32_t milliseconds) { m_tips->setInterval(milliseconds); }
+    std::int32_t tipInterval() const { return m_tips->interval(); }
     // Shows the next tip; runs at every tick of the tip timer.
-    void showNextTip();
+    void showNextTip() { m_tips->showNext(); }
 
     // The panel's picture, the background of the windows opened over it.
-    jf::Picture panelPicture() const;
+    Picture panelPicture() const;
     // Where the windows opened over the panel go: the main window's position
     // plus the panel's.
     QPoint panelTopLeft() const;
@@ -94,38 +111,23 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void setCaptionFonts();
     void createMenus();
     void connectHandlers();
-    // Saves the four lists for closing; true when the program may end. A
-    // failure is thrown, except when the close before failed and the lists
-    // have not changed since: the user is then asked whether to quit
-    // without saving.
-    bool saveForClosing();
-    void loadWindowPictures();
 
     void saveCoverSizes();
     void restoreCoverSizes();
-    // Runs the picture dialog, shared by import and the picture list; the
-    // chosen path, empty on cancel.
-    QString choosePicture();
     void importPicture();
     void disposePicture();
     void viewPicture();
     void swapWidthAndHeight();
     void loadPreviewPicture(const QString& path);
 
-    // The favourites lists.
     void addPicture();
-    void deletePicture();
-    void pictureSelected();
+    void loadSelectedPicture();
     void startSelectedProgram();
-    void deleteProgram();
-    void deleteSelected(QListWidget* list, jf::Favourites& favourites);
 
     // Refits the preview after a change of either box, unless a box is
     // empty or exactly "0".
@@ -137,33 +139,24 @@ private:
     void setEditText(QLineEdit* edit, const QString& text);
 
     Ui::MainWindow m_ui;
-    jf::Workspace& m_workspace;
+    Workspace& m_workspace;
+    WindowPictures m_pictures;
+    PictureChooser* m_pictureChooser = nullptr;
+    std::function<bool()> m_mayEnd;
     std::array<ImageControl*, 8> m_kindButtons{};
     std::array<ClickLabel*, 8> m_kindLabels{};
     int m_selectedKind = 0;
     QString m_currentImagePath;
     bool m_showsPlaceholder = true;
 
-    QTimer* m_tipTimer = nullptr;
-    std::int32_t m_tipInterval = 6000;
+    FavouritesList* m_pictureList = nullptr;
+    FavouritesList* m_programList = nullptr;
+    TipsLine* m_tips = nullptr;
     QMenu* m_mainMenu = nullptr;
-    QMenu* m_coverMenu = nullptr;
-    QMenu* m_pictureMenu = nullptr;
-    QMenu* m_programMenu = nullptr;
     WindowDrag* m_drag = nullptr;
-
-    // The picture dialog, shared by import and the picture list: its filter
-    // and the file chosen last, which it reopens on.
-    struct PictureDialogState
-    {
-        QString filter;
-        int filterIndex = 1;
-        QString fileName;
-    } m_pictureDialog;
-
-    // The four lists as they stood when a close last failed to save them.
-    std::optional<QList<QStringList>> m_unsavedAtFailedClose;
 
     bool m_settingText = false;
     std::exception_ptr m_changeFailure;
 };
+
+} // namespace jf

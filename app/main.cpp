@@ -1,7 +1,7 @@
 #include "AppController.h"
+#include "Application.h"
 #include "CommandLine.h"
 #include "ErrorReport.h"
-#include "Fonts.h"
 
 #include <QApplication>
 
@@ -17,21 +17,15 @@ int main(int argc, char* argv[])
         return jf::answerCommandLine(jf::parseCommandLine(start.arguments()));
     }
 
-    jf::startLoadingFonts();
-    jf::DisplayWatch display;
-    QApplication app(start.qtArgc(), start.qtArgv());
-    display.finish();
-    jf::prepareApplication();
+    jf::Application application(start);
     // Qt's own options (-platform, -style, ...) are gone from the arguments.
     const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
-    if (request.action != jf::CommandLineRequest::Action::Start) {
-        jf::waitForFontList();
+    if (request.action != jf::CommandLineRequest::Action::Start)
         return jf::answerCommandLine(request);
-    }
 
-    jf::AppController controller;
+    const std::unique_ptr<jf::AppController> controller = application.makeController();
     if (!request.picture.isEmpty())
-        jf::guarded([&] { controller.mainWindow().openPicture(request.picture); });
-    controller.mainWindow().show();
+        jf::guarded([&] { controller->mainWindow().openPicture(request.picture); });
+    controller->mainWindow().show();
     return QApplication::exec();
 }

@@ -8,6 +8,8 @@
 
 #include <QCloseEvent>
 
+namespace jf {
+
 AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
     : QWidget(nullptr, jf::toolWindowFlags), m_mainWindow(mainWindow)
 {
@@ -62,3 +64,5 @@ void AddProgramDialog::closeEvent(QCloseEvent* event)
     jf::closeToolWindow(this, m_mainWindow);
     event->accept();
 }
+
+} // namespace jf

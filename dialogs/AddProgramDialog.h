@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+namespace jf {
+
 // A small borderless dialog at the screen's top left in which the user types,
 // or picks with a file dialog, a program's command line and the name the
 // program list shows for it. While it is open the main window is disabled.
@@ -39,3 +41,5 @@ private:
     QWidget* m_mainWindow;
     QString m_lastChosen; // the file dialog reopens on it
 };
+
+} // namespace jf

@@ -14,6 +14,8 @@ static void initHelpResources()
     Q_INIT_RESOURCE(dialogs);
 }
 
+namespace jf {
+
 namespace {
 
 QString helpDocument()
@@ -65,3 +67,5 @@ void HelpWindow::closeEvent(QCloseEvent* event)
     if (m_mainWindow)
         jf::closeToolWindow(this, m_mainWindow);
 }
+
+} // namespace jf

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QWidget>
 
+namespace jf {
+
 // The help window: the help-and-about text over the main window's panel. It
 // is made once and only hidden when closed, so the text keeps whatever the
 // user scrolled to or typed until the program ends; nothing of it is saved.
@@ -28,3 +30,5 @@ private:
     Ui::HelpWindow m_ui;
     QWidget* m_mainWindow = nullptr; // the window disabled while this one is open
 };
+
+} // namespace jf

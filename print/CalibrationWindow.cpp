@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QRegularExpressionValidator>
 
+namespace jf {
+
 namespace {
 
 QString shownMillimetres(double value)
@@ -96,3 +98,5 @@ void CalibrationWindow::closeEvent(QCloseEvent* event)
     jf::closeToolWindow(this, m_mainWindow);
     event->accept();
 }
+
+} // namespace jf

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <optional>
 
+namespace jf {
+
 // A small tool window for correcting one printer's scale and offset: it
 // prints the calibration page and takes the measured size of its rectangle
 // (and, optionally, its distances from the sheet's edges). The main window is
@@ -51,3 +53,5 @@ private:
     std::optional<jf::PrinterCorrection> m_saved;
     jf::CalibrationMeasurements m_shown;
 };
+
+} // namespace jf

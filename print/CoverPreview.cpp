@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace jf {
+
 CoverPreviewDialog::CoverPreviewDialog(const QPrinter& printer, const PrintWindow& window,
                                        const jf::PageLayout& layout, QWidget* parent)
     : QDialog(parent), m_printer(jf::copyPrinterSettings(printer)), m_window(window),
@@ -65,3 +67,5 @@ QImage CoverPreviewDialog::pagePicture(int dotsPerInch) const
     m_window.paintPage(painter, m_layout);
     return page;
 }
+
+} // namespace jf

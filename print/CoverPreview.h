@@ -6,9 +6,12 @@
 #include <QImage>
 #include <memory>
 
-class PrintWindow;
 class QPrinter;
 class QPrintPreviewWidget;
+
+namespace jf {
+
+class PrintWindow;
 
 // "Print Preview": the sheet of the current printer as the cover will print
 // on it (paper, printable area, the cover and its border at their place and
@@ -37,3 +40,5 @@ private:
     jf::PageLayout m_layout;
     QPrintPreviewWidget* m_view = nullptr;
 };
+
+} // namespace jf

@@ -8,9 +8,10 @@
 #include <cstdint>
 
 class QWidget;
-class PrintWindow;
 
 namespace jf {
+
+class PrintWindow;
 
 // "Print Cover": prints the current cover on one page of the current printer.
 //

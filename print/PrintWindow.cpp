@@ -17,6 +17,8 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+namespace jf {
+
 namespace {
 
 // The image control paints a one-pixel picture as a solid fill of its colour.
@@ -192,3 +194,5 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     }
     painter.end();
 }
+
+} // namespace jf

@@ -11,6 +11,8 @@
 
 class QPrinter;
 
+namespace jf {
+
 // The print window: the canvas of a printed cover. Borderless, at the top-left
 // corner of the primary screen, hidden except while a cover prints. The cover
 // print job sizes it, gives it the picture and the border, and calls
@@ -80,3 +82,5 @@ private:
     Ui::PrintWindow m_ui;
     QColor m_borderColour;
 };
+
+} // namespace jf

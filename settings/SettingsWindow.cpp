@@ -5,6 +5,7 @@
 #include "ErrorReport.h"
 #include "NumberConvert.h"
 #include "Platform.h"
+#include "SettingsMerge.h"
 #include "SingleLineText.h"
 #include "ToolWindow.h"
 #include "TypingLimit.h"
@@ -17,10 +18,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
-#include <cerrno>
-
-using jf::guard;
-using jf::guarded;
+namespace jf {
 
 namespace {
 
@@ -38,22 +36,22 @@ void setEditText(QLineEdit* edit, const QString& text)
 
 void showIntervalWarning()
 {
-    if (jf::MessageService* messages = jf::platform().messages)
+    if (MessageService* messages = platform().messages)
         messages->showMessage(QStringLiteral(
             "Your tips wil change very rapidly, if you are not sure, change it back"));
 }
 
 } // namespace
 
-SettingsWindow::SettingsWindow(jf::Workspace& workspace, QWidget* mainWindow)
+SettingsWindow::SettingsWindow(Workspace& workspace, QWidget* mainWindow)
     : m_workspace(workspace), m_mainWindow(mainWindow)
 {
     m_ui.setupUi(this);
-    setWindowFlags(jf::toolWindowFlags);
-    setWindowTitle(jf::applicationTitle());
+    setWindowFlags(toolWindowFlags);
+    setWindowTitle(applicationTitle());
     setFixedSize(502, 390);
 
-    setFont(jf::windowFont());
+    setFont(windowFont());
     for (QLabel* label : findChildren<QLabel*>()) {
         if (label != m_ui.closeMark)
             label->adjustSize();
@@ -97,7 +95,7 @@ void SettingsWindow::connectHandlers()
     connect(m_ui.defaultSizesLabel, &ClickLabel::clicked, this,
             guard(this, &SettingsWindow::restoreDefaultSizes));
 
-    const auto clearing = [this](jf::Favourites& list) {
+    const auto clearing = [this](Favourites& list) {
         return [this, &list] { guarded([&] { clearFavourites(list); }); };
     };
     connect(m_ui.clearProgramsLabel, &ClickLabel::clicked, this, clearing(m_workspace.programs));
@@ -114,10 +112,10 @@ void SettingsWindow::connectHandlers()
 
 // ---- Opening and closing ------------------------------------------------------
 
-void SettingsWindow::open(const jf::Picture& panel, const QPoint& topLeft)
+void SettingsWindow::open(const Picture& panel, const QPoint& topLeft)
 {
     m_ui.backgroundImage->setPicture(panel);
-    jf::showToolWindow(this, m_mainWindow, topLeft);
+    showToolWindow(this, m_mainWindow, topLeft);
     fillFromFiles();
 }
 
@@ -133,22 +131,22 @@ void SettingsWindow::fillFromFiles()
             m_shown[file].lines = formLines(SettingsFile(file));
     });
 
-    const jf::DataFolder& folder = m_workspace.folder;
-    const jf::SizeTexts sizes = jf::SizeTexts::read(folder.path(jf::datafile::sizes));
+    const DataFolder& folder = m_workspace.folder;
+    const SizeTexts sizes = SizeTexts::read(folder.path(datafile::sizes));
     for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
         setEditText(m_widthEdits[i], sizes.widths[i]);
         setEditText(m_heightEdits[i], sizes.heights[i]);
     }
     m_shown[SizesFile].whole = true;
 
-    const QStringList names = jf::readCoverNames(folder.path(jf::datafile::names));
+    const QStringList names = readCoverNames(folder.path(datafile::names));
     for (std::size_t i = 0; i < m_nameEdits.size(); ++i)
         setEditText(m_nameEdits[i], names.value(qsizetype(i)));
     m_shown[NamesFile].whole = true;
 
-    const QStringList preferences = jf::readPreferenceLines(folder.path(jf::datafile::settings));
+    const QStringList preferences = readPreferenceLines(folder.path(datafile::settings));
     m_borderWidthLine.reset();
-    const std::int32_t borderWidth = jf::strToInt(preferences[0]);
+    const std::int32_t borderWidth = strToInt(preferences[0]);
     // A width the list does not offer selects no entry.
     QComboBox* widths = m_ui.borderWidthList;
     widths->setCurrentIndex(borderWidth >= 0 && borderWidth < widths->count() ? borderWidth : -1);
@@ -159,7 +157,7 @@ void SettingsWindow::fillFromFiles()
     setEditText(m_ui.intervalEdit, preferences[2]);
     m_shown[PreferencesFile].whole = true;
 
-    const jf::TipsBoxText tips = jf::TipsBoxText::read(folder.path(jf::datafile::tips));
+    const TipsBoxText tips = TipsBoxText::read(folder.path(datafile::tips));
     m_ui.tipsEdit->setPlainText(tips.text);
     m_tipsTail = tips.tail;
     m_shown[TipsFile].whole = true;
@@ -178,7 +176,7 @@ QStringList SettingsWindow::formLines(SettingsFile file) const
             lines << edit->text();
         break;
     case PreferencesFile:
-        lines << m_borderWidthLine.value_or(jf::intToStr(m_ui.borderWidthList->currentIndex()))
+        lines << m_borderWidthLine.value_or(intToStr(m_ui.borderWidthList->currentIndex()))
               << m_ui.borderColourBox->currentText() << m_ui.intervalEdit->text();
         break;
     case TipsFile: {
@@ -197,8 +195,8 @@ void SettingsWindow::writeFile(SettingsFile file, const QString& path, const QSt
 {
     switch (file) {
     case SizesFile: {
-        jf::SizeTexts sizes;
-        for (int i = 0; i < jf::coverKindCount; ++i) {
+        SizeTexts sizes;
+        for (int i = 0; i < coverKindCount; ++i) {
             sizes.widths[std::size_t(i)] = lines.value(2 * i);
             sizes.heights[std::size_t(i)] = lines.value(2 * i + 1);
         }
@@ -206,13 +204,13 @@ void SettingsWindow::writeFile(SettingsFile file, const QString& path, const QSt
         break;
     }
     case NamesFile:
-        jf::writeCoverNames(path, lines);
+        writeCoverNames(path, lines);
         break;
     case PreferencesFile:
-        jf::writePreferenceLines(path, lines);
+        writePreferenceLines(path, lines);
         break;
     case TipsFile:
-        jf::writeTipsText(path, jf::TipsBoxText{lines.value(0), m_tipsTail});
+        writeTipsText(path, TipsBoxText{lines.value(0), m_tipsTail});
         break;
     }
 }
@@ -223,33 +221,10 @@ void SettingsWindow::saveIfChanged(SettingsFile file, const QString& path)
     QStringList lines = formLines(file);
     if (lines == shown.lines)
         return; // not changed: the file stays as it is, byte for byte
-    if (!shown.whole) {
-        // The form does not show this file (or not all of it): only what the
-        // user changed is written, the rest is taken from the file as it
-        // stands. A file that cannot be read for that is kept; so is the tips
-        // file, which is one piece. A missing file has nothing to keep.
-        const auto kept = [&path](int osError) {
-            return jf::InOutError(osError, QStringLiteral("Cannot create file \"%1\". It could "
-                                                          "not be read when this window opened, "
-                                                          "so it is kept as it is")
-                                               .arg(path));
-        };
-        QStringList onDisk;
-        try {
-            jf::SettingsFileReader reader(path);
-            for (qsizetype i = 0; i < lines.size(); ++i)
-                onDisk << reader.readLine();
-        } catch (const jf::InOutError& e) {
-            if (e.osError() != ENOENT)
-                throw kept(e.osError());
-        }
-        if (file == TipsFile && !onDisk.isEmpty())
-            throw kept(EIO);
-        for (qsizetype i = 0; i < onDisk.size(); ++i) {
-            if (lines[i] == shown.lines.value(i))
-                lines[i] = onDisk[i];
-        }
-    }
+    // The form does not show this file (or not all of it): only what the user
+    // changed is written, the rest is taken from the file as it stands.
+    if (!shown.whole)
+        lines = mergeWithFile(path, lines, shown.lines, file == TipsFile);
     writeFile(file, path, lines);
 }
 
@@ -259,11 +234,11 @@ void SettingsWindow::accept()
     // gives an empty line. Only files whose controls the user changed are
     // written. A failure leaves the files before it written and the window
     // open.
-    const jf::DataFolder& folder = m_workspace.folder;
-    saveIfChanged(SizesFile, folder.path(jf::datafile::sizes));
-    saveIfChanged(NamesFile, folder.path(jf::datafile::names));
-    saveIfChanged(PreferencesFile, folder.path(jf::datafile::settings));
-    saveIfChanged(TipsFile, folder.path(jf::datafile::tips));
+    const DataFolder& folder = m_workspace.folder;
+    saveIfChanged(SizesFile, folder.path(datafile::sizes));
+    saveIfChanged(NamesFile, folder.path(datafile::names));
+    saveIfChanged(PreferencesFile, folder.path(datafile::settings));
+    saveIfChanged(TipsFile, folder.path(datafile::tips));
     close();
 }
 
@@ -282,7 +257,7 @@ void SettingsWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    jf::closeToolWindow(this, m_mainWindow);
+    closeToolWindow(this, m_mainWindow);
     event->accept();
 }
 
@@ -290,21 +265,21 @@ void SettingsWindow::closeEvent(QCloseEvent* event)
 
 void SettingsWindow::restoreDefaultNames()
 {
-    const QStringList names = jf::defaultCoverNames();
+    const QStringList names = defaultCoverNames();
     for (std::size_t i = 0; i < m_nameEdits.size(); ++i)
         setEditText(m_nameEdits[i], names.value(qsizetype(i)));
 }
 
 void SettingsWindow::restoreDefaultSizes()
 {
-    const jf::SizeTexts sizes = jf::SizeTexts::defaults();
+    const SizeTexts sizes = SizeTexts::defaults();
     for (std::size_t i = 0; i < m_widthEdits.size(); ++i) {
         setEditText(m_widthEdits[i], sizes.widths[i]);
         setEditText(m_heightEdits[i], sizes.heights[i]);
     }
 }
 
-void SettingsWindow::clearFavourites(jf::Favourites& list)
+void SettingsWindow::clearFavourites(Favourites& list)
 {
     list.clear();
     emit favouritesCleared();
@@ -327,7 +302,7 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
 void SettingsWindow::intervalChanged()
 {
     m_warningTicks = 0;
-    if (jf::strToInt(m_ui.intervalEdit->text()) < quietestWarnedInterval) {
+    if (strToInt(m_ui.intervalEdit->text()) < quietestWarnedInterval) {
         // A timer already running keeps its period.
         if (!m_warningTimer->isActive())
             m_warningTimer->start();
@@ -348,10 +323,12 @@ void SettingsWindow::warningTick()
 
 void SettingsWindow::intervalLeft()
 {
-    const std::int32_t interval = jf::strToInt(m_ui.intervalEdit->text());
+    const std::int32_t interval = strToInt(m_ui.intervalEdit->text());
     // The pending warning is dropped before this one shows, so it cannot
     // come up a second time while this one is open.
     m_warningTimer->stop();
     if (interval < quietestWarnedInterval)
         showIntervalWarning();
 }
+
+} // namespace jf

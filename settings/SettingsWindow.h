@@ -12,10 +12,10 @@ class QLineEdit;
 class QTimer;
 
 namespace jf {
+
 class Favourites;
 class Picture;
 struct Workspace;
-} // namespace jf
 
 // The settings window: the names and sizes of the eight cover kinds, the
 // printed border, the tips and the tip interval, edited straight in the
@@ -33,7 +33,7 @@ class SettingsWindow : public QWidget
 public:
     // `mainWindow` is disabled while this window is open. It is not made this
     // window's parent: a disabled parent would disable this window too.
-    SettingsWindow(jf::Workspace& workspace, QWidget* mainWindow);
+    SettingsWindow(Workspace& workspace, QWidget* mainWindow);
     ~SettingsWindow() override;
 
     // Shows the window at `topLeft` (screen coordinates) with `panel` as its
@@ -41,10 +41,10 @@ public:
     // disables the main window. A file that fails is reported once the
     // window is open: the controls filled before it show the files, the
     // others keep their texts.
-    void open(const jf::Picture& panel, const QPoint& topLeft);
+    void open(const Picture& panel, const QPoint& topLeft);
 
-    // What closing runs after it has enabled the main window: the main window
-    // takes up the settings files again. When it throws, the failure is
+    // What closing runs after it has enabled the main window: the settings
+    // files are read again and the main window takes them up. When it throws, the failure is
     // reported and this window stays open.
     void setCloseRefresh(std::function<void()> refresh) { m_closeRefresh = std::move(refresh); }
 
@@ -75,7 +75,7 @@ private:
     void accept();
     void restoreDefaultNames();
     void restoreDefaultSizes();
-    void clearFavourites(jf::Favourites& list);
+    void clearFavourites(Favourites& list);
 
     // The interval warning: a change to a value below 1000 shows it on the
     // third tick of the warning timer, leaving the box with such a value at
@@ -85,7 +85,7 @@ private:
     void warningTick();
 
     Ui::SettingsWindow m_ui;
-    jf::Workspace& m_workspace;
+    Workspace& m_workspace;
     QWidget* m_mainWindow;
     std::function<void()> m_closeRefresh;
     std::array<QLineEdit*, 8> m_nameEdits{};
@@ -110,3 +110,5 @@ private:
     QTimer* m_warningTimer = nullptr;
     std::uint8_t m_warningTicks = 0; // since the last change of the interval
 };
+
+} // namespace jf

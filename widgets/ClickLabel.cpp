@@ -5,6 +5,8 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 
+namespace jf {
+
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -70,3 +72,5 @@ void ClickLabel::leaveEvent(QEvent* event)
     QLabel::leaveEvent(event);
     emit mouseLeft();
 }
+
+} // namespace jf

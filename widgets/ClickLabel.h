@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace jf {
+
 // A text label with a transparent background that works as a button: it
 // reports clicks, double clicks and the pointer entering and leaving it. Its
 // text is plain text, whatever characters it holds, and a long text is cut
@@ -35,3 +37,5 @@ protected:
 private:
     bool m_pressed = false;
 };
+
+} // namespace jf

@@ -1,5 +1,7 @@
 #include "CloseLabel.h"
 
+namespace jf {
+
 CloseLabel::CloseLabel(QWidget* parent) : ClickLabel(parent)
 {
     connect(this, &ClickLabel::clicked, this, [this] { window()->close(); });
@@ -25,3 +27,5 @@ void CloseLabel::leaveEvent(QEvent* event)
     if (m_hoverColour.isValid())
         setColour(Qt::black);
 }
+
+} // namespace jf

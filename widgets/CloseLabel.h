@@ -4,6 +4,8 @@
 
 #include <QColor>
 
+namespace jf {
+
 // The "X" in a borderless window's top right corner: a label that closes its
 // window when clicked and may change colour while the pointer is over it.
 class CloseLabel : public ClickLabel
@@ -26,3 +28,5 @@ private:
 
     QColor m_hoverColour;
 };
+
+} // namespace jf

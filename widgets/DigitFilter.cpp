@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+namespace jf {
+
 DigitFilter::DigitFilter(QLineEdit* edit) : QObject(edit), m_edit(edit) {}
 
 void DigitFilter::install(QLineEdit* edit)
@@ -60,3 +62,5 @@ bool DigitFilter::eventFilter(QObject* watched, QEvent* event)
     }
     return false;
 }
+
+} // namespace jf

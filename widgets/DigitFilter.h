@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace jf {
+
 // Lets only the digits 0 to 9 and backspace through from the keyboard into a
 // numeric box, however the text arrives: key presses and input-method
 // commits (dead keys, compose) alike. Every other typed character is dropped
@@ -28,3 +30,5 @@ private:
     explicit DigitFilter(QLineEdit* edit);
     QLineEdit* m_edit;
 };
+
+} // namespace jf

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace jf {
+
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
@@ -78,3 +80,5 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event)
     }
     event->accept();
 }
+
+} // namespace jf

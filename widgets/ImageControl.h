@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QWidget>
 
+namespace jf {
+
 // An image control: draws its picture stretched to its whole bounds without
 // keeping the picture's proportions, and reports mouse presses, moves,
 // releases and clicks in its own coordinates. Without a picture it draws
@@ -47,3 +49,5 @@ private:
     QImage m_scaled;
     bool m_pressed = false;
 };
+
+} // namespace jf

@@ -4,6 +4,8 @@
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 
+namespace jf {
+
 ListMouse::ListMouse(QAbstractItemView* view)
     : QObject(view), m_view(view), m_viewport(view->viewport())
 {
@@ -40,3 +42,5 @@ bool ListMouse::eventFilter(QObject* watched, QEvent* event)
     }
     return false;
 }
+
+} // namespace jf

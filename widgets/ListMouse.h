@@ -4,6 +4,8 @@
 
 class QAbstractItemView;
 
+namespace jf {
+
 // Makes a list answer the mouse as a desktop list box does: a left click on
 // an entry chooses it every time, also when it is highlighted already; a
 // right click only opens the list's menu and leaves the highlight (and so
@@ -29,3 +31,5 @@ private:
     QObject* m_viewport;
     int m_highlightedAtPress = -1;
 };
+
+} // namespace jf

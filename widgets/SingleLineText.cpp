@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+namespace jf {
+
 SingleLineText::SingleLineText(QObject* parent) : QValidator(parent) {}
 
 QValidator::State SingleLineText::validate(QString& input, int& pos) const
@@ -28,3 +30,5 @@ void SingleLineText::applyToAll(QWidget* window)
         });
     }
 }
+
+} // namespace jf

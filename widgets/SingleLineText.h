@@ -5,6 +5,8 @@
 class QLineEdit;
 class QWidget;
 
+namespace jf {
+
 // Keeps a one-line edit box to one line: every line break typed, pasted,
 // dropped or set into the box (CR, LF, U+2028, U+2029) becomes a blank before
 // the box takes the text, so no entry of a line-based data file can split.
@@ -19,3 +21,5 @@ public:
     // its own, which then decides what may stand in it.
     static void applyToAll(QWidget* window);
 };
+
+} // namespace jf

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace jf {
+
 TypingLimit::TypingLimit(int maxLength, QObject* parent)
     : SingleLineText(parent), m_maxLength(maxLength)
 {
@@ -28,3 +30,5 @@ qsizetype TypingLimit::room(const QLineEdit* edit)
     const qsizetype maxLength = limit ? limit->m_maxLength : edit->maxLength();
     return std::max<qsizetype>(0, maxLength - (edit->text().size() - edit->selectedText().size()));
 }
+
+} // namespace jf

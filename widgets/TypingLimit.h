@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace jf {
+
 // Limits what the user may type or paste into an edit box to a number of
 // characters, while texts the program sets are shown whole (a stored size of
 // five digits still shows all five). The box stays one line.
@@ -26,3 +28,5 @@ public:
 private:
     int m_maxLength;
 };
+
+} // namespace jf

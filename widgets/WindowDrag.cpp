@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace jf {
+
 namespace {
 
 // Wayland ignores a program's own placing of its top-level windows.
@@ -67,3 +69,5 @@ void WindowDrag::moveWindow(const QPoint& delta)
         carried->activateWindow();
     }
 }
+
+} // namespace jf

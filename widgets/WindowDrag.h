@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace jf {
+
 // Moves a borderless window while the user drags one of its controls (its
 // background picture): a press there starts the drag, every move while it
 // lasts moves the window by what the pointer moved, the release ends it.
@@ -45,3 +47,5 @@ private:
     bool m_active = false;
     QPoint m_origin; // where the press was, in the handle's coordinates
 };
+
+} // namespace jf

@@ -17,6 +17,17 @@ inline QFont windowFont()
     return font;
 }
 
+// The face of a caption, at a fixed pixel size whatever the screen's density.
+inline QFont captionFont(int pixels, bool bold, bool italic = false,
+                         const QString& family = QStringLiteral("Arial"))
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
 // The classic desktop scroll-bar grey, the background of the favourites
 // lists, the help text and the small tool windows.
 inline QColor scrollBarColour()

@@ -32,6 +32,8 @@
 #include <unistd.h>
 #include <vector>
 
+using jf::PrintWindow;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

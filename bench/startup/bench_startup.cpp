@@ -7,7 +7,8 @@
 //   bench_startup --child bare|app   one start, used by the comparison
 
 #include "AppController.h"
-#include "Fonts.h"
+#include "Application.h"
+#include "CommandLine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <sys/resource.h>
 #include <vector>
 
@@ -51,20 +53,20 @@ void reportPeakMemory()
 
 int child(int argc, char* argv[], bool app)
 {
-    if (app)
-        jf::startLoadingFonts();
-    QApplication application(argc, argv);
-    FirstPaint watcher;
     if (app) {
         // Exactly what main() does.
-        jf::prepareApplication();
-        jf::AppController controller;
-        controller.mainWindow().installEventFilter(&watcher);
-        controller.mainWindow().show();
+        jf::StartArguments start(argc, argv);
+        jf::Application application(start);
+        FirstPaint watcher;
+        const std::unique_ptr<jf::AppController> controller = application.makeController();
+        controller->mainWindow().installEventFilter(&watcher);
+        controller->mainWindow().show();
         const int result = QApplication::exec();
         reportPeakMemory();
         return result;
     }
+    QApplication application(argc, argv);
+    FirstPaint watcher;
     QWidget bare;
     bare.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     bare.resize(701, 500);

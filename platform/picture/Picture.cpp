@@ -37,7 +37,6 @@ public:
     // An image whose sides are at least those of `pixels`, or the full image
     // when it is smaller. Null when the pixels could not be had at all.
     virtual QImage covering(const QSize& pixels) const = 0;
-    virtual QString problem() const { return QString(); }
     virtual void release() const { lastScaled = QImage(); }
 
     const QSize size;
@@ -76,11 +75,6 @@ public:
             jpegScaleEighths(orientedSize(size, orientation), orientedSize(pixels, orientation)));
     }
 
-    QString problem() const override
-    {
-        return fatalCode ? QStringLiteral("JPEG error #%1").arg(fatalCode) : QString();
-    }
-
     void release() const override
     {
         PictureData::release();
@@ -92,7 +86,7 @@ public:
     {
         if (decodedEighths != eighths) {
             decoded = QImage(); // let go of the old one before decoding the next
-            decoded = decodeJpeg(file, eighths, &fatalCode, profile);
+            decoded = decodeJpeg(file, eighths, nullptr, profile);
             if (orientation != 1 && !decoded.isNull())
                 decoded = applyOrientation(decoded, orientation);
             decodedEighths = eighths;
@@ -106,7 +100,6 @@ public:
     const ColourProfile profile;
     mutable QImage decoded;
     mutable int decodedEighths = 0;
-    mutable int fatalCode = 0;
 };
 
 // Plain grey, for pixels that could not be decoded at all.
@@ -231,11 +224,6 @@ void Picture::draw(QPainter& painter, const QRectF& target) const
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(target, source);
     painter.restore();
-}
-
-QString Picture::decodeProblem() const
-{
-    return m_data ? m_data->problem() : QString();
 }
 
 void Picture::releaseCaches() const

@@ -38,11 +38,6 @@ public:
     // device transform.
     void draw(QPainter& painter, const QRectF& target) const;
 
-    // Damage met while decoding the pixels after a successful load ("JPEG
-    // error #%d"; the undecoded part is shown grey), empty when there was none
-    // or nothing has been decoded yet.
-    QString decodeProblem() const;
-
     // The file of a JPEG picture that is shown exactly as stored: no
     // orientation tag turns it and its colours are grey (1 component) or
     // YCbCr/RGB (3). Printing may embed such a file as it is. Empty for any

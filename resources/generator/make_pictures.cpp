@@ -1,6 +1,8 @@
 // Draws the window pictures that ship in resources/: the main window's
 // background and panel, the two cover-kind button tabs and the preview
-// placeholder. Run once after changing a drawing; the results are committed.
+// placeholder, each also at twice the size ("@2x") for screens of two device
+// pixels a pixel. Run once after changing a drawing; the results are
+// committed.
 //
 //   make_pictures <output folder>
 
@@ -25,13 +27,32 @@ QPainterPath roundedRect(const QRectF& r, qreal radius)
     return path;
 }
 
-QImage background()
+// Each drawing is made on its designed grid and mapped onto an image of
+// `size`, by default the grid's own.
+QImage canvas(const QSize& grid, QSize size, QImage::Format format)
+{
+    if (size.isEmpty())
+        size = grid;
+    QImage img(size, format);
+    img.setDevicePixelRatio(1);
+    return img;
+}
+
+void mapGrid(QPainter& p, const QSize& grid, const QImage& img)
+{
+    if (img.size() != grid)
+        p.scale(qreal(img.width()) / grid.width(), qreal(img.height()) / grid.height());
+}
+
+QImage background(QSize size = QSize())
 {
     // The window is a plain rectangle: its corners are part of the frame.
-    QImage img(700, 500, QImage::Format_RGB32);
+    const QSize grid(700, 500);
+    QImage img = canvas(grid, size, QImage::Format_RGB32);
     img.fill(frameBlack);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    mapGrid(p, grid, img);
 
     // Title strip.
     QLinearGradient title(0, 3, 0, 33);
@@ -51,12 +72,14 @@ QImage background()
     return img;
 }
 
-QImage panel()
+QImage panel(QSize size = QSize())
 {
-    QImage img(500, 380, QImage::Format_RGB32);
+    const QSize grid(500, 380);
+    QImage img = canvas(grid, size, QImage::Format_RGB32);
     img.fill(QColor(245, 242, 235));
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    mapGrid(p, grid, img);
     // Square corners on the left, where the selected button joins the panel;
     // rounded corners on the right.
     QPainterPath path;
@@ -79,12 +102,14 @@ QImage panel()
     return img;
 }
 
-QImage buttonTab(bool selected)
+QImage buttonTab(bool selected, QSize size = QSize())
 {
-    QImage img(122, 30, QImage::Format_ARGB32_Premultiplied);
+    const QSize grid(122, 30);
+    QImage img = canvas(grid, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    mapGrid(p, grid, img);
     const qreal radius = 7;
     if (!selected) {
         const QRectF r(1.5, 1.5, 118, 27);
@@ -113,11 +138,13 @@ QImage buttonTab(bool selected)
     return img;
 }
 
-QImage placeholder()
+QImage placeholder(QSize size = QSize())
 {
-    QImage img(431, 363, QImage::Format_RGB32);
+    const QSize grid(431, 363);
+    QImage img = canvas(grid, size, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
+    mapGrid(p, grid, img);
     p.setPen(QPen(Qt::black, 2));
     p.drawRect(QRectF(1, 1, 429, 361));
     QFont font(QStringLiteral("Liberation Sans"));
@@ -125,7 +152,7 @@ QImage placeholder()
     font.setBold(true);
     p.setFont(font);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.drawText(img.rect(), Qt::AlignCenter, QStringLiteral("PREVIEW"));
+    p.drawText(QRect(QPoint(0, 0), grid), Qt::AlignCenter, QStringLiteral("PREVIEW"));
     return img;
 }
 
@@ -138,10 +165,11 @@ bool save(const QImage& img, const QString& path, const char* format, int qualit
     return true;
 }
 
-// The pictures are drawn on their designed grid and stored at the size of
-// the control that shows them (the window 701 x 500, the panel 501 x 390,
-// the preview box 356 x 276), stretched as the window would stretch them:
-// starting the program then only decodes them.
+// The pictures are stored at the size of the control that shows them (the
+// window 701 x 500, the panel 501 x 390, the preview box 356 x 276), so that
+// starting the program only decodes them. The 1x set is drawn on the
+// designed grid and stretched as the window would stretch it; the 2x set is
+// drawn straight at its size, so no stretch softens its lines.
 QImage stretched(const QImage& img, int width, int height)
 {
     return img.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -157,10 +185,16 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-    const bool ok = save(stretched(background(), 701, 500), out + "background.jpg", "JPEG", 95) &&
-                    save(stretched(panel(), 501, 390), out + "panel.jpg", "JPEG", 95) &&
-                    save(buttonTab(false), out + "button-up.png", "PNG") &&
-                    save(buttonTab(true), out + "button-down.png", "PNG") &&
-                    save(stretched(placeholder(), 356, 276), out + "preview-empty.jpg", "JPEG", 92);
+    const bool ok =
+        save(stretched(background(), 701, 500), out + "background.jpg", "JPEG", 95) &&
+        save(stretched(panel(), 501, 390), out + "panel.jpg", "JPEG", 95) &&
+        save(buttonTab(false), out + "button-up.png", "PNG") &&
+        save(buttonTab(true), out + "button-down.png", "PNG") &&
+        save(stretched(placeholder(), 356, 276), out + "preview-empty.jpg", "JPEG", 92) &&
+        save(background(QSize(1402, 1000)), out + "background@2x.jpg", "JPEG", 95) &&
+        save(panel(QSize(1002, 780)), out + "panel@2x.jpg", "JPEG", 95) &&
+        save(buttonTab(false, QSize(244, 60)), out + "button-up@2x.png", "PNG") &&
+        save(buttonTab(true, QSize(244, 60)), out + "button-down@2x.png", "PNG") &&
+        save(placeholder(QSize(712, 552)), out + "preview-empty@2x.jpg", "JPEG", 92);
     return ok ? 0 : 1;
 }

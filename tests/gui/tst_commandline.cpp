@@ -1,6 +1,7 @@
 // The program as the desktop starts it: the command line, the display
 // platform it picks, and the icon and class its windows carry.
 #include "AppController.h"
+#include "Application.h"
 #include "CommandLine.h"
 #include "ErrorReport.h"
 #include "Picture.h"

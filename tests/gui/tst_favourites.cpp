@@ -4,6 +4,7 @@
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "FileDialogs.h"
+#include "ProgramFixture.h"
 #include "TestPlatform.h"
 
 #include <QClipboard>
@@ -12,6 +13,12 @@
 #include <QMenu>
 #include <QTest>
 
+using jf::AddProgramDialog;
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::ImageControl;
+using jf::MainWindow;
+using jf::SettingsWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 
@@ -47,7 +54,12 @@ class TestFavourites : public QObject
 {
     Q_OBJECT
 
+    jftest::ProgramFixture m_program;
+
 private slots:
+    void init() { m_program.renew(); }
+    void cleanup() { m_program.clear(); }
+
     void displayNames_data();
     void displayNames();
     void commandStart_data();
@@ -128,10 +140,7 @@ void TestFavourites::commandStart()
 
 void TestFavourites::pictureListKeepsPairsInStep()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
-    MainWindow& form = app.mainWindow();
+    auto [platform, work, app, form] = m_program.start();
     QListWidget* list = jftest::child<QListWidget>(form, "pictureList");
     const jf::Favourites& pictures = app.workspace().pictures;
 
@@ -170,13 +179,13 @@ void TestFavourites::pictureListKeepsPairsInStep()
 
 void TestFavourites::selectingLoadsIntoThePreview()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     const QString red = work.solidBitmap("red.bmp", QSize(30, 10), Qt::red);
     const QString gone = work.path() + "/gone.bmp";
     work.write("PicturesNames.txt", "red\r\ngone\r\n");
     work.write("PicturesPaths.txt", (red + "\r\n" + gone + "\r\n").toUtf8());
-    jf::AppController app;
+    jf::AppController& app = m_program.start().app;
     MainWindow& form = app.mainWindow();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -229,12 +238,12 @@ void TestFavourites::selectingLoadsIntoThePreview()
 
 void TestFavourites::indexFailures()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     // Files edited out of step are taken as they are.
     work.write("PicturesNames.txt", "a\r\nb\r\n");
     work.write("PicturesPaths.txt", "/a.bmp\r\n");
-    jf::AppController app;
+    jf::AppController& app = m_program.start().app;
     MainWindow& form = app.mainWindow();
     QListWidget* list = jftest::child<QListWidget>(form, "pictureList");
     list->setCurrentRow(1);
@@ -252,12 +261,10 @@ void TestFavourites::indexFailures()
 
 void TestFavourites::startingPrograms()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("ProgramsNames.txt", "Editor\r\n");
-    work.write("ProgramsPaths.txt", "/opt/My Tools/editor --new\r\n");
-    jf::AppController app;
-    MainWindow& form = app.mainWindow();
+    auto [platform, work, app, form] = m_program.start([&](const WorkDir& folder) {
+        folder.write("ProgramsNames.txt", "Editor\r\n");
+        folder.write("ProgramsPaths.txt", "/opt/My Tools/editor --new\r\n");
+    });
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QListWidget* list = jftest::child<QListWidget>(form, "programList");
@@ -275,10 +282,7 @@ void TestFavourites::startingPrograms()
 
 void TestFavourites::addProgramDialog()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
-    MainWindow& form = app.mainWindow();
+    auto [platform, work, app, form] = m_program.start();
     AddProgramDialog& dialog = app.addProgramDialog();
     QLineEdit* path = jftest::child<QLineEdit>(dialog, "programPathEdit");
     QLineEdit* name = jftest::child<QLineEdit>(dialog, "programNameEdit");
@@ -328,10 +332,7 @@ void TestFavourites::addProgramDialog()
 
 void TestFavourites::dialogDisablesTheMainWindow()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
-    MainWindow& form = app.mainWindow();
+    auto [platform, work, app, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     jftest::child<QAction>(form, "addProgramAction")->trigger();
@@ -350,8 +351,8 @@ void TestFavourites::dialogDisablesTheMainWindow()
 
 void TestFavourites::entriesStayOneLine()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     {
         jf::AppController app;
         MainWindow& form = app.mainWindow();

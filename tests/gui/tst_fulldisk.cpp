@@ -16,6 +16,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::MainWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 

@@ -9,6 +9,11 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::HelpWindow;
+using jf::ImageControl;
+using jf::MainWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 

@@ -7,6 +7,10 @@
 #include <QPrinterInfo>
 #include <QTest>
 
+using jf::CalibrationWindow;
+using jf::ClickLabel;
+using jf::MainWindow;
+using jf::PrintWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 

@@ -1,6 +1,7 @@
 #include "AppController.h"
 #include "ErrorReport.h"
 #include "FileDialogs.h"
+#include "ProgramFixture.h"
 #include "TestPlatform.h"
 #include "WindowDrag.h"
 
@@ -16,6 +17,11 @@
 #include <QTimer>
 #include <QWindow>
 
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::ImageControl;
+using jf::MainWindow;
+using jf::WindowDrag;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 
@@ -32,9 +38,19 @@ void clearAndType(QLineEdit* edit, const QString& text)
         QTest::keyClicks(edit, text);
 }
 
-bool showsPicture(const ImageControl* control, const ImageControl* holder)
+bool showsPicture(const ImageControl* control, const jf::Picture& picture)
 {
-    return !control->picture().isNull() && control->picture().data() == holder->picture().data();
+    return !control->picture().isNull() && control->picture().data() == picture.data();
+}
+
+// Loads a blue bitmap into the preview through "Import Image", as the state
+// a failed load must keep; its path, empty when it could not be made.
+QString importBluePicture(TestPlatform& platform, const WorkDir& work, MainWindow& form)
+{
+    const QString path = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    platform.fileDialog.answers.enqueue(path);
+    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+    return path;
 }
 
 QString defaultSizesText()
@@ -49,7 +65,12 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+    jftest::ProgramFixture m_program;
+
 private slots:
+    void init();
+    void cleanup();
+
     void defaultStart();
     void typedSizesAreStoredOnSelect();
     void saveWritesOnlyStoredSizes();
@@ -87,14 +108,23 @@ private slots:
     void textsShowAsRead();
     void inputMethodCommitsOnlyDigits();
     void unreadFilesAreNotOverwritten();
+    void windowPicturesFitTheScreen_data();
+    void windowPicturesFitTheScreen();
 };
+
+void TestMainWindow::init()
+{
+    m_program.renew();
+}
+
+void TestMainWindow::cleanup()
+{
+    m_program.clear();
+}
 
 void TestMainWindow::defaultStart()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     QVERIFY(platform.messages.errors.isEmpty());
     QCOMPARE(form.selectedCoverKind(), 1);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
@@ -105,11 +135,11 @@ void TestMainWindow::defaultStart()
     QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), captions[0]);
     QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel8")->text(), captions[7]);
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
     for (ImageControl* b : {jftest::child<ImageControl>(form, "coverKindButton2"),
                             jftest::child<ImageControl>(form, "coverKindButton5"),
                             jftest::child<ImageControl>(form, "coverKindButton8")})
-        QVERIFY(showsPicture(b, jftest::child<ImageControl>(form, "buttonUpPicture")));
+        QVERIFY(showsPicture(b, form.pictures().buttonUp));
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 243));
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->pos(), QPoint(145, 105));
     QCOMPARE(formApp.workspace().preferences.borderWidth, 1);
@@ -128,18 +158,15 @@ void TestMainWindow::defaultStart()
 
 void TestMainWindow::typedSizesAreStoredOnSelect()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 2);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("265"));
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         jftest::child<ImageControl>(form, "buttonUpPicture")));
+                         form.pictures().buttonUp));
     QTest::mouseClick(jftest::child<ImageControl>(form, "coverKindButton1"), Qt::LeftButton);
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("200"));
     QCOMPARE(formApp.workspace().sizes.width(1), 200);
@@ -148,10 +175,7 @@ void TestMainWindow::typedSizesAreStoredOnSelect()
 
 void TestMainWindow::saveWritesOnlyStoredSizes()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
     QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
@@ -165,10 +189,7 @@ void TestMainWindow::saveWritesOnlyStoredSizes()
 
 void TestMainWindow::defaultSettingsRestoresEveryKind()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
     clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "99");
@@ -202,10 +223,7 @@ void TestMainWindow::digitFilter()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     for (QLineEdit* edit : {jftest::child<QLineEdit>(form, "widthEdit"),
                             jftest::child<QLineEdit>(form, "heightEdit")}) {
         clearAndType(edit, typed);
@@ -217,10 +235,7 @@ void TestMainWindow::digitFilter()
 
 void TestMainWindow::emptyBoxKeepsKindSelected()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "150");
     const QSize fitted = jftest::child<ImageControl>(form, "previewImage")->size();
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "");
@@ -234,15 +249,12 @@ void TestMainWindow::emptyBoxKeepsKindSelected()
     QCOMPARE(formApp.workspace().sizes.width(1), 270);
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("150"));
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
 }
 
 void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     int changes = 0;
     connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
             [&] { ++changes; });
@@ -260,10 +272,8 @@ void TestMainWindow::reselectingKeepsTextsWithoutRefit()
 
 void TestMainWindow::missingDataFolder()
 {
-    TestPlatform platform;
-    WorkDir work(false);
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    m_program.renew(false);
+    auto [platform, work, formApp, form] = m_program.start();
     QCOMPARE(platform.messages.errors,
              QStringList{QString("Cannot open file \"%1/Data/ProgramsNames.txt\". No such file "
                                  "or directory.")
@@ -279,18 +289,16 @@ void TestMainWindow::missingDataFolder()
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
     QCOMPARE(form.selectedCoverKind(), 2);
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
-                         jftest::child<ImageControl>(form, "buttonDownPicture")));
+                         form.pictures().buttonDown));
 }
 
 void TestMainWindow::missingTipsFile()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.remove("Tips.txt");
-    work.write("PicturesNames.txt", "Summer\r\n");
-    work.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
+        folder.remove("Tips.txt");
+        folder.write("PicturesNames.txt", "Summer\r\n");
+        folder.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
+    });
     QCOMPARE(platform.messages.errors,
              QStringList{QString("File not found: \"%1\"").arg(work.data("Tips.txt"))});
     QCOMPARE(form.selectedCoverKind(), 0);
@@ -306,11 +314,9 @@ void TestMainWindow::missingTipsFile()
 
 void TestMainWindow::shortSizesFileAtStart()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
+        folder.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
+    });
     QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
     QCOMPARE(formApp.workspace().sizes.width(3), 280);
     QCOMPARE(formApp.workspace().sizes.width(4), 0);
@@ -321,11 +327,10 @@ void TestMainWindow::shortSizesFileAtStart()
 
 void TestMainWindow::longStoredSizeShowsWhole()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSizes.ins", "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
+        folder.write("DefaultSizes.ins",
+                     "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
+    });
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("12345"));
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("-184"));
     // Typing cannot make it longer; deleting works.
@@ -343,11 +348,8 @@ void TestMainWindow::longStoredSizeShowsWhole()
 
 void TestMainWindow::defaultSettingsWithoutSelection()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.remove("Tips.txt");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] =
+        m_program.start([&](const WorkDir& folder) { folder.remove("Tips.txt"); });
     platform.messages.errors.clear();
     QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
     QVERIFY(platform.messages.errors.isEmpty());
@@ -358,8 +360,8 @@ void TestMainWindow::defaultSettingsWithoutSelection()
 
 void TestMainWindow::closeWritesTheFourLists()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     work.write("ProgramsNames.txt", "Editor");
     work.write("ProgramsPaths.txt", "/usr/bin/editor --new");
     {
@@ -391,10 +393,7 @@ void TestMainWindow::closeWritesTheFourLists()
 
 void TestMainWindow::mainMenu()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(300, 20);
@@ -416,10 +415,7 @@ void TestMainWindow::mainMenu()
 
 void TestMainWindow::previewFollowsTheBoxes()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel4"), Qt::LeftButton);
     QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
     clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "0");
@@ -435,10 +431,7 @@ void TestMainWindow::previewFollowsTheBoxes()
 
 void TestMainWindow::swapWidthAndHeight()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     jftest::child<QAction>(form, "swapSizesAction")->trigger();
     QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("184"));
     QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("270"));
@@ -465,10 +458,7 @@ void TestMainWindow::swapWidthAndHeight()
 
 void TestMainWindow::importAndDispose()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
     QVERIFY(!bmp.isEmpty());
 
@@ -479,7 +469,7 @@ void TestMainWindow::importAndDispose()
     platform.fileDialog.answers.enqueue(std::nullopt);
     QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
-                         jftest::child<ImageControl>(form, "placeholderImage")));
+                         form.pictures().placeholder));
     QCOMPARE(form.currentImagePath(), QString());
 
     platform.fileDialog.answers.enqueue(bmp);
@@ -502,7 +492,7 @@ void TestMainWindow::importAndDispose()
 
     jftest::child<QAction>(form, "disposeAction")->trigger();
     QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
-                         jftest::child<ImageControl>(form, "placeholderImage")));
+                         form.pictures().placeholder));
     QCOMPARE(form.currentImagePath(), bmp);
     jftest::child<QAction>(form, "viewImageAction")->trigger();
     QCOMPARE(platform.shell.opened.last(), bmp);
@@ -510,8 +500,7 @@ void TestMainWindow::importAndDispose()
 
 void TestMainWindow::pictureDialogStartsWherePicturesAre()
 {
-    TestPlatform platform;
-    WorkDir work;
+    auto [platform, work, app, form] = m_program.start();
     const QByteArray home = qgetenv("HOME");
     const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
     qputenv("HOME", work.path().toLocal8Bit());
@@ -519,8 +508,6 @@ void TestMainWindow::pictureDialogStartsWherePicturesAre()
     QCOMPARE(jf::picturesFolder(), work.path()); // no Pictures folder: home
     QVERIFY(QDir(work.path()).mkdir("Pictures"));
 
-    jf::AppController app;
-    MainWindow& form = app.mainWindow();
     QImage jpeg(8, 6, QImage::Format_RGB32);
     jpeg.fill(Qt::blue);
     QVERIFY(jpeg.save(work.path() + "/photo.JPE", "JPG"));
@@ -574,14 +561,9 @@ void TestMainWindow::failedLoadsKeepState()
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
-    const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    auto [platform, work, formApp, form] = m_program.start();
+    const QString good = importBluePicture(platform, work, form);
     QVERIFY(!good.isEmpty());
-    platform.fileDialog.answers.enqueue(good);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     const auto before = jftest::child<ImageControl>(form, "previewImage")->picture().data();
 
     QString path = work.path() + "/" + name;
@@ -623,11 +605,8 @@ void TestMainWindow::dropLoadsFirstLocalFile()
     QFETCH(QStringList, dropped);
     QFETCH(QString, loaded);
     QFETCH(QString, message);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
-    const QString good = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+    auto [platform, work, formApp, form] = m_program.start();
+    const QString good = importBluePicture(platform, work, form);
     QImage green(30, 20, QImage::Format_RGB32);
     green.fill(Qt::green);
     QVERIFY(green.save(work.path() + "/green.png", "PNG"));
@@ -636,8 +615,6 @@ void TestMainWindow::dropLoadsFirstLocalFile()
     QVERIFY(cut.open(QIODevice::WriteOnly));
     cut.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
     cut.close();
-    platform.fileDialog.answers.enqueue(good);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
     auto* preview = jftest::child<ImageControl>(form, "previewImage");
     const auto before = preview->picture().data();
 
@@ -675,11 +652,8 @@ void TestMainWindow::dropLoadsFirstLocalFile()
 
 void TestMainWindow::tipsRotate()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("Tips.txt", "A\r\n\r\nC\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] =
+        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", "A\r\n\r\nC\r\n"); });
     QCOMPARE(jftest::child<ClickLabel>(form, "tipLabel")->text(), QString());
     QStringList shown;
     for (int i = 0; i < 5; ++i) {
@@ -714,11 +688,8 @@ void TestMainWindow::tipSequence()
     QFETCH(QByteArray, tipsFile);
     QFETCH(int, skipped);
     QFETCH(QStringList, shown);
-    TestPlatform platform;
-    WorkDir work;
-    work.write("Tips.txt", tipsFile);
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] =
+        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", tipsFile); });
     for (int i = 0; i < skipped; ++i)
         form.showNextTip();
     QStringList seen;
@@ -731,10 +702,7 @@ void TestMainWindow::tipSequence()
 
 void TestMainWindow::closeMarkAndDrag()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     CloseLabel* closeMark = jftest::child<CloseLabel>(form, "closeMark");
@@ -790,10 +758,7 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground()
     QFETCH(QPoint, press);
     QFETCH(QString, control);
     QFETCH(QPoint, moved);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.childAt(press)->objectName(), control);
@@ -814,10 +779,7 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground()
 
 void TestMainWindow::dragCarriesAVisibleCompanion()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Stands in for a window left open over the panel while the main window
@@ -893,10 +855,7 @@ void TestMainWindow::errorReportShowsCriticalBox()
 
 void TestMainWindow::coverMenuOnThePreview()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint at(20, 20);
@@ -915,17 +874,14 @@ void TestMainWindow::coverMenuOnThePreview()
 
 void TestMainWindow::failedSelectionStaysConsistent()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
     QLineEdit* height = jftest::child<QLineEdit>(form, "heightEdit");
     const auto shownKind = [&] {
         for (int kind = 1; kind <= 8; ++kind) {
             const auto* button = jftest::child<ImageControl>(
                 form, qPrintable(QString("coverKindButton%1").arg(kind)));
-            if (showsPicture(button, jftest::child<ImageControl>(form, "buttonDownPicture")))
+            if (showsPicture(button, form.pictures().buttonDown))
                 return kind;
         }
         return 0;
@@ -957,14 +913,12 @@ void TestMainWindow::failedSelectionStaysConsistent()
 
 void TestMainWindow::textsShowAsRead()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
-    work.write("Tips.txt", "<i>tip</i>\r\n");
-    work.write("PicturesNames.txt", "<u>x</u>\r\n");
-    work.write("PicturesPaths.txt", "/x.bmp\r\n");
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
+        folder.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
+        folder.write("Tips.txt", "<i>tip</i>\r\n");
+        folder.write("PicturesNames.txt", "<u>x</u>\r\n");
+        folder.write("PicturesPaths.txt", "/x.bmp\r\n");
+    });
     form.showNextTip();
     for (const char* name : {"coverKindLabel1", "tipLabel"}) {
         const auto* label = jftest::child<ClickLabel>(form, name);
@@ -980,10 +934,7 @@ void TestMainWindow::textsShowAsRead()
 
 void TestMainWindow::inputMethodCommitsOnlyDigits()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController formApp;
-    MainWindow& form = formApp.mainWindow();
+    auto [platform, work, formApp, form] = m_program.start();
     QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
     width->setText("12");
     width->setFocus();
@@ -1002,8 +953,8 @@ void TestMainWindow::inputMethodCommitsOnlyDigits()
 
 void TestMainWindow::unreadFilesAreNotOverwritten()
 {
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     // A list saved as UTF-16 reads up to its first NUL; the rest survives.
     const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
     work.write("PicturesNames.txt", utf16);
@@ -1047,6 +998,32 @@ void TestMainWindow::unreadFilesAreNotOverwritten()
     QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("<missing>"));
     // No size was read or typed: "Save Settings" wrote the file back as it was.
     QCOMPARE(work.read("DefaultSizes.ins"), expected);
+}
+
+void TestMainWindow::windowPicturesFitTheScreen_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<int>("scale"); // of the stored pictures
+    QTest::newRow("1x") << 1.0 << 1;
+    QTest::newRow("1.5x: the doubled set") << 1.5 << 2;
+    QTest::newRow("2x") << 2.0 << 2;
+}
+
+// Each picture is stored at its control's size times the set's scale, so a
+// screen of that density shows it unstretched.
+void TestMainWindow::windowPicturesFitTheScreen()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(int, scale);
+    const jf::WindowPictures pictures = jf::WindowPictures::decode(ratio);
+    QCOMPARE(pictures.background.size(), QSize(701, 500) * scale);
+    QCOMPARE(pictures.panel.size(), QSize(501, 390) * scale);
+    QCOMPARE(pictures.buttonUp.size(), QSize(122, 30) * scale);
+    QCOMPARE(pictures.buttonDown.size(), QSize(122, 30) * scale);
+    QCOMPARE(pictures.placeholder.size(), QSize(356, 276) * scale);
+    // The tab of the selected kind is open towards the panel.
+    QCOMPARE(qAlpha(pictures.buttonDown.fullImage().pixel(121 * scale, 15 * scale)), 255);
+    QCOMPARE(qAlpha(pictures.buttonUp.fullImage().pixel(121 * scale, 15 * scale)), 0);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -9,6 +9,9 @@
 #include <QTimer>
 #include <unistd.h>
 
+using jf::ClickLabel;
+using jf::CloseLabel;
+using jf::MainWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 

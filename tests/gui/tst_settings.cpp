@@ -1,5 +1,6 @@
 #include "AppController.h"
 #include "HangGuard.h"
+#include "ProgramFixture.h"
 #include "TestPlatform.h"
 
 #include <QComboBox>
@@ -9,6 +10,10 @@
 #include <QTest>
 #include <QTimer>
 
+using jf::ClickLabel;
+using jf::ImageControl;
+using jf::MainWindow;
+using jf::SettingsWindow;
 using jftest::child;
 using jftest::TestPlatform;
 using jftest::WorkDir;
@@ -47,7 +52,12 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 
+    jftest::ProgramFixture m_program;
+
 private slots:
+    void init() { m_program.renew(); }
+    void cleanup() { m_program.clear(); }
+
     void opensOverThePanel_data();
     void opensOverThePanel();
     void fillsFromTheFiles();
@@ -83,9 +93,7 @@ void TestSettings::opensOverThePanel_data()
 void TestSettings::opensOverThePanel()
 {
     QFETCH(bool, fromMenu);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start();
     SettingsWindow& settings = app.settingsWindow();
     QVERIFY(!settings.isVisible());
     if (fromMenu)
@@ -109,9 +117,7 @@ void TestSettings::opensOverThePanel()
 
 void TestSettings::fillsFromTheFiles()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start();
     // Odd lines go to the width column, even ones to the height column,
     // unconverted; a short names file leaves the last boxes empty.
     work.write("DefaultSizes.ins",
@@ -159,11 +165,10 @@ void TestSettings::acceptUnchangedWritesTheSameBytes()
     QFETCH(QByteArray, tipsFile);
     QFETCH(QByteArray, tipsWritten);
     QFETCH(int, borderEntry);
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSettings.ins", settingsFile);
-    work.write("Tips.txt", tipsFile);
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start([&](const WorkDir& folder) {
+        folder.write("DefaultSettings.ins", settingsFile);
+        folder.write("Tips.txt", tipsFile);
+    });
     openSettings(app);
     QCOMPARE(child<QComboBox>(app.settingsWindow(), "borderWidthList")->currentIndex(),
              borderEntry);
@@ -178,10 +183,9 @@ void TestSettings::acceptUnchangedWritesTheSameBytes()
 
 void TestSettings::chosenBorderWidthIsWritten()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSettings.ins", "7\r\nGray\r\n6000\r\n");
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start([&](const WorkDir& folder) {
+        folder.write("DefaultSettings.ins", "7\r\nGray\r\n6000\r\n");
+    });
     openSettings(app);
     QComboBox* widths = child<QComboBox>(app.settingsWindow(), "borderWidthList");
     widths->setCurrentIndex(1);
@@ -193,14 +197,13 @@ void TestSettings::chosenBorderWidthIsWritten()
 
 void TestSettings::defaultsThenCancelChangeNoFile()
 {
-    TestPlatform platform;
-    WorkDir work;
+    const WorkDir& work = m_program.work();
     QByteArray sizes;
     for (int line = 1; line <= 16; ++line)
         sizes += "100\r\n";
     work.write("DefaultSizes.ins", sizes);
     work.write("DefaultNames.ins", "N\r\nN\r\nN\r\nN\r\nN\r\nN\r\nN\r\nN\r\n");
-    jf::AppController app;
+    jf::AppController& app = m_program.start().app;
     SettingsWindow& settings = app.settingsWindow();
     openSettings(app);
     click(settings, "defaultSizesLabel");
@@ -232,12 +235,11 @@ void TestSettings::clearedListStaysClearedAfterCancel()
     QFETCH(QByteArray, label);
     QFETCH(QByteArray, list);
     QFETCH(QString, file);
-    TestPlatform platform;
-    WorkDir work;
+    const WorkDir& work = m_program.work();
     for (const char* name :
          {"ProgramsNames.txt", "ProgramsPaths.txt", "PicturesNames.txt", "PicturesPaths.txt"})
         work.write(name, "entry\r\n");
-    jf::AppController app;
+    jf::AppController& app = m_program.start().app;
     openSettings(app);
     click(app.settingsWindow(), label);
     click(app.settingsWindow(), "cancelLabel");
@@ -253,9 +255,7 @@ void TestSettings::clearedListStaysClearedAfterCancel()
 
 void TestSettings::emptyWidthBoxFailsTheRefresh()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start();
     SettingsWindow& settings = app.settingsWindow();
     openSettings(app);
     child<QLineEdit>(settings, "widthEdit1")->clear();
@@ -269,9 +269,7 @@ void TestSettings::emptyWidthBoxFailsTheRefresh()
 
 void TestSettings::failuresKeepTheWindowUsable()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start();
     SettingsWindow& settings = app.settingsWindow();
     // A folder in place of the names file: opening fills the sizes only.
     work.remove("DefaultNames.ins");
@@ -310,10 +308,7 @@ void TestSettings::failuresKeepTheWindowUsable()
 
 void TestSettings::closeDropsUnsavedSizes()
 {
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
-    MainWindow& main = app.mainWindow();
+    auto [platform, work, app, main] = m_program.start();
     main.selectCoverKind(3);
     child<QLineEdit>(main, "widthEdit")->setText("200");
     main.selectCoverKind(2);
@@ -350,9 +345,7 @@ void TestSettings::intervalWarning()
     QFETCH(QString, typed);
     QFETCH(QString, then);
     QFETCH(int, warnedOnTick);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start();
     SettingsWindow& settings = app.settingsWindow();
     QTimer* timer = child<QTimer>(settings, "warningTimer");
     timer->setInterval(20);
@@ -397,10 +390,9 @@ void TestSettings::tickerAfterClose()
     QFETCH(QString, interval);
     QFETCH(bool, running);
     QFETCH(bool, restarted);
-    TestPlatform platform;
-    WorkDir work;
-    work.write("DefaultSettings.ins", "1\r\nGray\r\n300\r\n");
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start([&](const WorkDir& folder) {
+        folder.write("DefaultSettings.ins", "1\r\nGray\r\n300\r\n");
+    });
     QTimer* tipTimer = child<QTimer>(app.mainWindow(), "tipTimer");
     app.mainWindow().showNextTip();
     const QString shown = child<ClickLabel>(app.mainWindow(), "tipLabel")->text();
@@ -418,10 +410,8 @@ void TestSettings::tickerAfterClose()
 
 void TestSettings::shorterTipListStartsAgain()
 {
-    TestPlatform platform;
-    WorkDir work;
-    work.write("Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start(
+        [&](const WorkDir& folder) { folder.write("Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"); });
     for (int tick = 1; tick <= 5; ++tick)
         app.mainWindow().showNextTip();
     openSettings(app);
@@ -460,8 +450,8 @@ void TestSettings::acceptKeepsFilesNotRead()
     QFETCH(QString, interval);
     QFETCH(QByteArray, settingsAfter);
     const jftest::HangGuard hang(30);
-    TestPlatform platform;
-    WorkDir work;
+    TestPlatform& platform = m_program.platform();
+    const WorkDir& work = m_program.work();
     work.write("DefaultSettings.ins", "3\r\nRed\r\n2000\r\n");
     work.write("Tips.txt", "Tip one\r\nTip two\r\n");
     if (content == "<missing>")
@@ -471,7 +461,7 @@ void TestSettings::acceptKeepsFilesNotRead()
     QMap<QString, QByteArray> before;
     for (const char* name : {"DefaultSizes.ins", "DefaultNames.ins", "Tips.txt"})
         before[name] = work.read(name);
-    jf::AppController app;
+    jf::AppController& app = m_program.start().app;
     openSettings(app);
     if (!interval.isEmpty())
         child<QLineEdit>(app.settingsWindow(), "intervalEdit")->setText(interval);
@@ -503,10 +493,8 @@ void TestSettings::tipsBoxHoldsTheFileExactly()
     QFETCH(QByteArray, file);
     QFETCH(QByteArray, afterTyping);
     const jftest::HangGuard hang(30);
-    TestPlatform platform;
-    WorkDir work;
-    work.write("Tips.txt", file);
-    jf::AppController app;
+    auto [platform, work, app, window] =
+        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", file); });
     openSettings(app);
     click(app.settingsWindow(), "acceptLabel");
     QCOMPARE(work.read("Tips.txt"), file);
@@ -533,9 +521,7 @@ void TestSettings::closeEndsTheProgramAfterAFailedRefresh()
 {
     QFETCH(QString, failure);
     const jftest::HangGuard hang(30);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController app;
+    auto [platform, work, app, window] = m_program.start();
     SettingsWindow& settings = app.settingsWindow();
     bool stayed = false;
     QTimer::singleShot(0, [&] {

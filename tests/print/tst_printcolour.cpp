@@ -39,7 +39,7 @@ void TestPrintColour::printedChartColours()
     const QString pdf = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".pdf");
     jf::currentPrinter().replace(pdfPrinter(pdf, QPageLayout::Portrait));
     jf::platform().printerSetup = &m_setup;
-    PrintWindow window;
+    jf::PrintWindow window;
     jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"),
                    jf::loadPictureData(bytes, jf::pictureExtension(name)), 0,
                    QStringLiteral("Black"), window);

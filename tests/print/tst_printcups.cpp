@@ -23,6 +23,7 @@
 #include <QThread>
 #include <QTimer>
 
+using jf::PrintWindow;
 using namespace printtest;
 
 namespace {

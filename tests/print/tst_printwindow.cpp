@@ -14,6 +14,9 @@
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 
+using jf::CoverPreviewDialog;
+using jf::ImageControl;
+using jf::PrintWindow;
 using namespace printtest;
 
 namespace {

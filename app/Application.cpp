@@ -1,0 +1,69 @@
+#include "Application.h"
+
+#include "AppController.h"
+#include "CommandLine.h"
+#include "Fonts.h"
+#include "Platform.h"
+#include "WindowLook.h"
+
+#include <QApplication>
+#include <QIcon>
+
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initWindowIcon()
+{
+    Q_INIT_RESOURCE(windowicon);
+}
+
+namespace jf {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("jacketforge"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(JF_VERSION));
+}
+
+void prepareApplication()
+{
+    startListingFonts();
+    nameApplication();
+    QApplication::setApplicationDisplayName(applicationTitle());
+    QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
+    // The icon at the sizes window managers ask for.
+    initWindowIcon();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(builtInPng(QStringLiteral(":/icons/%1.png").arg(size))));
+    QApplication::setWindowIcon(icon);
+}
+
+Application::Application(StartArguments& start)
+{
+    startLoadingFonts();
+    DisplayWatch display;
+    m_application = std::make_unique<QApplication>(start.qtArgc(), start.qtArgv());
+    display.finish();
+    prepareApplication();
+}
+
+Application::~Application()
+{
+    waitForFontList();
+    if (m_pictures.valid())
+        m_pictures.wait();
+}
+
+std::unique_ptr<AppController> Application::makeController()
+{
+    // The pictures are decoded beside the window's construction, for the
+    // density of the screens the application object has found.
+    m_pictures =
+        std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
+    waitForFontConfiguration();
+    return std::make_unique<AppController>([this] {
+        waitForFontList();
+        return m_pictures.get();
+    });
+}
+
+} // namespace jf

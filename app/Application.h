@@ -1,0 +1,53 @@
+#pragma once
+
+#include "WindowPictures.h"
+
+#include <future>
+#include <memory>
+
+class QApplication;
+
+namespace jf {
+
+class AppController;
+class StartArguments;
+
+// The program's name and version, as the command line and the desktop see
+// them: the name is the class part of the windows' X11 WM_CLASS, which
+// matches the desktop entry's StartupWMClass.
+void nameApplication();
+
+// Names the application to the desktop (the title captions every message
+// box and is the windows' title), gives every window the program's icon and
+// starts filling Qt's font list beside the rest of the start (Fonts.h). Runs
+// once the application object exists, before any window.
+void prepareApplication();
+
+// The start of the program on a display: the application object (on the
+// display platform the arguments choose), prepared as above, and what the
+// first window needs but the start need not wait for, made ready on threads
+// of their own beside it: the fonts (Fonts.h) and the window pictures. Lives
+// as long as the program runs; when it goes, those threads have ended.
+class Application
+{
+public:
+    // Takes Qt's own options (-platform, -style, ...) out of `start`, which
+    // outlives this object. Without a display the program ends here (see
+    // DisplayWatch).
+    explicit Application(StartArguments& start);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The program's state and windows. The window pictures start decoding on
+    // a thread of their own, the controller is made as soon as the window
+    // font is known, and the main window gets its pictures once they are
+    // decoded and Qt's font list is filled. Called once.
+    std::unique_ptr<AppController> makeController();
+
+private:
+    std::unique_ptr<QApplication> m_application;
+    std::future<WindowPictures> m_pictures;
+};
+
+} // namespace jf
