@@ -7,7 +7,6 @@
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "PrintTestSupport.h"
-#include "PrintWindow.h"
 #include "PrinterSetupDialog.h"
 
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include <QThread>
 #include <QTimer>
 
-using jf::PrintWindow;
 using namespace printtest;
 
 namespace {
@@ -49,10 +47,12 @@ QStringList jobFiles(const QString& folder)
     return QDir(folder).entryList({QStringLiteral("*-job_*.pdf")}, QDir::Files, QDir::Name);
 }
 
-bool queueEmpty()
+// No job waits on `queue` (other queues of a shared scheduler may hold
+// jobs of their own).
+bool queueEmpty(const QString& queue)
 {
     QProcess p;
-    p.start(QStringLiteral("lpstat"), {QStringLiteral("-o")});
+    p.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
     p.waitForFinished(10000);
     return p.exitCode() == 0 && p.readAllStandardOutput().trimmed().isEmpty();
 }
@@ -100,10 +100,11 @@ QString jobAttributes(const QString& queue, int job, const QString& folder)
 // 90 s.
 QString waitForNewJob(const QString& folder, const QStringList& before)
 {
+    const QString queue = QPrinterInfo::defaultPrinter().printerName();
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 90000) {
-        if (queueEmpty()) {
+        if (queueEmpty(queue)) {
             QStringList now = jobFiles(folder);
             for (const QString& f : before)
                 now.removeAll(f);
@@ -163,10 +164,11 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     jf::currentPrinter().replace(nullptr);
     jf::platform().printerSetup = &setup;
     const QColor teal(0, 128, 128);
-    PrintWindow window;
-    jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                   jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), window);
-    QVERIFY(window.isHidden());
+    jf::BorderColourMemory border;
+    jf::printCover(nullptr,
+                   {QStringLiteral("184"), QStringLiteral("270"),
+                    jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), "DVD"},
+                   border);
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
     jf::platform().printerSetup = nullptr;
@@ -226,10 +228,12 @@ void TestPrintCups::printerOptionsReachTheJob()
     // "Print Cover": the dialog is confirmed as it comes.
     // A JPEG picture: the page goes to the queue with its file embedded.
     setup.edit = nullptr;
-    PrintWindow window;
-    jf::printCover(nullptr, QStringLiteral("20"), QStringLiteral("20"),
-                   jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
-                   window);
+    jf::BorderColourMemory border;
+    jf::printCover(nullptr,
+                   {QStringLiteral("20"), QStringLiteral("20"),
+                    jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
+                    "CD"},
+                   border);
     QCOMPARE(setup.calls, 2);
     jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
@@ -290,7 +294,7 @@ void TestPrintCups::calibrationTurnsWithThePaper()
     const QColor teal(0, 128, 128);
     QImage picture(300, 200, QImage::Format_RGB32);
     picture.fill(teal);
-    PrintWindow window;
+    jf::BorderColourMemory border;
     ScriptedPrinterSetup setup;
     jf::currentPrinter().replace(nullptr);
     jf::platform().printerSetup = &setup;
@@ -321,9 +325,10 @@ void TestPrintCups::calibrationTurnsWithThePaper()
                 QPageLayout(QPageSize(c.paper), c.orientation, p.pageLayout().minimumMargins()));
         };
         const QStringList before = jobFiles(folder);
-        jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                       jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), window,
-                       &calibration);
+        jf::printCover(nullptr,
+                       {QStringLiteral("184"), QStringLiteral("270"),
+                        jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), "DVD"},
+                       border, &calibration);
         const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
         const QRectF area = paper.printable(c.orientation == QPageLayout::Portrait
                                                 ? jf::PaperOrientation::Portrait
