@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QScopeGuard>
 
 #include <utility>
 
@@ -325,11 +326,12 @@ void AppController::refreshSheet()
 
 void AppController::printSheet()
 {
+    // Shown again whatever comes of it: a picture found missing is marked.
+    const auto refresh = qScopeGuard([this] { guarded([this] { refreshSheet(); }); });
     SheetStyle style = sheetStyle();
     style.borderColour = m_borderColour.colourFor(m_workspace.preferences.borderColour);
     jf::printSheet(m_sheetWindow.get(), m_workspace.sheet.entries(), style, m_sheetPictures,
                    &m_workspace.calibration);
-    refreshSheet();
 }
 
 void AppController::removeFromSheet(int row)

@@ -834,6 +834,12 @@ void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
     QVERIFY(!pages[0].cutMarks.isEmpty());
 
     const CoverPreviewDialog preview(jf::currentPrinter().printer(), pages);
+    // Each picture's resolution at its printed size, and what may blur.
+    QCOMPARE(preview.resolutionNote(),
+             QStringLiteral("CD Front: 10 pixels per inch\nCD Back: 10 pixels per inch\n"
+                            "The picture of \"CD Front\" has 10 pixels per inch at this size and "
+                            "may print blurred.\nThe picture of \"CD Back\" has 10 pixels per inch "
+                            "at this size and may print blurred."));
     jf::SheetWindow window;
     window.showSheet({}, pages, QString());
     jf::printPages(pages);
