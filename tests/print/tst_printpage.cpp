@@ -1,6 +1,7 @@
 #include "CalibrationPage.h"
 #include "CoverPreview.h"
 #include "CoverPrintJob.h"
+#include "DirectPdf.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "JpegDecoder.h"
@@ -190,6 +191,7 @@ private slots:
     void noQueuePrintsToPdf();
     void coverFitsThePaper();
     void previewSheetAndPaperDrawTheSamePage();
+    void turnedCoverBothWays();
 
     void calibrationPageMeasures();
     void correctedCoverMeasures();
@@ -872,6 +874,41 @@ void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
         };
         const QRect a = marks(shown), b = marks(printed);
         QVERIFY2(!a.isNull() && closeTo(a, b, 2), qPrintable(describe(a) + " vs " + describe(b)));
+    }
+}
+
+// A cover turned a quarter clockwise, painted and passed through: its top
+// along the right edge either way.
+void TestPrintPage::turnedCoverBothWays()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    using namespace jf::test;
+    const jf::Picture picture =
+        jf::loadPictureData(buildWithQt(quadrantImage(400, 300), "jpeg"), QStringLiteral("jpg"));
+    const jf::Paper paper = paperAt(1200);
+    jf::PrintPage page;
+    page.sheetPoints = paper.sizePointsPortrait;
+    page.printableMm = paper.printablePortrait;
+    // 60 x 80 mm on paper, its top-left corner 10 mm from the sheet's.
+    const jf::CoverFrame frame = jf::coverFrame(QPointF(10, 10) * 1200 / 25.4, QSize(400, 300), 0,
+                                                0.2 * 1200 / 25.4, 0.2 * 1200 / 25.4, true);
+    page.covers.append({"CD", picture, frame, Qt::black});
+    QVERIFY(jf::passesThrough(page.covers[0]));
+    const QString pdf = m_dir.filePath(QStringLiteral("turned.pdf"));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jf::directPdf({page})) > 0);
+    file.close();
+    const auto dot = [](double mm) { return qRound(mm / 25.4 * 100); };
+    // The picture's quadrants: top left, top right, bottom left, bottom
+    // right, turned: top right, bottom right, top left, bottom left.
+    const QPoint at[] = {
+        {dot(55), dot(30)}, {dot(55), dot(70)}, {dot(25), dot(30)}, {dot(25), dot(70)}};
+    for (const QImage& drawn : {jf::renderPage(page, 100), renderPdf(pdf, 100)}) {
+        for (int q = 0; q < 4; ++q)
+            QVERIFY2(colourDistance(drawn.pixel(at[q]), kQuadrantColours[q]) <= 20,
+                     qPrintable(
+                         QStringLiteral("quadrant %1: %2").arg(q).arg(drawn.pixel(at[q]), 8, 16)));
     }
 }
 
