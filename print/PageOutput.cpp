@@ -120,6 +120,8 @@ void writePrintingAtActualSize(const QString& from, const QString& to)
             close(fd);
         throw notValid();
     }
+    // The writer closes the stream once it has it; until then it is ours.
+    bool handedOver = false;
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
@@ -128,9 +130,12 @@ void writePrintingAtActualSize(const QString& from, const QString& to)
                                  QPDFObjectHandle::parse("<< /PrintScaling /None >>"));
         QPDFWriter writer(pdf);
         writer.setOutputFile("printed pages", stream, true);
+        handedOver = true;
         writer.setStreamDataMode(qpdf_s_preserve);
         writer.write();
     } catch (const std::exception&) {
+        if (!handedOver)
+            std::fclose(stream);
         throw notValid();
     }
     if (!file.commit())
