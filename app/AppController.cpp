@@ -280,48 +280,8 @@ void AppController::refreshSheet()
 {
     if (!m_sheetWindow || !m_sheetWindow->isVisible())
         return;
-    const QList<SheetEntry>& entries = m_workspace.sheet.entries();
-    const SheetStyle style = sheetStyle();
-    SheetLayoutResult sheet;
-    QString note;
-    try {
-        sheet = layOutSheet(entries, style, m_sheetPictures, &m_workspace.calibration);
-    } catch (const Error& e) {
-        note = e.message();
-    }
-    QList<SheetRow> rows;
-    // The pages hold the covers in the sheet's order.
-    QHash<int, int> resolution;
-    int index = 0;
-    QStringList notes;
-    for (const PrintPage& page : sheet.pages)
-        for (const PlacedCover& cover : page.covers)
-            resolution.insert(index++, page.pixelsPerInch(cover));
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const SheetEntry& entry = entries[i];
-        SheetRow row;
-        row.name = sheetEntryName(entry, style.coverNames);
-        row.size =
-            QStringLiteral("%1 \u00d7 %2 mm")
-                .arg(QString::number(entry.width, 'g', 12), QString::number(entry.height, 'g', 12));
-        row.pictureName = QFileInfo(entry.picturePath).fileName();
-        row.missing =
-            sheet.missing.contains(int(i)) ||
-            (sheet.pages.isEmpty() && m_sheetPictures.pictureFor(entry.picturePath).isNull());
-        if (!row.missing && resolution.contains(int(i))) {
-            row.resolution = resolutionText(resolution.value(int(i)));
-            const QString warning = blurWarning(row.name, resolution.value(int(i)));
-            if (!warning.isEmpty())
-                notes << warning;
-        }
-        if (row.missing)
-            notes << QStringLiteral("The picture of \"%1\" is missing: %2")
-                         .arg(row.name, entry.picturePath);
-        rows << row;
-    }
-    if (!note.isEmpty())
-        notes.prepend(note);
-    m_sheetWindow->showSheet(rows, sheet.pages, notes.join(QLatin1Char('\n')));
+    m_sheetWindow->showSheet(viewSheet(m_workspace.sheet.entries(), sheetStyle(), m_sheetPictures,
+                                       &m_workspace.calibration));
 }
 
 void AppController::printSheet()

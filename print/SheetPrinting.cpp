@@ -72,6 +72,48 @@ SheetLayoutResult layOutSheet(const QList<SheetEntry>& entries, const SheetStyle
     return result;
 }
 
+SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
+                    SheetPictures& pictures, const CalibrationTable* calibration)
+{
+    SheetView view;
+    SheetLayoutResult sheet;
+    QStringList notes;
+    try {
+        sheet = layOutSheet(entries, style, pictures, calibration);
+    } catch (const Error& e) {
+        notes << e.message();
+    }
+    // The pages hold the covers in the sheet's order.
+    QList<int> resolutions;
+    for (const PrintPage& page : sheet.pages)
+        for (const PlacedCover& cover : page.covers)
+            resolutions << page.pixelsPerInch(cover);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const SheetEntry& entry = entries[i];
+        SheetRow row;
+        row.name = sheetEntryName(entry, style.coverNames);
+        row.size =
+            QStringLiteral("%1 \u00d7 %2 mm")
+                .arg(QString::number(entry.width, 'g', 12), QString::number(entry.height, 'g', 12));
+        row.pictureName = QFileInfo(entry.picturePath).fileName();
+        row.missing = sheet.pages.isEmpty() ? pictures.pictureFor(entry.picturePath).isNull()
+                                            : sheet.missing.contains(int(i));
+        if (row.missing) {
+            notes << QStringLiteral("The picture of \"%1\" is missing: %2")
+                         .arg(row.name, entry.picturePath);
+        } else if (i < resolutions.size()) {
+            row.resolution = resolutionText(resolutions[i]);
+            const QString warning = blurWarning(row.name, resolutions[i]);
+            if (!warning.isEmpty())
+                notes << warning;
+        }
+        view.rows << row;
+    }
+    view.pages = sheet.pages;
+    view.note = notes.join(QLatin1Char('\n'));
+    return view;
+}
+
 void printSheet(QWidget* dialogParent, const QList<SheetEntry>& entries, const SheetStyle& style,
                 SheetPictures& pictures, const CalibrationTable* calibration)
 {

@@ -57,6 +57,28 @@ QString sheetEntryName(const SheetEntry& entry, const QStringList& coverNames);
 SheetLayoutResult layOutSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
                               SheetPictures& pictures, const CalibrationTable* calibration);
 
+// One cover as the sheet window lists it.
+struct SheetRow
+{
+    QString name;
+    QString size;        // "121 × 121 mm"
+    QString pictureName; // the file's name
+    QString resolution;  // "300 pixels per inch"; empty when missing
+    bool missing = false;
+};
+
+// What the sheet window shows: a row per entry, the pages as they will print
+// on the current printer, and the note below the list: why the sheet cannot
+// be laid out, each missing picture, each picture that may print blurred.
+struct SheetView
+{
+    QList<SheetRow> rows;
+    QList<PrintPage> pages;
+    QString note;
+};
+SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
+                    SheetPictures& pictures, const CalibrationTable* calibration);
+
 // "Print Sheet": refuses an empty sheet ("There are no covers on the sheet.
 // Add one with "Add to Sheet" first.") and one with missing pictures (naming
 // the covers and their files), then runs the printer-setup dialog (cancel

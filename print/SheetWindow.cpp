@@ -34,12 +34,13 @@ SheetWindow::SheetWindow(QWidget* parent) : QDialog(parent, Qt::Window)
 
 SheetWindow::~SheetWindow() = default;
 
-void SheetWindow::showSheet(const QList<SheetRow>& rows, const QList<jf::PrintPage>& pages,
-                            const QString& note)
+void SheetWindow::showSheet(const jf::SheetView& view)
 {
+    const QList<jf::SheetRow>& rows = view.rows;
+    const QString& note = view.note;
     const int selected = selectedCover();
     m_ui.coverList->clear();
-    for (const SheetRow& row : rows) {
+    for (const jf::SheetRow& row : rows) {
         auto* item = new QTreeWidgetItem(m_ui.coverList);
         item->setText(0, row.name);
         item->setText(1, row.size);
@@ -57,7 +58,7 @@ void SheetWindow::showSheet(const QList<SheetRow>& rows, const QList<jf::PrintPa
     m_ui.noteLabel->setVisible(!note.isEmpty());
     m_ui.removeButton->setEnabled(!rows.isEmpty());
     m_ui.clearButton->setEnabled(!rows.isEmpty());
-    m_pages = pages;
+    m_pages = view.pages;
     showPages();
 }
 

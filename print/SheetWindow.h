@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PrintPage.h"
+#include "SheetPrinting.h"
 #include "ui_SheetWindow.h"
 
 #include <QDialog>
@@ -8,16 +9,6 @@
 #include <QString>
 
 namespace jf {
-
-// One cover as the sheet window lists it.
-struct SheetRow
-{
-    QString name;
-    QString size;        // "121 × 121 mm"
-    QString pictureName; // the file's name
-    QString resolution;  // "300 pixels per inch"; empty when missing
-    bool missing = false;
-};
 
 // "Sheet...": the covers waiting to print together, the pages as they will
 // print (drawn by paintPage, every page), the cut marks choice and the
@@ -32,11 +23,9 @@ public:
     explicit SheetWindow(QWidget* parent = nullptr);
     ~SheetWindow() override;
 
-    // Shows the list, the pages and the note below the list (warnings,
-    // missing pictures, or why the sheet cannot be laid out). The selection
+    // Shows the list, the pages and the note below the list. The selection
     // stays on the same row where there still is one.
-    void showSheet(const QList<SheetRow>& rows, const QList<jf::PrintPage>& pages,
-                   const QString& note);
+    void showSheet(const jf::SheetView& view);
     void setCutMarks(bool on);
     bool cutMarks() const;
     // The selected row, -1 for none.
