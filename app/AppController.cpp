@@ -3,12 +3,17 @@
 #include "CalibrationPage.h"
 #include "CoverPrintJob.h"
 #include "CurrentPrinter.h"
+#include "DataFileFormats.h"
 #include "ErrorReport.h"
+#include "NumberConvert.h"
 #include "Platform.h"
+#include "PrintGeometry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QScopeGuard>
 
 #include <utility>
 
@@ -22,6 +27,10 @@ AppController::AppController(const std::function<WindowPictures()>& windowPictur
             guard(this, &AppController::printCover));
     connect(&m_mainWindow, &MainWindow::printPreviewRequested, this,
             guard(this, &AppController::previewCover));
+    connect(&m_mainWindow, &MainWindow::addToSheetRequested, this,
+            guard(this, &AppController::addToSheet));
+    connect(&m_mainWindow, &MainWindow::sheetRequested, this,
+            guard(this, &AppController::openSheet));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
     connect(&m_mainWindow, &MainWindow::addProgramRequested, this,
@@ -32,6 +41,10 @@ AppController::AppController(const std::function<WindowPictures()>& windowPictur
     connect(&m_mainWindow, &MainWindow::helpRequested, this, guard(this, &AppController::showHelp));
     guarded([this] { startUp(); });
     guarded([this] { loadCalibration(); });
+    guarded([this] { loadSheet(); });
+    // The sheet window shows the border in force and the cover names.
+    connect(this, &AppController::settingsReloaded, this,
+            [this] { guarded([this] { refreshSheet(); }); });
 }
 
 void AppController::startUp()
@@ -56,32 +69,30 @@ bool AppController::mayEnd()
     return messages && messages->askYesNo(*question);
 }
 
-namespace {
-
-void refuseThePlaceholder(const MainWindow& window)
+CoverRequest AppController::coverRequest(const QString& placeholderMessage) const
 {
-    if (window.showsPlaceholder())
-        throw Error(QStringLiteral("There is no picture to print. Import one first."));
+    if (m_mainWindow.showsPlaceholder())
+        throw Error(placeholderMessage);
+    const Preferences& preferences = m_workspace.preferences;
+    const int kind = m_mainWindow.selectedCoverKind();
+    return {m_mainWindow.heightText(),     m_mainWindow.widthText(),
+            m_mainWindow.previewPicture(), preferences.borderWidth,
+            preferences.borderColour,      m_workspace.coverNames.value(kind - 1)};
 }
-
-} // namespace
 
 void AppController::printCover()
 {
-    refuseThePlaceholder(m_mainWindow);
-    const Preferences& preferences = m_workspace.preferences;
-    jf::printCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
-                   m_mainWindow.previewPicture(), preferences.borderWidth, preferences.borderColour,
-                   m_printWindow, &m_workspace.calibration);
+    jf::printCover(&m_mainWindow,
+                   coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
+                   m_borderColour, &m_workspace.calibration);
 }
 
 void AppController::previewCover()
 {
-    refuseThePlaceholder(m_mainWindow);
-    const Preferences& preferences = m_workspace.preferences;
-    jf::previewCover(&m_mainWindow, m_mainWindow.heightText(), m_mainWindow.widthText(),
-                     m_mainWindow.previewPicture(), preferences.borderWidth,
-                     preferences.borderColour, m_printWindow, &m_workspace.calibration);
+    jf::previewCover(
+        &m_mainWindow,
+        coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
+        m_borderColour, &m_workspace.calibration);
 }
 
 void AppController::addProgram(const QString& commandLine, const QString& name)
@@ -183,6 +194,126 @@ void AppController::resetCalibration()
 void AppController::setUpPrinter()
 {
     jf::setUpPrinter(&m_mainWindow);
+    refreshSheet(); // the paper may have changed
+}
+
+// ---- The sheet ------------------------------------------------------------------
+
+void AppController::loadSheet()
+{
+    const QString marksPath = m_workspace.folder.path(datafile::sheetSettings);
+    if (QFile::exists(marksPath))
+        m_workspace.sheetCutMarks = SettingsFileReader(marksPath).readLine() != QLatin1String("0");
+    const QString path = m_workspace.folder.path(datafile::sheet);
+    const QList<int> damaged = m_workspace.sheet.read(path);
+    if (damaged.isEmpty())
+        return;
+    QStringList numbers;
+    for (int line : damaged)
+        numbers << QString::number(line);
+    throw Error(QStringLiteral("Damaged lines of \"%1\" were left out of the sheet and are kept "
+                               "in the file: line %2")
+                    .arg(path, numbers.join(QStringLiteral(", "))));
+}
+
+void AppController::saveSheet(const SheetList& sheet)
+{
+    sheet.write(m_workspace.folder.path(datafile::sheet));
+    m_workspace.sheet = sheet;
+    m_sheetPictures.tidy(sheet.entries());
+    refreshSheet();
+}
+
+void AppController::addToSheet()
+{
+    const CoverRequest cover =
+        coverRequest(QStringLiteral("There is no picture to add. Import one first."));
+    // The checks and messages of "Print Cover".
+    const QSize pixels = coverPixels(cover.heightText, cover.widthText);
+    checkCoverFitsSheet(pixels, cover.borderWidth, paperOf(currentPrinter().printer()),
+                        currentCorrection(&m_workspace.calibration));
+    SheetEntry entry;
+    entry.kind = std::max(1, m_mainWindow.selectedCoverKind());
+    entry.width = strToFloat(cover.widthText);
+    entry.height = strToFloat(cover.heightText);
+    entry.picturePath = m_mainWindow.currentImagePath();
+    SheetList sheet = m_workspace.sheet;
+    sheet.append(entry);
+    m_sheetPictures.keep(entry.picturePath, cover.picture);
+    saveSheet(sheet);
+}
+
+SheetStyle AppController::sheetStyle() const
+{
+    // The border in the colour the next job prints it in.
+    const QColor colour = QColor::fromRgb(
+        borderColourAfter(m_workspace.preferences.borderColour, m_borderColour.current().rgb()));
+    return {m_workspace.coverNames, m_workspace.preferences.borderWidth, colour,
+            m_workspace.sheetCutMarks};
+}
+
+SheetWindow& AppController::sheetWindow()
+{
+    if (m_sheetWindow)
+        return *m_sheetWindow;
+    m_sheetWindow = std::make_unique<SheetWindow>(&m_mainWindow);
+    SheetWindow* window = m_sheetWindow.get();
+    connect(window, &SheetWindow::printRequested, this, guard(this, &AppController::printSheet));
+    connect(window, &SheetWindow::removeRequested, this,
+            guard(this, &AppController::removeFromSheet));
+    connect(window, &SheetWindow::clearRequested, this, guard(this, &AppController::clearSheet));
+    connect(window, &SheetWindow::cutMarksChanged, this, guard(this, &AppController::setCutMarks));
+    return *m_sheetWindow;
+}
+
+void AppController::openSheet()
+{
+    SheetWindow& window = sheetWindow();
+    window.setCutMarks(m_workspace.sheetCutMarks);
+    window.show();
+    window.raise();
+    window.activateWindow();
+    refreshSheet();
+}
+
+void AppController::refreshSheet()
+{
+    if (!m_sheetWindow || !m_sheetWindow->isVisible())
+        return;
+    m_sheetWindow->showSheet(viewSheet(m_workspace.sheet.entries(), sheetStyle(), m_sheetPictures,
+                                       &m_workspace.calibration));
+}
+
+void AppController::printSheet()
+{
+    // Shown again whatever comes of it: a picture found missing is marked.
+    const auto refresh = qScopeGuard([this] { guarded([this] { refreshSheet(); }); });
+    SheetStyle style = sheetStyle();
+    style.borderColour = m_borderColour.colourFor(m_workspace.preferences.borderColour);
+    jf::printSheet(m_sheetWindow.get(), m_workspace.sheet.entries(), style, m_sheetPictures,
+                   &m_workspace.calibration);
+}
+
+void AppController::removeFromSheet(int row)
+{
+    SheetList sheet = m_workspace.sheet;
+    sheet.removeAt(row);
+    saveSheet(sheet);
+}
+
+void AppController::clearSheet()
+{
+    SheetList sheet = m_workspace.sheet;
+    sheet.clear();
+    saveSheet(sheet);
+}
+
+void AppController::setCutMarks(bool on)
+{
+    writeSettingsFile(m_workspace.folder.path(datafile::sheetSettings),
+                      {on ? QStringLiteral("1") : QStringLiteral("0")});
+    m_workspace.sheetCutMarks = on;
+    refreshSheet();
 }
 
 // ---- Settings window ------------------------------------------------------------

@@ -2,10 +2,12 @@
 
 #include "AddProgramDialog.h"
 #include "CalibrationWindow.h"
+#include "CoverPrintJob.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
-#include "PrintWindow.h"
 #include "SettingsWindow.h"
+#include "SheetPrinting.h"
+#include "SheetWindow.h"
 #include "WindowPictures.h"
 #include "Workspace.h"
 
@@ -34,13 +36,13 @@ public:
 
     Workspace& workspace() { return m_workspace; }
     MainWindow& mainWindow() { return m_mainWindow; }
-    PrintWindow& printWindow() { return m_printWindow; }
     // Made when first asked for (the first frame needs none of them); each
     // is made once and kept until exit.
     AddProgramDialog& addProgramDialog();
     CalibrationWindow& calibrationWindow();
     SettingsWindow& settingsWindow();
     HelpWindow& helpWindow();
+    SheetWindow& sheetWindow();
 
 signals:
     // The settings files were read again after the settings window closed;
@@ -53,8 +55,24 @@ private:
     // saved (ClosingSave), and when they cannot be, a second close in a row
     // asks the user.
     bool mayEnd();
+    CoverRequest coverRequest(const QString& placeholderMessage) const;
     void printCover();
     void previewCover();
+
+    // The sheet: "Add to Sheet" checks the cover as "Print Cover" does and
+    // adds it; the sheet window lists and prints it. Every change is written
+    // to Sheet.txt before it is taken up.
+    void loadSheet();
+    void addToSheet();
+    void openSheet();
+    void printSheet();
+    void removeFromSheet(int row);
+    void clearSheet();
+    void setCutMarks(bool on);
+    void saveSheet(const SheetList& sheet);
+    SheetStyle sheetStyle() const;
+    // Shows the sheet again in its window, when that is open.
+    void refreshSheet();
     void printCalibrationPage();
     void setUpPrinter();
     void addProgram(const QString& commandLine, const QString& name);
@@ -79,7 +97,9 @@ private:
     // What went wrong while the main window took up the reloaded settings.
     std::exception_ptr m_takeUpFailure;
     std::unique_ptr<AddProgramDialog> m_addProgramDialog;
-    PrintWindow m_printWindow;
+    BorderColourMemory m_borderColour;
+    SheetPictures m_sheetPictures;
+    std::unique_ptr<SheetWindow> m_sheetWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;
     std::unique_ptr<CalibrationWindow> m_calibrationWindow;

@@ -103,6 +103,8 @@ void MainWindow::createMenus()
         this, "mainMenu",
         {{"printAction", "Print", [this] { emit printRequested(); }},
          {"printPreviewAction", "Print Preview", [this] { emit printPreviewRequested(); }},
+         {"addToSheetAction", "Add to Sheet", [this] { emit addToSheetRequested(); }},
+         {"sheetAction", "Sheet...", [this] { emit sheetRequested(); }},
          {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
          {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
          {"closeAction", "Close", [this] { close(); }}});

@@ -102,6 +102,8 @@ public:
 signals:
     void printRequested();
     void printPreviewRequested();
+    void addToSheetRequested();
+    void sheetRequested();
     void printerSetupRequested();
     void settingsRequested();
     void addProgramRequested();

@@ -16,6 +16,11 @@ inline constexpr auto picturesNames = "PicturesNames.txt";
 inline constexpr auto picturesPaths = "PicturesPaths.txt";
 // Per-printer corrections; missing until a printer is calibrated.
 inline constexpr auto calibration = "Calibration.txt";
+// The covers waiting to print together; missing until one is added.
+inline constexpr auto sheet = "Sheet.txt";
+// The sheet window's choices (line 1: cut marks, 1 or 0); missing until
+// one is changed.
+inline constexpr auto sheetSettings = "SheetSettings.ins";
 } // namespace datafile
 
 // The base directory: the working directory followed by "/".

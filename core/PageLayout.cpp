@@ -111,6 +111,31 @@ QSizeF PageLayout::neededMm() const
                   window.height() * scaleY / dotsPerInchY * kMmPerInch);
 }
 
+CoverFrame PageLayout::frame() const
+{
+    CoverFrame frame;
+    frame.area = pageInDots();
+    frame.picture = toDots(QRectF(picture)).intersected(frame.area);
+    frame.border = toDots(QRectF(border)).intersected(frame.area);
+    if (border == picture)
+        frame.border = frame.picture;
+    return frame;
+}
+
+CoverFrame coverFrame(QPointF at, QSize picture, int borderWidth, double scaleX, double scaleY,
+                      bool turned)
+{
+    const QSize upright = turned ? picture.transposed() : picture;
+    CoverFrame frame;
+    frame.turned = turned;
+    frame.border = QRectF(at.x(), at.y(), (upright.width() + 2.0 * borderWidth) * scaleX,
+                          (upright.height() + 2.0 * borderWidth) * scaleY);
+    frame.picture = QRectF(at.x() + borderWidth * scaleX, at.y() + borderWidth * scaleY,
+                           upright.width() * scaleX, upright.height() * scaleY);
+    frame.area = frame.border;
+    return frame;
+}
+
 PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurned,
                             const QString& what)
 {

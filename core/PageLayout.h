@@ -30,6 +30,7 @@ PaperOrientation turned(PaperOrientation orientation);
 struct Paper
 {
     QString name;
+    QSizeF sizePointsPortrait; // the whole sheet, portrait, in points
     QRectF printablePortrait;
     QRectF printableLandscape;
     PaperOrientation orientation = PaperOrientation::Portrait;
@@ -39,6 +40,11 @@ struct Paper
     const QRectF& printable(PaperOrientation o) const
     {
         return o == PaperOrientation::Portrait ? printablePortrait : printableLandscape;
+    }
+    QSizeF sizePoints(PaperOrientation o) const
+    {
+        return o == PaperOrientation::Portrait ? sizePointsPortrait
+                                               : sizePointsPortrait.transposed();
     }
 };
 
@@ -62,6 +68,19 @@ struct PageCorrection
 // (1 - measured / nominal) * length. Portrait pages do not use `length`.
 PageCorrection correctionOnPage(const PrinterCorrection& correction, PaperOrientation orientation,
                                 double length);
+
+// A cover's rectangles on a page, in printer dots from the printable area's
+// corner: its area (painted white first; nothing of the cover reaches past
+// it), the picture, and the border ring's outer edge (inside the area; equal
+// to the picture without a border). A turned cover's picture lies a quarter
+// turn clockwise: its top along the right edge of `picture`.
+struct CoverFrame
+{
+    QRectF area;
+    QRectF picture;
+    QRectF border;
+    bool turned = false;
+};
 
 // Where a cover lands on paper. The print window's page image (window
 // pixels, the picture at (10, 10) with the 20/50-pixel margins and the border
@@ -88,6 +107,9 @@ struct PageLayout
     QRectF toDots(const QRectF& windowPixels) const;
     // The page image's size on paper in millimetres.
     QSizeF neededMm() const;
+    // The cover's rectangles: the page image as its area, the picture and the
+    // border ring cut off where they leave it.
+    CoverFrame frame() const;
 };
 
 // Lays out a cover of `widthPixels` x `heightPixels` (the picture area, at 3.8
@@ -110,5 +132,12 @@ PageLayout layoutCover(std::int32_t widthPixels, std::int32_t heightPixels, int 
 // message ("The cover").
 PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurned,
                             const QString& what);
+
+// A cover of `picture` window pixels with a ring `borderWidth` pixels wide,
+// drawn at `scaleX` x `scaleY` dots per window pixel, its ring's top-left
+// corner at `at` (dots); turned a quarter when `turned`. The area is the
+// ring's outer edge.
+CoverFrame coverFrame(QPointF at, QSize picture, int borderWidth, double scaleX, double scaleY,
+                      bool turned);
 
 } // namespace jf

@@ -6,6 +6,7 @@
 #include "DataFolder.h"
 #include "Favourites.h"
 #include "Preferences.h"
+#include "SheetList.h"
 #include "TipCycle.h"
 
 #include <QList>
@@ -24,6 +25,10 @@ struct Workspace
     Favourites programs{datafile::programsNames, datafile::programsPaths};
     Favourites pictures{datafile::picturesNames, datafile::picturesPaths};
     CalibrationTable calibration;
+    // The covers waiting to print together (Sheet.txt) and whether they
+    // print with cut marks (SheetSettings.ins).
+    SheetList sheet;
+    bool sheetCutMarks = true;
 };
 
 // Start-up: takes the working directory as the base directory, then reads the

@@ -194,6 +194,9 @@ Paper paperOf(const QPrinter& printer)
         (orientation == QPageLayout::Portrait ? paper.printablePortrait
                                               : paper.printableLandscape) = area;
     }
+    QPageLayout portrait = layout;
+    portrait.setOrientation(QPageLayout::Portrait);
+    paper.sizePointsPortrait = portrait.fullRect(QPageLayout::Point).size();
     paper.dotsPerInchX = printer.logicalDpiX();
     paper.dotsPerInchY = printer.logicalDpiY();
     return paper;

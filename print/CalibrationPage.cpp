@@ -3,6 +3,7 @@
 #include "Calibration.h"
 #include "CurrentPrinter.h"
 #include "Errors.h"
+#include "PageOutput.h"
 #include "PrintGeometry.h"
 
 #include <QPageLayout>
@@ -44,31 +45,9 @@ void drawText(QPainter& painter, QPointF at, qreal sizeMm, const QString& text)
     painter.restore();
 }
 
-} // namespace
-
-PaperOrientation printCalibrationPage(const QDate& date)
+void drawCalibrationPage(QPainter& painter, const QPrinter& printer, const QString& printerName,
+                         const QDate& date)
 {
-    CurrentPrinter& selection = currentPrinter();
-    const CurrentPrinter::JobMark mark(selection);
-    QPrinter& printer = selection.printer();
-
-    // Measured on portrait paper; turned only when it fits no other way.
-    Paper paper = paperOf(printer);
-    paper.orientation = PaperOrientation::Portrait;
-    const QSizeF needed(calibrationInsetMm + calibrationWidthMm,
-                        calibrationInsetMm + calibrationHeightMm);
-    const PaperOrientation orientation =
-        fitOnPaper(paper, needed, needed, QStringLiteral("The calibration page"));
-    // The cover's own orientation comes back after the page.
-    const QPageLayout coverLayout = printer.pageLayout();
-    const auto restore = qScopeGuard([&] { selection.restorePageLayout(coverLayout); });
-    selection.setPaperOrientation(orientation);
-    printer.setDocName(QStringLiteral("Calibration page"));
-    const QString printerName = printer.printerName();
-
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw PrinterError(QStringLiteral("Printer selected is not valid"));
     // Millimetres from the corner a cover starts at.
     painter.scale(printer.logicalDpiX() / kMmPerInch, printer.logicalDpiY() / kMmPerInch);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -116,7 +95,33 @@ PaperOrientation printCalibrationPage(const QDate& date)
                  .arg(printerName.isEmpty() ? QStringLiteral("(file)") : printerName));
     drawText(painter, QPointF(box.left() + 15, box.top() + 91), 3.5,
              QStringLiteral("Printed: %1").arg(date.toString(Qt::ISODate)));
-    painter.end();
+}
+
+} // namespace
+
+PaperOrientation printCalibrationPage(const QDate& date)
+{
+    CurrentPrinter& selection = currentPrinter();
+    const CurrentPrinter::JobMark mark(selection);
+    QPrinter& printer = selection.printer();
+
+    // Measured on portrait paper; turned only when it fits no other way.
+    Paper paper = paperOf(printer);
+    paper.orientation = PaperOrientation::Portrait;
+    const QSizeF needed(calibrationInsetMm + calibrationWidthMm,
+                        calibrationInsetMm + calibrationHeightMm);
+    const PaperOrientation orientation =
+        fitOnPaper(paper, needed, needed, QStringLiteral("The calibration page"));
+    // The cover's own orientation comes back after the page.
+    const QPageLayout coverLayout = printer.pageLayout();
+    const auto restore = qScopeGuard([&] { selection.restorePageLayout(coverLayout); });
+    selection.setPaperOrientation(orientation);
+    printer.setDocName(QStringLiteral("Calibration page"));
+    const QString printerName = printer.printerName();
+
+    printPainted(printer, [&](QPrinter& device, QPainter& painter) {
+        drawCalibrationPage(painter, device, printerName, date);
+    });
     return orientation;
 }
 

@@ -10,7 +10,7 @@ namespace jf {
 // rectangle whose corner lies where a cover's picture starts, with
 // millimetre rulers along its top and left edges, arrows naming the two
 // lengths to measure, the printer's name and the date. Errors as
-// PrintWindow::printPage.
+// printPages.
 //
 // The page prints on portrait paper, or on the turned paper when only that
 // holds it (the fit rule of layoutCover, PrinterError when neither does);

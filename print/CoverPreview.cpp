@@ -2,10 +2,9 @@
 
 #include "CurrentPrinter.h"
 #include "PrintGeometry.h"
-#include "PrintWindow.h"
 
 #include <QDialogButtonBox>
-#include <QPageLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -14,15 +13,22 @@
 
 namespace jf {
 
-CoverPreviewDialog::CoverPreviewDialog(const QPrinter& printer, const PrintWindow& window,
-                                       const jf::PageLayout& layout, QWidget* parent)
-    : QDialog(parent), m_printer(jf::copyPrinterSettings(printer)), m_window(window),
-      m_layout(layout)
+CoverPreviewDialog::CoverPreviewDialog(const QPrinter& printer, const QList<jf::PrintPage>& pages,
+                                       QWidget* parent)
+    : QDialog(parent), m_printer(jf::copyPrinterSettings(printer)), m_pages(pages)
 {
     setWindowTitle(QStringLiteral("Print Preview"));
     m_view = new QPrintPreviewWidget(m_printer.get(), this);
     m_view->setZoomMode(QPrintPreviewWidget::FitInView);
-    connect(m_view, &QPrintPreviewWidget::paintRequested, this, &CoverPreviewDialog::paintSheet);
+    connect(m_view, &QPrintPreviewWidget::paintRequested, this, &CoverPreviewDialog::paintSheets);
+
+    // The resolution of each picture, and below it what may print blurred,
+    // in the window's own text.
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("resolutionLabel"));
+    m_note->setWordWrap(true);
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setText(resolutionNote());
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("Print"), QDialogButtonBox::AcceptRole);
@@ -32,40 +38,40 @@ CoverPreviewDialog::CoverPreviewDialog(const QPrinter& printer, const PrintWindo
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(m_view, 1);
+    column->addWidget(m_note);
     column->addWidget(buttons);
-    resize(640, 720);
+    resize(640, 760);
 }
 
 CoverPreviewDialog::~CoverPreviewDialog() = default;
 
-void CoverPreviewDialog::paintSheet(QPrinter* printer)
+QString CoverPreviewDialog::resolutionNote() const
 {
-    QPainter painter(printer);
-    m_window.paintPage(painter, m_layout);
-    // The printable area as a light dashed outline over it.
-    QPen pen(QColor(176, 176, 176));
-    pen.setCosmetic(true);
-    pen.setStyle(Qt::DashLine);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(0, 0,
-                            m_layout.printable.width() / jf::kMmPerInch * m_layout.dotsPerInchX,
-                            m_layout.printable.height() / jf::kMmPerInch * m_layout.dotsPerInchY));
+    return (jf::resolutionLines(m_pages) + jf::blurWarnings(m_pages)).join(QLatin1Char('\n'));
 }
 
-QImage CoverPreviewDialog::pagePicture(int dotsPerInch) const
+void CoverPreviewDialog::paintSheets(QPrinter* printer)
 {
-    const QSizeF sheet = m_printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
-    QImage page(qRound(sheet.width() / jf::kMmPerInch * dotsPerInch),
-                qRound(sheet.height() / jf::kMmPerInch * dotsPerInch), QImage::Format_RGB32);
-    page.fill(Qt::white);
-    QPainter painter(&page);
-    painter.scale(double(dotsPerInch) / m_layout.dotsPerInchX,
-                  double(dotsPerInch) / m_layout.dotsPerInchY);
-    painter.translate(m_layout.printable.left() / jf::kMmPerInch * m_layout.dotsPerInchX,
-                      m_layout.printable.top() / jf::kMmPerInch * m_layout.dotsPerInchY);
-    m_window.paintPage(painter, m_layout);
-    return page;
+    QPainter painter(printer);
+    for (qsizetype i = 0; i < m_pages.size(); ++i) {
+        const jf::PrintPage& page = m_pages[i];
+        if (i > 0)
+            printer->newPage();
+        jf::paintPage(painter, page);
+        // The printable area as a light dashed outline over it.
+        QPen pen(QColor(176, 176, 176));
+        pen.setCosmetic(true);
+        pen.setStyle(Qt::DashLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(0, 0, page.printableMm.width() / jf::kMmPerInch * page.dotsPerInchX,
+                                page.printableMm.height() / jf::kMmPerInch * page.dotsPerInchY));
+    }
+}
+
+QImage CoverPreviewDialog::pagePicture(int dotsPerInch, qsizetype index) const
+{
+    return jf::renderPage(m_pages.value(index), dotsPerInch);
 }
 
 } // namespace jf

@@ -1,44 +1,46 @@
 #pragma once
 
-#include "PageLayout.h"
+#include "PrintPage.h"
 
 #include <QDialog>
 #include <QImage>
 #include <memory>
 
+class QLabel;
 class QPrinter;
 class QPrintPreviewWidget;
 
 namespace jf {
 
-class PrintWindow;
-
-// "Print Preview": the sheet of the current printer as the cover will print
-// on it (paper, printable area, the cover and its border at their place and
-// size after the fit rule and calibration), drawn from the same page layout
-// and print window as the printed page. "Print" accepts the dialog, "Close"
-// rejects it; the caller prints.
+// "Print Preview": the sheets of the current printer as they will print
+// (paper, printable area, the covers and their borders at their place and
+// size after the fit rule and calibration), drawn by paintPage as the
+// printer draws them, and below them each picture's resolution at its
+// printed size, with a warning for one that may print blurred. "Print"
+// accepts the dialog, "Close" rejects it; the caller prints.
 class CoverPreviewDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    CoverPreviewDialog(const QPrinter& printer, const PrintWindow& window,
-                       const jf::PageLayout& layout, QWidget* parent = nullptr);
+    CoverPreviewDialog(const QPrinter& printer, const QList<jf::PrintPage>& pages,
+                       QWidget* parent = nullptr);
     ~CoverPreviewDialog() override;
 
-    // The page the preview shows, rendered at `dotsPerInch`: the whole sheet,
-    // white, with the page image at the printable area's corner (without the
-    // printable area's outline, which only the screen shows).
-    QImage pagePicture(int dotsPerInch) const;
+    // Page `index` as the preview shows it, rendered at `dotsPerInch`: the
+    // whole sheet (without the printable area's outline, which only the
+    // screen shows).
+    QImage pagePicture(int dotsPerInch, qsizetype index = 0) const;
+    // The resolution lines and warnings shown below the pages.
+    QString resolutionNote() const;
 
 private:
-    void paintSheet(QPrinter* printer);
+    void paintSheets(QPrinter* printer);
 
     std::unique_ptr<QPrinter> m_printer;
-    const PrintWindow& m_window;
-    jf::PageLayout m_layout;
+    QList<jf::PrintPage> m_pages;
     QPrintPreviewWidget* m_view = nullptr;
+    QLabel* m_note = nullptr;
 };
 
 } // namespace jf

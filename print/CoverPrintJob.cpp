@@ -4,80 +4,81 @@
 #include "CurrentPrinter.h"
 #include "Errors.h"
 #include "NumberConvert.h"
+#include "PageOutput.h"
+#include "Preferences.h"
 #include "PrintGeometry.h"
-#include "PrintWindow.h"
 
 #include <QPrinter>
 #include <QScopeGuard>
 
 namespace jf {
 
-PageLayout prepareCoverPage(const QString& heightText, const QString& widthText,
-                            const Picture& picture, std::uint8_t borderWidth,
-                            const QString& borderColour, PrintWindow& window,
-                            const CalibrationTable* calibration)
+BorderColourMemory::BorderColourMemory() : m_colour(firstBorderColour) {}
+
+QColor BorderColourMemory::colourFor(const QString& name)
+{
+    m_colour = borderColourAfter(name, m_colour);
+    return current();
+}
+
+QSize coverPixels(const QString& heightText, const QString& widthText)
 {
     const double height = strToFloat(heightText);
     const double width = strToFloat(widthText);
     const std::int32_t pictureHeight = mmToPixels(height);
     const std::int32_t pictureWidth = mmToPixels(width);
+    return QSize(pictureWidth, pictureHeight);
+}
 
-    QPrinter& printer = currentPrinter().printer();
-    std::optional<PrinterCorrection> correction;
+std::optional<PrinterCorrection> currentCorrection(const CalibrationTable* calibration)
+{
+    const QPrinter& printer = currentPrinter().printer();
     if (calibration && !printer.printerName().isEmpty())
-        correction = calibration->find(printer.printerName());
+        return calibration->find(printer.printerName());
+    return std::nullopt;
+}
+
+PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& border,
+                           const CalibrationTable* calibration)
+{
+    const QSize pixels = coverPixels(request.heightText, request.widthText);
+    QPrinter& printer = currentPrinter().printer();
+    const std::optional<PrinterCorrection> correction = currentCorrection(calibration);
+    Paper paper = paperOf(printer);
     const PageLayout layout =
-        layoutCover(pictureWidth, pictureHeight, borderWidth, paperOf(printer), correction);
+        layoutCover(pixels.width(), pixels.height(), request.borderWidth, paper, correction);
     if (layout.turned) {
         if (currentPrinter().jobRunning())
             throw PrinterError(QStringLiteral("Printing in progress"));
         currentPrinter().setPaperOrientation(layout.orientation);
     }
-
-    window.setOuterHeight(layout.window.height());
-    window.setOuterWidth(layout.window.width());
-    window.setPicture(picture);
-    window.setBorderColour(borderColour);
-    window.placeBorder(borderWidth);
-    return layout;
+    return coverPage(layout, paper, request.name, request.picture,
+                     border.colourFor(request.borderColour), correction);
 }
 
-void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
-                const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                PrintWindow& window, const CalibrationTable* calibration)
+void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColourMemory& border,
+                const CalibrationTable* calibration)
 {
     if (!currentPrinter().runSetupDialog(dialogParent))
         return;
-
-    // The page is laid out before the window is shown: a cover that fits no
+    // Printing decodes the picture at full resolution; the preview only
+    // needs a small copy, so the large one is let go afterwards.
+    const auto release = qScopeGuard([&request] { request.picture.releaseCaches(); });
+    // The page is laid out before anything is printed: a cover that fits no
     // way round leaves everything as it was.
-    const PageLayout layout = prepareCoverPage(heightText, widthText, picture, borderWidth,
-                                               borderColour, window, calibration);
-    window.show();
-    window.raise();
-    {
-        // Printing decodes the picture at full resolution; the preview only
-        // needs a small copy, so the large one is let go afterwards.
-        const auto release = qScopeGuard([&picture] { picture.releaseCaches(); });
-        window.printPage(layout);
-    }
-    window.hide();
+    const PrintPage page = prepareCoverPage(request, border, calibration);
+    printPages({page});
 }
 
-void previewCover(QWidget* parent, const QString& heightText, const QString& widthText,
-                  const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                  PrintWindow& window, const CalibrationTable* calibration)
+void previewCover(QWidget* parent, const CoverRequest& request, BorderColourMemory& border,
+                  const CalibrationTable* calibration)
 {
-    const auto release = qScopeGuard([&picture] { picture.releaseCaches(); });
-    const PageLayout layout = prepareCoverPage(heightText, widthText, picture, borderWidth,
-                                               borderColour, window, calibration);
-    CoverPreviewDialog dialog(currentPrinter().printer(), window, layout, parent);
+    const auto release = qScopeGuard([&request] { request.picture.releaseCaches(); });
+    const PrintPage page = prepareCoverPage(request, border, calibration);
+    CoverPreviewDialog dialog(currentPrinter().printer(), {page}, parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    window.show();
-    window.raise();
-    window.printPage(layout);
-    window.hide();
+    printPages({page});
 }
 
 void setUpPrinter(QWidget* parent)

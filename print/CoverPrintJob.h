@@ -3,7 +3,9 @@
 #include "Calibration.h"
 #include "PageLayout.h"
 #include "Picture.h"
+#include "PrintPage.h"
 
+#include <QColor>
 #include <QString>
 #include <cstdint>
 
@@ -11,38 +13,60 @@ class QWidget;
 
 namespace jf {
 
-class PrintWindow;
+// The colour borders print in: the colour a name gives ("Black", "Red",
+// "Blue", "Green", "Yellow", "Gray"; exact comparison), or for any other
+// name the colour of the job before (gray at first).
+class BorderColourMemory
+{
+public:
+    BorderColourMemory();
+    QColor colourFor(const QString& name);
+    QColor current() const { return QColor::fromRgb(m_colour); }
+
+private:
+    QRgb m_colour;
+};
+
+// What "Print Cover" prints: the two boxes' texts (millimetres), the picture
+// in the preview, the border from the settings, and the cover kind's name.
+struct CoverRequest
+{
+    QString heightText;
+    QString widthText;
+    Picture picture;
+    std::uint8_t borderWidth = 0;
+    QString borderColour;
+    QString name;
+};
+
+// The picture's size in window pixels as the boxes give it: the height's
+// text, then the width's, converted to numbers (ConvertError "'%s' is not
+// a valid floating point value"), then height, then width to pixels at 3.8
+// per millimetre (MathError "Invalid floating point operation").
+QSize coverPixels(const QString& heightText, const QString& widthText);
+
+// The current printer's correction in `calibration`, if it has one.
+std::optional<PrinterCorrection> currentCorrection(const CalibrationTable* calibration);
 
 // "Print Cover": prints the current cover on one page of the current printer.
 //
 //  1. Runs the printer-setup dialog (owned by `dialogParent`); cancel ends the
 //     job silently.
-//  2. Converts `heightText`, then `widthText` (millimetres, as the two boxes
-//     show them) to numbers: ConvertError "'%s' is not a valid floating point
-//     value" names the height's text first.
-//  3. Converts height, then width, to window pixels at 3.8 per millimetre:
-//     MathError "Invalid floating point operation" for sizes out of range.
-//  4. Lays out the page (layoutCover): when the cover does not fit the
+//  2. Converts the sizes (coverPixels).
+//  3. Lays out the page (layoutCover): when the cover does not fit the
 //     printable area but fits the turned paper, the current printer's paper
 //     is turned; when it fits neither way, PrinterError names both sizes and
 //     nothing is touched or printed.
-//  5. Shows `window`, sets its height to pixels + 50 and its width to
-//     pixels + 20, and gives it a copy of `picture`.
-//  6. Gives the border the colour named by `borderColour` ("Black", "Red",
-//     "Blue", "Green", "Yellow", "Gray"; exact comparison). Any other name
-//     keeps the border colour of the previous job (gray at first).
-//  7. Places the border `borderWidth` pixels around the picture, prints the
-//     window as laid out (PrintWindow::printPage) and hides it again. When printing fails
-//     the window stays visible and the error goes to the caller.
+//  4. Prints the page (printPages): the picture at (10, 10) window pixels
+//     from the printable area's corner with the border ring around it, in
+//     the colour `border` gives for the request's name.
 //
 // Errors are jf::Error subclasses for the caller's error report; nothing is
-// shown here except the dialog.
-//
-// A printer with a line in `calibration` prints the cover corrected (see
-// layoutCover); any other prints exactly as without it.
-void printCover(QWidget* dialogParent, const QString& heightText, const QString& widthText,
-                const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                PrintWindow& window, const CalibrationTable* calibration = nullptr);
+// shown here except the dialog. A printer with a line in `calibration`
+// prints the cover corrected (see layoutCover); any other prints exactly as
+// without it.
+void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColourMemory& border,
+                const CalibrationTable* calibration = nullptr);
 
 // "Printer Setup": runs the printer-setup dialog alone; a confirmed choice
 // becomes the current printer, the outcome is otherwise ignored. Throws
@@ -55,16 +79,12 @@ void setUpPrinter(QWidget* parent);
 // does (same errors; a paper turned by the fit rule stays turned), shows it
 // in CoverPreviewDialog and, when the user chooses "Print" there, prints it
 // as shown, without the printer-setup dialog.
-void previewCover(QWidget* parent, const QString& heightText, const QString& widthText,
-                  const Picture& picture, std::uint8_t borderWidth, const QString& borderColour,
-                  PrintWindow& window, const CalibrationTable* calibration = nullptr);
+void previewCover(QWidget* parent, const CoverRequest& request, BorderColourMemory& border,
+                  const CalibrationTable* calibration = nullptr);
 
-// Steps 2 to 6 of printCover without the dialog and without showing
-// `window`: the page as it will print on the current printer, the paper
-// turned by the fit rule when needed.
-PageLayout prepareCoverPage(const QString& heightText, const QString& widthText,
-                            const Picture& picture, std::uint8_t borderWidth,
-                            const QString& borderColour, PrintWindow& window,
-                            const CalibrationTable* calibration);
+// Steps 2 and 3 of printCover without the dialog: the page as it will print
+// on the current printer, the paper turned by the fit rule when needed.
+PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& border,
+                           const CalibrationTable* calibration);
 
 } // namespace jf

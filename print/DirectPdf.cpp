@@ -1,7 +1,11 @@
 #include "DirectPdf.h"
 
+#include "JpegDecoder.h"
 #include "PrintGeometry.h"
 
+#include <QBuffer>
+#include <QHash>
+#include <QIODevice>
 #include <QList>
 
 namespace jf {
@@ -20,90 +24,239 @@ QByteArray rect(const QRectF& r)
     return number(r.x()) + ' ' + number(r.y()) + ' ' + number(r.width()) + ' ' + number(r.height());
 }
 
-// The number of the object that holds the picture's ICC profile, after the
-// page's five.
-constexpr int kProfileObject = 6;
+QByteArray reference(int object)
+{
+    return QByteArray::number(object) + " 0 R";
+}
+
+// A picture as the file embeds it.
+struct EmbeddedJpeg
+{
+    QByteArray jpeg;       // the picture file
+    QSize size;            // its pixels
+    int components = 3;    // 1 grey, 3 colour
+    QByteArray iccProfile; // the colour space of its pixels; empty: device colours
+};
+
+EmbeddedJpeg embeddedJpeg(const Picture& picture)
+{
+    EmbeddedJpeg image;
+    image.jpeg = picture.plainJpeg(&image.components);
+    image.size = picture.size();
+    image.iccProfile = picture.embeddedProfile();
+    return image;
+}
 
 // The image's /ColorSpace entry: the JPEG's own profile as an ICCBased
 // colour space (readers ignore a profile inside the JPEG's markers), or
 // device colours for a JPEG without one.
-QByteArray imageColourSpace(const DirectPdfPage& page)
+QByteArray imageColourSpace(const EmbeddedJpeg& image, int profileObject)
 {
-    if (!page.iccProfile.isEmpty())
-        return "[/ICCBased " + QByteArray::number(kProfileObject) + " 0 R]";
-    return page.components == 1 ? "/DeviceGray" : "/DeviceRGB";
+    if (!image.iccProfile.isEmpty())
+        return "[/ICCBased " + reference(profileObject) + "]";
+    return image.components == 1 ? "/DeviceGray" : "/DeviceRGB";
 }
 
-// The ICCBased colour space's stream: the profile as it is.
-QByteArray profileObject(const DirectPdfPage& page)
+// The ICCBased colour space's stream dictionary; the profile as it is
+// follows.
+QByteArray profileDictionary(const EmbeddedJpeg& image)
 {
-    return "<< /N " + QByteArray::number(page.components) + " /Alternate " +
-           (page.components == 1 ? "/DeviceGray" : "/DeviceRGB") + " /Length " +
-           QByteArray::number(page.iccProfile.size()) + " >>\nstream\n" + page.iccProfile +
-           "\nendstream";
+    return "/N " + QByteArray::number(image.components) + " /Alternate " +
+           (image.components == 1 ? "/DeviceGray" : "/DeviceRGB");
+}
+
+// Version 4 ICC profiles came with PDF 1.5.
+bool needsPdf15(const QByteArray& profile)
+{
+    return profile.size() > 8 && profile[8] >= 4;
+}
+
+// Numbered objects written one after another, then the cross-reference
+// table. Large streams go to the device as they are, not through a copy.
+class PdfWriter
+{
+public:
+    explicit PdfWriter(QIODevice& out) : m_out(out) {}
+
+    int reserve()
+    {
+        m_offsets.append(-1);
+        return int(m_offsets.size());
+    }
+    void object(int number, const QByteArray& body)
+    {
+        begin(number);
+        put(body);
+        put("\nendobj\n");
+    }
+    void stream(int number, const QByteArray& dictionary, const QByteArray& data)
+    {
+        begin(number);
+        put("<< " + dictionary + " /Length " + QByteArray::number(data.size()) + " >>\nstream\n");
+        put(data);
+        put("\nendstream\nendobj\n");
+    }
+    void header(bool pdf15)
+    {
+        put(QByteArray(pdf15 ? "%PDF-1.5" : "%PDF-1.4") + "\n%\xe2\xe3\xcf\xd3\n");
+    }
+    bool finish(int root)
+    {
+        const qint64 xref = m_position;
+        QByteArray table =
+            "xref\n0 " + QByteArray::number(m_offsets.size() + 1) + "\n0000000000 65535 f \n";
+        for (const qint64 offset : m_offsets)
+            table += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+        put(table + "trailer\n<< /Size " + QByteArray::number(m_offsets.size() + 1) + " /Root " +
+            reference(root) + " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
+        return m_ok;
+    }
+
+private:
+    void begin(int number)
+    {
+        m_offsets[number - 1] = m_position;
+        put(QByteArray::number(number) + " 0 obj\n");
+    }
+    void put(const QByteArray& bytes)
+    {
+        if (m_ok && m_out.write(bytes) != bytes.size())
+            m_ok = false;
+        m_position += bytes.size();
+    }
+
+    QIODevice& m_out;
+    QList<qint64> m_offsets;
+    qint64 m_position = 0;
+    bool m_ok = true;
+};
+
+// Printer dots from the printable corner, top down, to PDF points from the
+// sheet's bottom-left corner.
+QRectF toPoints(const PrintPage& page, const QRectF& dots)
+{
+    const double x = page.printableMm.x() / kMmPerInch * kPointsPerInch +
+                     dots.x() / page.dotsPerInchX * kPointsPerInch;
+    const double top = page.printableMm.y() / kMmPerInch * kPointsPerInch +
+                       dots.y() / page.dotsPerInchY * kPointsPerInch;
+    const double w = dots.width() / page.dotsPerInchX * kPointsPerInch;
+    const double h = dots.height() / page.dotsPerInchY * kPointsPerInch;
+    return QRectF(x, page.sheetPoints.height() - top - h, w, h);
+}
+
+QPointF toPoints(const PrintPage& page, QPointF dots)
+{
+    return toPoints(page, QRectF(dots, QSizeF(0, 0))).topLeft();
+}
+
+QByteArray colour(const QColor& c)
+{
+    return number(c.redF()) + ' ' + number(c.greenF()) + ' ' + number(c.blueF());
+}
+
+// The page's drawing: each cover clipped to its area, the picture `Im<i>`
+// of cover i; then the cut marks.
+QByteArray pageContent(const PrintPage& page)
+{
+    QByteArray content;
+    for (qsizetype i = 0; i < page.covers.size(); ++i) {
+        const CoverFrame& frame = page.covers[i].frame;
+        const QByteArray area = rect(toPoints(page, frame.area));
+        content += "q\n" + area + " re W n\n1 1 1 rg\n" + area + " re f\n";
+        if (frame.border != frame.picture && !frame.border.isEmpty())
+            content += colour(page.covers[i].borderColour) + " rg\n" +
+                       rect(toPoints(page, frame.border)) + " re f\n";
+        const QRectF p = toPoints(page, frame.picture);
+        if (frame.turned) // a quarter turn clockwise: the image's top on the right
+            content += "0 " + number(-p.height()) + ' ' + number(p.width()) + " 0 " +
+                       number(p.x()) + ' ' + number(p.y() + p.height()) + " cm\n";
+        else
+            content += number(p.width()) + " 0 0 " + number(p.height()) + ' ' + number(p.x()) +
+                       ' ' + number(p.y()) + " cm\n";
+        content += "/Im" + QByteArray::number(i) + " Do\nQ\n";
+    }
+    if (!page.cutMarks.isEmpty()) {
+        content += "q\n0 0 0 RG\n" + number(kMarkWidthPoints) + " w\n";
+        for (const QLineF& mark : page.cutMarks) {
+            const QPointF a = toPoints(page, mark.p1()), b = toPoints(page, mark.p2());
+            content += number(a.x()) + ' ' + number(a.y()) + " m " + number(b.x()) + ' ' +
+                       number(b.y()) + " l S\n";
+        }
+        content += "Q\n";
+    }
+    return content;
 }
 
 } // namespace
 
-QByteArray directPdf(const DirectPdfPage& page)
+bool passesThrough(const PlacedCover& cover)
 {
-    const PageLayout& layout = page.layout;
-    const double sheetHeight = page.sheetPoints.height();
-    // Printer dots from the printable corner, top down, to PDF points from
-    // the sheet's bottom-left corner.
-    const auto toPoints = [&](const QRectF& windowPixels) {
-        const QRectF dots = layout.toDots(windowPixels);
-        const double x = page.printableMm.x() / kMmPerInch * kPointsPerInch +
-                         dots.x() / layout.dotsPerInchX * kPointsPerInch;
-        const double top = page.printableMm.y() / kMmPerInch * kPointsPerInch +
-                           dots.y() / layout.dotsPerInchY * kPointsPerInch;
-        const double w = dots.width() / layout.dotsPerInchX * kPointsPerInch;
-        const double h = dots.height() / layout.dotsPerInchY * kPointsPerInch;
-        return QRectF(x, sheetHeight - top - h, w, h);
-    };
+    if (cover.frame.picture.isEmpty() || cover.picture.isNull())
+        return false;
+    const QByteArray jpeg = cover.picture.plainJpeg();
+    // Only a file every PDF reader draws as the preview does goes in as it is.
+    return !jpeg.isEmpty() && jpegPassesThrough(jpeg);
+}
 
-    const QByteArray whole = rect(toPoints(QRectF(QPointF(0, 0), QSizeF(layout.window))));
-    QByteArray content = "q\n" + whole + " re W n\n1 1 1 rg\n" + whole + " re f\n";
-    if (page.border)
-        content += number(page.border->redF()) + ' ' + number(page.border->greenF()) + ' ' +
-                   number(page.border->blueF()) + " rg\n" + rect(toPoints(QRectF(layout.border))) +
-                   " re f\n";
-    const QRectF picture = toPoints(QRectF(layout.picture));
-    content += number(picture.width()) + " 0 0 " + number(picture.height()) + ' ' +
-               number(picture.x()) + ' ' + number(picture.y()) + " cm\n/Im0 Do\nQ\n";
+bool writeDirectPdf(QIODevice& out, const QList<PrintPage>& pages)
+{
+    bool pdf15 = false;
+    for (const PrintPage& page : pages)
+        for (const PlacedCover& cover : page.covers)
+            pdf15 = pdf15 || needsPdf15(cover.picture.embeddedProfile());
+    PdfWriter pdf(out);
+    pdf.header(pdf15);
+    const int catalogue = pdf.reserve();
+    const int pageTree = pdf.reserve();
+    pdf.object(catalogue, "<< /Type /Catalog /Pages " + reference(pageTree) +
+                              " /ViewerPreferences << /PrintScaling /None >> >>");
 
-    QList<QByteArray> objects;
-    objects << "<< /Type /Catalog /Pages 2 0 R >>"
-            << "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"
-            << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + number(page.sheetPoints.width()) +
-                   ' ' + number(sheetHeight) +
-                   "] /Resources << /XObject << /Im0 5 0 R >> >> /Contents 4 0 R >>"
-            << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
-                   "\nendstream"
-            << "<< /Type /XObject /Subtype /Image /Width " +
-                   QByteArray::number(page.jpegSize.width()) + " /Height " +
-                   QByteArray::number(page.jpegSize.height()) + " /ColorSpace " +
-                   imageColourSpace(page) + " /BitsPerComponent 8 /Filter /DCTDecode /Length " +
-                   QByteArray::number(page.jpeg.size()) + " >>\nstream\n" + page.jpeg +
-                   "\nendstream";
-    if (!page.iccProfile.isEmpty())
-        objects << profileObject(page);
-
-    // Version 4 ICC profiles came with PDF 1.5.
-    const bool v4Profile = page.iccProfile.size() > 8 && page.iccProfile[8] >= 4;
-    QByteArray pdf = QByteArray(v4Profile ? "%PDF-1.5" : "%PDF-1.4") + "\n%\xe2\xe3\xcf\xd3\n";
-    QList<qsizetype> offsets;
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        offsets << pdf.size();
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    // A picture on several covers is embedded once.
+    QHash<const void*, int> imageObjects;
+    QByteArray kids;
+    for (const PrintPage& page : pages) {
+        QByteArray images;
+        for (qsizetype i = 0; i < page.covers.size(); ++i) {
+            const Picture& picture = page.covers[i].picture;
+            int& object = imageObjects[picture.data().get()];
+            if (object == 0) {
+                const EmbeddedJpeg image = embeddedJpeg(picture);
+                object = pdf.reserve();
+                const int profile = image.iccProfile.isEmpty() ? 0 : pdf.reserve();
+                pdf.stream(object,
+                           "/Type /XObject /Subtype /Image /Width " +
+                               QByteArray::number(image.size.width()) + " /Height " +
+                               QByteArray::number(image.size.height()) + " /ColorSpace " +
+                               imageColourSpace(image, profile) +
+                               " /BitsPerComponent 8 /Filter /DCTDecode",
+                           image.jpeg);
+                if (profile)
+                    pdf.stream(profile, profileDictionary(image), image.iccProfile);
+            }
+            images += "/Im" + QByteArray::number(i) + ' ' + reference(object) + ' ';
+        }
+        const int pageObject = pdf.reserve();
+        const int contentObject = pdf.reserve();
+        pdf.object(pageObject, "<< /Type /Page /Parent " + reference(pageTree) +
+                                   " /MediaBox [0 0 " + number(page.sheetPoints.width()) + ' ' +
+                                   number(page.sheetPoints.height()) +
+                                   "] /Resources << /XObject << " + images + ">> >> /Contents " +
+                                   reference(contentObject) + " >>");
+        pdf.stream(contentObject, QByteArray(), pageContent(page));
+        kids += reference(pageObject) + ' ';
     }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (const qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+    pdf.object(pageTree, "<< /Type /Pages /Kids [" + kids.trimmed() + "] /Count " +
+                             QByteArray::number(pages.size()) + " >>");
+    return pdf.finish(catalogue);
+}
+
+QByteArray directPdf(const QList<PrintPage>& pages)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeDirectPdf(buffer, pages);
+    return bytes;
 }
 
 } // namespace jf

@@ -1,31 +1,27 @@
 #pragma once
 
-#include "PageLayout.h"
+#include "PrintPage.h"
 
 #include <QByteArray>
-#include <QColor>
-#include <QRectF>
-#include <QSizeF>
-#include <optional>
+
+class QIODevice;
 
 namespace jf {
 
-// One cover page written straight into a PDF file: the picture's JPEG file
-// embedded as it is (no decoding, no second compression), drawn at its place
-// of the page layout over the border ring, all clipped to the page image.
-struct DirectPdfPage
-{
-    QSizeF sheetPoints;           // the sheet, as printed (after any turn)
-    QPointF printableMm;          // the printable area's corner on it
-    PageLayout layout;            // where the page image lands
-    QByteArray jpeg;              // the picture file
-    QSize jpegSize;               // its pixels
-    int components = 3;           // 1 grey, 3 colour
-    QByteArray iccProfile;        // the colour space of its pixels; empty: device colours
-    std::optional<QColor> border; // nothing when no border shows
-};
+// Whether a cover's picture can go into a PDF file as it is: a plain JPEG
+// (Picture::plainJpeg) that every PDF reader draws as the preview does
+// (jpegPassesThrough), with a place on the page.
+bool passesThrough(const PlacedCover& cover);
 
-// The PDF file's bytes.
-QByteArray directPdf(const DirectPdfPage& page);
+// Pages whose every picture passes through, written straight into a PDF
+// file: each JPEG file embedded as it is (no decoding, no second
+// compression) at its place (turned covers turned), over its border ring and
+// the cover's white area, clipped to that area; the cut marks as lines.
+// Each page has the sheet's size; the catalogue asks viewers to print at
+// actual size (/PrintScaling /None). Returns false when the device fails.
+bool writeDirectPdf(QIODevice& out, const QList<PrintPage>& pages);
+
+// The same file's bytes.
+QByteArray directPdf(const QList<PrintPage>& pages);
 
 } // namespace jf

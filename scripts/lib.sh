@@ -13,7 +13,7 @@ JF_PACKAGES=(
     xvfb xauth libjpeg-turbo-progs util-linux
     desktop-file-utils appstream dpkg-dev file lintian x11-utils
     qt6-image-formats-plugins libheif-dev libexif-dev libwebp-dev netpbm libheif-examples
-    libtiff-dev libpng-dev libfontconfig-dev liblcms2-dev
+    libtiff-dev libpng-dev libfontconfig-dev liblcms2-dev libqpdf-dev
     clang libclang-rt-14-dev
 )
 

@@ -6,14 +6,19 @@
 // resident memory can be read from the kernel.
 //
 //   bench_print [--runs N] [--keep DIR] [--tagged] [JPEG]
+//   bench_print --sheet [--runs N] [--keep DIR]
 //   bench_print --make-jpeg PATH     (6000 x 4000, quality 90)
+// --sheet prints a sheet of four covers (CD Front, CD Inside, CD Back, CD
+// Disk: two A4 pages) from four such JPEGs through "Print Sheet", against
+// img2pdf on the same four files.
 // --tagged prints (and hands img2pdf) the JPEG with a Display P3 profile
 // embedded, as phones tag their photos: both carry it into the PDF.
+#include "CoverNames.h"
 #include "CoverPrintJob.h"
 #include "CurrentPrinter.h"
 #include "Picture.h"
 #include "Platform.h"
-#include "PrintWindow.h"
+#include "SheetPrinting.h"
 #include "TaggedJpeg.h"
 
 #include <QApplication>
@@ -32,8 +37,6 @@
 #include <unistd.h>
 #include <vector>
 
-using jf::PrintWindow;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -49,10 +52,10 @@ public:
     }
 };
 
-int makeJpeg(const QString& path)
+int makeJpeg(const QString& path, quint32 seed = 42)
 {
     QImage image(6000, 4000, QImage::Format_RGB32);
-    QRandomGenerator noise(42);
+    QRandomGenerator noise(seed);
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
@@ -82,9 +85,42 @@ int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
     jf::currentPrinter().replace(std::move(printer));
     ConfirmingSetup setup;
     jf::platform().printerSetup = &setup;
-    PrintWindow window;
-    jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"), picture, 2,
-                   QStringLiteral("Red"), window);
+    jf::BorderColourMemory border;
+    jf::printCover(nullptr,
+                   {QStringLiteral("184"), QStringLiteral("270"), picture, 2, QStringLiteral("Red"),
+                    QStringLiteral("DVD")},
+                   border);
+    const double ms =
+        std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
+    std::printf("%.1f\n", ms);
+    jf::platform().printerSetup = nullptr;
+    jf::currentPrinter().replace(nullptr);
+    return 0;
+}
+
+// "Print Sheet" of four covers in this (child) process, their pictures
+// loaded as the sheet holds them; writes the confirm-to-written time.
+int childSheet(int argc, char** argv, const QStringList& jpegs, const QString& pdf)
+{
+    QApplication app(argc, argv);
+    jf::SheetPictures pictures;
+    QList<jf::SheetEntry> entries;
+    const int kinds[] = {5, 6, 7, 8};
+    const double sizes[][2] = {{121, 121}, {120, 120}, {151, 118}, {117, 117}};
+    for (int i = 0; i < 4; ++i) {
+        pictures.keep(jpegs[i], jf::loadPicture(jpegs[i]));
+        entries.append({kinds[i], sizes[i][0], sizes[i][1], jpegs[i]});
+    }
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    printer->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    jf::currentPrinter().replace(std::move(printer));
+    ConfirmingSetup setup;
+    jf::platform().printerSetup = &setup;
+    jf::printSheet(nullptr, entries, {jf::defaultCoverNames(), 2, Qt::red, true}, pictures,
+                   nullptr);
     const double ms =
         std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
     std::printf("%.1f\n", ms);
@@ -146,6 +182,57 @@ double median(std::vector<double> v)
 
 } // namespace
 
+// Four 24-megapixel JPEGs on a sheet of four covers, against img2pdf on the
+// same four files: at most 1.2 times as long, under 300 MB.
+int benchSheet(const std::string& self, const QString& dir, int runs)
+{
+    QStringList jpegs;
+    for (int i = 0; i < 4; ++i) {
+        jpegs << dir + QStringLiteral("/photo-%1.jpg").arg(i + 1);
+        if (!QFileInfo::exists(jpegs.last()) && makeJpeg(jpegs.last(), quint32(42 + i)) != 0)
+            return 1;
+    }
+    std::printf("sheet of four covers from four 6000 x 4000 JPEGs, %d runs each\n", runs);
+    std::vector<double> ourMs, ourMb, refMs, refMb;
+    for (int r = 0; r < runs; ++r) {
+        const QString ourPdf = dir + QStringLiteral("/sheet-%1.pdf").arg(r);
+        std::vector<std::string> args{self, "--child-sheet", ourPdf.toStdString()};
+        for (const QString& jpeg : jpegs)
+            args.push_back(jpeg.toStdString());
+        std::string out;
+        const Measured ours = runChild(args, &out);
+        if (!ours.ok) {
+            std::fprintf(stderr, "sheet print failed\n");
+            return 1;
+        }
+        ourMs.push_back(std::atof(out.c_str()));
+        ourMb.push_back(ours.peakMb);
+        const QString refPdf = dir + QStringLiteral("/img2pdf-sheet-%1.pdf").arg(r);
+        std::vector<std::string> ref{"img2pdf", "-o", refPdf.toStdString()};
+        for (const QString& jpeg : jpegs)
+            ref.push_back(jpeg.toStdString());
+        const Measured theirs = runChild(ref, nullptr);
+        if (!theirs.ok) {
+            std::fprintf(stderr, "img2pdf failed (installed?)\n");
+            return 1;
+        }
+        refMs.push_back(theirs.ms);
+        refMb.push_back(theirs.peakMb);
+        std::printf("run %d: jacketforge %.0f ms, %.0f MB peak, %.1f MB PDF | img2pdf %.0f ms, "
+                    "%.0f MB peak\n",
+                    r + 1, ourMs.back(), ourMb.back(), double(QFileInfo(ourPdf).size()) / 1e6,
+                    refMs.back(), refMb.back());
+    }
+    const double ratio = median(ourMs) / median(refMs);
+    const double peak = *std::max_element(ourMb.begin(), ourMb.end());
+    std::printf("median: jacketforge %.0f ms (confirm to written) vs img2pdf %.0f ms: %.2fx "
+                "(goal <= 1.2x) %s\n",
+                median(ourMs), median(refMs), ratio, ratio <= 1.2 ? "OK" : "OVER");
+    std::printf("peak memory: jacketforge %.0f MB (goal < 300 MB) %s\n", peak,
+                peak < 300 ? "OK" : "OVER");
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     QStringList args;
@@ -156,14 +243,19 @@ int main(int argc, char** argv)
         return makeJpeg(args[1]);
     if (args.size() == 3 && args[0] == QLatin1String("--child"))
         return childJob(argc, argv, args[1], args[2]);
+    if (args.size() == 6 && args[0] == QLatin1String("--child-sheet"))
+        return childSheet(argc, argv, args.mid(2), args[1]);
 
     int runs = 3;
     QString keep;
     QString jpeg;
     bool tagged = false;
+    bool sheet = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--tagged"))
             tagged = true;
+        else if (args[i] == QLatin1String("--sheet"))
+            sheet = true;
         else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
             runs = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
@@ -174,6 +266,8 @@ int main(int argc, char** argv)
     QTemporaryDir temp;
     const QString dir = keep.isEmpty() ? temp.path() : keep;
     QDir().mkpath(dir);
+    if (sheet)
+        return benchSheet(argv[0], dir, runs);
     if (jpeg.isEmpty()) {
         jpeg = dir + QStringLiteral("/photo-24mp.jpg");
         std::printf("making a 6000 x 4000 JPEG: %s\n", qPrintable(jpeg));

@@ -399,7 +399,7 @@ void TestCommandLine::everyWindowCarriesTheIconAndClass()
     QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
     QVERIFY(QString::fromUtf8(entry.readAll())
                 .contains("\nStartupWMClass=" + QApplication::applicationName() + "\n"));
-    const QList<QWidget*> windows{&controller.mainWindow(),       &controller.printWindow(),
+    const QList<QWidget*> windows{&controller.mainWindow(),       &controller.sheetWindow(),
                                   &controller.addProgramDialog(), &controller.calibrationWindow(),
                                   &controller.settingsWindow(),   &controller.helpWindow()};
     for (QWidget* window : windows) {

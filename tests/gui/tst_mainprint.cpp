@@ -1,16 +1,19 @@
 // The main window's print commands, end to end into a PDF file.
 #include "../print/PrintTestSupport.h"
 #include "AppController.h"
-#include "PrintWindow.h"
 #include "TestPlatform.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 using jf::CalibrationWindow;
 using jf::ClickLabel;
 using jf::MainWindow;
-using jf::PrintWindow;
 using jftest::TestPlatform;
 using jftest::WorkDir;
 
@@ -49,6 +52,7 @@ private slots:
     void printerSetupAlone();
     void placeholderPrintsNothing();
     void calibrationWindowKeepsTheTable();
+    void sheetFromTheMainWindow();
 };
 
 void TestMainPrint::printCoverFromTheMainWindow()
@@ -58,7 +62,6 @@ void TestMainPrint::printCoverFromTheMainWindow()
     PrintRig rig("cover.pdf");
     auto& [platform, work, app, setup, pdf] = rig;
     MainWindow& form = app.mainWindow();
-    PrintWindow& printWindow = app.printWindow();
 
     // A red picture, CD Front size, black border of 2 pixels.
     platform.fileDialog.answers.enqueue(work.solidBitmap("red.bmp", QSize(64, 64), Qt::red));
@@ -76,7 +79,9 @@ void TestMainPrint::printCoverFromTheMainWindow()
     setup.confirm = true;
     QTest::mouseClick(jftest::child<ClickLabel>(form, "printCoverLabel"), Qt::LeftButton);
     QVERIFY2(platform.messages.errors.isEmpty(), qPrintable(platform.messages.errors.join('|')));
-    QVERIFY(!printWindow.isVisible());
+    // No window of its own shows while it prints.
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY2(window == &form || !window->isVisible(), window->metaObject()->className());
     QVERIFY(QRegularExpression("Pages: +1\\n").match(printtest::pdfInfo(pdf)).hasMatch());
 
     // 121 mm is 460 window pixels: 460 / 96 inch on paper.
@@ -185,6 +190,98 @@ void TestMainPrint::calibrationWindowKeepsTheTable()
     QVERIFY(!app.workspace().calibration.find(queue));
     QVERIFY(window.measurements().width.isEmpty());
     QVERIFY(status().startsWith("Reset"));
+    window.close();
+}
+
+void TestMainPrint::sheetFromTheMainWindow()
+{
+    if (!printtest::havePoppler())
+        QSKIP("poppler-utils not installed");
+    PrintRig rig("sheet.pdf");
+    auto& [platform, work, app, setup, pdf] = rig;
+    MainWindow& form = app.mainWindow();
+    QStringList& errors = platform.messages.errors;
+    QAction* add = jftest::child<QAction>(form, "addToSheetAction");
+    add->trigger();
+    QCOMPARE(errors, QStringList("There is no picture to add. Import one first."));
+    errors.clear();
+
+    // "CD Front" from a sharp picture, "CD Back" from a tiny one.
+    const auto addCover = [&](const QString& file, const char* kind) {
+        platform.fileDialog.answers.enqueue(file);
+        QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
+        QTest::mouseClick(jftest::child<ClickLabel>(form, kind), Qt::LeftButton);
+        add->trigger();
+    };
+    const QString red = work.solidBitmap("red.bmp", QSize(1200, 1200), Qt::red);
+    const QString blue = work.solidBitmap("blue.bmp", QSize(40, 40), Qt::blue);
+    addCover(red, "coverKindLabel5");
+    addCover(blue, "coverKindLabel7");
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('|')));
+    const QByteArray twoCovers =
+        "5\t121\t121\t" + red.toUtf8() + "\r\n7\t151\t118\t" + blue.toUtf8() + "\r\n";
+    QCOMPARE(work.read("Sheet.txt"), twoCovers);
+    // Too large for any sheet of the paper: refused as "Print Cover" refuses it.
+    jftest::child<QLineEdit>(form, "widthEdit")->setText("999");
+    add->trigger();
+    QVERIFY2(errors.size() == 1 && errors[0].startsWith("The cover needs 1009.6 \u00d7 "),
+             qPrintable(errors.join('|')));
+    errors.clear();
+    QCOMPARE(work.read("Sheet.txt"), twoCovers);
+
+    jftest::child<QAction>(form, "sheetAction")->trigger();
+    jf::SheetWindow& window = app.sheetWindow();
+    QVERIFY(window.isVisible() && !window.isModal());
+    QCOMPARE(window.windowTitle(), QString("Sheet \u2014 Vastel - Jacketforge v1.20"));
+    const auto* list = jftest::child<QTreeWidget>(window, "coverList");
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(list->topLevelItem(0)->text(0), QString("CD Front"));
+    QCOMPARE(list->topLevelItem(0)->text(1), QString("121 \u00d7 121 mm"));
+    QCOMPARE(list->topLevelItem(0)->text(2), QString("red.bmp"));
+    QCOMPARE(list->topLevelItem(0)->text(3), QString("250 pixels per inch"));
+    const auto* note = jftest::child<QLabel>(window, "noteLabel");
+    QCOMPARE(note->text(), QString("The picture of \"CD Back\" has 7 pixels per inch at this size "
+                                   "and may print blurred."));
+    QCOMPARE(window.pageCount(), 1);
+    auto* marks = jftest::child<QCheckBox>(window, "cutMarksBox");
+    QVERIFY(marks->isChecked());
+    marks->click();
+    QCOMPARE(work.read("SheetSettings.ins"), QByteArray("0\r\n"));
+    marks->click();
+    QCOMPARE(work.read("SheetSettings.ins"), QByteArray("1\r\n"));
+
+    // Return presses "Print Sheet": one job, both covers on one page.
+    QVERIFY(jftest::child<QPushButton>(window, "printSheetButton")->isDefault());
+    QTest::keyClick(&window, Qt::Key_Return);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('|')));
+    QCOMPARE(setup.calls, 1);
+    QVERIFY(printtest::pdfInfo(pdf).contains(QRegularExpression("Pages: +1\\n")));
+    const QImage page = printtest::renderPdf(pdf, 50);
+    QVERIFY(!printtest::boundsOf(page, Qt::red).isNull());
+    QVERIFY(!printtest::boundsOf(page, Qt::blue).isNull());
+
+    // Kept for the next start.
+    {
+        jf::AppController next;
+        QCOMPARE(next.workspace().sheet.entries().size(), 2);
+        QVERIFY(next.workspace().sheetCutMarks);
+    }
+
+    // A picture gone: listed as missing, and "Print Sheet" names it.
+    QFile::remove(blue);
+    jftest::child<QPushButton>(window, "printSheetButton")->click();
+    QVERIFY2(errors.size() == 1 && errors[0].startsWith("The picture of \"CD Back\" (" + blue),
+             qPrintable(errors.join('|')));
+    QCOMPARE(setup.calls, 1);
+    QVERIFY(list->topLevelItem(1)->text(2).endsWith("(missing)"));
+
+    // "Remove" takes the selected cover, "Clear" the rest.
+    const_cast<QTreeWidget*>(list)->setCurrentItem(list->topLevelItem(1));
+    jftest::child<QPushButton>(window, "removeButton")->click();
+    QCOMPARE(work.read("Sheet.txt"), "5\t121\t121\t" + red.toUtf8() + "\r\n");
+    jftest::child<QPushButton>(window, "clearButton")->click();
+    QCOMPARE(work.read("Sheet.txt"), QByteArray());
+    QCOMPARE(list->topLevelItemCount(), 0);
     window.close();
 }
 

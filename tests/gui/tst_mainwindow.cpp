@@ -404,7 +404,8 @@ void TestMainWindow::mainMenu()
     for (QAction* a : jftest::child<QMenu>(form, "mainMenu")->actions())
         entries << a->text();
     QCOMPARE(entries,
-             (QStringList{"Print", "Print Preview", "Settings", "Calibrate Printer...", "Close"}));
+             (QStringList{"Print", "Print Preview", "Add to Sheet", "Sheet...", "Settings",
+                          "Calibrate Printer...", "Close"}));
     jftest::child<QMenu>(form, "mainMenu")->hide();
 
     formApp.workspace().pictures.append("A", "/a.bmp");

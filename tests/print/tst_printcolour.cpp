@@ -5,7 +5,6 @@
 #include "CoverPrintJob.h"
 #include "Picture.h"
 #include "PrintTestSupport.h"
-#include "PrintWindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -39,10 +38,12 @@ void TestPrintColour::printedChartColours()
     const QString pdf = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".pdf");
     jf::currentPrinter().replace(pdfPrinter(pdf, QPageLayout::Portrait));
     jf::platform().printerSetup = &m_setup;
-    jf::PrintWindow window;
-    jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"),
-                   jf::loadPictureData(bytes, jf::pictureExtension(name)), 0,
-                   QStringLiteral("Black"), window);
+    jf::BorderColourMemory border;
+    jf::printCover(nullptr,
+                   {QStringLiteral("120"), QStringLiteral("120"),
+                    jf::loadPictureData(bytes, jf::pictureExtension(name)), 0,
+                    QStringLiteral("Black"), QStringLiteral("CD")},
+                   border);
     jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
 

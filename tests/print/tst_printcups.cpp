@@ -4,11 +4,12 @@
 // from the queue's /etc/cups/cups-pdf-<queue>.conf. The printer options case
 // prints to the second queue of scripts/cups-start and reads the job's
 // attributes back with ipptool. Skips when no print service runs.
+#include "CoverNames.h"
 #include "CoverPrintJob.h"
 #include "Errors.h"
 #include "PrintTestSupport.h"
-#include "PrintWindow.h"
 #include "PrinterSetupDialog.h"
+#include "SheetPrinting.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -23,7 +24,6 @@
 #include <QThread>
 #include <QTimer>
 
-using jf::PrintWindow;
 using namespace printtest;
 
 namespace {
@@ -49,10 +49,12 @@ QStringList jobFiles(const QString& folder)
     return QDir(folder).entryList({QStringLiteral("*-job_*.pdf")}, QDir::Files, QDir::Name);
 }
 
-bool queueEmpty()
+// No job waits on `queue` (other queues of a shared scheduler may hold
+// jobs of their own).
+bool queueEmpty(const QString& queue)
 {
     QProcess p;
-    p.start(QStringLiteral("lpstat"), {QStringLiteral("-o")});
+    p.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
     p.waitForFinished(10000);
     return p.exitCode() == 0 && p.readAllStandardOutput().trimmed().isEmpty();
 }
@@ -100,10 +102,11 @@ QString jobAttributes(const QString& queue, int job, const QString& folder)
 // 90 s.
 QString waitForNewJob(const QString& folder, const QStringList& before)
 {
+    const QString queue = QPrinterInfo::defaultPrinter().printerName();
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 90000) {
-        if (queueEmpty()) {
+        if (queueEmpty(queue)) {
             QStringList now = jobFiles(folder);
             for (const QString& f : before)
                 now.removeAll(f);
@@ -127,6 +130,14 @@ jf::Picture jpegPicture(const QColor& colour, QSize size)
     return jf::loadPictureData(bytes, QStringLiteral("jpg"));
 }
 
+// The PDF the program handed to CUPS for `job`: the scheduler's copy of the
+// document (kept after the job), before its filters rewrite it.
+QByteArray handedPdf(int job)
+{
+    QFile spool(QStringLiteral("/var/spool/cups/d%1-001").arg(job, 5, 10, QLatin1Char('0')));
+    return spool.open(QIODevice::ReadOnly) ? spool.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestPrintCups : public QObject
@@ -138,6 +149,7 @@ private slots:
     void printerOptionsReachTheJob();
     void qtDialogKeepsEarlierOptions();
     void calibrationTurnsWithThePaper();
+    void sheetThroughCupsPdf();
 };
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
@@ -163,10 +175,11 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     jf::currentPrinter().replace(nullptr);
     jf::platform().printerSetup = &setup;
     const QColor teal(0, 128, 128);
-    PrintWindow window;
-    jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                   jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), window);
-    QVERIFY(window.isHidden());
+    jf::BorderColourMemory border;
+    jf::printCover(nullptr,
+                   {QStringLiteral("184"), QStringLiteral("270"),
+                    jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), "DVD"},
+                   border);
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
     jf::platform().printerSetup = nullptr;
@@ -226,10 +239,12 @@ void TestPrintCups::printerOptionsReachTheJob()
     // "Print Cover": the dialog is confirmed as it comes.
     // A JPEG picture: the page goes to the queue with its file embedded.
     setup.edit = nullptr;
-    PrintWindow window;
-    jf::printCover(nullptr, QStringLiteral("20"), QStringLiteral("20"),
-                   jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
-                   window);
+    jf::BorderColourMemory border;
+    jf::printCover(nullptr,
+                   {QStringLiteral("20"), QStringLiteral("20"),
+                    jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
+                    "CD"},
+                   border);
     QCOMPARE(setup.calls, 2);
     jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
@@ -242,6 +257,8 @@ void TestPrintCups::printerOptionsReachTheJob()
              qPrintable(attributes));
     QVERIFY2(attributes.contains(QLatin1String("print-scaling (keyword) = none")),
              qPrintable(attributes));
+    // The JPEG went in as it is, in a file that asks to print at actual size.
+    QVERIFY(handedPdf(job).contains("/PrintScaling /None"));
 }
 
 void TestPrintCups::qtDialogKeepsEarlierOptions()
@@ -290,7 +307,7 @@ void TestPrintCups::calibrationTurnsWithThePaper()
     const QColor teal(0, 128, 128);
     QImage picture(300, 200, QImage::Format_RGB32);
     picture.fill(teal);
-    PrintWindow window;
+    jf::BorderColourMemory border;
     ScriptedPrinterSetup setup;
     jf::currentPrinter().replace(nullptr);
     jf::platform().printerSetup = &setup;
@@ -321,9 +338,10 @@ void TestPrintCups::calibrationTurnsWithThePaper()
                 QPageLayout(QPageSize(c.paper), c.orientation, p.pageLayout().minimumMargins()));
         };
         const QStringList before = jobFiles(folder);
-        jf::printCover(nullptr, QStringLiteral("184"), QStringLiteral("270"),
-                       jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), window,
-                       &calibration);
+        jf::printCover(nullptr,
+                       {QStringLiteral("184"), QStringLiteral("270"),
+                        jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), "DVD"},
+                       border, &calibration);
         const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
         const QRectF area = paper.printable(c.orientation == QPageLayout::Portrait
                                                 ? jf::PaperOrientation::Portrait
@@ -362,6 +380,92 @@ void TestPrintCups::calibrationTurnsWithThePaper()
     }
     jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
+}
+
+// "CD Front" (a JPEG, passed through) and "CD Back" (a PNG, painted) on one
+// A4 page with cut marks: each as large as printed alone, the marks beside
+// every corner and nothing of them inside the covers.
+void TestPrintCups::sheetThroughCupsPdf()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("no default printer: cupsd is not running (start it with scripts/cups-start)");
+    const QString folder = cupsPdfFolder(printer.printerName());
+    if (folder.isEmpty() || !QDir(folder).exists() || !havePoppler())
+        QSKIP("no cups-pdf output folder or no poppler-utils");
+    QTemporaryDir temp;
+    const QColor teal(0, 128, 128), orange(255, 128, 0);
+    QImage front(600, 600, QImage::Format_RGB32), back(760, 590, QImage::Format_RGB32);
+    front.fill(teal);
+    back.fill(orange);
+    const QString frontFile = temp.filePath("front.jpg"), backFile = temp.filePath("back.png");
+    QVERIFY(front.save(frontFile, "JPEG", 95) && back.save(backFile, "PNG"));
+
+    ScriptedPrinterSetup setup;
+    setup.edit = [](QPrinter& p) {
+        p.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                    p.pageLayout().minimumMargins()));
+    };
+    jf::currentPrinter().replace(nullptr);
+    jf::platform().printerSetup = &setup;
+    const QStringList before = jobFiles(folder);
+    jf::SheetPictures pictures;
+    jf::printSheet(nullptr, {{5, 121, 121, frontFile}, {7, 151, 118, backFile}},
+                   {jf::defaultCoverNames(), 0, Qt::gray, true}, pictures, nullptr);
+    QCOMPARE(setup.calls, 1);
+    jf::platform().printerSetup = nullptr;
+    jf::currentPrinter().replace(nullptr);
+    QVERIFY(handedPdf(lastJob(printer.printerName())).contains("/PrintScaling /None"));
+    const QString produced = waitForNewJob(folder, before);
+    QVERIFY2(!produced.isEmpty(), "no new *-job_N.pdf from the queue within 90 s");
+    QVERIFY(pdfInfo(produced).contains(QRegularExpression("Pages: +1\\n")));
+    const int dpi = 600;
+    const QImage page = renderPdf(produced, dpi);
+    QFile::remove(produced);
+    const double dotsPerMm = dpi / 25.4;
+    const struct
+    {
+        QColor colour;
+        QSizeF alone; // millimetres, as printed alone: 1/96 inch a pixel
+    } covers[] = {{teal, QSizeF(460, 460) * 25.4 / 96}, {orange, QSizeF(574, 448) * 25.4 / 96}};
+    for (const auto& cover : covers) {
+        const QRect r = boundsOf(page, cover.colour, 30);
+        const QString seen = QStringLiteral("%1: %2 x %3 mm")
+                                 .arg(cover.colour.name())
+                                 .arg(mmAt(r.width(), dpi))
+                                 .arg(mmAt(r.height(), dpi));
+        QVERIFY2(qAbs(mmAt(r.width(), dpi) - cover.alone.width()) < 0.1, qPrintable(seen));
+        QVERIFY2(qAbs(mmAt(r.height(), dpi) - cover.alone.height()) < 0.1, qPrintable(seen));
+        // Nothing dark inside the cover.
+        for (int y = r.top() + 2; y < r.bottom() - 1; y += 7)
+            QCOMPARE(countInRow(page, y, r.left() + 2, r.right() - 1, Qt::black, 100), 0);
+        // A mark along each edge at each corner, 3 to 6 mm out.
+        const auto darkNear = [&](QPointF at, bool across) {
+            int darkest = 255;
+            for (int d = -3; d <= 3; ++d) {
+                const QPoint p = (at + (across ? QPointF(0, d) : QPointF(d, 0))).toPoint();
+                if (page.rect().contains(p))
+                    darkest = std::min(darkest, qGray(page.pixel(p)));
+            }
+            return darkest < 160;
+        };
+        for (const QPointF corner : {QPointF(r.topLeft()), QPointF(r.topRight()),
+                                     QPointF(r.bottomLeft()), QPointF(r.bottomRight())}) {
+            const int dx = corner.x() < r.center().x() ? -1 : 1;
+            const int dy = corner.y() < r.center().y() ? -1 : 1;
+            for (const double mm : {3.0, 4.5, 6.0}) {
+                const QString where = QStringLiteral("%1 corner %2,%3 at %4 mm")
+                                          .arg(cover.colour.name())
+                                          .arg(corner.x())
+                                          .arg(corner.y())
+                                          .arg(mm);
+                QVERIFY2(darkNear(corner + QPointF(dx * mm * dotsPerMm, 0), true),
+                         qPrintable(where));
+                QVERIFY2(darkNear(corner + QPointF(0, dy * mm * dotsPerMm), false),
+                         qPrintable(where));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(TestPrintCups)

@@ -1,13 +1,16 @@
 #include "CalibrationPage.h"
 #include "CoverPreview.h"
 #include "CoverPrintJob.h"
+#include "DirectPdf.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "JpegDecoder.h"
+#include "PageOutput.h"
 #include "PictureSamples.h"
 #include "Preferences.h"
+#include "PrintPage.h"
 #include "PrintTestSupport.h"
-#include "PrintWindow.h"
+#include "SheetWindow.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -15,8 +18,6 @@
 #include <QTemporaryDir>
 
 using jf::CoverPreviewDialog;
-using jf::ImageControl;
-using jf::PrintWindow;
 using namespace printtest;
 
 namespace {
@@ -30,14 +31,41 @@ jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
     return jf::Picture::fromImage(image);
 }
 
-// The window's page image at one device pixel per window pixel.
-QImage pageImage(const PrintWindow& window)
+// A sheet without margins at `dpi`: at 96 one dot per window pixel.
+jf::Paper paperAt(int dpi)
 {
-    QImage image(window.size(), QImage::Format_RGB32);
+    jf::Paper paper;
+    paper.name = QStringLiteral("A4");
+    paper.sizePointsPortrait = QSizeF(595, 842);
+    paper.printablePortrait = QRectF(0, 0, 210, 297);
+    paper.printableLandscape = QRectF(0, 0, 297, 210);
+    paper.dotsPerInchX = paper.dotsPerInchY = dpi;
+    return paper;
+}
+
+// A cover's page painted at one dot per window pixel from the printable
+// corner, on black.
+QImage pageImage(const jf::PrintPage& page, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
-    window.paintPage(painter, 1, 1);
+    jf::paintPage(painter, page);
     return image;
+}
+
+// Window pixels to printer dots at 1200 dpi (12.5 a pixel).
+QRectF windowToDots1200(const QRect& r)
+{
+    return QRectF(r.x() * 12.5, r.y() * 12.5, r.width() * 12.5, r.height() * 12.5);
+}
+
+bool closeTo(const QRectF& measured, const QRectF& expected, double dots)
+{
+    return qAbs(measured.left() - expected.left()) <= dots &&
+           qAbs(measured.top() - expected.top()) <= dots &&
+           qAbs(measured.right() - expected.right()) <= dots &&
+           qAbs(measured.bottom() - expected.bottom()) <= dots;
 }
 
 // Window pixels to dots of a 600 dpi rendering (1200 dpi printer: 12.5 dots
@@ -132,7 +160,7 @@ double meanDifference(const QImage& page, const QImage& expected)
 
 Q_DECLARE_METATYPE(JpegRoute)
 
-class TestPrintWindow : public QObject
+class TestPrintPage : public QObject
 {
     Q_OBJECT
 
@@ -140,14 +168,11 @@ private slots:
     void init();
     void cleanup();
 
-    void windowAsDesigned();
     void borderColours_data();
     void borderColours();
-    void resizeLaysOutPicture_data();
-    void resizeLaysOutPicture();
 
-    void jobSizesWindowAndBorder_data();
-    void jobSizesWindowAndBorder();
+    void jobSizesPageAndBorder_data();
+    void jobSizesPageAndBorder();
     void pageMeasuredAt600Dpi_data();
     void pageMeasuredAt600Dpi();
     void workedExampleOnPaper();
@@ -158,76 +183,57 @@ private slots:
     void jpegsPrintAsEveryReaderDrawsThem_data();
     void jpegsPrintAsEveryReaderDrawsThem();
 
-    void badSizesFailBeforeWindowChanges_data();
-    void badSizesFailBeforeWindowChanges();
+    void badSizesPrintNothing_data();
+    void badSizesPrintNothing();
     void cancelTwicePrintsNothing();
     void secondJobWhilePrinting();
-    void invalidPrinterLeavesWindowShown();
+    void invalidPrinterShowsNoWindow();
     void noQueuePrintsToPdf();
     void coverFitsThePaper();
-    void previewDrawsThePrintedPage();
+    void previewSheetAndPaperDrawTheSamePage();
+    void turnedCoverBothWays();
 
     void calibrationPageMeasures();
     void correctedCoverMeasures();
 
 private:
-    QString runJob(PrintWindow& window, const QString& height, const QString& width, int border,
-                   const QString& colour,
+    QString runJob(const QString& height, const QString& width, int border, const QString& colour,
                    QPageLayout::Orientation orientation = QPageLayout::Portrait,
                    const jf::Picture& picture = solidPicture(kTeal));
 
     QTemporaryDir m_dir;
+    jf::BorderColourMemory m_border;
     int m_files = 0;
     ScriptedPrinterSetup m_setup;
 };
 
-void TestPrintWindow::init()
+void TestPrintPage::init()
 {
     m_setup.confirm = true;
     m_setup.calls = 0;
     m_setup.edit = nullptr;
+    m_border = jf::BorderColourMemory();
     jf::platform().printerSetup = &m_setup;
 }
 
-void TestPrintWindow::cleanup()
+void TestPrintPage::cleanup()
 {
     jf::currentPrinter().replace(nullptr);
     jf::platform().printerSetup = nullptr;
 }
 
-QString TestPrintWindow::runJob(PrintWindow& window, const QString& height, const QString& width,
-                                int border, const QString& colour,
-                                QPageLayout::Orientation orientation, const jf::Picture& picture)
+QString TestPrintPage::runJob(const QString& height, const QString& width, int border,
+                              const QString& colour, QPageLayout::Orientation orientation,
+                              const jf::Picture& picture)
 {
     const QString path = m_dir.filePath(QStringLiteral("page%1.pdf").arg(++m_files));
     jf::currentPrinter().replace(pdfPrinter(path, orientation));
-    jf::printCover(nullptr, height, width, picture, std::uint8_t(border), colour, window);
+    jf::printCover(nullptr, {height, width, picture, std::uint8_t(border), colour, "Cover"},
+                   m_border);
     return path;
 }
 
-void TestPrintWindow::windowAsDesigned()
-{
-    PrintWindow form;
-    QCOMPARE(form.windowTitle(), QStringLiteral("Form1_Print"));
-    QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
-    QVERIFY(form.isWindow());
-    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
-    QVERIFY(form.isHidden());
-    QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
-    const auto* border = form.findChild<ImageControl*>(QStringLiteral("borderImage"));
-    const auto* picture = form.findChild<ImageControl*>(QStringLiteral("pictureImage"));
-    QVERIFY(border && picture);
-    QVERIFY(!border->isHidden());
-    QVERIFY(!picture->isHidden());
-    QVERIFY(form.picture().isNull());
-    QCOMPARE(form.borderColour(), QColor(128, 128, 128));
-    // The two images are all there is, the border behind the picture.
-    QCOMPARE(form.findChildren<ImageControl*>().size(), 2);
-    const QObjectList kids = form.children();
-    QVERIFY(kids.indexOf(border) < kids.indexOf(picture));
-}
-
-void TestPrintWindow::borderColours_data()
+void TestPrintPage::borderColours_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QColor>("colour");
@@ -239,59 +245,31 @@ void TestPrintWindow::borderColours_data()
     QTest::newRow("Gray") << "Gray" << QColor(128, 128, 128);
 }
 
-void TestPrintWindow::borderColours()
+void TestPrintPage::borderColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
     QCOMPARE(jf::namedBorderColour(name), std::optional<jf::Rgb>(colour.rgb()));
 
-    // Set after another colour, the border is a solid fill of exactly this one.
-    PrintWindow form;
-    form.setBorderColour(name == QLatin1String("Red") ? QStringLiteral("Blue")
-                                                      : QStringLiteral("Red"));
-    form.setBorderColour(name);
-    QCOMPARE(form.borderColour(), colour);
-    form.resize(40, 70);
-    form.placeBorder(3);
-    const QImage page = pageImage(form);
-    for (const QPoint at : {QPoint(7, 7), QPoint(8, 40), QPoint(32, 42)})
-        QCOMPARE(page.pixelColor(at), colour);
-    QCOMPARE(page.pixelColor(6, 6), QColor(Qt::white));
+    // Gray at first; set after another colour, the border is a solid fill of
+    // exactly this one.
+    jf::BorderColourMemory memory;
+    QCOMPARE(memory.current(), QColor(128, 128, 128));
+    memory.colourFor(name == QLatin1String("Red") ? QStringLiteral("Blue") : QStringLiteral("Red"));
+    QCOMPARE(memory.colourFor(name), colour);
+    const jf::Paper paper = paperAt(96);
+    const jf::PrintPage page = jf::coverPage(jf::layoutCover(20, 20, 3, paper, std::nullopt), paper,
+                                             "CD", solidPicture(kTeal), colour, {});
+    const QImage image = pageImage(page, QSize(40, 70));
+    for (const QPoint at : {QPoint(7, 7), QPoint(8, 20), QPoint(32, 32)})
+        QCOMPARE(image.pixelColor(at), colour);
+    QCOMPARE(image.pixelColor(20, 20), kTeal);
+    // The page image is white around the ring.
+    QCOMPARE(image.pixelColor(6, 6), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(20, 60), QColor(Qt::white));
 }
 
-void TestPrintWindow::resizeLaysOutPicture_data()
-{
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QRect>("picture");
-    QTest::newRow("CD 120") << 506 << 476 << QRect(10, 10, 456, 456);
-    QTest::newRow("DVD") << 749 << 1046 << QRect(10, 10, 1026, 699);
-    QTest::newRow("both sizes 0") << 50 << 20 << QRect(10, 10, 0, 0);
-    QTest::newRow("beyond any screen") << 5000 << 9000 << QRect(10, 10, 8980, 4950);
-}
-
-void TestPrintWindow::resizeLaysOutPicture()
-{
-    QFETCH(int, height);
-    QFETCH(int, width);
-    QFETCH(QRect, picture);
-    for (bool shown : {false, true}) {
-        PrintWindow form;
-        if (shown)
-            form.show();
-        form.setOuterHeight(height);
-        form.setOuterWidth(width);
-        QCOMPARE(form.size(), QSize(width, height));
-        QCOMPARE(form.pictureGeometry(), picture);
-        if (!shown)
-            continue;
-        // A plain resize of the shown window lays out the same way.
-        form.resize(width + 7, height + 3);
-        QCOMPARE(form.pictureGeometry(), QRect(10, 10, picture.width() + 7, picture.height() + 3));
-    }
-}
-
-void TestPrintWindow::jobSizesWindowAndBorder_data()
+void TestPrintPage::jobSizesPageAndBorder_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("width");
@@ -319,7 +297,10 @@ void TestPrintWindow::jobSizesWindowAndBorder_data()
         << "1" << 1 << QSize(24, 96) << QRect(10, 10, 4, 46) << QRect(9, 9, 6, 48);
 }
 
-void TestPrintWindow::jobSizesWindowAndBorder()
+// The page's rectangles in window pixels (12.5 dots each at 1200 dpi): the
+// page image at the printable corner, the picture at (10, 10), the ring
+// around it cut off by the page image.
+void TestPrintPage::jobSizesPageAndBorder()
 {
     QFETCH(QString, height);
     QFETCH(QString, width);
@@ -327,19 +308,27 @@ void TestPrintWindow::jobSizesWindowAndBorder()
     QFETCH(QSize, window);
     QFETCH(QRect, picture);
     QFETCH(QRect, borderRect);
-    PrintWindow form;
-    const QString pdf = runJob(form, height, width, border, QStringLiteral("Red"));
+    const QString pdf = runJob(height, width, border, QStringLiteral("Red"));
     QVERIFY(QFileInfo(pdf).size() > 0);
-    QVERIFY(form.isHidden());
-    QCOMPARE(form.size(), window);
-    QCOMPARE(form.pos(), QPoint(0, 0));
-    QCOMPARE(form.pictureGeometry(), picture);
-    QVERIFY(!form.findChild<ImageControl*>(QStringLiteral("borderImage"))->isHidden());
-    QCOMPARE(form.borderGeometry(), borderRect);
     QCOMPARE(m_setup.calls, 1);
+    const jf::PrintPage page = jf::prepareCoverPage(
+        {height, width, solidPicture(kTeal), std::uint8_t(border), "Red", "Cover"}, m_border,
+        nullptr);
+    QCOMPARE(page.covers.size(), 1);
+    const jf::CoverFrame& frame = page.covers[0].frame;
+    const QRect area(QPoint(0, 0), window);
+    const auto same = [](const QRectF& seen, const QRectF& expected) {
+        return closeTo(seen, expected, 1) ||
+               (seen.isEmpty() && expected.isEmpty()); // a picture of width 0
+    };
+    QVERIFY(same(frame.area, windowToDots1200(area)));
+    QVERIFY(same(frame.picture, windowToDots1200(picture)));
+    QVERIFY(same(frame.border, windowToDots1200(borderRect.intersected(area))));
+    QVERIFY(page.cutMarks.isEmpty());
+    QCOMPARE(page.covers[0].borderColour, QColor(Qt::red));
 }
 
-void TestPrintWindow::pageMeasuredAt600Dpi_data()
+void TestPrintPage::pageMeasuredAt600Dpi_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("width");
@@ -365,7 +354,7 @@ void TestPrintWindow::pageMeasuredAt600Dpi_data()
         << "120" << 12 << portrait << QRect(10, 10, 456, 456) << QRect(0, 0, 476, 478);
 }
 
-void TestPrintWindow::pageMeasuredAt600Dpi()
+void TestPrintPage::pageMeasuredAt600Dpi()
 {
     if (!havePoppler())
         QSKIP("pdftoppm/pdfinfo (poppler-utils) not installed");
@@ -377,8 +366,7 @@ void TestPrintWindow::pageMeasuredAt600Dpi()
     QFETCH(QRect, ring);
     const QColor red(255, 0, 0);
 
-    PrintWindow form;
-    const QString pdf = runJob(form, height, width, border, QStringLiteral("Red"), orientation);
+    const QString pdf = runJob(height, width, border, QStringLiteral("Red"), orientation);
     const QString info = pdfInfo(pdf);
     const QString a4 = orientation == QPageLayout::Portrait ? QStringLiteral("595 x 842 pts (A4)")
                                                             : QStringLiteral("842 x 595 pts (A4)");
@@ -399,14 +387,16 @@ void TestPrintWindow::pageMeasuredAt600Dpi()
              qPrintable(describe(measuredRing) + " vs " + describe(expectedRing)));
 
     // Nothing else but white around the window's page image.
-    const QRect window = windowToDots600(QRect(QPoint(0, 0), form.size()));
+    const QSize windowSize(jf::mmToPixels(width.toDouble()) + 20,
+                           jf::mmToPixels(height.toDouble()) + 50);
+    const QRect window = windowToDots600(QRect(QPoint(0, 0), windowSize));
     if (window.right() + 4 < page.width())
         QCOMPARE(countInRow(page, window.center().y(), window.right() + 3, page.width(),
                             QColor(255, 255, 255), 3),
                  page.width() - window.right() - 3);
 }
 
-void TestPrintWindow::pictureTypesOnPaper_data()
+void TestPrintPage::pictureTypesOnPaper_data()
 {
     using namespace jf::test;
     QTest::addColumn<QString>("name");
@@ -432,7 +422,7 @@ void TestPrintWindow::pictureTypesOnPaper_data()
     QTest::newRow("svg") << "drawing.svg" << buildSvg(40, 40) << upright;
 }
 
-void TestPrintWindow::pictureTypesOnPaper()
+void TestPrintPage::pictureTypesOnPaper()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
@@ -443,10 +433,9 @@ void TestPrintWindow::pictureTypesOnPaper()
         QSKIP("no encoder for this type here (libheif without HEVC encoder)");
     const QString file = m_dir.filePath(name);
     QVERIFY(jf::test::writeFile(file, bytes));
-    PrintWindow form;
     // 120 mm square from 2.65 mm off the printable corner, as on paper.
     const QString pdf =
-        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"),
+        runJob(QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"),
                QPageLayout::Portrait, jf::loadPicture(file));
     const QImage page = renderPdf(pdf, 150, QSize(800, 800));
     QVERIFY(!page.isNull());
@@ -456,7 +445,7 @@ void TestPrintWindow::pictureTypesOnPaper()
         QVERIFY(written.readAll().contains(bytes));
         // The same page as the general way draws it, border ring included.
         const QImage drawn =
-            renderPdf(runJob(form, "120", "120", 1, "Black", QPageLayout::Portrait,
+            renderPdf(runJob("120", "120", 1, "Black", QPageLayout::Portrait,
                              jf::Picture::fromImage(jf::loadPicture(file).fullImage())),
                       150, QSize(800, 800));
         for (const QColor colour : {QColor(Qt::black), QColor(quadrants[0]), QColor(quadrants[3])})
@@ -470,7 +459,7 @@ void TestPrintWindow::pictureTypesOnPaper()
     }
 }
 
-void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem_data()
+void TestPrintPage::jpegsPrintAsEveryReaderDrawsThem_data()
 {
     using jf::test::JpegKind;
     QTest::addColumn<QByteArray>("bytes");
@@ -505,7 +494,7 @@ void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem_data()
 
 // What CUPS prints (Ghostscript) and what a viewer shows (poppler) match
 // the picture as libjpeg's djpeg decodes it, whichever way it went in.
-void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem()
+void TestPrintPage::jpegsPrintAsEveryReaderDrawsThem()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(JpegRoute, route);
@@ -517,9 +506,8 @@ void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem()
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty() || !havePoppler())
             QSKIP("Ghostscript, djpeg, qpdf or poppler-utils is not installed");
 
-    PrintWindow form;
     const QString pdf =
-        runJob(form, QStringLiteral("80"), QStringLiteral("120"), 0, QStringLiteral("Black"),
+        runJob(QStringLiteral("80"), QStringLiteral("120"), 0, QStringLiteral("Black"),
                QPageLayout::Portrait, jf::loadPicture(file));
     QFile written(pdf);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -539,15 +527,14 @@ void TestPrintWindow::jpegsPrintAsEveryReaderDrawsThem()
         qPrintable(QStringLiteral("poppler %1, Ghostscript %2").arg(poppler).arg(ghostscript)));
 }
 
-void TestPrintWindow::workedExampleOnPaper()
+void TestPrintPage::workedExampleOnPaper()
 {
     // 120 x 120 mm, border width 1: about 120.65 mm square, 2.65 mm from the
     // printable area's corner, a 0.26 mm ring.
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
-    PrintWindow form;
     const QString pdf =
-        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"));
+        runJob(QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Black"));
     const QImage page = renderPdf(pdf, 600, QSize(3100, 3100));
     const QRect picture = boundsOf(page, kTeal);
     QVERIFY(!picture.isNull());
@@ -561,7 +548,7 @@ void TestPrintWindow::workedExampleOnPaper()
     QVERIFY2(qAbs(mmAt(ring, 600) - 0.26) <= 0.09, qPrintable(QString::number(ring)));
 }
 
-void TestPrintWindow::fineDetailSurvives()
+void TestPrintPage::fineDetailSurvives()
 {
     // Half a window pixel per square: 3.125 dots at 600 dpi. A page drawn
     // through a 96 dpi image would keep none of it.
@@ -573,9 +560,8 @@ void TestPrintWindow::fineDetailSurvives()
         for (int x = 0; x < board.width(); ++x)
             row[x] = ((x / 2 + y / 2) % 2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
     }
-    PrintWindow form;
     const QString pdf =
-        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 0, QStringLiteral("Gray"),
+        runJob(QStringLiteral("120"), QStringLiteral("120"), 0, QStringLiteral("Gray"),
                QPageLayout::Portrait, jf::Picture::fromImage(board));
     const QImage page = renderPdf(pdf, 600, QSize(3000, 3000));
     QVERIFY(!page.isNull());
@@ -592,11 +578,11 @@ void TestPrintWindow::fineDetailSurvives()
     QVERIFY2(changes > 800, qPrintable(QString::number(changes)));
 }
 
-void TestPrintWindow::borderColourCarriesOver()
+void TestPrintPage::borderColourCarriesOver()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
-    // One print window through a run of jobs.
+    // One run of jobs.
     const struct
     {
         const char* name;
@@ -606,10 +592,9 @@ void TestPrintWindow::borderColourCarriesOver()
                 {"Blue", QColor(0, 0, 255)},     {"Green", QColor(0, 255, 0)},
                 {"Yellow", QColor(255, 255, 0)}, {"Black", QColor(0, 0, 0)},
                 {"Green ", QColor(0, 0, 0)},     {"Gray", QColor(128, 128, 128)}};
-    PrintWindow form;
     for (const auto& job : jobs) {
-        const QString pdf = runJob(form, QStringLiteral("20"), QStringLiteral("20"), 4,
-                                   QString::fromLatin1(job.name));
+        const QString pdf =
+            runJob(QStringLiteral("20"), QStringLiteral("20"), 4, QString::fromLatin1(job.name));
         const QImage page = renderPdf(pdf, 150, QSize(200, 200));
         QVERIFY(!page.isNull());
         // Middle of the left ring: window x 6..10 -> 150 dpi dots 12.
@@ -619,7 +604,7 @@ void TestPrintWindow::borderColourCarriesOver()
     }
 }
 
-void TestPrintWindow::badSizesFailBeforeWindowChanges_data()
+void TestPrintPage::badSizesPrintNothing_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("width");
@@ -644,7 +629,7 @@ void TestPrintWindow::badSizesFailBeforeWindowChanges_data()
                                                 << "'-' is not a valid floating point value";
 }
 
-void TestPrintWindow::badSizesFailBeforeWindowChanges()
+void TestPrintPage::badSizesPrintNothing()
 {
     QFETCH(QString, height);
     QFETCH(QString, width);
@@ -655,82 +640,70 @@ void TestPrintWindow::badSizesFailBeforeWindowChanges()
         layout.setOrientation(QPageLayout::Landscape);
         p.setPageLayout(layout);
     };
-    PrintWindow form;
     QString pdf;
     QCOMPARE(jftest::failureOf<jf::Error>(
-                 [&] { pdf = runJob(form, height, width, 2, QStringLiteral("Red")); }),
+                 [&] { pdf = runJob(height, width, 2, QStringLiteral("Red")); }),
              message);
-    QVERIFY(form.isHidden());
-    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
-    QCOMPARE(form.borderColour(), QColor(128, 128, 128));
-    QVERIFY(form.picture().isNull());
+    QCOMPARE(m_border.current(), QColor(128, 128, 128));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("page%1.pdf").arg(m_files))));
     QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
 }
 
-void TestPrintWindow::cancelTwicePrintsNothing()
+void TestPrintPage::cancelTwicePrintsNothing()
 {
     m_setup.confirm = false;
-    PrintWindow form;
     const QString first =
-        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
+        runJob(QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
     const QString second =
-        runJob(form, QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
+        runJob(QStringLiteral("120"), QStringLiteral("120"), 1, QStringLiteral("Red"));
     QCOMPARE(m_setup.calls, 2);
-    QVERIFY(form.isHidden());
-    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
     QVERIFY(!QFileInfo::exists(first));
     QVERIFY(!QFileInfo::exists(second));
 }
 
-void TestPrintWindow::secondJobWhilePrinting()
+void TestPrintPage::secondJobWhilePrinting()
 {
-    PrintWindow form;
     const QString path = m_dir.filePath(QStringLiteral("busy.pdf"));
     jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Portrait));
     const jf::CurrentPrinter::JobMark running(jf::currentPrinter());
 
     // Cancelling the dialog ends silently.
     m_setup.confirm = false;
-    jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"), solidPicture(kTeal), 1,
-                   QStringLiteral("Red"), form);
+    jf::printCover(nullptr, {"120", "120", solidPicture(kTeal), 1, "Red", "CD"}, m_border);
     // Confirming fails: the printer cannot change while a page prints.
     m_setup.confirm = true;
     m_setup.edit = [](QPrinter& p) { p.setOutputFileName(QStringLiteral("/nonexistent/x.pdf")); };
-    for (auto run : {+[](PrintWindow& f) {
-                         jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"),
-                                        jf::Picture(), 1, QStringLiteral("Red"), f);
-                     },
-                     +[](PrintWindow&) { jf::setUpPrinter(nullptr); },
-                     +[](PrintWindow& f) { f.printPage(jf::PageLayout{}); }}) {
-        QCOMPARE(jftest::failureOf<jf::PrinterError>([&] { run(form); }),
+    for (auto run :
+         {+[](jf::BorderColourMemory& border) {
+              jf::printCover(nullptr, {"120", "120", jf::Picture(), 1, "Red", "CD"}, border);
+          },
+          +[](jf::BorderColourMemory&) { jf::setUpPrinter(nullptr); },
+          +[](jf::BorderColourMemory&) { jf::printPages({}); }}) {
+        QCOMPARE(jftest::failureOf<jf::PrinterError>([&] { run(m_border); }),
                  QStringLiteral("Printing in progress"));
     }
-    QVERIFY(form.isHidden());
-    QCOMPARE(form.geometry(), QRect(0, 0, 439, 367));
     QCOMPARE(jf::currentPrinter().printer().outputFileName(), path);
     QVERIFY(!QFileInfo::exists(path));
 }
 
-void TestPrintWindow::invalidPrinterLeavesWindowShown()
+void TestPrintPage::invalidPrinterShowsNoWindow()
 {
-    PrintWindow form;
-    // A PDF file that cannot be created: the printer cannot start a page.
+    // A PDF file that cannot be created.
     auto printer =
         pdfPrinter(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")), QPageLayout::Portrait);
     jf::currentPrinter().replace(std::move(printer));
-    QCOMPARE(jftest::failureOf<jf::PrinterError>([&] {
-                 jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("121"),
-                                solidPicture(kTeal), 1, QStringLiteral("Red"), form);
-             }),
-             QStringLiteral("Printer selected is not valid"));
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.size(), QSize(480, 506));
+    QCOMPARE(
+        jftest::failureOf<jf::PrinterError>([&] {
+            jf::printCover(nullptr, {"120", "121", solidPicture(kTeal), 1, "Red", "CD"}, m_border);
+        }),
+        QStringLiteral("Printer selected is not valid"));
     QVERIFY(!jf::currentPrinter().jobRunning());
-    form.hide();
+    // Printing shows no window, and leaves none behind when it fails.
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), window->metaObject()->className());
 }
 
-void TestPrintWindow::noQueuePrintsToPdf()
+void TestPrintPage::noQueuePrintsToPdf()
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("a print service with printers is running here");
@@ -744,14 +717,12 @@ void TestPrintWindow::noQueuePrintsToPdf()
     };
     jf::setUpPrinter(nullptr);
     QCOMPARE(offered, QPrinter::PdfFormat);
-    PrintWindow form;
-    jf::printCover(nullptr, QStringLiteral("120"), QStringLiteral("120"), solidPicture(kTeal), 1,
-                   QStringLiteral("Red"), form);
+    jf::printCover(nullptr, {"120", "120", solidPicture(kTeal), 1, "Red", "CD"}, m_border);
     QCOMPARE(m_setup.calls, 2);
     QVERIFY(QFileInfo(path).size() > 0);
 }
 
-void TestPrintWindow::calibrationPageMeasures()
+void TestPrintPage::calibrationPageMeasures()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
@@ -767,7 +738,7 @@ void TestPrintWindow::calibrationPageMeasures()
     QVERIFY2(qAbs(mmAt(box.left(), 600) - 10 / 3.8) < 0.1, qPrintable(seen));
 }
 
-void TestPrintWindow::correctedCoverMeasures()
+void TestPrintPage::correctedCoverMeasures()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
@@ -775,11 +746,11 @@ void TestPrintWindow::correctedCoverMeasures()
     // scaled by 150 / 148.5 and 100 / 101 of its true size.
     jf::CalibrationTable calibration;
     calibration.set(QStringLiteral("Office"), {148.5, 101.0, 0, 0});
-    PrintWindow window;
-    const QString plain = runJob(window, "184", "270", 0, "Gray", QPageLayout::Landscape);
+    const QString plain = runJob("184", "270", 0, "Gray", QPageLayout::Landscape);
     const QString path = m_dir.filePath(QStringLiteral("corrected.pdf"));
     jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Landscape));
-    jf::printCover(nullptr, "184", "270", solidPicture(kTeal), 0, "Gray", window, &calibration);
+    jf::printCover(nullptr, {"184", "270", solidPicture(kTeal), 0, "Gray", "DVD"}, m_border,
+                   &calibration);
     // A printer without a line prints exactly as without a table.
     QCOMPARE(renderPdf(path, 150), renderPdf(plain, 150));
 
@@ -789,7 +760,9 @@ void TestPrintWindow::correctedCoverMeasures()
         jf::layoutCover(1026, 699, 0, jf::paperOf(jf::currentPrinter().printer()), correction);
     QCOMPARE(layout.orientation, jf::PaperOrientation::Landscape); // turned to fit
     jf::currentPrinter().setPaperOrientation(layout.orientation);
-    window.printPage(layout);
+    const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
+    jf::printPages(
+        {jf::coverPage(layout, paper, "DVD", solidPicture(kTeal), Qt::gray, correction)});
     const QRect cover = boundsOf(renderPdf(path, 600), kTeal);
     const QString seen = describe(cover);
     // Landscape: the cover's width runs along the sheet's long edge, which
@@ -798,14 +771,13 @@ void TestPrintWindow::correctedCoverMeasures()
     QVERIFY2(qAbs(mmAt(cover.height(), 600) - 184 * 150 / 148.5) < 0.1, qPrintable(seen));
 }
 
-void TestPrintWindow::coverFitsThePaper()
+void TestPrintPage::coverFitsThePaper()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
-    PrintWindow form;
     // A DVD on A4 portrait prints whole on the turned paper, and the next
     // setup dialog opens on landscape.
-    const QString turned = runJob(form, "184", "270", 2, "Red");
+    const QString turned = runJob("184", "270", 2, "Red");
     QVERIFY2(pdfInfo(turned).contains(QLatin1String("842 x 595 pts")), qPrintable(turned));
     const QRect cover = boundsOf(renderPdf(turned, 150), kTeal);
     QVERIFY2(qAbs(mmAt(cover.width(), 150) - 271.46) < 0.3, qPrintable(describe(cover)));
@@ -815,13 +787,13 @@ void TestPrintWindow::coverFitsThePaper()
     QCOMPARE(offered, QPageLayout::Landscape);
     m_setup.edit = nullptr;
 
-    // Too big either way round: one message, no job, the window untouched.
+    // Too big either way round: one message, no job.
     const QString a5 = m_dir.filePath(QStringLiteral("a5.pdf"));
-    PrintWindow untouched;
     const auto onA5 = [&](const QString& height, const QString& width) {
         jf::currentPrinter().replace(pdfPrinter(a5, QPageLayout::Portrait, QPageSize::A5));
         return jftest::failureOf<jf::PrinterError>([&] {
-            jf::printCover(nullptr, height, width, solidPicture(kTeal), 1, "Red", untouched);
+            jf::printCover(nullptr, {height, width, solidPicture(kTeal), 1, "Red", "DVD"},
+                           m_border);
         });
     };
     QCOMPARE(onA5("184", "270"),
@@ -830,8 +802,6 @@ void TestPrintWindow::coverFitsThePaper()
     QVERIFY(
         onA5("9999", "9999").startsWith(QStringLiteral("The cover needs 10058.4 \u00d7 10066.3")));
     QVERIFY(!QFileInfo::exists(a5));
-    QVERIFY(untouched.isHidden());
-    QCOMPARE(untouched.geometry(), QRect(0, 0, 439, 367));
 
     // The calibration page: portrait when it fits, else turned, else refused;
     // the cover's orientation stays the printer's.
@@ -846,30 +816,101 @@ void TestPrintWindow::coverFitsThePaper()
                             "Printer Setup."));
 }
 
-void TestPrintWindow::previewDrawsThePrintedPage()
+// One page of a sheet (a teal and an orange cover, blue rings, cut marks),
+// as the print preview shows it, as the sheet window draws it and as it
+// lands in the PDF: the same at 100 dpi, within a pixel.
+void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
-    // The DVD on A4 portrait: the preview shows the turned sheet
-    // exactly as the printer gets it.
-    PrintWindow form;
-    const QString path = m_dir.filePath(QStringLiteral("previewed.pdf"));
+    const QString path = m_dir.filePath(QStringLiteral("threeways.pdf"));
     jf::currentPrinter().replace(pdfPrinter(path, QPageLayout::Portrait));
-    const jf::PageLayout layout =
-        jf::prepareCoverPage("184", "270", solidPicture(kTeal), 3, "Blue", form, nullptr);
-    const CoverPreviewDialog preview(jf::currentPrinter().printer(), form, layout);
-    form.printPage(layout);
-    const QImage shown = preview.pagePicture(100);
+    const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
+    const QColor orange(255, 128, 0);
+    const QList<jf::SheetCover> covers{{"CD Front", QSize(460, 460)}, {"CD Back", QSize(574, 448)}};
+    const jf::SheetPlan plan = jf::arrangeSheet(covers, 3, paper, std::nullopt);
+    const QList<jf::PrintPage> pages =
+        jf::sheetPages(plan, paper, {"CD Front", "CD Back"},
+                       {solidPicture(kTeal), solidPicture(orange)}, Qt::blue, true, std::nullopt);
+    QCOMPARE(pages.size(), 1);
+    QVERIFY(!pages[0].cutMarks.isEmpty());
+
+    const CoverPreviewDialog preview(jf::currentPrinter().printer(), pages);
+    // Each picture's resolution at its printed size, and what may blur.
+    QCOMPARE(preview.resolutionNote(),
+             QStringLiteral("CD Front: 10 pixels per inch\nCD Back: 10 pixels per inch\n"
+                            "The picture of \"CD Front\" has 10 pixels per inch at this size and "
+                            "may print blurred.\nThe picture of \"CD Back\" has 10 pixels per inch "
+                            "at this size and may print blurred."));
+    jf::SheetWindow window;
+    window.showSheet({{}, pages, QString()});
+    jf::printPages(pages);
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("/PrintScaling /None"));
+
     const QImage printed = renderPdf(path, 100);
-    QVERIFY2(qAbs(shown.width() - printed.width()) <= 1 &&
-                 qAbs(shown.height() - printed.height()) <= 1,
-             qPrintable(describe(shown.rect()) + " vs " + describe(printed.rect())));
-    // Every colour lies at the same place within a pixel.
-    for (const QColor colour : {kTeal, QColor(Qt::blue)}) {
-        const QRect a = boundsOf(shown, colour), b = boundsOf(printed, colour);
-        QVERIFY2(!a.isNull() && closeTo(a, b, 1), qPrintable(describe(a) + " vs " + describe(b)));
+    for (const QImage& shown : {preview.pagePicture(100), window.pageImage(0, 100)}) {
+        QVERIFY2(qAbs(shown.width() - printed.width()) <= 1 &&
+                     qAbs(shown.height() - printed.height()) <= 1,
+                 qPrintable(describe(shown.rect()) + " vs " + describe(printed.rect())));
+        // Every colour lies at the same place within a pixel.
+        for (const QColor colour : {kTeal, orange, QColor(Qt::blue)}) {
+            const QRect a = boundsOf(shown, colour), b = boundsOf(printed, colour);
+            QVERIFY2(!a.isNull() && closeTo(a, b, 1),
+                     qPrintable(describe(a) + " vs " + describe(b)));
+        }
+        // The marks, thin grey lines at 100 dpi, span the same places.
+        const auto marks = [](const QImage& page) {
+            QImage grey(page.size(), QImage::Format_RGB32);
+            for (int y = 0; y < page.height(); ++y)
+                for (int x = 0; x < page.width(); ++x) {
+                    const QRgb p = page.pixel(x, y);
+                    const bool mark = qRed(p) < 235 && qAbs(qRed(p) - qGreen(p)) < 12 &&
+                                      qAbs(qRed(p) - qBlue(p)) < 12;
+                    grey.setPixel(x, y, mark ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+                }
+            return boundsOf(grey, Qt::black, 0);
+        };
+        const QRect a = marks(shown), b = marks(printed);
+        QVERIFY2(!a.isNull() && closeTo(a, b, 2), qPrintable(describe(a) + " vs " + describe(b)));
     }
 }
 
-QTEST_MAIN(TestPrintWindow)
-#include "tst_printwindow.moc"
+// A cover turned a quarter clockwise, painted and passed through: its top
+// along the right edge either way.
+void TestPrintPage::turnedCoverBothWays()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    using namespace jf::test;
+    const jf::Picture picture =
+        jf::loadPictureData(buildWithQt(quadrantImage(400, 300), "jpeg"), QStringLiteral("jpg"));
+    const jf::Paper paper = paperAt(1200);
+    jf::PrintPage page;
+    page.sheetPoints = paper.sizePointsPortrait;
+    page.printableMm = paper.printablePortrait;
+    // 60 x 80 mm on paper, its top-left corner 10 mm from the sheet's.
+    const jf::CoverFrame frame = jf::coverFrame(QPointF(10, 10) * 1200 / 25.4, QSize(400, 300), 0,
+                                                0.2 * 1200 / 25.4, 0.2 * 1200 / 25.4, true);
+    page.covers.append({"CD", picture, frame, Qt::black});
+    QVERIFY(jf::passesThrough(page.covers[0]));
+    const QString pdf = m_dir.filePath(QStringLiteral("turned.pdf"));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jf::directPdf({page})) > 0);
+    file.close();
+    const auto dot = [](double mm) { return qRound(mm / 25.4 * 100); };
+    // The picture's quadrants: top left, top right, bottom left, bottom
+    // right, turned: top right, bottom right, top left, bottom left.
+    const QPoint at[] = {
+        {dot(55), dot(30)}, {dot(55), dot(70)}, {dot(25), dot(30)}, {dot(25), dot(70)}};
+    for (const QImage& drawn : {jf::renderPage(page, 100), renderPdf(pdf, 100)}) {
+        for (int q = 0; q < 4; ++q)
+            QVERIFY2(colourDistance(drawn.pixel(at[q]), kQuadrantColours[q]) <= 20,
+                     qPrintable(
+                         QStringLiteral("quadrant %1: %2").arg(q).arg(drawn.pixel(at[q]), 8, 16)));
+    }
+}
+
+QTEST_MAIN(TestPrintPage)
+#include "tst_printpage.moc"

@@ -1,0 +1,270 @@
+#include "SheetLayout.h"
+
+#include "Errors.h"
+#include "PrintGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace jf {
+
+namespace {
+
+// As layoutCover: a printable area given in points or millimetres may be
+// overshot by this much.
+constexpr double kFitToleranceMm = 0.05;
+// Marks shorter than this are left out.
+constexpr double kShortestMarkMm = 1.0;
+
+struct Packing
+{
+    QList<QList<PlacedFrame>> pages;
+    int unplaced = -1; // the first cover that fits no sheet, or -1
+};
+
+// The covers' place on pages of `area` dots, in rows; turned covers only
+// with `mayTurn`.
+Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area, double scaleX,
+             double scaleY, double dotsPerMmX, double dotsPerMmY, bool mayTurn)
+{
+    const double gapX = kCoverGapMm * dotsPerMmX, gapY = kCoverGapMm * dotsPerMmY;
+    const double width = area.width() + kFitToleranceMm * dotsPerMmX;
+    const double height = area.height() + kFitToleranceMm * dotsPerMmY;
+    Packing packing;
+    double rowTop = 0, rowHeight = 0, nextX = 0;
+    for (int i = 0; i < covers.size(); ++i) {
+        const QSize picture(std::max(0, covers[i].picture.width()),
+                            std::max(0, covers[i].picture.height()));
+        const auto frameAt = [&](QPointF at, bool turned) {
+            return coverFrame(at, picture, borderWidth, scaleX, scaleY, turned);
+        };
+        const auto fits = [&](QPointF at, bool turned) {
+            const QRectF r = frameAt(at, turned).border;
+            return r.right() <= width && r.bottom() <= height;
+        };
+        const QList<bool> ways = mayTurn ? QList<bool>{false, true} : QList<bool>{false};
+        std::optional<std::pair<QPointF, bool>> place;
+        if (!packing.pages.isEmpty()) {
+            const QPointF inRow(nextX, rowTop);
+            const QPointF newRow(0, rowTop + rowHeight + gapY);
+            for (const QPointF at : {inRow, newRow}) {
+                for (const bool turned : ways) {
+                    if (!place && fits(at, turned))
+                        place = std::pair{at, turned};
+                }
+            }
+        }
+        if (!place) {
+            for (const bool turned : ways) {
+                if (!place && fits(QPointF(0, 0), turned))
+                    place = std::pair{QPointF(0, 0), turned};
+            }
+            if (!place) {
+                packing.unplaced = i;
+                return packing;
+            }
+            packing.pages.append(QList<PlacedFrame>());
+            rowTop = rowHeight = 0;
+        }
+        const CoverFrame frame = frameAt(place->first, place->second);
+        if (frame.border.top() > rowTop) { // a new row
+            rowTop = frame.border.top();
+            rowHeight = 0;
+        }
+        rowHeight = std::max(rowHeight, frame.border.height());
+        nextX = frame.border.right() + gapX;
+        packing.pages.last().append({i, frame});
+    }
+    return packing;
+}
+
+void moveInFromTheEdges(QList<PlacedFrame>& page, QSizeF area, double dotsPerMmX, double dotsPerMmY)
+{
+    double right = 0, bottom = 0;
+    for (const PlacedFrame& placed : page) {
+        right = std::max(right, placed.frame.border.right());
+        bottom = std::max(bottom, placed.frame.border.bottom());
+    }
+    const double room = kMarkOffsetMm + kMarkLengthMm;
+    const QPointF by(std::clamp((area.width() - right) / 2, 0.0, room * dotsPerMmX),
+                     std::clamp((area.height() - bottom) / 2, 0.0, room * dotsPerMmY));
+    for (PlacedFrame& placed : page) {
+        placed.frame.area.translate(by);
+        placed.frame.picture.translate(by);
+        placed.frame.border.translate(by);
+    }
+}
+
+// Where a mark from `start` going `direction` (+1 or -1) along one axis ends
+// before `end`, given the span [low, high] another cover blocks on that
+// axis; nothing when the start itself is blocked.
+std::optional<double> shortened(double start, double end, int direction, double low, double high)
+{
+    if (direction > 0) {
+        if (high <= start)
+            return end;
+        if (low <= start)
+            return std::nullopt;
+        return std::min(end, low);
+    }
+    if (low >= start)
+        return end;
+    if (high >= start)
+        return std::nullopt;
+    return std::max(end, high);
+}
+
+} // namespace
+
+QSizeF SheetPlan::printableDots() const
+{
+    return QSizeF(printable.width() / kMmPerInch * dotsPerInchX,
+                  printable.height() / kMmPerInch * dotsPerInchY);
+}
+
+void sheetScale(const Paper& paper, PaperOrientation orientation,
+                const std::optional<PrinterCorrection>& correction, double& scaleX, double& scaleY)
+{
+    if (!correction) {
+        scaleX = double(paper.dotsPerInchX) / kWindowPixelsPerInch;
+        scaleY = double(paper.dotsPerInchY) / kWindowPixelsPerInch;
+        return;
+    }
+    const PageCorrection onPage =
+        correctionOnPage(*correction, orientation, paper.printable(orientation).width());
+    scaleX = paper.dotsPerInchX / kMmPerInch / kWindowPixelsPerMm * onPage.factorX;
+    scaleY = paper.dotsPerInchY / kMmPerInch / kWindowPixelsPerMm * onPage.factorY;
+}
+
+void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
+                         const std::optional<PrinterCorrection>& correction)
+{
+    arrangeSheet({{QString(), picture}}, borderWidth, paper, correction);
+}
+
+SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const Paper& paper,
+                       const std::optional<PrinterCorrection>& correction)
+{
+    const PaperOrientation chosen = paper.orientation;
+    // In order of preference: the paper as chosen, covers upright.
+    const std::pair<PaperOrientation, bool> tries[] = {
+        {chosen, false}, {turned(chosen), false}, {chosen, true}, {turned(chosen), true}};
+    std::optional<SheetPlan> best;
+    int unplaced = -1;
+    for (const auto& [orientation, mayTurn] : tries) {
+        SheetPlan plan;
+        plan.orientation = orientation;
+        plan.turned = orientation != chosen;
+        plan.printable = paper.printable(orientation);
+        plan.dotsPerInchX = paper.dotsPerInchX;
+        plan.dotsPerInchY = paper.dotsPerInchY;
+        sheetScale(paper, orientation, correction, plan.scaleX, plan.scaleY);
+        const double dotsPerMmX = paper.dotsPerInchX / kMmPerInch;
+        const double dotsPerMmY = paper.dotsPerInchY / kMmPerInch;
+        Packing packing = pack(covers, borderWidth, plan.printableDots(), plan.scaleX, plan.scaleY,
+                               dotsPerMmX, dotsPerMmY, mayTurn);
+        if (packing.unplaced >= 0) {
+            unplaced = std::max(unplaced, packing.unplaced);
+            continue;
+        }
+        for (QList<PlacedFrame>& page : packing.pages)
+            moveInFromTheEdges(page, plan.printableDots(), dotsPerMmX, dotsPerMmY);
+        plan.pages = std::move(packing.pages);
+        if (!best || plan.pages.size() < best->pages.size())
+            best = std::move(plan);
+    }
+    if (best)
+        return *best;
+
+    // Told as "Print Cover" tells it: the cover with its margins, which is
+    // larger still.
+    const SheetCover& cover = covers[unplaced];
+    const QString what = cover.name.isEmpty() ? QStringLiteral("The cover")
+                                              : QStringLiteral("The cover \"%1\"").arg(cover.name);
+    const auto needs = [&](PaperOrientation orientation) {
+        double scaleX = 1, scaleY = 1;
+        sheetScale(paper, orientation, correction, scaleX, scaleY);
+        const double width = (double(cover.picture.width()) + kWidthMargin) * scaleX;
+        const double height = (double(cover.picture.height()) + kHeightMargin) * scaleY;
+        return QSizeF(width / paper.dotsPerInchX * kMmPerInch,
+                      height / paper.dotsPerInchY * kMmPerInch);
+    };
+    fitOnPaper(paper, needs(chosen), needs(turned(chosen)), what);
+    // Fits with its margins but not on a sheet: only a printable area far
+    // from square gets here; told all the same.
+    throw PrinterError(QStringLiteral("%1 does not fit the printable area of %2. Choose a larger "
+                                      "paper in Printer Setup.")
+                           .arg(what, paper.name));
+}
+
+QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double dotsPerMmX,
+                       double dotsPerMmY)
+{
+    QList<QLineF> marks;
+    const double offX = kMarkOffsetMm * dotsPerMmX, offY = kMarkOffsetMm * dotsPerMmY;
+    const double lenX = kMarkLengthMm * dotsPerMmX, lenY = kMarkLengthMm * dotsPerMmY;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const QRectF& picture = frames[i].picture;
+        const QRectF& outer = frames[i].border;
+        for (const int dx : {-1, 1}) {
+            for (const int dy : {-1, 1}) {
+                const double x = dx < 0 ? picture.left() : picture.right();
+                const double y = dy < 0 ? picture.top() : picture.bottom();
+                // Along the horizontal edge, outward.
+                const double startX = dx < 0 ? outer.left() - offX : outer.right() + offX;
+                std::optional<double> endX = startX + dx * lenX;
+                // Along the vertical edge, outward.
+                const double startY = dy < 0 ? outer.top() - offY : outer.bottom() + offY;
+                std::optional<double> endY = startY + dy * lenY;
+                for (qsizetype j = 0; j < frames.size(); ++j) {
+                    if (j == i)
+                        continue;
+                    const QRectF other = frames[j].border.adjusted(-offX, -offY, offX, offY);
+                    if (endX && y > other.top() && y < other.bottom())
+                        endX = shortened(startX, *endX, dx, other.left(), other.right());
+                    if (endY && x > other.left() && x < other.right())
+                        endY = shortened(startY, *endY, dy, other.top(), other.bottom());
+                }
+                // The printable area ends every mark.
+                const auto inside = [](double v, double size) { return v >= 0 && v <= size; };
+                if (endX && inside(startX, printable.width()) && inside(y, printable.height())) {
+                    const double end = std::clamp(*endX, 0.0, printable.width());
+                    if (std::abs(end - startX) >= kShortestMarkMm * dotsPerMmX)
+                        marks << QLineF(startX, y, end, y);
+                }
+                if (endY && inside(startY, printable.height()) && inside(x, printable.width())) {
+                    const double end = std::clamp(*endY, 0.0, printable.height());
+                    if (std::abs(end - startY) >= kShortestMarkMm * dotsPerMmY)
+                        marks << QLineF(x, startY, x, end);
+                }
+            }
+        }
+    }
+    return marks;
+}
+
+int effectivePixelsPerInch(QSize pixels, QSizeF printedMm)
+{
+    if (pixels.isEmpty() || printedMm.isEmpty())
+        return 0;
+    const double across = pixels.width() / (printedMm.width() / kMmPerInch);
+    const double down = pixels.height() / (printedMm.height() / kMmPerInch);
+    return int(std::lround(std::min(across, down)));
+}
+
+QString resolutionText(int pixelsPerInch)
+{
+    return QStringLiteral("%1 pixels per inch").arg(pixelsPerInch);
+}
+
+QString blurWarning(const QString& name, int pixelsPerInch)
+{
+    if (pixelsPerInch >= kSharpPixelsPerInch)
+        return QString();
+    return QStringLiteral("The picture of \"%1\" has %2 pixels per inch at this size and may "
+                          "print blurred.")
+        .arg(name)
+        .arg(pixelsPerInch);
+}
+
+} // namespace jf

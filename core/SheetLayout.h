@@ -1,0 +1,101 @@
+#pragma once
+
+#include "PageLayout.h"
+
+#include <QLineF>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+namespace jf {
+
+// Several covers on sheets of one paper: where each lies, and the cut marks
+// around them. Everything is in printer dots from the printable area's corner
+// of the page it is on, as the covers are sent to the printer.
+
+// Cut marks continue a cover's edges outward: they start kMarkOffsetMm
+// beyond the cover (its border ring) and run kMarkLengthMm, keeping
+// kMarkOffsetMm off every other cover. Covers keep kCoverGapMm between
+// them, room for both covers' marks.
+inline constexpr double kMarkOffsetMm = 2.0;
+inline constexpr double kMarkLengthMm = 5.0;
+inline constexpr double kCoverGapMm = 2 * kMarkOffsetMm + kMarkLengthMm;
+// A mark is a line 0.25 point wide.
+inline constexpr double kMarkWidthPoints = 0.25;
+
+// One cover to place: its picture in window pixels (3.8 per millimetre) and
+// the name that messages give it.
+struct SheetCover
+{
+    QString name;
+    QSize picture;
+};
+
+// A cover placed on a page: which of the covers it is and its rectangles.
+struct PlacedFrame
+{
+    int cover = 0;
+    CoverFrame frame;
+};
+
+struct SheetPlan
+{
+    PaperOrientation orientation = PaperOrientation::Portrait;
+    bool turned = false; // the paper is used the other way round than chosen
+    QRectF printable;    // millimetres from the sheet's corner, in `orientation`
+    int dotsPerInchX = 1200;
+    int dotsPerInchY = 1200;
+    double scaleX = 1; // dots per window pixel
+    double scaleY = 1;
+    QList<QList<PlacedFrame>> pages;
+
+    // The printable area in dots.
+    QSizeF printableDots() const;
+};
+
+// Dots per window pixel of a cover on a sheet in `orientation`: 1/96 inch
+// per pixel as for a single cover, or, for a calibrated printer, the true
+// millimetre scaled by the correction along that page axis.
+void sheetScale(const Paper& paper, PaperOrientation orientation,
+                const std::optional<PrinterCorrection>& correction, double& scaleX, double& scaleY);
+
+// Places `covers` in their order on as few sheets of `paper` as it can:
+// rows from the printable area's top-left corner, kCoverGapMm apart, a new
+// row where a cover does not fit the current one and a new sheet where it
+// does not fit below. The paper lies the chosen way round unless the other
+// way needs fewer sheets; covers lie upright unless turning some a quarter
+// needs fewer sheets. Every page's covers are then moved in from the
+// printable area's edges by up to the room of their marks, as far as the
+// area leaves room. An empty list gives no pages.
+//
+// A cover that fits no way on a sheet of the paper throws the PrinterError
+// of layoutCover ("The cover "NAME" needs W × H mm, but the printable area
+// of PAPER is W × H mm. Choose a larger paper in Printer Setup.").
+SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const Paper& paper,
+                       const std::optional<PrinterCorrection>& correction);
+
+// Refuses a cover that fits no sheet of `paper` either way round with the
+// message "Print Cover" gives for it (layoutCover's), unnamed ("The cover").
+void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
+                         const std::optional<PrinterCorrection>& correction);
+
+// The cut marks of one page: at each corner of each picture, a line along
+// each of its two edges, outward. A mark is shortened where it would come
+// closer than kMarkOffsetMm to another cover or leave the printable area of
+// `printable` dots, and left out where less than a millimetre remains.
+QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double dotsPerMmX,
+                       double dotsPerMmY);
+
+// The picture's pixels per inch where it prints as `printedMm`: the
+// smaller of its two directions, rounded; 0 for an empty picture.
+int effectivePixelsPerInch(QSize pixels, QSizeF printedMm);
+// Below this a picture is said to print blurred.
+inline constexpr int kSharpPixelsPerInch = 150;
+// "300 pixels per inch".
+QString resolutionText(int pixelsPerInch);
+// The note shown below kSharpPixelsPerInch: "The picture of "NAME" has N
+// pixels per inch at this size and may print blurred."; empty otherwise.
+QString blurWarning(const QString& name, int pixelsPerInch);
+
+} // namespace jf

@@ -1,0 +1,105 @@
+#include "SheetList.h"
+
+#include "DataFileFormats.h"
+#include "Errors.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace jf {
+
+namespace {
+
+// Sizes beyond what the size boxes take (four digits) are damage.
+constexpr double kLargestSizeMm = 99999;
+
+std::optional<double> size(const QString& field)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(field, &ok);
+    if (!ok || !std::isfinite(value) || value < 0 || value > kLargestSizeMm)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<SheetEntry> parseLine(const QString& line)
+{
+    const bool control = std::any_of(line.cbegin(), line.cend(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f;
+    });
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    if (control || fields.size() < 4)
+        return std::nullopt;
+    bool ok = false;
+    const int kind = fields[0].toInt(&ok);
+    const std::optional<double> width = size(fields[1]);
+    const std::optional<double> height = size(fields[2]);
+    // The path is the rest of the line: a tab belongs to it.
+    const QString path = fields.mid(3).join(QLatin1Char('\t'));
+    if (!ok || kind < 1 || kind > 8 || !width || !height || path.isEmpty())
+        return std::nullopt;
+    return SheetEntry{kind, *width, *height, path};
+}
+
+QString formatLine(const SheetEntry& entry)
+{
+    return QStringList{QString::number(entry.kind), QString::number(entry.width, 'g', 12),
+                       QString::number(entry.height, 'g', 12), entry.picturePath}
+        .join(QLatin1Char('\t'));
+}
+
+} // namespace
+
+void SheetList::removeAt(qsizetype index)
+{
+    if (index >= 0 && index < m_entries.size())
+        m_entries.removeAt(index);
+}
+
+QList<int> SheetList::read(const QString& path)
+{
+    m_entries.clear();
+    m_keptLines.clear();
+    m_notReadWhole = false;
+    QList<int> damaged;
+    if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        return damaged; // nothing added yet
+    QStringList lines;
+    bool complete = true;
+    try {
+        lines = readListFile(path, &complete);
+    } catch (...) {
+        m_notReadWhole = true;
+        throw;
+    }
+    m_notReadWhole = !complete;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        if (const std::optional<SheetEntry> entry = parseLine(lines[i])) {
+            m_entries.append(*entry);
+        } else {
+            damaged << int(i + 1);
+            m_keptLines << lines[i];
+        }
+    }
+    return damaged;
+}
+
+void SheetList::write(const QString& path) const
+{
+    if (m_notReadWhole)
+        throw FileStreamError(QStringLiteral("Cannot create file \"%1\". It could not be read "
+                                             "whole when the program started, so it is kept as "
+                                             "it is")
+                                  .arg(path));
+    QStringList lines;
+    for (const SheetEntry& entry : m_entries)
+        lines << formatLine(entry);
+    writeListFile(path, lines + m_keptLines);
+}
+
+} // namespace jf

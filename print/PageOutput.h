@@ -1,0 +1,41 @@
+#pragma once
+
+#include "PrintPage.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QPainter;
+class QPrinter;
+
+namespace jf {
+
+// Prints `pages` on the current printer as one job titled `title` (empty:
+// the print system's default title), choosing the way:
+//  - every picture passes through (passesThrough) and the printer is a PDF
+//    file or a queue a PDF can be handed to: the file is written straight
+//    (DirectPdf), each JPEG as it is;
+//  - otherwise the pages are painted (paintPage) into a PDF file by Qt.
+// Either file asks viewers to print at actual size and is written to the
+// chosen file or handed to the queue with the job's options; a queue that
+// takes no PDF from the program gets the pages painted by Qt's own print
+// engine. Throws PrinterError "Printing in progress" while another job runs,
+// "Printer selected is not valid" when the file or the queue refuses.
+void printPages(const QList<PrintPage>& pages, const QString& title = QString());
+
+// A job painted page by page on a printer: newPage between pages.
+using PaintJob = std::function<void(QPrinter& printer, QPainter& painter)>;
+
+// Prints a painted job on `printer` (the caller marks the job running): to
+// a PDF file or a queue through a PDF that asks to print at actual size,
+// else straight on Qt's print engine.
+void printPainted(QPrinter& printer, const PaintJob& job);
+
+// Asks PDF readers to print the file at `from` at its size: its catalogue
+// gets /ViewerPreferences << /PrintScaling /None >>, everything else is
+// copied as it is, into `to` (replaced in one step). Throws PrinterError
+// "Printer selected is not valid" when either file fails.
+void writePrintingAtActualSize(const QString& from, const QString& to);
+
+} // namespace jf

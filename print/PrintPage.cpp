@@ -1,0 +1,164 @@
+#include "PrintPage.h"
+
+#include "PrintGeometry.h"
+
+#include <QPainter>
+
+namespace jf {
+
+namespace {
+
+constexpr double kPointsPerInch = 72.0;
+
+PrintPage emptyPage(const Paper& paper, PaperOrientation orientation,
+                    const std::optional<PrinterCorrection>& correction)
+{
+    PrintPage page;
+    page.sheetPoints = paper.sizePoints(orientation);
+    page.orientation = orientation;
+    page.printableMm = paper.printable(orientation);
+    page.dotsPerInchX = paper.dotsPerInchX;
+    page.dotsPerInchY = paper.dotsPerInchY;
+    if (correction)
+        page.correction = correctionOnPage(*correction, orientation, page.printableMm.width());
+    return page;
+}
+
+// A one-pixel picture is a solid fill of its colour, as the preview shows it.
+void drawPicture(QPainter& painter, const Picture& picture, const QRectF& target)
+{
+    if (picture.isNull() || target.isEmpty())
+        return;
+    if (picture.size() == QSize(1, 1))
+        painter.fillRect(target, picture.fullImage().pixelColor(0, 0));
+    else
+        picture.draw(painter, target);
+}
+
+} // namespace
+
+QSizeF PrintPage::sheetMm() const
+{
+    return sheetPoints / kPointsPerInch * kMmPerInch;
+}
+
+QSizeF PrintPage::printedMm(const PlacedCover& cover) const
+{
+    // Sent dots are what lands on paper, less a calibrated printer's own
+    // scaling, which the correction took back.
+    const double factorX = correction ? correction->factorX : 1.0;
+    const double factorY = correction ? correction->factorY : 1.0;
+    const QSizeF onPage(cover.frame.picture.width() / dotsPerInchX * kMmPerInch / factorX,
+                        cover.frame.picture.height() / dotsPerInchY * kMmPerInch / factorY);
+    return cover.frame.turned ? onPage.transposed() : onPage;
+}
+
+int PrintPage::pixelsPerInch(const PlacedCover& cover) const
+{
+    return effectivePixelsPerInch(cover.picture.size(), printedMm(cover));
+}
+
+PrintPage coverPage(const PageLayout& layout, const Paper& paper, const QString& name,
+                    const Picture& picture, const QColor& borderColour,
+                    const std::optional<PrinterCorrection>& correction)
+{
+    PrintPage page = emptyPage(paper, layout.orientation, correction);
+    page.dotsPerInchX = layout.dotsPerInchX;
+    page.dotsPerInchY = layout.dotsPerInchY;
+    page.covers.append({name, picture, layout.frame(), borderColour});
+    return page;
+}
+
+QList<PrintPage> sheetPages(const SheetPlan& plan, const Paper& paper, const QStringList& names,
+                            const QList<Picture>& pictures, const QColor& borderColour,
+                            bool cutMarks, const std::optional<PrinterCorrection>& correction)
+{
+    QList<PrintPage> pages;
+    for (const QList<PlacedFrame>& planned : plan.pages) {
+        PrintPage page = emptyPage(paper, plan.orientation, correction);
+        QList<CoverFrame> frames;
+        for (const PlacedFrame& placed : planned) {
+            page.covers.append({names.value(placed.cover), pictures.value(placed.cover),
+                                placed.frame, borderColour});
+            frames << placed.frame;
+        }
+        if (cutMarks)
+            page.cutMarks =
+                jf::cutMarks(frames, plan.printableDots(), plan.dotsPerInchX / kMmPerInch,
+                             plan.dotsPerInchY / kMmPerInch);
+        pages << page;
+    }
+    return pages;
+}
+
+void paintPage(QPainter& painter, const PrintPage& page)
+{
+    for (const PlacedCover& cover : page.covers) {
+        const CoverFrame& frame = cover.frame;
+        if (frame.area.isEmpty())
+            continue;
+        painter.save();
+        painter.setClipRect(frame.area, Qt::IntersectClip);
+        painter.fillRect(frame.area, Qt::white);
+        if (frame.border != frame.picture && !frame.border.isEmpty())
+            painter.fillRect(frame.border, cover.borderColour);
+        if (frame.turned) {
+            // A quarter turn clockwise: the picture's top along the right edge.
+            painter.translate(frame.picture.topRight());
+            painter.rotate(90);
+            drawPicture(painter, cover.picture,
+                        QRectF(0, 0, frame.picture.height(), frame.picture.width()));
+        } else {
+            drawPicture(painter, cover.picture, frame.picture);
+        }
+        painter.restore();
+    }
+    if (page.cutMarks.isEmpty())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(Qt::black, kMarkWidthPoints / kPointsPerInch * page.dotsPerInchX,
+                        Qt::SolidLine, Qt::FlatCap));
+    painter.drawLines(page.cutMarks);
+    painter.restore();
+}
+
+QImage renderPage(const PrintPage& page, double dotsPerInch)
+{
+    const QSizeF sheet = page.sheetMm();
+    QImage image(qRound(sheet.width() / kMmPerInch * dotsPerInch),
+                 qRound(sheet.height() / kMmPerInch * dotsPerInch), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(dotsPerInch / page.dotsPerInchX, dotsPerInch / page.dotsPerInchY);
+    painter.translate(page.printableMm.left() / kMmPerInch * page.dotsPerInchX,
+                      page.printableMm.top() / kMmPerInch * page.dotsPerInchY);
+    paintPage(painter, page);
+    return image;
+}
+
+QStringList resolutionLines(const QList<PrintPage>& pages)
+{
+    QStringList lines;
+    for (const PrintPage& page : pages) {
+        for (const PlacedCover& cover : page.covers)
+            lines << QStringLiteral("%1: %2").arg(cover.name,
+                                                  resolutionText(page.pixelsPerInch(cover)));
+    }
+    return lines;
+}
+
+QStringList blurWarnings(const QList<PrintPage>& pages)
+{
+    QStringList warnings;
+    for (const PrintPage& page : pages) {
+        for (const PlacedCover& cover : page.covers) {
+            const QString warning = blurWarning(cover.name, page.pixelsPerInch(cover));
+            if (!warning.isEmpty())
+                warnings << warning;
+        }
+    }
+    return warnings;
+}
+
+} // namespace jf

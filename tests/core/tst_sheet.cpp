@@ -1,0 +1,253 @@
+// The sheet: covers arranged on as few sheets as they fit, with cut marks,
+// and Sheet.txt.
+#include "DataFileFormats.h"
+#include "Errors.h"
+#include "ExpectFailure.h"
+#include "PrintGeometry.h"
+#include "SheetLayout.h"
+#include "SheetList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A sheet of `portrait` millimetres with even margins, at 1200 dpi.
+jf::Paper paper(const QString& name, QSizeF portrait, double margin,
+                jf::PaperOrientation chosen = jf::PaperOrientation::Portrait)
+{
+    jf::Paper p;
+    p.name = name;
+    p.sizePointsPortrait = portrait / 25.4 * 72;
+    const QSizeF area(portrait.width() - 2 * margin, portrait.height() - 2 * margin);
+    p.printablePortrait = QRectF(QPointF(margin, margin), area);
+    p.printableLandscape = QRectF(QPointF(margin, margin), area.transposed());
+    p.orientation = chosen;
+    return p;
+}
+
+const QSizeF kA4(210, 297);
+const QSizeF kLetter(215.9, 279.4);
+
+// The default kinds by name, in millimetres.
+QSize pictureOf(const QString& kind)
+{
+    static const QHash<QString, QSizeF> sizes{{"DVD", {270, 184}},      {"DVD Inside", {130, 184}},
+                                              {"CD Front", {121, 121}}, {"CD Inside", {120, 120}},
+                                              {"CD Back", {151, 118}},  {"CD Disk", {117, 117}},
+                                              {"Wide", {195, 100}},     {"Tall", {100, 195}}};
+    const QSizeF mm = sizes.value(kind);
+    return QSize(jf::mmToPixels(mm.width()), jf::mmToPixels(mm.height()));
+}
+
+// Whether an axis-parallel mark runs through the inside of `r`.
+bool crosses(const QLineF& mark, const QRectF& r)
+{
+    const QRectF span = QRectF(mark.p1(), mark.p2()).normalized();
+    return span.right() > r.left() + 0.5 && span.left() < r.right() - 0.5 &&
+           span.bottom() > r.top() + 0.5 && span.top() < r.bottom() - 0.5;
+}
+
+} // namespace
+
+class TestSheet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void arrangement_data();
+    void arrangement();
+    void sheetFile();
+};
+
+void TestSheet::arrangement_data()
+{
+    using O = jf::PaperOrientation;
+    QTest::addColumn<jf::Paper>("sheet");
+    QTest::addColumn<QStringList>("covers");
+    QTest::addColumn<bool>("calibrated");
+    QTest::addColumn<int>("sheets");
+    QTest::addColumn<int>("printedOn"); // PaperOrientation
+    QTest::addColumn<int>("turnedCovers");
+    const QStringList frontBack{"CD Front", "CD Back"};
+    const QStringList allCd{"CD Front", "CD Inside", "CD Back", "CD Disk"};
+    QTest::newRow("A4: CD Front + CD Back")
+        << paper("A4", kA4, 0) << frontBack << false << 1 << int(O::Portrait) << 0;
+    QTest::newRow("A4 with margins: CD Front + CD Inside")
+        << paper("A4", kA4, 4.23) << QStringList{"CD Front", "CD Inside"} << false << 1
+        << int(O::Portrait) << 0;
+    QTest::newRow("A4: the four CD covers")
+        << paper("A4", kA4, 4.23) << allCd << false << 2 << int(O::Portrait) << 0;
+    QTest::newRow("A4: DVD + DVD Inside")
+        << paper("A4", kA4, 4.23) << QStringList{"DVD", "DVD Inside"} << false << 2
+        << int(O::Landscape) << 0;
+    QTest::newRow("US Letter: CD Front + CD Back")
+        << paper("Letter", kLetter, 6.35) << frontBack << false << 1 << int(O::Portrait) << 0;
+    QTest::newRow("A4 landscape chosen: CD Front + CD Back")
+        << paper("A4", kA4, 4.23, O::Landscape) << frontBack << false << 1 << int(O::Landscape)
+        << 0;
+    QTest::newRow("A4: two DVD Insides side by side on the turned paper")
+        << paper("A4", kA4, 4.23) << QStringList{"DVD Inside", "DVD Inside"} << false << 1
+        << int(O::Landscape) << 0;
+    QTest::newRow("A4: a tall cover turned below a wide one")
+        << paper("A4", kA4, 4.23) << QStringList{"Wide", "Tall"} << false << 1 << int(O::Portrait)
+        << 1;
+    QTest::newRow("A4, calibrated: the four CD covers")
+        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0;
+}
+
+void TestSheet::arrangement()
+{
+    QFETCH(jf::Paper, sheet);
+    QFETCH(QStringList, covers);
+    QFETCH(bool, calibrated);
+    QFETCH(int, sheets);
+    QFETCH(int, printedOn);
+    QFETCH(int, turnedCovers);
+    std::optional<jf::PrinterCorrection> correction;
+    if (calibrated)
+        correction = jf::PrinterCorrection{148.5, 101, 1, -1};
+    QList<jf::SheetCover> list;
+    for (const QString& kind : covers)
+        list.append({kind, pictureOf(kind)});
+    const jf::SheetPlan plan = jf::arrangeSheet(list, 2, sheet, correction);
+    QCOMPARE(plan.pages.size(), sheets);
+    QCOMPARE(int(plan.orientation), printedOn);
+
+    const double dotsPerMm = 1200 / 25.4;
+    const QRectF printable(QPointF(0, 0), plan.printableDots());
+    const QRectF tolerance = printable.adjusted(-2, -2, 2, 2);
+    const double factorX =
+        calibrated
+            ? jf::correctionOnPage(*correction, plan.orientation, plan.printable.width()).factorX
+            : 1;
+    int placed = 0, turned = 0, marked = 0;
+    for (const QList<jf::PlacedFrame>& page : plan.pages) {
+        QList<jf::CoverFrame> frames;
+        for (const jf::PlacedFrame& p : page) {
+            QCOMPARE(p.cover, placed++); // in the order they were added
+            frames << p.frame;
+            turned += p.frame.turned ? 1 : 0;
+            QVERIFY(tolerance.contains(p.frame.border));
+            // The picture measures what it measures alone: 1/96 inch per
+            // pixel, or the true millimetre corrected.
+            const QSize pixels = list[p.cover].picture;
+            const double across = p.frame.turned ? pixels.height() : pixels.width();
+            const double expected = calibrated ? across / 3.8 * factorX : across * 25.4 / 96;
+            QVERIFY2(qAbs(p.frame.picture.width() / dotsPerMm - expected) < 0.01,
+                     qPrintable(list[p.cover].name));
+        }
+        for (qsizetype i = 0; i < frames.size(); ++i)
+            for (qsizetype j = i + 1; j < frames.size(); ++j)
+                QVERIFY(!frames[i]
+                             .border
+                             .adjusted(-8 * dotsPerMm, -8 * dotsPerMm, 8 * dotsPerMm, 8 * dotsPerMm)
+                             .intersects(frames[j].border));
+        const QList<QLineF> marks =
+            jf::cutMarks(frames, plan.printableDots(), dotsPerMm, dotsPerMm);
+        for (const QLineF& mark : marks) {
+            QVERIFY(tolerance.contains(mark.p1()) && tolerance.contains(mark.p2()));
+            QVERIFY(mark.length() >= 1 * dotsPerMm - 0.01 && mark.length() <= 5 * dotsPerMm + 0.01);
+            for (const jf::CoverFrame& frame : frames)
+                QVERIFY(!crosses(
+                    mark, frame.border.adjusted(-dotsPerMm, -dotsPerMm, dotsPerMm, dotsPerMm)));
+        }
+        marked += marks.isEmpty() ? 0 : 1;
+    }
+    QCOMPARE(placed, covers.size());
+    QCOMPARE(turned, turnedCovers);
+    QCOMPARE(marked, sheets);
+
+    // Too large for the paper either way: the message "Print Cover" gives.
+    QCOMPARE(jftest::failureOf<jf::PrinterError>([&] {
+                 jf::checkCoverFitsSheet(QSize(2000, 2000), 2, sheet, std::nullopt);
+             }).section(QLatin1Char(','), 0, 0),
+             QStringLiteral("The cover needs %1 \u00d7 %2 mm")
+                 .arg((2000 + 20) * 25.4 / 96, 0, 'f', 1)
+                 .arg((2000 + 50) * 25.4 / 96, 0, 'f', 1));
+}
+
+void TestSheet::sheetFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sheet.txt"));
+    const auto bytes = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    const auto put = [&](const QByteArray& content) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    };
+
+    // Missing: an empty sheet, and no file made by reading.
+    jf::SheetList sheet;
+    QVERIFY(sheet.read(path).isEmpty());
+    QVERIFY(sheet.entries().isEmpty());
+    QVERIFY(!QFile::exists(path));
+
+    // Round trip: one line per cover, a tab in a path kept.
+    const jf::SheetEntry front{5, 121, 121, QString::fromUtf8("/home/a/Fr\u00fcher.jpg")};
+    const jf::SheetEntry back{7, 151.5, 118, QStringLiteral("/home/a/tab\there.png")};
+    sheet.append(front);
+    sheet.append(back);
+    sheet.write(path);
+    QCOMPARE(bytes(), QString::fromUtf8("5\t121\t121\t/home/a/Fr\u00fcher.jpg\r\n"
+                                        "7\t151.5\t118\t/home/a/tab\there.png\r\n")
+                          .toUtf8());
+    jf::SheetList back2;
+    QVERIFY(back2.read(path).isEmpty());
+    QCOMPARE(back2.entries(), (QList<jf::SheetEntry>{front, back}));
+
+    // Damaged lines are reported and kept, after the entries.
+    put("9\t121\t121\t/x.jpg\r\n5\t121\t121\t/a.jpg\r\n5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"
+        "6\t120\t120\t/c.jpg\n");
+    jf::SheetList damaged;
+    QCOMPARE(damaged.read(path), (QList<int>{1, 3, 4}));
+    QCOMPARE(damaged.entries().size(), 2);
+    damaged.removeAt(0);
+    damaged.write(path);
+    QCOMPARE(bytes(), QByteArray("6\t120\t120\t/c.jpg\r\n9\t121\t121\t/x.jpg\r\n"
+                                 "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"));
+
+    // A picture path with a line break is no line: refused, the file kept.
+    const QByteArray kept = bytes();
+    damaged.append({5, 121, 121, QStringLiteral("/two\nlines.jpg")});
+    QVERIFY_THROWS_EXCEPTION(jf::Error, damaged.write(path));
+    QCOMPARE(bytes(), kept);
+
+    // Not read whole (oversized, a NUL byte, a folder in the way): never
+    // written over.
+    const auto neverWrittenOver = [&](bool readFails) {
+        const QByteArray before = bytes();
+        jf::SheetList list;
+        if (readFails)
+            QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.read(path));
+        else
+            list.read(path);
+        list.append(front);
+        QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(path));
+        QCOMPARE(bytes(), before);
+    };
+    {
+        QFile big(path);
+        QVERIFY(big.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(big.resize(jf::maxListFileBytes + 1)); // sparse: quick to make
+    }
+    neverWrittenOver(true);
+    put(QByteArray("5\t121\t121\t/a.jpg\r\n\0hidden\r\n", 29));
+    neverWrittenOver(false);
+    QFile::remove(path);
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sheet.txt")));
+    jf::SheetList folder;
+    QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, folder.read(path));
+    folder.append(front);
+    QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, folder.write(path));
+    QVERIFY(QFileInfo(path).isDir());
+}
+
+QTEST_GUILESS_MAIN(TestSheet)
+#include "tst_sheet.moc"
