@@ -3,6 +3,7 @@
 #include "AddProgramDialog.h"
 #include "CalibrationWindow.h"
 #include "HelpWindow.h"
+#include "JobSender.h"
 #include "MainWindow.h"
 #include "PrintWindow.h"
 #include "SettingsWindow.h"
@@ -53,6 +54,13 @@ private:
     // saved (ClosingSave), and when they cannot be, a second close in a row
     // asks the user.
     bool mayEnd();
+
+    // Jobs sent to a queue: the tips line tells while one is on its way,
+    // and its end is told (a failure in a message box). A second print
+    // meanwhile is refused.
+    void connectJobSender();
+    void refuseWhileSending();
+    void jobFinished(const SentJob& job);
     void printCover();
     void previewCover();
     void printCalibrationPage();
@@ -86,6 +94,9 @@ private:
     // The paper the last calibration page was printed on, which its
     // measurements are taken on.
     PaperOrientation m_calibrationPaper = PaperOrientation::Portrait;
+    // The job told last, and whether a close waits for the job being sent.
+    SentJob m_lastJob;
+    bool m_quitWhenSent = false;
 };
 
 } // namespace jf

@@ -3,6 +3,7 @@
 #include "Calibration.h"
 #include "CurrentPrinter.h"
 #include "Errors.h"
+#include "PaintedJob.h"
 #include "PrintGeometry.h"
 
 #include <QPageLayout>
@@ -66,6 +67,7 @@ PaperOrientation printCalibrationPage(const QDate& date)
     printer.setDocName(QStringLiteral("Calibration page"));
     const QString printerName = printer.printerName();
 
+    PaintedJob job(printer, printer.docName());
     QPainter painter;
     if (!painter.begin(&printer))
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
@@ -117,6 +119,7 @@ PaperOrientation printCalibrationPage(const QDate& date)
     drawText(painter, QPointF(box.left() + 15, box.top() + 91), 3.5,
              QStringLiteral("Printed: %1").arg(date.toString(Qt::ISODate)));
     painter.end();
+    job.confirm();
     return orientation;
 }
 

@@ -5,6 +5,7 @@
 #include "DirectPdf.h"
 #include "Errors.h"
 #include "JpegDecoder.h"
+#include "PaintedJob.h"
 #include "Preferences.h"
 #include "PrintGeometry.h"
 
@@ -183,6 +184,9 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
     if (printJpegDirect(printer, layout))
         return;
 
+    // Qt hands the painted page to a queue itself: the queue is asked first,
+    // and its answer read afterwards.
+    jf::PaintedJob job(printer, QStringLiteral("Cover"));
     QPainter painter;
     if (!painter.begin(&printer))
         throw jf::PrinterError(QStringLiteral("Printer selected is not valid"));
@@ -193,6 +197,7 @@ void PrintWindow::printPage(const jf::PageLayout& layout)
         throw;
     }
     painter.end();
+    job.confirm();
 }
 
 } // namespace jf
