@@ -233,8 +233,8 @@ void SettingsWindow::accept()
 {
     // The boxes are written as they stand, without any check: an empty box
     // gives an empty line. Only files whose controls the user changed are
-    // written. A failure leaves the files before it written and the window
-    // open.
+    // written. A failure to write leaves the files before it written and the
+    // window open.
     const DataFolder& folder = m_workspace.folder;
     struct Pending
     {

@@ -262,6 +262,16 @@ void TestPrintQueue::windowTellsTheTruth()
                                          "seconds.")
                               .arg(m_silent));
     QTRY_VERIFY(form.isHidden());
+    // "Yes" cancels the job and closes at once.
+    form.show();
+    emit form.printRequested();
+    QVERIFY(jf::jobSender().isSending());
+    platform.messages.answers.enqueue(true);
+    QVERIFY(form.close());
+    QTRY_VERIFY(!jf::jobSender().isSending());
+    QVERIFY(lastError().contains(QLatin1String("did not answer"))); // nothing new told
+    QCOMPARE(platform.messages.errors.size(), 2);
+    form.show();
     jf::jobSender().setServer({});
 
     // A PNG cover is painted onto the queue by Qt: the queue is asked first.
