@@ -76,8 +76,8 @@ public:
     // (from 1) returned. A file that cannot be read throws InOutError.
     QList<int> read(const QString& path);
     // Writes the table, replacing the file in one step; damaged lines read
-    // last follow it unchanged. A file the last read could not read whole is
-    // never written: InOutError.
+    // last follow it unchanged. A file the last read could not read whole,
+    // or one another program changed since, is never written: InOutError.
     void write(const QString& path) const;
 
 private:

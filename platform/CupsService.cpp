@@ -129,8 +129,10 @@ QueueState queryQueue(CupsConnection& connection, const QByteArray& queue)
         ipp_attribute_t* message =
             ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT);
         const QString text =
-            message ? cupsReason(QString::fromUtf8(ippGetString(message, 0, nullptr))) : QString();
-        state.stoppedNote = text.isEmpty() ? QStringLiteral("the printer is stopped") : text;
+            message ? QString::fromUtf8(ippGetString(message, 0, nullptr)).trimmed() : QString();
+        state.stoppedNote = QStringLiteral("the printer is stopped");
+        if (!text.isEmpty())
+            state.stoppedNote += QStringLiteral(" (\"%1\")").arg(text);
     }
     ippDelete(response);
     return state;

@@ -69,8 +69,8 @@ struct QueueState
     // a job cannot go to it.
     QString failure;
     bool accepting = true;
-    // The printer is stopped: a job waits until it is resumed. Its message,
-    // or a sentence of our own.
+    // The printer is stopped: a job waits until it is resumed ("the printer
+    // is stopped", with the printer's own message).
     QString stoppedNote;
 };
 

@@ -29,6 +29,7 @@ namespace {
 
 const QString kRefusing = QStringLiteral("JacketforgeRefusing");
 const QString kDeleted = QStringLiteral("JacketforgeDeleted");
+const QString kStopped = QStringLiteral("JacketforgeStopped");
 const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
 
 bool run(const QString& program, const QStringList& arguments)
@@ -109,8 +110,8 @@ class TestPrintQueue : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void sendFailures_data();
-    void sendFailures();
+    void sendOutcomes_data();
+    void sendOutcomes();
     void optionsReachTheJobAsOneValue();
     void windowTellsTheTruth();
 };
@@ -124,7 +125,10 @@ void TestPrintQueue::initTestCase()
         QSKIP("no print service runs (start it with scripts/cups-start)");
     if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
         QSKIP("no queue JacketforgeOptions (scripts/cups-start adds it)");
-    if (!addQueue(kRefusing) || !run(QStringLiteral("cupsreject"), {kRefusing}))
+    if (!addQueue(kRefusing) || !run(QStringLiteral("cupsreject"), {kRefusing}) ||
+        !addQueue(kStopped) ||
+        !run(QStringLiteral("cupsdisable"),
+             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}))
         QSKIP("cannot add a queue of this test's own here (not root?)");
     m_silent = m_temp.filePath(QStringLiteral("silent.sock"));
     m_nowhere = m_temp.filePath(QStringLiteral("nowhere.sock"));
@@ -133,28 +137,34 @@ void TestPrintQueue::initTestCase()
 void TestPrintQueue::cleanupTestCase()
 {
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRefusing});
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kStopped});
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted});
 }
 
-void TestPrintQueue::sendFailures_data()
+void TestPrintQueue::sendOutcomes_data()
 {
     QTest::addColumn<QString>("server"); // empty: the private cupsd
     QTest::addColumn<QString>("queue");
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("reason"); // why it failed, or why it waits
     QTest::newRow("queue refuses jobs")
-        << "" << kRefusing << "destination \"JacketforgeRefusing\" is not accepting jobs";
-    QTest::newRow("queue is gone") << ""
-                                   << "JacketforgeGone"
-                                   << "the printer or class does not exist";
+        << "" << kRefusing << false << "destination \"JacketforgeRefusing\" is not accepting jobs";
+    QTest::newRow("queue is gone")
+        << ""
+        << "JacketforgeGone" << false << "the printer or class does not exist";
     QTest::newRow("service does not answer")
-        << "silent" << kOptionsQueue << "did not answer within 1 second";
-    QTest::newRow("service does not run") << "nowhere" << kOptionsQueue << "cannot be reached";
+        << "silent" << kOptionsQueue << false << "did not answer within 1 second";
+    QTest::newRow("service does not run")
+        << "nowhere" << kOptionsQueue << false << "cannot be reached";
+    QTest::newRow("queue is stopped")
+        << "" << kStopped << true << "the printer is stopped (\"Out of paper\")";
 }
 
-void TestPrintQueue::sendFailures()
+void TestPrintQueue::sendOutcomes()
 {
     QFETCH(QString, server);
     QFETCH(QString, queue);
+    QFETCH(bool, accepted);
     QFETCH(QString, reason);
     const SilentService silent(m_silent);
     QVERIFY(silent.listening());
@@ -176,13 +186,18 @@ void TestPrintQueue::sendFailures()
     QVERIFY(sender.isSending());
     QVERIFY(finished.wait(20000));
     const jf::SentJob job = finished[0][0].value<jf::SentJob>();
-    QVERIFY(!job.accepted());
     QVERIFY(!sender.isSending());
-    const QString message = jf::sendFailureMessage(job);
-    QVERIFY2(message == QStringLiteral("The cover could not be sent to \"%1\": ").arg(queue) +
-                            job.failure &&
-                 job.failure.contains(reason),
-             qPrintable(message));
+    QCOMPARE(job.accepted(), accepted);
+    if (accepted) {
+        QVERIFY(job.jobId > 0);
+        QCOMPARE(job.note, reason);
+    } else {
+        const QString message = jf::sendFailureMessage(job);
+        QVERIFY2(message == QStringLiteral("The cover could not be sent to \"%1\": ").arg(queue) +
+                                job.failure &&
+                     job.failure.contains(reason),
+                 qPrintable(message));
+    }
     QVERIFY2(ticks >= clock.elapsed() / 40,
              qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(clock.elapsed())));
 }
