@@ -5,15 +5,18 @@
 #include "CurrentPrinter.h"
 #include "DataFileFormats.h"
 #include "ErrorReport.h"
+#include "JobSender.h"
 #include "NumberConvert.h"
 #include "Platform.h"
 #include "PrintGeometry.h"
+#include "SafeFileIO.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <utility>
 
@@ -39,6 +42,7 @@ AppController::AppController(const std::function<WindowPictures()>& windowPictur
             guard(this, &AppController::openCalibration));
     connectSettingsWindow();
     connect(&m_mainWindow, &MainWindow::helpRequested, this, guard(this, &AppController::showHelp));
+    connectJobSender();
     guarded([this] { startUp(); });
     guarded([this] { loadCalibration(); });
     guarded([this] { loadSheet(); });
@@ -62,11 +66,70 @@ void AppController::startUp()
 
 bool AppController::mayEnd()
 {
+    MessageService* messages = platform().messages;
+    if (jobSender().isSending()) {
+        // A job on its way is cancelled only when the user says so; else the
+        // program ends once it has been sent.
+        const QueueJob& job = jobSender().job();
+        const QString question =
+            QStringLiteral("%1 is still being sent to \"%2\". Cancel it and quit now?\n\n"
+                           "Choose No to quit once it has been sent.")
+                .arg(jobSubject(job.title), job.queue);
+        if (!messages || !messages->askYesNo(question)) {
+            m_quitWhenSent = true;
+            return false;
+        }
+        jobSender().cancel();
+        jobSender().waitForThread(10000);
+    }
     const std::optional<QString> question = m_closingSave.save(m_workspace);
     if (!question)
         return true;
-    MessageService* messages = platform().messages;
     return messages && messages->askYesNo(*question);
+}
+
+// ---- Jobs on their way to a queue -------------------------------------------------
+
+void AppController::connectJobSender()
+{
+    JobSender& sender = jobSender();
+    connect(&sender, &JobSender::sendingStarted, this,
+            [this](const QString& title, const QString& queue) {
+                m_mainWindow.showNote(sendingNote(title, queue), true);
+            });
+    connect(&sender, &JobSender::finished, this, guard(this, &AppController::jobFinished));
+}
+
+void AppController::refuseWhileSending()
+{
+    // One job at a time: the spooler's own words for a job in progress.
+    if (jobSender().isSending())
+        throw PrinterError(QStringLiteral("Printing in progress"));
+}
+
+void AppController::jobFinished(const SentJob& job)
+{
+    if (std::exchange(m_quitWhenSent, false))
+        QTimer::singleShot(0, &m_mainWindow, &QWidget::close);
+    const QString calibrated = std::exchange(m_calibrationSentTo, QString());
+    if (!calibrated.isEmpty())
+        calibrationWindow().showStatus(QString());
+    if (job.cancelled)
+        return;
+    if (!job.failure.isEmpty()) {
+        m_mainWindow.showNote(QString());
+        throw PrinterError(sendFailureMessage(job));
+    }
+    const QString sent = QStringLiteral("%1 went to \"%2\"").arg(jobSubject(job.title), job.queue) +
+                         (job.jobId > 0 ? QStringLiteral(" as job %1").arg(job.jobId) : QString());
+    m_mainWindow.showNote(sent + QLatin1Char('.'));
+    if (!calibrated.isEmpty())
+        showCalibrationSent(calibrated, job.jobId);
+    if (!job.note.isEmpty()) {
+        if (MessageService* messages = platform().messages)
+            messages->showMessage(
+                QStringLiteral("%1, but it waits there: %2.").arg(sent, job.note));
+    }
 }
 
 CoverRequest AppController::coverRequest(const QString& placeholderMessage) const
@@ -82,6 +145,7 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
 
 void AppController::printCover()
 {
+    refuseWhileSending();
     jf::printCover(&m_mainWindow,
                    coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
                    m_borderColour, &m_workspace.calibration);
@@ -89,6 +153,7 @@ void AppController::printCover()
 
 void AppController::previewCover()
 {
+    refuseWhileSending();
     jf::previewCover(
         &m_mainWindow,
         coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
@@ -143,13 +208,28 @@ void AppController::openCalibration()
 void AppController::printCalibrationPage()
 {
     const QString printer = calibratedQueue();
+    refuseWhileSending();
     m_calibrationPaper = jf::printCalibrationPage();
+    // A page on its way to a queue is told to have gone once the queue took
+    // it, with the job's number (jobFinished); one written to a file now.
+    if (jobSender().isSending()) {
+        m_calibrationSentTo = printer;
+        calibrationWindow().showStatus(
+            sendingNote(QStringLiteral("Calibration page"), jobSender().job().queue));
+        return;
+    }
+    showCalibrationSent(printer, 0);
+}
+
+void AppController::showCalibrationSent(const QString& printer, int jobId)
+{
+    const QString job = jobId > 0 ? QStringLiteral(" as job %1").arg(jobId) : QString();
     calibrationWindow().showStatus(
-        QStringLiteral("The calibration page went to %1%2. Measure it, type the values and "
+        QStringLiteral("The calibration page went to %1%2%3. Measure it, type the values and "
                        "click Save.")
-            .arg(printer, m_calibrationPaper == PaperOrientation::Landscape
-                              ? QStringLiteral(" in landscape")
-                              : QString()));
+            .arg(printer, job,
+                 m_calibrationPaper == PaperOrientation::Landscape ? QStringLiteral(" in landscape")
+                                                                   : QString()));
 }
 
 void AppController::saveCalibration()
@@ -181,10 +261,15 @@ void AppController::resetCalibration()
     // No calibrated printer left: no file either. A file that still holds
     // damaged lines, or was not read whole, goes through the table's writer,
     // which keeps them or refuses.
-    if (!table.isEmpty())
+    if (!table.isEmpty()) {
         table.write(path);
-    else if (QFile::exists(path) && !QFile::remove(path))
-        throw Error(QStringLiteral("Cannot delete \"%1\"").arg(path));
+    } else if (QFile::exists(path)) {
+        // Not a file another program changed since it was read.
+        refuseChangedFile(path);
+        if (!QFile::remove(path))
+            throw Error(QStringLiteral("Cannot delete \"%1\"").arg(path));
+        noteFileMissing(path);
+    }
     m_workspace.calibration = table;
     calibrationWindow().clearMeasurements();
     calibrationWindow().showStatus(
@@ -286,6 +371,7 @@ void AppController::refreshSheet()
 
 void AppController::printSheet()
 {
+    refuseWhileSending();
     // Shown again whatever comes of it: a picture found missing is marked.
     const auto refresh = qScopeGuard([this] { guarded([this] { refreshSheet(); }); });
     SheetStyle style = sheetStyle();

@@ -4,6 +4,7 @@
 #include "CalibrationWindow.h"
 #include "CoverPrintJob.h"
 #include "HelpWindow.h"
+#include "JobSender.h"
 #include "MainWindow.h"
 #include "SettingsWindow.h"
 #include "SheetPrinting.h"
@@ -56,6 +57,13 @@ private:
     // asks the user.
     bool mayEnd();
     CoverRequest coverRequest(const QString& placeholderMessage) const;
+
+    // Jobs sent to a queue: the tips line tells while one is on its way,
+    // and its end is told (a failure in a message box). A second print
+    // meanwhile is refused.
+    void connectJobSender();
+    void refuseWhileSending();
+    void jobFinished(const SentJob& job);
     void printCover();
     void previewCover();
 
@@ -74,6 +82,7 @@ private:
     // Shows the sheet again in its window, when that is open.
     void refreshSheet();
     void printCalibrationPage();
+    void showCalibrationSent(const QString& printer, int jobId);
     void setUpPrinter();
     void addProgram(const QString& commandLine, const QString& name);
     void loadCalibration();
@@ -106,6 +115,10 @@ private:
     // The paper the last calibration page was printed on, which its
     // measurements are taken on.
     PaperOrientation m_calibrationPaper = PaperOrientation::Portrait;
+    // Whether a close waits for the job being sent.
+    bool m_quitWhenSent = false;
+    // The calibrated queue while its calibration page is being sent.
+    QString m_calibrationSentTo;
 };
 
 } // namespace jf

@@ -126,6 +126,34 @@ int answerCommandLine(const CommandLineRequest& request)
     return 0;
 }
 
+namespace {
+
+QMutex& linksMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+// The links localPathFromBytes made: the name each stands for, and the link.
+QHash<QByteArray, QString>& madeLinks()
+{
+    static QHash<QByteArray, QString> links;
+    return links;
+}
+
+} // namespace
+
+QByteArray localPathBytes(const QString& path)
+{
+    const QMutexLocker lock(&linksMutex());
+    const QHash<QByteArray, QString>& links = madeLinks();
+    for (auto it = links.cbegin(); it != links.cend(); ++it) {
+        if (it.value() == path)
+            return it.key();
+    }
+    return QFile::encodeName(path);
+}
+
 QString localPathFromBytes(const QByteArray& path)
 {
     const QString text = QFile::decodeName(path);
@@ -139,9 +167,8 @@ QString localPathFromBytes(const QByteArray& path)
     }
     // One link a name, each in a folder of its own so that similar names do
     // not meet.
-    static QMutex mutex;
-    const QMutexLocker lock(&mutex);
-    static QHash<QByteArray, QString> links;
+    const QMutexLocker lock(&linksMutex());
+    QHash<QByteArray, QString>& links = madeLinks();
     if (const auto known = links.constFind(target); known != links.cend())
         return *known;
     static const std::unique_ptr<QTemporaryDir> folder = [] {

@@ -53,6 +53,10 @@ int answerCommandLine(const CommandLineRequest& request);
 // as long as the program.
 QString localPathFromBytes(const QByteArray& path);
 
+// The bytes a path names on disk: for a link made by localPathFromBytes,
+// the name it stands for (which outlives this program's private folder).
+QByteArray localPathBytes(const QString& path);
+
 // The program's arguments as the application object gets them and as the
 // program reads them after Qt has taken its own options.
 //  - What follows "--" is kept from Qt, which would take "-reverse" or

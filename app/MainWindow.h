@@ -89,6 +89,8 @@ public:
     std::int32_t tipInterval() const { return m_tips->interval(); }
     // Shows the next tip; runs at every tick of the tip timer.
     void showNextTip() { m_tips->showNext(); }
+    // A note of the program in the tips line (TipsLine::showNote).
+    void showNote(const QString& text, bool kept = false) { m_tips->showNote(text, kept); }
 
     // The panel's picture, the background of the windows opened over it.
     Picture panelPicture() const;

@@ -66,18 +66,15 @@ public:
     void remove(const QString& printer);
     // True when the file would hold nothing: no printer, no damaged line kept,
     // and the file was read whole (one not read whole is never replaced).
-    bool isEmpty() const
-    {
-        return m_entries.isEmpty() && m_keptLines.isEmpty() && !m_notReadWhole;
-    }
+    bool isEmpty() const { return m_entries.isEmpty() && m_keptLines.isEmpty() && !m_notReadWhole; }
 
     // Replaces the table with the file's lines. A missing file is an empty
     // table; damaged lines are left out of the table and their numbers
     // (from 1) returned. A file that cannot be read throws InOutError.
     QList<int> read(const QString& path);
     // Writes the table, replacing the file in one step; damaged lines read
-    // last follow it unchanged. A file the last read could not read whole is
-    // never written: InOutError.
+    // last follow it unchanged. A file the last read could not read whole,
+    // or one another program changed since, is never written: InOutError.
     void write(const QString& path) const;
 
 private:

@@ -3,6 +3,7 @@
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "NumberConvert.h"
+#include "SafeFileIO.h"
 
 #include <QStringList>
 #include <cerrno>
@@ -47,8 +48,12 @@ void CoverSizes::write(const QString& path) const
     for (bool known : m_known)
         allKnown = allKnown && known;
     if (!allKnown) {
+        // The file must still be the one the known values came from; only
+        // then are its other lines copied.
+        if (const int err = checkUnchanged(path))
+            throw InOutError(err, cannotCreateFileMessage(path, err));
         try {
-            SettingsFileReader reader(path);
+            SettingsFileReader reader(path, FileUse::Look);
             for (int line = 0; line < lineCount; ++line)
                 fileLines << reader.readLine();
         } catch (const InOutError& e) {

@@ -23,7 +23,7 @@ QByteArray joinLines(const QStringList& lines)
 
 QString createFileMessage(const QString& path, int err)
 {
-    return QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(err));
+    return cannotCreateFileMessage(path, err);
 }
 
 [[noreturn]] void throwCreateError(const QString& path, int err)
@@ -45,26 +45,33 @@ QString openFileMessage(const QString& path, int err, qint64 maxBytes)
 // name the file.
 bool needsNamedMessage(int err)
 {
-    return err == EFBIG || err == EISDIR || err == notRegularFileError || err == foreignLinkError;
+    return err == EFBIG || err == EISDIR || err == notRegularFileError || err == foreignLinkError ||
+           err == changedBehindError;
 }
 
 } // namespace
 
-QByteArray readSettingsFileBytes(const QString& path)
+QByteArray readSettingsFileBytes(const QString& path, FileUse use)
 {
     QByteArray content;
     if (int err = readFileBytes(path, content, maxSettingsFileBytes)) {
         if (needsNamedMessage(err))
             throw InOutError(err, openFileMessage(path, err, maxSettingsFileBytes));
         err = refineNotFound(path, err);
-        if (err == ENOENT)
+        if (err == ENOENT) {
+            if (use == FileUse::State)
+                noteFileMissing(path);
             throw InOutError(err, QStringLiteral("File not found: \"%1\"").arg(path));
+        }
         throw InOutError(err);
     }
+    if (use == FileUse::State)
+        noteFileContent(path, content);
     return content;
 }
 
-SettingsFileReader::SettingsFileReader(const QString& path) : m_content(readSettingsFileBytes(path))
+SettingsFileReader::SettingsFileReader(const QString& path, FileUse use)
+    : m_content(readSettingsFileBytes(path, use))
 {
     const qsizetype eof = m_content.indexOf('\x1a');
     if (eof >= 0)
@@ -128,10 +135,13 @@ QStringList readListFile(const QString& path, bool* complete)
 {
     QByteArray content;
     if (const int err = readFileBytes(path, content, maxListFileBytes)) {
+        if (err == ENOENT)
+            noteFileMissing(path);
         if (err == EFBIG)
             throw FileTooLargeError(openFileMessage(path, err, maxListFileBytes));
         throw FileStreamError(openFileMessage(path, err, maxListFileBytes));
     }
+    noteFileContent(path, content);
     if (complete) {
         const qsizetype nul = content.indexOf('\0');
         *complete = nul < 0 || nul == content.size() - 1;
@@ -142,6 +152,12 @@ QStringList readListFile(const QString& path, bool* complete)
                                     .arg(path)
                                     .arg(maxListEntries));
     return entries;
+}
+
+void refuseChangedFile(const QString& path)
+{
+    if (const int err = checkUnchanged(path))
+        throwCreateError(path, err);
 }
 
 void writeListFile(const QString& path, const QStringList& entries)

@@ -19,10 +19,20 @@ constexpr qint64 maxListFileBytes = 64 * 1024 * 1024;
 // Most entries a list file may hold.
 constexpr qsizetype maxListEntries = 100000;
 
+// Why a file is read. What is read as the program's state is noted
+// (noteFileContent in SafeFileIO.h): the file is not replaced once another
+// program has changed it. A look at the file as it stands right now, to keep
+// lines the program does not hold, notes nothing.
+enum class FileUse
+{
+    State,
+    Look
+};
+
 // Reads a settings file whole, as SettingsFileReader does, Ctrl+Z bytes
 // included. Throws InOutError; a missing file's message names it:
 // "File not found: "%s"".
-QByteArray readSettingsFileBytes(const QString& path);
+QByteArray readSettingsFileBytes(const QString& path, FileUse use = FileUse::State);
 
 // Reads a settings file line by line. The whole file is read when the reader
 // is made; a failure to open or read it throws InOutError. A folder, a
@@ -34,7 +44,7 @@ QByteArray readSettingsFileBytes(const QString& path);
 class SettingsFileReader
 {
 public:
-    explicit SettingsFileReader(const QString& path);
+    explicit SettingsFileReader(const QString& path, FileUse use = FileUse::State);
 
     bool atEnd() const { return m_pos >= m_content.size(); }
     QString readLine();
@@ -45,7 +55,9 @@ private:
 };
 
 // Replaces a settings file with the given lines, each followed by CR LF.
-// Throws InOutError; on failure the old file is left whole. A line that holds
+// Throws InOutError; on failure the old file is left whole. A file another
+// program changed since it was read is not replaced: InOutError "Cannot
+// create file "%s". Another program changed it ...". A line that holds
 // a line break (see LineBreaks.h) is refused and nothing is written.
 void writeSettingsFile(const QString& path, const QStringList& lines);
 
@@ -55,7 +67,8 @@ void writeSettingsFile(const QString& path, const QStringList& lines);
 // damaged file), which writing the entries back would lose. Throws
 // FileStreamError "Cannot open file "%s". %s", also for a file that is not a
 // regular file; FileTooLargeError for one over maxListFileBytes or holding
-// more than maxListEntries entries.
+// more than maxListEntries entries. What was read (or that the file is
+// missing) is noted as the program's state.
 QStringList readListFile(const QString& path, bool* complete = nullptr);
 
 // Splits list file content into entries as readListFile does, stopping once
@@ -63,9 +76,15 @@ QStringList readListFile(const QString& path, bool* complete = nullptr);
 QStringList splitListContent(QByteArrayView content, qsizetype maxEntries = -1);
 
 // Replaces a list file with its entries, each followed by CR LF. Throws
-// FileStreamError "Cannot create file "%s". %s"; the old file stays whole.
+// FileStreamError "Cannot create file "%s". %s"; the old file stays whole,
+// also when another program changed it since it was read.
 // An entry that holds a line break is refused and nothing is written.
 void writeListFile(const QString& path, const QStringList& entries);
+
+// Throws FileStreamError "Cannot create file "%s". Another program changed
+// it ..." when `path` no longer holds what the program read or last wrote
+// (checkUnchanged in SafeFileIO.h).
+void refuseChangedFile(const QString& path);
 
 // Replaces a file with a text written unchanged, in one piece (the tips
 // file). Errors as writeListFile.

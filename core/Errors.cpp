@@ -52,6 +52,11 @@ QString cannotOpenFileMessage(const QString& path, int osError)
     return QStringLiteral("Cannot open file \"%1\". %2").arg(path, osErrorDescription(osError));
 }
 
+QString cannotCreateFileMessage(const QString& path, int osError)
+{
+    return QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(osError));
+}
+
 QString osErrorDescription(int osError)
 {
     if (osError == notRegularFileError)
@@ -59,6 +64,9 @@ QString osErrorDescription(int osError)
     if (osError == foreignLinkError)
         return QStringLiteral("The file is a symbolic link, and the link or the file it leads "
                               "to belongs to another user; it is not written through");
+    if (osError == changedBehindError)
+        return QStringLiteral("Another program changed it after this program read it, so it is "
+                              "kept as it is and nothing was written to it");
     QString text = QString::fromLocal8Bit(std::strerror(osError));
     while (!text.isEmpty() && (text.back() == QLatin1Char(' ') || text.back() == QLatin1Char('.')))
         text.chop(1);

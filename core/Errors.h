@@ -97,6 +97,10 @@ QString errorReportText(const QString& message);
 // the system's description of the error.
 QString cannotOpenFileMessage(const QString& path, int osError);
 
+// "Cannot create file "%s". %s": a file that could not be written, with the
+// system's description of the error.
+QString cannotCreateFileMessage(const QString& path, int osError);
+
 // The system's description of an errno value, without trailing blanks or
 // full stops ("No such file or directory"); "Not a regular file" for
 // notRegularFileError, and a sentence of its own for foreignLinkError.
@@ -110,5 +114,9 @@ constexpr int notRegularFileError = -1;
 // follow for writing, because the link or what it leads to belongs to
 // another user.
 constexpr int foreignLinkError = -2;
+
+// Not an errno value: another program changed the file since this program
+// read or last wrote it, so it is not replaced.
+constexpr int changedBehindError = -3;
 
 } // namespace jf

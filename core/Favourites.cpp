@@ -186,11 +186,22 @@ void Favourites::load(const DataFolder& folder)
 
 void Favourites::save(const DataFolder& folder)
 {
-    // Both files or neither: a refused entry in one must not leave the other
-    // written out of step.
+    // Both files or neither: a refused entry in one, or a file of the pair
+    // that another program changed, must not leave the other written out of
+    // step.
+    if (!m_names.needsSaving() && !m_paths.needsSaving())
+        return;
     for (const StoredList* list : {&m_names, &m_paths}) {
         if (list->needsSaving())
             refuseLineBreaks(folder.path(list->fileName()), list->entries());
+    }
+    for (const auto& [list, partner] :
+         {std::pair{&m_names, &m_paths}, std::pair{&m_paths, &m_names}}) {
+        const QString path = folder.path(list->fileName());
+        if (const int err = checkUnchanged(path))
+            throw FileStreamError(cannotCreateFileMessage(path, err) +
+                                  QStringLiteral("; \"%1\" is kept as it is too")
+                                      .arg(folder.path(partner->fileName())));
     }
     m_names.save(folder);
     m_paths.save(folder);

@@ -74,7 +74,10 @@ public:
     // when there is none.
     QString pathAt(qsizetype index) const;
 
-    // The names file, then the paths file.
+    // The names file, then the paths file. Saving writes both files of the
+    // pair or neither: when another program changed either of them since it
+    // was read (checkUnchanged), FileStreamError names it and nothing is
+    // written.
     void load(const DataFolder& folder);
     void save(const DataFolder& folder);
 

@@ -3,6 +3,9 @@
 #include "Errors.h"
 #include "TextCodec.h"
 
+#include <QCryptographicHash>
+#include <QHash>
+#include <QMutex>
 #include <QScopeGuard>
 
 #include <cerrno>
@@ -225,7 +228,85 @@ int followOwnLinks(QByteArray& target)
     return 0;
 }
 
+// What was noted of a file: its size and a digest of its content, or nothing
+// for a file found missing.
+struct NotedContent
+{
+    qint64 size = 0;
+    QByteArray digest;
+};
+
+struct NotedFiles
+{
+    QMutex mutex;
+    QHash<QString, std::optional<NotedContent>> files;
+};
+
+NotedFiles& notedFiles()
+{
+    static NotedFiles noted;
+    return noted;
+}
+
+// The replacement itself (replaceFileContent without its checks).
+int replaceUnchecked(const QString& path, const QByteArray& content);
+
+QByteArray digestOf(QByteArrayView content)
+{
+    return QCryptographicHash::hash(content, QCryptographicHash::Sha1);
+}
+
 } // namespace
+
+void noteFileContent(const QString& path, QByteArrayView content)
+{
+    NotedContent noted{content.size(), digestOf(content)};
+    NotedFiles& all = notedFiles();
+    const QMutexLocker lock(&all.mutex);
+    all.files.insert(path, std::move(noted));
+}
+
+void noteFileMissing(const QString& path)
+{
+    NotedFiles& all = notedFiles();
+    const QMutexLocker lock(&all.mutex);
+    all.files.insert(path, std::nullopt);
+}
+
+void forgetNotedFilesForTesting()
+{
+    NotedFiles& all = notedFiles();
+    const QMutexLocker lock(&all.mutex);
+    all.files.clear();
+}
+
+int checkUnchanged(const QString& path)
+{
+    std::optional<NotedContent> noted;
+    {
+        NotedFiles& all = notedFiles();
+        const QMutexLocker lock(&all.mutex);
+        const auto found = all.files.constFind(path);
+        if (found == all.files.cend())
+            return 0;
+        noted = *found;
+    }
+    struct stat st
+    {
+    };
+    if (::stat(nativePath(path).constData(), &st) != 0)
+        return 0; // gone (or not reachable): nothing of anyone's to lose here
+    if (!noted)
+        return changedBehindError; // made by another program since it was found missing
+    if (!S_ISREG(st.st_mode))
+        return 0; // the replacement refuses it for what it is
+    if (qint64(st.st_size) != noted->size)
+        return changedBehindError;
+    QByteArray content;
+    if (readFileBytes(path, content, noted->size) != 0)
+        return 0;
+    return digestOf(content) == noted->digest ? 0 : changedBehindError;
+}
 
 QByteArray nativePath(const QString& path)
 {
@@ -301,6 +382,18 @@ void setWriteFaultForTesting(int errnoValue, qint64 afterBytes)
 
 int replaceFileContent(const QString& path, const QByteArray& content)
 {
+    if (const int err = checkUnchanged(path))
+        return err;
+    const int err = replaceUnchecked(path, content);
+    if (err == 0)
+        noteFileContent(path, content);
+    return err;
+}
+
+namespace {
+
+int replaceUnchecked(const QString& path, const QByteArray& content)
+{
     QByteArray target = nativePath(path);
     if (const int err = followOwnLinks(target))
         return err;
@@ -367,6 +460,8 @@ int replaceFileContent(const QString& path, const QByteArray& content)
     }
     return ok ? 0 : err;
 }
+
+} // namespace
 
 int refineNotFound(const QString& path, int err)
 {

@@ -3,7 +3,8 @@
 // Whole files read and replaced safely, as bytes: only regular files, never
 // more than a ceiling, and a replacement that leaves either the old or the
 // new content, never a mix. Every function reports failure as an errno
-// value (or notRegularFileError, foreignLinkError from Errors.h); the data
+// value (or notRegularFileError, foreignLinkError, changedBehindError from
+// Errors.h); the data
 // files' formats and messages are in DataFileFormats.h.
 
 #include <QByteArray>
@@ -38,7 +39,9 @@ constexpr qint64 maxRestorableBytes = 64 * 1024 * 1024;
 // otherwise foreignLinkError. An existing file that may not be
 // written is not replaced. When the folder does not allow a temporary file
 // (EACCES, EPERM, EROFS), an existing file is rewritten in place, and its old
-// content put back if that fails. Returns 0 or the errno of the failure.
+// content put back if that fails. A file that another program changed since
+// the program read it is not replaced (see noteFileContent). Returns 0 or the
+// errno of the failure.
 int replaceFileContent(const QString& path, const QByteArray& content);
 
 // The part of a temporary file's name that follows the target's name.
@@ -54,5 +57,24 @@ void setWriteFaultForTesting(int errnoValue, qint64 afterBytes = 0);
 
 // The native byte form of a path.
 QByteArray nativePath(const QString& path);
+
+// What the program knows of its data files: for each file read as the
+// program's state (or found missing then), what it held, and again after every
+// replacement made here. replaceFileContent refuses to replace a file that no
+// longer holds what was noted of it: another program changed it meanwhile,
+// and writing would silently drop that change. The refusal is
+// changedBehindError, and the file is left as it is. A file nothing was noted
+// of, or one that is gone by now, is written as before: nothing of another
+// program's is lost by that.
+void noteFileContent(const QString& path, QByteArrayView content);
+void noteFileMissing(const QString& path);
+
+// 0 when `path` still holds what was noted of it (or nothing was noted, or it
+// is gone, or it cannot be read now: the write then meets that failure
+// itself); changedBehindError when another program changed it.
+int checkUnchanged(const QString& path);
+
+// Test seam: forgets everything noted, as a fresh start of the program would.
+void forgetNotedFilesForTesting();
 
 } // namespace jf

@@ -61,7 +61,7 @@ QueueJob queueJobFor(const QPrinter& printer)
     const QPageLayout layout = printer.pageLayout();
     option(QStringLiteral("media"), layout.pageSize().key());
     if (layout.orientation() == QPageLayout::Landscape)
-        option(QStringLiteral("landscape"), QString());
+        option(QStringLiteral("landscape"), QStringLiteral("true"));
     if (printer.copyCount() > 1) {
         option(QStringLiteral("copies"), QString::number(printer.copyCount()));
         if (printer.collateCopies())

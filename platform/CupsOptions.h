@@ -26,8 +26,8 @@ void turnOffPrintScaling(QPrinter& printer);
 
 // The job a Qt print job on `printer` would send for a finished PDF: the
 // printer's queue, its document name ("Cover" when it has none), and the
-// options paper, orientation, copies, collation, sides and then the option
-// list the setup dialog chose.
+// options paper, orientation ("landscape" "true", as lp sends it), copies,
+// collation, sides and then the option list the setup dialog chose.
 QueueJob queueJobFor(const QPrinter& printer);
 
 } // namespace jf

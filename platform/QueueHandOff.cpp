@@ -1,47 +1,26 @@
 #include "QueueHandOff.h"
 
 #include "Errors.h"
-
-#include <QProcess>
-#include <QStandardPaths>
+#include "JobSender.h"
+#include "SafeFileIO.h"
 
 namespace jf {
 
-namespace {
-
-QString lpProgram()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("lp"));
-}
-
-} // namespace
-
 bool canHandToQueue()
 {
-    return !lpProgram().isEmpty();
+    return true; // the CUPS library is part of the program
 }
 
 bool handPdfToQueue(const QueueJob& job, const QString& pdfPath)
 {
-    const QString lp = lpProgram();
-    if (lp.isEmpty() || job.queue.isEmpty())
+    if (job.queue.isEmpty())
         return false;
-    QStringList args{QStringLiteral("-d"), job.queue, QStringLiteral("-t"), job.title};
-    for (const auto& [name, value] : job.options) {
-        // lp takes the number of copies as -n; it sets the same option.
-        if (name == QLatin1String("copies"))
-            args << QStringLiteral("-n") << value;
-        else
-            args << QStringLiteral("-o")
-                 << (value.isEmpty() ? name : name + QLatin1Char('=') + value);
-    }
-    args << QStringLiteral("--") << pdfPath;
-
-    QProcess client;
-    client.start(lp, args);
-    if (!client.waitForFinished(60000) || client.exitStatus() != QProcess::NormalExit ||
-        client.exitCode() != 0)
+    if (jobSender().isSending())
+        throw PrinterError(QStringLiteral("Printing in progress"));
+    QByteArray pdf;
+    if (readFileBytes(pdfPath, pdf) != 0)
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
+    jobSender().send(job, pdf);
     return true;
 }
 

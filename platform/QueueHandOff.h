@@ -2,7 +2,7 @@
 
 // Handing a finished PDF to a print queue. Everything the print system is
 // told travels in QueueJob, so this is the one place that knows how a job
-// reaches it (today its command-line client, lp).
+// reaches it: the CUPS library, on a thread of its own (JobSender.h).
 
 #include <QList>
 #include <QString>
@@ -15,17 +15,20 @@ struct QueueJob
     QString queue;
     QString title;
     // Job options by their print system names, in order; a later one wins.
-    // An empty value sends the name alone ("landscape").
+    // Each goes to the print system as one name and one value, whatever the
+    // value holds; an option with an empty value is left out.
     QList<std::pair<QString, QString>> options;
 };
 
 // Whether jobs can be handed to a queue on this machine.
 bool canHandToQueue();
 
-// Hands the PDF file at `pdfPath` to `job.queue`. False when that cannot be
-// done here (see canHandToQueue) or the job names no queue; throws
-// PrinterError "Printer selected is not valid" when the print system refuses
-// the job.
+// Starts sending the PDF file at `pdfPath` to `job.queue` through
+// jobSender() and returns at once; the file is read before it returns, so it
+// may go. The outcome comes later, from JobSender::finished. False when the
+// job names no queue; throws PrinterError "Printing in progress" while
+// another job is being sent, "Printer selected is not valid" when the file
+// cannot be read.
 bool handPdfToQueue(const QueueJob& job, const QString& pdfPath);
 
 } // namespace jf

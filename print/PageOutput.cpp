@@ -4,6 +4,7 @@
 #include "CurrentPrinter.h"
 #include "DirectPdf.h"
 #include "Errors.h"
+#include "PaintedJob.h"
 
 #include <QDir>
 #include <QFile>
@@ -148,8 +149,13 @@ void printPainted(QPrinter& printer, const PaintJob& job)
         writePaintedPdf(printer, job, printer.outputFileName());
         return;
     }
-    if (!handToQueue(printer, [&](const QString& path) { writePaintedPdf(printer, job, path); }))
-        paint(printer, job);
+    if (handToQueue(printer, [&](const QString& path) { writePaintedPdf(printer, job, path); }))
+        return;
+    // Qt's own engine hands the pages to the queue without telling how it
+    // went: the queue is asked first and its answer read afterwards.
+    PaintedJob told(printer, queueJobFor(printer).title);
+    paint(printer, job);
+    told.confirm();
 }
 
 void printPages(const QList<PrintPage>& pages, const QString& title)

@@ -10,6 +10,7 @@ JF_PACKAGES=(
     qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev zlib1g-dev
     fonts-liberation fonts-wine fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils img2pdf ghostscript qpdf
+    libcups2-dev cups-ipp-utils
     xvfb xauth libjpeg-turbo-progs util-linux
     desktop-file-utils appstream dpkg-dev file lintian x11-utils
     qt6-image-formats-plugins libheif-dev libexif-dev libwebp-dev netpbm libheif-examples

@@ -5,6 +5,7 @@
 #include "ErrorReport.h"
 #include "NumberConvert.h"
 #include "Platform.h"
+#include "SafeFileIO.h"
 #include "SettingsMerge.h"
 #include "SingleLineText.h"
 #include "ToolWindow.h"
@@ -215,30 +216,49 @@ void SettingsWindow::writeFile(SettingsFile file, const QString& path, const QSt
     }
 }
 
-void SettingsWindow::saveIfChanged(SettingsFile file, const QString& path)
+std::optional<QStringList> SettingsWindow::linesToSave(SettingsFile file, const QString& path)
 {
     const ShownFile& shown = m_shown[std::size_t(file)];
     QStringList lines = formLines(file);
     if (lines == shown.lines)
-        return; // not changed: the file stays as it is, byte for byte
+        return std::nullopt; // not changed: the file stays as it is, byte for byte
     // The form does not show this file (or not all of it): only what the user
     // changed is written, the rest is taken from the file as it stands.
     if (!shown.whole)
         lines = mergeWithFile(path, lines, shown.lines, file == TipsFile);
-    writeFile(file, path, lines);
+    return lines;
 }
 
 void SettingsWindow::accept()
 {
     // The boxes are written as they stand, without any check: an empty box
     // gives an empty line. Only files whose controls the user changed are
-    // written. A failure leaves the files before it written and the window
-    // open.
+    // written. A failure to write leaves the files before it written and the
+    // window open.
     const DataFolder& folder = m_workspace.folder;
-    saveIfChanged(SizesFile, folder.path(datafile::sizes));
-    saveIfChanged(NamesFile, folder.path(datafile::names));
-    saveIfChanged(PreferencesFile, folder.path(datafile::settings));
-    saveIfChanged(TipsFile, folder.path(datafile::tips));
+    struct Pending
+    {
+        SettingsFile file;
+        QString path;
+        QStringList lines;
+    };
+    QList<Pending> pending;
+    for (const auto& [file, name] :
+         {std::pair{SizesFile, datafile::sizes}, std::pair{NamesFile, datafile::names},
+          std::pair{PreferencesFile, datafile::settings}, std::pair{TipsFile, datafile::tips}}) {
+        const QString path = folder.path(name);
+        if (std::optional<QStringList> lines = linesToSave(file, path))
+            pending.append({file, path, std::move(*lines)});
+    }
+    // A file that another program changed since this window read it is not
+    // written over, and then none is: the window stays open with the user's
+    // changes, and the message names the file.
+    for (const Pending& save : std::as_const(pending)) {
+        if (const int err = checkUnchanged(save.path))
+            throw InOutError(err, cannotCreateFileMessage(save.path, err));
+    }
+    for (const Pending& save : std::as_const(pending))
+        writeFile(save.file, save.path, save.lines);
     close();
 }
 

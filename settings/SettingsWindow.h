@@ -71,7 +71,9 @@ private:
     // as one text).
     QStringList formLines(SettingsFile file) const;
     void writeFile(SettingsFile file, const QString& path, const QStringList& lines);
-    void saveIfChanged(SettingsFile file, const QString& path);
+    // The lines to write for a file whose controls the user changed, nothing
+    // for one left as shown.
+    std::optional<QStringList> linesToSave(SettingsFile file, const QString& path);
     void accept();
     void restoreDefaultNames();
     void restoreDefaultSizes();

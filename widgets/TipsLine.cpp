@@ -31,7 +31,19 @@ void TipsLine::setInterval(std::int32_t milliseconds)
 
 void TipsLine::showNext()
 {
-    m_label->setText(m_tips.next());
+    if (!m_noteKept)
+        show(m_tips.next());
+}
+
+void TipsLine::showNote(const QString& text, bool kept)
+{
+    m_noteKept = kept;
+    show(text);
+}
+
+void TipsLine::show(const QString& text)
+{
+    m_label->setText(text);
     m_label->adjustSize();
 }
 

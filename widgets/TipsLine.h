@@ -24,14 +24,21 @@ public:
     // period, 0 or less stops the tips (the last one stays shown).
     void setInterval(std::int32_t milliseconds);
     std::int32_t interval() const { return m_interval; }
-    // Shows the next tip.
+    // Shows the next tip; a note that is kept stays instead.
     void showNext();
 
+    // Shows a note of the program in the tips line: one that is `kept`
+    // stays until the next note; any other until the next tip.
+    void showNote(const QString& text, bool kept);
+
 private:
+    void show(const QString& text);
+
     ClickLabel* m_label;
     TipCycle& m_tips;
     QTimer* m_timer;
     std::int32_t m_interval = 6000;
+    bool m_noteKept = false;
 };
 
 } // namespace jf

@@ -9,6 +9,8 @@
 #include "AppController.h"
 #include "Application.h"
 #include "CommandLine.h"
+#include "DataFolder.h"
+#include "OneProgram.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,7 +58,10 @@ int child(int argc, char* argv[], bool app)
     if (app) {
         // Exactly what main() does.
         jf::StartArguments start(argc, argv);
+        jf::OneProgram one(jf::currentBaseDir());
+        one.claim(QString());
         jf::Application application(start);
+        one.listen();
         FirstPaint watcher;
         const std::unique_ptr<jf::AppController> controller = application.makeController();
         controller->mainWindow().installEventFilter(&watcher);

@@ -46,6 +46,7 @@ void TestReadOnlyFiles::init()
     }
     QFile::setPermissions(path("Locked.txt"), QFile::ReadOwner);
     QFile::setPermissions(m_dir.path() + "/Data", QFile::ReadOwner | QFile::ExeOwner);
+    jf::forgetNotedFilesForTesting(); // the files above come from elsewhere
 }
 
 void TestReadOnlyFiles::cleanup()

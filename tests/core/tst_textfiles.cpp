@@ -57,6 +57,9 @@ private slots:
     {
         QDir(m_dir.path()).mkpath("Data");
         jf::setWriteFaultForTesting(0);
+        // The test puts files in place as another program would: each test
+        // starts as a fresh program.
+        jf::forgetNotedFilesForTesting();
     }
     void settingsLines_data();
     void settingsLines();
@@ -597,6 +600,8 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
         QVERIFY(pid >= 0);
         if (pid == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            jf::forgetNotedFilesForTesting(); // a program of its own
+
             for (int v = 1;; v ^= 1)
                 save(v);
         }
@@ -637,8 +642,10 @@ void TestTextFiles::killedSaveLeavesOldOrNew()
         QVERIFY(tips == listBytes[0] || tips == listBytes[1]);
     }
     qInfo("%d of %d kills interrupted a save", unfinished, rounds);
-    QVERIFY(unfinished > 0); // else the kills missed the saves altogether
-    save(1);                 // and the next save clears what a killed one left
+    QVERIFY(unfinished > 0);          // else the kills missed the saves altogether
+    jf::forgetNotedFilesForTesting(); // the children's files, not this program's
+    jf::forgetNotedFilesForTesting(); // the children wrote last, not this program
+    save(1);                          // and the next save clears what a killed one left
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
 }
 

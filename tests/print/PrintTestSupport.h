@@ -4,9 +4,13 @@
 // and measuring rendered pages with poppler.
 
 #include "CurrentPrinter.h"
+#include "JobSender.h"
 #include "Platform.h"
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPageLayout>
@@ -15,6 +19,7 @@
 #include <QRect>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
 #include <functional>
 #include <memory>
 
@@ -102,6 +107,41 @@ inline QImage renderWithGhostscript(const QString& pdf, int dpi)
     QImage image(png);
     QFile::remove(png);
     return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The attributes CUPS keeps for a job, one "name (type) = value" a line.
+inline QString jobAttributes(const QString& queue, int job, const QString& folder)
+{
+    const QString test = folder + QStringLiteral("/get-job-attributes.test");
+    QFile file(test);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write("{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
+               " ATTR charset attributes-charset utf-8\n"
+               " ATTR naturalLanguage attributes-natural-language en\n"
+               " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
+               " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
+    file.close();
+    QProcess p;
+    p.start(QStringLiteral("ipptool"),
+            {QStringLiteral("-tv"), QStringLiteral("-d"), QStringLiteral("job=%1").arg(job),
+             QStringLiteral("ipp://localhost/printers/%1").arg(queue), test});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Lets the job being sent (JobSender) reach its end, running the event loop;
+// false when it has not within `milliseconds`.
+inline bool waitForSentJob(int milliseconds = 60000)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (jf::jobSender().isSending()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 inline bool near(QRgb pixel, const QColor& colour, int tolerance)

@@ -20,6 +20,7 @@
 #include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -74,27 +75,6 @@ int lastJob(const QString& queue)
     for (auto it = id.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();)
         last = std::max(last, it.next().captured(1).toInt());
     return last;
-}
-
-// The attributes CUPS keeps for a job, one "name (type) = value" a line.
-QString jobAttributes(const QString& queue, int job, const QString& folder)
-{
-    const QString test = folder + QStringLiteral("/get-job-attributes.test");
-    QFile file(test);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write("{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
-               " ATTR charset attributes-charset utf-8\n"
-               " ATTR naturalLanguage attributes-natural-language en\n"
-               " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
-               " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
-    file.close();
-    QProcess p;
-    p.start(QStringLiteral("ipptool"),
-            {QStringLiteral("-tv"), QStringLiteral("-d"), QStringLiteral("job=%1").arg(job),
-             QStringLiteral("ipp://localhost/printers/%1").arg(queue), test});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // The PDF of the next job of the cups-pdf queue writing to `folder`. The file
@@ -176,10 +156,15 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     jf::platform().printerSetup = &setup;
     const QColor teal(0, 128, 128);
     jf::BorderColourMemory border;
+    QSignalSpy sent(&jf::jobSender(), &jf::JobSender::finished);
     jf::printCover(nullptr,
                    {QStringLiteral("184"), QStringLiteral("270"),
                     jpegPicture(teal, QSize(300, 200)), 2, QStringLiteral("Red"), "DVD"},
                    border);
+    QVERIFY(waitForSentJob());
+    QCOMPARE(sent.size(), 1);
+    QVERIFY2(sent[0][0].value<jf::SentJob>().accepted(),
+             qPrintable(sent[0][0].value<jf::SentJob>().failure));
     QCOMPARE(setup.calls, 1);
     QCOMPARE(jf::currentPrinter().printer().printerName(), printer.printerName());
     jf::platform().printerSetup = nullptr;
@@ -245,6 +230,7 @@ void TestPrintCups::printerOptionsReachTheJob()
                     jpegPicture(QColor(0, 128, 128), QSize(40, 40)), 1, QStringLiteral("Red"),
                     "CD"},
                    border);
+    QVERIFY(waitForSentJob());
     QCOMPARE(setup.calls, 2);
     jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);
@@ -342,6 +328,7 @@ void TestPrintCups::calibrationTurnsWithThePaper()
                        {QStringLiteral("184"), QStringLiteral("270"),
                         jf::Picture::fromImage(picture), 0, QStringLiteral("Gray"), "DVD"},
                        border, &calibration);
+        QVERIFY(waitForSentJob());
         const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
         const QRectF area = paper.printable(c.orientation == QPageLayout::Portrait
                                                 ? jf::PaperOrientation::Portrait
@@ -412,6 +399,7 @@ void TestPrintCups::sheetThroughCupsPdf()
     jf::SheetPictures pictures;
     jf::printSheet(nullptr, {{5, 121, 121, frontFile}, {7, 151, 118, backFile}},
                    {jf::defaultCoverNames(), 0, Qt::gray, true}, pictures, nullptr);
+    QVERIFY(waitForSentJob());
     QCOMPARE(setup.calls, 1);
     jf::platform().printerSetup = nullptr;
     jf::currentPrinter().replace(nullptr);

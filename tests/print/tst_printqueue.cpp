@@ -1,0 +1,317 @@
+// Jobs to a print queue tell the truth and never hold the window up: a
+// failure names the queue and CUPS's reason (a queue that refuses jobs, one
+// that is gone, a print service that does not answer or does not run),
+// options reach the job one value each, and the main window shows the send,
+// refuses a second print and asks before it closes. Runs against the
+// private cupsd of scripts/cups-start, with queues of its own for the
+// refusals; skips where no print service runs.
+#include "AppController.h"
+#include "JobSender.h"
+#include "PrintTestSupport.h"
+#include "ProgramFixture.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinterInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace printtest;
+
+namespace {
+
+const QString kRefusing = QStringLiteral("JacketforgeRefusing");
+const QString kDeleted = QStringLiteral("JacketforgeDeleted");
+const QString kStopped = QStringLiteral("JacketforgeStopped");
+const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
+
+bool run(const QString& program, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool addQueue(const QString& name)
+{
+    return run(QStringLiteral("lpadmin"),
+               {QStringLiteral("-p"), name, QStringLiteral("-v"),
+                QStringLiteral("cups-pdf:/") + name, QStringLiteral("-m"),
+                QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"), QStringLiteral("-E")});
+}
+
+// A print service that has hung: its socket takes connections and never
+// answers.
+class SilentService
+{
+public:
+    explicit SilentService(const QString& path) : m_path(path)
+    {
+        QFile::remove(path);
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        m_listening =
+            ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(m_fd, 8) == 0;
+    }
+    ~SilentService()
+    {
+        ::close(m_fd);
+        QFile::remove(m_path);
+    }
+    bool listening() const { return m_listening; }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    bool m_listening = false;
+};
+
+QByteArray onePagePdf()
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    QPainter painter(&writer);
+    painter.drawText(100, 100, QStringLiteral("Cover"));
+    painter.end();
+    return pdf;
+}
+
+QString saveJpeg(const QString& folder, const QColor& colour)
+{
+    QImage image(60, 40, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = folder + QStringLiteral("/cover.jpg");
+    return image.save(path, "JPEG", 95) ? path : QString();
+}
+
+} // namespace
+
+class TestPrintQueue : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_temp;
+    QString m_silent;
+    QString m_nowhere;
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void sendOutcomes_data();
+    void sendOutcomes();
+    void optionsReachTheJobAsOneValue();
+    void windowTellsTheTruth();
+};
+
+void TestPrintQueue::initTestCase()
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
+    if (!lpstat.waitForFinished(10000) ||
+        !lpstat.readAllStandardOutput().contains("scheduler is running"))
+        QSKIP("no print service runs (start it with scripts/cups-start)");
+    if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
+        QSKIP("no queue JacketforgeOptions (scripts/cups-start adds it)");
+    if (!addQueue(kRefusing) || !run(QStringLiteral("cupsreject"), {kRefusing}) ||
+        !addQueue(kStopped) ||
+        !run(QStringLiteral("cupsdisable"),
+             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}))
+        QSKIP("cannot add a queue of this test's own here (not root?)");
+    m_silent = m_temp.filePath(QStringLiteral("silent.sock"));
+    m_nowhere = m_temp.filePath(QStringLiteral("nowhere.sock"));
+}
+
+void TestPrintQueue::cleanupTestCase()
+{
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRefusing});
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kStopped});
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted});
+}
+
+void TestPrintQueue::sendOutcomes_data()
+{
+    QTest::addColumn<QString>("server"); // empty: the private cupsd
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("reason"); // why it failed, or why it waits
+    QTest::newRow("queue refuses jobs")
+        << "" << kRefusing << false << "destination \"JacketforgeRefusing\" is not accepting jobs";
+    QTest::newRow("queue is gone")
+        << ""
+        << "JacketforgeGone" << false << "the printer or class does not exist";
+    QTest::newRow("service does not answer")
+        << "silent" << kOptionsQueue << false << "did not answer within 1 second";
+    QTest::newRow("service does not run")
+        << "nowhere" << kOptionsQueue << false << "cannot be reached";
+    QTest::newRow("queue is stopped")
+        << "" << kStopped << true << "the printer is stopped (\"Out of paper\")";
+}
+
+void TestPrintQueue::sendOutcomes()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, queue);
+    QFETCH(bool, accepted);
+    QFETCH(QString, reason);
+    const SilentService silent(m_silent);
+    QVERIFY(silent.listening());
+    jf::JobSender sender;
+    sender.setAnswerTimeout(1000);
+    sender.setServer(QFile::encodeName(server == QLatin1String("silent")    ? m_silent
+                                       : server == QLatin1String("nowhere") ? m_nowhere
+                                                                            : QString()));
+    // The window's thread goes on meanwhile: a timer keeps firing.
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start();
+    QSignalSpy finished(&sender, &jf::JobSender::finished);
+    const QByteArray pdf = onePagePdf();
+    QElapsedTimer clock;
+    clock.start();
+    sender.send({queue, QStringLiteral("Cover"), {}}, pdf);
+    QVERIFY(sender.isSending());
+    QVERIFY(finished.wait(20000));
+    const jf::SentJob job = finished[0][0].value<jf::SentJob>();
+    QVERIFY(!sender.isSending());
+    QCOMPARE(job.accepted(), accepted);
+    if (accepted) {
+        QVERIFY(job.jobId > 0);
+        QCOMPARE(job.note, reason);
+    } else {
+        const QString message = jf::sendFailureMessage(job);
+        QVERIFY2(message == QStringLiteral("The cover could not be sent to \"%1\": ").arg(queue) +
+                                job.failure &&
+                     job.failure.contains(reason),
+                 qPrintable(message));
+    }
+    QVERIFY2(ticks >= clock.elapsed() / 50,
+             qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(clock.elapsed())));
+}
+
+void TestPrintQueue::optionsReachTheJobAsOneValue()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("ipptool")).isEmpty())
+        QSKIP("ipptool (cups-ipp-utils) not installed");
+    // Typed in the setup dialog's job options, where a command line would
+    // split it into options of their own.
+    const QString billing =
+        QStringLiteral("Dept 42 copies=3 O'Brien \"x\" job-hold-until=indefinite");
+    jf::JobSender sender;
+    QSignalSpy finished(&sender, &jf::JobSender::finished);
+    sender.send({kOptionsQueue,
+                 QStringLiteral("Cover"),
+                 {{QStringLiteral("job-billing"), billing},
+                  {QStringLiteral("job-priority"), QString()}}}, // empty: left out
+                onePagePdf());
+    QVERIFY(finished.wait(30000));
+    const jf::SentJob job = finished[0][0].value<jf::SentJob>();
+    QVERIFY2(job.accepted(), qPrintable(job.failure));
+    const QString attributes = jobAttributes(kOptionsQueue, job.jobId, m_temp.path());
+    // ipptool shows a quote in a value as \".
+    QVERIFY2(attributes.contains(QStringLiteral("job-billing (nameWithoutLanguage) = ") +
+                                 QString(billing).replace(u'"', QStringLiteral("\\\""))),
+             qPrintable(attributes));
+    QVERIFY2(!attributes.contains(QLatin1String("copies (integer) = 3")), qPrintable(attributes));
+    QVERIFY2(!attributes.contains(QLatin1String("job-hold-until (keyword) = indefinite")),
+             qPrintable(attributes));
+    QVERIFY2(attributes.contains(QLatin1String("job-priority (integer) = 50")),
+             qPrintable(attributes));
+}
+
+void TestPrintQueue::windowTellsTheTruth()
+{
+    jftest::ProgramFixture program;
+    program.renew();
+    auto [platform, work, app, form] = program.start();
+    ScriptedPrinterSetup setup;
+    jf::platform().printerSetup = &setup;
+    const auto restore = qScopeGuard([] {
+        jf::platform().printerSetup = nullptr;
+        jf::currentPrinter().replace(nullptr);
+        jf::jobSender().setServer({});
+        jf::jobSender().setAnswerTimeout(jf::defaultAnswerTimeoutMs);
+    });
+    const auto useQueue = [](const QString& queue) {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPrinterName(queue);
+        jf::currentPrinter().replace(std::move(printer));
+    };
+    const auto lastError = [&platform = platform] {
+        return platform.messages.errors.isEmpty() ? QString() : platform.messages.errors.last();
+    };
+
+    // A JPEG cover goes through the sender; the print service has hung.
+    form.show();
+    form.openPicture(saveJpeg(work.path(), QColor(0, 128, 128)));
+    useQueue(kOptionsQueue);
+    const SilentService silent(m_silent);
+    jf::jobSender().setServer(QFile::encodeName(m_silent));
+    jf::jobSender().setAnswerTimeout(1500);
+    emit form.printRequested();
+    QVERIFY2(jf::jobSender().isSending(), qPrintable(lastError()));
+    QCOMPARE(jftest::child<QLabel>(form, "tipLabel")->text(),
+             QStringLiteral("Sending the cover to \"JacketforgeOptions\"\u2026"));
+    emit form.printRequested(); // a second print meanwhile
+    QCOMPARE(lastError(), QStringLiteral("Printing in progress."));
+    // Closing asks; "No" waits for the job and closes once it is done.
+    QVERIFY(!form.close());
+    QVERIFY(platform.messages.questions.last().startsWith(
+        QStringLiteral("The cover is still being sent to \"JacketforgeOptions\".")));
+    QTRY_VERIFY_WITH_TIMEOUT(!jf::jobSender().isSending(), 10000);
+    QCOMPARE(lastError(), QStringLiteral("The cover could not be sent to \"JacketforgeOptions\": "
+                                         "the print service at %1 did not answer within 2 "
+                                         "seconds.")
+                              .arg(m_silent));
+    QTRY_VERIFY(form.isHidden());
+    // "Yes" cancels the job and closes at once.
+    form.show();
+    emit form.printRequested();
+    QVERIFY(jf::jobSender().isSending());
+    platform.messages.answers.enqueue(true);
+    QVERIFY(form.close());
+    QTRY_VERIFY(!jf::jobSender().isSending());
+    QVERIFY(lastError().contains(QLatin1String("did not answer"))); // nothing new told
+    QCOMPARE(platform.messages.errors.size(), 2);
+    form.show();
+    jf::jobSender().setServer({});
+
+    // A painted cover goes the same way, and the queue is asked first.
+    form.openPicture(work.solidBitmap(QStringLiteral("cover.bmp"), QSize(40, 30), Qt::blue));
+    useQueue(kRefusing);
+    emit form.printRequested();
+    QTRY_VERIFY(!jf::jobSender().isSending());
+    QCOMPARE(lastError(),
+             QStringLiteral("The cover could not be sent to \"JacketforgeRefusing\": "
+                            "destination \"JacketforgeRefusing\" is not accepting jobs."));
+
+    // The calibration page to a queue deleted meanwhile claims nothing.
+    QVERIFY(addQueue(kDeleted));
+    useQueue(kDeleted);
+    QVERIFY(run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted}));
+    emit app.calibrationWindow().printPageRequested();
+    QTRY_VERIFY(!jf::jobSender().isSending());
+    QCOMPARE(lastError(), QStringLiteral("The calibration page could not be sent to "
+                                         "\"JacketforgeDeleted\": the printer or class does not "
+                                         "exist."));
+    QVERIFY(!jftest::child<QLabel>(app.calibrationWindow(), "statusLabel")
+                 ->text()
+                 .contains(QLatin1String("went to")));
+}
+
+QTEST_MAIN(TestPrintQueue)
+#include "tst_printqueue.moc"
