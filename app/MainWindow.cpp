@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QMenu>
 
 #include <utility>
@@ -61,8 +62,12 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     m_tips = new TipsLine(m_ui.tipLabel, m_workspace.tips);
 
     createMenus();
+    createShortcuts();
     connectHandlers();
+    setFocusOrder();
     m_drag = new WindowDrag(this, m_ui.backgroundImage);
+    // The window opens with the typing point in the width box.
+    m_ui.widthEdit->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
@@ -132,6 +137,37 @@ void MainWindow::createMenus()
                   {"addProgramAction", "Add program", [this] { emit addProgramRequested(); }},
                   {"deleteProgramAction", "Delete Selected",
                    guard(m_programList, &FavouritesList::deleteSelected)}}));
+}
+
+void MainWindow::createShortcuts()
+{
+    // Each menu shows its entries' keys; they work while the window is active.
+    addShortcuts(this, findChild<QAction*>(QStringLiteral("printAction")),
+                 {QKeySequence(Qt::CTRL | Qt::Key_P)});
+    addShortcuts(this, findChild<QAction*>(QStringLiteral("importAction")),
+                 {QKeySequence(Qt::CTRL | Qt::Key_O)});
+    addShortcuts(this, findChild<QAction*>(QStringLiteral("closeAction")),
+                 {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    auto* help = new QAction(this);
+    help->setObjectName(QStringLiteral("helpAction"));
+    connect(help, &QAction::triggered, this, &MainWindow::helpRequested);
+    addShortcuts(this, help, {QKeySequence(Qt::Key_F1)});
+    openMenusFromKeyboard(this);
+}
+
+void MainWindow::setFocusOrder()
+{
+    // Reading order: the cover kinds, the commands along the top, the panel
+    // from left to right, then "Close". The captions are buttons by now
+    // (connectHandlers); the kinds then share one stop.
+    QList<QWidget*> order(m_kindLabels.begin(), m_kindLabels.end());
+    order << m_ui.printerSetupLabel << m_ui.printCoverLabel << m_ui.settingsLabel << m_ui.helpLabel
+          << m_ui.importLabel << m_ui.widthEdit << m_ui.heightEdit << m_ui.disposeLabel
+          << m_ui.viewImageLabel << m_ui.saveSizesLabel << m_ui.restoreSizesLabel
+          << m_ui.pictureList << m_ui.addPictureLabel << m_ui.deletePictureLabel << m_ui.programList
+          << m_ui.addProgramLabel << m_ui.deleteProgramLabel << m_ui.closeLabel;
+    jf::setTabOrder(order);
+    m_ui.coverKindColumn->setCaptions(QList<ClickLabel*>(m_kindLabels.begin(), m_kindLabels.end()));
 }
 
 void MainWindow::connectHandlers()
@@ -253,7 +289,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
-    m_mainMenu->popup(event->globalPos());
+    m_mainMenu->popup(menuPosition(event));
     event->accept();
 }
 
@@ -285,6 +321,7 @@ void MainWindow::selectCoverKind(int kind)
     for (ImageControl* button : m_kindButtons)
         button->setPicture(m_pictures.buttonUp);
     m_kindButtons[kind - 1]->setPicture(m_pictures.buttonDown);
+    m_ui.coverKindColumn->setChosen(kind - 1);
 
     // The boxes always end showing the new kind's sizes with its button
     // pressed: a refit that fails on the way (the new height beside an old
@@ -370,6 +407,7 @@ void MainWindow::loadPreviewPicture(const QString& path)
 {
     const Picture picture = loadPicture(path);
     m_ui.previewImage->setPicture(picture);
+    m_ui.previewImage->setAccessibleDescription(QFileInfo(path).fileName());
     m_showsPlaceholder = false;
     m_currentImagePath = path;
 }
@@ -390,6 +428,7 @@ void MainWindow::importPicture()
 void MainWindow::disposePicture()
 {
     m_ui.previewImage->setPicture(m_pictures.placeholder);
+    m_ui.previewImage->setAccessibleDescription(QString());
     m_showsPlaceholder = true;
 }
 

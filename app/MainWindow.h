@@ -119,6 +119,8 @@ protected:
 private:
     void setCaptionFonts();
     void createMenus();
+    void createShortcuts();
+    void setFocusOrder();
     void connectHandlers();
 
     void saveCoverSizes();

@@ -25,6 +25,7 @@ AddProgramDialog::AddProgramDialog(QWidget* mainWindow)
             jf::guard(this, &AddProgramDialog::browse));
     connect(m_ui.okLabel, &ClickLabel::clicked, this, jf::guard(this, &AddProgramDialog::accept));
     connect(m_ui.cancelLabel, &ClickLabel::clicked, this, &QWidget::close);
+    jf::closeOnEscape(this);
 }
 
 AddProgramDialog::~AddProgramDialog() = default;

@@ -50,6 +50,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, jf::toolWindowFlags)
     text->setTabStopDistance(48);
     text->setPlainText(helpDocument());
     text->setFocus();
+    jf::closeOnEscape(this);
 }
 
 HelpWindow::~HelpWindow() = default;

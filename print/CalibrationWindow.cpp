@@ -36,6 +36,9 @@ CalibrationWindow::CalibrationWindow(QWidget* mainWindow)
     connect(m_ui.saveLabel, &ClickLabel::clicked, this, &CalibrationWindow::saveRequested);
     connect(m_ui.resetLabel, &ClickLabel::clicked, this, &CalibrationWindow::resetRequested);
     connect(m_ui.closeLabel, &ClickLabel::clicked, this, &QWidget::close);
+    jf::closeOnEscape(this);
+    // The typing point starts in the first box, Tab goes on to the captions.
+    m_ui.widthEdit->setFocus();
 }
 
 CalibrationWindow::~CalibrationWindow() = default;

@@ -22,6 +22,8 @@ SheetWindow::SheetWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Sheet \u2014 ") + jf::applicationTitle());
     setModal(false);
     m_ui.coverList->header()->setStretchLastSection(true);
+    m_ui.coverList->setAccessibleName(QStringLiteral("Covers on the sheet"));
+    m_ui.pagesArea->setAccessibleName(QStringLiteral("Sheets as they print"));
     connect(m_ui.printSheetButton, &QPushButton::clicked, this, &SheetWindow::printRequested);
     connect(m_ui.removeButton, &QPushButton::clicked, this, [this] {
         if (selectedCover() >= 0)
@@ -100,7 +102,9 @@ void SheetWindow::showPages()
         page->setObjectName(QStringLiteral("page%1").arg(i + 1));
         page->setPixmap(QPixmap::fromImage(image));
         page->setFrameShape(QFrame::Box);
-        page->setToolTip(QStringLiteral("Sheet %1 of %2").arg(i + 1).arg(m_pages.size()));
+        const QString name = QStringLiteral("Sheet %1 of %2").arg(i + 1).arg(m_pages.size());
+        page->setToolTip(name);
+        page->setAccessibleName(name);
         page->setAlignment(Qt::AlignCenter);
         layout->addWidget(page);
     }

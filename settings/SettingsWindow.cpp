@@ -77,6 +77,8 @@ SettingsWindow::SettingsWindow(Workspace& workspace, QWidget* mainWindow)
     // The colour box's text too.
     SingleLineText::applyToAll(this);
     m_ui.intervalEdit->installEventFilter(this);
+    nameControls();
+    closeOnEscape(this);
 
     m_warningTimer = new QTimer(this);
     m_warningTimer->setObjectName(QStringLiteral("warningTimer"));
@@ -86,6 +88,17 @@ SettingsWindow::SettingsWindow(Workspace& workspace, QWidget* mainWindow)
 }
 
 SettingsWindow::~SettingsWindow() = default;
+
+void SettingsWindow::nameControls()
+{
+    // What a screen reader calls the boxes of the eight rows.
+    for (std::size_t i = 0; i < m_nameEdits.size(); ++i) {
+        const QString item = QString::number(i + 1);
+        m_nameEdits[i]->setAccessibleName(QStringLiteral("Name of item %1").arg(item));
+        m_widthEdits[i]->setAccessibleName(QStringLiteral("Width of item %1 (mm)").arg(item));
+        m_heightEdits[i]->setAccessibleName(QStringLiteral("Height of item %1 (mm)").arg(item));
+    }
+}
 
 void SettingsWindow::connectHandlers()
 {

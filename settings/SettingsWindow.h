@@ -57,6 +57,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void nameControls();
     void connectHandlers();
     // The four settings files, in the order they are read and written.
     enum SettingsFile

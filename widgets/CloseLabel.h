@@ -8,6 +8,7 @@ namespace jf {
 
 // The "X" in a borderless window's top right corner: a label that closes its
 // window when clicked and may change colour while the pointer is over it.
+// It is no stop of the Tab order; assistive technology sees a "Close" button.
 class CloseLabel : public ClickLabel
 {
     Q_OBJECT

@@ -29,11 +29,23 @@ bool DigitFilter::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         const QString text = keyEvent->text();
-        const bool shortcut =
-            keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-        if (text.isEmpty() || shortcut || keyEvent->key() == Qt::Key_Delete ||
-            keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab)
+        if (text.isEmpty() || keyEvent->key() == Qt::Key_Delete || keyEvent->key() == Qt::Key_Tab ||
+            keyEvent->key() == Qt::Key_Backtab)
             return false;
+        if (keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+            // No shortcut took the key (shortcuts come before the box): the
+            // box still gets it for its own keys (Ctrl+A, Ctrl+C, Ctrl+V,
+            // Ctrl+X, Ctrl+Z and the like, which go by key, not text), but
+            // without its character, so nothing is typed.
+            QKeyEvent withoutText(keyEvent->type(), keyEvent->key(), keyEvent->modifiers(),
+                                  keyEvent->nativeScanCode(), keyEvent->nativeVirtualKey(),
+                                  keyEvent->nativeModifiers(), QString(), keyEvent->isAutoRepeat(),
+                                  quint16(keyEvent->count()));
+            QCoreApplication::sendEvent(m_edit, &withoutText);
+            // A key the box does not use goes on to the window, as before.
+            keyEvent->setAccepted(withoutText.isAccepted());
+            return true;
+        }
         for (QChar c : text) {
             if (!passes(c))
                 return true; // dropped before it reaches the box

@@ -9,9 +9,10 @@ namespace jf {
 // Lets only the digits 0 to 9 and backspace through from the keyboard into a
 // numeric box, however the text arrives: key presses and input-method
 // commits (dead keys, compose) alike. Every other typed character is dropped
-// before it reaches the box. Pasting is not filtered; the box's length limit
-// becomes a typing limit (see TypingLimit), so longer stored values still
-// show whole.
+// before it reaches the box, and a key held with Ctrl, Alt or Meta types
+// nothing at all (the box's own keys, such as Ctrl+V, still work). Pasting is not filtered; the
+// box's length limit becomes a typing limit (see TypingLimit), so longer stored values still show
+// whole.
 class DigitFilter : public QObject
 {
     Q_OBJECT

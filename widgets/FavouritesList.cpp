@@ -5,8 +5,11 @@
 #include "ListMouse.h"
 #include "WindowLook.h"
 
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace jf {
 
@@ -34,6 +37,7 @@ FavouritesList::FavouritesList(QListWidget* list, Favourites& favourites, Choice
     palette.setColor(QPalette::Base, scrollBarColour());
     list->setPalette(palette);
 
+    list->installEventFilter(this);
     auto* mouse = new ListMouse(list);
     if (choice == Choice::DoubleClick) {
         connect(list, &QListWidget::itemDoubleClicked, this, &FavouritesList::chosen);
@@ -46,6 +50,29 @@ FavouritesList::FavouritesList(QListWidget* list, Favourites& favourites, Choice
     connect(list, &QListWidget::itemSelectionChanged, this, selected);
     // A click on the highlighted entry chooses it again.
     connect(mouse, &ListMouse::highlightedEntryClicked, this, selected);
+}
+
+bool FavouritesList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_list || event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && selectedRow() < 0 &&
+        m_list->count() > 0) {
+        // The first arrow key selects the entry the list's focus is on (Tab
+        // puts it on the first) rather than passing it by.
+        m_list->setCurrentRow(std::max(m_list->currentRow(), 0),
+                              QItemSelectionModel::ClearAndSelect);
+        return true;
+    }
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    // Return does what a double click does; with nothing selected, nothing.
+    if (selectedRow() >= 0 && !key->isAutoRepeat())
+        emit chosen();
+    return true;
 }
 
 void FavouritesList::showAll()

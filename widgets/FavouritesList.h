@@ -12,7 +12,8 @@ class Favourites;
 // One favourites list of the main window: the names shown in a list control,
 // one a row, and beside them the full paths or command lines kept in a
 // Favourites pair. Adding and deleting change the pair and the rows together;
-// rows the program fills or empties raise no choice. Owned by the list
+// rows the program fills or empties raise no choice. Return in the list
+// chooses the selected entry as a double click does. Owned by the list
 // control.
 class FavouritesList : public QObject
 {
@@ -22,7 +23,7 @@ public:
     // How the user chooses an entry.
     enum class Choice
     {
-        Select,     // by selecting it, also by clicking it while highlighted
+        Select,     // by selecting it (also with the arrow keys) or clicking it highlighted
         DoubleClick // by double-clicking it
     };
 
@@ -44,6 +45,9 @@ public:
 signals:
     // The user chose an entry (see Choice); one is selected.
     void chosen();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QListWidget* m_list;

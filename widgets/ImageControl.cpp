@@ -1,5 +1,7 @@
 #include "ImageControl.h"
 
+#include "Accessibility.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -7,6 +9,7 @@ namespace jf {
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent)
 {
+    installAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 

@@ -11,7 +11,9 @@ namespace jf {
 // An image control: draws its picture stretched to its whole bounds without
 // keeping the picture's proportions, and reports mouse presses, moves,
 // releases and clicks in its own coordinates. Without a picture it draws
-// nothing, so what lies behind it shows through.
+// nothing, so what lies behind it shows through. Given an accessible name it
+// is an image for assistive technology, described by its accessible
+// description; without one it is a plain pane (a window's background).
 class ImageControl : public QWidget
 {
     Q_OBJECT

@@ -1,5 +1,8 @@
 #include "Menus.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 
 namespace jf {
@@ -22,6 +25,37 @@ void openMenuOnRightClick(QWidget* control, QMenu* menu)
     QObject::connect(
         control, &QWidget::customContextMenuRequested, menu,
         [control, menu](const QPoint& pos) { menu->popup(control->mapToGlobal(pos)); });
+}
+
+void addShortcuts(QWidget* window, QAction* action, const QList<QKeySequence>& keys)
+{
+    action->setShortcuts(keys);
+    window->addAction(action);
+}
+
+void openMenusFromKeyboard(QWidget* window)
+{
+    auto* action = new QAction(window);
+    action->setObjectName(QStringLiteral("menuKeyAction"));
+    QObject::connect(action, &QAction::triggered, window, [window] {
+        QWidget* control = window->focusWidget();
+        if (!control)
+            control = window;
+        // The point Qt itself asks for when the Menu key is pressed.
+        const QPoint at = control->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &request);
+    });
+    addShortcuts(window, action, {QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+}
+
+QPoint menuPosition(const QContextMenuEvent* event)
+{
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        if (QWidget* control = QApplication::focusWidget())
+            return control->mapToGlobal(QPoint(0, control->height()));
+    }
+    return event->globalPos();
 }
 
 } // namespace jf

@@ -752,6 +752,8 @@ void TestMainWindow::dragStartsOnlyOnTheBareBackground_data()
     QTest::newRow("panel") << QPoint(625, 380) << "panelImage" << QPoint();
     QTest::newRow("title label") << QPoint(20, 10) << "titleLabel" << QPoint();
     QTest::newRow("help label") << QPoint(590, 50) << "helpLabel" << QPoint();
+    QTest::newRow("kind tab") << QPoint(125, 120) << "coverKindButton1" << QPoint();
+    QTest::newRow("between two kinds") << QPoint(60, 137) << "backgroundImage" << QPoint(30, -5);
 }
 
 void TestMainWindow::dragStartsOnlyOnTheBareBackground()

@@ -1,0 +1,98 @@
+#include "ChoiceColumn.h"
+
+#include "Accessibility.h"
+#include "ClickLabel.h"
+
+#include <QChildEvent>
+#include <QKeyEvent>
+#include <QRegion>
+
+#include <algorithm>
+
+namespace jf {
+
+ChoiceColumn::ChoiceColumn(QWidget* parent) : QWidget(parent)
+{
+    installAccessibility();
+}
+
+void ChoiceColumn::setCaptions(const QList<ClickLabel*>& captions)
+{
+    m_captions = captions;
+    for (ClickLabel* caption : m_captions) {
+        caption->makeButton();
+        caption->setCheckable(true);
+    }
+    setChosen(-1);
+}
+
+void ChoiceColumn::setChosen(int index)
+{
+    m_chosen = index >= 0 && index < m_captions.size() ? index : -1;
+    const int stop = std::max(m_chosen, 0);
+    bool hadFocus = false;
+    for (ClickLabel* caption : m_captions)
+        hadFocus = hadFocus || caption->hasFocus();
+    for (int i = 0; i < m_captions.size(); ++i) {
+        ClickLabel* caption = m_captions[i];
+        caption->setFocusPolicy(i == stop ? Qt::TabFocus : Qt::NoFocus);
+        caption->setChecked(i == m_chosen);
+    }
+    if (hadFocus && stop < m_captions.size())
+        m_captions[stop]->setFocus(Qt::OtherFocusReason);
+}
+
+void ChoiceColumn::keyPressEvent(QKeyEvent* event)
+{
+    const int step = event->key() == Qt::Key_Up ? -1 : event->key() == Qt::Key_Down ? 1 : 0;
+    const auto from = int(m_captions.indexOf(qobject_cast<ClickLabel*>(focusWidget())));
+    if (step == 0 || from < 0 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const int to = from + step;
+    if (to >= 0 && to < m_captions.size())
+        m_captions[to]->click();
+}
+
+void ChoiceColumn::childEvent(QChildEvent* event)
+{
+    QWidget::childEvent(event);
+    if (event->added() && event->child()->isWidgetType())
+        event->child()->installEventFilter(this);
+    fitChildren();
+}
+
+bool ChoiceColumn::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (watched->parent() == this)
+            fitChildren();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ChoiceColumn::fitChildren()
+{
+    QRegion taken;
+    for (QObject* child : children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isHidden())
+            taken += widget->geometry();
+    }
+    const QRect bounds = taken.boundingRect();
+    if (bounds.right() >= width() || bounds.bottom() >= height())
+        resize(std::max(width(), bounds.right() + 1), std::max(height(), bounds.bottom() + 1));
+    // Without any child the column would take the mouse everywhere.
+    setMask(taken.isEmpty() ? QRegion(0, 0, 1, 1) : taken);
+}
+
+} // namespace jf
