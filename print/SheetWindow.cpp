@@ -4,6 +4,7 @@
 #include "PrintGeometry.h"
 
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPixmap>
 
@@ -35,6 +36,16 @@ SheetWindow::SheetWindow(QWidget* parent) : QDialog(parent, Qt::Window)
 }
 
 SheetWindow::~SheetWindow() = default;
+
+void SheetWindow::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    // Closed (Escape, "Close" or its X): the main window takes the keys
+    // again, its focus where it was.
+    QWidget* owner = parentWidget();
+    if (!event->spontaneous() && owner && owner->isVisible())
+        owner->activateWindow();
+}
 
 void SheetWindow::showSheet(const jf::SheetView& view)
 {

@@ -40,6 +40,9 @@ signals:
     void clearRequested();
     void cutMarksChanged(bool on);
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void showPages();
 

@@ -182,6 +182,7 @@ void TestKeyboard::escapeClosesToolWindows_data()
     QTest::newRow("help") << "helpLabel";
     QTest::newRow("add program") << "addProgramLabel";
     QTest::newRow("calibration") << "";
+    QTest::newRow("sheet") << "sheet";
 }
 
 void TestKeyboard::escapeClosesToolWindows()
@@ -191,6 +192,9 @@ void TestKeyboard::escapeClosesToolWindows()
     const QByteArray names = m_program.work().read("DefaultNames.ins");
     if (caption.isEmpty()) {
         m_app->calibrationWindow().open("queue", std::nullopt, QPointF());
+        caption = "widthEdit";
+    } else if (caption == "sheet") {
+        emit form.sheetRequested();
         caption = "widthEdit";
     } else {
         focus(form, qPrintable(caption));
