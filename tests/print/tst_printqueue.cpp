@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -308,9 +309,21 @@ void TestPrintQueue::windowTellsTheTruth()
     QCOMPARE(lastError(), QStringLiteral("The calibration page could not be sent to "
                                          "\"JacketforgeDeleted\": the printer or class does not "
                                          "exist."));
-    QVERIFY(!jftest::child<QLabel>(app.calibrationWindow(), "statusLabel")
-                 ->text()
-                 .contains(QLatin1String("went to")));
+    const auto status = [&app = app] {
+        return jftest::child<QLabel>(app.calibrationWindow(), "statusLabel")->text();
+    };
+    QVERIFY(!status().contains(QLatin1String("went to")));
+    // One the queue took is told with its job number, once it was taken.
+    useQueue(kOptionsQueue);
+    emit app.calibrationWindow().printPageRequested();
+    QCOMPARE(status(),
+             QStringLiteral("Sending the calibration page to \"JacketforgeOptions\"\u2026"));
+    QTRY_VERIFY(!jf::jobSender().isSending());
+    QVERIFY2(QRegularExpression(QStringLiteral("^The calibration page went to JacketforgeOptions "
+                                               "as job \\d+\\. Measure it"))
+                 .match(status())
+                 .hasMatch(),
+             qPrintable(status()));
 }
 
 QTEST_MAIN(TestPrintQueue)
