@@ -60,6 +60,30 @@ bool queueEmpty(const QString& queue)
     return p.exitCode() == 0 && p.readAllStandardOutput().trimmed().isEmpty();
 }
 
+// The output folder of the default printer, a cups-pdf queue, when the
+// end-to-end tests can run; else empty and `why` says what is missing.
+QString defaultQueueFolder(QString& why)
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty()) {
+        why = QStringLiteral("no default printer: cupsd is not running (start it with "
+                             "scripts/cups-start)");
+        return QString();
+    }
+    const QString folder = cupsPdfFolder(printer.printerName());
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        why = QStringLiteral("default printer %1 is not a cups-pdf queue with a known output "
+                             "folder (set JF_CUPS_PDF_DIR)")
+                  .arg(printer.printerName());
+        return QString();
+    }
+    if (!havePoppler()) {
+        why = QStringLiteral("poppler-utils not installed");
+        return QString();
+    }
+    return folder;
+}
+
 const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
 
 // Highest job number the queue has ever had, 0 for none.
@@ -134,16 +158,11 @@ private slots:
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
 {
+    QString why;
+    const QString folder = defaultQueueFolder(why);
+    if (folder.isEmpty())
+        QSKIP(qPrintable(why));
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty())
-        QSKIP("no default printer: cupsd is not running (start it with scripts/cups-start)");
-    const QString folder = cupsPdfFolder(printer.printerName());
-    if (folder.isEmpty() || !QDir(folder).exists())
-        QSKIP(qPrintable(QStringLiteral("default printer %1 is not a cups-pdf queue with a known "
-                                        "output folder (set JF_CUPS_PDF_DIR)")
-                             .arg(printer.printerName())));
-    if (!havePoppler())
-        QSKIP("poppler-utils not installed");
 
     const QStringList before = jobFiles(folder);
 
@@ -276,12 +295,11 @@ void TestPrintCups::qtDialogKeepsEarlierOptions()
 
 void TestPrintCups::calibrationTurnsWithThePaper()
 {
+    QString why;
+    const QString folder = defaultQueueFolder(why);
+    if (folder.isEmpty())
+        QSKIP(qPrintable(why));
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty())
-        QSKIP("no default printer: cupsd is not running (start it with scripts/cups-start)");
-    const QString folder = cupsPdfFolder(printer.printerName());
-    if (folder.isEmpty() || !QDir(folder).exists() || !havePoppler())
-        QSKIP("no cups-pdf output folder or no poppler-utils");
 
     // Measured on portrait paper: the rectangle 148.5 x 101 mm, the page
     // 1.5 mm right of and 1 mm above where it belongs.
@@ -374,12 +392,11 @@ void TestPrintCups::calibrationTurnsWithThePaper()
 // every corner and nothing of them inside the covers.
 void TestPrintCups::sheetThroughCupsPdf()
 {
+    QString why;
+    const QString folder = defaultQueueFolder(why);
+    if (folder.isEmpty())
+        QSKIP(qPrintable(why));
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (printer.isNull() || QPrinterInfo::availablePrinters().isEmpty())
-        QSKIP("no default printer: cupsd is not running (start it with scripts/cups-start)");
-    const QString folder = cupsPdfFolder(printer.printerName());
-    if (folder.isEmpty() || !QDir(folder).exists() || !havePoppler())
-        QSKIP("no cups-pdf output folder or no poppler-utils");
     QTemporaryDir temp;
     const QColor teal(0, 128, 128), orange(255, 128, 0);
     QImage front(600, 600, QImage::Format_RGB32), back(760, 590, QImage::Format_RGB32);
