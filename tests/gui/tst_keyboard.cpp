@@ -262,6 +262,8 @@ void TestKeyboard::controlsAreNamedForAssistiveTechnology_data()
     row("help", "helpText", QAccessible::EditableText, "Help and About");
     row("add program", "programPathEdit", QAccessible::EditableText, "Program Path");
     row("calibration", "topEdit", QAccessible::EditableText, "Distance from the top edge (mm)");
+    row("sheet", "coverList", QAccessible::Tree, "Covers on the sheet");
+    row("sheet", "printSheetButton", QAccessible::Button, "Print Sheet", true);
 }
 
 void TestKeyboard::controlsAreNamedForAssistiveTechnology()
@@ -276,7 +278,8 @@ void TestKeyboard::controlsAreNamedForAssistiveTechnology()
                                           {"settings", &app.settingsWindow()},
                                           {"help", &app.helpWindow()},
                                           {"add program", &app.addProgramDialog()},
-                                          {"calibration", &app.calibrationWindow()}};
+                                          {"calibration", &app.calibrationWindow()},
+                                          {"sheet", &app.sheetWindow()}};
     QWidget* top = windows.value(window);
     QAccessibleInterface* iface = control.isEmpty() ? QAccessible::queryAccessibleInterface(top)
                                                     : accessible(*top, qPrintable(control));
