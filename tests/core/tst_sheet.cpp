@@ -238,7 +238,8 @@ void TestSheet::sheetFile()
         QVERIFY(big.resize(jf::maxListFileBytes + 1)); // sparse: quick to make
     }
     neverWrittenOver(true);
-    put(QByteArray("5\t121\t121\t/a.jpg\r\n\0hidden\r\n", 29));
+    static constexpr char withNul[] = "5\t121\t121\t/a.jpg\r\n\0hidden\r\n";
+    put(QByteArray(withNul, sizeof withNul - 1));
     neverWrittenOver(false);
     QFile::remove(path);
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sheet.txt")));
