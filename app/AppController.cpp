@@ -79,8 +79,9 @@ bool AppController::mayEnd()
             m_quitWhenSent = true;
             return false;
         }
+        // The sending thread sees the stop within a fraction of a second;
+        // it is joined when the program ends, after the window has gone.
         jobSender().cancel();
-        jobSender().waitForThread(10000);
     }
     const std::optional<QString> question = m_closingSave.save(m_workspace);
     if (!question)

@@ -198,7 +198,8 @@ OneProgram::Start OneProgram::handOver(const QByteArray& picture)
             return Start::HandedOver;
         if (connected)
             return Start::NoAnswer; // it listens but did not take it
-        // Not listening yet (starting), or it has just ended.
+        // Not listening yet (starting), or it has just ended. This runs
+        // before this program has a window, so the short wait freezes none.
         if (tryLock() == 0)
             return Start::First;
         ::usleep(50 * 1000);

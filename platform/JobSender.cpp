@@ -4,7 +4,6 @@
 #include "Errors.h"
 
 #include <QScopeGuard>
-#include <QThread>
 
 #include <cups/cups.h>
 
@@ -127,13 +126,11 @@ void JobSender::send(const QueueJob& job, const QByteArray& pdf)
     m_job = job;
     m_sending = true;
     m_stop = false;
-    m_threadDone = false;
     CupsServer server = CupsServer::current();
     if (!m_server.isEmpty())
         server.host = m_server;
     m_thread = std::thread([this, server, job, pdf, timeout = m_answerTimeoutMs] {
         const SentJob outcome = sendNow(server, job, pdf, timeout, m_stop);
-        m_threadDone = true;
         QMetaObject::invokeMethod(
             this, [this, outcome] { finish(outcome); }, Qt::QueuedConnection);
     });
@@ -143,17 +140,6 @@ void JobSender::send(const QueueJob& job, const QByteArray& pdf)
 void JobSender::cancel()
 {
     m_stop = true;
-}
-
-bool JobSender::waitForThread(int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!m_threadDone) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
 }
 
 void JobSender::announce(const SentJob& job)

@@ -78,10 +78,6 @@ public:
     // never prints; one the queue had accepted is cancelled there. finished
     // follows, with `cancelled` set when the job was stopped in time.
     void cancel();
-    // Waits up to `milliseconds` for the sending thread to end, without
-    // running the event loop (finished is still to come from it). True when
-    // no thread is running.
-    bool waitForThread(int milliseconds);
 
     // How long the print service may take to answer a request before the
     // job fails (defaultAnswerTimeoutMs).
@@ -105,7 +101,6 @@ private:
     QueueJob m_job;
     std::thread m_thread;
     std::atomic_bool m_stop{false};
-    std::atomic_bool m_threadDone{true};
     int m_answerTimeoutMs;
     QByteArray m_server;
 };

@@ -63,8 +63,18 @@ public:
                 if (status == QProcess::NormalExit && exitCode == 3 && platform().messages)
                     platform().messages->showError(errorReportText(noViewerMessage(path)));
             });
+        // Whether it started is told later too: the window does not wait.
+        QObject::connect(process, &QProcess::errorOccurred, process,
+                         [process, path](QProcess::ProcessError error) {
+                             if (error != QProcess::FailedToStart)
+                                 return;
+                             process->deleteLater();
+                             if (platform().messages)
+                                 platform().messages->showError(
+                                     errorReportText(noViewerMessage(path)));
+                         });
         process->start(xdgOpen, {path});
-        return process->waitForStarted();
+        return true;
     }
     void startCommand(const QString& commandLine) override
     {
