@@ -101,13 +101,6 @@ void AppController::connectJobSender()
     connect(&sender, &JobSender::finished, this, guard(this, &AppController::jobFinished));
 }
 
-void AppController::refuseWhileSending()
-{
-    // One job at a time: the spooler's own words for a job in progress.
-    if (jobSender().isSending())
-        throw PrinterError(QStringLiteral("Printing in progress"));
-}
-
 void AppController::jobFinished(const SentJob& job)
 {
     if (std::exchange(m_quitWhenSent, false))
@@ -146,7 +139,7 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
 
 void AppController::printCover()
 {
-    refuseWhileSending();
+    jobSender().refuseWhileSending();
     jf::printCover(&m_mainWindow,
                    coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
                    m_borderColour, &m_workspace.calibration);
@@ -154,7 +147,7 @@ void AppController::printCover()
 
 void AppController::previewCover()
 {
-    refuseWhileSending();
+    jobSender().refuseWhileSending();
     jf::previewCover(
         &m_mainWindow,
         coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
@@ -209,7 +202,7 @@ void AppController::openCalibration()
 void AppController::printCalibrationPage()
 {
     const QString printer = calibratedQueue();
-    refuseWhileSending();
+    jobSender().refuseWhileSending();
     m_calibrationPaper = jf::printCalibrationPage();
     // A page on its way to a queue is told to have gone once the queue took
     // it, with the job's number (jobFinished); one written to a file now.
@@ -372,7 +365,7 @@ void AppController::refreshSheet()
 
 void AppController::printSheet()
 {
-    refuseWhileSending();
+    jobSender().refuseWhileSending();
     // Shown again whatever comes of it: a picture found missing is marked.
     const auto refresh = qScopeGuard([this] { guarded([this] { refreshSheet(); }); });
     SheetStyle style = sheetStyle();

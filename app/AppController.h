@@ -62,7 +62,6 @@ private:
     // and its end is told (a failure in a message box). A second print
     // meanwhile is refused.
     void connectJobSender();
-    void refuseWhileSending();
     void jobFinished(const SentJob& job);
     void printCover();
     void previewCover();

@@ -108,10 +108,7 @@ bool sendAndWait(int fd, const QByteArray& message, const QDeadlineTimer& deadli
 
 } // namespace
 
-OneProgram::OneProgram(const QString& baseDir)
-    : m_dataFolder(QFile::decodeName(resolvedDataFolder(baseDir)))
-{
-}
+OneProgram::OneProgram(const QString& baseDir) : m_dataFolder(resolvedDataFolder(baseDir)) {}
 
 OneProgram::~OneProgram()
 {
@@ -164,7 +161,7 @@ OneProgram::Start OneProgram::claim(const QString& picture)
 {
     if (m_lock >= 0)
         return Start::First;
-    m_place = placeFor(nativePath(m_dataFolder));
+    m_place = placeFor(m_dataFolder);
     if (m_place.isEmpty())
         return Start::First;
     if (const int err = tryLock(); err != EWOULDBLOCK) {
@@ -268,7 +265,7 @@ QString OneProgram::noAnswerText() const
 {
     return QStringLiteral("The program is already running on the Data folder \"%1\" but does "
                           "not answer. Close it, or try again in a moment.")
-        .arg(m_dataFolder);
+        .arg(QFile::decodeName(m_dataFolder));
 }
 
 } // namespace jf

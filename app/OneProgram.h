@@ -60,8 +60,8 @@ private:
     // (EWOULDBLOCK: another one holds it).
     int tryLock();
 
-    QString m_dataFolder;
-    QByteArray m_place; // the lock's and socket's path without their endings
+    QByteArray m_dataFolder; // resolved, as the system names it
+    QByteArray m_place;      // the lock's and socket's path without their endings
     int m_lock = -1;
     QLocalServer* m_server = nullptr;
     std::function<void(const QString&)> m_receiver;

@@ -97,8 +97,7 @@ QueueState queryQueue(CupsConnection& connection, const QByteArray& queue)
         state.failure = connection.failure();
         return state;
     }
-    static const char* const wanted[] = {"printer-state", "printer-state-message",
-                                         "printer-is-accepting-jobs"};
+    static const char* const wanted[] = {"printer-state", "printer-state-message"};
     ipp_t* response = nullptr;
     // A queue is a printer or a class.
     for (const char* kind : {"printers", "classes"}) {
@@ -121,9 +120,6 @@ QueueState queryQueue(CupsConnection& connection, const QByteArray& queue)
         ippDelete(response);
         return state;
     }
-    if (ipp_attribute_t* accepting =
-            ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
-        state.accepting = ippGetBoolean(accepting, 0) != 0;
     ipp_attribute_t* printerState = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
     if (printerState && ippGetInteger(printerState, 0) == IPP_PSTATE_STOPPED) {
         ipp_attribute_t* message =

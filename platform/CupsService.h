@@ -2,8 +2,8 @@
 
 // The print service's side of a job, through the CUPS library: a connection
 // whose every wait ends at a deadline (or when asked to stop), the queue's
-// own state, and the texts its refusals give. Blocking: JobSender and
-// PaintedJob run these on threads of their own, never on the window's.
+// own state, and the texts its refusals give. Blocking: JobSender runs these
+// on a thread of its own, never on the window's.
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -68,7 +68,6 @@ struct QueueState
     // Empty when the queue is there and the service answered; otherwise why
     // a job cannot go to it.
     QString failure;
-    bool accepting = true;
     // The printer is stopped: a job waits until it is resumed ("the printer
     // is stopped", with the printer's own message).
     QString stoppedNote;

@@ -117,12 +117,9 @@ JobSender::~JobSender()
 
 void JobSender::send(const QueueJob& job, const QByteArray& pdf)
 {
-    if (m_sending)
-        throw PrinterError(QStringLiteral("Printing in progress"));
+    refuseWhileSending();
     if (job.queue.isEmpty())
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
-    if (m_thread.joinable())
-        m_thread.join(); // ended: its outcome has been told
     m_job = job;
     m_sending = true;
     m_stop = false;
@@ -137,14 +134,15 @@ void JobSender::send(const QueueJob& job, const QByteArray& pdf)
     emit sendingStarted(job.title, job.queue);
 }
 
+void JobSender::refuseWhileSending() const
+{
+    if (m_sending)
+        throw PrinterError(QStringLiteral("Printing in progress"));
+}
+
 void JobSender::cancel()
 {
     m_stop = true;
-}
-
-void JobSender::announce(const SentJob& job)
-{
-    emit finished(job);
 }
 
 void JobSender::finish(const SentJob& job)

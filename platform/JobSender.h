@@ -63,6 +63,9 @@ public:
 
     // True from send() until finished has been emitted.
     bool isSending() const { return m_sending; }
+    // Throws PrinterError "Printing in progress" while isSending(): one job
+    // at a time, refused before anything is asked of the user.
+    void refuseWhileSending() const;
     // The job being sent, while isSending().
     const QueueJob& job() const { return m_job; }
 
@@ -85,10 +88,6 @@ public:
     // The print service jobs go to (a host name or a local socket's path);
     // empty: the one the program is set up for (CupsServer::current()).
     void setServer(const QByteArray& host) { m_server = host; }
-
-    // A job that went to a queue another way (Qt's printing onto the queue,
-    // see PaintedJob) is told as a sent one: finished is emitted at once.
-    void announce(const SentJob& job);
 
 signals:
     void sendingStarted(const QString& title, const QString& queue);

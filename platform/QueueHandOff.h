@@ -4,6 +4,7 @@
 // told travels in QueueJob, so this is the one place that knows how a job
 // reaches it: the CUPS library, on a thread of its own (JobSender.h).
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <utility>
@@ -20,15 +21,10 @@ struct QueueJob
     QList<std::pair<QString, QString>> options;
 };
 
-// Whether jobs can be handed to a queue on this machine.
-bool canHandToQueue();
-
-// Starts sending the PDF file at `pdfPath` to `job.queue` through
-// jobSender() and returns at once; the file is read before it returns, so it
-// may go. The outcome comes later, from JobSender::finished. False when the
+// Starts sending `pdf` to `job.queue` through jobSender() and returns at
+// once. The outcome comes later, from JobSender::finished. False when the
 // job names no queue; throws PrinterError "Printing in progress" while
-// another job is being sent, "Printer selected is not valid" when the file
-// cannot be read.
-bool handPdfToQueue(const QueueJob& job, const QString& pdfPath);
+// another job is being sent.
+bool handPdfToQueue(const QueueJob& job, const QByteArray& pdf);
 
 } // namespace jf

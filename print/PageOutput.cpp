@@ -4,8 +4,11 @@
 #include "CurrentPrinter.h"
 #include "DirectPdf.h"
 #include "Errors.h"
-#include "PaintedJob.h"
+#include "JobSender.h"
+#include "QueueHandOff.h"
+#include "SafeFileIO.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -95,16 +98,36 @@ void writePaintedPdf(const QPrinter& printer, const PaintJob& job, const QString
     writePrintingAtActualSize(painted->fileName(), path);
 }
 
-// Hands the PDF file that `write` makes to the printer's queue; false when
-// no PDF can be handed to it.
-bool handToQueue(const QPrinter& printer, const std::function<void(const QString&)>& write)
+// Hands the PDF that `make` makes to the printer's queue; false when the
+// printer is no queue (nothing is made then).
+bool handToQueue(const QPrinter& printer, const std::function<QByteArray()>& make)
 {
-    if (printer.outputFormat() != QPrinter::NativeFormat || !canHandToQueue())
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
         return false;
-    const std::unique_ptr<QTemporaryFile> handed = temporaryPdf();
-    handed->close();
-    write(handed->fileName());
-    return handPdfToQueue(queueJobFor(printer), handed->fileName());
+    jobSender().refuseWhileSending();
+    return handPdfToQueue(queueJobFor(printer), make());
+}
+
+// The pages written straight into a PDF, each JPEG as it is.
+QByteArray directPdfBytes(const QList<PrintPage>& pages)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !writeDirectPdf(buffer, pages))
+        throw notValid();
+    return bytes;
+}
+
+// The job painted by Qt into a PDF that asks to print at actual size.
+QByteArray paintedPdfBytes(const QPrinter& printer, const PaintJob& job)
+{
+    const std::unique_ptr<QTemporaryFile> painted = temporaryPdf();
+    painted->close();
+    writePaintedPdf(printer, job, painted->fileName());
+    QByteArray bytes;
+    if (readFileBytes(painted->fileName(), bytes) != 0)
+        throw notValid();
+    return bytes;
 }
 
 } // namespace
@@ -149,13 +172,8 @@ void printPainted(QPrinter& printer, const PaintJob& job)
         writePaintedPdf(printer, job, printer.outputFileName());
         return;
     }
-    if (handToQueue(printer, [&](const QString& path) { writePaintedPdf(printer, job, path); }))
-        return;
-    // Qt's own engine hands the pages to the queue without telling how it
-    // went: the queue is asked first and its answer read afterwards.
-    PaintedJob told(printer, queueJobFor(printer).title);
-    paint(printer, job);
-    told.confirm();
+    if (!handToQueue(printer, [&] { return paintedPdfBytes(printer, job); }))
+        paint(printer, job);
 }
 
 void printPages(const QList<PrintPage>& pages, const QString& title)
@@ -173,18 +191,15 @@ void printPages(const QList<PrintPage>& pages, const QString& title)
         }
     };
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    const bool toQueue = printer.outputFormat() == QPrinter::NativeFormat && canHandToQueue();
+    const bool toQueue = printer.outputFormat() == QPrinter::NativeFormat;
     if ((toFile || toQueue) && allPassThrough(pages)) {
-        const auto writeDirect = [&pages](const QString& path) {
-            QSaveFile file(path);
+        if (toFile) {
+            QSaveFile file(printer.outputFileName());
             if (!file.open(QIODevice::WriteOnly) || !writeDirectPdf(file, pages) || !file.commit())
                 throw notValid();
-        };
-        if (toFile) {
-            writeDirect(printer.outputFileName());
             return;
         }
-        if (handToQueue(printer, writeDirect))
+        if (handToQueue(printer, [&pages] { return directPdfBytes(pages); }))
             return;
     }
     printPainted(printer, paintAll);

@@ -14,13 +14,13 @@ namespace jf {
 // Prints `pages` on the current printer as one job titled `title` (empty:
 // the print system's default title), choosing the way:
 //  - every picture passes through (passesThrough) and the printer is a PDF
-//    file or a queue a PDF can be handed to: the file is written straight
-//    (DirectPdf), each JPEG as it is;
-//  - otherwise the pages are painted (paintPage) into a PDF file by Qt.
-// Either file asks viewers to print at actual size and is written to the
-// chosen file or handed to the queue with the job's options; a queue that
-// takes no PDF from the program gets the pages painted by Qt's own print
-// engine. Throws PrinterError "Printing in progress" while another job runs,
+//    file or a queue: the PDF is written straight (DirectPdf), each JPEG as
+//    it is;
+//  - otherwise the pages are painted (paintPage) into a PDF by Qt.
+// Either PDF asks viewers to print at actual size and is written to the
+// chosen file or sent to the queue with the job's options (JobSender); a
+// printer that is neither (no queue at all) gets the pages painted by Qt's
+// own print engine. Throws PrinterError "Printing in progress" while another job runs,
 // "Printer selected is not valid" when the file or the queue refuses.
 void printPages(const QList<PrintPage>& pages, const QString& title = QString());
 
@@ -28,8 +28,8 @@ void printPages(const QList<PrintPage>& pages, const QString& title = QString())
 using PaintJob = std::function<void(QPrinter& printer, QPainter& painter)>;
 
 // Prints a painted job on `printer` (the caller marks the job running): to
-// a PDF file or a queue through a PDF that asks to print at actual size,
-// else straight on Qt's print engine.
+// a PDF file or a queue as a PDF that asks to print at actual size, else
+// straight on Qt's print engine.
 void printPainted(QPrinter& printer, const PaintJob& job);
 
 // Asks PDF readers to print the file at `from` at its size: its catalogue
