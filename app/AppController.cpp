@@ -22,6 +22,30 @@
 
 namespace jf {
 
+namespace {
+
+// " as job 12" after "went to ...", when the print service gave a number.
+QString asJob(int jobId)
+{
+    return jobId > 0 ? QStringLiteral(" as job %1").arg(jobId) : QString();
+}
+
+// "3, 7, 12": the damaged lines a data file was read with.
+QString lineList(const QList<int>& lines)
+{
+    QStringList numbers;
+    for (int line : lines)
+        numbers << QString::number(line);
+    return numbers.join(QStringLiteral(", "));
+}
+
+QString noPictureToPrint()
+{
+    return QStringLiteral("There is no picture to print. Import one first.");
+}
+
+} // namespace
+
 AppController::AppController(const std::function<WindowPictures()>& windowPictures)
 {
     m_mainWindow.showPictures(windowPictures());
@@ -115,7 +139,7 @@ void AppController::jobFinished(const SentJob& job)
         throw PrinterError(sendFailureMessage(job));
     }
     const QString sent = QStringLiteral("%1 went to \"%2\"").arg(jobSubject(job.title), job.queue) +
-                         (job.jobId > 0 ? QStringLiteral(" as job %1").arg(job.jobId) : QString());
+                         asJob(job.jobId);
     m_mainWindow.showNote(sent + QLatin1Char('.'));
     if (!calibrated.isEmpty())
         showCalibrationSent(calibrated, job.jobId);
@@ -140,18 +164,15 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
 void AppController::printCover()
 {
     jobSender().refuseWhileSending();
-    jf::printCover(&m_mainWindow,
-                   coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
-                   m_borderColour, &m_workspace.calibration);
+    jf::printCover(&m_mainWindow, coverRequest(noPictureToPrint()), m_borderColour,
+                   &m_workspace.calibration);
 }
 
 void AppController::previewCover()
 {
     jobSender().refuseWhileSending();
-    jf::previewCover(
-        &m_mainWindow,
-        coverRequest(QStringLiteral("There is no picture to print. Import one first.")),
-        m_borderColour, &m_workspace.calibration);
+    jf::previewCover(&m_mainWindow, coverRequest(noPictureToPrint()), m_borderColour,
+                     &m_workspace.calibration);
 }
 
 void AppController::addProgram(const QString& commandLine, const QString& name)
@@ -165,11 +186,8 @@ void AppController::loadCalibration()
     const QList<int> damaged = m_workspace.calibration.read(path);
     if (damaged.isEmpty())
         return;
-    QStringList numbers;
-    for (int line : damaged)
-        numbers << QString::number(line);
     throw Error(QStringLiteral("Damaged lines of \"%1\" were ignored: line %2")
-                    .arg(path, numbers.join(QStringLiteral(", "))));
+                    .arg(path, lineList(damaged)));
 }
 
 namespace {
@@ -217,11 +235,10 @@ void AppController::printCalibrationPage()
 
 void AppController::showCalibrationSent(const QString& printer, int jobId)
 {
-    const QString job = jobId > 0 ? QStringLiteral(" as job %1").arg(jobId) : QString();
     calibrationWindow().showStatus(
         QStringLiteral("The calibration page went to %1%2%3. Measure it, type the values and "
                        "click Save.")
-            .arg(printer, job,
+            .arg(printer, asJob(jobId),
                  m_calibrationPaper == PaperOrientation::Landscape ? QStringLiteral(" in landscape")
                                                                    : QString()));
 }
@@ -287,12 +304,9 @@ void AppController::loadSheet()
     const QList<int> damaged = m_workspace.sheet.read(path);
     if (damaged.isEmpty())
         return;
-    QStringList numbers;
-    for (int line : damaged)
-        numbers << QString::number(line);
     throw Error(QStringLiteral("Damaged lines of \"%1\" were left out of the sheet and are kept "
                                "in the file: line %2")
-                    .arg(path, numbers.join(QStringLiteral(", "))));
+                    .arg(path, lineList(damaged)));
 }
 
 void AppController::saveSheet(const SheetList& sheet)
@@ -325,9 +339,8 @@ void AppController::addToSheet()
 SheetStyle AppController::sheetStyle() const
 {
     // The border in the colour the next job prints it in.
-    const QColor colour = QColor::fromRgb(
-        borderColourAfter(m_workspace.preferences.borderColour, m_borderColour.current().rgb()));
-    return {m_workspace.coverNames, m_workspace.preferences.borderWidth, colour,
+    return {m_workspace.coverNames, m_workspace.preferences.borderWidth,
+            m_borderColour.colourAfter(m_workspace.preferences.borderColour),
             m_workspace.sheetCutMarks};
 }
 
@@ -368,9 +381,8 @@ void AppController::printSheet()
     jobSender().refuseWhileSending();
     // Shown again whatever comes of it: a picture found missing is marked.
     const auto refresh = qScopeGuard([this] { guarded([this] { refreshSheet(); }); });
-    SheetStyle style = sheetStyle();
-    style.borderColour = m_borderColour.colourFor(m_workspace.preferences.borderColour);
-    jf::printSheet(m_sheetWindow.get(), m_workspace.sheet.entries(), style, m_sheetPictures,
+    m_borderColour.colourFor(m_workspace.preferences.borderColour); // remembered
+    jf::printSheet(m_sheetWindow.get(), m_workspace.sheet.entries(), sheetStyle(), m_sheetPictures,
                    &m_workspace.calibration);
 }
 

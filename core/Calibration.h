@@ -11,7 +11,7 @@
 namespace jf {
 
 // The rectangle of the calibration page, in millimetres, and where its top
-// left corner lies from the corner a cover starts at (the print window's
+// left corner lies from the corner a cover starts at (the page image's
 // 10-pixel margin at 3.8 pixels per millimetre).
 inline constexpr double calibrationWidthMm = 150.0;
 inline constexpr double calibrationHeightMm = 100.0;

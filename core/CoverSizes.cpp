@@ -50,8 +50,7 @@ void CoverSizes::write(const QString& path) const
     if (!allKnown) {
         // The file must still be the one the known values came from; only
         // then are its other lines copied.
-        if (const int err = checkUnchanged(path))
-            throw InOutError(err, cannotCreateFileMessage(path, err));
+        refuseChangedSettingsFile(path);
         try {
             SettingsFileReader reader(path, FileUse::Look);
             for (int line = 0; line < lineCount; ++line)

@@ -21,14 +21,9 @@ QByteArray joinLines(const QStringList& lines)
     return out;
 }
 
-QString createFileMessage(const QString& path, int err)
-{
-    return cannotCreateFileMessage(path, err);
-}
-
 [[noreturn]] void throwCreateError(const QString& path, int err)
 {
-    throw FileStreamError(createFileMessage(path, err));
+    throw FileStreamError(cannotCreateFileMessage(path, err));
 }
 
 // "Cannot open file "%s". %s", with the limit for a file that is too large.
@@ -102,7 +97,7 @@ void writeSettingsFile(const QString& path, const QStringList& lines)
     refuseLineBreaks(path, lines);
     if (const int err = replaceFileContent(path, joinLines(lines))) {
         if (needsNamedMessage(err))
-            throw InOutError(err, createFileMessage(path, err));
+            throw InOutError(err, cannotCreateFileMessage(path, err));
         throw InOutError(refineNotFound(path, err));
     }
 }
@@ -158,6 +153,12 @@ void refuseChangedFile(const QString& path)
 {
     if (const int err = checkUnchanged(path))
         throwCreateError(path, err);
+}
+
+void refuseChangedSettingsFile(const QString& path)
+{
+    if (const int err = checkUnchanged(path))
+        throw InOutError(err, cannotCreateFileMessage(path, err));
 }
 
 void writeListFile(const QString& path, const QStringList& entries)

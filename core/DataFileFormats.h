@@ -85,6 +85,9 @@ void writeListFile(const QString& path, const QStringList& entries);
 // it ..." when `path` no longer holds what the program read or last wrote
 // (checkUnchanged in SafeFileIO.h).
 void refuseChangedFile(const QString& path);
+// The same for a settings file, as writeSettingsFile would refuse it:
+// InOutError "Cannot create file "%s". Another program changed it ...".
+void refuseChangedSettingsFile(const QString& path);
 
 // Replaces a file with a text written unchanged, in one piece (the tips
 // file). Errors as writeListFile.

@@ -8,10 +8,6 @@ namespace jf {
 
 namespace {
 
-// Printable areas come from the printer in points or millimetres; a page
-// image that overshoots by less than this still fits.
-constexpr double kFitToleranceMm = 0.05;
-
 // Window sizes wrap like the 32-bit integers they are; only pasted sizes far
 // beyond any paper get there.
 std::int32_t plus(std::int32_t pixels, int margin)
@@ -161,8 +157,8 @@ PageLayout layoutCover(std::int32_t widthPixels, std::int32_t heightPixels, int 
         fitOnPaper(paper, asChosen.neededMm(), onTurned.neededMm(), QStringLiteral("The cover"));
     PageLayout layout = use == chosen ? asChosen : onTurned;
     layout.turned = use != chosen;
-    // The print window's own rule: the picture at (10, 10), 20 pixels
-    // narrower and 50 lower than the window, the border around it.
+    // The page image's rule: the picture at (10, 10), 20 pixels narrower
+    // and 50 lower than the image, the border around it.
     layout.picture = QRect(kPictureOrigin, kPictureOrigin, window.width() - kWidthMargin,
                            window.height() - kHeightMargin);
     layout.border =

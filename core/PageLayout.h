@@ -82,7 +82,7 @@ struct CoverFrame
     bool turned = false;
 };
 
-// Where a cover lands on paper. The print window's page image (window
+// Where a cover lands on paper. The cover's page image (window
 // pixels, the picture at (10, 10) with the 20/50-pixel margins and the border
 // ring) goes to printer dots as dot = pixel * scale + shift, from the corner
 // of the printable area, in the orientation the paper is printed in.
@@ -94,7 +94,7 @@ struct PageLayout
     int dotsPerInchX = 1200;
     int dotsPerInchY = 1200;
 
-    QSize window;  // the print window's size, window pixels
+    QSize window;  // the page image's size, window pixels
     QRect picture; // window pixels
     QRect border;  // window pixels; equal to `picture` for border width 0
     double scaleX = 1;

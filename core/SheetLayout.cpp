@@ -10,9 +10,6 @@ namespace jf {
 
 namespace {
 
-// As layoutCover: a printable area given in points or millimetres may be
-// overshot by this much.
-constexpr double kFitToleranceMm = 0.05;
 // Marks shorter than this are left out.
 constexpr double kShortestMarkMm = 1.0;
 

@@ -122,6 +122,13 @@ void CurrentPrinter::setPaperOrientation(PaperOrientation orientation)
     usePrintableAreaOrigin(current);
 }
 
+void CurrentPrinter::turnPaperForJob(PaperOrientation orientation)
+{
+    if (m_jobRunning)
+        throw PrinterError(QStringLiteral("Printing in progress"));
+    setPaperOrientation(orientation);
+}
+
 void CurrentPrinter::restorePageLayout(const QPageLayout& layout)
 {
     QPrinter& current = printer();

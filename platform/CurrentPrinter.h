@@ -53,6 +53,11 @@ public:
     // dialog shows it the next time it opens.
     void setPaperOrientation(PaperOrientation orientation);
 
+    // The paper turned for a job about to start, the way setPaperOrientation
+    // turns it; throws PrinterError "Printing in progress" while a page is
+    // being printed.
+    void turnPaperForJob(PaperOrientation orientation);
+
     // Puts back a page layout the printer had before (size and orientation).
     void restorePageLayout(const QPageLayout& layout);
 

@@ -15,6 +15,11 @@ namespace jf {
 
 BorderColourMemory::BorderColourMemory() : m_colour(firstBorderColour) {}
 
+QColor BorderColourMemory::colourAfter(const QString& name) const
+{
+    return QColor::fromRgb(borderColourAfter(name, m_colour));
+}
+
 QColor BorderColourMemory::colourFor(const QString& name)
 {
     m_colour = borderColourAfter(name, m_colour);
@@ -47,11 +52,8 @@ PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& bord
     Paper paper = paperOf(printer);
     const PageLayout layout =
         layoutCover(pixels.width(), pixels.height(), request.borderWidth, paper, correction);
-    if (layout.turned) {
-        if (currentPrinter().jobRunning())
-            throw PrinterError(QStringLiteral("Printing in progress"));
-        currentPrinter().setPaperOrientation(layout.orientation);
-    }
+    if (layout.turned)
+        currentPrinter().turnPaperForJob(layout.orientation);
     return coverPage(layout, paper, request.name, request.picture,
                      border.colourFor(request.borderColour), correction);
 }

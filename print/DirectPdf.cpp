@@ -12,8 +12,6 @@ namespace jf {
 
 namespace {
 
-constexpr double kPointsPerInch = 72.0;
-
 QByteArray number(double value)
 {
     return QByteArray::number(value, 'f', 3);
@@ -193,9 +191,8 @@ bool passesThrough(const PlacedCover& cover)
 {
     if (cover.frame.picture.isEmpty() || cover.picture.isNull())
         return false;
-    const QByteArray jpeg = cover.picture.plainJpeg();
     // Only a file every PDF reader draws as the preview does goes in as it is.
-    return !jpeg.isEmpty() && jpegPassesThrough(jpeg);
+    return cover.picture.plainJpegPassesThrough();
 }
 
 bool writeDirectPdf(QIODevice& out, const QList<PrintPage>& pages)

@@ -8,8 +8,6 @@ namespace jf {
 
 namespace {
 
-constexpr double kPointsPerInch = 72.0;
-
 PrintPage emptyPage(const Paper& paper, PaperOrientation orientation,
                     const std::optional<PrinterCorrection>& correction)
 {

@@ -134,11 +134,8 @@ void printSheet(QWidget* dialogParent, const QList<SheetEntry>& entries, const S
         return;
     const auto release = qScopeGuard([&] { pictures.tidy(entries); });
     const SheetLayoutResult sheet = layOutSheet(entries, style, pictures, calibration);
-    if (sheet.plan.turned) {
-        if (currentPrinter().jobRunning())
-            throw PrinterError(QStringLiteral("Printing in progress"));
-        currentPrinter().setPaperOrientation(sheet.plan.orientation);
-    }
+    if (sheet.plan.turned)
+        currentPrinter().turnPaperForJob(sheet.plan.orientation);
     printPages(sheet.pages, QStringLiteral("Sheet"));
 }
 

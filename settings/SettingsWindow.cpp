@@ -266,10 +266,8 @@ void SettingsWindow::accept()
     // A file that another program changed since this window read it is not
     // written over, and then none is: the window stays open with the user's
     // changes, and the message names the file.
-    for (const Pending& save : std::as_const(pending)) {
-        if (const int err = checkUnchanged(save.path))
-            throw InOutError(err, cannotCreateFileMessage(save.path, err));
-    }
+    for (const Pending& save : std::as_const(pending))
+        refuseChangedSettingsFile(save.path);
     for (const Pending& save : std::as_const(pending))
         writeFile(save.file, save.path, save.lines);
     close();

@@ -28,15 +28,15 @@ void ChoiceColumn::setCaptions(const QList<ClickLabel*>& captions)
 
 void ChoiceColumn::setChosen(int index)
 {
-    m_chosen = index >= 0 && index < m_captions.size() ? index : -1;
-    const int stop = std::max(m_chosen, 0);
+    const int chosen = index >= 0 && index < m_captions.size() ? index : -1;
+    const int stop = std::max(chosen, 0);
     bool hadFocus = false;
     for (ClickLabel* caption : m_captions)
         hadFocus = hadFocus || caption->hasFocus();
     for (int i = 0; i < m_captions.size(); ++i) {
         ClickLabel* caption = m_captions[i];
         caption->setFocusPolicy(i == stop ? Qt::TabFocus : Qt::NoFocus);
-        caption->setChecked(i == m_chosen);
+        caption->setChecked(i == chosen);
     }
     if (hadFocus && stop < m_captions.size())
         m_captions[stop]->setFocus(Qt::OtherFocusReason);
@@ -61,7 +61,9 @@ void ChoiceColumn::childEvent(QChildEvent* event)
     QWidget::childEvent(event);
     if (event->added() && event->child()->isWidgetType())
         event->child()->installEventFilter(this);
-    fitChildren();
+    // Moves, resizes, showing and hiding come through the event filter.
+    if (event->added() || event->removed())
+        fitChildren();
 }
 
 bool ChoiceColumn::eventFilter(QObject* watched, QEvent* event)

@@ -33,7 +33,6 @@ public:
     // the column's stop of the Tab order (the first one while none is made)
     // and takes the focus if another caption of the column has it.
     void setChosen(int index);
-    int chosen() const { return m_chosen; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -44,7 +43,6 @@ private:
     void fitChildren();
 
     QList<ClickLabel*> m_captions;
-    int m_chosen = -1;
 };
 
 } // namespace jf

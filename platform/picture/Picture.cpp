@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <optional>
 
 #include <cerrno>
@@ -94,12 +95,21 @@ public:
         return decoded;
     }
 
+    // Reads the whole file the first time only; the answer cannot change.
+    bool passesThrough() const
+    {
+        std::call_once(passCheck, [this] { passes = jpegPassesThrough(file); });
+        return passes;
+    }
+
     const QByteArray file;
     const int orientation;
     const int components;
     const ColourProfile profile;
     mutable QImage decoded;
     mutable int decodedEighths = 0;
+    mutable std::once_flag passCheck;
+    mutable bool passes = false;
 };
 
 // Plain grey, for pixels that could not be decoded at all.
@@ -157,6 +167,12 @@ QByteArray Picture::plainJpeg(int* components) const
     if (components)
         *components = jpeg->components;
     return jpeg->file;
+}
+
+bool Picture::plainJpegPassesThrough() const
+{
+    const auto* jpeg = dynamic_cast<const JpegData*>(m_data.get());
+    return !plainJpeg().isEmpty() && jpeg->passesThrough();
 }
 
 QByteArray Picture::embeddedProfile() const

@@ -43,6 +43,10 @@ public:
     // YCbCr/RGB (3). Printing may embed such a file as it is. Empty for any
     // other picture.
     QByteArray plainJpeg(int* components = nullptr) const;
+    // Whether that file is one every PDF reader draws as the preview does
+    // (jpegPassesThrough); false when there is none. Checked once a picture,
+    // on any thread.
+    bool plainJpegPassesThrough() const;
 
     // The ICC profile the colours of a JPEG's file are in (the file's own,
     // which the decoded pixels are converted from), for embedding it beside

@@ -19,7 +19,7 @@ using jftest::WorkDir;
 
 namespace {
 
-// The main window and the print window as the program makes them, printing
+// The main window as the program makes it, printing
 // into a PDF file through a scripted printer-setup dialog.
 struct PrintRig
 {
