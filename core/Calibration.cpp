@@ -179,10 +179,7 @@ void CalibrationTable::write(const QString& path) const
 {
     // A file that could not be read whole would lose what was not read.
     if (m_notReadWhole)
-        throw InOutError(EFBIG, QStringLiteral("Cannot create file \"%1\". It could not be read "
-                                               "whole when the program started, so it is kept "
-                                               "as it is")
-                                    .arg(path));
+        throw InOutError(EFBIG, keptUnreadMessage(path));
     QStringList lines;
     for (const auto& [name, c] : m_entries) {
         QStringList fields{name};

@@ -57,6 +57,13 @@ QString cannotCreateFileMessage(const QString& path, int osError)
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, osErrorDescription(osError));
 }
 
+QString keptUnreadMessage(const QString& path)
+{
+    return QStringLiteral("Cannot create file \"%1\". It could not be read whole when the "
+                          "program started, so it is kept as it is")
+        .arg(path);
+}
+
 QString osErrorDescription(int osError)
 {
     if (osError == notRegularFileError)

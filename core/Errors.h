@@ -101,6 +101,10 @@ QString cannotOpenFileMessage(const QString& path, int osError);
 // system's description of the error.
 QString cannotCreateFileMessage(const QString& path, int osError);
 
+// "Cannot create file "%s". It could not be read whole when the program
+// started, so it is kept as it is": a data file writing back would cut short.
+QString keptUnreadMessage(const QString& path);
+
 // The system's description of an errno value, without trailing blanks or
 // full stops ("No such file or directory"); "Not a regular file" for
 // notRegularFileError, and a sentence of its own for foreignLinkError.

@@ -92,10 +92,7 @@ QList<int> SheetList::read(const QString& path)
 void SheetList::write(const QString& path) const
 {
     if (m_notReadWhole)
-        throw FileStreamError(QStringLiteral("Cannot create file \"%1\". It could not be read "
-                                             "whole when the program started, so it is kept as "
-                                             "it is")
-                                  .arg(path));
+        throw FileStreamError(keptUnreadMessage(path));
     QStringList lines;
     for (const SheetEntry& entry : m_entries)
         lines << formatLine(entry);
