@@ -302,11 +302,9 @@ void AppController::loadSheet()
         m_workspace.sheetCutMarks = SettingsFileReader(marksPath).readLine() != QLatin1String("0");
     const QString path = m_workspace.folder.path(datafile::sheet);
     const QList<int> damaged = m_workspace.sheet.read(path);
-    if (damaged.isEmpty())
-        return;
-    throw Error(QStringLiteral("Damaged lines of \"%1\" were left out of the sheet and are kept "
-                               "in the file: line %2")
-                    .arg(path, lineList(damaged)));
+    const QString note = sheetReadNote(path, damaged, m_workspace.sheet.leftOver());
+    if (!note.isEmpty())
+        throw Error(note);
 }
 
 void AppController::saveSheet(const SheetList& sheet)

@@ -227,6 +227,13 @@ void TestMainPrint::sheetFromTheMainWindow()
     QVERIFY2(errors.size() == 1 && errors[0].startsWith("The cover needs 1009.6 \u00d7 "),
              qPrintable(errors.join('|')));
     errors.clear();
+    // Sizes no cover on the sheet has: refused, nothing written.
+    for (const char* width : {"0", "-5", "1e-300"}) {
+        jftest::child<QLineEdit>(form, "widthEdit")->setText(width);
+        add->trigger();
+        QVERIFY2(!errors.isEmpty() && errors.last().contains(width), qPrintable(errors.join('|')));
+        errors.clear();
+    }
     QCOMPARE(work.read("Sheet.txt"), twoCovers);
 
     jftest::child<QAction>(form, "sheetAction")->trigger();

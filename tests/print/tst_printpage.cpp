@@ -626,6 +626,12 @@ void TestPrintPage::badSizesPrintNothing_data()
     QTest::newRow("9e99 width") << "120"
                                 << "9e99"
                                 << "Invalid floating point operation";
+    QTest::newRow("negative height") << "-5"
+                                     << "-1"
+                                     << "'-5' is not a valid size: sizes cannot be negative";
+    QTest::newRow("negative width") << "120"
+                                    << "-1e-300"
+                                    << "'-1e-300' is not a valid size: sizes cannot be negative";
     QTest::newRow("bad width beats big height") << "9e99"
                                                 << "-"
                                                 << "'-' is not a valid floating point value";
