@@ -370,8 +370,8 @@ void AppController::refreshSheet()
 {
     if (!m_sheetWindow || !m_sheetWindow->isVisible())
         return;
-    m_sheetWindow->showSheet(viewSheet(m_workspace.sheet.entries(), sheetStyle(), m_sheetPictures,
-                                       &m_workspace.calibration));
+    m_sheetWindow->showSheet(
+        viewSheet(m_workspace.sheet.entries(), sheetStyle(), &m_workspace.calibration));
 }
 
 void AppController::printSheet()

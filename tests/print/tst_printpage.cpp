@@ -895,7 +895,7 @@ void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
                             "may print blurred.\nThe picture of \"CD Back\" has 10 pixels per inch "
                             "at this size and may print blurred."));
     jf::SheetWindow window;
-    window.showSheet({{}, pages, QString()});
+    window.showSheet({{}, pages, QString(), {}, {}});
     jf::printPages(pages);
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
