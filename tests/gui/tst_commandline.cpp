@@ -5,6 +5,7 @@
 #include "CommandLine.h"
 #include "ErrorReport.h"
 #include "Picture.h"
+#include "SheetPrinting.h"
 #include "TestPlatform.h"
 
 #include <QApplication>
@@ -231,7 +232,8 @@ void TestCommandLine::anyNameOpens()
 {
     QFETCH(QByteArray, name);
     QFETCH(QString, form);
-    WorkDir work(false);
+    TestPlatform platform;
+    WorkDir work;
     QByteArray bitmap;
     QBuffer buffer(&bitmap);
     QImage image(6, 4, QImage::Format_RGB32);
@@ -255,6 +257,16 @@ void TestCommandLine::anyNameOpens()
     const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
     QCOMPARE(request.action, Action::Start);
     QCOMPARE(jf::loadPicture(request.picture).fullImage().pixel(0, 0), QColor(Qt::red).rgb());
+
+    // On the sheet it keeps its own name, by which a later start finds it.
+    jf::AppController app;
+    app.mainWindow().openPicture(request.picture);
+    app.mainWindow().selectCoverKind(5);
+    QMetaObject::invokeMethod(jftest::child<QObject>(app.mainWindow(), "addToSheetAction"),
+                              "trigger");
+    QCOMPARE(work.read("Sheet.txt"), "5\t121\t121\t" + path + "\r\n");
+    const jf::SheetEntry entry = jf::AppController().workspace().sheet.entries().value(0);
+    QVERIFY(!jf::SheetPictures().pictureFor(entry.picturePath).isNull());
 }
 
 void TestCommandLine::pictureLoadsAsImportWould_data()
