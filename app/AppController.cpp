@@ -286,7 +286,12 @@ void AppController::setUpPrinter()
 
 void AppController::loadSheet()
 {
-    m_workspace.sheetCutMarks = readSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings));
+    // The sheet is read also when its settings cannot be: a sheet left
+    // unread would be written over by the next "Add to Sheet".
+    guarded([this] {
+        m_workspace.sheetCutMarks =
+            readSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings));
+    });
     const QString path = m_workspace.folder.path(datafile::sheet);
     const QList<int> damaged = m_workspace.sheet.read(path);
     if (damaged.isEmpty())

@@ -996,8 +996,12 @@ void TestMainWindow::unreadFilesAreNotOverwritten()
     // none of the lists that were not read.
     work.remove("ProgramsNames.txt");
     work.write("PicturesNames.txt", "Kept\r\n");
+    // Nor do sheet settings that cannot be read leave the sheet unread.
+    QVERIFY(QDir().mkdir(work.data("SheetSettings.ins")));
+    work.write("Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
     {
         jf::AppController formApp;
+        QCOMPARE(formApp.workspace().sheet.entries().size(), 1);
         MainWindow& form = formApp.mainWindow();
         form.show();
         QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
