@@ -7,6 +7,7 @@
 #include "Picture.h"
 #include "SheetPrinting.h"
 #include "TestPlatform.h"
+#include "TextCodec.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -222,7 +223,7 @@ void TestCommandLine::anyNameOpens_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("form");
-    for (const char* form : {"path", "after --", "URI"}) {
+    for (const char* form : {"path", "after --", "URI", "favourite"}) {
         QTest::addRow("UTF-8, %s", form) << QByteArray("-caf\xc3\xa9 1.bmp") << form;
         QTest::addRow("Latin-1, %s", form) << QByteArray("-caf\xe9 1.bmp") << form;
     }
@@ -260,7 +261,8 @@ void TestCommandLine::anyNameOpens()
 
     // On the sheet it keeps its own name, by which a later start finds it.
     jf::AppController app;
-    app.mainWindow().openPicture(request.picture);
+    // A favourite's path holds its bytes as the list file does.
+    app.mainWindow().openPicture(form == "favourite" ? jf::decodeLocal8Bit(path) : request.picture);
     app.mainWindow().selectCoverKind(5);
     QMetaObject::invokeMethod(jftest::child<QObject>(app.mainWindow(), "addToSheetAction"),
                               "trigger");
