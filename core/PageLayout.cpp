@@ -16,9 +16,10 @@ std::int32_t plus(std::int32_t pixels, int margin)
                                      static_cast<std::uint32_t>(margin));
 }
 
-// Dots per cover pixel and shift along one axis; the page image's size in
-// pixels rounds the uncalibrated scale as the print window did, when known.
-void placeAxis(std::optional<int> pagePixels, int dotsPerInch, const std::optional<double>& factor,
+// Dots per cover pixel and shift along one axis; with `rounded`, the page
+// image's size in pixels rounds the uncalibrated scale as the print window
+// did.
+void placeAxis(bool rounded, int pagePixels, int dotsPerInch, const std::optional<double>& factor,
                double offsetMm, double& scale, double& shift)
 {
     shift = 0;
@@ -28,12 +29,12 @@ void placeAxis(std::optional<int> pagePixels, int dotsPerInch, const std::option
         shift = -offsetMm * dotsPerMm * *factor;
         return;
     }
-    if (!pagePixels) {
+    if (!rounded) {
         scale = double(dotsPerInch) / kWindowPixelsPerInch;
         return;
     }
-    const std::int32_t dots = mulDiv(*pagePixels, dotsPerInch, kWindowPixelsPerInch);
-    scale = *pagePixels > 0 && dots > 0 ? double(dots) / *pagePixels : 0.0;
+    const std::int32_t dots = mulDiv(pagePixels, dotsPerInch, kWindowPixelsPerInch);
+    scale = pagePixels > 0 && dots > 0 ? double(dots) / pagePixels : 0.0;
 }
 
 PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Paper& paper,
@@ -100,13 +101,12 @@ PagePlacement placementOn(const Paper& paper, PaperOrientation orientation,
         factorX = onPage.factorX;
         factorY = onPage.factorY;
     }
-    const std::optional<int> width = pageImage ? std::optional(pageImage->width()) : std::nullopt;
-    const std::optional<int> height = pageImage ? std::optional(pageImage->height()) : std::nullopt;
+    const QSize pixels = pageImage.value_or(QSize());
     PagePlacement placement;
-    placeAxis(width, paper.dotsPerInchX, factorX, onPage.offsetX, placement.scaleX,
-              placement.shiftX);
-    placeAxis(height, paper.dotsPerInchY, factorY, onPage.offsetY, placement.scaleY,
-              placement.shiftY);
+    placeAxis(pageImage.has_value(), pixels.width(), paper.dotsPerInchX, factorX, onPage.offsetX,
+              placement.scaleX, placement.shiftX);
+    placeAxis(pageImage.has_value(), pixels.height(), paper.dotsPerInchY, factorY, onPage.offsetY,
+              placement.scaleY, placement.shiftY);
     return placement;
 }
 

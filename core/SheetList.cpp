@@ -2,10 +2,11 @@
 
 #include "DataFileFormats.h"
 #include "Errors.h"
+#include "SafeFileIO.h"
 
-#include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 
@@ -89,8 +90,12 @@ QList<int> SheetList::read(const QString& path)
     m_notReadWhole = false;
     m_leftOver = 0;
     QList<int> damaged;
-    if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
-        return damaged; // nothing added yet
+    if (!nameExists(path)) {
+        // Nothing added yet; a sheet another program makes meanwhile is
+        // not written over.
+        noteFileMissing(path);
+        return damaged;
+    }
     QStringList lines;
     bool complete = true;
     try {
@@ -145,6 +150,24 @@ QString sheetReadNote(const QString& path, const QList<int>& damaged, qsizetype 
                      .arg(kMostSheetCovers)
                      .arg(leftOver);
     return notes.join(QStringLiteral(".\n\n"));
+}
+
+bool readSheetCutMarks(const QString& path)
+{
+    try {
+        return SettingsFileReader(path, FileUse::State, FailureText::NamingTheFile).readLine() !=
+               QLatin1String("0");
+    } catch (const InOutError& e) {
+        if (e.osError() == ENOENT || e.osError() == ENOTDIR)
+            return true; // never changed (or no Data folder at all)
+        throw;
+    }
+}
+
+void writeSheetCutMarks(const QString& path, bool on)
+{
+    writeSettingsFile(path, {on ? QStringLiteral("1") : QStringLiteral("0")},
+                      FailureText::NamingTheFile);
 }
 
 } // namespace jf

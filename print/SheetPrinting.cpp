@@ -12,13 +12,25 @@
 #include <QSet>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace jf {
+
+namespace {
+
+// Asked of the name's own bytes: a name that is not valid UTF-8 comes from
+// Sheet.txt as bytes (TextCodec.h), which Qt's file names cannot hold.
+bool readable(const QString& path)
+{
+    return ::access(nativePath(path).constData(), R_OK) == 0;
+}
+
+} // namespace
 
 std::optional<SheetPictures::Stamp> SheetPictures::stampOf(const QString& path)
 {
     struct stat st;
-    if (::stat(nativePath(path).constData(), &st) != 0 || !QFileInfo(path).isReadable())
+    if (::stat(nativePath(path).constData(), &st) != 0 || !readable(path))
         return std::nullopt;
     return Stamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
                  quint64(st.st_dev), quint64(st.st_ino)};
@@ -168,7 +180,7 @@ SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
             QStringLiteral("%1 \u00d7 %2 mm")
                 .arg(QString::number(entry.width, 'g', 12), QString::number(entry.height, 'g', 12));
         row.pictureName = QFileInfo(entry.picturePath).fileName();
-        row.missing = !QFileInfo(entry.picturePath).isReadable();
+        row.missing = !readable(entry.picturePath);
         view.rows << row;
         view.picturePaths << entry.picturePath;
     }
