@@ -71,6 +71,28 @@ std::optional<SheetPageDrawer::Task> SheetPageDrawer::next()
     }
 }
 
+QList<CoverPicture> SheetPageDrawer::readPictures(Task& task, SheetPictures& pictures)
+{
+    QList<CoverPicture> found;
+    for (qsizetype k = 0; k < task.page.covers.size(); ++k) {
+        PlacedCover& cover = task.page.covers[k];
+        CoverPicture picture{task.entries.value(k)};
+        const QString path = task.paths.value(picture.entry);
+        if (task.draw) {
+            cover.picture = pictures.pictureFor(path);
+            picture.missing = cover.picture.isNull();
+            picture.pixelsPerInch = task.page.pixelsPerInch(cover);
+        } else {
+            const std::optional<QSize> size = pictures.sizeFor(path);
+            picture.missing = !size;
+            picture.pixelsPerInch =
+                effectivePixelsPerInch(size.value_or(QSize()), task.page.printedMm(cover));
+        }
+        found << picture;
+    }
+    return found;
+}
+
 void SheetPageDrawer::run()
 {
     // Only this thread touches these pictures.
@@ -82,23 +104,18 @@ void SheetPageDrawer::run()
             tidied = task->sheet;
         }
         QList<CoverPicture> found;
-        for (qsizetype k = 0; k < task->page.covers.size(); ++k) {
-            PlacedCover& cover = task->page.covers[k];
-            CoverPicture picture{task->entries.value(k)};
-            const QString path = task->paths.value(picture.entry);
-            if (task->draw) {
-                cover.picture = pictures.pictureFor(path);
-                picture.missing = cover.picture.isNull();
-                picture.pixelsPerInch = task->page.pixelsPerInch(cover);
-            } else {
-                const std::optional<QSize> size = pictures.sizeFor(path);
-                picture.missing = !size;
-                picture.pixelsPerInch =
-                    effectivePixelsPerInch(size.value_or(QSize()), task->page.printedMm(cover));
-            }
-            found << picture;
+        QImage image;
+        try {
+            found = readPictures(*task, pictures);
+            if (task->draw)
+                image = renderPage(task->page, task->dotsPerInch);
+        } catch (...) {
+            // Out of memory, say: the page stays blank, its pictures missing.
+            found.clear();
+            for (const int entry : task->entries)
+                found.append({entry, true, 0});
+            image = QImage();
         }
-        const QImage image = task->draw ? renderPage(task->page, task->dotsPerInch) : QImage();
         // Told on the window's thread, unless another sheet came meanwhile
         // (only that thread changes m_sheet).
         QMetaObject::invokeMethod(

@@ -49,6 +49,8 @@ private:
         QStringList paths;
         double dotsPerInch = 0;
     };
+    // The pictures of the task's page, read into it when it is to be drawn.
+    static QList<CoverPicture> readPictures(Task& task, SheetPictures& pictures);
     void run();
     // The next task, waiting for one; nothing once the drawer ends.
     std::optional<Task> next();
