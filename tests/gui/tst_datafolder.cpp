@@ -6,7 +6,10 @@
 #include "ProgramFixture.h"
 #include "TestPlatform.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -58,6 +61,9 @@ private slots:
     void cleanup() { m_program.clear(); }
 
     void oneProgramPerDataFolder();
+    void guardNeedsNoSharedName_data();
+    void guardNeedsNoSharedName();
+    void unansweringRunSaysWhy();
     void changedFileIsNotWrittenOver_data();
     void changedFileIsNotWrittenOver();
 };
@@ -113,6 +119,82 @@ void TestDataFolder::oneProgramPerDataFolder()
     QVERIFY(form.close());
     QCOMPARE(work.read("PicturesPaths.txt"), (a + "\r\n" + b + "\r\n").toUtf8());
     QVERIFY(platform.messages.errors.isEmpty());
+}
+
+void TestDataFolder::guardNeedsNoSharedName_data()
+{
+    QTest::addColumn<QString>("left"); // what another user left in the temporary folder
+    QTest::newRow("a folder of another user") << "folder";
+    QTest::newRow("a link") << "link";
+    QTest::newRow("the Data folder through a bind mount") << "bind";
+}
+
+void TestDataFolder::guardNeedsNoSharedName()
+{
+    QFETCH(QString, left);
+    if (::geteuid() != 0)
+        QSKIP("making another user's folder or a bind mount needs root");
+    WorkDir& work = m_program.work();
+    QTemporaryDir tmp;
+    const QString shared = tmp.filePath(QStringLiteral("jacketforge-%1").arg(::geteuid()));
+    const QString bound = tmp.filePath(QStringLiteral("bound"));
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qunsetenv("TMPDIR");
+        qunsetenv("XDG_CACHE_HOME");
+        if (left == QLatin1String("bind"))
+            QProcess::execute(QStringLiteral("umount"), {bound});
+    });
+    if (left == QLatin1String("bind")) {
+        QVERIFY(QDir().mkdir(bound));
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"--bind", work.path(), bound}), 0);
+    } else {
+        // No runtime folder: the guard's place is the shared temporary one.
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
+        QVERIFY(left == QLatin1String("link") ? QFile::link(tmp.path(), shared)
+                                              : QDir().mkdir(shared));
+        QCOMPARE(::lchown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(shared) +
+                                                              ".*cannot hold the lock"));
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression("kept in \"" + QRegularExpression::escape(shared) + "-\\w+\""));
+    }
+    jf::OneProgram one(work.path() + "/");
+    QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+    one.listen();
+    QStringList handedOver;
+    one.setReceiver([&](const QString& picture) { handedOver << picture; });
+    const QString picture = work.solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
+    QProcess second;
+    startProgram(second, left == QLatin1String("bind") ? bound : work.path(), {picture});
+    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(handedOver, QStringList{picture});
+}
+
+void TestDataFolder::unansweringRunSaysWhy()
+{
+    const WorkDir& work = m_program.work();
+    // The socket's place is taken by a folder that cannot be removed.
+    const QString socket = jf::OneProgram::socketPath(work.path() + "/");
+    QVERIFY(QDir().mkpath(socket + "/taken"));
+    const auto removeSocket = qScopeGuard([&] { QDir(socket).removeRecursively(); });
+    jf::OneProgram one(work.path() + "/");
+    QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot hand their pictures"));
+    one.listen();
+    // A later start is told at once, not after waiting for an answer.
+    jf::OneProgram second(work.path() + "/");
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(second.claim({}), jf::OneProgram::Start::NoAnswer);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(second.noAnswerText().contains("cannot listen on \"" + socket),
+             qPrintable(second.noAnswerText()));
 }
 
 void TestDataFolder::changedFileIsNotWrittenOver_data()
