@@ -20,6 +20,7 @@
 #include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -154,6 +155,8 @@ private slots:
     void qtDialogKeepsEarlierOptions();
     void calibrationTurnsWithThePaper();
     void sheetThroughCupsPdf();
+    void paintedColourFollowsTheQueue_data();
+    void paintedColourFollowsTheQueue();
 };
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
@@ -210,6 +213,66 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     const double ringAcross = mmAt((ring.width() - cover.width()) / 2.0, 300);
     QVERIFY2(qAbs(ringAcross - 2 * 25.4 / 96) < 0.15, qPrintable(QString::number(ringAcross)));
     QFile::remove(produced);
+}
+
+void TestPrintCups::paintedColourFollowsTheQueue_data()
+{
+    QTest::addColumn<bool>("greyDriver"); // a driver description that says grey only, or none
+    QTest::newRow("queue without a driver description") << false;
+    QTest::newRow("queue whose description says grey") << true;
+}
+
+void TestPrintCups::paintedColourFollowsTheQueue()
+{
+    QFETCH(bool, greyDriver);
+    if (QPrinterInfo::availablePrinters().isEmpty() || !havePoppler())
+        QSKIP("no print service runs (start it with scripts/cups-start), or no poppler-utils");
+    QTemporaryDir temp;
+    const QString queue = QStringLiteral("JacketforgeColour");
+    QStringList add{"-p", queue, "-v", "file:///dev/null", "-E"};
+    if (greyDriver) {
+        QFile ppd(QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"));
+        QFile grey(temp.filePath(QStringLiteral("grey.ppd")));
+        QVERIFY(ppd.open(QIODevice::ReadOnly) && grey.open(QIODevice::WriteOnly));
+        grey.write(
+            QString::fromLatin1(ppd.readAll())
+                .replace(QRegularExpression("\\*ColorDevice:\\s*True"), "*ColorDevice: False")
+                .toLatin1());
+        grey.close();
+        add << "-P" << grey.fileName();
+    }
+    QCOMPARE(QProcess::execute(QStringLiteral("lpadmin"), add), 0);
+    const auto remove = qScopeGuard([&] { QProcess::execute("lpadmin", {"-x", queue}); });
+    ScriptedPrinterSetup setup;
+    setup.edit = [&queue](QPrinter& p) { p.setPrinterName(queue); };
+    jf::currentPrinter().replace(nullptr);
+    jf::platform().printerSetup = &setup;
+    // A PNG: the page is painted by Qt.
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && red.save(&buffer, "PNG"));
+    jf::BorderColourMemory border;
+    QSignalSpy sent(&jf::jobSender(), &jf::JobSender::finished);
+    jf::printCover(nullptr,
+                   {"40", "40", jf::loadPictureData(png, QStringLiteral("png")), 0,
+                    QStringLiteral("Black"), "CD"},
+                   border);
+    QVERIFY(waitForSentJob());
+    jf::platform().printerSetup = nullptr;
+    jf::currentPrinter().replace(nullptr);
+    QCOMPARE(sent.size(), 1);
+    const jf::SentJob job = sent[0][0].value<jf::SentJob>();
+    QVERIFY2(job.accepted(), qPrintable(job.failure));
+    QFile handed(temp.filePath(QStringLiteral("handed.pdf")));
+    QVERIFY(handed.open(QIODevice::WriteOnly) && handed.write(handedPdf(job.jobId)) > 0);
+    handed.close();
+    // The cover's middle, 2.65 + 20 mm from the corner at 50 dpi.
+    const QRgb middle = renderPdf(handed.fileName(), 50).pixel(45, 45);
+    const bool grey = qAbs(qRed(middle) - qGreen(middle)) < 20;
+    QVERIFY2(grey == greyDriver && (grey || near(middle, Qt::red, 40)),
+             qPrintable(QColor(middle).name()));
 }
 
 void TestPrintCups::printerOptionsReachTheJob()
