@@ -8,7 +8,6 @@
 #include <cups/cups.h>
 
 #include <cstring>
-#include <iterator>
 
 namespace jf {
 
@@ -21,41 +20,28 @@ constexpr int answerTimeoutMs = 5000;
 bool printsGreyOnly(const QByteArray& queue)
 {
     CupsConnection connection(CupsServer::current(), answerTimeoutMs);
-    if (!connection.http())
-        return false;
-    static const char* const wanted[] = {"color-supported", "print-color-mode-supported"};
-    ipp_t* response = nullptr;
-    for (const char* kind : {"printers", "classes"}) {
-        char uri[HTTP_MAX_URI];
-        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
-                         "/%s/%s", kind, queue.constData());
-        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                      int(std::size(wanted)), nullptr, wanted);
-        connection.restartClock();
-        ippDelete(response);
-        response = cupsDoRequest(static_cast<http_t*>(connection.http()), request, "/");
-        if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND || connection.timedOut())
-            break;
-    }
+    auto* http = static_cast<http_t*>(connection.http());
+    cups_dest_t* dest = http ? cupsGetNamedDest(http, queue.constData(), nullptr) : nullptr;
+    connection.restartClock();
+    cups_dinfo_t* info = dest ? cupsCopyDestInfo(http, dest) : nullptr;
     bool grey = false;
-    if (response && cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
-        ipp_attribute_t* colour = ippFindAttribute(response, "color-supported", IPP_TAG_BOOLEAN);
-        ipp_attribute_t* modes =
-            ippFindAttribute(response, "print-color-mode-supported", IPP_TAG_KEYWORD);
-        grey = colour && !ippGetBoolean(colour, 0);
+    if (info) {
+        ipp_attribute_t* colour = cupsFindDestSupported(http, dest, info, "color");
+        ipp_attribute_t* modes = cupsFindDestSupported(http, dest, info, "print-color-mode");
+        grey = colour && ippGetValueTag(colour) == IPP_TAG_BOOLEAN && !ippGetBoolean(colour, 0);
         if (modes) {
             bool anyColour = false;
             for (int i = 0; i < ippGetCount(modes); ++i) {
                 const char* mode = ippGetString(modes, i, nullptr);
-                anyColour = anyColour || !std::strcmp(mode, "color") ||
-                            !std::strcmp(mode, "auto") || !std::strcmp(mode, "highlight");
+                anyColour = anyColour ||
+                            (mode && (!std::strcmp(mode, "color") || !std::strcmp(mode, "auto") ||
+                                      !std::strcmp(mode, "highlight")));
             }
             grey = grey || !anyColour;
         }
     }
-    ippDelete(response);
+    cupsFreeDestInfo(info);
+    cupsFreeDests(dest ? 1 : 0, dest);
     return grey;
 }
 

@@ -247,17 +247,13 @@ void TestPrintCups::paintedColourFollowsTheQueue()
     setup.edit = [&queue](QPrinter& p) { p.setPrinterName(queue); };
     jf::currentPrinter().replace(nullptr);
     jf::platform().printerSetup = &setup;
-    // A PNG: the page is painted by Qt.
+    // A picture that is no JPEG: the page is painted by Qt.
     QImage red(40, 40, QImage::Format_RGB32);
     red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && red.save(&buffer, "PNG"));
     jf::BorderColourMemory border;
     QSignalSpy sent(&jf::jobSender(), &jf::JobSender::finished);
     jf::printCover(nullptr,
-                   {"40", "40", jf::loadPictureData(png, QStringLiteral("png")), 0,
-                    QStringLiteral("Black"), "CD"},
+                   {"40", "40", jf::Picture::fromImage(red), 0, QStringLiteral("Black"), "CD"},
                    border);
     QVERIFY(waitForSentJob());
     jf::platform().printerSetup = nullptr;
