@@ -123,54 +123,53 @@ void TestDataFolder::oneProgramPerDataFolder()
 
 void TestDataFolder::guardNeedsNoSharedName_data()
 {
-    QTest::addColumn<QString>("left"); // what another user left in the temporary folder
-    QTest::newRow("a folder of another user") << "folder";
-    QTest::newRow("a link") << "link";
-    QTest::newRow("the Data folder through a bind mount") << "bind";
+    // Run by sh before the first start, with the shared temporary folder as
+    // $1 and the working folder as $2; the second start runs in `second`.
+    QTest::addColumn<QString>("prepare");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("another user's folder")
+        << "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0"
+        << "";
+    QTest::newRow("another user's link")
+        << "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0"
+        << "";
+    QTest::newRow("a bind mount") << "mkdir $1/bound && mount --bind $2 $1/bound"
+                                  << "bound";
 }
 
 void TestDataFolder::guardNeedsNoSharedName()
 {
-    QFETCH(QString, left);
+    QFETCH(QString, prepare);
+    QFETCH(QString, second);
     if (::geteuid() != 0)
-        QSKIP("making another user's folder or a bind mount needs root");
+        QSKIP("another user's folder and a bind mount need root");
     WorkDir& work = m_program.work();
     QTemporaryDir tmp;
-    const QString shared = tmp.filePath(QStringLiteral("jacketforge-%1").arg(::geteuid()));
-    const QString bound = tmp.filePath(QStringLiteral("bound"));
+    // No runtime folder: the guard's place is in the shared temporary one.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
     const auto restore = qScopeGuard([&] {
         qputenv("XDG_RUNTIME_DIR", runtime);
         qunsetenv("TMPDIR");
         qunsetenv("XDG_CACHE_HOME");
-        if (left == QLatin1String("bind"))
-            QProcess::execute(QStringLiteral("umount"), {bound});
+        if (!second.isEmpty())
+            QProcess::execute(QStringLiteral("umount"), {tmp.filePath(second)});
     });
-    if (left == QLatin1String("bind")) {
-        QVERIFY(QDir().mkdir(bound));
-        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"--bind", work.path(), bound}), 0);
-    } else {
-        // No runtime folder: the guard's place is the shared temporary one.
-        qunsetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
-        QVERIFY(left == QLatin1String("link") ? QFile::link(tmp.path(), shared)
-                                              : QDir().mkdir(shared));
-        QCOMPARE(::lchown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
-        // Said, and a private folder of its own used instead.
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(shared) +
-                                                              ".*cannot hold the lock"));
-    }
+    QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work.path()}), 0);
+    if (second.isEmpty()) // said, and a private folder of the user's own used instead
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
     jf::OneProgram one(work.path() + "/");
     QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
     one.listen();
     QStringList handedOver;
     one.setReceiver([&](const QString& picture) { handedOver << picture; });
     const QString picture = work.solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
-    QProcess second;
-    startProgram(second, left == QLatin1String("bind") ? bound : work.path(), {picture});
-    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(second.exitCode(), 0);
+    QProcess later;
+    startProgram(later, second.isEmpty() ? work.path() : tmp.filePath(second), {picture});
+    QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(later.exitCode(), 0);
     QCOMPARE(handedOver, QStringList{picture});
 }
 
