@@ -6,6 +6,7 @@
 #include "ProgramFixture.h"
 #include "TestPlatform.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -205,6 +206,11 @@ void TestDataFolder::changedFileIsNotWrittenOver_data()
                                              << "";
     QTest::newRow("names, on Accept") << "DefaultNames.ins"
                                       << "";
+    // Missing at start, made by another program since.
+    QTest::newRow("sheet, on Add to Sheet") << "Sheet.txt"
+                                            << "";
+    QTest::newRow("sheet settings, on Cut marks") << "SheetSettings.ins"
+                                                  << "";
 }
 
 void TestDataFolder::changedFileIsNotWrittenOver()
@@ -235,6 +241,17 @@ void TestDataFolder::changedFileIsNotWrittenOver()
         form.selectCoverKind(1);
         changeBehind();
         click(form, "saveSizesLabel");
+    } else if (file == QLatin1String("Sheet.txt")) {
+        form.openPicture(work.solidBitmap("a.bmp", QSize(8, 8), Qt::red));
+        form.selectCoverKind(5);
+        changeBehind();
+        QMetaObject::invokeMethod(jftest::child<QObject>(form, "addToSheetAction"), "trigger");
+    } else if (file == QLatin1String("SheetSettings.ins")) {
+        QMetaObject::invokeMethod(jftest::child<QObject>(form, "sheetAction"), "trigger");
+        changeBehind();
+        auto* marks = jftest::child<QCheckBox>(app.sheetWindow(), "cutMarksBox");
+        marks->click();
+        QVERIFY(marks->isChecked()); // the choice in force
     } else {
         click(form, "settingsLabel");
         jftest::child<QLineEdit>(app.settingsWindow(), "nameEdit1")->setText("Mine");
