@@ -119,6 +119,9 @@ void SheetWindow::showNote()
     const QString note = m_view.note();
     m_ui.noteLabel->setText(note);
     m_ui.noteArea->setVisible(!note.isEmpty());
+    // As high as its lines, up to kNoteLines; it lies under the list, as wide.
+    m_ui.noteArea->setMinimumHeight(std::min(
+        m_ui.noteArea->maximumHeight(), m_ui.noteLabel->heightForWidth(m_ui.coverList->width())));
 }
 
 void SheetWindow::takeUp(const QList<jf::CoverPicture>& found)
