@@ -45,32 +45,15 @@ QList<QRgb> chartPatches(const QImage& image)
     return patches;
 }
 
-namespace {
-
-// A transform between two profiles given as bytes (an empty one is sRGB).
-cmsHTRANSFORM transform(const QByteArray& from, cmsUInt32Number inFormat, const QByteArray& to,
-                        cmsUInt32Number outFormat)
-{
-    const auto open = [](const QByteArray& icc) {
-        return icc.isEmpty() ? cmsCreate_sRGBProfile()
-                             : cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
-    };
-    cmsHPROFILE in = open(from), out = open(to);
-    cmsHTRANSFORM t =
-        cmsCreateTransform(in, inFormat, out, outFormat, INTENT_RELATIVE_COLORIMETRIC, 0);
-    cmsCloseProfile(in);
-    cmsCloseProfile(out);
-    return t;
-}
-
-} // namespace
-
 QList<QRgb> toSrgb(const QList<QRgb>& samples, const QByteArray& icc)
 {
-    cmsHPROFILE probe = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
-    const bool cmyk = cmsGetColorSpace(probe) == cmsSigCmykData;
-    cmsCloseProfile(probe);
-    cmsHTRANSFORM t = transform(icc, cmyk ? TYPE_CMYK_8 : TYPE_GRAY_8, QByteArray(), TYPE_RGB_8);
+    cmsHPROFILE profile = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    const bool cmyk = cmsGetColorSpace(profile) == cmsSigCmykData;
+    cmsHTRANSFORM t = cmsCreateTransform(profile, cmyk ? TYPE_CMYK_8 : TYPE_GRAY_8, srgb,
+                                         TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsCloseProfile(profile);
+    cmsCloseProfile(srgb);
     QList<QRgb> result;
     for (const QRgb s : samples) {
         const uchar in[4] = {uchar(qRed(s)), uchar(qGreen(s)), uchar(qBlue(s)), uchar(qAlpha(s))};
