@@ -158,7 +158,8 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
     const int kind = m_mainWindow.selectedCoverKind();
     return {m_mainWindow.heightText(),     m_mainWindow.widthText(),
             m_mainWindow.previewPicture(), preferences.borderWidth,
-            preferences.borderColour,      m_workspace.coverNames.value(kind - 1)};
+            preferences.borderColour,      m_workspace.coverNames.value(kind - 1),
+            m_mainWindow.placement()};
 }
 
 void AppController::printCover()
@@ -289,8 +290,8 @@ void AppController::loadSheet()
     // The sheet is read also when its settings cannot be: a sheet left
     // unread would be written over by the next "Add to Sheet".
     guarded([this] {
-        m_workspace.sheetCutMarks =
-            readSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings));
+        m_workspace.sheetSettings =
+            readSheetSettings(m_workspace.folder.path(datafile::sheetSettings));
     });
     const QString path = m_workspace.folder.path(datafile::sheet);
     const QList<int> damaged = m_workspace.sheet.read(path);
@@ -322,6 +323,7 @@ void AppController::addToSheet()
     // The picture's own name on disk, also where it is opened through a
     // link of the program's (a name that is not valid UTF-8).
     entry.picturePath = decodeLocal8Bit(localPathBytes(m_mainWindow.currentImagePath()));
+    entry.placement = cover.placement;
     SheetList sheet = m_workspace.sheet;
     sheet.append(entry);
     m_sheetPictures.keep(entry.picturePath, cover.picture);
@@ -333,7 +335,7 @@ SheetStyle AppController::sheetStyle() const
     // The border in the colour the next job prints it in.
     return {m_workspace.coverNames, m_workspace.preferences.borderWidth,
             m_borderColour.colourAfter(m_workspace.preferences.borderColour),
-            m_workspace.sheetCutMarks};
+            m_workspace.sheetSettings.cutMarks};
 }
 
 SheetWindow& AppController::sheetWindow()
@@ -353,7 +355,7 @@ SheetWindow& AppController::sheetWindow()
 void AppController::openSheet()
 {
     SheetWindow& window = sheetWindow();
-    window.setCutMarks(m_workspace.sheetCutMarks);
+    window.setCutMarks(m_workspace.sheetSettings.cutMarks);
     window.show();
     window.raise();
     window.activateWindow();
@@ -397,10 +399,12 @@ void AppController::setCutMarks(bool on)
     // The box shows the choice in force, also when it could not be saved.
     const auto shown = qScopeGuard([this] {
         if (m_sheetWindow)
-            m_sheetWindow->setCutMarks(m_workspace.sheetCutMarks);
+            m_sheetWindow->setCutMarks(m_workspace.sheetSettings.cutMarks);
     });
-    writeSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings), on);
-    m_workspace.sheetCutMarks = on;
+    SheetSettings settings = m_workspace.sheetSettings;
+    settings.cutMarks = on;
+    writeSheetSettings(m_workspace.folder.path(datafile::sheetSettings), settings);
+    m_workspace.sheetSettings = settings;
     refreshSheet();
 }
 

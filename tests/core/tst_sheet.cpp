@@ -1,8 +1,10 @@
 // The sheet: covers arranged on as few sheets as they fit, with cut marks,
-// and Sheet.txt.
+// and Sheet.txt; the picture placed on a cover, and the one-line files of
+// the sheet window's and the placement's choices.
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "PictureFit.h"
 #include "PrintGeometry.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
@@ -60,6 +62,14 @@ private slots:
     void arrangement_data();
     void arrangement();
     void sheetFile();
+    void placement_data();
+    void placement();
+    void cropMoves_data();
+    void cropMoves();
+    void sheetLines_data();
+    void sheetLines();
+    void oneLineSettings_data();
+    void oneLineSettings();
 };
 
 void TestSheet::arrangement_data()
@@ -263,6 +273,228 @@ void TestSheet::sheetFile()
     folder.append(front);
     QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, folder.write(path));
     QVERIFY(QFileInfo(path).isDir());
+}
+
+Q_DECLARE_METATYPE(jf::Crop)
+
+void TestSheet::placement_data()
+{
+    using F = jf::PictureFit;
+    QTest::addColumn<int>("fit"); // PictureFit
+    QTest::addColumn<QSizeF>("picture");
+    QTest::addColumn<QSizeF>("box");
+    QTest::addColumn<jf::Crop>("crop");
+    QTest::addColumn<QRectF>("source"); // picture pixels
+    QTest::addColumn<QRectF>("target"); // fractions of the box
+    const QSizeF square(1000, 1000), cdBack = pictureOf("CD Back"), photo(6000, 4000),
+                                     dvd = pictureOf("DVD"); // 574 x 448, 1026 x 699
+    const jf::Crop centred;
+    const QRectF whole(0, 0, 1, 1);
+    QTest::newRow("square on CD Back, stretched")
+        << int(F::Stretch) << square << cdBack << centred << QRectF(0, 0, 1000, 1000) << whole;
+    QTest::newRow("square on CD Back, filled") << int(F::Fill) << square << cdBack << centred
+                                               << QRectF(0, 109.756, 1000, 780.488) << whole;
+    QTest::newRow("square on CD Back, fitted")
+        << int(F::Fit) << square << cdBack << centred << QRectF(0, 0, 1000, 1000)
+        << QRectF(0.109756, 0, 0.780488, 1);
+    QTest::newRow("3:2 on DVD, filled")
+        << int(F::Fill) << photo << dvd << centred << QRectF(64.378, 0, 5871.245, 4000) << whole;
+    QTest::newRow("3:2 on DVD, fitted")
+        << int(F::Fit) << photo << dvd << centred << QRectF(0, 0, 6000, 4000)
+        << QRectF(0, 0.010730, 1, 0.978541);
+    for (const F fit : {F::Stretch, F::Fill, F::Fit})
+        QTest::newRow(qPrintable("the cover's proportions: " + jf::pictureFitName(fit)))
+            << int(fit) << QSizeF(2052, 1398) << dvd << centred << QRectF(0, 0, 2052, 1398)
+            << whole;
+    // The crop never lets paper show: each edge, and the zoom's bounds.
+    const auto filled = [&](const char* name, jf::Crop crop, QRectF source) {
+        QTest::newRow(name) << int(F::Fill) << square << cdBack << crop << source << whole;
+    };
+    filled("zoom 2, pushed past the left edge", {-0.3, 0.5, 2}, QRectF(0, 304.878, 500, 390.244));
+    filled("zoom 2, past the right edge", {0.9, 0.5, 2}, QRectF(500, 304.878, 500, 390.244));
+    filled("zoom 2, past the top", {0.5, 0, 2}, QRectF(250, 0, 500, 390.244));
+    filled("zoom 2, past the bottom", {0.5, 1, 2}, QRectF(250, 609.756, 500, 390.244));
+    filled("at zoom 1 only up and down", {0, 0.3, 1}, QRectF(0, 0, 1000, 780.488));
+    filled("zoom over 8", {0.5, 0.5, 20}, QRectF(437.5, 451.220, 125, 97.561));
+    filled("zoom under 1", {0.5, 0.5, 0.2}, QRectF(0, 109.756, 1000, 780.488));
+    filled("not a number", {qQNaN(), qInf(), qQNaN()}, QRectF(0, 109.756, 1000, 780.488));
+}
+
+void TestSheet::placement()
+{
+    QFETCH(int, fit);
+    QFETCH(QSizeF, picture);
+    QFETCH(QSizeF, box);
+    QFETCH(jf::Crop, crop);
+    QFETCH(QRectF, source);
+    QFETCH(QRectF, target);
+    const jf::PlacedPicture placed = jf::placePicture({jf::PictureFit(fit), crop}, picture, box);
+    const auto near = [](const QRectF& a, const QRectF& b, double within) {
+        return qAbs(a.left() - b.left()) < within && qAbs(a.top() - b.top()) < within &&
+               qAbs(a.right() - b.right()) < within && qAbs(a.bottom() - b.bottom()) < within;
+    };
+    const auto text = [](const QRectF& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    QVERIFY2(near(placed.source, source, 0.01), qPrintable(text(placed.source)));
+    QVERIFY2(near(placed.target, target, 1e-5), qPrintable(text(placed.target)));
+    // What is shown keeps the picture's proportions wherever it is placed.
+    if (jf::PictureFit(fit) != jf::PictureFit::Stretch)
+        QVERIFY(qAbs(placed.source.width() / placed.source.height() -
+                     placed.target.width() * box.width() /
+                         (placed.target.height() * box.height())) < 1e-6);
+}
+
+void TestSheet::cropMoves_data()
+{
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QPointF>("by"); // the drag's or arrow's; zoom: factor, and x of the point
+    QTest::addColumn<jf::Crop>("crop");
+    QTest::addColumn<jf::Crop>("expected");
+    // A square picture on CD Back: the part shown at zoom 2 is half as wide.
+    QTest::newRow("dragged right: the part shown moves left")
+        << "drag" << QPointF(0.2, 0) << jf::Crop{0.5, 0.5, 2} << jf::Crop{0.4, 0.5, 2};
+    QTest::newRow("dragged down past the top")
+        << "drag" << QPointF(0, 0.9) << jf::Crop{0.5, 0.5, 2} << jf::Crop{0.5, 0.195122, 2};
+    QTest::newRow("arrow left, 1 % of the picture")
+        << "shift" << QPointF(-0.01, 0) << jf::Crop{0.5, 0.5, 2} << jf::Crop{0.51, 0.5, 2};
+    QTest::newRow("zoomed about the right edge: that edge stays")
+        << "zoom" << QPointF(2, 1) << jf::Crop{0.75, 0.5, 2} << jf::Crop{0.875, 0.5, 4};
+    QTest::newRow("zoomed about the centre")
+        << "zoom" << QPointF(1.25, 0.5) << jf::Crop{0.3, 0.6, 2} << jf::Crop{0.3, 0.6, 2.5};
+    QTest::newRow("zoomed out below 1: centred across")
+        << "zoom" << QPointF(0.25, 0) << jf::Crop{0.3, 0.6, 2} << jf::Crop{0.5, 0.6, 1};
+}
+
+void TestSheet::cropMoves()
+{
+    QFETCH(QString, move);
+    QFETCH(QPointF, by);
+    QFETCH(jf::Crop, crop);
+    QFETCH(jf::Crop, expected);
+    const QSizeF picture(1000, 1000), box = pictureOf("CD Back");
+    jf::Crop moved;
+    if (move == QLatin1String("drag"))
+        moved = jf::draggedCrop(crop, picture, box, by);
+    else if (move == QLatin1String("shift"))
+        moved = jf::shiftedCrop(crop, picture, box, by);
+    else
+        moved = jf::zoomedCrop(crop, picture, box, by.x(), QPointF(by.y(), 0.5));
+    const QString seen =
+        QStringLiteral("%1, %2, %3").arg(moved.centreX).arg(moved.centreY).arg(moved.zoom);
+    QVERIFY2(qAbs(moved.centreX - expected.centreX) < 1e-6 &&
+                 qAbs(moved.centreY - expected.centreY) < 1e-6 &&
+                 qAbs(moved.zoom - expected.zoom) < 1e-9,
+             qPrintable(seen));
+}
+
+void TestSheet::sheetLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("path"); // empty: a damaged line, kept as it is
+    QTest::addColumn<QString>("placement");
+    QTest::addColumn<QByteArray>("written"); // the line written back
+    QTest::newRow("four old fields: stretched")
+        << QByteArray("5\t121\t121\t/a.jpg") << "/a.jpg"
+        << "Stretch" << QByteArray("5\t121\t121\t/a.jpg");
+    QTest::newRow("fitted") << QByteArray("7\t151\t118\t/a.jpg\tfit") << "/a.jpg"
+                            << "Fit" << QByteArray("7\t151\t118\t/a.jpg\tfit");
+    QTest::newRow("filled, six decimals")
+        << QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.3333333333\t1\t1.44") << "/a b.jpg"
+        << "Fill, 1.4 \u00d7" << QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.333333\t1\t1.44");
+    QTest::newRow("a tab and a way's name in the path")
+        << QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch") << "/x\tfill\ty.jpg"
+        << "Stretch" << QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch");
+    QTest::newRow("an old line with a tab in the path")
+        << QByteArray("5\t121\t121\t/x\ty.jpg") << "/x\ty.jpg"
+        << "Stretch" << QByteArray("5\t121\t121\t/x\ty.jpg");
+    const auto damaged = [](const char* name, const char* tail) {
+        QTest::newRow(name) << QByteArray("5\t121\t121\t/a.jpg\t") + tail << QString() << QString()
+                            << QByteArray();
+    };
+    damaged("fill without its crop", "fill");
+    damaged("fill with two numbers", "fill\t0.5\t0.5");
+    damaged("a centre that is no number", "fill\tabc\t0.5\t1");
+    damaged("a centre with a comma", "fill\t0,5\t0.5\t1");
+    damaged("a centre past the picture", "fill\t1.5\t0.5\t1");
+    damaged("a zoom under 1", "fill\t0.5\t0.5\t0.5");
+    damaged("a zoom over 8", "fill\t0.5\t0.5\t9");
+    damaged("a zoom that is no number", "fill\t0.5\t0.5\tnan");
+    damaged("fit with a crop", "fit\t0.5");
+    damaged("nothing after the way", "stretch\t");
+}
+
+void TestSheet::sheetLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, path);
+    QFETCH(QString, placement);
+    QFETCH(QByteArray, written);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Sheet.txt"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(line + "\r\n") > 0);
+    out.close();
+    jf::SheetList sheet;
+    const QList<int> damaged = sheet.read(file);
+    QCOMPARE(damaged.isEmpty(), !path.isEmpty());
+    if (path.isEmpty())
+        return;
+    QCOMPARE(sheet.entries().value(0).picturePath, path);
+    QCOMPARE(jf::placementText(sheet.entries().value(0).placement), placement);
+    sheet.write(file);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), written + "\r\n");
+}
+
+void TestSheet::oneLineSettings_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // null: missing
+    QTest::addColumn<QString>("read");
+    const QString fit("PictureFit.ins"), sheet("SheetSettings.ins");
+    QTest::newRow("no PictureFit.ins: stretch") << fit << QByteArray() << "stretch";
+    QTest::newRow("fill") << fit << QByteArray("fill\r\n") << "fill";
+    QTest::newRow("fit, no line end") << fit << QByteArray("fit") << "fit";
+    QTest::newRow("unknown: stretch") << fit << QByteArray("Fill\r\n") << "stretch";
+    QTest::newRow("empty: stretch") << fit << QByteArray("") << "stretch";
+    QTest::newRow("no SheetSettings.ins: marks, no bleed") << sheet << QByteArray() << "1 0";
+    QTest::newRow("the one line of before") << sheet << QByteArray("0\r\n") << "0 0";
+    QTest::newRow("bleed 3") << sheet << QByteArray("1\r\n3\r\n") << "1 3";
+    QTest::newRow("bleed 4: none") << sheet << QByteArray("1\r\n4\r\n") << "1 0";
+    QTest::newRow("bleed -1: none") << sheet << QByteArray("0\r\n-1\r\n") << "0 0";
+    QTest::newRow("bleed 1.5: none") << sheet << QByteArray("1\r\n1.5\r\n") << "1 0";
+}
+
+void TestSheet::oneLineSettings()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    if (!content.isNull()) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
+    }
+    const auto readBack = [&] {
+        if (file == QLatin1String("PictureFit.ins"))
+            return jf::pictureFitName(jf::readPictureFit(path));
+        const jf::SheetSettings settings = jf::readSheetSettings(path);
+        return QStringLiteral("%1 %2").arg(int(settings.cutMarks)).arg(settings.bleedMm);
+    };
+    QCOMPARE(readBack(), read);
+    // Written back as read, and read again the same.
+    if (file == QLatin1String("PictureFit.ins"))
+        jf::writePictureFit(path, jf::readPictureFit(path));
+    else
+        jf::writeSheetSettings(path, jf::readSheetSettings(path));
+    QCOMPARE(readBack(), read);
+    // Unreadable (a folder in the way): told, naming the file.
+    QFile::remove(path);
+    QVERIFY(QDir().mkdir(path));
+    QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(path));
 }
 
 QTEST_GUILESS_MAIN(TestSheet)

@@ -68,6 +68,7 @@ private slots:
     void controlsAreNamedForAssistiveTechnology_data();
     void controlsAreNamedForAssistiveTechnology();
     void pressActionsAndLiveStates();
+    void placingThePicture();
 };
 
 void TestKeyboard::tabVisitsEveryControlInReadingOrder()
@@ -307,11 +308,55 @@ void TestKeyboard::pressActionsAndLiveStates()
     platform.fileDialog.answers.enqueue(work.solidBitmap("sunset.bmp", {4, 4}, Qt::red));
     accessible(form, "importLabel")->actionInterface()->doAction(press);
     QCOMPARE(accessible(form, "previewImage")->text(QAccessible::Description),
-             QString("sunset.bmp"));
+             QString("sunset.bmp, Stretch to Cover"));
     form.showNextTip();
     const QString tip = jftest::child<QLabel>(form, "tipLabel")->text();
     QVERIFY(!tip.isEmpty());
     QCOMPARE(accessible(form, "tipLabel")->text(QAccessible::Name), tip);
+}
+
+// The three ways in the main menu, checkable, the one in force checked and
+// remembered; in "Fill Cover" the preview is a Tab stop before "Import
+// Image" whose keys move and zoom the crop, and its description says so.
+void TestKeyboard::placingThePicture()
+{
+    MainWindow& form = startShown();
+    auto* menu = jftest::child<QMenu>(form, "mainMenu");
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        entries << action->text() + (action->isChecked() ? "*" : "");
+    QCOMPARE(entries.mid(1, 5), (QStringList{"Print Preview", "Stretch to Cover*", "Fill Cover",
+                                             "Fit in Cover", "Add to Sheet"}));
+    m_program.platform().fileDialog.answers.enqueue(
+        m_program.work().solidBitmap("wide.bmp", {400, 100}, Qt::red));
+    focus(form, "importLabel");
+    press(Qt::Key_Space);
+    jftest::child<QAction>(form, "fillAction")->trigger();
+    QVERIFY(jftest::child<QAction>(form, "fillAction")->isChecked());
+    QCOMPARE(m_program.work().read("PictureFit.ins"), QByteArray("fill\r\n"));
+    focus(form, "helpLabel");
+    press(Qt::Key_Tab);
+    QCOMPARE(focusName(), QString("previewImage"));
+    press(Qt::Key_Down); // unzoomed, the picture is as high as the cover: nothing moves
+    press(Qt::Key_Plus);
+    press(Qt::Key_Plus);
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    const jf::Crop crop = form.placement().crop;
+    QCOMPARE(crop.zoom, 1.5625);
+    QVERIFY2(qAbs(crop.centreX - 0.4) < 1e-9 && qAbs(crop.centreY - 0.5) < 1e-9,
+             qPrintable(QString("%1, %2").arg(crop.centreX).arg(crop.centreY)));
+    QCOMPARE(accessible(form, "previewImage")->text(QAccessible::Description),
+             QString("wide.bmp, Fill Cover, zoom 1.6 \u00d7"));
+    press(Qt::Key_Home);
+    QCOMPARE(form.placement().crop, (jf::Crop{0.5, 0.5, 1.5625}));
+    press(Qt::Key_Tab);
+    QCOMPARE(focusName(), QString("importLabel"));
+    // A new kind starts the crop afresh; the way is kept for the next start.
+    form.selectCoverKind(2);
+    QCOMPARE(form.placement().crop, jf::Crop());
+    m_app = &m_program.start().app;
+    QCOMPARE(m_app->mainWindow().placement().fit, jf::PictureFit::Fill);
+    QVERIFY(jftest::child<QAction>(m_app->mainWindow(), "fillAction")->isChecked());
 }
 
 QTEST_MAIN(TestKeyboard)

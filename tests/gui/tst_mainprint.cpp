@@ -254,9 +254,9 @@ void TestMainPrint::sheetFromTheMainWindow()
     auto* marks = jftest::child<QCheckBox>(window, "cutMarksBox");
     QVERIFY(marks->isChecked());
     marks->click();
-    QCOMPARE(work.read("SheetSettings.ins"), QByteArray("0\r\n"));
+    QCOMPARE(work.read("SheetSettings.ins"), QByteArray("0\r\n0\r\n"));
     marks->click();
-    QCOMPARE(work.read("SheetSettings.ins"), QByteArray("1\r\n"));
+    QCOMPARE(work.read("SheetSettings.ins"), QByteArray("1\r\n0\r\n"));
 
     // Return presses "Print Sheet": one job, both covers on one page.
     QVERIFY(jftest::child<QPushButton>(window, "printSheetButton")->isDefault());
@@ -272,7 +272,7 @@ void TestMainPrint::sheetFromTheMainWindow()
     {
         jf::AppController next;
         QCOMPARE(next.workspace().sheet.entries().size(), 2);
-        QVERIFY(next.workspace().sheetCutMarks);
+        QVERIFY(next.workspace().sheetSettings.cutMarks);
     }
     // A picture changed in its file prints as it is now.
     work.solidBitmap("red.bmp", QSize(1200, 1200), Qt::green);

@@ -404,9 +404,9 @@ void TestMainWindow::mainMenu()
     QStringList entries;
     for (QAction* a : jftest::child<QMenu>(form, "mainMenu")->actions())
         entries << a->text();
-    QCOMPARE(entries,
-             (QStringList{"Print", "Print Preview", "Add to Sheet", "Sheet...", "Settings",
-                          "Calibrate Printer...", "Close"}));
+    QCOMPARE(entries, (QStringList{"Print", "Print Preview", "Stretch to Cover", "Fill Cover",
+                                   "Fit in Cover", "Add to Sheet", "Sheet...", "Settings",
+                                   "Calibrate Printer...", "Close"}));
     jftest::child<QMenu>(form, "mainMenu")->hide();
 
     formApp.workspace().pictures.append("A", "/a.bmp");
