@@ -3,6 +3,7 @@
 #include "CupsOptions.h"
 #include "Errors.h"
 #include "Platform.h"
+#include "PrintServiceCheck.h"
 #include "PrinterSetupDialog.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ QPrinter& CurrentPrinter::printer()
 {
     if (m_printer)
         return *m_printer;
+    printServiceCheck().require();
     // Without a running print service or without any queue, Qt reports no
     // printers: the selection is then "Print to File (PDF)", with a file in
     // the home folder, so that a cover can still be printed to a PDF.
@@ -156,6 +158,8 @@ CurrentPrinter& currentPrinter()
 
 std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source)
 {
+    // A new printer asks the print service for the default one.
+    printServiceCheck().require();
     auto copy = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (source.outputFormat() == QPrinter::PdfFormat) {
         copy->setOutputFormat(QPrinter::PdfFormat);
