@@ -360,13 +360,14 @@ void TestPrintQueue::windowTellsTheTruth()
     QTest::qWait(50);
     QVERIFY(form.isVisible());
     // "Yes" saves the lists first: a save that fails keeps the window and the job.
+    jf::jobSender().setAnswerTimeout(3000);
     emit form.printRequested();
     QVERIFY(jf::jobSender().isSending());
     app.workspace().pictures.append(QStringLiteral("Other"), QStringLiteral("/other.jpg"));
     work.write(QStringLiteral("PicturesNames.txt"), "changed by another program\r\n");
     platform.messages.answers.enqueue(true);
     QVERIFY(!form.close());
-    QTest::qWait(500);
+    QTest::qWait(1500); // a stop is seen within 1.2 s
     QVERIFY(jf::jobSender().isSending());
     // Quitting without the lists cancels the job and closes at once.
     const qsizetype told = platform.messages.errors.size();
