@@ -66,6 +66,11 @@ CupsConnection::~CupsConnection()
         httpClose(asHttp(m_http));
 }
 
+bool CupsConnection::connectTimedOut() const
+{
+    return !m_http && m_since.elapsed() >= connectTimeoutMs;
+}
+
 void CupsConnection::restartClock()
 {
     m_deadline.setRemainingTime(m_timeoutMs);

@@ -2,8 +2,8 @@
 
 // The print service's side of a job, through the CUPS library: a connection
 // whose every wait ends at a deadline (or when asked to stop), the queue's
-// own state, and the texts its refusals give. Blocking: JobSender runs these
-// on a thread of its own, never on the window's.
+// own state, and the texts its refusals give. Blocking: JobSender and
+// PrintServiceCheck run these on threads of their own, never on the window's.
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -40,6 +40,9 @@ public:
 
     // The connection, null when it could not be made (failure() says why).
     void* http() const { return m_http; }
+    // It could not be made because nothing answered in time (where nothing
+    // listens at all, the attempt fails at once).
+    bool connectTimedOut() const;
     // Gives the next request the whole timeout again.
     void restartClock();
     bool timedOut() const { return m_timedOut; }

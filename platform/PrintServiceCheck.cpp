@@ -25,13 +25,13 @@ constexpr int kSlowAnswerMs = 500;
 QString askService(const CupsServer& server, int timeoutMs, const std::atomic_bool& stop)
 {
     CupsConnection connection(server, timeoutMs, &stop);
-    if (!connection.http())
-        return {};
-    ippDelete(cupsDoRequest(static_cast<http_t*>(connection.http()),
-                            ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
+    if (connection.http())
+        ippDelete(cupsDoRequest(static_cast<http_t*>(connection.http()),
+                                ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
     if (connection.stopped())
         return QStringLiteral("The program ended before the print service answered");
-    if (!connection.timedOut())
+    // Where nothing listens, connecting fails at once, for Qt too.
+    if (connection.http() ? !connection.timedOut() : !connection.connectTimedOut())
         return {};
     QString failure = connection.failure();
     failure[0] = failure[0].toUpper();
