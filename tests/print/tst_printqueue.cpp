@@ -450,12 +450,15 @@ void TestPrintQueue::hungServiceIsAskedAside()
     const auto hang = [this] { cupsSetServer(QFile::encodeName(m_silent).constData()); };
     if (action != QLatin1String("ok"))
         hang();
-    QTimer::singleShot(100, [&] {
-        if (QDialog* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            hang(), dialog->accept();
+    QTimer clickOk;
+    connect(&clickOk, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            clickOk.stop(), hang(), dialog->accept();
     });
-    QString tips; // while it is asked
-    QTimer::singleShot(800, [&] { tips = jftest::child<QLabel>(form, "tipLabel")->text(); });
+    clickOk.start(100);
+    QString tips; // while it is asked, the event loop running
+    connect(&jf::printServiceCheck(), &jf::PrintServiceCheck::askingStarted, &form,
+            [&] { tips = jftest::child<QLabel>(form, "tipLabel")->text(); });
     const jftest::HangGuard guard(15);
     if (action == QLatin1String("cover"))
         emit form.printRequested();
