@@ -1,6 +1,7 @@
 #include "AppController.h"
 
 #include "CalibrationPage.h"
+#include "CommandLine.h"
 #include "CoverPrintJob.h"
 #include "CurrentPrinter.h"
 #include "DataFileFormats.h"
@@ -11,9 +12,8 @@
 #include "PrintGeometry.h"
 #include "PrintServiceCheck.h"
 #include "SafeFileIO.h"
+#include "TextCodec.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QScopeGuard>
@@ -287,19 +287,8 @@ void AppController::resetCalibration()
     const QString printer = calibrationWindow().printer();
     CalibrationTable table = m_workspace.calibration;
     table.remove(printer);
-    const QString path = m_workspace.folder.path(datafile::calibration);
-    // No calibrated printer left: no file either. A file that still holds
-    // damaged lines, or was not read whole, goes through the table's writer,
-    // which keeps them or refuses.
-    if (!table.isEmpty()) {
-        table.write(path);
-    } else if (QFile::exists(path)) {
-        // Not a file another program changed since it was read.
-        refuseChangedFile(path);
-        if (!QFile::remove(path))
-            throw Error(QStringLiteral("Cannot delete \"%1\"").arg(path));
-        noteFileMissing(path);
-    }
+    // No calibrated printer left: the file goes (CalibrationTable::write).
+    table.write(m_workspace.folder.path(datafile::calibration));
     m_workspace.calibration = table;
     calibrationWindow().clearMeasurements();
     calibrationWindow().showStatus(
@@ -316,9 +305,12 @@ void AppController::setUpPrinter()
 
 void AppController::loadSheet()
 {
-    const QString marksPath = m_workspace.folder.path(datafile::sheetSettings);
-    if (QFile::exists(marksPath))
-        m_workspace.sheetCutMarks = SettingsFileReader(marksPath).readLine() != QLatin1String("0");
+    // The sheet is read also when its settings cannot be: a sheet left
+    // unread would be written over by the next "Add to Sheet".
+    guarded([this] {
+        m_workspace.sheetCutMarks =
+            readSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings));
+    });
     const QString path = m_workspace.folder.path(datafile::sheet);
     const QList<int> damaged = m_workspace.sheet.read(path);
     if (damaged.isEmpty())
@@ -348,7 +340,9 @@ void AppController::addToSheet()
     entry.kind = std::max(1, m_mainWindow.selectedCoverKind());
     entry.width = strToFloat(cover.widthText);
     entry.height = strToFloat(cover.heightText);
-    entry.picturePath = m_mainWindow.currentImagePath();
+    // The picture's own name on disk, also where it is opened through a
+    // link of the program's (a name that is not valid UTF-8).
+    entry.picturePath = decodeLocal8Bit(localPathBytes(m_mainWindow.currentImagePath()));
     SheetList sheet = m_workspace.sheet;
     sheet.append(entry);
     m_sheetPictures.keep(entry.picturePath, cover.picture);
@@ -421,8 +415,12 @@ void AppController::clearSheet()
 
 void AppController::setCutMarks(bool on)
 {
-    writeSettingsFile(m_workspace.folder.path(datafile::sheetSettings),
-                      {on ? QStringLiteral("1") : QStringLiteral("0")});
+    // The box shows the choice in force, also when it could not be saved.
+    const auto shown = qScopeGuard([this] {
+        if (m_sheetWindow)
+            m_sheetWindow->setCutMarks(m_workspace.sheetCutMarks);
+    });
+    writeSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings), on);
     m_workspace.sheetCutMarks = on;
     refreshSheet();
 }

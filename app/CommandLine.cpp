@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Platform.h"
+#include "TextCodec.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -151,7 +152,8 @@ QByteArray localPathBytes(const QString& path)
         if (it.value() == path)
             return it.key();
     }
-    return QFile::encodeName(path);
+    // Bytes that are not UTF-8 may be carried as the data files carry them.
+    return encodeLocal8Bit(path);
 }
 
 QString localPathFromBytes(const QByteArray& path)

@@ -54,7 +54,8 @@ int answerCommandLine(const CommandLineRequest& request);
 QString localPathFromBytes(const QByteArray& path);
 
 // The bytes a path names on disk: for a link made by localPathFromBytes,
-// the name it stands for (which outlives this program's private folder).
+// the name it stands for (which outlives this program's private folder);
+// otherwise the path's bytes as TextCodec.h spells them.
 QByteArray localPathBytes(const QString& path);
 
 // The program's arguments as the application object gets them and as the

@@ -2,6 +2,7 @@
 
 #include "DataFileFormats.h"
 #include "Errors.h"
+#include "SafeFileIO.h"
 #include "TextCodec.h"
 
 #include <QLocale>
@@ -142,7 +143,7 @@ QList<int> CalibrationTable::read(const QString& path)
     QList<int> damaged;
     QByteArray content;
     try {
-        content = readSettingsFileBytes(path);
+        content = readSettingsFileBytes(path, FileUse::State, FailureText::NamingTheFile);
     } catch (const InOutError& e) {
         if (e.osError() == ENOENT || e.osError() == ENOTDIR)
             return damaged; // no printer calibrated yet (or no Data folder at all)
@@ -180,6 +181,14 @@ void CalibrationTable::write(const QString& path) const
     // A file that could not be read whole would lose what was not read.
     if (m_notReadWhole)
         throw InOutError(EFBIG, keptUnreadMessage(path));
+    if (isEmpty()) {
+        // No calibrated printer left: no file either.
+        if (const int err = removeFile(path))
+            throw InOutError(
+                err,
+                QStringLiteral("Cannot delete file \"%1\". %2").arg(path, osErrorDescription(err)));
+        return;
+    }
     QStringList lines;
     for (const auto& [name, c] : m_entries) {
         QStringList fields{name};
@@ -187,7 +196,7 @@ void CalibrationTable::write(const QString& path) const
             fields << QString::number(value, 'g', 12);
         lines << fields.join(QLatin1Char('\t'));
     }
-    writeSettingsFile(path, lines + m_keptLines);
+    writeSettingsFile(path, lines + m_keptLines, FailureText::NamingTheFile);
 }
 
 } // namespace jf

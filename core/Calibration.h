@@ -70,11 +70,14 @@ public:
 
     // Replaces the table with the file's lines. A missing file is an empty
     // table; damaged lines are left out of the table and their numbers
-    // (from 1) returned. A file that cannot be read throws InOutError.
+    // (from 1) returned. A file that cannot be read throws InOutError. What
+    // was read, or that the file is missing, is noted (SafeFileIO.h).
     QList<int> read(const QString& path);
     // Writes the table, replacing the file in one step; damaged lines read
-    // last follow it unchanged. A file the last read could not read whole,
-    // or one another program changed since, is never written: InOutError.
+    // last follow it unchanged. A table that holds nothing (isEmpty) removes
+    // the file instead. A file the last read could not read whole, or one
+    // another program changed since, is never written or removed:
+    // InOutError. Every failure's message names the file.
     void write(const QString& path) const;
 
 private:

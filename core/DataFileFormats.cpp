@@ -46,27 +46,27 @@ bool needsNamedMessage(int err)
 
 } // namespace
 
-QByteArray readSettingsFileBytes(const QString& path, FileUse use)
+QByteArray readSettingsFileBytes(const QString& path, FileUse use, FailureText text)
 {
     QByteArray content;
-    if (int err = readFileBytes(path, content, maxSettingsFileBytes)) {
-        if (needsNamedMessage(err))
-            throw InOutError(err, openFileMessage(path, err, maxSettingsFileBytes));
-        err = refineNotFound(path, err);
-        if (err == ENOENT) {
-            if (use == FileUse::State)
-                noteFileMissing(path);
-            throw InOutError(err, QStringLiteral("File not found: \"%1\"").arg(path));
-        }
-        throw InOutError(err);
+    const int err = readFileBytes(path, content, maxSettingsFileBytes);
+    if (err == 0) {
+        if (use == FileUse::State)
+            noteFileContent(path, content);
+        return content;
     }
-    if (use == FileUse::State)
-        noteFileContent(path, content);
-    return content;
+    if (err == ENOENT && use == FileUse::State)
+        noteFileMissing(path);
+    const int refined = refineNotFound(path, err);
+    if (refined == ENOENT)
+        throw InOutError(err, QStringLiteral("File not found: \"%1\"").arg(path));
+    if (needsNamedMessage(err) || text == FailureText::NamingTheFile)
+        throw InOutError(refined, openFileMessage(path, err, maxSettingsFileBytes));
+    throw InOutError(refined);
 }
 
-SettingsFileReader::SettingsFileReader(const QString& path, FileUse use)
-    : m_content(readSettingsFileBytes(path, use))
+SettingsFileReader::SettingsFileReader(const QString& path, FileUse use, FailureText text)
+    : m_content(readSettingsFileBytes(path, use, text))
 {
     const qsizetype eof = m_content.indexOf('\x1a');
     if (eof >= 0)
@@ -92,11 +92,11 @@ QString SettingsFileReader::readLine()
     return decodeLocal8Bit(line);
 }
 
-void writeSettingsFile(const QString& path, const QStringList& lines)
+void writeSettingsFile(const QString& path, const QStringList& lines, FailureText text)
 {
     refuseLineBreaks(path, lines);
     if (const int err = replaceFileContent(path, joinLines(lines))) {
-        if (needsNamedMessage(err))
+        if (needsNamedMessage(err) || text == FailureText::NamingTheFile)
             throw InOutError(err, cannotCreateFileMessage(path, err));
         throw InOutError(refineNotFound(path, err));
     }
@@ -147,12 +147,6 @@ QStringList readListFile(const QString& path, bool* complete)
                                     .arg(path)
                                     .arg(maxListEntries));
     return entries;
-}
-
-void refuseChangedFile(const QString& path)
-{
-    if (const int err = checkUnchanged(path))
-        throwCreateError(path, err);
 }
 
 void refuseChangedSettingsFile(const QString& path)

@@ -29,10 +29,22 @@ enum class FileUse
     Look
 };
 
+// How the failures of a settings file are told. The sizes, names, settings
+// and tips files keep the short texts they have always had ("File access
+// denied", "Disk full"); the files added since name the file in every
+// message ("Cannot open file "%s". %s", "Cannot create file "%s". %s").
+enum class FailureText
+{
+    Short,
+    NamingTheFile
+};
+
 // Reads a settings file whole, as SettingsFileReader does, Ctrl+Z bytes
 // included. Throws InOutError; a missing file's message names it:
-// "File not found: "%s"".
-QByteArray readSettingsFileBytes(const QString& path, FileUse use = FileUse::State);
+// "File not found: "%s"". A file read as the program's state that is
+// missing (its folder too) is noted as missing.
+QByteArray readSettingsFileBytes(const QString& path, FileUse use = FileUse::State,
+                                 FailureText text = FailureText::Short);
 
 // Reads a settings file line by line. The whole file is read when the reader
 // is made; a failure to open or read it throws InOutError. A folder, a
@@ -44,7 +56,8 @@ QByteArray readSettingsFileBytes(const QString& path, FileUse use = FileUse::Sta
 class SettingsFileReader
 {
 public:
-    explicit SettingsFileReader(const QString& path, FileUse use = FileUse::State);
+    explicit SettingsFileReader(const QString& path, FileUse use = FileUse::State,
+                                FailureText text = FailureText::Short);
 
     bool atEnd() const { return m_pos >= m_content.size(); }
     QString readLine();
@@ -59,7 +72,8 @@ private:
 // program changed since it was read is not replaced: InOutError "Cannot
 // create file "%s". Another program changed it ...". A line that holds
 // a line break (see LineBreaks.h) is refused and nothing is written.
-void writeSettingsFile(const QString& path, const QStringList& lines);
+void writeSettingsFile(const QString& path, const QStringList& lines,
+                       FailureText text = FailureText::Short);
 
 // Reads a list file whole and splits it into entries at CR LF, LF and lone
 // CR; a NUL byte ends the content. *complete, when given, tells whether the
@@ -81,12 +95,10 @@ QStringList splitListContent(QByteArrayView content, qsizetype maxEntries = -1);
 // An entry that holds a line break is refused and nothing is written.
 void writeListFile(const QString& path, const QStringList& entries);
 
-// Throws FileStreamError "Cannot create file "%s". Another program changed
-// it ..." when `path` no longer holds what the program read or last wrote
-// (checkUnchanged in SafeFileIO.h).
-void refuseChangedFile(const QString& path);
-// The same for a settings file, as writeSettingsFile would refuse it:
-// InOutError "Cannot create file "%s". Another program changed it ...".
+// Throws InOutError "Cannot create file "%s". Another program changed it
+// ..." when the settings file at `path` no longer holds what the program
+// read or last wrote (checkUnchanged in SafeFileIO.h), as writeSettingsFile
+// would refuse it.
 void refuseChangedSettingsFile(const QString& path);
 
 // Replaces a file with a text written unchanged, in one piece (the tips

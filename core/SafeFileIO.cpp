@@ -463,6 +463,24 @@ int replaceUnchecked(const QString& path, const QByteArray& content)
 
 } // namespace
 
+bool nameExists(const QString& path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(nativePath(path).constData(), &st) == 0;
+}
+
+int removeFile(const QString& path)
+{
+    if (const int err = checkUnchanged(path))
+        return err;
+    if (::unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
+        return errno;
+    noteFileMissing(path);
+    return 0;
+}
+
 int refineNotFound(const QString& path, int err)
 {
     if (err != ENOENT)

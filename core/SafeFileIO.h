@@ -47,6 +47,16 @@ int replaceFileContent(const QString& path, const QByteArray& content);
 // The part of a temporary file's name that follows the target's name.
 constexpr char tempFileMarker[] = ".jf-saving.";
 
+// Whether anything has the name `path`: a file, a folder, or a symbolic link
+// (also one that leads nowhere).
+bool nameExists(const QString& path);
+
+// Removes a data file, unless another program changed it since the program
+// read it (changedBehindError, the file kept). One that is gone already is
+// no failure. The file is then noted as missing. Returns 0 or the errno of
+// the failure.
+int removeFile(const QString& path);
+
 // ENOTDIR in place of ENOENT when the folder of `path` is missing too (an
 // invalid name rather than a missing file); any other error as it is.
 int refineNotFound(const QString& path, int err);

@@ -2,10 +2,11 @@
 
 #include "DataFileFormats.h"
 #include "Errors.h"
+#include "SafeFileIO.h"
 
-#include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 
@@ -65,8 +66,12 @@ QList<int> SheetList::read(const QString& path)
     m_keptLines.clear();
     m_notReadWhole = false;
     QList<int> damaged;
-    if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
-        return damaged; // nothing added yet
+    if (!nameExists(path)) {
+        // Nothing added yet; a sheet another program makes meanwhile is
+        // not written over.
+        noteFileMissing(path);
+        return damaged;
+    }
     QStringList lines;
     bool complete = true;
     try {
@@ -97,6 +102,24 @@ void SheetList::write(const QString& path) const
     for (const SheetEntry& entry : m_entries)
         lines << formatLine(entry);
     writeListFile(path, lines + m_keptLines);
+}
+
+bool readSheetCutMarks(const QString& path)
+{
+    try {
+        return SettingsFileReader(path, FileUse::State, FailureText::NamingTheFile).readLine() !=
+               QLatin1String("0");
+    } catch (const InOutError& e) {
+        if (e.osError() == ENOENT || e.osError() == ENOTDIR)
+            return true; // never changed (or no Data folder at all)
+        throw;
+    }
+}
+
+void writeSheetCutMarks(const QString& path, bool on)
+{
+    writeSettingsFile(path, {on ? QStringLiteral("1") : QStringLiteral("0")},
+                      FailureText::NamingTheFile);
 }
 
 } // namespace jf

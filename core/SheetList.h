@@ -36,8 +36,9 @@ public:
     // Removes every entry; damaged lines kept from the file stay.
     void clear() { m_entries.clear(); }
 
-    // Replaces the list with the file's. A missing file is an empty sheet;
-    // the numbers (from 1) of damaged lines are returned. Throws
+    // Replaces the list with the file's. A missing file is an empty sheet
+    // (noted as missing, see SafeFileIO.h); the numbers (from 1) of damaged
+    // lines are returned. Throws
     // FileStreamError (FileTooLargeError) for a file that cannot be read.
     QList<int> read(const QString& path);
     // Replaces the file with the entries and the damaged lines, in one step.
@@ -51,5 +52,12 @@ private:
     QStringList m_keptLines;
     bool m_notReadWhole = false;
 };
+
+// SheetSettings.ins in the Data folder: whether the sheet prints cut marks
+// (line 1: "1" or "0"). A missing file is the default, marks on; it is noted
+// as missing, so that a file another program makes meanwhile is not written
+// over. Throws InOutError, whose message names the file.
+bool readSheetCutMarks(const QString& path);
+void writeSheetCutMarks(const QString& path, bool on);
 
 } // namespace jf

@@ -17,25 +17,32 @@ namespace jf {
 
 namespace {
 
+// Every box shows its text as it is: a quoted file name such as
+// "<img src=...>" is never taken for markup (which would read that file).
+int runMessageBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, applicationTitle(), text, buttons);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons.testFlag(QMessageBox::No))
+        box.setDefaultButton(QMessageBox::No);
+    return box.exec();
+}
+
 class DesktopMessages final : public MessageService
 {
 public:
     void showError(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
-        box.exec();
+        runMessageBox(QMessageBox::Critical, text, QMessageBox::Ok);
     }
     void showMessage(const QString& text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
-        box.exec();
+        runMessageBox(QMessageBox::NoIcon, text, QMessageBox::Ok);
     }
     bool askYesNo(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Question, applicationTitle(), text,
-                        QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+        return runMessageBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
     }
 };
 

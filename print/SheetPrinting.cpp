@@ -4,16 +4,22 @@
 #include "Errors.h"
 #include "PageOutput.h"
 #include "PrintGeometry.h"
+#include "SafeFileIO.h"
 
 #include <QFileInfo>
 #include <QPrinter>
 #include <QScopeGuard>
 
+#include <unistd.h>
+
 namespace jf {
 
 Picture SheetPictures::pictureFor(const QString& path)
 {
-    if (!QFileInfo(path).isReadable()) {
+    // Asked of the name's own bytes: a name that is not valid UTF-8 comes
+    // from Sheet.txt as bytes (TextCodec.h), which Qt's file names cannot
+    // hold.
+    if (::access(nativePath(path).constData(), R_OK) != 0) {
         m_loaded.remove(path);
         return Picture();
     }

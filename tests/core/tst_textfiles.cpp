@@ -1,3 +1,4 @@
+#include "Calibration.h"
 #include "CoverSizes.h"
 #include "DataFileFormats.h"
 #include "DataFolder.h"
@@ -7,6 +8,7 @@
 #include "HangGuard.h"
 #include "Preferences.h"
 #include "SafeFileIO.h"
+#include "SheetList.h"
 #include "TextCodec.h"
 #include "TipCycle.h"
 
@@ -89,6 +91,7 @@ private slots:
     void linksFollowedOnlyWhenOwn_data();
     void linksFollowedOnlyWhenOwn();
     void listEntryCeiling();
+    void laterFilesInAnyFolder();
 };
 
 void TestTextFiles::settingsLines_data()
@@ -353,6 +356,14 @@ void TestTextFiles::failedWriteKeepsOldFile()
              }),
              QString("Cannot create file \"%1\". %2")
                  .arg(path("PicturesNames.txt"), jf::osErrorDescription(error)));
+    // The files added since name themselves.
+    jf::CalibrationTable table;
+    table.set("Office", {});
+    QCOMPARE(jftest::failureOf([&] { table.write(path("Calibration.txt")); }),
+             jf::cannotCreateFileMessage(path("Calibration.txt"), error));
+    if (after == 0) // its 3 bytes go whole otherwise
+        QCOMPARE(jftest::failureOf([&] { jf::writeSheetCutMarks(path("SheetSettings.ins"), 0); }),
+                 jf::cannotCreateFileMessage(path("SheetSettings.ins"), error));
     jf::setWriteFaultForTesting(0);
 
     QCOMPARE(get("DefaultSizes.ins"), oldSizes);
@@ -709,6 +720,25 @@ void TestTextFiles::listEntryCeiling()
     pictures.append("New", "/new.jpg");
     QVERIFY(jftest::failureOf([&] { pictures.save(folder); }).contains("kept as it is"));
     QCOMPARE(get("PicturesNames.txt"), over);
+}
+
+// The sheet's files and the calibration table are reached by their bytes,
+// also in a folder whose name is not UTF-8.
+void TestTextFiles::laterFilesInAnyFolder()
+{
+    const QString folder = jf::decodeLocal8Bit(QFile::encodeName(m_dir.path()) + "/D\xe4ta/");
+    QCOMPARE(::mkdir(jf::nativePath(folder).constData(), 0755), 0);
+    jf::replaceFileContent(folder + "Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
+    jf::replaceFileContent(folder + "SheetSettings.ins", "0\r\n");
+    jf::replaceFileContent(folder + "Calibration.txt", "Office\t151\t100\t0\t0\r\n");
+    jf::SheetList sheet;
+    QCOMPARE((sheet.read(folder + "Sheet.txt"), sheet.entries().size()), 1);
+    QVERIFY(!jf::readSheetCutMarks(folder + "SheetSettings.ins"));
+    jf::CalibrationTable table;
+    table.read(folder + "Calibration.txt");
+    table.remove("Office");
+    table.write(folder + "Calibration.txt"); // the last printer reset: the file goes
+    QVERIFY(!jf::nameExists(folder + "Calibration.txt"));
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

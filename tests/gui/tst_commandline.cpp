@@ -5,7 +5,9 @@
 #include "CommandLine.h"
 #include "ErrorReport.h"
 #include "Picture.h"
+#include "SheetPrinting.h"
 #include "TestPlatform.h"
+#include "TextCodec.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -221,7 +223,7 @@ void TestCommandLine::anyNameOpens_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("form");
-    for (const char* form : {"path", "after --", "URI"}) {
+    for (const char* form : {"path", "after --", "URI", "favourite"}) {
         QTest::addRow("UTF-8, %s", form) << QByteArray("-caf\xc3\xa9 1.bmp") << form;
         QTest::addRow("Latin-1, %s", form) << QByteArray("-caf\xe9 1.bmp") << form;
     }
@@ -231,7 +233,8 @@ void TestCommandLine::anyNameOpens()
 {
     QFETCH(QByteArray, name);
     QFETCH(QString, form);
-    WorkDir work(false);
+    TestPlatform platform;
+    WorkDir work;
     QByteArray bitmap;
     QBuffer buffer(&bitmap);
     QImage image(6, 4, QImage::Format_RGB32);
@@ -255,6 +258,17 @@ void TestCommandLine::anyNameOpens()
     const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
     QCOMPARE(request.action, Action::Start);
     QCOMPARE(jf::loadPicture(request.picture).fullImage().pixel(0, 0), QColor(Qt::red).rgb());
+
+    // On the sheet it keeps its own name, by which a later start finds it.
+    jf::AppController app;
+    // A favourite's path holds its bytes as the list file does.
+    app.mainWindow().openPicture(form == "favourite" ? jf::decodeLocal8Bit(path) : request.picture);
+    app.mainWindow().selectCoverKind(5);
+    QMetaObject::invokeMethod(jftest::child<QObject>(app.mainWindow(), "addToSheetAction"),
+                              "trigger");
+    QCOMPARE(work.read("Sheet.txt"), "5\t121\t121\t" + path + "\r\n");
+    const jf::SheetEntry entry = jf::AppController().workspace().sheet.entries().value(0);
+    QVERIFY(!jf::SheetPictures().pictureFor(entry.picturePath).isNull());
 }
 
 void TestCommandLine::pictureLoadsAsImportWould_data()

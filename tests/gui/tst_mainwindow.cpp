@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -834,10 +835,14 @@ void TestMainWindow::dialogFiltersIgnoreCase()
 
 void TestMainWindow::errorReportShowsCriticalBox()
 {
+    // Shown as it is, on one line: no heading, and no file read for a picture.
+    WorkDir work(false);
+    work.solidBitmap("tall.bmp", QSize(10, 400), Qt::red);
+    const QString message = "File <h1>a</h1><img src=tall.bmp> not found";
     jf::restoreDesktopPlatform();
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttons = 0;
+    int buttons = 0, lines = 0;
     QTimer::singleShot(0, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
@@ -845,15 +850,18 @@ void TestMainWindow::errorReportShowsCriticalBox()
                 text = box->text();
                 icon = box->icon();
                 buttons = int(box->buttons().size());
+                const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+                lines = label->sizeHint().height() / label->fontMetrics().height();
                 box->accept();
             }
         }
     });
-    jf::guarded([] { throw jf::InOutError(ENOENT); });
+    jf::guarded([&] { throw jf::Error(message); });
     QCOMPARE(title, QString("Vastel - Jacketforge v1.20"));
-    QCOMPARE(text, QString("File not found."));
+    QCOMPARE(text, message + ".");
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(buttons, 1);
+    QCOMPARE(lines, 1);
 }
 
 void TestMainWindow::coverMenuOnThePreview()
@@ -988,8 +996,12 @@ void TestMainWindow::unreadFilesAreNotOverwritten()
     // none of the lists that were not read.
     work.remove("ProgramsNames.txt");
     work.write("PicturesNames.txt", "Kept\r\n");
+    // Nor do sheet settings that cannot be read leave the sheet unread.
+    QVERIFY(QDir().mkdir(work.data("SheetSettings.ins")));
+    work.write("Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
     {
         jf::AppController formApp;
+        QCOMPARE(formApp.workspace().sheet.entries().size(), 1);
         MainWindow& form = formApp.mainWindow();
         form.show();
         QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
