@@ -99,10 +99,10 @@ bool CurrentPrinter::runSetupDialog(QWidget* parent)
     }
     if (!confirmed)
         return false;
-    if (m_jobRunning)
-        throw PrinterError(QStringLiteral("Printing in progress"));
     usePrintableAreaOrigin(*edited);
     askForColourWherePossible(*edited);
+    if (m_jobRunning)
+        throw PrinterError(QStringLiteral("Printing in progress"));
     m_printer = std::move(edited);
     return true;
 }

@@ -49,18 +49,27 @@ QString PrintServiceCheck::tryAgain()
 
 void PrintServiceCheck::require(const QString& then)
 {
+    const CupsServer server = CupsServer::current();
+    QString failure;
+    askAside([&, timeout = m_answerTimeoutMs](const std::atomic_bool& stop) {
+        failure = askService(server, timeout, stop);
+    });
+    if (!failure.isEmpty())
+        throw PrinterError(failure + QStringLiteral(". ") + then);
+}
+
+void PrintServiceCheck::askAside(const std::function<void(const std::atomic_bool&)>& question)
+{
     if (m_asking)
         throw PrinterError(QStringLiteral("Printing in progress"));
     m_asking = true;
     const auto asked = qScopeGuard([this] { m_asking = false; });
 
-    const CupsServer server = CupsServer::current();
     std::atomic_bool stop{false};
-    QString failure;
     QEventLoop loop;
     QObject waiting;
-    std::thread asking([&, timeout = m_answerTimeoutMs] {
-        failure = askService(server, timeout, stop);
+    std::thread asking([&] {
+        question(stop);
         QMetaObject::invokeMethod(
             &waiting, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
@@ -80,8 +89,6 @@ void PrintServiceCheck::require(const QString& then)
     slow.stop();
     if (told)
         emit askingEnded();
-    if (!failure.isEmpty())
-        throw PrinterError(failure + QStringLiteral(". ") + then);
 }
 
 QString askingNote()

@@ -10,6 +10,9 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+
 namespace jf {
 
 class PrintServiceCheck : public QObject
@@ -26,6 +29,12 @@ public:
     // gives no answer within the bound, and "Printing in progress" when
     // asked while an earlier question still waits.
     void require(const QString& then = tryAgain());
+
+    // Runs `question` (calls to the print service that end soon after
+    // `stop` is set, and throw nothing) on a thread of its own, the event
+    // loop running meanwhile; returns once it has ended. Throws
+    // PrinterError "Printing in progress" when another question waits.
+    void askAside(const std::function<void(const std::atomic_bool& stop)>& question);
 
     // How long the service may take to answer (defaultAnswerTimeoutMs).
     void setAnswerTimeout(int milliseconds) { m_answerTimeoutMs = milliseconds; }
