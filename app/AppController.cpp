@@ -354,7 +354,7 @@ SheetStyle AppController::sheetStyle() const
     // The border in the colour the next job prints it in.
     return {m_workspace.coverNames, m_workspace.preferences.borderWidth,
             m_borderColour.colourAfter(m_workspace.preferences.borderColour),
-            m_workspace.sheetSettings.cutMarks};
+            m_workspace.sheetSettings.cutMarks, m_workspace.sheetSettings.bleedMm};
 }
 
 SheetWindow& AppController::sheetWindow()
@@ -367,14 +367,15 @@ SheetWindow& AppController::sheetWindow()
     connect(window, &SheetWindow::removeRequested, this,
             guard(this, &AppController::removeFromSheet));
     connect(window, &SheetWindow::clearRequested, this, guard(this, &AppController::clearSheet));
-    connect(window, &SheetWindow::cutMarksChanged, this, guard(this, &AppController::setCutMarks));
+    connect(window, &SheetWindow::settingsChanged, this,
+            guard(this, &AppController::setSheetSettings));
     return *m_sheetWindow;
 }
 
 void AppController::openSheet()
 {
     SheetWindow& window = sheetWindow();
-    window.setCutMarks(m_workspace.sheetSettings.cutMarks);
+    window.setSettings(m_workspace.sheetSettings);
     window.show();
     window.raise();
     window.activateWindow();
@@ -413,15 +414,13 @@ void AppController::clearSheet()
     saveSheet(sheet);
 }
 
-void AppController::setCutMarks(bool on)
+void AppController::setSheetSettings(const SheetSettings& settings)
 {
-    // The box shows the choice in force, also when it could not be saved.
+    // The boxes show the choices in force, also when they could not be saved.
     const auto shown = qScopeGuard([this] {
         if (m_sheetWindow)
-            m_sheetWindow->setCutMarks(m_workspace.sheetSettings.cutMarks);
+            m_sheetWindow->setSettings(m_workspace.sheetSettings);
     });
-    SheetSettings settings = m_workspace.sheetSettings;
-    settings.cutMarks = on;
     writeSheetSettings(m_workspace.folder.path(datafile::sheetSettings), settings);
     m_workspace.sheetSettings = settings;
     refreshSheet();

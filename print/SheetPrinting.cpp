@@ -180,6 +180,7 @@ SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
             QStringLiteral("%1 \u00d7 %2 mm")
                 .arg(QString::number(entry.width, 'g', 12), QString::number(entry.height, 'g', 12));
         row.pictureName = QFileInfo(entry.picturePath).fileName();
+        row.placement = placementText(entry.placement);
         row.missing = !readable(entry.picturePath);
         view.rows << row;
         view.picturePaths << entry.picturePath;

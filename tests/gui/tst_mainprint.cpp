@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -245,12 +246,22 @@ void TestMainPrint::sheetFromTheMainWindow()
     QCOMPARE(list->topLevelItem(0)->text(0), QString("CD Front"));
     QCOMPARE(list->topLevelItem(0)->text(1), QString("121 \u00d7 121 mm"));
     QCOMPARE(list->topLevelItem(0)->text(2), QString("red.bmp"));
-    QTRY_COMPARE(list->topLevelItem(0)->text(3), QString("250 pixels per inch"));
+    QCOMPARE(list->topLevelItem(0)->text(3), QString("Stretch"));
+    QTRY_COMPARE(list->topLevelItem(0)->text(4), QString("250 pixels per inch"));
     const auto* note = jftest::child<QLabel>(window, "noteLabel");
     QTRY_COMPARE(note->text(),
                  QString("The picture of \"CD Back\" has 7 pixels per inch at this size "
                          "and may print blurred."));
     QCOMPARE(window.pageCount(), 1);
+    // The page fills its pane across or down.
+    const QSize pane = jftest::child<QScrollArea>(window, "pagesArea")->viewport()->size();
+    const QSize shown = jftest::child<QLabel>(window, "page1")->size();
+    QVERIFY2(shown.width() > pane.width() * 0.9 || shown.height() > pane.height() * 0.9,
+             qPrintable(QString("%1x%2 in %3x%4")
+                            .arg(shown.width())
+                            .arg(shown.height())
+                            .arg(pane.width())
+                            .arg(pane.height())));
     auto* marks = jftest::child<QCheckBox>(window, "cutMarksBox");
     QVERIFY(marks->isChecked());
     marks->click();
