@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <QList>
 #include <QPair>

@@ -2,7 +2,7 @@
 
 #include "Errors.h"
 #include "NumberConvert.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 namespace jf {
 

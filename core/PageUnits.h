@@ -23,6 +23,16 @@ inline constexpr double kPointsPerInch = 72.0;
 inline constexpr double kCoverPixelsPerMm = 3.8;
 inline constexpr int kCoverPixelsPerInch = 96;
 
+// A cover's page image, in cover pixels: the picture at (10, 10), the image
+// 20 pixels wider and 50 higher (10 above, 40 below).
+inline constexpr int kPictureOrigin = 10;
+inline constexpr int kWidthMargin = 20;
+inline constexpr int kHeightMargin = 50;
+
+// Printable areas come from the printer in points or millimetres; a page
+// that overshoots one by less than this still fits.
+inline constexpr double kFitToleranceMm = 0.05;
+
 constexpr double mmToInches(double mm)
 {
     return mm / kMmPerInch;

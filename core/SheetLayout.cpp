@@ -1,7 +1,7 @@
 #include "SheetLayout.h"
 
 #include "Errors.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <algorithm>
 #include <cmath>

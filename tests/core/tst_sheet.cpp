@@ -3,7 +3,7 @@
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
 

@@ -1,7 +1,7 @@
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageLayout.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <QTest>
 #include <limits>
