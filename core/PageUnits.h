@@ -15,8 +15,8 @@ namespace jf {
 //    round(3.8 * s) / 96 inches), a calibrated one 3.8 per true millimetre;
 //  - printer dots: the printer's resolution along each axis of the page;
 //  - points: PDF's unit, 72 per inch.
-// Each conversion keeps its order of operations, so every figure comes out
-// to the last bit as it always did.
+// A conversion through the inch divides first, then multiplies: printed
+// figures depend on that order to the last bit.
 
 inline constexpr double kMmPerInch = 25.4;
 inline constexpr double kPointsPerInch = 72.0;
