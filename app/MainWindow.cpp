@@ -6,11 +6,11 @@
 #include "LineBreaks.h"
 #include "Menus.h"
 #include "NumberConvert.h"
+#include "PageUnits.h"
 #include "PictureChooser.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
 #include "PreviewPanel.h"
-#include "PrintGeometry.h"
 #include "SingleLineText.h"
 #include "TipsLine.h"
 #include "WindowDrag.h"
@@ -385,8 +385,8 @@ void MainWindow::fitPreview()
     const PreviewSize size = jf::fitPreview(m_ui.widthEdit->text(), m_ui.heightEdit->text());
     preview->resize(std::max(size.width, 0), std::max(size.height, 0));
     // The picture is placed in the cover's own proportions, as it prints.
-    preview->setCoverSize(QSizeF(mmToPixels(strToInt(m_ui.widthEdit->text())),
-                                 mmToPixels(strToInt(m_ui.heightEdit->text()))));
+    preview->setCoverSize(QSizeF(mmToCoverPixels(strToInt(m_ui.widthEdit->text())),
+                                 mmToCoverPixels(strToInt(m_ui.heightEdit->text()))));
 }
 
 void MainWindow::swapWidthAndHeight()

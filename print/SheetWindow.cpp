@@ -1,7 +1,7 @@
 #include "SheetWindow.h"
 
+#include "PageUnits.h"
 #include "Platform.h"
-#include "PrintGeometry.h"
 
 #include <QHeaderView>
 #include <QHideEvent>

@@ -4,8 +4,8 @@
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
+#include "PageUnits.h"
 #include "PictureFit.h"
-#include "PrintGeometry.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
 
@@ -41,7 +41,7 @@ QSize pictureOf(const QString& kind)
                                               {"CD Back", {151, 118}},  {"CD Disk", {117, 117}},
                                               {"Wide", {195, 100}},     {"Tall", {100, 195}}};
     const QSizeF mm = sizes.value(kind);
-    return QSize(jf::mmToPixels(mm.width()), jf::mmToPixels(mm.height()));
+    return QSize(jf::mmToCoverPixels(mm.width()), jf::mmToCoverPixels(mm.height()));
 }
 
 // Whether an axis-parallel mark runs through the inside of `r`.
@@ -139,12 +139,12 @@ void TestSheet::arrangement()
         for (const jf::PlacedFrame& p : page) {
             QCOMPARE(p.cover, placed++); // in the order they were added
             frames << p.frame;
-            turned += p.frame.turned ? 1 : 0;
+            turned += p.frame.quarterTurned ? 1 : 0;
             QVERIFY(tolerance.contains(p.frame.border));
             // The picture measures what it measures alone: 1/96 inch per
             // pixel, or the true millimetre corrected.
             const QSize pixels = list[p.cover].picture;
-            const double across = p.frame.turned ? pixels.height() : pixels.width();
+            const double across = p.frame.quarterTurned ? pixels.height() : pixels.width();
             const double expected = calibrated ? across / 3.8 * factorX : across * 25.4 / 96;
             QVERIFY2(qAbs(p.frame.picture.width() / dotsPerMm - expected) < 0.01,
                      qPrintable(list[p.cover].name));
@@ -394,9 +394,8 @@ void TestSheet::sheetLines_data()
     QTest::addColumn<QString>("path"); // empty: a damaged line, kept as it is
     QTest::addColumn<QString>("placement");
     QTest::addColumn<QByteArray>("written"); // the line written back
-    QTest::newRow("four old fields: stretched")
-        << QByteArray("5\t121\t121\t/a.jpg") << "/a.jpg"
-        << "Stretch" << QByteArray("5\t121\t121\t/a.jpg");
+    QTest::newRow("four old fields: stretched") << QByteArray("5\t121\t121\t/a.jpg") << "/a.jpg"
+                                                << "Stretch" << QByteArray("5\t121\t121\t/a.jpg");
     QTest::newRow("fitted") << QByteArray("7\t151\t118\t/a.jpg\tfit") << "/a.jpg"
                             << "Fit" << QByteArray("7\t151\t118\t/a.jpg\tfit");
     QTest::newRow("filled, six decimals")
