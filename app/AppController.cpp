@@ -333,7 +333,8 @@ void AppController::addToSheet()
     // The checks and messages of "Print Cover".
     const QSize pixels = coverPixels(cover.heightText, cover.widthText);
     checkCoverFitsSheet(pixels, cover.borderWidth, paperOf(currentPrinter().printer()),
-                        currentCorrection(&m_workspace.calibration));
+                        currentCorrection(&m_workspace.calibration),
+                        m_workspace.sheetSettings.bleedMm);
     SheetEntry entry;
     entry.kind = std::max(1, m_mainWindow.selectedCoverKind());
     entry.width = strToFloat(cover.widthText);
