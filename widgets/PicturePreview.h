@@ -38,6 +38,8 @@ public:
     void setFit(PictureFit fit);
     // Centres the crop and takes its zoom back to 1.
     void resetCrop();
+    // Takes `crop`, kept within the picture.
+    void setCrop(const Crop& crop);
     // The placement as it prints, the crop kept within the picture.
     Placement placement() const;
 
@@ -55,7 +57,6 @@ protected:
 private:
     // Whether the user moves the crop: a picture of theirs, filled.
     bool cropping() const;
-    void setCrop(const Crop& crop);
     void zoomAbout(double factor, QPointF at);
     void describe();
     // The copy to draw from at the placement's zoom: made at once when there

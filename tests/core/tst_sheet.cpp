@@ -81,31 +81,36 @@ void TestSheet::arrangement_data()
     QTest::addColumn<int>("sheets");
     QTest::addColumn<int>("printedOn"); // PaperOrientation
     QTest::addColumn<int>("turnedCovers");
+    QTest::addColumn<int>("bleed"); // mm, covers without a border; else a border of 2
     const QStringList frontBack{"CD Front", "CD Back"};
     const QStringList allCd{"CD Front", "CD Inside", "CD Back", "CD Disk"};
     QTest::newRow("A4: CD Front + CD Back")
-        << paper("A4", kA4, 0) << frontBack << false << 1 << int(O::Portrait) << 0;
+        << paper("A4", kA4, 0) << frontBack << false << 1 << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4 with margins: CD Front + CD Inside")
         << paper("A4", kA4, 4.23) << QStringList{"CD Front", "CD Inside"} << false << 1
-        << int(O::Portrait) << 0;
+        << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4: the four CD covers")
-        << paper("A4", kA4, 4.23) << allCd << false << 2 << int(O::Portrait) << 0;
+        << paper("A4", kA4, 4.23) << allCd << false << 2 << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4: DVD + DVD Inside")
         << paper("A4", kA4, 4.23) << QStringList{"DVD", "DVD Inside"} << false << 2
-        << int(O::Landscape) << 0;
+        << int(O::Landscape) << 0 << 0;
     QTest::newRow("US Letter: CD Front + CD Back")
-        << paper("Letter", kLetter, 6.35) << frontBack << false << 1 << int(O::Portrait) << 0;
+        << paper("Letter", kLetter, 6.35) << frontBack << false << 1 << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4 landscape chosen: CD Front + CD Back")
-        << paper("A4", kA4, 4.23, O::Landscape) << frontBack << false << 1 << int(O::Landscape)
+        << paper("A4", kA4, 4.23, O::Landscape) << frontBack << false << 1 << int(O::Landscape) << 0
         << 0;
     QTest::newRow("A4: two DVD Insides side by side on the turned paper")
         << paper("A4", kA4, 4.23) << QStringList{"DVD Inside", "DVD Inside"} << false << 1
-        << int(O::Landscape) << 0;
+        << int(O::Landscape) << 0 << 0;
     QTest::newRow("A4: a tall cover turned below a wide one")
         << paper("A4", kA4, 4.23) << QStringList{"Wide", "Tall"} << false << 1 << int(O::Portrait)
-        << 1;
+        << 1 << 0;
     QTest::newRow("A4, calibrated: the four CD covers")
-        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0;
+        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0 << 0;
+    QTest::newRow("A4: CD Front + CD Back, bleed 3")
+        << paper("A4", kA4, 4.23) << frontBack << false << 1 << int(O::Portrait) << 0 << 3;
+    QTest::newRow("A4, calibrated: the four CD covers, bleed 2")
+        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0 << 2;
 }
 
 void TestSheet::arrangement()
@@ -116,13 +121,14 @@ void TestSheet::arrangement()
     QFETCH(int, sheets);
     QFETCH(int, printedOn);
     QFETCH(int, turnedCovers);
+    QFETCH(int, bleed);
     std::optional<jf::PrinterCorrection> correction;
     if (calibrated)
         correction = jf::PrinterCorrection{148.5, 101, 1, -1};
     QList<jf::SheetCover> list;
     for (const QString& kind : covers)
         list.append({kind, pictureOf(kind)});
-    const jf::SheetPlan plan = jf::arrangeSheet(list, 2, sheet, correction);
+    const jf::SheetPlan plan = jf::arrangeSheet(list, bleed > 0 ? 0 : 2, sheet, correction, bleed);
     QCOMPARE(plan.pages.size(), sheets);
     QCOMPARE(int(plan.orientation), printedOn);
 
@@ -140,7 +146,11 @@ void TestSheet::arrangement()
             QCOMPARE(p.cover, placed++); // in the order they were added
             frames << p.frame;
             turned += p.frame.quarterTurned ? 1 : 0;
-            QVERIFY(tolerance.contains(p.frame.border));
+            QVERIFY(tolerance.contains(p.frame.area));
+            // What bleeds reaches that far past the picture on every side.
+            const double b = bleed * dotsPerMm;
+            QCOMPARE(p.frame.area,
+                     bleed > 0 ? p.frame.picture.adjusted(-b, -b, b, b) : p.frame.border);
             // The picture measures what it measures alone: 1/96 inch per
             // pixel, or the true millimetre corrected.
             const QSize pixels = list[p.cover].picture;
@@ -152,17 +162,18 @@ void TestSheet::arrangement()
         for (qsizetype i = 0; i < frames.size(); ++i)
             for (qsizetype j = i + 1; j < frames.size(); ++j)
                 QVERIFY(!frames[i]
-                             .border
+                             .area
                              .adjusted(-8 * dotsPerMm, -8 * dotsPerMm, 8 * dotsPerMm, 8 * dotsPerMm)
-                             .intersects(frames[j].border));
+                             .intersects(frames[j].area));
         const QList<QLineF> marks =
             jf::cutMarks(frames, plan.printableDots(), dotsPerMm, dotsPerMm);
         for (const QLineF& mark : marks) {
             QVERIFY(tolerance.contains(mark.p1()) && tolerance.contains(mark.p2()));
             QVERIFY(mark.length() >= 1 * dotsPerMm - 0.01 && mark.length() <= 5 * dotsPerMm + 0.01);
+            // 2 mm clear of every cover, what bleeds included.
+            const double clear = 2 * dotsPerMm - 1;
             for (const jf::CoverFrame& frame : frames)
-                QVERIFY(!crosses(
-                    mark, frame.border.adjusted(-dotsPerMm, -dotsPerMm, dotsPerMm, dotsPerMm)));
+                QVERIFY(!crosses(mark, frame.area.adjusted(-clear, -clear, clear, clear)));
         }
         marked += marks.isEmpty() ? 0 : 1;
     }

@@ -351,6 +351,9 @@ void TestKeyboard::placingThePicture()
     QCOMPARE(form.placement().crop, (jf::Crop{0.5, 0.5, 1.5625}));
     press(Qt::Key_Tab);
     QCOMPARE(focusName(), QString("importLabel"));
+    // The sheet keeps the cover as it was added.
+    jftest::child<QAction>(form, "addToSheetAction")->trigger();
+    QVERIFY(m_program.work().read("Sheet.txt").endsWith("wide.bmp\tfill\t0.5\t0.5\t1.5625\r\n"));
     // A new kind starts the crop afresh; the way is kept for the next start.
     form.selectCoverKind(2);
     QCOMPARE(form.placement().crop, jf::Crop());
