@@ -87,7 +87,12 @@ public:
     {
         if (decodedEighths != eighths) {
             decoded = QImage(); // let go of the old one before decoding the next
-            decoded = decodeJpeg(file, eighths, nullptr, profile);
+            // Decoding reads the whole file: a clean read answers the check
+            // below, so that printing after the preview need not read it again.
+            bool clean = false;
+            decoded = decodeJpeg(file, eighths, nullptr, profile, &clean);
+            if (clean)
+                std::call_once(passCheck, [this] { passes = true; });
             if (orientation != 1 && !decoded.isNull())
                 decoded = applyOrientation(decoded, orientation);
             decodedEighths = eighths;
@@ -245,9 +250,9 @@ void Picture::draw(QPainter& painter, const QRectF& target, const QRectF& source
     const double fy = double(image.height()) / m_data->size.height();
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, image,
-                      QRectF(source.x() * fx, source.y() * fy, source.width() * fx,
-                             source.height() * fy));
+    painter.drawImage(
+        target, image,
+        QRectF(source.x() * fx, source.y() * fy, source.width() * fx, source.height() * fy));
     painter.restore();
 }
 

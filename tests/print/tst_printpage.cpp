@@ -494,6 +494,9 @@ void TestPrintPage::jpegsPrintAsEveryReaderDrawsThem()
     QFETCH(JpegRoute, route);
     const bool embedded = route == JpegRoute::AsIs;
     QCOMPARE(jf::jpegPassesThrough(bytes), embedded);
+    bool readClean = !embedded; // decoding the picture tells the same
+    jf::decodeJpeg(bytes, 1, nullptr, {}, &readClean);
+    QCOMPARE(readClean, embedded);
     const QString file = m_dir.filePath(QStringLiteral("shades%1.jpg").arg(++m_files));
     QVERIFY(jf::test::writeFile(file, bytes));
     for (const char* tool : {"gs", "djpeg", "qpdf"})
