@@ -211,6 +211,8 @@ void TestDataFolder::changedFileIsNotWrittenOver_data()
                                             << "";
     QTest::newRow("sheet settings, on Cut marks") << "SheetSettings.ins"
                                                   << "";
+    QTest::newRow("picture fit, on Fill Cover") << "PictureFit.ins"
+                                                << "";
 }
 
 void TestDataFolder::changedFileIsNotWrittenOver()
@@ -246,6 +248,11 @@ void TestDataFolder::changedFileIsNotWrittenOver()
         form.selectCoverKind(5);
         changeBehind();
         QMetaObject::invokeMethod(jftest::child<QObject>(form, "addToSheetAction"), "trigger");
+    } else if (file == QLatin1String("PictureFit.ins")) {
+        changeBehind();
+        jftest::child<QAction>(form, "fillAction")->trigger();
+        QVERIFY(jftest::child<QAction>(form, "stretchAction")->isChecked()); // the way in force
+        QCOMPARE(form.placement().fit, jf::PictureFit::Stretch);
     } else if (file == QLatin1String("SheetSettings.ins")) {
         QMetaObject::invokeMethod(jftest::child<QObject>(form, "sheetAction"), "trigger");
         changeBehind();
