@@ -341,14 +341,11 @@ void TestSheet::placement()
     QFETCH(QRectF, target);
     const jf::PlacedPicture placed = jf::placePicture({jf::PictureFit(fit), crop}, picture, box);
     const auto near = [](const QRectF& a, const QRectF& b, double within) {
-        return qAbs(a.left() - b.left()) < within && qAbs(a.top() - b.top()) < within &&
-               qAbs(a.right() - b.right()) < within && qAbs(a.bottom() - b.bottom()) < within;
+        return (QLineF(a.topLeft(), b.topLeft()).length() < within &&
+                QLineF(a.bottomRight(), b.bottomRight()).length() < within) ||
+               (qDebug() << a, false);
     };
-    const auto text = [](const QRectF& r) {
-        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-    };
-    QVERIFY2(near(placed.source, source, 0.01), qPrintable(text(placed.source)));
-    QVERIFY2(near(placed.target, target, 1e-5), qPrintable(text(placed.target)));
+    QVERIFY(near(placed.source, source, 0.01) && near(placed.target, target, 1e-5));
     // What is shown keeps the picture's proportions wherever it is placed.
     if (jf::PictureFit(fit) != jf::PictureFit::Stretch)
         QVERIFY(qAbs(placed.source.width() / placed.source.height() -
@@ -367,8 +364,6 @@ void TestSheet::cropMoves_data()
         << "drag" << QPointF(0.2, 0) << jf::Crop{0.5, 0.5, 2} << jf::Crop{0.4, 0.5, 2};
     QTest::newRow("dragged down past the top")
         << "drag" << QPointF(0, 0.9) << jf::Crop{0.5, 0.5, 2} << jf::Crop{0.5, 0.195122, 2};
-    QTest::newRow("arrow left, 1 % of the picture")
-        << "shift" << QPointF(-0.01, 0) << jf::Crop{0.5, 0.5, 2} << jf::Crop{0.51, 0.5, 2};
     QTest::newRow("zoomed about the right edge: that edge stays")
         << "zoom" << QPointF(2, 1) << jf::Crop{0.75, 0.5, 2} << jf::Crop{0.875, 0.5, 4};
     QTest::newRow("zoomed about the centre")
@@ -384,19 +379,13 @@ void TestSheet::cropMoves()
     QFETCH(jf::Crop, crop);
     QFETCH(jf::Crop, expected);
     const QSizeF picture(1000, 1000), box = pictureOf("CD Back");
-    jf::Crop moved;
-    if (move == QLatin1String("drag"))
-        moved = jf::draggedCrop(crop, picture, box, by);
-    else if (move == QLatin1String("shift"))
-        moved = jf::shiftedCrop(crop, picture, box, by);
-    else
-        moved = jf::zoomedCrop(crop, picture, box, by.x(), QPointF(by.y(), 0.5));
-    const QString seen =
-        QStringLiteral("%1, %2, %3").arg(moved.centreX).arg(moved.centreY).arg(moved.zoom);
-    QVERIFY2(qAbs(moved.centreX - expected.centreX) < 1e-6 &&
-                 qAbs(moved.centreY - expected.centreY) < 1e-6 &&
-                 qAbs(moved.zoom - expected.zoom) < 1e-9,
-             qPrintable(seen));
+    const jf::Crop moved = move == QLatin1String("drag")
+                               ? jf::draggedCrop(crop, picture, box, by)
+                               : jf::zoomedCrop(crop, picture, box, by.x(), QPointF(by.y(), 0.5));
+    QVERIFY2(QLineF(moved.centreX, moved.centreY, expected.centreX, expected.centreY).length() <
+                     1e-6 &&
+                 qFuzzyCompare(moved.zoom, expected.zoom),
+             qPrintable(QStringLiteral("%1, %2").arg(moved.centreX).arg(moved.centreY)));
 }
 
 void TestSheet::sheetLines_data()
@@ -442,19 +431,15 @@ void TestSheet::sheetLines()
     QFETCH(QByteArray, written);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Sheet.txt"));
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(line + "\r\n") > 0);
-    out.close();
+    jf::writeWholeFile(file, line + "\r\n");
     jf::SheetList sheet;
-    const QList<int> damaged = sheet.read(file);
-    QCOMPARE(damaged.isEmpty(), !path.isEmpty());
+    QCOMPARE(sheet.read(file).isEmpty(), !path.isEmpty()); // else damaged
     if (path.isEmpty())
         return;
     QCOMPARE(sheet.entries().value(0).picturePath, path);
     QCOMPARE(jf::placementText(sheet.entries().value(0).placement), placement);
     sheet.write(file);
-    QVERIFY(out.open(QIODevice::ReadOnly));
-    QCOMPARE(out.readAll(), written + "\r\n");
+    QCOMPARE(jf::readSettingsFileBytes(file), written + "\r\n");
 }
 
 void TestSheet::oneLineSettings_data()
@@ -483,23 +468,18 @@ void TestSheet::oneLineSettings()
     QFETCH(QString, read);
     QTemporaryDir dir;
     const QString path = dir.filePath(file);
-    if (!content.isNull()) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
-    }
+    if (!content.isNull())
+        jf::writeWholeFile(path, content);
+    const bool fit = file == QLatin1String("PictureFit.ins");
     const auto readBack = [&] {
-        if (file == QLatin1String("PictureFit.ins"))
-            return jf::pictureFitName(jf::readPictureFit(path));
-        const jf::SheetSettings settings = jf::readSheetSettings(path);
-        return QStringLiteral("%1 %2").arg(int(settings.cutMarks)).arg(settings.bleedMm);
+        const jf::SheetSettings sheet = fit ? jf::SheetSettings() : jf::readSheetSettings(path);
+        return fit ? jf::pictureFitName(jf::readPictureFit(path))
+                   : QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
     };
     QCOMPARE(readBack(), read);
     // Written back as read, and read again the same.
-    if (file == QLatin1String("PictureFit.ins"))
-        jf::writePictureFit(path, jf::readPictureFit(path));
-    else
-        jf::writeSheetSettings(path, jf::readSheetSettings(path));
+    fit ? jf::writePictureFit(path, jf::readPictureFit(path))
+        : jf::writeSheetSettings(path, jf::readSheetSettings(path));
     QCOMPARE(readBack(), read);
     // Unreadable (a folder in the way): told, naming the file.
     QFile::remove(path);

@@ -321,12 +321,8 @@ void TestKeyboard::pressActionsAndLiveStates()
 void TestKeyboard::placingThePicture()
 {
     MainWindow& form = startShown();
-    auto* menu = jftest::child<QMenu>(form, "mainMenu");
-    QStringList entries;
-    for (const QAction* action : menu->actions())
-        entries << action->text() + (action->isChecked() ? "*" : "");
-    QCOMPARE(entries.mid(1, 5), (QStringList{"Print Preview", "Stretch to Cover*", "Fill Cover",
-                                             "Fit in Cover", "Add to Sheet"}));
+    QVERIFY(
+        jftest::child<QAction>(form, "stretchAction")->isChecked()); // menu order: tst_mainwindow
     m_program.platform().fileDialog.answers.enqueue(
         m_program.work().solidBitmap("wide.bmp", {400, 100}, Qt::red));
     focus(form, "importLabel");

@@ -256,12 +256,7 @@ void TestMainPrint::sheetFromTheMainWindow()
     // The page fills its pane across or down.
     const QSize pane = jftest::child<QScrollArea>(window, "pagesArea")->viewport()->size();
     const QSize shown = jftest::child<QLabel>(window, "page1")->size();
-    QVERIFY2(shown.width() > pane.width() * 0.9 || shown.height() > pane.height() * 0.9,
-             qPrintable(QString("%1x%2 in %3x%4")
-                            .arg(shown.width())
-                            .arg(shown.height())
-                            .arg(pane.width())
-                            .arg(pane.height())));
+    QVERIFY(shown.width() > pane.width() * 0.9 || shown.height() > pane.height() * 0.9);
     auto* marks = jftest::child<QCheckBox>(window, "cutMarksBox");
     QVERIFY(marks->isChecked());
     marks->click();
