@@ -1,23 +1,26 @@
 // The Data folder is the program's alone: one program per folder (a second
-// start hands its picture over and ends), and no file that another program
-// changed is written over.
-#include "AppController.h"
+// start hands its picture over and ends), no file that another program
+// changed is written over, and a save that finds the disk full leaves every
+// file as it was.
+#include "CoverNames.h"
+#include "DataFileFormats.h"
+#include "Errors.h"
 #include "OneProgram.h"
 #include "ProgramFixture.h"
-#include "TestPlatform.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTest>
 
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+using jftest::row;
 using jftest::WorkDir;
 
 namespace {
@@ -30,240 +33,316 @@ void startProgram(QProcess& program, const QString& folder, const QStringList& a
     QVERIFY(program.waitForStarted());
 }
 
-// What a program that crashed leaves: a socket file nobody listens on.
-void leaveStaleSocket(const QString& path)
+// The Data folder of `work` moved onto a 256 KiB tmpfs (which only root may
+// mount) that is then filled up to `leaveFree` bytes; unmounted when the
+// object goes.
+class FullData
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-    QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-}
+public:
+    FullData(const WorkDir& work, qint64 leaveFree) : m_dir(work.path() + "/Data")
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(m_dir).entryList(QDir::Files))
+            files[name] = work.read(name);
+        if (::mount("jf-full", QFile::encodeName(m_dir).constData(), "tmpfs", 0, "size=256k") != 0)
+            return;
+        m_mounted = true;
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            work.write(it.key(), it.value());
+        // Fill in pages: tmpfs hands out space 4 KiB at a time.
+        const int fd = ::open(QFile::encodeName(m_dir + "/filler").constData(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const QByteArray page(4096, 'f');
+        while (::write(fd, page.constData(), size_t(page.size())) == page.size()) {
+        }
+        // A truncation that fails leaves the disk fuller, which the tests want anyway.
+        [[maybe_unused]] const int truncated =
+            ::ftruncate(fd, qMax<qint64>(0, ::lseek(fd, 0, SEEK_CUR) - leaveFree));
+        ::close(fd);
+    }
+    ~FullData()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    void makeRoom() { QFile::remove(m_dir + "/filler"); }
 
-void click(const QWidget& window, const char* label)
-{
-    QTest::mouseClick(jftest::child<jf::ClickLabel>(window, label), Qt::LeftButton);
-}
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
 
 } // namespace
 
-class TestDataFolder : public QObject
+class TestDataFolder : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    jftest::ProgramFixture m_program;
     QTemporaryDir m_runtime;
 
 private slots:
     void initTestCase() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path())); }
-    void init() { m_program.renew(); }
-    void cleanup() { m_program.clear(); }
+    void init() { renew(); }
+    void cleanup() { clear(); }
 
-    void oneProgramPerDataFolder();
-    void guardNeedsNoSharedName_data();
-    void guardNeedsNoSharedName();
-    void unansweringRunSaysWhy();
-    void changedFileIsNotWrittenOver_data();
-    void changedFileIsNotWrittenOver();
+    void oneProgramPerDataFolder()
+    {
+        start();
+        const QString a = work().solidBitmap("a.bmp", QSize(8, 8), Qt::red);
+        const QString b = work().solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
+        // A crashed run left its socket (nobody listens on it); the lock
+        // went with its process.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socket =
+            QFile::encodeName(jf::OneProgram::socketPath(work().path() + "/"));
+        std::memcpy(address.sun_path, socket.constData(), size_t(socket.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+
+        // This test is the first program, started as main() starts it.
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim(a), jf::OneProgram::Start::First);
+        one.listen();
+        QStringList handedOver;
+        one.setReceiver([&](const QString& picture) {
+            handedOver << picture;
+            form().openPicture(picture);
+        });
+        platform().fileDialog.answers << a << b;
+        click("addPictureLabel");
+        // A second start on the folder, directly and through a link: it
+        // hands the picture over and ends at once, writing nothing.
+        QVERIFY(QFile::link(work().path(), work().path() + "-link"));
+        const auto removeLink = qScopeGuard([&] { QFile::remove(work().path() + "-link"); });
+        for (const QString& folder : {work().path(), work().path() + "-link"}) {
+            const QByteArray before = work().read("PicturesPaths.txt");
+            QProcess second;
+            startProgram(second, folder, {b});
+            QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+            QCOMPARE(handedOver.takeLast(), b);
+            QCOMPARE(form().currentImagePath(), b);
+            QCOMPARE(work().read("PicturesPaths.txt"), before);
+        }
+        click("addPictureLabel");
+        // Another Data folder runs side by side.
+        WorkDir other;
+        QProcess beside;
+        startProgram(beside, other.path(), {});
+        QVERIFY(!beside.waitForFinished(1500));
+        beside.kill();
+        beside.waitForFinished();
+        QVERIFY(form().close());
+        QCOMPARE(work().read("PicturesPaths.txt"), (a + "\r\n" + b + "\r\n").toUtf8());
+        QVERIFY(errors().isEmpty());
+    }
+
+    void guardNeedsNoSharedName_data()
+    {
+        // Run by sh before the first start, with the shared temporary folder
+        // as $1 and the working folder as $2; the second start runs in
+        // `second`.
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<QString>("second");
+        row("another user's folder", "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0", "");
+        row("another user's link", "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0",
+            "");
+        row("a bind mount", "mkdir $1/bound && mount --bind $2 $1/bound", "bound");
+    }
+    void guardNeedsNoSharedName()
+    {
+        QFETCH(QString, prepare);
+        QFETCH(QString, second);
+        if (::geteuid() != 0)
+            QSKIP("another user's folder and a bind mount need root");
+        QTemporaryDir tmp;
+        // No runtime folder: the guard's place is in the shared temporary one.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            qunsetenv("TMPDIR");
+            qunsetenv("XDG_CACHE_HOME");
+            if (!second.isEmpty())
+                QProcess::execute(QStringLiteral("umount"), {tmp.filePath(second)});
+        });
+        QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work().path()}), 0);
+        if (second.isEmpty()) // said, and a private folder of the user's own used instead
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+        one.listen();
+        QStringList handedOver;
+        one.setReceiver([&](const QString& picture) { handedOver << picture; });
+        QProcess later;
+        startProgram(later, second.isEmpty() ? work().path() : tmp.filePath(second), {"b.bmp"});
+        QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(later.exitCode(), 0);
+        QCOMPARE(handedOver.size(), 1);
+    }
+
+    void unansweringRunSaysWhy()
+    {
+        // The socket's place is taken by a folder that cannot be removed.
+        const QString socket = jf::OneProgram::socketPath(work().path() + "/");
+        QVERIFY(QDir().mkpath(socket + "/taken"));
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot hand their pictures"));
+        one.listen();
+        // A later start is told at once, not after waiting for an answer.
+        jf::OneProgram second(work().path() + "/");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(second.claim({}), jf::OneProgram::Start::NoAnswer);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(second.noAnswerText().contains("cannot listen on \"" + socket),
+                 qPrintable(second.noAnswerText()));
+    }
+
+    void changedFileIsNotWrittenOver_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("partner"); // the other file of a list pair
+        row("picture names, at close", "PicturesNames.txt", "PicturesPaths.txt");
+        row("picture paths, at close", "PicturesPaths.txt", "PicturesNames.txt");
+        row("sizes, on Save Settings", "DefaultSizes.ins", "");
+        row("names, on Accept", "DefaultNames.ins", "");
+        // Missing at start, made by another program since.
+        row("sheet, on Add to Sheet", "Sheet.txt", "");
+        row("sheet settings, on Cut marks", "SheetSettings.ins", "");
+    }
+    void changedFileIsNotWrittenOver()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, partner);
+        start();
+        const QByteArray changed = "changed by another program\r\n";
+        const QByteArray partnerBefore = partner.isEmpty() ? QByteArray() : work().read(partner);
+        const auto changeBehind = [&] { work().write(file, changed); };
+        if (!partner.isEmpty()) {
+            platform().fileDialog.answers.enqueue(QStringLiteral("/pictures/new.jpg"));
+            click("addPictureLabel");
+            changeBehind();
+            QVERIFY(!form().close());                      // a failed save keeps the window open
+            QCOMPARE(work().read(partner), partnerBefore); // nor was the pair's other file written
+            // A second close offers to quit without saving.
+            platform().messages.answers.enqueue(true);
+            QVERIFY(form().close());
+            QCOMPARE(platform().messages.questions.size(), 1);
+            QVERIFY(platform().messages.questions.first().contains(work().data(file)));
+        } else if (file == "DefaultSizes.ins") {
+            edit("widthEdit")->setText("200");
+            form().selectCoverKind(1);
+            changeBehind();
+            click("saveSizesLabel");
+        } else if (file == "Sheet.txt") {
+            form().openPicture(work().solidBitmap("a.bmp", QSize(8, 8), Qt::red));
+            form().selectCoverKind(5);
+            changeBehind();
+            trigger("addToSheetAction");
+        } else if (file == "SheetSettings.ins") {
+            trigger("sheetAction");
+            changeBehind();
+            auto* marks = jftest::child<QCheckBox>(sheet(), "cutMarksBox");
+            marks->click();
+            QVERIFY(marks->isChecked()); // the choice in force
+        } else {
+            click("settingsLabel");
+            edit(settings(), "nameEdit1")->setText("Mine");
+            changeBehind();
+            click(settings(), "acceptLabel");
+            QVERIFY(settings().isVisible()); // with the user's changes
+        }
+        QCOMPARE(work().read(file), changed);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors().first().startsWith(
+                     QStringLiteral("Cannot create file \"%1\". Another program changed "
+                                    "it after this program read it")
+                         .arg(work().data(file))),
+                 qPrintable(errors().first()));
+    }
+
+    void fullDiskKeepsEveryFile_data()
+    {
+        QTest::addColumn<qint64>("leaveFree");
+        row("no space at all", qint64(0));
+        row("space for part of a file", qint64(8192));
+    }
+    // Each writer is given more than the free space: it fails with the
+    // system's message and leaves the old file, and no temporary one.
+    void fullDiskKeepsEveryFile()
+    {
+        QFETCH(qint64, leaveFree);
+        const QStringList names = QDir(work().path() + "/Data").entryList(QDir::Files);
+        FullData full(work(), leaveFree);
+        if (!full.mounted())
+            QSKIP("mounting a tmpfs is not allowed here");
+        QMap<QString, QByteArray> before;
+        for (const QString& name : names)
+            before[name] = work().read(name);
+        start();
+        jf::Workspace& ws = workspace();
+        // The sizes file can only be short: it must fail when there is no
+        // room at all.
+        ws.sizes.setWidth(1, 271);
+        ws.preferences.borderColour = QString(20000, QLatin1Char('c'));
+        const QString big(20000, QLatin1Char('n'));
+        const QList<std::function<void()>> writers{
+            [&] { ws.sizes.write(ws.folder.path(jf::datafile::sizes)); },
+            [&] { jf::writeCoverNames(ws.folder.path(jf::datafile::names), QStringList(8, big)); },
+            [&] { ws.preferences.write(ws.folder.path(jf::datafile::settings)); },
+            [&] { jf::writeWholeTextFile(ws.folder.path(jf::datafile::tips), big); },
+        };
+        for (const auto& write : writers) {
+            try {
+                write();
+                QVERIFY(leaveFree > 0 && &write == &writers.first());
+            } catch (const jf::Error& e) {
+                QVERIFY2(e.message().contains("No space left on device") ||
+                             e.message().contains("Disk full"),
+                         qPrintable(e.message()));
+            }
+        }
+        for (const QString& name : names) {
+            if (name == jf::datafile::sizes && leaveFree > 0)
+                QVERIFY(work().read(name).startsWith("271\r\n184\r\n"));
+            else
+                QVERIFY2(work().read(name) == before[name], qPrintable(name));
+        }
+        QCOMPARE(QDir(work().path() + "/Data").entryList(QDir::Files).size(),
+                 names.size() + 1); // the filler
+
+        // Closing with the programs list too large: the window and the list
+        // stay; once there is room the same close saves what was kept.
+        QStringList entries;
+        for (int i = 0; i < 2000; ++i) {
+            entries << QStringLiteral("program %1 with a name long enough to fill space").arg(i);
+            ws.programs.append(entries.last(), "/usr/bin/x");
+        }
+        form().show();
+        errors().clear();
+        click("closeLabel");
+        QCOMPARE(errors(),
+                 QStringList{QString("Cannot create file \"%1\". No space left on device.")
+                                 .arg(work().data("ProgramsNames.txt"))});
+        QVERIFY(form().isVisible());
+        QCOMPARE(ws.programs.names().mid(ws.programs.names().size() - entries.size()), entries);
+        QCOMPARE(work().read("ProgramsNames.txt"), before["ProgramsNames.txt"]);
+        full.makeRoom();
+        errors().clear();
+        click("closeLabel");
+        QVERIFY(errors().isEmpty());
+        QVERIFY(!form().isVisible());
+        QVERIFY(work().read("ProgramsNames.txt").endsWith(entries.last().toUtf8() + "\r\n"));
+    }
 };
-
-void TestDataFolder::oneProgramPerDataFolder()
-{
-    auto [platform, work, app, form] = m_program.start();
-    const QString a = work.solidBitmap("a.bmp", QSize(8, 8), Qt::red);
-    const QString b = work.solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
-    // A crashed run left its socket; the lock went with its process.
-    const QString socket = jf::OneProgram::socketPath(work.path() + "/");
-    leaveStaleSocket(socket);
-
-    // This test is the first program, started as main() starts it.
-    jf::OneProgram one(work.path() + "/");
-    QCOMPARE(one.claim(a), jf::OneProgram::Start::First);
-    one.listen();
-    QStringList handedOver;
-    one.setReceiver([&](const QString& picture) {
-        handedOver << picture;
-        form.openPicture(picture);
-    });
-    platform.fileDialog.answers.enqueue(a);
-    click(form, "addPictureLabel");
-
-    // A second start on the folder, directly and through a link: it hands
-    // the picture over and ends at once.
-    QVERIFY(QFile::link(work.path(), work.path() + "-link"));
-    const auto removeLink = qScopeGuard([&] { QFile::remove(work.path() + "-link"); });
-    for (const QString& folder : {work.path(), work.path() + "-link"}) {
-        const QByteArray before = work.read("PicturesPaths.txt");
-        QProcess second;
-        startProgram(second, folder, {b});
-        // This program answers it from its event loop.
-        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-        QCOMPARE(handedOver.takeLast(), b);
-        QCOMPARE(form.currentImagePath(), b);
-        QCOMPARE(work.read("PicturesPaths.txt"), before); // the second wrote nothing
-    }
-    platform.fileDialog.answers.enqueue(b);
-    click(form, "addPictureLabel");
-
-    // Another Data folder runs side by side.
-    WorkDir other;
-    QProcess beside;
-    startProgram(beside, other.path(), {});
-    QVERIFY(!beside.waitForFinished(1500));
-    beside.kill();
-    beside.waitForFinished();
-
-    QVERIFY(form.close());
-    QCOMPARE(work.read("PicturesPaths.txt"), (a + "\r\n" + b + "\r\n").toUtf8());
-    QVERIFY(platform.messages.errors.isEmpty());
-}
-
-void TestDataFolder::guardNeedsNoSharedName_data()
-{
-    // Run by sh before the first start, with the shared temporary folder as
-    // $1 and the working folder as $2; the second start runs in `second`.
-    QTest::addColumn<QString>("prepare");
-    QTest::addColumn<QString>("second");
-    QTest::newRow("another user's folder")
-        << "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0"
-        << "";
-    QTest::newRow("another user's link")
-        << "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0"
-        << "";
-    QTest::newRow("a bind mount") << "mkdir $1/bound && mount --bind $2 $1/bound"
-                                  << "bound";
-}
-
-void TestDataFolder::guardNeedsNoSharedName()
-{
-    QFETCH(QString, prepare);
-    QFETCH(QString, second);
-    if (::geteuid() != 0)
-        QSKIP("another user's folder and a bind mount need root");
-    WorkDir& work = m_program.work();
-    QTemporaryDir tmp;
-    // No runtime folder: the guard's place is in the shared temporary one.
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    qunsetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
-    const auto restore = qScopeGuard([&] {
-        qputenv("XDG_RUNTIME_DIR", runtime);
-        qunsetenv("TMPDIR");
-        qunsetenv("XDG_CACHE_HOME");
-        if (!second.isEmpty())
-            QProcess::execute(QStringLiteral("umount"), {tmp.filePath(second)});
-    });
-    QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work.path()}), 0);
-    if (second.isEmpty()) // said, and a private folder of the user's own used instead
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
-    jf::OneProgram one(work.path() + "/");
-    QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
-    one.listen();
-    QStringList handedOver;
-    one.setReceiver([&](const QString& picture) { handedOver << picture; });
-    const QString picture = work.solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
-    QProcess later;
-    startProgram(later, second.isEmpty() ? work.path() : tmp.filePath(second), {picture});
-    QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(later.exitCode(), 0);
-    QCOMPARE(handedOver, QStringList{picture});
-}
-
-void TestDataFolder::unansweringRunSaysWhy()
-{
-    const WorkDir& work = m_program.work();
-    // The socket's place is taken by a folder that cannot be removed.
-    const QString socket = jf::OneProgram::socketPath(work.path() + "/");
-    QVERIFY(QDir().mkpath(socket + "/taken"));
-    jf::OneProgram one(work.path() + "/");
-    QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot hand their pictures"));
-    one.listen();
-    // A later start is told at once, not after waiting for an answer.
-    jf::OneProgram second(work.path() + "/");
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(second.claim({}), jf::OneProgram::Start::NoAnswer);
-    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY2(second.noAnswerText().contains("cannot listen on \"" + socket),
-             qPrintable(second.noAnswerText()));
-}
-
-void TestDataFolder::changedFileIsNotWrittenOver_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("partner"); // the other file of a list pair
-    QTest::newRow("picture names, at close") << "PicturesNames.txt"
-                                             << "PicturesPaths.txt";
-    QTest::newRow("picture paths, at close") << "PicturesPaths.txt"
-                                             << "PicturesNames.txt";
-    QTest::newRow("sizes, on Save Settings") << "DefaultSizes.ins"
-                                             << "";
-    QTest::newRow("names, on Accept") << "DefaultNames.ins"
-                                      << "";
-    // Missing at start, made by another program since.
-    QTest::newRow("sheet, on Add to Sheet") << "Sheet.txt"
-                                            << "";
-    QTest::newRow("sheet settings, on Cut marks") << "SheetSettings.ins"
-                                                  << "";
-}
-
-void TestDataFolder::changedFileIsNotWrittenOver()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, partner);
-    auto [platform, work, app, form] = m_program.start();
-    const QByteArray changed = "changed by another program\r\n";
-    const QByteArray partnerBefore = partner.isEmpty() ? QByteArray() : work.read(partner);
-    const auto changeBehind = [&] { work.write(file, changed); };
-    const QString message = QStringLiteral("Cannot create file \"%1\". Another program changed "
-                                           "it after this program read it")
-                                .arg(work.data(file));
-
-    if (!partner.isEmpty()) {
-        platform.fileDialog.answers.enqueue(QStringLiteral("/pictures/new.jpg"));
-        click(form, "addPictureLabel");
-        changeBehind();
-        QVERIFY(!form.close());                      // a failed save keeps the window open
-        QCOMPARE(work.read(partner), partnerBefore); // nor was the pair's other file written
-        // A second close offers to quit without saving.
-        platform.messages.answers.enqueue(true);
-        QVERIFY(form.close());
-        QCOMPARE(platform.messages.questions.size(), 1);
-        QVERIFY(platform.messages.questions.first().contains(work.data(file)));
-    } else if (file == QLatin1String("DefaultSizes.ins")) {
-        jftest::child<QLineEdit>(form, "widthEdit")->setText("200");
-        form.selectCoverKind(1);
-        changeBehind();
-        click(form, "saveSizesLabel");
-    } else if (file == QLatin1String("Sheet.txt")) {
-        form.openPicture(work.solidBitmap("a.bmp", QSize(8, 8), Qt::red));
-        form.selectCoverKind(5);
-        changeBehind();
-        QMetaObject::invokeMethod(jftest::child<QObject>(form, "addToSheetAction"), "trigger");
-    } else if (file == QLatin1String("SheetSettings.ins")) {
-        QMetaObject::invokeMethod(jftest::child<QObject>(form, "sheetAction"), "trigger");
-        changeBehind();
-        auto* marks = jftest::child<QCheckBox>(app.sheetWindow(), "cutMarksBox");
-        marks->click();
-        QVERIFY(marks->isChecked()); // the choice in force
-    } else {
-        click(form, "settingsLabel");
-        jftest::child<QLineEdit>(app.settingsWindow(), "nameEdit1")->setText("Mine");
-        changeBehind();
-        click(app.settingsWindow(), "acceptLabel");
-        QVERIFY(app.settingsWindow().isVisible()); // with the user's changes
-    }
-    QCOMPARE(work.read(file), changed);
-    QCOMPARE(platform.messages.errors.size(), 1);
-    QVERIFY2(platform.messages.errors.first().startsWith(message),
-             qPrintable(platform.messages.errors.first()));
-}
 
 QTEST_MAIN(TestDataFolder)
 #include "tst_datafolder.moc"

@@ -1,318 +1,219 @@
 // The program without a mouse: the Tab order, the shortcuts, Escape in the
 // tool windows, the digit filter's modified keys, and what assistive
 // technology is told about the controls.
-#include "../print/PrintTestSupport.h"
 #include "ProgramFixture.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
 #include <QFileInfo>
-#include <QMenu>
-#include <QScopeGuard>
-#include <QTest>
 #include <QWindow>
 
-using jf::MainWindow;
+using jftest::child;
+using jftest::row;
 
-namespace {
-
-QAccessibleInterface* accessible(const QObject& parent, const char* name)
-{
-    return QAccessible::queryAccessibleInterface(jftest::child<QObject>(parent, name));
-}
-
-QString focusName()
-{
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-}
-
-void press(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
-}
-
-void focus(const QWidget& window, const char* control)
-{
-    jftest::child<QWidget>(window, control)->setFocus(Qt::TabFocusReason);
-}
-
-} // namespace
-
-class TestKeyboard : public QObject
+class TestKeyboard : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    jftest::ProgramFixture m_program;
-    jf::AppController* m_app = nullptr;
-
-    MainWindow& startShown()
+    static QString focusName()
     {
-        m_app = &m_program.start().app;
-        m_app->mainWindow().show();
-        m_app->mainWindow().activateWindow();
-        if (!QTest::qWaitForWindowActive(&m_app->mainWindow()))
-            qFatal("the main window did not become active");
-        return m_app->mainWindow();
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    }
+    static void press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    }
+    void focus(const char* control) { child(form(), control)->setFocus(Qt::TabFocusReason); }
+    QAccessibleInterface* accessible(const QObject& parent, const char* name)
+    {
+        return QAccessible::queryAccessibleInterface(child<QObject>(parent, name));
     }
 
 private slots:
-    void init() { m_program.renew(); }
-    void cleanup() { m_program.clear(); }
+    void init() { renew(); }
+    void cleanup() { clear(); }
 
-    void tabVisitsEveryControlInReadingOrder();
-    void shortcuts();
-    void escapeClosesToolWindows_data();
-    void escapeClosesToolWindows();
-    void modifiedKeysTypeNothing_data();
-    void modifiedKeysTypeNothing();
-    void controlsAreNamedForAssistiveTechnology_data();
-    void controlsAreNamedForAssistiveTechnology();
-    void pressActionsAndLiveStates();
-};
-
-void TestKeyboard::tabVisitsEveryControlInReadingOrder()
-{
-    MainWindow& form = startShown();
-    QCOMPARE(focusName(), QString("widthEdit")); // where typing starts, as before
-    const QStringList order{
-        "coverKindLabel1", "printerSetupLabel",  "printCoverLabel",    "settingsLabel",
-        "helpLabel",       "importLabel",        "widthEdit",          "heightEdit",
-        "disposeLabel",    "viewImageLabel",     "saveSizesLabel",     "restoreSizesLabel",
-        "pictureList",     "addPictureLabel",    "deletePictureLabel", "programList",
-        "addProgramLabel", "deleteProgramLabel", "closeLabel",         "coverKindLabel1"};
-    focus(form, "closeLabel");
-    for (const QString& stop : order) {
+    void tabVisitsEveryControlInReadingOrder()
+    {
+        show();
+        QCOMPARE(focusName(), "widthEdit"); // where typing starts
+        const QStringList order{
+            "coverKindLabel1", "printerSetupLabel",  "printCoverLabel",    "settingsLabel",
+            "helpLabel",       "importLabel",        "widthEdit",          "heightEdit",
+            "disposeLabel",    "viewImageLabel",     "saveSizesLabel",     "restoreSizesLabel",
+            "pictureList",     "addPictureLabel",    "deletePictureLabel", "programList",
+            "addProgramLabel", "deleteProgramLabel", "closeLabel",         "coverKindLabel1"};
+        focus("closeLabel");
+        for (const QString& stop : order) {
+            press(Qt::Key_Tab);
+            QCOMPARE(focusName(), stop);
+            QVERIFY(!QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+                         ->text(QAccessible::Name)
+                         .isEmpty());
+        }
+        press(Qt::Key_Backtab);
+        QCOMPARE(focusName(), "closeLabel");
+        // The kinds are one stop, which Up and Down move as they select.
         press(Qt::Key_Tab);
-        QCOMPARE(focusName(), stop);
-        QWidget* control = QApplication::focusWidget();
-        QVERIFY(control->focusPolicy() & Qt::TabFocus);
-        QVERIFY(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
-    }
-    press(Qt::Key_Backtab);
-    QCOMPARE(focusName(), QString("closeLabel"));
-
-    // The kinds are one stop, which Up and Down move as they select.
-    press(Qt::Key_Tab);
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
-    press(Qt::Key_Up);
-    QCOMPARE(form.selectedCoverKind(), 2);
-    press(Qt::Key_Tab);
-    press(Qt::Key_Backtab);
-    QCOMPARE(focusName(), QString("coverKindLabel2"));
-
-    // Space and Return press a caption.
-    focus(form, "importLabel");
-    press(Qt::Key_Space);
-    press(Qt::Key_Return);
-    QCOMPARE(m_program.platform().fileDialog.requests.size(), 2);
-
-    // The first arrow key loads the list's first picture; Return starts the
-    // selected program, none while none is selected.
-    m_app->workspace().pictures.append("a", m_program.work().solidBitmap("a.bmp", {4, 4}, Qt::red));
-    m_app->workspace().programs.append("Editor", "/usr/bin/editor");
-    form.showFavourites();
-    focus(form, "pictureList");
-    press(Qt::Key_Down);
-    QCOMPARE(QFileInfo(form.currentImagePath()).fileName(), QString("a.bmp"));
-    focus(form, "programList");
-    press(Qt::Key_Return);
-    press(Qt::Key_Down);
-    press(Qt::Key_Return);
-    QCOMPARE(m_program.platform().shell.started, QStringList("/usr/bin/editor"));
-}
-
-void TestKeyboard::shortcuts()
-{
-    MainWindow& form = startShown();
-    auto& platform = m_program.platform();
-    const QString pdf = m_program.work().path() + "/cover.pdf";
-    printtest::ScriptedPrinterSetup setup;
-    jf::platform().printerSetup = &setup;
-    jf::currentPrinter().replace(printtest::pdfPrinter(pdf, QPageLayout::Portrait));
-    const auto restore = qScopeGuard([] {
-        jf::platform().printerSetup = nullptr;
-        jf::currentPrinter().replace(nullptr);
-    });
-
-    // Ctrl+O imports a picture, Ctrl+P prints it, typed in the width box.
-    platform.fileDialog.answers.enqueue(m_program.work().solidBitmap("red.bmp", {16, 16}, Qt::red));
-    press(Qt::Key_O, Qt::ControlModifier);
-    press(Qt::Key_P, Qt::ControlModifier);
-    QVERIFY2(platform.messages.errors.isEmpty(), qPrintable(platform.messages.errors.join('|')));
-    QCOMPARE(setup.calls, 1);
-    QVERIFY(QFileInfo(pdf).size() > 0);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
-
-    press(Qt::Key_F1);
-    QVERIFY(m_app->helpWindow().isVisible());
-    m_app->helpWindow().close();
-    QTRY_VERIFY(form.isActiveWindow());
-
-    // Shift+F10, and the Menu key (the window system's menu request), open
-    // the main menu at a caption, a list's own menu in a list.
-    auto* mainMenu = jftest::child<QMenu>(form, "mainMenu");
-    focus(form, "saveSizesLabel");
-    press(Qt::Key_F10, Qt::ShiftModifier);
-    QTRY_VERIFY(mainMenu->isVisible());
-    mainMenu->hide();
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), form.mapToGlobal(QPoint()));
-    QApplication::sendEvent(form.windowHandle(), &menuKey);
-    QTRY_VERIFY(mainMenu->isVisible());
-    mainMenu->hide();
-    focus(form, "programList");
-    press(Qt::Key_F10, Qt::ShiftModifier);
-    QTRY_VERIFY(jftest::child<QMenu>(form, "programMenu")->isVisible());
-    jftest::child<QMenu>(form, "programMenu")->hide();
-    QTRY_VERIFY(form.isActiveWindow());
-
-    // Ctrl+W (the menu shows Ctrl+Q) closes as "Close" does: lists saved.
-    QCOMPARE(jftest::child<QAction>(form, "closeAction")->shortcuts(),
-             (QList<QKeySequence>{QKeySequence("Ctrl+Q"), QKeySequence("Ctrl+W")}));
-    m_app->workspace().pictures.append("A", "/a.bmp");
-    press(Qt::Key_W, Qt::ControlModifier);
-    QVERIFY(!form.isVisible());
-    QCOMPARE(m_program.work().read("PicturesPaths.txt"), QByteArray("/a.bmp\r\n"));
-}
-
-void TestKeyboard::escapeClosesToolWindows_data()
-{
-    QTest::addColumn<QString>("caption"); // that opens it; none: opened directly
-    QTest::newRow("settings") << "settingsLabel";
-    QTest::newRow("help") << "helpLabel";
-    QTest::newRow("add program") << "addProgramLabel";
-    QTest::newRow("calibration") << "";
-    QTest::newRow("sheet") << "sheet";
-}
-
-void TestKeyboard::escapeClosesToolWindows()
-{
-    QFETCH(QString, caption);
-    MainWindow& form = startShown();
-    const QByteArray names = m_program.work().read("DefaultNames.ins");
-    if (caption.isEmpty()) {
-        m_app->calibrationWindow().open("queue", std::nullopt, QPointF());
-        caption = "widthEdit";
-    } else if (caption == "sheet") {
-        emit form.sheetRequested();
-        caption = "widthEdit";
-    } else {
-        focus(form, qPrintable(caption));
+        press(Qt::Key_Down);
+        press(Qt::Key_Down);
+        press(Qt::Key_Up);
+        QCOMPARE(form().selectedCoverKind(), 2);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Backtab);
+        QCOMPARE(focusName(), "coverKindLabel2");
+        // Space and Return press a caption.
+        focus("importLabel");
         press(Qt::Key_Space);
+        press(Qt::Key_Return);
+        QCOMPARE(platform().fileDialog.requests.size(), 2);
+        // The first arrow key loads the list's first picture; Return starts
+        // the selected program, none while none is selected.
+        workspace().pictures.append("a", work().solidBitmap("a.bmp", {4, 4}, Qt::red));
+        workspace().programs.append("Editor", "/usr/bin/editor");
+        form().showFavourites();
+        focus("pictureList");
+        press(Qt::Key_Down);
+        QCOMPARE(QFileInfo(form().currentImagePath()).fileName(), "a.bmp");
+        focus("programList");
+        press(Qt::Key_Return);
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+        QCOMPARE(platform().shell.started, QStringList("/usr/bin/editor"));
     }
-    QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &form);
-    QWidget* tool = QApplication::activeWindow();
-    // What is typed is dropped, as with the "X" (or "Cancel").
-    if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
-        QTest::keyClicks(edit, "7");
-    press(Qt::Key_Escape);
-    QVERIFY(tool->isHidden());
-    QVERIFY(form.isEnabled());
-    QCOMPARE(m_program.work().read("DefaultNames.ins"), names);
-    QVERIFY(m_app->workspace().programs.names().isEmpty());
-    QTRY_COMPARE(focusName(), caption); // the focus is back where it was
-}
 
-void TestKeyboard::modifiedKeysTypeNothing_data()
-{
-    QTest::addColumn<QKeySequence>("keys");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("Alt+P") << QKeySequence("Alt+P") << "270";
-    QTest::newRow("Alt+5") << QKeySequence("Alt+5") << "270";
-    QTest::newRow("Ctrl+A, 9") << QKeySequence("Ctrl+A, 9") << "9";
-    QTest::newRow("Ctrl+X, Ctrl+V") << QKeySequence("Ctrl+X, Ctrl+V") << "270";
-    QTest::newRow("Ctrl+X, Ctrl+Z") << QKeySequence("Ctrl+X, Ctrl+Z") << "270";
-}
+    void escapeClosesToolWindows_data()
+    {
+        QTest::addColumn<QString>("caption"); // that opens it; none: opened directly
+        row("settings", "settingsLabel");
+        row("help", "helpLabel");
+        row("help by F1", "F1");
+        row("add program", "addProgramLabel");
+        row("calibration", "");
+        row("sheet", "sheet");
+    }
+    // What was typed is dropped, as with the "X" (or "Cancel"), and the focus
+    // goes back where it was.
+    void escapeClosesToolWindows()
+    {
+        QFETCH(QString, caption);
+        show();
+        if (caption.isEmpty()) {
+            calibration().open("queue", std::nullopt, QPointF());
+            caption = "widthEdit";
+        } else if (caption == "sheet") {
+            trigger("sheetAction");
+            caption = "widthEdit";
+        } else if (caption == "F1") {
+            focus("widthEdit");
+            press(Qt::Key_F1);
+            caption = "widthEdit";
+        } else {
+            focus(qPrintable(caption));
+            press(Qt::Key_Space);
+        }
+        QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &form());
+        QWidget* tool = QApplication::activeWindow();
+        if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+            QTest::keyClicks(edit, "7");
+        press(Qt::Key_Escape);
+        QVERIFY(tool->isHidden());
+        QVERIFY(form().isEnabled());
+        QCOMPARE(work().read("DefaultNames.ins"), jftest::WorkDir::shipped("DefaultNames.ins"));
+        QVERIFY(workspace().programs.names().isEmpty());
+        QTRY_COMPARE(focusName(), caption);
+    }
 
-void TestKeyboard::modifiedKeysTypeNothing()
-{
-    QFETCH(QKeySequence, keys);
-    QFETCH(QString, shown);
-    auto [platform, work, app, form] = m_program.start();
-    auto* width = jftest::child<QLineEdit>(form, "widthEdit");
-    width->selectAll();
-    QTest::keySequence(width, keys);
-    QCOMPARE(width->text(), shown);
-    QVERIFY(platform.messages.errors.isEmpty());
-}
+    void modifiedKeysTypeNothing_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("shown");
+        for (const QString pair :
+             {"Alt+P=270", "Alt+5=270", "Ctrl+A, 9=9", "Ctrl+X, Ctrl+V=270", "Ctrl+X, Ctrl+Z=270"})
+            row(qPrintable(pair), QKeySequence(pair.section('=', 0, 0)), pair.section('=', 1));
+    }
+    void modifiedKeysTypeNothing()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, shown);
+        start();
+        QLineEdit* width = edit("widthEdit");
+        width->selectAll();
+        QTest::keySequence(width, keys);
+        QCOMPARE(width->text(), shown);
+        QVERIFY(errors().isEmpty());
+    }
 
-void TestKeyboard::controlsAreNamedForAssistiveTechnology_data()
-{
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("control"); // empty: the window itself
-    QTest::addColumn<QAccessible::Role>("role");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("press");
-    const auto row = [](const char* window, const char* control, QAccessible::Role role,
-                        const char* name, bool press = false) {
-        QTest::addRow("%s %s", window, control) << window << control << role << name << press;
-    };
-    row("main", "", QAccessible::Window, "Vastel - Jacketforge v1.20");
-    row("main", "printerSetupLabel", QAccessible::Button, "Printer Setup", true);
-    row("main", "closeMark", QAccessible::Button, "Close", true);
-    row("main", "coverKindColumn", QAccessible::Grouping, "Cover kind");
-    row("main", "coverKindLabel8", QAccessible::RadioButton, "CD Disk", true);
-    row("main", "picturesCaption", QAccessible::StaticText, "Your Images");
-    row("main", "previewImage", QAccessible::Graphic, "Cover preview");
-    row("main", "widthEdit", QAccessible::EditableText, "Width (mm)");
-    row("main", "programList", QAccessible::List, "Your Programs");
-    row("settings", "", QAccessible::Dialog, "Settings");
-    row("settings", "acceptLabel", QAccessible::Button, "Accept (Save)", true);
-    row("settings", "heightEdit3", QAccessible::EditableText, "Height of item 3 (mm)");
-    row("help", "helpText", QAccessible::EditableText, "Help and About");
-    row("add program", "programPathEdit", QAccessible::EditableText, "Program Path");
-    row("calibration", "topEdit", QAccessible::EditableText, "Distance from the top edge (mm)");
-    row("sheet", "coverList", QAccessible::Tree, "Covers on the sheet");
-    row("sheet", "printSheetButton", QAccessible::Button, "Print Sheet", true);
-}
+    void controlsAreNamedForAssistiveTechnology_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control"); // empty: the window itself
+        QTest::addColumn<QAccessible::Role>("role");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("press");
+        const auto row = [](const char* window, const char* control, QAccessible::Role role,
+                            const char* name, bool press = false) {
+            QTest::addRow("%s %s", window, control) << window << control << role << name << press;
+        };
+        row("main", "", QAccessible::Window, "Vastel - Jacketforge v1.20");
+        row("main", "printerSetupLabel", QAccessible::Button, "Printer Setup", true);
+        row("main", "closeMark", QAccessible::Button, "Close", true);
+        row("main", "coverKindColumn", QAccessible::Grouping, "Cover kind");
+        row("main", "picturesCaption", QAccessible::StaticText, "Your Images");
+        row("main", "coverKindLabel8", QAccessible::RadioButton, "CD Disk", true);
+        row("main", "previewImage", QAccessible::Graphic, "Cover preview");
+        row("main", "programList", QAccessible::List, "Your Programs");
+        row("settings", "", QAccessible::Dialog, "Settings");
+        row("settings", "acceptLabel", QAccessible::Button, "Accept (Save)", true);
+        row("help", "helpText", QAccessible::EditableText, "Help and About");
+        row("add program", "programPathEdit", QAccessible::EditableText, "Program Path");
+        row("calibration", "topEdit", QAccessible::EditableText, "Distance from the top edge (mm)");
+        row("sheet", "coverList", QAccessible::Tree, "Covers on the sheet");
+    }
+    void controlsAreNamedForAssistiveTechnology()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QAccessible::Role, role);
+        QFETCH(QString, name);
+        QFETCH(bool, press);
+        start();
+        const QMap<QString, QWidget*> windows{{"main", &form()},   {"settings", &settings()},
+                                              {"help", &help()},   {"add program", &addProgram()},
+                                              {"sheet", &sheet()}, {"calibration", &calibration()}};
+        QWidget* top = windows.value(window);
+        QAccessibleInterface* iface = control.isEmpty() ? QAccessible::queryAccessibleInterface(top)
+                                                        : accessible(*top, qPrintable(control));
+        QCOMPARE(iface->role(), role);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+        QAccessibleActionInterface* actions = iface->actionInterface();
+        QCOMPARE(actions &&
+                     actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
+                 press);
+    }
 
-void TestKeyboard::controlsAreNamedForAssistiveTechnology()
-{
-    QFETCH(QString, window);
-    QFETCH(QString, control);
-    QFETCH(QAccessible::Role, role);
-    QFETCH(QString, name);
-    QFETCH(bool, press);
-    auto [platform, work, app, form] = m_program.start();
-    const QMap<QString, QWidget*> windows{{"main", &form},
-                                          {"settings", &app.settingsWindow()},
-                                          {"help", &app.helpWindow()},
-                                          {"add program", &app.addProgramDialog()},
-                                          {"calibration", &app.calibrationWindow()},
-                                          {"sheet", &app.sheetWindow()}};
-    QWidget* top = windows.value(window);
-    QAccessibleInterface* iface = control.isEmpty() ? QAccessible::queryAccessibleInterface(top)
-                                                    : accessible(*top, qPrintable(control));
-    QCOMPARE(iface->role(), role);
-    QCOMPARE(iface->text(QAccessible::Name), name);
-    QAccessibleActionInterface* actions = iface->actionInterface();
-    QCOMPARE(actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
-             press);
-}
-
-void TestKeyboard::pressActionsAndLiveStates()
-{
-    auto [platform, work, app, form] = m_program.start();
-    const QString press = QAccessibleActionInterface::pressAction();
-
-    // The kinds: checkable buttons, the selected one checked; Press selects.
-    QAccessibleInterface* column = accessible(form, "coverKindColumn");
-    QCOMPARE(column->childCount(), 8);
-    column->child(1)->actionInterface()->doAction(press);
-    QCOMPARE(form.selectedCoverKind(), 2);
-    QVERIFY(column->child(1)->state().checked && !column->child(0)->state().checked);
-
-    // A caption's Press does what its click does; the preview is described
-    // by its picture's file name, the tip line named by the tip it shows.
-    platform.fileDialog.answers.enqueue(work.solidBitmap("sunset.bmp", {4, 4}, Qt::red));
-    accessible(form, "importLabel")->actionInterface()->doAction(press);
-    QCOMPARE(accessible(form, "previewImage")->text(QAccessible::Description),
-             QString("sunset.bmp"));
-    form.showNextTip();
-    const QString tip = jftest::child<QLabel>(form, "tipLabel")->text();
-    QVERIFY(!tip.isEmpty());
-    QCOMPARE(accessible(form, "tipLabel")->text(QAccessible::Name), tip);
-}
+    void pressActionsAndLiveStates()
+    {
+        start();
+        const QString press = QAccessibleActionInterface::pressAction();
+        // The kinds: checkable buttons, the selected one checked; Press selects.
+        QAccessibleInterface* column = accessible(form(), "coverKindColumn");
+        QCOMPARE(column->childCount(), 8);
+        column->child(1)->actionInterface()->doAction(press);
+        QCOMPARE(form().selectedCoverKind(), 2);
+        QVERIFY(column->child(1)->state().checked && !column->child(0)->state().checked);
+        // A caption's Press does what its click does; the preview is
+        // described by its picture's file name, the tip line named by the tip
+        // it shows.
+        platform().fileDialog.answers.enqueue(work().solidBitmap("sunset.bmp", {4, 4}, Qt::red));
+        accessible(form(), "importLabel")->actionInterface()->doAction(press);
+        QCOMPARE(accessible(form(), "previewImage")->text(QAccessible::Description), "sunset.bmp");
+        form().showNextTip();
+        const QString tip = child<QLabel>(form(), "tipLabel")->text();
+        QVERIFY(!tip.isEmpty());
+        QCOMPARE(accessible(form(), "tipLabel")->text(QAccessible::Name), tip);
+    }
+};
 
 QTEST_MAIN(TestKeyboard)
 #include "tst_keyboard.moc"

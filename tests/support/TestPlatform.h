@@ -28,6 +28,12 @@ template <class T = QWidget> T* child(const QObject& parent, const char* name)
     return found;
 }
 
+// A row of a data-driven test, its cells in the order of the columns.
+template <class... Cells> void row(const char* name, const Cells&... cells)
+{
+    (QTest::newRow(name) << ... << cells);
+}
+
 class RecordingMessages final : public jf::MessageService
 {
 public:
@@ -134,6 +140,19 @@ public:
         f.write(bytes);
     }
     void remove(const QString& name) const { QFile::remove(data(name)); }
+    // A file of the working folder itself; returns its full path.
+    QString put(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(m_dir.path() + "/" + name);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName()
+                                                                              : QString();
+    }
+    // A file of the Data folder as the program ships it.
+    static QByteArray shipped(const QString& name)
+    {
+        QFile f(QString::fromLocal8Bit(qgetenv("JF_SOURCE_DIR")) + "/data/" + name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     // A bitmap of one colour in the working folder; returns its full path.
     QString solidBitmap(const QString& name, QSize size, const QColor& colour) const
