@@ -25,12 +25,16 @@ using jftest::WorkDir;
 
 namespace {
 
-// Starts the program in `folder` with `arguments`.
-void startProgram(QProcess& program, const QString& folder, const QStringList& arguments)
+// What a program that crashed leaves: a socket file nobody listens on.
+void leaveStaleSocket(const QString& path)
 {
-    program.setWorkingDirectory(folder);
-    program.start(QStringLiteral(JF_PROGRAM), arguments);
-    QVERIFY(program.waitForStarted());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
 }
 
 // The Data folder of `work` moved onto a 256 KiB tmpfs (which only root may
@@ -86,105 +90,79 @@ private slots:
     void init() { renew(); }
     void cleanup() { clear(); }
 
-    void oneProgramPerDataFolder()
+    void secondStartHandsOver_data()
     {
+        // `prepare` is run by sh before the first start, with the shared
+        // temporary folder as $1 and the working folder as $2; the second
+        // start runs in `second`. Without a runtime folder (the rows for
+        // root) the guard's place is in the shared temporary folder.
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("root");
+        row("a crashed run's socket left", "", "$2", false);
+        row("through a link", "ln -s $2 $1/link", "$1/link", false);
+        row("another Data folder runs beside", "mkdir -p $1/other/Data", "$1/other", false);
+        row("another user's folder", "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0", "$2",
+            true);
+        row("another user's link", "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0",
+            "$2", true);
+        row("a bind mount", "mkdir $1/bound && mount --bind $2 $1/bound", "$1/bound", true);
+    }
+    // One program per Data folder: a second start hands its picture over
+    // and ends at once, writing nothing.
+    void secondStartHandsOver()
+    {
+        QFETCH(QString, prepare);
+        QFETCH(QString, second);
+        QFETCH(bool, root);
+        if (root && ::geteuid() != 0)
+            QSKIP("another user's folder and a bind mount need root");
+        QTemporaryDir tmp;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (root) {
+            qunsetenv("XDG_RUNTIME_DIR");
+            qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
+        }
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            qunsetenv("TMPDIR");
+            qunsetenv("XDG_CACHE_HOME");
+            if (prepare.contains("mount"))
+                QProcess::execute("umount", {tmp.filePath("bound")});
+        });
+        QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work().path()}), 0);
+        if (prepare.isEmpty())
+            leaveStaleSocket(jf::OneProgram::socketPath(work().path() + "/"));
+        if (prepare.contains("chown")) // said, and a private folder of the user's own used instead
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
         start();
-        const QString a = work().solidBitmap("a.bmp", QSize(8, 8), Qt::red);
-        const QString b = work().solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
-        // A crashed run left its socket (nobody listens on it); the lock
-        // went with its process.
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray socket =
-            QFile::encodeName(jf::OneProgram::socketPath(work().path() + "/"));
-        std::memcpy(address.sun_path, socket.constData(), size_t(socket.size()));
-        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-
-        // This test is the first program, started as main() starts it.
         jf::OneProgram one(work().path() + "/");
-        QCOMPARE(one.claim(a), jf::OneProgram::Start::First);
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
         one.listen();
         QStringList handedOver;
         one.setReceiver([&](const QString& picture) {
             handedOver << picture;
             form().openPicture(picture);
         });
-        platform().fileDialog.answers << a << b;
-        click("addPictureLabel");
-        // A second start on the folder, directly and through a link: it
-        // hands the picture over and ends at once, writing nothing.
-        QVERIFY(QFile::link(work().path(), work().path() + "-link"));
-        const auto removeLink = qScopeGuard([&] { QFile::remove(work().path() + "-link"); });
-        for (const QString& folder : {work().path(), work().path() + "-link"}) {
-            const QByteArray before = work().read("PicturesPaths.txt");
-            QProcess second;
-            startProgram(second, folder, {b});
-            QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
-            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(second.exitCode(), 0);
-            QCOMPARE(handedOver.takeLast(), b);
-            QCOMPARE(form().currentImagePath(), b);
-            QCOMPARE(work().read("PicturesPaths.txt"), before);
-        }
-        click("addPictureLabel");
-        // Another Data folder runs side by side.
-        WorkDir other;
-        QProcess beside;
-        startProgram(beside, other.path(), {});
-        QVERIFY(!beside.waitForFinished(1500));
-        beside.kill();
-        beside.waitForFinished();
-        QVERIFY(form().close());
-        QCOMPARE(work().read("PicturesPaths.txt"), (a + "\r\n" + b + "\r\n").toUtf8());
-        QVERIFY(errors().isEmpty());
-    }
-
-    void guardNeedsNoSharedName_data()
-    {
-        // Run by sh before the first start, with the shared temporary folder
-        // as $1 and the working folder as $2; the second start runs in
-        // `second`.
-        QTest::addColumn<QString>("prepare");
-        QTest::addColumn<QString>("second");
-        row("another user's folder", "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0", "");
-        row("another user's link", "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0",
-            "");
-        row("a bind mount", "mkdir $1/bound && mount --bind $2 $1/bound", "bound");
-    }
-    void guardNeedsNoSharedName()
-    {
-        QFETCH(QString, prepare);
-        QFETCH(QString, second);
-        if (::geteuid() != 0)
-            QSKIP("another user's folder and a bind mount need root");
-        QTemporaryDir tmp;
-        // No runtime folder: the guard's place is in the shared temporary one.
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        qunsetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
-        const auto restore = qScopeGuard([&] {
-            qputenv("XDG_RUNTIME_DIR", runtime);
-            qunsetenv("TMPDIR");
-            qunsetenv("XDG_CACHE_HOME");
-            if (!second.isEmpty())
-                QProcess::execute(QStringLiteral("umount"), {tmp.filePath(second)});
-        });
-        QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work().path()}), 0);
-        if (second.isEmpty()) // said, and a private folder of the user's own used instead
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
-        jf::OneProgram one(work().path() + "/");
-        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
-        one.listen();
-        QStringList handedOver;
-        one.setReceiver([&](const QString& picture) { handedOver << picture; });
+        const QString picture = work().solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
         QProcess later;
-        startProgram(later, second.isEmpty() ? work().path() : tmp.filePath(second), {"b.bmp"});
+        later.setWorkingDirectory(second.replace("$1", tmp.path()).replace("$2", work().path()));
+        later.start(QStringLiteral(JF_PROGRAM), {picture});
+        if (prepare.contains("other")) {
+            QVERIFY(!later.waitForFinished(1500));
+            later.kill();
+            later.waitForFinished();
+            QVERIFY(handedOver.isEmpty());
+            return;
+        }
         QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(later.exitStatus(), QProcess::NormalExit);
         QCOMPARE(later.exitCode(), 0);
-        QCOMPARE(handedOver.size(), 1);
+        QCOMPARE(handedOver, QStringList{picture});
+        QCOMPARE(form().currentImagePath(), picture);
+        QCOMPARE(work().read("PicturesPaths.txt"), WorkDir::shipped("PicturesPaths.txt"));
+        QVERIFY(errors().isEmpty());
     }
 
     void unansweringRunSaysWhy()

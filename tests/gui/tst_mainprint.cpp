@@ -120,14 +120,13 @@ private slots:
     void calibrationWindowKeepsTheTable()
     {
         start();
-        jf::CalibrationWindow& window = calibration();
-        const auto status = [&] { return child<QLabel>(window, "statusLabel")->text(); };
+        const auto status = [&] { return child<QLabel>(calibration(), "statusLabel")->text(); };
         // "Print to File (PDF)" has no queue: refused, nothing saved.
         trigger("calibrateAction");
         QCOMPARE(errors(),
                  QStringList("\"Print to File (PDF)\" is not a printer and cannot be calibrated. "
                              "Choose a printer in Printer Setup first."));
-        QVERIFY(window.isHidden());
+        QVERIFY(calibration().isHidden());
         QVERIFY(!QFile::exists(work().data("Calibration.txt")));
         const QString queue = QPrinterInfo::defaultPrinter().printerName();
         if (QPrinterInfo::availablePrinters().isEmpty() || queue.isEmpty())
@@ -136,10 +135,12 @@ private slots:
         jf::CalibrationTable table;
         table.set(queue, {148.5, 101.0, 1.25, -0.5});
         table.write(work().data("Calibration.txt"));
-        workspace().calibration = table;
         const QByteArray line = work().read("Calibration.txt");
-        // Every saved value shows, the distances where the rectangle lands.
+        // Read at start, every saved value shows, the distances where the
+        // rectangle lands.
+        start();
         trigger("calibrateAction");
+        jf::CalibrationWindow& window = calibration();
         QVERIFY(window.isVisible());
         const QPointF corner = jf::paperOf(jf::currentPrinter().printer())
                                    .printable(jf::PaperOrientation::Portrait)
@@ -156,7 +157,6 @@ private slots:
         // Reset removes the printer's line; it was the last, so the file goes.
         click(window, "resetLabel");
         QVERIFY(!QFile::exists(work().data("Calibration.txt")));
-        QVERIFY(!workspace().calibration.find(queue));
         QVERIFY(window.measurements().width.isEmpty());
         QVERIFY(status().startsWith("Reset"));
         window.close();
@@ -220,12 +220,6 @@ private slots:
         const QImage page = printtest::renderPdf(m_pdf, 50);
         QVERIFY(!printtest::boundsOf(page, Qt::red).isNull());
         QVERIFY(!printtest::boundsOf(page, Qt::blue).isNull());
-        // Kept for the next start.
-        {
-            jf::AppController next;
-            QCOMPARE(next.workspace().sheet.entries().size(), 2);
-            QVERIFY(next.workspace().sheetCutMarks);
-        }
         // A picture changed in its file prints as it is now.
         work().solidBitmap("red.bmp", QSize(1200, 1200), Qt::green);
         QTest::keyClick(&window, Qt::Key_Return);
@@ -246,27 +240,34 @@ private slots:
         QCOMPARE(work().read("Sheet.txt"), QByteArray());
         QCOMPARE(list->topLevelItemCount(), 0);
 
-        // A full sheet, half its pictures missing: the window fits the
-        // screen with its buttons, draws only the pages in sight, and takes
-        // no more.
-        for (int i = 0; i < jf::kMostSheetCovers; ++i)
-            workspace().sheet.append({5, 121, 121, i % 2 ? red : blue});
+        // Read at the next start: a full sheet, half its pictures missing,
+        // without cut marks. The window fits the screen with its buttons,
+        // draws only the pages in sight, and takes no more.
+        work().write(
+            "Sheet.txt",
+            ("5\t121\t121\t" + red + "\r\n5\t121\t121\t" + blue + "\r\n").toUtf8().repeated(250));
+        marks->click();
+        start();
         trigger("sheetAction");
-        QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
-        const auto* close = child<QPushButton>(window, "closeButton");
-        QVERIFY(window.rect().contains(QRect(close->mapTo(&window, QPoint()), close->size())));
+        jf::SheetWindow& full = sheet();
+        QCOMPARE(child<QTreeWidget>(full, "coverList")->topLevelItemCount(), 500);
+        QVERIFY(!child<QCheckBox>(full, "cutMarksBox")->isChecked());
+        QVERIFY(full.screen()->availableGeometry().contains(full.frameGeometry()));
+        const auto* close = child<QPushButton>(full, "closeButton");
+        QVERIFY(full.rect().contains(QRect(close->mapTo(&full, QPoint()), close->size())));
         const auto drawn = [&](qsizetype sheet) {
-            return !child<QLabel>(window, qPrintable(QString("page%1").arg(sheet)))
+            return !child<QLabel>(full, qPrintable(QString("page%1").arg(sheet)))
                         ->pixmap()
                         .isNull();
         };
         QTRY_VERIFY(drawn(1));
-        QVERIFY(!drawn(window.pageCount()));
+        QVERIFY(!drawn(full.pageCount()));
+        form().openPicture(red);
         trigger("addToSheetAction");
         QCOMPARE(
             errors().last(),
             "The sheet holds 500 covers, as many as it takes. Print it, or remove covers first.");
-        window.close();
+        full.close();
     }
 };
 

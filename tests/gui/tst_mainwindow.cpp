@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QTreeWidget>
 #include <QWindow>
 
 using jf::ImageControl;
@@ -113,30 +114,41 @@ private slots:
         QCOMPARE(boxes() + " " + tabs(), kind3 + " 00100000");
     }
 
-    // Typed sizes are stored on a kind when a kind is selected, the same one
-    // too; "Save Settings" writes what is stored, "Default Settings" reads
-    // back what was saved.
+    // A stored size longer than a box takes shows whole: typing cannot make
+    // it longer, deleting can. Typed sizes are stored on a kind when a kind
+    // is selected, the same one too; "Save Settings" writes what is stored,
+    // "Default Settings" reads back what was saved.
     void sizesFollowTheKinds()
     {
-        start();
-        type("widthEdit", "200");
+        const QByteArray sizes = "12345\r\n-184\r\n" + WorkDir::shipped("DefaultSizes.ins").mid(10);
+        start({{"DefaultSizes.ins", sizes}});
+        QCOMPARE(boxes(), "12345 x -184");
+        QLineEdit* width = edit("widthEdit");
+        width->setFocus();
+        width->end(false);
+        QTest::keyClicks(width, "7");
+        QCOMPARE(width->text(), "12345");
+        QTest::keyClick(width, Qt::Key_Backspace);
+        QTest::keyClick(width, Qt::Key_Backspace);
+        QTest::keyClicks(width, "99");
+        QCOMPARE(width->text(), "1239");
         click("saveSizesLabel");
-        QCOMPARE(work().read("DefaultSizes.ins"), WorkDir::shipped("DefaultSizes.ins"));
+        QCOMPARE(work().read("DefaultSizes.ins"), sizes);
         pick(1);
         click("saveSizesLabel");
-        QVERIFY(work().read("DefaultSizes.ins").startsWith("200\r\n184\r\n265\r\n"));
+        QVERIFY(work().read("DefaultSizes.ins").startsWith("1239\r\n-184\r\n265\r\n"));
         type("widthEdit", "201");
         pick(2);
         QCOMPARE(kind(), 2);
         QCOMPARE(boxes() + " " + tabs(), "265 x 184 01000000");
         click("coverKindButton1");
-        QCOMPARE(boxes(), "201 x 184");
+        QCOMPARE(boxes(), "201 x -184");
         pick(3);
         type("heightEdit", "99");
         click("restoreSizesLabel");
         QCOMPARE(kind(), 3);
         QCOMPARE(boxes(), "280 x 184");
-        QCOMPARE(workspace().sizes.width(1), 200);
+        QCOMPARE(workspace().sizes.width(1), 1239);
         QVERIFY(errors().isEmpty());
     }
 
@@ -194,26 +206,6 @@ private slots:
         commit.setCommitString(typed);
         QApplication::sendEvent(edit("widthEdit"), &commit);
         QCOMPARE(edit("widthEdit")->text(), shown);
-    }
-
-    // A stored size longer than a box takes shows whole; typing cannot make
-    // it longer, deleting can.
-    void longStoredSizeShowsWhole()
-    {
-        start([](const WorkDir& folder) {
-            folder.write("DefaultSizes.ins",
-                         "12345\r\n-184\r\n" + WorkDir::shipped("DefaultSizes.ins").mid(10));
-        });
-        QCOMPARE(boxes(), "12345 x -184");
-        QLineEdit* width = edit("widthEdit");
-        width->setFocus();
-        width->end(false);
-        QTest::keyClicks(width, "7");
-        QCOMPARE(width->text(), "12345");
-        QTest::keyClick(width, Qt::Key_Backspace);
-        QTest::keyClick(width, Qt::Key_Backspace);
-        QTest::keyClicks(width, "99");
-        QCOMPARE(width->text(), "1239");
     }
 
     // The preview follows the boxes; an equal text (a kind selected again, a
@@ -401,7 +393,7 @@ private slots:
         QFETCH(QByteArray, tipsFile);
         QFETCH(int, skipped);
         QFETCH(QStringList, shown);
-        start([&](const WorkDir& folder) { folder.write("Tips.txt", tipsFile); });
+        start({{"Tips.txt", tipsFile}});
         for (int i = 0; i < skipped; ++i)
             form().showNextTip();
         QStringList seen{caption("tipLabel")};
@@ -415,12 +407,10 @@ private slots:
     // Names and tips show as they were read: no markup, a long one cut.
     void textsShowAsRead()
     {
-        start([](const WorkDir& folder) {
-            folder.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
-            folder.write("Tips.txt", "<i>tip</i>\r\n");
-            folder.write("PicturesNames.txt", "<u>x</u>\r\n");
-            folder.write("PicturesPaths.txt", "/x.bmp\r\n");
-        });
+        start({{"DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n"},
+               {"Tips.txt", "<i>tip</i>\r\n"},
+               {"PicturesNames.txt", "<u>x</u>\r\n"},
+               {"PicturesPaths.txt", "/x.bmp\r\n"}});
         form().showNextTip();
         for (const char* name : {"coverKindLabel1", "tipLabel"})
             QCOMPARE(child<QLabel>(form(), name)->textFormat(), Qt::PlainText);
@@ -487,10 +477,7 @@ private slots:
     void closeSavesTheLists()
     {
         QFETCH(QString, how);
-        show([](const WorkDir& folder) {
-            folder.write("ProgramsNames.txt", "Editor");
-            folder.write("ProgramsPaths.txt", "/usr/bin/editor --new");
-        });
+        show({{"ProgramsNames.txt", "Editor"}, {"ProgramsPaths.txt", "/usr/bin/editor --new"}});
         workspace().pictures.append("Summer", "/home/me/Summer.jpg");
         type("widthEdit", "200");
         if (how.startsWith("Ctrl"))
@@ -513,11 +500,9 @@ private slots:
         // that fails at kind 4 keeps its lines from there on.
         const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
         QByteArray sizes = WorkDir::shipped("DefaultSizes.ins").replace("130\r\n", "13O\r\n");
-        show([&](const WorkDir& folder) {
-            folder.write("PicturesNames.txt", utf16);
-            folder.write("PicturesPaths.txt", "/a.jpg\r\n");
-            folder.write("DefaultSizes.ins", sizes);
-        });
+        show({{"PicturesNames.txt", utf16},
+              {"PicturesPaths.txt", "/a.jpg\r\n"},
+              {"DefaultSizes.ins", sizes}});
         QCOMPARE(errors(), QStringList{"'13O' is not a valid integer value."});
         pick(2);
         edit("widthEdit")->setText("266");
@@ -539,7 +524,8 @@ private slots:
             QVERIFY(QDir().mkdir(folder.data("SheetSettings.ins")));
             folder.write("Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
         });
-        QCOMPARE(workspace().sheet.entries().size(), 1);
+        trigger("sheetAction");
+        QCOMPARE(child<QTreeWidget>(sheet(), "coverList")->topLevelItemCount(), 1);
         pick(1);
         click("saveSizesLabel");
         click("closeLabel");
@@ -692,10 +678,8 @@ private slots:
     {
         const QString red = work().solidBitmap("red.bmp", QSize(30, 10), Qt::red);
         const QString gone = work().path() + "/gone.bmp";
-        show([&](const WorkDir& folder) {
-            folder.write("PicturesNames.txt", "red\r\ngone\r\n");
-            folder.write("PicturesPaths.txt", (red + "\r\n" + gone + "\r\n").toUtf8());
-        });
+        show({{"PicturesNames.txt", "red\r\ngone\r\n"},
+              {"PicturesPaths.txt", (red + "\r\n" + gone + "\r\n").toUtf8()}});
         QListWidget* pictures = list("pictureList");
         const auto select = [](QListWidget* in, int row) {
             in->setFocus();
@@ -740,10 +724,7 @@ private slots:
     void indexFailures()
     {
         // Files edited out of step are taken as they are.
-        start([](const WorkDir& folder) {
-            folder.write("PicturesNames.txt", "a\r\nb\r\n");
-            folder.write("PicturesPaths.txt", "/a.bmp\r\n");
-        });
+        start({{"PicturesNames.txt", "a\r\nb\r\n"}, {"PicturesPaths.txt", "/a.bmp\r\n"}});
         list("pictureList")->setCurrentRow(1);
         QCOMPARE(errors(), QStringList{"List index out of bounds (1)"});
         // Deleting the extra name removes only the name.
@@ -759,10 +740,8 @@ private slots:
     // line goes to the desktop unchanged, without quotes added.
     void startingPrograms()
     {
-        show([](const WorkDir& folder) {
-            folder.write("ProgramsNames.txt", "Editor\r\n");
-            folder.write("ProgramsPaths.txt", "/opt/My Tools/editor --new\r\n");
-        });
+        show({{"ProgramsNames.txt", "Editor\r\n"},
+              {"ProgramsPaths.txt", "/opt/My Tools/editor --new\r\n"}});
         QListWidget* programs = list("programList");
         const QPoint at = programs->visualItemRect(programs->item(0)).center();
         QTest::mouseClick(programs->viewport(), Qt::LeftButton, {}, at);

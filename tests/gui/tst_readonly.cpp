@@ -130,10 +130,7 @@ private slots:
         QFETCH(bool, answer);
         const jftest::HangGuard hang(30);
         platform().messages.answers << answer;
-        start([](const WorkDir& folder) {
-            folder.write("PicturesNames.txt", "Blue\r\n");
-            folder.write("PicturesPaths.txt", "/b.jpg\r\n");
-        });
+        start({{"PicturesNames.txt", "Blue\r\n"}, {"PicturesPaths.txt", "/b.jpg\r\n"}});
         setDataWritable(false);
         QFile::setPermissions(work().data("PicturesNames.txt"), QFile::ReadOwner);
         QTimer::singleShot(0, [&] {

@@ -57,6 +57,11 @@ public:
         m_app = std::make_unique<jf::AppController>();
         return {*m_platform, *m_work, *m_app, m_app->mainWindow()};
     }
+    // Starts the program once the Data files given are written (removed,
+    // for a null array).
+    using Files = std::initializer_list<std::pair<QString, QByteArray>>;
+    Started start(Files files) { return start(writer(files)); }
+    jf::MainWindow& show(Files files) { return show(writer(files)); }
     // Starts the program and waits until its main window shows, active.
     jf::MainWindow& show(const Prepare& prepare = {})
     {
@@ -103,6 +108,14 @@ public:
     }
 
 private:
+    static Prepare writer(Files files)
+    {
+        return [files](const WorkDir& folder) {
+            for (const auto& [name, bytes] : files)
+                bytes.isNull() ? folder.remove(name) : folder.write(name, bytes);
+        };
+    }
+
     std::optional<TestPlatform> m_platform;
     std::optional<WorkDir> m_work;
     std::unique_ptr<jf::AppController> m_app;
