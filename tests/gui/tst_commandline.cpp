@@ -16,7 +16,6 @@
 
 using Action = jf::CommandLineRequest::Action;
 using jftest::child;
-using jftest::row;
 using jftest::WorkDir;
 
 Q_DECLARE_METATYPE(Action)
@@ -37,6 +36,17 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
+    // arguments, action, picture, text
+    using ParseRow = std::tuple<QStringList, Action, QString, QString>;
+    // arguments, environment, status, out, err
+    // (environment: NAME=value, or NAME to remove; err: "=": all of it)
+    using ProgramRow = std::tuple<QStringList, QStringList, int, QString, QString>;
+    // arguments, environment, qt
+    // (qt: after the program's own name)
+    using ArgumentsRow = std::tuple<QStringList, QStringList, QStringList>;
+    // name, how
+    using NameRow = std::tuple<QByteArray, QString>;
+
 private slots:
     void initTestCase() { jf::prepareApplication(); }
     void init() { renew(); }
@@ -44,10 +54,7 @@ private slots:
 
     void parse_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("picture");
-        QTest::addColumn<QString>("text");
+        const auto row = jftest::rows<ParseRow>();
         const QStringList none;
         row("nothing", none, Action::Start, "", "");
         row("relative", QStringList{"a b.jpg"}, Action::Start, "./a b.jpg", "");
@@ -74,10 +81,7 @@ private slots:
     }
     void parse()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(Action, action);
-        QFETCH(QString, picture);
-        QFETCH(QString, text);
+        auto [arguments, action, picture, text] = jftest::fetch<ParseRow>();
         if (picture.startsWith("./")) // relative to the working folder
             picture = QDir::currentPath() + picture.mid(1);
         const jf::CommandLineRequest request =
@@ -93,11 +97,7 @@ private slots:
     // reaches the program.
     void program_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("environment"); // NAME=value, or NAME to remove
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err"); // "=": all of it
+        const auto row = jftest::rows<ProgramRow>();
         const QStringList noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
         const QStringList offscreen{"QT_QPA_PLATFORM=offscreen"};
         // Nothing but the one line: no abort, none of Qt's messages.
@@ -116,11 +116,7 @@ private slots:
     }
     void program()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, environment);
-        QFETCH(int, status);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
+        auto [arguments, environment, status, out, err] = jftest::fetch<ProgramRow>();
         renew(false); // no Data folder either
         QProcess process;
         process.setProcessEnvironment(
@@ -142,9 +138,7 @@ private slots:
     // line: under Wayland with XWayland the program asks Qt for X11.
     void startArguments_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QStringList>("qt"); // after the program's own name
+        const auto row = jftest::rows<ArgumentsRow>();
         const QStringList xwayland{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"};
         const QStringList xcb{"-platform", "xcb"};
         const QStringList style{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"};
@@ -162,9 +156,7 @@ private slots:
     }
     void startArguments()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, environment);
-        QFETCH(QStringList, qt);
+        auto [arguments, environment, qt] = jftest::fetch<ArgumentsRow>();
         std::vector<QByteArray> words{"jacketforge"};
         for (const QString& argument : arguments)
             words.push_back(argument.toUtf8());
@@ -180,17 +172,15 @@ private slots:
     // passed: path, relative path, file URI.
     void anyNameOpens_data()
     {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<NameRow>("row");
         for (const char* how : {"path", "after --", "URI", "favourite"}) {
-            QTest::addRow("UTF-8, %s", how) << QByteArray("-caf\xc3\xa9 1.bmp") << how;
-            QTest::addRow("Latin-1, %s", how) << QByteArray("-caf\xe9 1.bmp") << how;
+            QTest::addRow("UTF-8, %s", how) << NameRow("-caf\xc3\xa9 1.bmp", how);
+            QTest::addRow("Latin-1, %s", how) << NameRow("-caf\xe9 1.bmp", how);
         }
     }
     void anyNameOpens()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(QString, how);
+        auto [name, how] = jftest::fetch<NameRow>();
         QFile bitmap(work().solidBitmap("red.bmp", QSize(6, 4), Qt::red));
         QVERIFY(bitmap.open(QIODevice::ReadOnly));
         const QByteArray bytes = bitmap.readAll();
@@ -228,8 +218,8 @@ private slots:
     void startedProgramsGetTheStartEnvironment_data()
     {
         QTest::addColumn<bool>("viewer");
-        row("Your Programs", false);
-        row("View Image", true);
+        QTest::newRow("Your Programs") << false;
+        QTest::newRow("View Image") << true;
     }
     // Under Wayland with XWayland the program asks Qt for X11; the programs
     // it starts still see the session as the user started it.

@@ -20,7 +20,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-using jftest::row;
 using jftest::WorkDir;
 
 namespace {
@@ -83,6 +82,12 @@ class TestDataFolder : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
+    // prepare, second, root
+    using SecondStartRow = std::tuple<QString, QString, bool>;
+    // file, partner
+    // (partner: the other file of a list pair)
+    using ChangedFileRow = std::tuple<QString, QString>;
+
     QTemporaryDir m_runtime;
 
 private slots:
@@ -96,9 +101,7 @@ private slots:
         // temporary folder as $1 and the working folder as $2; the second
         // start runs in `second`. Without a runtime folder (the rows for
         // root) the guard's place is in the shared temporary folder.
-        QTest::addColumn<QString>("prepare");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<bool>("root");
+        const auto row = jftest::rows<SecondStartRow>();
         row("a crashed run's socket left", "", "$2", false);
         row("through a link", "ln -s $2 $1/link", "$1/link", false);
         row("another Data folder runs beside", "mkdir -p $1/other/Data", "$1/other", false);
@@ -112,9 +115,7 @@ private slots:
     // and ends at once, writing nothing.
     void secondStartHandsOver()
     {
-        QFETCH(QString, prepare);
-        QFETCH(QString, second);
-        QFETCH(bool, root);
+        auto [prepare, second, root] = jftest::fetch<SecondStartRow>();
         if (root && ::geteuid() != 0)
             QSKIP("another user's folder and a bind mount need root");
         QTemporaryDir tmp;
@@ -186,8 +187,7 @@ private slots:
 
     void changedFileIsNotWrittenOver_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("partner"); // the other file of a list pair
+        const auto row = jftest::rows<ChangedFileRow>();
         row("picture names, at close", "PicturesNames.txt", "PicturesPaths.txt");
         row("picture paths, at close", "PicturesPaths.txt", "PicturesNames.txt");
         row("sizes, on Save Settings", "DefaultSizes.ins", "");
@@ -198,8 +198,7 @@ private slots:
     }
     void changedFileIsNotWrittenOver()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, partner);
+        auto [file, partner] = jftest::fetch<ChangedFileRow>();
         start();
         const QByteArray changed = "changed by another program\r\n";
         const QByteArray partnerBefore = partner.isEmpty() ? QByteArray() : work().read(partner);
@@ -250,8 +249,8 @@ private slots:
     void fullDiskKeepsEveryFile_data()
     {
         QTest::addColumn<qint64>("leaveFree");
-        row("no space at all", qint64(0));
-        row("space for part of a file", qint64(8192));
+        QTest::newRow("no space at all") << qint64(0);
+        QTest::newRow("space for part of a file") << qint64(8192);
     }
     // Each writer is given more than the free space: it fails with the
     // system's message and leaves the old file, and no temporary one.

@@ -9,11 +9,16 @@
 #include <QWindow>
 
 using jftest::child;
-using jftest::row;
 
 class TestKeyboard : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
+
+    // keys, shown
+    using KeysRow = std::tuple<QKeySequence, QString>;
+    // window, control, role, name, press
+    // (control: empty: the window itself)
+    using NamedRow = std::tuple<QString, QString, QAccessible::Role, QString, bool>;
 
     static QString focusName()
     {
@@ -85,12 +90,9 @@ private slots:
     void escapeClosesToolWindows_data()
     {
         QTest::addColumn<QString>("caption"); // that opens it; none: opened directly
-        row("settings", "settingsLabel");
-        row("help", "helpLabel");
-        row("help by F1", "F1");
-        row("add program", "addProgramLabel");
-        row("calibration", "");
-        row("sheet", "sheet");
+        for (const char* caption :
+             {"settingsLabel", "helpLabel", "F1", "addProgramLabel", "", "sheet"})
+            QTest::newRow(*caption ? caption : "calibration") << QString(caption);
     }
     // What was typed is dropped, as with the "X" (or "Cancel"), and the focus
     // goes back where it was.
@@ -126,16 +128,14 @@ private slots:
 
     void modifiedKeysTypeNothing_data()
     {
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<QString>("shown");
+        const auto row = jftest::rows<KeysRow>();
         for (const QString pair :
              {"Alt+P=270", "Alt+5=270", "Ctrl+A, 9=9", "Ctrl+X, Ctrl+V=270", "Ctrl+X, Ctrl+Z=270"})
             row(qPrintable(pair), QKeySequence(pair.section('=', 0, 0)), pair.section('=', 1));
     }
     void modifiedKeysTypeNothing()
     {
-        QFETCH(QKeySequence, keys);
-        QFETCH(QString, shown);
+        auto [keys, shown] = jftest::fetch<KeysRow>();
         start();
         QLineEdit* width = edit("widthEdit");
         width->selectAll();
@@ -146,14 +146,10 @@ private slots:
 
     void controlsAreNamedForAssistiveTechnology_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("control"); // empty: the window itself
-        QTest::addColumn<QAccessible::Role>("role");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("press");
+        QTest::addColumn<NamedRow>("row");
         const auto row = [](const char* window, const char* control, QAccessible::Role role,
                             const char* name, bool press = false) {
-            QTest::addRow("%s %s", window, control) << window << control << role << name << press;
+            QTest::addRow("%s %s", window, control) << NamedRow(window, control, role, name, press);
         };
         row("main", "", QAccessible::Window, "Vastel - Jacketforge v1.20");
         row("main", "printerSetupLabel", QAccessible::Button, "Printer Setup", true);
@@ -172,11 +168,7 @@ private slots:
     }
     void controlsAreNamedForAssistiveTechnology()
     {
-        QFETCH(QString, window);
-        QFETCH(QString, control);
-        QFETCH(QAccessible::Role, role);
-        QFETCH(QString, name);
-        QFETCH(bool, press);
+        auto [window, control, role, name, press] = jftest::fetch<NamedRow>();
         start();
         const QMap<QString, QWidget*> windows{{"main", &form()},   {"settings", &settings()},
                                               {"help", &help()},   {"add program", &addProgram()},

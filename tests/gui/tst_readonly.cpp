@@ -5,12 +5,17 @@
 
 #include <unistd.h>
 
-using jftest::row;
 using jftest::WorkDir;
 
 class TestReadOnly : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
+
+    // file, permissions, message
+    // (message: %1: the file)
+    using NotAllowedRow = std::tuple<QString, int, QString>;
+    // changedBetween, answer
+    using SecondCloseRow = std::tuple<bool, bool>;
 
     void setDataWritable(bool writable)
     {
@@ -34,9 +39,7 @@ private slots:
 
     void fileNotAllowed_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("permissions");
-        QTest::addColumn<QString>("message"); // %1: the file
+        const auto row = jftest::rows<NotAllowedRow>();
         const int readOnly = int(QFile::ReadOwner | QFile::ReadOther);
         row("picture names read-only, at close", "PicturesNames.txt", readOnly,
             "Cannot create file \"%1\". Permission denied.");
@@ -49,9 +52,7 @@ private slots:
     // abandoned once the lists that could be saved are.
     void fileNotAllowed()
     {
-        QFETCH(QString, file);
-        QFETCH(int, permissions);
-        QFETCH(QString, message);
+        auto [file, permissions, message] = jftest::fetch<NotAllowedRow>();
         const QByteArray old = work().read(file);
         QFile::setPermissions(work().data(file), QFile::Permissions(permissions));
         show();
@@ -96,8 +97,8 @@ private slots:
     void unchangedCloseWritesNothing_data()
     {
         QTest::addColumn<bool>("withData");
-        row("read-only Data folder", true);
-        row("no Data folder", false);
+        QTest::newRow("read-only Data folder") << true;
+        QTest::newRow("no Data folder") << false;
     }
     void unchangedCloseWritesNothing()
     {
@@ -115,8 +116,7 @@ private slots:
 
     void secondCloseOffersToQuit_data()
     {
-        QTest::addColumn<bool>("changedBetween");
-        QTest::addColumn<bool>("answer");
+        const auto row = jftest::rows<SecondCloseRow>();
         row("quit without saving", false, true);
         row("stay", false, false);
         row("a change in between", true, true);
@@ -126,8 +126,7 @@ private slots:
     // program with the files as they were.
     void secondCloseOffersToQuit()
     {
-        QFETCH(bool, changedBetween);
-        QFETCH(bool, answer);
+        auto [changedBetween, answer] = jftest::fetch<SecondCloseRow>();
         const jftest::HangGuard hang(30);
         platform().messages.answers << answer;
         start({{"PicturesNames.txt", "Blue\r\n"}, {"PicturesPaths.txt", "/b.jpg\r\n"}});

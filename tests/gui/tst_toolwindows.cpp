@@ -16,12 +16,32 @@
 #include <QWindow>
 
 using jftest::child;
-using jftest::row;
 using jftest::WorkDir;
 
 class TestToolWindows : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
+
+    // caption, at, background, hoverGrey
+    // (background: the control that shows the panel; hoverGrey: the close mark when pointed at)
+    using PanelRow = std::tuple<QString, QPoint, QString, bool>;
+    // file, content, typed, written, border
+    // (content: empty: removed; typed: a border width chosen, an interval, tips; written: empty:
+    // the file as it was; border: the entry shown, -2: not asked)
+    using AcceptRow = std::tuple<QString, QByteArray, QString, QByteArray, int>;
+    // label, list, file
+    using ClearedRow = std::tuple<QString, QString, QString>;
+    // failure, message
+    using FailureRow = std::tuple<QString, QString>;
+    // typed, then, warnedOnTick
+    // (warnedOnTick: 0: at once, -1: never)
+    using IntervalRow = std::tuple<QString, QString, int>;
+    // interval, running, restarted
+    using TickerRow = std::tuple<QString, bool, bool>;
+    // file, content, name
+    using NamesRow = std::tuple<QString, QByteArray, QString>;
+    // line, program, arguments
+    using CommandRow = std::tuple<QString, QString, QStringList>;
 
     void openSettings() { trigger("settingsAction"); }
     void settingsClick(const char* label) { click(settings(), label); }
@@ -40,10 +60,7 @@ private slots:
 
     void opensOverThePanel_data()
     {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<QString>("background"); // the control that shows the panel
-        QTest::addColumn<bool>("hoverGrey");     // the close mark when pointed at
+        const auto row = jftest::rows<PanelRow>();
         row("Settings", "settingsLabel", QPoint(514, 370), "backgroundImage", true);
         row("Help", "helpLabel", QPoint(514, 370), "panelImage", false);
         row("Add program", "addProgramLabel", QPoint(), "", false);
@@ -52,10 +69,7 @@ private slots:
     // then can be neither used nor dragged; its close mark closes it.
     void opensOverThePanel()
     {
-        QFETCH(QString, caption);
-        QFETCH(QPoint, at);
-        QFETCH(QString, background);
-        QFETCH(bool, hoverGrey);
+        auto [caption, at, background, hoverGrey] = jftest::fetch<PanelRow>();
         jf::MainWindow& main = show();
         click(qPrintable(caption));
         QWidget* tool = nullptr;
@@ -121,11 +135,7 @@ private slots:
 
     void acceptWritesOnlyWhatChanged_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("content"); // empty: removed
-        QTest::addColumn<QString>("typed");      // a border width chosen, an interval, tips
-        QTest::addColumn<QByteArray>("written"); // empty: the file as it was
-        QTest::addColumn<int>("border");         // the entry shown, -2: not asked
+        const auto row = jftest::rows<AcceptRow>();
         const QString settings = "DefaultSettings.ins", tips = "Tips.txt";
         const QByteArray none, gray7("7\r\nGray\r\n6000\r\n"), ctrlZ("A\r\n\032B\r\n");
         // The tips box holds the file's text exactly: every other byte comes back.
@@ -156,11 +166,7 @@ private slots:
     // holds; what could not be read stays byte for byte.
     void acceptWritesOnlyWhatChanged()
     {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, written);
-        QFETCH(int, border);
+        auto [file, content, typed, written, border] = jftest::fetch<AcceptRow>();
         const jftest::HangGuard hang(30);
         QMap<QString, QByteArray> files;
         start([&](const WorkDir& folder) {
@@ -221,18 +227,14 @@ private slots:
 
     void clearedListStaysClearedAfterCancel_data()
     {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("file");
+        const auto row = jftest::rows<ClearedRow>();
         row("programs", "clearProgramsLabel", "programList", "ProgramsNames.txt");
         row("pictures", "clearPicturesLabel", "pictureList", "PicturesNames.txt");
     }
     // The file follows when the main window closes.
     void clearedListStaysClearedAfterCancel()
     {
-        QFETCH(QString, label);
-        QFETCH(QString, list);
-        QFETCH(QString, file);
+        auto [label, list, file] = jftest::fetch<ClearedRow>();
         start([](const WorkDir& folder) {
             for (const char* name : {"ProgramsNames.txt", "ProgramsPaths.txt", "PicturesNames.txt",
                                      "PicturesPaths.txt"})
@@ -250,8 +252,7 @@ private slots:
 
     void failedRefresh_data()
     {
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("message");
+        const auto row = jftest::rows<FailureRow>();
         row("names file missing", "names", "DefaultNames.ins");
         row("size line 26S", "26S", "'26S' is not a valid integer value.");
         row("x- accepted in a width box", "x-", "'x-' is not a valid integer value.");
@@ -262,8 +263,7 @@ private slots:
     // program.
     void failedRefresh()
     {
-        QFETCH(QString, failure);
-        QFETCH(QString, message);
+        auto [failure, message] = jftest::fetch<FailureRow>();
         const jftest::HangGuard hang(30);
         show();
         QString state;
@@ -325,9 +325,7 @@ private slots:
 
     void intervalWarning_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("then");
-        QTest::addColumn<int>("warnedOnTick"); // 0: at once, -1: never
+        const auto row = jftest::rows<IntervalRow>();
         row("below 1000: third tick", "999", "wait", 3);
         row("a further 0 cancels", "9990", "wait", -1);
         row("leaving with 500", "500", "leave", 0);
@@ -336,9 +334,7 @@ private slots:
     }
     void intervalWarning()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, then);
-        QFETCH(int, warnedOnTick);
+        auto [typed, then, warnedOnTick] = jftest::fetch<IntervalRow>();
         start();
         const QStringList& warnings = platform().messages.messages;
         auto* timer = child<QTimer>(settings(), "warningTimer");
@@ -371,9 +367,7 @@ private slots:
 
     void tickerAfterClose_data()
     {
-        QTest::addColumn<QString>("interval");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<bool>("restarted");
+        const auto row = jftest::rows<TickerRow>();
         row("same interval", "300", true, false);
         row("other interval", "400", true, true);
         row("0 stops", "0", false, false);
@@ -382,9 +376,7 @@ private slots:
     // tip stays), and a shorter list of tips starts again at its first.
     void tickerAfterClose()
     {
-        QFETCH(QString, interval);
-        QFETCH(bool, running);
-        QFETCH(bool, restarted);
+        auto [interval, running, restarted] = jftest::fetch<TickerRow>();
         start({{"DefaultSettings.ins", "1\r\nGray\r\n300\r\n"},
                {"Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"}});
         auto* tipTimer = child<QTimer>(form(), "tipTimer");
@@ -406,9 +398,7 @@ private slots:
 
     void programNames_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("name");
+        const auto row = jftest::rows<NamesRow>();
         const QByteArray none;
         row("no extension", "openbox", none, "openbox");
         row("extension", "Editor.exe", none, "Editor");
@@ -424,9 +414,7 @@ private slots:
     // what is chosen by its file, or by the entry's name.
     void programNames()
     {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, name);
+        auto [file, content, name] = jftest::fetch<NamesRow>();
         const QString path = work().put(file, content);
         QCOMPARE(jf::programNameFromPath(path), name);
         QCOMPARE(jf::listedAsProgram(QFileInfo(path)), file.endsWith(".desktop"));
@@ -436,9 +424,7 @@ private slots:
 
     void commandStart_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("arguments");
+        const auto row = jftest::rows<CommandRow>();
         row("with arguments", "/bin/true -n \"a b\"", "/bin/true", QStringList{"-n", "a b"});
         row("missing program", "/no/such/program --x", "/no/such/program", QStringList{"--x"});
         row("empty", "", "", QStringList());
@@ -449,9 +435,7 @@ private slots:
     // detached; a failure is ignored.
     void commandStart()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, program);
-        QFETCH(QStringList, arguments);
+        auto [line, program, arguments] = jftest::fetch<CommandRow>();
         if (line.startsWith("My Tools")) {
             QDir().mkpath(work().path() + "/My Tools");
             QFile::setPermissions(work().put(line, "#!/bin/sh\n"),

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <optional>
+#include <tuple>
 
 namespace jftest {
 
@@ -28,10 +29,20 @@ template <class T = QWidget> T* child(const QObject& parent, const char* name)
     return found;
 }
 
-// A row of a data-driven test, its cells in the order of the columns.
-template <class... Cells> void row(const char* name, const Cells&... cells)
+// The rows of a data-driven test held as one column of tuples: its _data
+// function adds them through the function rows() returns, the test takes
+// its own apart with fetch().
+template <class Row> auto rows()
 {
-    (QTest::newRow(name) << ... << cells);
+    QTest::addColumn<Row>("row");
+    return [](const char* name, auto&&... cells) {
+        QTest::newRow(name) << Row(std::forward<decltype(cells)>(cells)...);
+    };
+}
+template <class Row> Row fetch()
+{
+    QFETCH(Row, row);
+    return row;
 }
 
 class RecordingMessages final : public jf::MessageService
