@@ -6,7 +6,6 @@
 #include "ProgramFixture.h"
 #include "TextCodec.h"
 
-#include <QFontInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTreeWidget>
@@ -265,26 +264,6 @@ private slots:
         before.sort();
         after.sort();
         QCOMPARE(after, before);
-    }
-
-    // The faces of the main window's texts as the program starts: the
-    // captions' own, and Tahoma for the rest, found through fontconfig even
-    // where only Wine's copy of it is installed.
-    void windowFaces()
-    {
-        start();
-        QStringList faces;
-        for (const char* label : {"coverKindLabel8", "closeMark", "tipLabel"}) {
-            const QFont font = child<QLabel>(form(), label)->font();
-            faces << QString("%1 %2%3%4")
-                         .arg(font.family())
-                         .arg(font.pixelSize())
-                         .arg(font.bold() ? " b" : "")
-                         .arg(font.italic() ? " i" : "");
-            if (font.family() == "Tahoma" && QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
-                QCOMPARE(QFontInfo(font).family(), "Tahoma");
-        }
-        QCOMPARE(faces, (QStringList{"Arial 17 b i", "Arial Black 20 b", "Tahoma 11"}));
     }
 };
 

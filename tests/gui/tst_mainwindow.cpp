@@ -515,33 +515,12 @@ private slots:
         QCOMPARE(work().read("DefaultSizes.ins"), sizes);
     }
 
-    // The close mark greys while pointed at; the first exit turns it black
-    // whatever colour it started in.
-    void closeMarkColours()
-    {
-        show();
-        auto* mark = child<QLabel>(form(), "closeMark");
-        QPalette red = mark->palette();
-        red.setColor(QPalette::WindowText, Qt::red);
-        mark->setPalette(red);
-        QEvent leave(QEvent::Leave);
-        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2),
-                          QPointF(form().mapToGlobal(QPoint(677, 2))));
-        QStringList colours;
-        for (QEvent* event : std::initializer_list<QEvent*>{&leave, &enter, &leave}) {
-            QApplication::sendEvent(mark, event);
-            colours << mark->palette().color(QPalette::WindowText).name();
-        }
-        QCOMPARE(colours, (QStringList{"#000000", "#808080", "#000000"}));
-    }
-
     void dragStartsOnlyOnTheBareBackground_data()
     {
         const auto row = jftest::rows<DragRow>();
         row("bare title strip", QPoint(300, 20), "backgroundImage", QPoint(30, -5));
         row("panel", QPoint(625, 380), "panelImage", QPoint());
-        row("title label", QPoint(20, 10), "titleLabel", QPoint());
-        row("help label", QPoint(590, 50), "helpLabel", QPoint());
+        row("a caption", QPoint(590, 50), "helpLabel", QPoint());
         row("kind tab", QPoint(125, 120), "coverKindButton1", QPoint());
         row("between two kinds", QPoint(60, 137), "backgroundImage", QPoint(30, -5));
     }
@@ -739,11 +718,12 @@ private slots:
     {
         auto [ratio, scale] = jftest::fetch<PicturesRow>();
         const jf::WindowPictures pictures = jf::WindowPictures::decode(ratio);
-        QCOMPARE(pictures.background.size(), QSize(701, 500) * scale);
-        QCOMPARE(pictures.panel.size(), QSize(501, 390) * scale);
-        QCOMPARE(pictures.buttonUp.size(), QSize(122, 30) * scale);
-        QCOMPARE(pictures.buttonDown.size(), QSize(122, 30) * scale);
-        QCOMPARE(pictures.placeholder.size(), QSize(356, 276) * scale);
+        for (const auto& [picture, size] : {std::pair{pictures.background, QSize(701, 500)},
+                                            {pictures.panel, QSize(501, 390)},
+                                            {pictures.buttonUp, QSize(122, 30)},
+                                            {pictures.buttonDown, QSize(122, 30)},
+                                            {pictures.placeholder, QSize(356, 276)}})
+            QCOMPARE(picture.size(), size * scale);
         QCOMPARE(qAlpha(pictures.buttonDown.fullImage().pixel(121 * scale, 15 * scale)), 255);
         QCOMPARE(qAlpha(pictures.buttonUp.fullImage().pixel(121 * scale, 15 * scale)), 0);
     }
