@@ -1,16 +1,30 @@
 // The program as the desktop starts it: the command line, the display
-// platform it picks, and the icon, class and faces its windows carry.
+// platform it picks, the environment of the programs it starts; and its Data
+// folder, which is its alone: one program per folder (a second start hands
+// its picture over and ends), no file that another program changed is
+// written over, and a save that finds the disk full leaves every file as it
+// was.
 #include "Application.h"
 #include "CommandLine.h"
+#include "CoverNames.h"
+#include "DataFileFormats.h"
 #include "ErrorReport.h"
+#include "Errors.h"
+#include "OneProgram.h"
 #include "ProgramFixture.h"
 #include "TextCodec.h"
 
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTreeWidget>
 
 #include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using Action = jf::CommandLineRequest::Action;
@@ -29,6 +43,58 @@ QProcessEnvironment environment(const QStringList& entries, QProcessEnvironment 
     return env;
 }
 
+// What a program that crashed leaves: a socket file nobody listens on.
+void leaveStaleSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+// The Data folder of `work` moved onto a 256 KiB tmpfs (which only root may
+// mount) that is then filled up to `leaveFree` bytes; unmounted when the
+// object goes.
+class FullData
+{
+public:
+    FullData(const WorkDir& work, qint64 leaveFree) : m_dir(work.path() + "/Data")
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(m_dir).entryList(QDir::Files))
+            files[name] = work.read(name);
+        if (::mount("jf-full", QFile::encodeName(m_dir).constData(), "tmpfs", 0, "size=256k") != 0)
+            return;
+        m_mounted = true;
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            work.write(it.key(), it.value());
+        // Fill in pages: tmpfs hands out space 4 KiB at a time.
+        const int fd = ::open(QFile::encodeName(m_dir + "/filler").constData(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const QByteArray page(4096, 'f');
+        while (::write(fd, page.constData(), size_t(page.size())) == page.size()) {
+        }
+        // A truncation that fails leaves the disk fuller, which the tests want anyway.
+        [[maybe_unused]] const int truncated =
+            ::ftruncate(fd, qMax<qint64>(0, ::lseek(fd, 0, SEEK_CUR) - leaveFree));
+        ::close(fd);
+    }
+    ~FullData()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    void makeRoom() { QFile::remove(m_dir + "/filler"); }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
+
 } // namespace
 
 class TestCommandLine : public QObject, public jftest::ProgramFixture
@@ -45,9 +111,20 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
     using ArgumentsRow = std::tuple<QStringList, QStringList, QStringList>;
     // name, how
     using NameRow = std::tuple<QByteArray, QString>;
+    // prepare, second, root
+    using SecondStartRow = std::tuple<QString, QString, bool>;
+    // file, partner
+    // (partner: the other file of a list pair)
+    using ChangedFileRow = std::tuple<QString, QString>;
+
+    QTemporaryDir m_runtime;
 
 private slots:
-    void initTestCase() { jf::prepareApplication(); }
+    void initTestCase()
+    {
+        jf::prepareApplication();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
     void init() { renew(); }
     void cleanup() { clear(); }
 
@@ -264,6 +341,231 @@ private slots:
         before.sort();
         after.sort();
         QCOMPARE(after, before);
+    }
+
+    void secondStartHandsOver_data()
+    {
+        // `prepare` is run by sh before the first start, with the shared
+        // temporary folder as $1 and the working folder as $2; the second
+        // start runs in `second`. Without a runtime folder (the rows for
+        // root) the guard's place is in the shared temporary folder.
+        const auto row = jftest::rows<SecondStartRow>();
+        row("a crashed run's socket left", "", "$2", false);
+        row("through a link", "ln -s $2 $1/link", "$1/link", false);
+        row("another Data folder runs beside", "mkdir -p $1/other/Data", "$1/other", false);
+        row("another user's folder", "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0", "$2",
+            true);
+        row("another user's link", "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0",
+            "$2", true);
+        row("a bind mount", "mkdir $1/bound && mount --bind $2 $1/bound", "$1/bound", true);
+    }
+    // One program per Data folder: a second start hands its picture over
+    // and ends at once, writing nothing.
+    void secondStartHandsOver()
+    {
+        auto [prepare, second, root] = jftest::fetch<SecondStartRow>();
+        if (root && ::geteuid() != 0)
+            QSKIP("another user's folder and a bind mount need root");
+        QTemporaryDir tmp;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (root) {
+            qunsetenv("XDG_RUNTIME_DIR");
+            qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
+        }
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            qunsetenv("TMPDIR");
+            qunsetenv("XDG_CACHE_HOME");
+            if (prepare.contains("mount"))
+                QProcess::execute("umount", {tmp.filePath("bound")});
+        });
+        QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work().path()}), 0);
+        if (prepare.isEmpty())
+            leaveStaleSocket(jf::OneProgram::socketPath(work().path() + "/"));
+        if (prepare.contains("chown")) // said, and a private folder of the user's own used instead
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
+        start();
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+        one.listen();
+        QStringList handedOver;
+        one.setReceiver([&](const QString& picture) {
+            handedOver << picture;
+            form().openPicture(picture);
+        });
+        const QString picture = work().solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
+        QProcess later;
+        later.setWorkingDirectory(second.replace("$1", tmp.path()).replace("$2", work().path()));
+        later.start(QStringLiteral(JF_PROGRAM), {picture});
+        if (prepare.contains("other")) {
+            QVERIFY(!later.waitForFinished(1500));
+            later.kill();
+            later.waitForFinished();
+            QVERIFY(handedOver.isEmpty());
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(later.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later.exitCode(), 0);
+        QCOMPARE(handedOver, QStringList{picture});
+        QCOMPARE(form().currentImagePath(), picture);
+        QCOMPARE(work().read("PicturesPaths.txt"), WorkDir::shipped("PicturesPaths.txt"));
+        QVERIFY(errors().isEmpty());
+    }
+
+    void unansweringRunSaysWhy()
+    {
+        // The socket's place is taken by a folder that cannot be removed.
+        const QString socket = jf::OneProgram::socketPath(work().path() + "/");
+        QVERIFY(QDir().mkpath(socket + "/taken"));
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot hand their pictures"));
+        one.listen();
+        // A later start is told at once, not after waiting for an answer.
+        jf::OneProgram second(work().path() + "/");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(second.claim({}), jf::OneProgram::Start::NoAnswer);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(second.noAnswerText().contains("cannot listen on \"" + socket),
+                 qPrintable(second.noAnswerText()));
+    }
+
+    void changedFileIsNotWrittenOver_data()
+    {
+        const auto row = jftest::rows<ChangedFileRow>();
+        row("picture names, at close", "PicturesNames.txt", "PicturesPaths.txt");
+        row("picture paths, at close", "PicturesPaths.txt", "PicturesNames.txt");
+        row("sizes, on Save Settings", "DefaultSizes.ins", "");
+        row("names, on Accept", "DefaultNames.ins", "");
+        // Missing at start, made by another program since.
+        row("sheet, on Add to Sheet", "Sheet.txt", "");
+        row("sheet settings, on Cut marks", "SheetSettings.ins", "");
+    }
+    void changedFileIsNotWrittenOver()
+    {
+        auto [file, partner] = jftest::fetch<ChangedFileRow>();
+        start();
+        const QByteArray changed = "changed by another program\r\n";
+        const QByteArray partnerBefore = partner.isEmpty() ? QByteArray() : work().read(partner);
+        const auto changeBehind = [&] { work().write(file, changed); };
+        if (!partner.isEmpty()) {
+            platform().fileDialog.answers.enqueue(QStringLiteral("/pictures/new.jpg"));
+            click("addPictureLabel");
+            changeBehind();
+            QVERIFY(!form().close());                      // a failed save keeps the window open
+            QCOMPARE(work().read(partner), partnerBefore); // nor was the pair's other file written
+            // A second close offers to quit without saving.
+            platform().messages.answers.enqueue(true);
+            QVERIFY(form().close());
+            QCOMPARE(platform().messages.questions.size(), 1);
+            QVERIFY(platform().messages.questions.first().contains(work().data(file)));
+        } else if (file == "DefaultSizes.ins") {
+            edit("widthEdit")->setText("200");
+            form().selectCoverKind(1);
+            changeBehind();
+            click("saveSizesLabel");
+        } else if (file == "Sheet.txt") {
+            form().openPicture(work().solidBitmap("a.bmp", QSize(8, 8), Qt::red));
+            form().selectCoverKind(5);
+            changeBehind();
+            trigger("addToSheetAction");
+        } else if (file == "SheetSettings.ins") {
+            trigger("sheetAction");
+            changeBehind();
+            auto* marks = jftest::child<QCheckBox>(sheet(), "cutMarksBox");
+            marks->click();
+            QVERIFY(marks->isChecked()); // the choice in force
+        } else {
+            click("settingsLabel");
+            edit(settings(), "nameEdit1")->setText("Mine");
+            changeBehind();
+            click(settings(), "acceptLabel");
+            QVERIFY(settings().isVisible()); // with the user's changes
+        }
+        QCOMPARE(work().read(file), changed);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors().first().startsWith(
+                     QStringLiteral("Cannot create file \"%1\". Another program changed "
+                                    "it after this program read it")
+                         .arg(work().data(file))),
+                 qPrintable(errors().first()));
+    }
+
+    void fullDiskKeepsEveryFile_data()
+    {
+        QTest::addColumn<qint64>("leaveFree");
+        QTest::newRow("no space at all") << qint64(0);
+        QTest::newRow("space for part of a file") << qint64(8192);
+    }
+    // Each writer is given more than the free space: it fails with the
+    // system's message and leaves the old file, and no temporary one.
+    void fullDiskKeepsEveryFile()
+    {
+        QFETCH(qint64, leaveFree);
+        const QStringList names = QDir(work().path() + "/Data").entryList(QDir::Files);
+        FullData full(work(), leaveFree);
+        if (!full.mounted())
+            QSKIP("mounting a tmpfs is not allowed here");
+        QMap<QString, QByteArray> before;
+        for (const QString& name : names)
+            before[name] = work().read(name);
+        start();
+        jf::Workspace& ws = workspace();
+        // The sizes file can only be short: it must fail when there is no
+        // room at all.
+        ws.sizes.setWidth(1, 271);
+        ws.preferences.borderColour = QString(20000, QLatin1Char('c'));
+        const QString big(20000, QLatin1Char('n'));
+        const QList<std::function<void()>> writers{
+            [&] { ws.sizes.write(ws.folder.path(jf::datafile::sizes)); },
+            [&] { jf::writeCoverNames(ws.folder.path(jf::datafile::names), QStringList(8, big)); },
+            [&] { ws.preferences.write(ws.folder.path(jf::datafile::settings)); },
+            [&] { jf::writeWholeTextFile(ws.folder.path(jf::datafile::tips), big); },
+        };
+        for (const auto& write : writers) {
+            try {
+                write();
+                QVERIFY(leaveFree > 0 && &write == &writers.first());
+            } catch (const jf::Error& e) {
+                QVERIFY2(e.message().contains("No space left on device") ||
+                             e.message().contains("Disk full"),
+                         qPrintable(e.message()));
+            }
+        }
+        for (const QString& name : names) {
+            if (name == jf::datafile::sizes && leaveFree > 0)
+                QVERIFY(work().read(name).startsWith("271\r\n184\r\n"));
+            else
+                QVERIFY2(work().read(name) == before[name], qPrintable(name));
+        }
+        QCOMPARE(QDir(work().path() + "/Data").entryList(QDir::Files).size(),
+                 names.size() + 1); // the filler
+
+        // Closing with the programs list too large: the window and the list
+        // stay; once there is room the same close saves what was kept.
+        QStringList entries;
+        for (int i = 0; i < 2000; ++i) {
+            entries << QStringLiteral("program %1 with a name long enough to fill space").arg(i);
+            ws.programs.append(entries.last(), "/usr/bin/x");
+        }
+        form().show();
+        errors().clear();
+        click("closeLabel");
+        QCOMPARE(errors(),
+                 QStringList{QString("Cannot create file \"%1\". No space left on device.")
+                                 .arg(work().data("ProgramsNames.txt"))});
+        QVERIFY(form().isVisible());
+        QCOMPARE(ws.programs.names().mid(ws.programs.names().size() - entries.size()), entries);
+        QCOMPARE(work().read("ProgramsNames.txt"), before["ProgramsNames.txt"]);
+        full.makeRoom();
+        errors().clear();
+        click("closeLabel");
+        QVERIFY(errors().isEmpty());
+        QVERIFY(!form().isVisible());
+        QVERIFY(work().read("ProgramsNames.txt").endsWith(entries.last().toUtf8() + "\r\n"));
     }
 };
 
