@@ -35,9 +35,10 @@ Q_DECLARE_METATYPE(Action)
 
 namespace {
 
-QProcessEnvironment environment(const QStringList& entries, QProcessEnvironment env = {})
+// NAME=value sets, NAME alone removes; entries apart by "|".
+QProcessEnvironment environment(const QString& entries, QProcessEnvironment env = {})
 {
-    for (const QString& entry : entries)
+    for (const QString& entry : entries.split('|', Qt::SkipEmptyParts))
         entry.contains('=') ? env.insert(entry.section('=', 0, 0), entry.section('=', 1))
                             : env.remove(entry);
     return env;
@@ -101,14 +102,14 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    // arguments, action, picture, text
-    using ParseRow = std::tuple<QStringList, Action, QString, QString>;
-    // arguments, environment, status, out, err
+    // arguments (apart by "|"), action, picture, text
+    using ParseRow = std::tuple<QString, Action, QString, QString>;
+    // arguments and environment (apart by "|"), status, out, err
     // (environment: NAME=value, or NAME to remove; err: "=": all of it)
-    using ProgramRow = std::tuple<QStringList, QStringList, int, QString, QString>;
-    // arguments, environment, qt
+    using ProgramRow = std::tuple<QString, QString, int, QString, QString>;
+    // arguments, environment, what Qt is given (apart by "|")
     // (qt: after the program's own name)
-    using ArgumentsRow = std::tuple<QStringList, QStringList, QStringList>;
+    using ArgumentsRow = std::tuple<QString, QString, QString>;
     // name, how
     using NameRow = std::tuple<QByteArray, QString>;
     // prepare, second, root
@@ -131,37 +132,33 @@ private slots:
     void parse_data()
     {
         const auto row = jftest::rows<ParseRow>();
-        const QStringList none;
-        row("nothing", none, Action::Start, "", "");
-        row("relative", QStringList{"a b.jpg"}, Action::Start, "./a b.jpg", "");
-        row("absolute", QStringList{"/p/x.png"}, Action::Start, "/p/x.png", "");
-        row("after --", QStringList{"--", "-x.png"}, Action::Start, "./-x.png", "");
-        row("help", QStringList{"--help"}, Action::ShowHelp, "",
-            "Usage: jacketforge [options] [picture]\n");
-        row("-h", QStringList{"-h"}, Action::ShowHelp, "", "--version");
-        row("version", QStringList{"--version"}, Action::ShowVersion, "", "jacketforge 1.20\n");
-        row("unknown", QStringList{"--bogus", "x.jpg"}, Action::Refuse, "",
-            "Unknown option 'bogus'.");
-        row("two pictures", QStringList{"a.jpg", "b.jpg"}, Action::Refuse, "",
+        row("nothing", "", Action::Start, "", "");
+        row("relative", "a b.jpg", Action::Start, "./a b.jpg", "");
+        row("absolute", "/p/x.png", Action::Start, "/p/x.png", "");
+        row("after --", "--|-x.png", Action::Start, "./-x.png", "");
+        row("help", "--help", Action::ShowHelp, "", "Usage: jacketforge [options] [picture]\n");
+        row("-h", "-h", Action::ShowHelp, "", "--version");
+        row("version", "--version", Action::ShowVersion, "", "jacketforge 1.20\n");
+        row("unknown", "--bogus|x.jpg", Action::Refuse, "", "Unknown option 'bogus'.");
+        row("two pictures", "a.jpg|b.jpg", Action::Refuse, "",
             "Only one picture can be opened at a time.");
-        row("colon in a name", QStringList{"a:b.jpg"}, Action::Start, "./a:b.jpg", "");
-        row("file URI", QStringList{"file:///p/a%20b.jpg"}, Action::Start, "/p/a b.jpg", "");
-        row("file URI, localhost", QStringList{"file://localhost/p/x.png"}, Action::Start,
-            "/p/x.png", "");
-        row("web address", QStringList{"https://example.org/x.jpg"}, Action::Refuse, "",
+        row("colon in a name", "a:b.jpg", Action::Start, "./a:b.jpg", "");
+        row("file URI", "file:///p/a%20b.jpg", Action::Start, "/p/a b.jpg", "");
+        row("file URI, localhost", "file://localhost/p/x.png", Action::Start, "/p/x.png", "");
+        row("web address", "https://example.org/x.jpg", Action::Refuse, "",
             "Only pictures on this computer can be opened, not \"https://example.org/x.jpg\".");
-        row("file elsewhere", QStringList{"--", "file://server/x.png"}, Action::Refuse, "",
+        row("file elsewhere", "--|file://server/x.png", Action::Refuse, "",
             "not \"file://server/x.png\".");
-        row("from the launcher", QStringList{"--launch-failure", "No folder."},
-            Action::ShowLaunchFailure, "", "No folder.");
+        row("from the launcher", "--launch-failure|No folder.", Action::ShowLaunchFailure, "",
+            "No folder.");
     }
     void parse()
     {
         auto [arguments, action, picture, text] = jftest::fetch<ParseRow>();
         if (picture.startsWith("./")) // relative to the working folder
             picture = QDir::currentPath() + picture.mid(1);
-        const jf::CommandLineRequest request =
-            jf::parseCommandLine(QStringList{"jacketforge"} + arguments);
+        const auto request =
+            jf::parseCommandLine(("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts));
         QCOMPARE(request.action, action);
         QCOMPARE(request.picture, picture);
         QVERIFY2(request.text.contains(text), qPrintable(request.text));
@@ -174,21 +171,18 @@ private slots:
     void program_data()
     {
         const auto row = jftest::rows<ProgramRow>();
-        const QStringList noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-        const QStringList offscreen{"QT_QPA_PLATFORM=offscreen"};
+        const QString noDisplay = "DISPLAY|WAYLAND_DISPLAY|QT_QPA_PLATFORM";
         // Nothing but the one line: no abort, none of Qt's messages.
         const QString line = "=" + QString::fromLatin1(jf::noDisplayLine);
-        row("help", QStringList{"--help"}, noDisplay, 0, "Usage: ", "");
-        row("version", QStringList{"-v"}, noDisplay, 0, "jacketforge 1.20\n", "");
-        row("unknown", QStringList{"--bogus"}, offscreen, 2, "",
+        row("help", "--help", noDisplay, 0, "Usage: ", "");
+        row("version", "-v", noDisplay, 0, "jacketforge 1.20\n", "");
+        row("unknown", "--bogus", "QT_QPA_PLATFORM=offscreen", 2, "",
             "jacketforge: Unknown option 'bogus'.\nTry 'jacketforge --help'");
-        row("Qt's options after --", QStringList{"--", "-reverse", "-style=x.jpg"}, offscreen, 2,
-            "", "Only one picture can be opened at a time.");
-        row("no display", QStringList(), noDisplay, 1, "", line);
-        row("display gone", QStringList{"x.jpg"},
-            QStringList{"DISPLAY=:97", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, 1, "", line);
-        row("Wayland gone", QStringList(),
-            QStringList{"DISPLAY", "WAYLAND_DISPLAY=gone-0", "QT_QPA_PLATFORM"}, 1, "", line);
+        row("Qt's options after --", "--|-reverse|-style=x.jpg", "QT_QPA_PLATFORM=offscreen", 2, "",
+            "Only one picture can be opened at a time.");
+        row("no display", "", noDisplay, 1, "", line);
+        row("display gone", "x.jpg", "DISPLAY=:97|WAYLAND_DISPLAY|QT_QPA_PLATFORM", 1, "", line);
+        row("Wayland gone", "", "DISPLAY|WAYLAND_DISPLAY=gone-0|QT_QPA_PLATFORM", 1, "", line);
     }
     void program()
     {
@@ -197,7 +191,7 @@ private slots:
         QProcess process;
         process.setProcessEnvironment(
             ::environment(environment, QProcessEnvironment::systemEnvironment()));
-        process.start(QStringLiteral(JF_PROGRAM), arguments);
+        process.start(QStringLiteral(JF_PROGRAM), arguments.split('|', Qt::SkipEmptyParts));
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), status);
@@ -215,33 +209,29 @@ private slots:
     void startArguments_data()
     {
         const auto row = jftest::rows<ArgumentsRow>();
-        const QStringList xwayland{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"};
-        const QStringList xcb{"-platform", "xcb"};
-        const QStringList style{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"};
-        const QStringList none;
-        row("after -- only pictures", style, none, QStringList{"-style", "Fusion"});
-        row("X11 under Wayland", QStringList{"a.jpg"}, xwayland, xcb + QStringList{"a.jpg"});
-        row("the user's platform", QStringList{"--platform", "wayland"}, xwayland,
-            QStringList{"--platform", "wayland"});
-        row("a picture named -platform", QStringList{"--", "-platform"}, xwayland, xcb);
-        row("X11 session", none, QStringList{"DISPLAY=:0"}, none);
-        row("Wayland session type", none, QStringList{"XDG_SESSION_TYPE=wayland", "DISPLAY=:1"},
-            xcb);
-        row("Wayland without X", none, QStringList{"WAYLAND_DISPLAY=wayland-0"}, none);
-        row("the user's choice", none, xwayland + QStringList{"QT_QPA_PLATFORM=wayland"}, none);
+        const QString xwayland = "WAYLAND_DISPLAY=wayland-0|DISPLAY=:0", xcb = "-platform|xcb";
+        row("after -- only pictures", "-style|Fusion|--|-reverse|-style=x.jpg", "",
+            "-style|Fusion");
+        row("X11 under Wayland", "a.jpg", xwayland, xcb + "|a.jpg");
+        row("the user's platform", "--platform|wayland", xwayland, "--platform|wayland");
+        row("a picture named -platform", "--|-platform", xwayland, xcb);
+        row("X11 session", "", "DISPLAY=:0", "");
+        row("Wayland session type", "", "XDG_SESSION_TYPE=wayland|DISPLAY=:1", xcb);
+        row("Wayland without X", "", "WAYLAND_DISPLAY=wayland-0", "");
+        row("the user's choice", "", xwayland + "|QT_QPA_PLATFORM=wayland", "");
     }
     void startArguments()
     {
         auto [arguments, environment, qt] = jftest::fetch<ArgumentsRow>();
-        std::vector<QByteArray> words{"jacketforge"};
-        for (const QString& argument : arguments)
-            words.push_back(argument.toUtf8());
+        std::vector<QByteArray> words;
+        for (const QString& word : ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts))
+            words.push_back(word.toUtf8());
         std::vector<char*> argv;
         for (QByteArray& word : words)
             argv.push_back(word.data());
         const jf::StartArguments start(int(argv.size()), argv.data(), ::environment(environment));
-        QCOMPARE(start.qtArguments(), QStringList{"jacketforge"} + qt);
-        QCOMPARE(start.arguments(), QStringList{"jacketforge"} + arguments);
+        QCOMPARE(start.qtArguments(), ("jacketforge|" + qt).split('|', Qt::SkipEmptyParts));
+        QCOMPARE(start.arguments(), ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts));
     }
 
     // A picture opens however its name is spelled on disk and however it is
