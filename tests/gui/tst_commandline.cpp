@@ -120,12 +120,17 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 
     QTemporaryDir m_runtime;
 
-private slots:
-    void initTestCase()
+    // The program's guard in a runtime folder of the test's own, until the
+    // guard returned goes.
+    auto ownRuntimeFolder()
     {
-        jf::prepareApplication();
+        const QByteArray before = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        return qScopeGuard([before] { qputenv("XDG_RUNTIME_DIR", before); });
     }
+
+private slots:
+    void initTestCase() { jf::prepareApplication(); }
     void init() { renew(); }
     void cleanup() { clear(); }
 
@@ -357,14 +362,13 @@ private slots:
         if (root && ::geteuid() != 0)
             QSKIP("another user's folder and a bind mount need root");
         QTemporaryDir tmp;
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const auto runtime = ownRuntimeFolder();
         if (root) {
             qunsetenv("XDG_RUNTIME_DIR");
             qputenv("TMPDIR", QFile::encodeName(tmp.path()));
             qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
         }
         const auto restore = qScopeGuard([&] {
-            qputenv("XDG_RUNTIME_DIR", runtime);
             qunsetenv("TMPDIR");
             qunsetenv("XDG_CACHE_HOME");
             if (prepare.contains("mount"))
@@ -407,6 +411,7 @@ private slots:
     void unansweringRunSaysWhy()
     {
         // The socket's place is taken by a folder that cannot be removed.
+        const auto runtime = ownRuntimeFolder();
         const QString socket = jf::OneProgram::socketPath(work().path() + "/");
         QVERIFY(QDir().mkpath(socket + "/taken"));
         jf::OneProgram one(work().path() + "/");

@@ -199,6 +199,8 @@ private slots:
         QVERIFY(marks->isChecked());
         marks->click();
         QCOMPARE(work().read("SheetSettings.ins"), "0\r\n");
+        marks->click();
+        QCOMPARE(work().read("SheetSettings.ins"), "1\r\n");
 
         // Return presses "Print Sheet": one job, both covers on one page.
         QTest::keyClick(&window, Qt::Key_Return);
@@ -229,7 +231,7 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 0);
 
         // Read at the next start: a full sheet, half its pictures missing,
-        // without cut marks. The window fits the screen with its buttons,
+        // with cut marks. The window fits the screen with its buttons,
         // draws only the pages in sight, and takes no more.
         work().write(
             "Sheet.txt",
@@ -238,7 +240,7 @@ private slots:
         trigger("sheetAction");
         jf::SheetWindow& full = sheet();
         QCOMPARE(child<QTreeWidget>(full, "coverList")->topLevelItemCount(), 500);
-        QVERIFY(!child<QCheckBox>(full, "cutMarksBox")->isChecked());
+        QVERIFY(child<QCheckBox>(full, "cutMarksBox")->isChecked());
         QVERIFY(full.screen()->availableGeometry().contains(full.frameGeometry()));
         const auto* close = child<QPushButton>(full, "closeButton");
         QVERIFY(full.rect().contains(QRect(close->mapTo(&full, QPoint()), close->size())));
