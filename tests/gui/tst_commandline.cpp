@@ -120,13 +120,10 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 
     QTemporaryDir m_runtime;
 
-    // The program's guard in a runtime folder of the test's own, until the
-    // guard returned goes.
+    // The program's guard in a runtime folder of the test's own.
     auto ownRuntimeFolder()
     {
-        const QByteArray before = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        return qScopeGuard([before] { qputenv("XDG_RUNTIME_DIR", before); });
+        return jftest::setEnvironment("XDG_RUNTIME_DIR=" + m_runtime.path());
     }
 
 private slots:
@@ -302,19 +299,9 @@ private slots:
             "dump-environment", "#!/bin/sh\nenv > \"$0.tmp\" && mv \"$0.tmp\" \"$0.txt\"\n");
         QFile::setPermissions(dump, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::link(dump, work().path() + "/xdg-open");
-        const QByteArray saved = qgetenv("QT_QPA_PLATFORM"), path = qgetenv("PATH"),
-                         display = qgetenv("DISPLAY");
-        qunsetenv("QT_QPA_PLATFORM");
-        qputenv("WAYLAND_DISPLAY", "wayland-0");
-        qputenv("DISPLAY", ":0");
-        qputenv("PATH", QFile::encodeName(work().path()) + ':' + path);
-        const auto restore = qScopeGuard([&] {
-            qputenv("QT_QPA_PLATFORM", saved);
-            qputenv("PATH", path);
-            qputenv("DISPLAY", display);
-            qunsetenv("WAYLAND_DISPLAY");
-            jf::restoreDesktopPlatform();
-        });
+        const auto restore = jftest::setEnvironment(
+            "QT_QPA_PLATFORM|WAYLAND_DISPLAY=wayland-0|DISPLAY=:0|PATH=" + work().path() + ':' +
+            qEnvironmentVariable("PATH"));
         QStringList before = QProcessEnvironment::systemEnvironment().toStringList();
         char program[] = "jacketforge";
         char* argv[] = {program, nullptr};
@@ -362,15 +349,10 @@ private slots:
         if (root && ::geteuid() != 0)
             QSKIP("another user's folder and a bind mount need root");
         QTemporaryDir tmp;
-        const auto runtime = ownRuntimeFolder();
-        if (root) {
-            qunsetenv("XDG_RUNTIME_DIR");
-            qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-            qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
-        }
+        const auto runtime = root ? jftest::setEnvironment("XDG_RUNTIME_DIR|TMPDIR=" + tmp.path() +
+                                                           "|XDG_CACHE_HOME=" + tmp.path())
+                                  : ownRuntimeFolder();
         const auto restore = qScopeGuard([&] {
-            qunsetenv("TMPDIR");
-            qunsetenv("XDG_CACHE_HOME");
             if (prepare.contains("mount"))
                 QProcess::execute("umount", {tmp.filePath("bound")});
         });

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScopeGuard>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -285,13 +284,9 @@ private slots:
     {
         start();
         const QString home = work().path(), jpe = home + "/photo.JPE";
-        const QByteArray savedHome = qgetenv("HOME"), path = qgetenv("PATH");
-        const auto restore = qScopeGuard([&] {
-            qputenv("HOME", savedHome);
-            qputenv("PATH", path);
-        });
-        qputenv("HOME", home.toLocal8Bit());
-        qunsetenv("XDG_CONFIG_HOME");
+        const QString path = qEnvironmentVariable("PATH");
+        const auto restore =
+            jftest::setEnvironment("HOME=" + home + "|XDG_CONFIG_HOME|PATH=" + path);
         QCOMPARE(jf::picturesFolder(), home); // no Pictures folder: home
         QVERIFY(QDir(home).mkdir("Pictures"));
         const QString bmp = work().solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
@@ -331,7 +326,7 @@ private slots:
         QVERIFY(QDir(home).mkdir("bin"));
         QFile::setPermissions(work().put("bin/xdg-open", "#!/bin/sh\nexit 3\n"),
                               QFile::ExeOwner | QFile::ReadOwner);
-        qputenv("PATH", home.toLocal8Bit() + "/bin:" + path);
+        qputenv("PATH", QFile::encodeName(home + "/bin:" + path));
         jf::restoreDesktopPlatform();
         jf::platform().messages = &platform().messages;
         trigger("viewImageAction");

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QQueue>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +44,23 @@ template <class Row> Row fetch()
 {
     QFETCH(Row, row);
     return row;
+}
+
+// Sets variables of the test's environment, "NAME=value" or "NAME" to
+// remove, apart by "|"; the guard returned puts each back as it was.
+inline auto setEnvironment(const QString& entries)
+{
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> saved;
+    for (const QString& entry : entries.split('|', Qt::SkipEmptyParts)) {
+        const QByteArray name = entry.section('=', 0, 0).toLocal8Bit();
+        saved.prepend(
+            {name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        entry.contains('=') ? qputenv(name, entry.section('=', 1).toLocal8Bit()) : qunsetenv(name);
+    }
+    return qScopeGuard([saved] {
+        for (const auto& [name, value] : saved)
+            value ? qputenv(name, *value) : qunsetenv(name);
+    });
 }
 
 class RecordingMessages final : public jf::MessageService
