@@ -57,9 +57,9 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
     }
     QString boxes() { return edit("widthEdit")->text() + " x " + edit("heightEdit")->text(); }
     void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }
-    int kind() { return form().selectedCoverKind(); }
-    // The kind tabs as drawn: 1 pressed, 0 raised, - not drawn.
-    QString tabs()
+    // The kind selected, its boxes, and the kind tabs as drawn (1 pressed,
+    // 0 raised, - not drawn): "2: 265 x 184 01000000".
+    QString state()
     {
         QString drawn;
         for (int kind = 1; kind <= 8; ++kind) {
@@ -68,7 +68,7 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
                     ->picture();
             drawn += tab.isNull() ? '-' : "01"[tab.data() == form().pictures().buttonDown.data()];
         }
-        return drawn;
+        return QString("%1: %2 %3").arg(form().selectedCoverKind()).arg(boxes(), drawn);
     }
     ImageControl* preview() { return child<ImageControl>(form(), "previewImage"); }
     QString caption(const char* label) { return child<QLabel>(form(), label)->text(); }
@@ -123,15 +123,13 @@ private slots:
         QCOMPARE(errors(), QStringList{message.arg(file.isEmpty() ? QDir::currentPath()
                                                                   : work().data(file))});
         click("restoreSizesLabel");
-        QCOMPARE(kind(), 0);
-        QCOMPARE(boxes() + " " + tabs(), "0 x 0 --------");
+        QCOMPARE(state(), "0: 0 x 0 --------");
         QCOMPARE(caption("coverKindLabel4"), "DVD Inside"); // built in where not read
         QCOMPARE(list("pictureList")->count(), file.isEmpty() ? 0 : 1);
         QCOMPARE(workspace().preferences.borderColour, file == "Tips.txt" ? "Gray" : "");
         QCOMPARE(form().tipInterval(), 6000);
         pick(3);
-        QCOMPARE(kind(), 3);
-        QCOMPARE(boxes() + " " + tabs(), kind3 + " 00100000");
+        QCOMPARE(state(), "3: " + kind3 + " 00100000");
     }
 
     // A stored size longer than a box takes shows whole: typing cannot make
@@ -159,15 +157,13 @@ private slots:
         QVERIFY(work().read("DefaultSizes.ins").startsWith("1239\r\n-184\r\n265\r\n"));
         type("widthEdit", "201");
         pick(2);
-        QCOMPARE(kind(), 2);
-        QCOMPARE(boxes() + " " + tabs(), "265 x 184 01000000");
+        QCOMPARE(state(), "2: 265 x 184 01000000");
         click("coverKindButton1");
         QCOMPARE(boxes(), "201 x -184");
         pick(3);
         type("heightEdit", "99");
         click("restoreSizesLabel");
-        QCOMPARE(kind(), 3);
-        QCOMPARE(boxes(), "280 x 184");
+        QCOMPARE(state(), "3: 280 x 184 00100000");
         QCOMPARE(workspace().sizes.width(1), 1239);
         QVERIFY(errors().isEmpty());
     }
@@ -184,23 +180,20 @@ private slots:
         QCOMPARE(preview()->size(), fitted);
         pick(2);
         QCOMPARE(errors(), QStringList{"'' is not a valid integer value."});
-        QCOMPARE(kind(), 1);
-        QCOMPARE(boxes() + " " + tabs(), " x 150 10000000");
+        QCOMPARE(state(), "1:  x 150 10000000");
         QCOMPARE(workspace().sizes.height(1), 150);
         // "00": kind 5's height beside it cannot be fitted.
         edit("widthEdit")->setText("00");
         pick(5);
         QCOMPARE(errors().last(), "Floating point division by zero.");
-        QCOMPARE(kind(), 5);
-        QCOMPARE(boxes() + " " + tabs(), "121 x 121 00001000");
+        QCOMPARE(state(), "5: 121 x 121 00001000");
         QCOMPARE(workspace().sizes.width(1), 0);
         // "Default Settings" in the same state ends with the kind selected.
         edit("widthEdit")->setText("00");
         pick(1);
         edit("widthEdit")->setText("00");
         click("restoreSizesLabel");
-        QCOMPARE(kind(), 1);
-        QCOMPARE(boxes() + " " + tabs(), "270 x 184 10000000");
+        QCOMPARE(state(), "1: 270 x 184 10000000");
     }
 
     void digitFilter_data()
@@ -232,8 +225,7 @@ private slots:
     {
         start();
         QVERIFY(errors().isEmpty());
-        QCOMPARE(kind(), 1);
-        QCOMPARE(boxes() + " " + tabs(), "270 x 184 10000000");
+        QCOMPARE(state(), "1: 270 x 184 10000000");
         QCOMPARE(workspace().folder.baseDir(), QDir::currentPath() + "/");
         QCOMPARE(preview()->geometry(), QRect(145, 105, 356, 243));
         QCOMPARE(form().geometry(), QRect(384, 280, 701, 500));
