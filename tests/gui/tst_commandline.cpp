@@ -102,20 +102,21 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    // arguments (apart by "|"), action, picture, text
+    // The arguments (apart by "|"), the action, the picture (./: in the working folder), a
+    // text the answer holds.
     using ParseRow = std::tuple<QString, Action, QString, QString>;
-    // arguments and environment (apart by "|"), status, out, err
-    // (environment: NAME=value, or NAME to remove; err: "=": all of it)
+    // The arguments and the environment (NAME=value, or NAME removed), apart by "|", the
+    // exit status, how standard output starts, what standard error holds (=: all of it).
     using ProgramRow = std::tuple<QString, QString, int, QString, QString>;
-    // arguments, environment, what Qt is given (apart by "|")
-    // (qt: after the program's own name)
+    // The arguments, the environment, and what Qt is given after the program's name, each
+    // apart by "|".
     using ArgumentsRow = std::tuple<QString, QString, QString>;
-    // name, how
+    // The file's name as bytes on disk, how it is passed.
     using NameRow = std::tuple<QByteArray, QString>;
-    // prepare, second, root
+    // A shell command run first, the folder the second start runs in, whether only root can
+    // do it.
     using SecondStartRow = std::tuple<QString, QString, bool>;
-    // file, partner
-    // (partner: the other file of a list pair)
+    // The file changed by another program, the other file of its list pair (none: none).
     using ChangedFileRow = std::tuple<QString, QString>;
 
     QTemporaryDir m_runtime;

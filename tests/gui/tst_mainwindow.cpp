@@ -23,27 +23,25 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    // file, content, message, kind3
-    // (file: empty: no Data folder at all; content: empty: the file removed; message: %1: the file;
-    // kind3: its sizes)
+    // The file spoiled (none: no Data folder at all) and what it then holds (nothing:
+    // removed), the message told (%1: the file), kind 3's sizes after.
     using DamagedRow = std::tuple<QString, QByteArray, QString, QString>;
-    // typed, shown
+    // What is typed, what the box shows.
     using TypedRow = std::tuple<QString, QString>;
-    // dropped, loaded, message
-    // (dropped: names in the working folder, or URLs; loaded: the name loaded, empty for none)
+    // The names dropped (in the working folder, or web addresses), the one loaded (none:
+    // none), the message told.
     using DropRow = std::tuple<QStringList, QString, QString>;
-    // tipsFile, skipped, shown
+    // The tips file, the tips skipped, the tips line's texts from then on.
     using TipsRow = std::tuple<QByteArray, int, QStringList>;
-    // control, how, menu, texts (apart by "|")
-    // (how: a right click, Shift+F10, or the Menu key)
+    // The control, how its menu is asked for (a right click, Shift+F10 or the Menu key),
+    // the menu, its entries apart by "|".
     using MenusRow = std::tuple<QString, QString, QString, QString>;
-    // press, control, moved
-    // (control: what lies under the press)
+    // Where the press is, the control under it, how far the window moves.
     using DragRow = std::tuple<QPoint, QString, QPoint>;
-    // keys, shown
+    // The keys, what the width box shows after them.
     using KeysRow = std::tuple<QKeySequence, QString>;
-    // window, control, role, name, press
-    // (control: empty: the window itself)
+    // The window, the control (none: the window itself), its role and name, whether it can
+    // be pressed.
     using NamedRow = std::tuple<QString, QString, QAccessible::Role, QString, bool>;
 
     // Types over the whole box, as a user replaces a value.

@@ -11,10 +11,9 @@ class TestReadOnly : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    // file, permissions, message
-    // (message: %1: the file)
+    // The file, its permissions, the message told (%1: the file).
     using NotAllowedRow = std::tuple<QString, int, QString>;
-    // changedBetween, answer
+    // Whether a list changes between the closes, the answer to the question.
     using SecondCloseRow = std::tuple<bool, bool>;
 
     void setDataWritable(bool writable)

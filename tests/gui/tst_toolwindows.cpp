@@ -22,25 +22,26 @@ class TestToolWindows : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    // caption, at, background, hoverGrey
-    // (background: the control that shows the panel; hoverGrey: the close mark when pointed at)
+    // The caption that opens it, where it opens, the control showing the panel (none:
+    // none), whether its close mark greys while pointed at.
     using PanelRow = std::tuple<QString, QPoint, QString, bool>;
-    // file, content, typed, written, border
-    // (content: empty: removed; typed: a border width chosen, an interval, tips; written: empty:
-    // the file as it was; border: the entry shown, -2: not asked)
+    // The file made to hold something (nothing: removed), what is changed (a border width
+    // chosen, an interval typed, tips typed at the end), the file then written (nothing: as
+    // it was), the border width entry shown (-2: not asked).
     using AcceptRow = std::tuple<QString, QByteArray, QString, QByteArray, int>;
-    // label, list, file
+    // The caption that clears a list, the list, its names file.
     using ClearedRow = std::tuple<QString, QString, QString>;
-    // failure, message
+    // What fails, the message told.
     using FailureRow = std::tuple<QString, QString>;
-    // typed, then, warnedOnTick
-    // (warnedOnTick: 0: at once, -1: never)
+    // The interval typed, what follows (waiting, leaving the box, closing the window), the
+    // tick the warning comes on (0: at once, -1: never).
     using IntervalRow = std::tuple<QString, QString, int>;
-    // interval, running, restarted
+    // The interval accepted, whether the tips still turn, whether their period started
+    // again.
     using TickerRow = std::tuple<QString, bool, bool>;
-    // file, content, name
+    // The program's file, what it holds, the name given.
     using NamesRow = std::tuple<QString, QByteArray, QString>;
-    // line, program, arguments
+    // The command line, the program started and its arguments.
     using CommandRow = std::tuple<QString, QString, QStringList>;
 
     void openSettings() { trigger("settingsAction"); }

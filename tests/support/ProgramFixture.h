@@ -76,7 +76,6 @@ public:
     TestPlatform& platform() { return *m_platform; }
     WorkDir& work() { return *m_work; }
     QStringList& errors() { return m_platform->messages.errors; }
-    jf::AppController& app() { return *m_app; }
     jf::Workspace& workspace() { return m_app->workspace(); }
     jf::MainWindow& form() { return m_app->mainWindow(); }
     // The tool windows, each made when first asked for.
