@@ -1,474 +1,556 @@
 // The program as the desktop starts it: the command line, the display
-// platform it picks, and the icon and class its windows carry.
-#include "AppController.h"
+// platform it picks, the environment of the programs it starts; and its Data
+// folder, which is its alone: one program per folder (a second start hands
+// its picture over and ends), no file that another program changed is
+// written over, and a save that finds the disk full leaves every file as it
+// was.
 #include "Application.h"
 #include "CommandLine.h"
+#include "CoverNames.h"
+#include "DataFileFormats.h"
 #include "ErrorReport.h"
-#include "Picture.h"
-#include "SheetPrinting.h"
-#include "TestPlatform.h"
+#include "Errors.h"
+#include "OneProgram.h"
+#include "ProgramFixture.h"
 #include "TextCodec.h"
 
-#include <QApplication>
-#include <QBuffer>
-#include <QFontInfo>
-#include <QLabel>
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTest>
+#include <QTreeWidget>
 
 #include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using Action = jf::CommandLineRequest::Action;
-using jftest::TestPlatform;
+using jftest::child;
 using jftest::WorkDir;
 
 Q_DECLARE_METATYPE(Action)
 
-class TestCommandLine : public QObject
+namespace {
+
+// NAME=value sets, NAME alone removes; entries apart by "|".
+QProcessEnvironment environment(const QString& entries, QProcessEnvironment env = {})
+{
+    for (const QString& entry : entries.split('|', Qt::SkipEmptyParts))
+        entry.contains('=') ? env.insert(entry.section('=', 0, 0), entry.section('=', 1))
+                            : env.remove(entry);
+    return env;
+}
+
+// What a program that crashed leaves: a socket file nobody listens on.
+void leaveStaleSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+// The Data folder of `work` moved onto a 256 KiB tmpfs (which only root may
+// mount) that is then filled up to `leaveFree` bytes; unmounted when the
+// object goes.
+class FullData
+{
+public:
+    FullData(const WorkDir& work, qint64 leaveFree) : m_dir(work.path() + "/Data")
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(m_dir).entryList(QDir::Files))
+            files[name] = work.read(name);
+        if (::mount("jf-full", QFile::encodeName(m_dir).constData(), "tmpfs", 0, "size=256k") != 0)
+            return;
+        m_mounted = true;
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            work.write(it.key(), it.value());
+        // Fill in pages: tmpfs hands out space 4 KiB at a time.
+        const int fd = ::open(QFile::encodeName(m_dir + "/filler").constData(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const QByteArray page(4096, 'f');
+        while (::write(fd, page.constData(), size_t(page.size())) == page.size()) {
+        }
+        // A truncation that fails leaves the disk fuller, which the tests want anyway.
+        [[maybe_unused]] const int truncated =
+            ::ftruncate(fd, qMax<qint64>(0, ::lseek(fd, 0, SEEK_CUR) - leaveFree));
+        ::close(fd);
+    }
+    ~FullData()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    void makeRoom() { QFile::remove(m_dir + "/filler"); }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class TestCommandLine : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
+    // The arguments (apart by "|"), the action, the picture (./: in the working folder), a
+    // text the answer holds.
+    using ParseRow = std::tuple<QString, Action, QString, QString>;
+    // The arguments and the environment (NAME=value, or NAME removed), apart by "|", the
+    // exit status, how standard output starts, what standard error holds (=: all of it).
+    using ProgramRow = std::tuple<QString, QString, int, QString, QString>;
+    // The arguments, the environment, and what Qt is given after the program's name, each
+    // apart by "|".
+    using ArgumentsRow = std::tuple<QString, QString, QString>;
+    // The file's name as bytes on disk, how it is passed.
+    using NameRow = std::tuple<QByteArray, QString>;
+    // A shell command run first, the folder the second start runs in, whether only root can
+    // do it.
+    using SecondStartRow = std::tuple<QString, QString, bool>;
+    // The file changed by another program, the other file of its list pair (none: none).
+    using ChangedFileRow = std::tuple<QString, QString>;
+
+    QTemporaryDir m_runtime;
+
+    // The program's guard in a runtime folder of the test's own.
+    auto ownRuntimeFolder()
+    {
+        return jftest::setEnvironment("XDG_RUNTIME_DIR=" + m_runtime.path());
+    }
+
 private slots:
     void initTestCase() { jf::prepareApplication(); }
-    void parse_data();
-    void parse();
-    void program_data();
-    void program();
-    void startArguments_data();
-    void startArguments();
-    void anyNameOpens_data();
-    void anyNameOpens();
-    void startedProgramsGetTheStartEnvironment_data();
-    void startedProgramsGetTheStartEnvironment();
-    void pictureLoadsAsImportWould_data();
-    void pictureLoadsAsImportWould();
-    void displayPlatform_data();
-    void displayPlatform();
-    void everyWindowCarriesTheIconAndClass();
-    void windowFaces_data();
-    void windowFaces();
-};
+    void init() { renew(); }
+    void cleanup() { clear(); }
 
-void TestCommandLine::parse_data()
-{
-    const QString here = QDir::currentPath();
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<Action>("action");
-    QTest::addColumn<QString>("picture");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("nothing") << QStringList{} << Action::Start << ""
-                             << "";
-    QTest::newRow("relative") << QStringList{"a b.jpg"} << Action::Start << here + "/a b.jpg"
-                              << "";
-    QTest::newRow("absolute") << QStringList{"/p/x.png"} << Action::Start << "/p/x.png"
-                              << "";
-    QTest::newRow("after --") << QStringList{"--", "-x.png"} << Action::Start << here + "/-x.png"
-                              << "";
-    QTest::newRow("help") << QStringList{"--help"} << Action::ShowHelp << ""
-                          << "Usage: jacketforge [options] [picture]\n";
-    QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << ""
-                        << "--version";
-    QTest::newRow("version") << QStringList{"--version"} << Action::ShowVersion << ""
-                             << "jacketforge 1.20\n";
-    QTest::newRow("unknown") << QStringList{"--bogus", "x.jpg"} << Action::Refuse << ""
-                             << "Unknown option 'bogus'.";
-    QTest::newRow("two pictures") << QStringList{"a.jpg", "b.jpg"} << Action::Refuse << ""
-                                  << "Only one picture can be opened at a time.";
-    QTest::newRow("colon in a name") << QStringList{"a:b.jpg"} << Action::Start << here + "/a:b.jpg"
-                                     << "";
-    QTest::newRow("file URI") << QStringList{"file:///p/a%20b.jpg"} << Action::Start << "/p/a b.jpg"
-                              << "";
-    QTest::newRow("file URI, localhost")
-        << QStringList{"file://localhost/p/x.png"} << Action::Start << "/p/x.png"
-        << "";
-    QTest::newRow("web address")
-        << QStringList{"https://example.org/x.jpg"} << Action::Refuse << ""
-        << "Only pictures on this computer can be opened, not \"https://example.org/x.jpg\".";
-    QTest::newRow("file elsewhere")
-        << QStringList{"--", "file://server/x.png"} << Action::Refuse << ""
-        << "not \"file://server/x.png\".";
-    QTest::newRow("from the launcher")
-        << QStringList{"--launch-failure", "No folder."} << Action::ShowLaunchFailure << ""
-        << "No folder.";
-}
+    void parse_data()
+    {
+        const auto row = jftest::rows<ParseRow>();
+        row("nothing", "", Action::Start, "", "");
+        row("relative", "a b.jpg", Action::Start, "./a b.jpg", "");
+        row("absolute", "/p/x.png", Action::Start, "/p/x.png", "");
+        row("after --", "--|-x.png", Action::Start, "./-x.png", "");
+        row("help", "--help", Action::ShowHelp, "", "Usage: jacketforge [options] [picture]\n");
+        row("-h", "-h", Action::ShowHelp, "", "--version");
+        row("version", "--version", Action::ShowVersion, "", "jacketforge 1.20\n");
+        row("unknown", "--bogus|x.jpg", Action::Refuse, "", "Unknown option 'bogus'.");
+        row("two pictures", "a.jpg|b.jpg", Action::Refuse, "",
+            "Only one picture can be opened at a time.");
+        row("colon in a name", "a:b.jpg", Action::Start, "./a:b.jpg", "");
+        row("file URI", "file:///p/a%20b.jpg", Action::Start, "/p/a b.jpg", "");
+        row("file URI, localhost", "file://localhost/p/x.png", Action::Start, "/p/x.png", "");
+        row("web address", "https://example.org/x.jpg", Action::Refuse, "",
+            "Only pictures on this computer can be opened, not \"https://example.org/x.jpg\".");
+        row("file elsewhere", "--|file://server/x.png", Action::Refuse, "",
+            "not \"file://server/x.png\".");
+        row("from the launcher", "--launch-failure|No folder.", Action::ShowLaunchFailure, "",
+            "No folder.");
+    }
+    void parse()
+    {
+        auto [arguments, action, picture, text] = jftest::fetch<ParseRow>();
+        if (picture.startsWith("./")) // relative to the working folder
+            picture = QDir::currentPath() + picture.mid(1);
+        const auto request =
+            jf::parseCommandLine(("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts));
+        QCOMPARE(request.action, action);
+        QCOMPARE(request.picture, picture);
+        QVERIFY2(request.text.contains(text), qPrintable(request.text));
+    }
 
-void TestCommandLine::parse()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(Action, action);
-    QFETCH(QString, picture);
-    QFETCH(QString, text);
-    const jf::CommandLineRequest request =
-        jf::parseCommandLine(QStringList{"jacketforge"} + arguments);
-    QCOMPARE(request.action, action);
-    QCOMPARE(request.picture, picture);
-    QVERIFY2(request.text.contains(text), qPrintable(request.text));
-}
-
-// The real program: its exit status and where its answer goes (Qt may warn
-// on standard error about the environment). --help and --version need no
-// display; what Qt would take for its own options after "--" reaches the
-// program.
-void TestCommandLine::program_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("environment"); // NAME=value, or NAME to remove
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("err");
-    const QStringList noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-    const QStringList offscreen{"QT_QPA_PLATFORM=offscreen"};
-    QTest::newRow("help") << QStringList{"--help"} << noDisplay << 0 << "Usage: "
-                          << "";
-    QTest::newRow("version") << QStringList{"-v"} << noDisplay << 0 << "jacketforge 1.20\n"
-                             << "";
-    QTest::newRow("unknown") << QStringList{"--bogus"} << offscreen << 2 << ""
-                             << "jacketforge: Unknown option 'bogus'.\nTry 'jacketforge --help'";
-    QTest::newRow("Qt's options after --")
-        << QStringList{"--", "-reverse", "-style=x.jpg"} << offscreen << 2 << ""
-        << "Only one picture can be opened at a time.";
-    // Nothing but the one line: no abort, none of Qt's messages.
-    const QString line = QString::fromLatin1(jf::noDisplayLine);
-    QTest::newRow("no display") << QStringList{} << noDisplay << 1 << ""
-                                << "=" + line;
-    QTest::newRow("display gone") << QStringList{"x.jpg"}
-                                  << QStringList{"DISPLAY=:97", "WAYLAND_DISPLAY",
-                                                 "QT_QPA_PLATFORM"}
-                                  << 1 << ""
-                                  << "=" + line;
-    QTest::newRow("Wayland gone") << QStringList{}
-                                  << QStringList{"DISPLAY", "WAYLAND_DISPLAY=gone-0",
-                                                 "QT_QPA_PLATFORM"}
-                                  << 1 << ""
-                                  << "=" + line;
-}
-
-void TestCommandLine::program()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, environment);
-    QFETCH(int, status);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& entry : environment) {
-        if (entry.contains('='))
-            env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    // The real program: its exit status and where its answer goes (Qt may
+    // warn on standard error about the environment). --help and --version
+    // need no display; what Qt would take for its own options after "--"
+    // reaches the program.
+    void program_data()
+    {
+        const auto row = jftest::rows<ProgramRow>();
+        const QString noDisplay = "DISPLAY|WAYLAND_DISPLAY|QT_QPA_PLATFORM";
+        // Nothing but the one line: no abort, none of Qt's messages.
+        const QString line = "=" + QString::fromLatin1(jf::noDisplayLine);
+        row("help", "--help", noDisplay, 0, "Usage: ", "");
+        row("version", "-v", noDisplay, 0, "jacketforge 1.20\n", "");
+        row("unknown", "--bogus", "QT_QPA_PLATFORM=offscreen", 2, "",
+            "jacketforge: Unknown option 'bogus'.\nTry 'jacketforge --help'");
+        row("Qt's options after --", "--|-reverse|-style=x.jpg", "QT_QPA_PLATFORM=offscreen", 2, "",
+            "Only one picture can be opened at a time.");
+        row("no display", "", noDisplay, 1, "", line);
+        row("display gone", "x.jpg", "DISPLAY=:97|WAYLAND_DISPLAY|QT_QPA_PLATFORM", 1, "", line);
+        row("Wayland gone", "", "DISPLAY|WAYLAND_DISPLAY=gone-0|QT_QPA_PLATFORM", 1, "", line);
+    }
+    void program()
+    {
+        auto [arguments, environment, status, out, err] = jftest::fetch<ProgramRow>();
+        renew(false); // no Data folder either
+        QProcess process;
+        process.setProcessEnvironment(
+            ::environment(environment, QProcessEnvironment::systemEnvironment()));
+        process.start(QStringLiteral(JF_PROGRAM), arguments.split('|', Qt::SkipEmptyParts));
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QString stdOut = QString::fromLocal8Bit(process.readAllStandardOutput());
+        const QString stdErr = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+        if (err.startsWith('='))
+            QCOMPARE(stdErr, err.mid(1));
         else
-            env.remove(entry);
+            QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
     }
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(JF_PROGRAM), arguments);
-    QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), status);
-    const QString stdOut = QString::fromLocal8Bit(process.readAllStandardOutput());
-    const QString stdErr = QString::fromLocal8Bit(process.readAllStandardError());
-    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
-    if (err.startsWith('='))
-        QCOMPARE(stdErr, err.mid(1));
-    else
-        QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
-}
 
-// What Qt is given and what the program reads, from the same command line.
-void TestCommandLine::startArguments_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QStringList>("qt");
-    QTest::addColumn<QStringList>("own");
-    const QStringList xwayland{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"};
-    QTest::newRow("after -- only pictures")
-        << QStringList{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"} << QStringList{}
-        << QStringList{"-style", "Fusion"}
-        << QStringList{"-style", "Fusion", "--", "-reverse", "-style=x.jpg"};
-    QTest::newRow("X11 under Wayland")
-        << QStringList{"a.jpg"} << xwayland << QStringList{"-platform", "xcb", "a.jpg"}
-        << QStringList{"a.jpg"};
-    QTest::newRow("the user's platform")
-        << QStringList{"--platform", "wayland"} << xwayland << QStringList{"--platform", "wayland"}
-        << QStringList{"--platform", "wayland"};
-    QTest::newRow("a picture named -platform")
-        << QStringList{"--", "-platform"} << xwayland << QStringList{"-platform", "xcb"}
-        << QStringList{"--", "-platform"};
-}
-
-void TestCommandLine::startArguments()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, environment);
-    QFETCH(QStringList, qt);
-    QFETCH(QStringList, own);
-    QProcessEnvironment env;
-    for (const QString& entry : environment)
-        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
-    std::vector<QByteArray> words{"jacketforge"};
-    for (const QString& argument : arguments)
-        words.push_back(argument.toUtf8());
-    std::vector<char*> argv;
-    for (QByteArray& word : words)
-        argv.push_back(word.data());
-    const jf::StartArguments start(int(argv.size()), argv.data(), env);
-    QCOMPARE(start.qtArguments(), QStringList{"jacketforge"} + qt);
-    QCOMPARE(start.arguments(), QStringList{"jacketforge"} + own);
-}
-
-// A picture opens however its name is spelled on disk and however it is
-// passed: path, relative path, file URI.
-void TestCommandLine::anyNameOpens_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QString>("form");
-    for (const char* form : {"path", "after --", "URI", "favourite"}) {
-        QTest::addRow("UTF-8, %s", form) << QByteArray("-caf\xc3\xa9 1.bmp") << form;
-        QTest::addRow("Latin-1, %s", form) << QByteArray("-caf\xe9 1.bmp") << form;
+    // What Qt is given and what the program reads, from the same command
+    // line: under Wayland with XWayland the program asks Qt for X11.
+    void startArguments_data()
+    {
+        const auto row = jftest::rows<ArgumentsRow>();
+        const QString xwayland = "WAYLAND_DISPLAY=wayland-0|DISPLAY=:0", xcb = "-platform|xcb";
+        row("after -- only pictures", "-style|Fusion|--|-reverse|-style=x.jpg", "",
+            "-style|Fusion");
+        row("X11 under Wayland", "a.jpg", xwayland, xcb + "|a.jpg");
+        row("the user's platform", "--platform|wayland", xwayland, "--platform|wayland");
+        row("a picture named -platform", "--|-platform", xwayland, xcb);
+        row("X11 session", "", "DISPLAY=:0", "");
+        row("Wayland session type", "", "XDG_SESSION_TYPE=wayland|DISPLAY=:1", xcb);
+        row("Wayland without X", "", "WAYLAND_DISPLAY=wayland-0", "");
+        row("the user's choice", "", xwayland + "|QT_QPA_PLATFORM=wayland", "");
     }
-}
-
-void TestCommandLine::anyNameOpens()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(QString, form);
-    TestPlatform platform;
-    WorkDir work;
-    QByteArray bitmap;
-    QBuffer buffer(&bitmap);
-    QImage image(6, 4, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QVERIFY(image.save(&buffer, "BMP"));
-    QByteArray path = QFile::encodeName(work.path()) + '/' + name;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::write(fd, bitmap.constData(), size_t(bitmap.size())), ssize_t(bitmap.size()));
-    ::close(fd);
-
-    // The name starts with "-": only after "--" may it be relative.
-    QByteArray dashes("--"), argument = form == "after --" ? name : path;
-    if (form == "URI")
-        argument = "file://" + path.toPercentEncoding("/");
-    char program[] = "jacketforge";
-    std::vector<char*> argv{program, argument.data()};
-    if (form == "after --")
-        argv.insert(argv.begin() + 1, dashes.data());
-    const jf::StartArguments start(int(argv.size()), argv.data(), QProcessEnvironment());
-    const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
-    QCOMPARE(request.action, Action::Start);
-    QCOMPARE(jf::loadPicture(request.picture).fullImage().pixel(0, 0), QColor(Qt::red).rgb());
-
-    // On the sheet it keeps its own name, by which a later start finds it.
-    jf::AppController app;
-    // A favourite's path holds its bytes as the list file does.
-    app.mainWindow().openPicture(form == "favourite" ? jf::decodeLocal8Bit(path) : request.picture);
-    app.mainWindow().selectCoverKind(5);
-    QMetaObject::invokeMethod(jftest::child<QObject>(app.mainWindow(), "addToSheetAction"),
-                              "trigger");
-    QCOMPARE(work.read("Sheet.txt"), "5\t121\t121\t" + path + "\r\n");
-    const jf::SheetEntry entry = jf::AppController().workspace().sheet.entries().value(0);
-    QVERIFY(!jf::SheetPictures().pictureFor(entry.picturePath).isNull());
-}
-
-void TestCommandLine::pictureLoadsAsImportWould_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("good") << "good.bmp" << QByteArray();
-    QTest::newRow("damaged") << "bad.bmp" << QByteArray("BM not a bitmap");
-    QTest::newRow("unknown kind") << "notes.txt" << QByteArray("x");
-    QTest::newRow("missing") << "gone.jpg" << QByteArray();
-}
-
-// Opening from the command line and importing the same file end alike: the
-// same preview and path, or the same message with the state unchanged.
-void TestCommandLine::pictureLoadsAsImportWould()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, content);
-    TestPlatform platform;
-    WorkDir work;
-    QString path = work.path() + "/" + name;
-    if (name == "good.bmp")
-        path = work.solidBitmap(name, QSize(8, 8), Qt::red);
-    else if (!content.isEmpty()) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+    void startArguments()
+    {
+        auto [arguments, environment, qt] = jftest::fetch<ArgumentsRow>();
+        std::vector<QByteArray> words;
+        for (const QString& word : ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts))
+            words.push_back(word.toUtf8());
+        std::vector<char*> argv;
+        for (QByteArray& word : words)
+            argv.push_back(word.data());
+        const jf::StartArguments start(int(argv.size()), argv.data(), ::environment(environment));
+        QCOMPARE(start.qtArguments(), ("jacketforge|" + qt).split('|', Qt::SkipEmptyParts));
+        QCOMPARE(start.arguments(), ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts));
     }
-    jf::AppController opened;
-    jf::guarded([&] { opened.mainWindow().openPicture(path); });
-    const QStringList openErrors = platform.messages.errors;
-    platform.messages.errors.clear();
 
-    jf::AppController imported;
-    platform.fileDialog.answers.enqueue(path);
-    QMetaObject::invokeMethod(jftest::child<QObject>(imported.mainWindow(), "importAction"),
-                              "trigger");
-    QCOMPARE(openErrors, platform.messages.errors);
-    QCOMPARE(openErrors.isEmpty(), name == "good.bmp");
-    QCOMPARE(opened.mainWindow().currentImagePath(), imported.mainWindow().currentImagePath());
-    QCOMPARE(opened.mainWindow().previewPicture().fullImage(),
-             imported.mainWindow().previewPicture().fullImage());
-}
+    // A picture opens however its name is spelled on disk and however it is
+    // passed: path, relative path, file URI.
+    void anyNameOpens_data()
+    {
+        QTest::addColumn<NameRow>("row");
+        for (const char* how : {"path", "after --", "URI", "favourite"}) {
+            QTest::addRow("UTF-8, %s", how) << NameRow("-caf\xc3\xa9 1.bmp", how);
+            QTest::addRow("Latin-1, %s", how) << NameRow("-caf\xe9 1.bmp", how);
+        }
+    }
+    void anyNameOpens()
+    {
+        auto [name, how] = jftest::fetch<NameRow>();
+        QFile bitmap(work().solidBitmap("red.bmp", QSize(6, 4), Qt::red));
+        QVERIFY(bitmap.open(QIODevice::ReadOnly));
+        const QByteArray bytes = bitmap.readAll();
+        QByteArray path = QFile::encodeName(work().path()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+        ::close(fd);
+        // The name starts with "-": only after "--" may it be relative.
+        QByteArray dashes("--"), argument = how == "after --" ? name : path;
+        if (how == "URI")
+            argument = "file://" + path.toPercentEncoding("/");
+        char program[] = "jacketforge";
+        std::vector<char*> argv{program, argument.data()};
+        if (how == "after --")
+            argv.insert(argv.begin() + 1, dashes.data());
+        const jf::StartArguments start(int(argv.size()), argv.data(), QProcessEnvironment());
+        const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
+        QCOMPARE(request.action, Action::Start);
+        QCOMPARE(jf::loadPicture(request.picture).fullImage().pixel(0, 0), QColor(Qt::red).rgb());
+        // On the sheet it keeps its own name, by which a later start finds
+        // it; a favourite's path holds its bytes as the list file does.
+        this->start();
+        form().openPicture(how == "favourite" ? jf::decodeLocal8Bit(path) : request.picture);
+        form().selectCoverKind(5);
+        trigger("addToSheetAction");
+        QCOMPARE(work().read("Sheet.txt"), "5\t121\t121\t" + path + "\r\n");
+        this->start();
+        trigger("sheetAction");
+        QTRY_VERIFY(child<QTreeWidget>(sheet(), "coverList")
+                        ->topLevelItem(0)
+                        ->text(4)
+                        .endsWith("per inch"));
+    }
 
-void TestCommandLine::displayPlatform_data()
-{
-    QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QString>("platform");
-    QTest::newRow("X11 session") << QStringList{"DISPLAY=:0"} << "";
-    QTest::newRow("Wayland with XWayland")
-        << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"} << "xcb";
-    QTest::newRow("Wayland session type")
-        << QStringList{"XDG_SESSION_TYPE=wayland", "DISPLAY=:1"} << "xcb";
-    QTest::newRow("Wayland without X") << QStringList{"WAYLAND_DISPLAY=wayland-0"} << "";
-    QTest::newRow("user's choice wins")
-        << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0", "QT_QPA_PLATFORM=wayland"} << "";
-    QTest::newRow("no display") << QStringList{} << "";
-}
-
-void TestCommandLine::displayPlatform()
-{
-    QFETCH(QStringList, environment);
-    QFETCH(QString, platform);
-    QProcessEnvironment env;
-    for (const QString& entry : environment)
-        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
-    QCOMPARE(jf::preferredDisplayPlatform(env), platform);
-}
-
-void TestCommandLine::startedProgramsGetTheStartEnvironment_data()
-{
-    QTest::addColumn<bool>("viewer");
-    QTest::newRow("Your Programs") << false;
-    QTest::newRow("View Image") << true;
-}
-
-// Under Wayland with XWayland the program asks Qt for X11; the programs it
-// starts still see the session as the user started it.
-void TestCommandLine::startedProgramsGetTheStartEnvironment()
-{
-    QFETCH(bool, viewer);
-    WorkDir work(false);
-    // A stand-in for the program started and for the desktop's viewer.
-    const QString dump = work.path() + "/dump-environment";
-    QFile script(dump);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nenv > \"$0.tmp\" && mv \"$0.tmp\" \"" + QFile::encodeName(dump) +
-                 ".txt\"\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::link(dump, work.path() + "/xdg-open");
-
-    const QByteArray saved = qgetenv("QT_QPA_PLATFORM"), path = qgetenv("PATH"),
-                     display = qgetenv("DISPLAY");
-    qunsetenv("QT_QPA_PLATFORM");
-    qputenv("WAYLAND_DISPLAY", "wayland-0");
-    qputenv("DISPLAY", ":0");
-    qputenv("PATH", QFile::encodeName(work.path()) + ':' + path);
-    const auto restore = qScopeGuard([&] {
-        qputenv("QT_QPA_PLATFORM", saved);
-        qputenv("PATH", path);
-        qputenv("DISPLAY", display);
-        qunsetenv("WAYLAND_DISPLAY");
+    void startedProgramsGetTheStartEnvironment_data()
+    {
+        QTest::addColumn<bool>("viewer");
+        QTest::newRow("Your Programs") << false;
+        QTest::newRow("View Image") << true;
+    }
+    // Under Wayland with XWayland the program asks Qt for X11; the programs
+    // it starts still see the session as the user started it.
+    void startedProgramsGetTheStartEnvironment()
+    {
+        QFETCH(bool, viewer);
+        // A stand-in for the program started and for the desktop's viewer.
+        const QString dump = work().put(
+            "dump-environment", "#!/bin/sh\nenv > \"$0.tmp\" && mv \"$0.tmp\" \"$0.txt\"\n");
+        QFile::setPermissions(dump, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::link(dump, work().path() + "/xdg-open");
+        const auto restore = jftest::setEnvironment(
+            "QT_QPA_PLATFORM|WAYLAND_DISPLAY=wayland-0|DISPLAY=:0|PATH=" + work().path() + ':' +
+            qEnvironmentVariable("PATH"));
+        QStringList before = QProcessEnvironment::systemEnvironment().toStringList();
+        char program[] = "jacketforge";
+        char* argv[] = {program, nullptr};
+        QCOMPARE(jf::StartArguments(1, argv).qtArguments(),
+                 (QStringList{"jacketforge", "-platform", "xcb"}));
         jf::restoreDesktopPlatform();
-    });
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QStringList before = env.toStringList();
-
-    char program[] = "jacketforge";
-    char* argv[] = {program, nullptr};
-    const jf::StartArguments start(1, argv);
-    QCOMPARE(start.qtArguments(), (QStringList{"jacketforge", "-platform", "xcb"}));
-    jf::restoreDesktopPlatform();
-    if (viewer)
-        QVERIFY(jf::platform().shell->openDocument(work.path() + "/picture.jpg"));
-    else
-        jf::platform().shell->startCommand(dump);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump + ".txt"), 10000);
-    QFile seen(dump + ".txt");
-    QVERIFY(seen.open(QIODevice::ReadOnly | QIODevice::Text));
-    QStringList after = QString::fromLocal8Bit(seen.readAll()).split('\n', Qt::SkipEmptyParts);
-    // What the shell sets for itself.
-    for (QStringList* list : {&before, &after})
-        list->removeIf([](const QString& entry) {
-            return entry.startsWith("PWD=") || entry.startsWith("OLDPWD=") ||
-                   entry.startsWith("SHLVL=") || entry.startsWith("_=");
-        });
-    before.sort();
-    after.sort();
-    QCOMPARE(after, before);
-}
-
-// Qt names an X11 window's class after the application; the desktop entry's
-// StartupWMClass must match it for docks to group windows with launchers.
-void TestCommandLine::everyWindowCarriesTheIconAndClass()
-{
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController controller;
-    QFile entry(qEnvironmentVariable("JF_SOURCE_DIR") +
-                "/packaging/org.jacketforge.Jacketforge.desktop");
-    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
-    QVERIFY(QString::fromUtf8(entry.readAll())
-                .contains("\nStartupWMClass=" + QApplication::applicationName() + "\n"));
-    const QList<QWidget*> windows{&controller.mainWindow(),       &controller.sheetWindow(),
-                                  &controller.addProgramDialog(), &controller.calibrationWindow(),
-                                  &controller.settingsWindow(),   &controller.helpWindow()};
-    for (QWidget* window : windows) {
-        const QIcon icon = window->windowIcon();
-        QVERIFY2(icon.availableSizes().contains(QSize(32, 32)), window->metaObject()->className());
-        QVERIFY(!icon.pixmap(32).isNull());
+        if (viewer)
+            QVERIFY(jf::platform().shell->openDocument(work().path() + "/picture.jpg"));
+        else
+            jf::platform().shell->startCommand(dump);
+        const QString seen = (viewer ? work().path() + "/xdg-open" : dump) + ".txt";
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(seen), 10000);
+        QFile file(seen);
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QRegularExpression own("^(?!(OLD)?PWD=|SHLVL=|_=)"); // not what the shell sets itself
+        QStringList after =
+            QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(own);
+        before = before.filter(own);
+        before.sort();
+        after.sort();
+        QCOMPARE(after, before);
     }
-}
 
-// The faces of the main window's texts as the program starts: the captions'
-// own, and Tahoma for the rest, found through fontconfig even where only
-// Wine's copy of it is installed.
-void TestCommandLine::windowFaces_data()
-{
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("pixels");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("italic");
-    QTest::newRow("cover kind") << "coverKindLabel8"
-                                << "Arial" << 17 << true << true;
-    QTest::newRow("title") << "titleLabel"
-                           << "Arial" << 16 << true << false;
-    QTest::newRow("menu") << "printCoverLabel"
-                          << "Arial" << 21 << true << false;
-    QTest::newRow("picture") << "viewImageLabel"
-                             << "Arial" << 13 << true << false;
-    QTest::newRow("lists") << "deleteProgramLabel"
-                           << "Arial" << 11 << true << false;
-    QTest::newRow("close") << "closeLabel"
-                           << "Arial" << 21 << false << false;
-    QTest::newRow("close mark") << "closeMark"
-                                << "Arial Black" << 20 << true << false;
-    QTest::newRow("tip") << "tipLabel"
-                         << "Tahoma" << 11 << false << false;
-}
+    void secondStartHandsOver_data()
+    {
+        // `prepare` is run by sh before the first start, with the shared
+        // temporary folder as $1 and the working folder as $2; the second
+        // start runs in `second`. Without a runtime folder (the rows for
+        // root) the guard's place is in the shared temporary folder.
+        const auto row = jftest::rows<SecondStartRow>();
+        row("a crashed run's socket left", "", "$2", false);
+        row("through a link", "ln -s $2 $1/link", "$1/link", false);
+        row("another Data folder runs beside", "mkdir -p $1/other/Data", "$1/other", false);
+        row("another user's folder", "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0", "$2",
+            true);
+        row("another user's link", "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0",
+            "$2", true);
+        row("a bind mount", "mkdir $1/bound && mount --bind $2 $1/bound", "$1/bound", true);
+    }
+    // One program per Data folder: a second start hands its picture over
+    // and ends at once, writing nothing.
+    void secondStartHandsOver()
+    {
+        auto [prepare, second, root] = jftest::fetch<SecondStartRow>();
+        if (root && ::geteuid() != 0)
+            QSKIP("another user's folder and a bind mount need root");
+        QTemporaryDir tmp;
+        const auto runtime = root ? jftest::setEnvironment("XDG_RUNTIME_DIR|TMPDIR=" + tmp.path() +
+                                                           "|XDG_CACHE_HOME=" + tmp.path())
+                                  : ownRuntimeFolder();
+        const auto restore = qScopeGuard([&] {
+            if (prepare.contains("mount"))
+                QProcess::execute("umount", {tmp.filePath("bound")});
+        });
+        QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work().path()}), 0);
+        if (prepare.isEmpty())
+            leaveStaleSocket(jf::OneProgram::socketPath(work().path() + "/"));
+        if (prepare.contains("chown")) // said, and a private folder of the user's own used instead
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
+        start();
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+        one.listen();
+        QStringList handedOver;
+        one.setReceiver([&](const QString& picture) {
+            handedOver << picture;
+            form().openPicture(picture);
+        });
+        const QString picture = work().solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
+        QProcess later;
+        later.setWorkingDirectory(second.replace("$1", tmp.path()).replace("$2", work().path()));
+        later.start(QStringLiteral(JF_PROGRAM), {picture});
+        if (prepare.contains("other")) {
+            QVERIFY(!later.waitForFinished(1500));
+            later.kill();
+            later.waitForFinished();
+            QVERIFY(handedOver.isEmpty());
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(later.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later.exitCode(), 0);
+        QCOMPARE(handedOver, QStringList{picture});
+        QCOMPARE(form().currentImagePath(), picture);
+        QCOMPARE(work().read("PicturesPaths.txt"), WorkDir::shipped("PicturesPaths.txt"));
+        QVERIFY(errors().isEmpty());
+    }
 
-void TestCommandLine::windowFaces()
-{
-    QFETCH(QString, label);
-    QFETCH(QString, family);
-    QFETCH(int, pixels);
-    QFETCH(bool, bold);
-    QFETCH(bool, italic);
-    TestPlatform platform;
-    WorkDir work;
-    jf::AppController controller;
-    const QFont font = jftest::child<QLabel>(controller.mainWindow(), qPrintable(label))->font();
-    QCOMPARE(font.family(), family);
-    QCOMPARE(font.pixelSize(), pixels);
-    QCOMPARE(font.bold(), bold);
-    QCOMPARE(font.italic(), italic);
-    if (family == "Tahoma" && QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
-        QCOMPARE(QFontInfo(font).family(), family);
-}
+    void unansweringRunSaysWhy()
+    {
+        // The socket's place is taken by a folder that cannot be removed.
+        const auto runtime = ownRuntimeFolder();
+        const QString socket = jf::OneProgram::socketPath(work().path() + "/");
+        QVERIFY(QDir().mkpath(socket + "/taken"));
+        jf::OneProgram one(work().path() + "/");
+        QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot hand their pictures"));
+        one.listen();
+        // A later start is told at once, not after waiting for an answer.
+        jf::OneProgram second(work().path() + "/");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(second.claim({}), jf::OneProgram::Start::NoAnswer);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(second.noAnswerText().contains("cannot listen on \"" + socket),
+                 qPrintable(second.noAnswerText()));
+    }
+
+    void changedFileIsNotWrittenOver_data()
+    {
+        const auto row = jftest::rows<ChangedFileRow>();
+        row("picture names, at close", "PicturesNames.txt", "PicturesPaths.txt");
+        row("picture paths, at close", "PicturesPaths.txt", "PicturesNames.txt");
+        row("sizes, on Save Settings", "DefaultSizes.ins", "");
+        row("names, on Accept", "DefaultNames.ins", "");
+        // Missing at start, made by another program since.
+        row("sheet, on Add to Sheet", "Sheet.txt", "");
+        row("sheet settings, on Cut marks", "SheetSettings.ins", "");
+        row("picture fit, on Fill Cover", "PictureFit.ins", "");
+    }
+    void changedFileIsNotWrittenOver()
+    {
+        auto [file, partner] = jftest::fetch<ChangedFileRow>();
+        start();
+        const QByteArray changed = "changed by another program\r\n";
+        const QByteArray partnerBefore = partner.isEmpty() ? QByteArray() : work().read(partner);
+        const auto changeBehind = [&] { work().write(file, changed); };
+        if (!partner.isEmpty()) {
+            platform().fileDialog.answers.enqueue(QStringLiteral("/pictures/new.jpg"));
+            click("addPictureLabel");
+            changeBehind();
+            QVERIFY(!form().close());                      // a failed save keeps the window open
+            QCOMPARE(work().read(partner), partnerBefore); // nor was the pair's other file written
+            // A second close offers to quit without saving.
+            platform().messages.answers.enqueue(true);
+            QVERIFY(form().close());
+            QCOMPARE(platform().messages.questions.size(), 1);
+            QVERIFY(platform().messages.questions.first().contains(work().data(file)));
+        } else if (file == "DefaultSizes.ins") {
+            edit("widthEdit")->setText("200");
+            form().selectCoverKind(1);
+            changeBehind();
+            click("saveSizesLabel");
+        } else if (file == "Sheet.txt") {
+            form().openPicture(work().solidBitmap("a.bmp", QSize(8, 8), Qt::red));
+            form().selectCoverKind(5);
+            changeBehind();
+            trigger("addToSheetAction");
+        } else if (file == "PictureFit.ins") {
+            changeBehind();
+            trigger("fillAction");
+            QVERIFY(child<QAction>(form(), "stretchAction")->isChecked()); // the way in force
+        } else if (file == "SheetSettings.ins") {
+            trigger("sheetAction");
+            changeBehind();
+            auto* marks = jftest::child<QCheckBox>(sheet(), "cutMarksBox");
+            marks->click();
+            QVERIFY(marks->isChecked()); // the choice in force
+        } else {
+            click("settingsLabel");
+            edit(settings(), "nameEdit1")->setText("Mine");
+            changeBehind();
+            click(settings(), "acceptLabel");
+            QVERIFY(settings().isVisible()); // with the user's changes
+        }
+        QCOMPARE(work().read(file), changed);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors().first().startsWith(
+                     QStringLiteral("Cannot create file \"%1\". Another program changed "
+                                    "it after this program read it")
+                         .arg(work().data(file))),
+                 qPrintable(errors().first()));
+    }
+
+    void fullDiskKeepsEveryFile_data()
+    {
+        QTest::addColumn<qint64>("leaveFree");
+        QTest::newRow("no space at all") << qint64(0);
+        QTest::newRow("space for part of a file") << qint64(8192);
+    }
+    // Each writer is given more than the free space: it fails with the
+    // system's message and leaves the old file, and no temporary one.
+    void fullDiskKeepsEveryFile()
+    {
+        QFETCH(qint64, leaveFree);
+        const QStringList names = QDir(work().path() + "/Data").entryList(QDir::Files);
+        FullData full(work(), leaveFree);
+        if (!full.mounted())
+            QSKIP("mounting a tmpfs is not allowed here");
+        QMap<QString, QByteArray> before;
+        for (const QString& name : names)
+            before[name] = work().read(name);
+        start();
+        jf::Workspace& ws = workspace();
+        // The sizes file can only be short: it must fail when there is no
+        // room at all.
+        ws.sizes.setWidth(1, 271);
+        ws.preferences.borderColour = QString(20000, QLatin1Char('c'));
+        const QString big(20000, QLatin1Char('n'));
+        const QList<std::function<void()>> writers{
+            [&] { ws.sizes.write(ws.folder.path(jf::datafile::sizes)); },
+            [&] { jf::writeCoverNames(ws.folder.path(jf::datafile::names), QStringList(8, big)); },
+            [&] { ws.preferences.write(ws.folder.path(jf::datafile::settings)); },
+            [&] { jf::writeWholeTextFile(ws.folder.path(jf::datafile::tips), big); },
+        };
+        for (const auto& write : writers) {
+            try {
+                write();
+                QVERIFY(leaveFree > 0 && &write == &writers.first());
+            } catch (const jf::Error& e) {
+                QVERIFY2(e.message().contains("No space left on device") ||
+                             e.message().contains("Disk full"),
+                         qPrintable(e.message()));
+            }
+        }
+        for (const QString& name : names) {
+            if (name == jf::datafile::sizes && leaveFree > 0)
+                QVERIFY(work().read(name).startsWith("271\r\n184\r\n"));
+            else
+                QVERIFY2(work().read(name) == before[name], qPrintable(name));
+        }
+        QCOMPARE(QDir(work().path() + "/Data").entryList(QDir::Files).size(),
+                 names.size() + 1); // the filler
+
+        // Closing with the programs list too large: the window and the list
+        // stay; once there is room the same close saves what was kept.
+        QStringList entries;
+        for (int i = 0; i < 2000; ++i) {
+            entries << QStringLiteral("program %1 with a name long enough to fill space").arg(i);
+            ws.programs.append(entries.last(), "/usr/bin/x");
+        }
+        form().show();
+        errors().clear();
+        click("closeLabel");
+        QCOMPARE(errors(),
+                 QStringList{QString("Cannot create file \"%1\". No space left on device.")
+                                 .arg(work().data("ProgramsNames.txt"))});
+        QVERIFY(form().isVisible());
+        QCOMPARE(ws.programs.names().mid(ws.programs.names().size() - entries.size()), entries);
+        QCOMPARE(work().read("ProgramsNames.txt"), before["ProgramsNames.txt"]);
+        full.makeRoom();
+        errors().clear();
+        click("closeLabel");
+        QVERIFY(errors().isEmpty());
+        QVERIFY(!form().isVisible());
+        QVERIFY(work().read("ProgramsNames.txt").endsWith(entries.last().toUtf8() + "\r\n"));
+    }
+};
 
 QTEST_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

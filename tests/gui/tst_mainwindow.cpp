@@ -1,1045 +1,924 @@
-#include "AppController.h"
+// The main window: the cover kinds and their sizes, the preview and the
+// pictures put in it, the lists, the tips, the menus, dragging and closing;
+// and the program without a mouse: the Tab order, the keys, Escape in the
+// tool windows, and what assistive technology is told about the controls.
 #include "ErrorReport.h"
 #include "FileDialogs.h"
 #include "ProgramFixture.h"
-#include "TestPlatform.h"
 #include "WindowDrag.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
-#include <QDropEvent>
-#include <QImage>
-#include <QLabel>
-#include <QMenu>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QTest>
-#include <QTimer>
+#include <QTreeWidget>
 #include <QWindow>
 
-using jf::ClickLabel;
-using jf::CloseLabel;
 using jf::ImageControl;
-using jf::MainWindow;
-using jf::WindowDrag;
-using jftest::TestPlatform;
+using jftest::child;
 using jftest::WorkDir;
 
-namespace {
-
-void clearAndType(QLineEdit* edit, const QString& text)
-{
-    // Select all, then type over it, as a user replaces a value.
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    if (text.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(edit, text);
-}
-
-bool showsPicture(const ImageControl* control, const jf::Picture& picture)
-{
-    return !control->picture().isNull() && control->picture().data() == picture.data();
-}
-
-// Loads a blue bitmap into the preview through "Import Image", as the state
-// a failed load must keep; its path, empty when it could not be made.
-QString importBluePicture(TestPlatform& platform, const WorkDir& work, MainWindow& form)
-{
-    const QString path = work.solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
-    platform.fileDialog.answers.enqueue(path);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
-    return path;
-}
-
-QString defaultSizesText()
-{
-    return "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n130\r\n184\r\n121\r\n121\r\n120\r\n120\r\n"
-           "151\r\n118\r\n117\r\n117\r\n";
-}
-
-} // namespace
-
-class TestMainWindow : public QObject
+class TestMainWindow : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    jftest::ProgramFixture m_program;
+    // The file spoiled (none: no Data folder at all) and what it then holds (nothing:
+    // removed), the message told (%1: the file), kind 3's sizes after.
+    using DamagedRow = std::tuple<QString, QByteArray, QString, QString>;
+    // What is typed, what the box shows.
+    using TypedRow = std::tuple<QString, QString>;
+    // The names dropped (in the working folder, or web addresses), the one loaded (none:
+    // none), the message told.
+    using DropRow = std::tuple<QStringList, QString, QString>;
+    // The tips file, the tips skipped, the tips line's texts from then on.
+    using TipsRow = std::tuple<QByteArray, int, QStringList>;
+    // The control, how its menu is asked for (a right click, Shift+F10 or the Menu key),
+    // the menu, its entries apart by "|".
+    using MenusRow = std::tuple<QString, QString, QString, QString>;
+    // Where the press is, the control under it, how far the window moves.
+    using DragRow = std::tuple<QPoint, QString, QPoint>;
+    // The keys, what the width box shows after them.
+    using KeysRow = std::tuple<QKeySequence, QString>;
+    // The window, the control (none: the window itself), its role and name, whether it can
+    // be pressed.
+    using NamedRow = std::tuple<QString, QString, QAccessible::Role, QString, bool>;
+
+    // Types over the whole box, as a user replaces a value.
+    void type(const char* box, const QString& text)
+    {
+        QLineEdit* e = edit(box);
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e, Qt::Key_Backspace);
+        QTest::keyClicks(e, text);
+    }
+    QString boxes() { return edit("widthEdit")->text() + " x " + edit("heightEdit")->text(); }
+    void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }
+    // The kind selected, its boxes, and the kind tabs as drawn (1 pressed,
+    // 0 raised, - not drawn): "2: 265 x 184 01000000".
+    QString state()
+    {
+        QString drawn;
+        for (int kind = 1; kind <= 8; ++kind) {
+            const auto& tab =
+                child<ImageControl>(form(), qPrintable(QString("coverKindButton%1").arg(kind)))
+                    ->picture();
+            drawn += tab.isNull() ? '-' : "01"[tab.data() == form().pictures().buttonDown.data()];
+        }
+        return QString("%1: %2 %3").arg(form().selectedCoverKind()).arg(boxes(), drawn);
+    }
+    ImageControl* preview() { return child<ImageControl>(form(), "previewImage"); }
+    QString caption(const char* label) { return child<QLabel>(form(), label)->text(); }
+    QListWidget* list(const char* name) { return child<QListWidget>(form(), name); }
+    void rightClick(QWidget* control, QPoint at)
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &event);
+    }
+
+    static QString focusName()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    }
+    static void press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    }
+    void focus(const char* control) { child(form(), control)->setFocus(Qt::TabFocusReason); }
+    QAccessibleInterface* accessible(const QObject& parent, const char* name)
+    {
+        return QAccessible::queryAccessibleInterface(child<QObject>(parent, name));
+    }
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { renew(); }
+    void cleanup() { clear(); }
 
-    void defaultStart();
-    void typedSizesAreStoredOnSelect();
-    void saveWritesOnlyStoredSizes();
-    void defaultSettingsRestoresEveryKind();
-    void digitFilter_data();
-    void digitFilter();
-    void emptyBoxKeepsKindSelected();
-    void reselectingKeepsTextsWithoutRefit();
-    void missingDataFolder();
-    void missingTipsFile();
-    void shortSizesFileAtStart();
-    void longStoredSizeShowsWhole();
-    void defaultSettingsWithoutSelection();
-    void closeWritesTheFourLists();
-    void mainMenu();
-    void previewFollowsTheBoxes();
-    void swapWidthAndHeight();
-    void importAndDispose();
-    void pictureDialogStartsWherePicturesAre();
-    void failedLoadsKeepState_data();
-    void failedLoadsKeepState();
-    void dropLoadsFirstLocalFile_data();
-    void dropLoadsFirstLocalFile();
-    void tipsRotate();
-    void tipSequence_data();
-    void tipSequence();
-    void closeMarkAndDrag();
-    void dragStartsOnlyOnTheBareBackground_data();
-    void dragStartsOnlyOnTheBareBackground();
-    void dragCarriesAVisibleCompanion();
-    void dialogFiltersIgnoreCase();
-    void errorReportShowsCriticalBox();
-    void coverMenuOnThePreview();
-    void failedSelectionStaysConsistent();
-    void textsShowAsRead();
-    void inputMethodCommitsOnlyDigits();
-    void unreadFilesAreNotOverwritten();
-    void windowPicturesFitTheScreen_data();
-    void windowPicturesFitTheScreen();
-};
-
-void TestMainWindow::init()
-{
-    m_program.renew();
-}
-
-void TestMainWindow::cleanup()
-{
-    m_program.clear();
-}
-
-void TestMainWindow::defaultStart()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    QVERIFY(platform.messages.errors.isEmpty());
-    QCOMPARE(form.selectedCoverKind(), 1);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("184"));
-    QCOMPARE(formApp.workspace().folder.baseDir(), QDir::currentPath() + "/");
-    const QStringList captions{"DVD",      "Slim DVD",  "Large DVD", "DVD Inside",
-                               "CD Front", "CD Inside", "CD Back",   "CD Disk"};
-    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), captions[0]);
-    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel8")->text(), captions[7]);
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         form.pictures().buttonDown));
-    for (ImageControl* b : {jftest::child<ImageControl>(form, "coverKindButton2"),
-                            jftest::child<ImageControl>(form, "coverKindButton5"),
-                            jftest::child<ImageControl>(form, "coverKindButton8")})
-        QVERIFY(showsPicture(b, form.pictures().buttonUp));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 243));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->pos(), QPoint(145, 105));
-    QCOMPARE(formApp.workspace().preferences.borderWidth, 1);
-    QCOMPARE(formApp.workspace().preferences.borderColour, QString("Gray"));
-    QCOMPARE(form.tipInterval(), 6000);
-    QVERIFY(jftest::child<QTimer>(form, "tipTimer")->isActive());
-    QVERIFY(formApp.workspace().tips.tips().contains(
-        "If you print a DVD Cover, you may have to set your printer to ''landscape''"));
-    QCOMPARE(jftest::child<QListWidget>(form, "pictureList")->count(), 0);
-    QCOMPARE(form.size(), QSize(701, 500));
-    QCOMPARE(form.pos(), QPoint(384, 280));
-    QCOMPARE(form.windowTitle(), QString("Vastel - Jacketforge v1.20"));
-    QCOMPARE(jftest::child<ClickLabel>(form, "saveSizesLabel")->toolTip(),
-             QString("Save the settings  in all the menu items"));
-}
-
-void TestMainWindow::typedSizesAreStoredOnSelect()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
-    QCOMPARE(form.selectedCoverKind(), 2);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("265"));
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
-                         form.pictures().buttonDown));
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         form.pictures().buttonUp));
-    QTest::mouseClick(jftest::child<ImageControl>(form, "coverKindButton1"), Qt::LeftButton);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("200"));
-    QCOMPARE(formApp.workspace().sizes.width(1), 200);
-    QVERIFY(platform.messages.errors.isEmpty());
-}
-
-void TestMainWindow::saveWritesOnlyStoredSizes()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
-    QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
-
-    // Re-selecting the same kind stores what was typed.
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
-    QVERIFY(work.read("DefaultSizes.ins").startsWith("200\r\n184\r\n265\r\n"));
-    QVERIFY(platform.messages.errors.isEmpty());
-}
-
-void TestMainWindow::defaultSettingsRestoresEveryKind()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "200");
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
-    clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "99");
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
-    QCOMPARE(form.selectedCoverKind(), 3);
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("184"));
-    QCOMPARE(formApp.workspace().sizes.width(1), 270);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
-}
-
-void TestMainWindow::digitFilter_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("digits") << "123"
-                            << "123";
-    QTest::newRow("letter") << "1a2"
-                            << "12";
-    QTest::newRow("minus") << "-5"
-                           << "5";
-    QTest::newRow("space") << "4 4"
-                           << "44";
-    QTest::newRow("point") << "1.5"
-                           << "15";
-    QTest::newRow("length limit") << "123456"
-                                  << "1234";
-}
-
-void TestMainWindow::digitFilter()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    auto [platform, work, formApp, form] = m_program.start();
-    for (QLineEdit* edit : {jftest::child<QLineEdit>(form, "widthEdit"),
-                            jftest::child<QLineEdit>(form, "heightEdit")}) {
-        clearAndType(edit, typed);
-        QCOMPARE(edit->text(), shown);
-    }
-    QTest::keyClick(jftest::child<QLineEdit>(form, "heightEdit"), Qt::Key_Backspace);
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), shown.chopped(1));
-}
-
-void TestMainWindow::emptyBoxKeepsKindSelected()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "150");
-    const QSize fitted = jftest::child<ImageControl>(form, "previewImage")->size();
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "");
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
-             fitted); // an empty box leaves the preview
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
-    QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
-    QCOMPARE(form.selectedCoverKind(), 1);
-    QCOMPARE(formApp.workspace().sizes.height(1),
-             150); // the height was stored before the width failed
-    QCOMPARE(formApp.workspace().sizes.width(1), 270);
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("150"));
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton1"),
-                         form.pictures().buttonDown));
-}
-
-void TestMainWindow::reselectingKeepsTextsWithoutRefit()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    int changes = 0;
-    connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
-            [&] { ++changes; });
-    connect(jftest::child<QLineEdit>(form, "heightEdit"), &QLineEdit::textChanged,
-            [&] { ++changes; });
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
-    QCOMPARE(changes, 0);
-    // Leading zeros are dropped on re-selection.
-    jftest::child<QLineEdit>(form, "widthEdit")->setText("0270");
-    changes = 0;
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("270"));
-    QCOMPARE(changes, 1);
-}
-
-void TestMainWindow::missingDataFolder()
-{
-    m_program.renew(false);
-    auto [platform, work, formApp, form] = m_program.start();
-    QCOMPARE(platform.messages.errors,
-             QStringList{QString("Cannot open file \"%1/Data/ProgramsNames.txt\". No such file "
-                                 "or directory.")
-                             .arg(QDir::currentPath())});
-    QCOMPARE(form.selectedCoverKind(), 0);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("0"));
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("0"));
-    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel4")->text(), QString("DVD Inside"));
-    QVERIFY(jftest::child<ImageControl>(form, "coverKindButton1")->picture().isNull());
-    QCOMPARE(formApp.workspace().preferences.borderColour, QString());
-    QCOMPARE(form.tipInterval(), 6000);
-    // A kind can still be selected, with the zero sizes.
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
-    QCOMPARE(form.selectedCoverKind(), 2);
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "coverKindButton2"),
-                         form.pictures().buttonDown));
-}
-
-void TestMainWindow::missingTipsFile()
-{
-    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
-        folder.remove("Tips.txt");
-        folder.write("PicturesNames.txt", "Summer\r\n");
-        folder.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
-    });
-    QCOMPARE(platform.messages.errors,
-             QStringList{QString("File not found: \"%1\"").arg(work.data("Tips.txt"))});
-    QCOMPARE(form.selectedCoverKind(), 0);
-    QCOMPARE(formApp.workspace().sizes.width(5), 121);
-    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel2")->text(), QString("Slim DVD"));
-    QCOMPARE(formApp.workspace().preferences.borderColour, QString("Gray"));
-    QCOMPARE(jftest::child<QListWidget>(form, "pictureList")->count(), 1);
-    QVERIFY(formApp.workspace().tips.tips().isEmpty());
-    QVERIFY(jftest::child<ImageControl>(form, "coverKindButton1")->picture().isNull());
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel5"), Qt::LeftButton);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("121"));
-}
-
-void TestMainWindow::shortSizesFileAtStart()
-{
-    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
-        folder.write("DefaultSizes.ins", "270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n");
-    });
-    QCOMPARE(platform.messages.errors, QStringList{"'' is not a valid integer value."});
-    QCOMPARE(formApp.workspace().sizes.width(3), 280);
-    QCOMPARE(formApp.workspace().sizes.width(4), 0);
-    // Captions were not read: the built-in ones stay.
-    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), QString("DVD"));
-    QCOMPARE(form.selectedCoverKind(), 0);
-}
-
-void TestMainWindow::longStoredSizeShowsWhole()
-{
-    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
-        folder.write("DefaultSizes.ins",
-                     "12345\r\n-184\r\n" + defaultSizesText().mid(10).toLatin1());
-    });
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("12345"));
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("-184"));
-    // Typing cannot make it longer; deleting works.
-    jftest::child<QLineEdit>(form, "widthEdit")->setFocus();
-    jftest::child<QLineEdit>(form, "widthEdit")->end(false);
-    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_7);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("12345"));
-    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_Backspace);
-    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_Backspace);
-    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_9);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("1239"));
-    QTest::keyClick(jftest::child<QLineEdit>(form, "widthEdit"), Qt::Key_9);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("1239"));
-}
-
-void TestMainWindow::defaultSettingsWithoutSelection()
-{
-    auto [platform, work, formApp, form] =
-        m_program.start([&](const WorkDir& folder) { folder.remove("Tips.txt"); });
-    platform.messages.errors.clear();
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
-    QVERIFY(platform.messages.errors.isEmpty());
-    QCOMPARE(form.selectedCoverKind(), 0);
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("0"));
-    QVERIFY(jftest::child<ImageControl>(form, "coverKindButton1")->picture().isNull());
-}
-
-void TestMainWindow::closeWritesTheFourLists()
-{
-    TestPlatform& platform = m_program.platform();
-    const WorkDir& work = m_program.work();
-    work.write("ProgramsNames.txt", "Editor");
-    work.write("ProgramsPaths.txt", "/usr/bin/editor --new");
+    void startWithDamagedData_data()
     {
-        jf::AppController formApp;
-        MainWindow& form = formApp.mainWindow();
-        form.show();
-        formApp.workspace().pictures.append("Summer", "/home/me/Summer.jpg");
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
-        QVERIFY(!form.isVisible());
+        const auto row = jftest::rows<DamagedRow>();
+        row("no Data folder", "", QByteArray(),
+            "Cannot open file \"%1/Data/ProgramsNames.txt\". No such file or directory.", "0 x 0");
+        row("tips gone", "Tips.txt", QByteArray(), "File not found: \"%1\"", "280 x 184");
+        row("sizes cut short", "DefaultSizes.ins",
+            QByteArray("270\r\n184\r\n265\r\n184\r\n280\r\n184\r\n\r\n"),
+            "'' is not a valid integer value.", "280 x 184");
     }
-    // Lists that did not change keep their files byte for byte.
-    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("Editor"));
-    QCOMPARE(work.read("ProgramsPaths.txt"), QByteArray("/usr/bin/editor --new"));
-    QCOMPARE(work.read("PicturesNames.txt"), QByteArray("Summer\r\n"));
-    QCOMPARE(work.read("PicturesPaths.txt"), QByteArray("/home/me/Summer.jpg\r\n"));
-    // Sizes are not saved at exit.
-    QCOMPARE(QString(work.read("DefaultSizes.ins")), defaultSizesText());
-
-    // The X mark closes as well.
-    jf::AppController againApp;
-    MainWindow& again = againApp.mainWindow();
-    again.show();
-    againApp.workspace().programs.clear();
-    QTest::mouseClick(jftest::child<CloseLabel>(again, "closeMark"), Qt::LeftButton);
-    QVERIFY(!again.isVisible());
-    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray());
-    QVERIFY(platform.messages.errors.isEmpty());
-}
-
-void TestMainWindow::mainMenu()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QPoint at(300, 20);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, form.mapToGlobal(at));
-    QApplication::sendEvent(jftest::child<ImageControl>(form, "backgroundImage"), &event);
-    QTRY_VERIFY(jftest::child<QMenu>(form, "mainMenu")->isVisible());
-    QStringList entries;
-    for (QAction* a : jftest::child<QMenu>(form, "mainMenu")->actions())
-        entries << a->text();
-    QCOMPARE(entries, (QStringList{"Print", "Print Preview", "Stretch to Cover", "Fill Cover",
-                                   "Fit in Cover", "Add to Sheet", "Sheet...", "Settings",
-                                   "Calibrate Printer...", "Close"}));
-    jftest::child<QMenu>(form, "mainMenu")->hide();
-
-    formApp.workspace().pictures.append("A", "/a.bmp");
-    jftest::child<QAction>(form, "closeAction")->trigger();
-    QVERIFY(!form.isVisible());
-    QCOMPARE(work.read("PicturesPaths.txt"), QByteArray("/a.bmp\r\n"));
-}
-
-void TestMainWindow::previewFollowsTheBoxes()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel4"), Qt::LeftButton);
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "0");
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(195, 276));
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "00");
-    QCOMPARE(platform.messages.errors.last(), QString("Floating point division by zero."));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 276));
-    clearAndType(jftest::child<QLineEdit>(form, "widthEdit"), "8");
-    clearAndType(jftest::child<QLineEdit>(form, "heightEdit"), "3");
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 134));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->pos(), QPoint(145, 105));
-}
-
-void TestMainWindow::swapWidthAndHeight()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    jftest::child<QAction>(form, "swapSizesAction")->trigger();
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("184"));
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("270"));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(188, 276));
-
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel6"), Qt::LeftButton);
-    int changes = 0;
-    connect(jftest::child<QLineEdit>(form, "widthEdit"), &QLineEdit::textChanged,
-            [&] { ++changes; });
-    jftest::child<QAction>(form, "swapSizesAction")->trigger();
-    QCOMPARE(changes, 0);
-    QVERIFY(platform.messages.errors.isEmpty());
-
-    // A failing refit ends the swap: the height keeps its text.
-    jftest::child<QLineEdit>(form, "widthEdit")->setText("270");
-    jftest::child<QLineEdit>(form, "heightEdit")->setText("00");
-    platform.messages.errors.clear();
-    jftest::child<QAction>(form, "swapSizesAction")->trigger();
-    QCOMPARE(platform.messages.errors, QStringList{"Invalid floating point operation."});
-    QCOMPARE(jftest::child<QLineEdit>(form, "widthEdit")->text(), QString("00"));
-    QCOMPARE(jftest::child<QLineEdit>(form, "heightEdit")->text(), QString("00"));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(), QSize(356, 276));
-}
-
-void TestMainWindow::importAndDispose()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    const QString bmp = work.solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
-    QVERIFY(!bmp.isEmpty());
-
-    // View before any load hands an empty path on.
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "viewImageLabel"), Qt::LeftButton);
-    QCOMPARE(platform.shell.opened, QStringList{QString()});
-
-    platform.fileDialog.answers.enqueue(std::nullopt);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
-                         form.pictures().placeholder));
-    QCOMPARE(form.currentImagePath(), QString());
-
-    platform.fileDialog.answers.enqueue(bmp);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
-    QVERIFY(platform.messages.errors.isEmpty());
-    QCOMPARE(form.currentImagePath(), bmp);
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->picture().size(), QSize(40, 20));
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->size(),
-             QSize(356, 243)); // loading does not refit
-    const jf::OpenFileRequest first = platform.fileDialog.requests.first();
-    QCOMPARE(first.filter, QString("Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|"
-                                   "TIFF|*.tif;*.tiff|GIF|*.gif|SVG|*.svg|"
-                                   "HEIC|*.heic;*.heif|Other|*.*"));
-    QCOMPARE(first.filterIndex, 1);
-
-    // The dialog reopens on the file chosen last.
-    platform.fileDialog.answers.enqueue(std::nullopt);
-    jftest::child<QAction>(form, "importAction")->trigger();
-    QCOMPARE(platform.fileDialog.requests.last().initialFile, bmp);
-
-    jftest::child<QAction>(form, "disposeAction")->trigger();
-    QVERIFY(showsPicture(jftest::child<ImageControl>(form, "previewImage"),
-                         form.pictures().placeholder));
-    QCOMPARE(form.currentImagePath(), bmp);
-    jftest::child<QAction>(form, "viewImageAction")->trigger();
-    QCOMPARE(platform.shell.opened.last(), bmp);
-}
-
-void TestMainWindow::pictureDialogStartsWherePicturesAre()
-{
-    auto [platform, work, app, form] = m_program.start();
-    const QByteArray home = qgetenv("HOME");
-    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
-    qputenv("HOME", work.path().toLocal8Bit());
-    qunsetenv("XDG_CONFIG_HOME");
-    QCOMPARE(jf::picturesFolder(), work.path()); // no Pictures folder: home
-    QVERIFY(QDir(work.path()).mkdir("Pictures"));
-
-    QImage jpeg(8, 6, QImage::Format_RGB32);
-    jpeg.fill(Qt::blue);
-    QVERIFY(jpeg.save(work.path() + "/photo.JPE", "JPG"));
-    platform.fileDialog.answers.enqueue(work.path() + "/photo.JPE");
-    jftest::child<QAction>(form, "importAction")->trigger();
-    jftest::child<QAction>(form, "importAction")->trigger();
-    QCOMPARE(platform.fileDialog.requests.first().initialFolder, work.path() + "/Pictures");
-    QCOMPARE(platform.fileDialog.requests.last().initialFile, work.path() + "/photo.JPE");
-    // "Graphic" lists every JPEG ending, and a file it lists loads.
-    QCOMPARE(jf::caseInsensitiveNameFilters(platform.fileDialog.requests.first().filter).value(1),
-             QString("Graphic (*.[jJ][pP][gG] *.[jJ][pP][eE][gG] *.[jJ][pP][eE])"));
-    QCOMPARE(form.previewPicture().size(), QSize(8, 6));
-
-    // "View Image" without a viewer on the desktop says so.
-    platform.shell.hasViewer = false;
-    jftest::child<QAction>(form, "viewImageAction")->trigger();
-    QCOMPARE(platform.messages.errors.size(), 1);
-    QCOMPARE(platform.messages.errors.first(),
-             jf::errorReportText(jf::noViewerMessage(work.path() + "/photo.JPE")));
-
-    // The desktop's xdg-open ends with 3 when it finds no program: so said too.
-    QVERIFY(QDir(work.path()).mkdir("bin"));
-    QFile xdgOpen(work.path() + "/bin/xdg-open");
-    QVERIFY(xdgOpen.open(QIODevice::WriteOnly) && xdgOpen.write("#!/bin/sh\nexit 3\n") > 0);
-    xdgOpen.close();
-    xdgOpen.setPermissions(xdgOpen.permissions() | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
-    qputenv("PATH", work.path().toLocal8Bit() + "/bin:" + path);
-    jf::restoreDesktopPlatform();
-    jf::platform().messages = &platform.messages;
-    jftest::child<QAction>(form, "viewImageAction")->trigger();
-    QTRY_COMPARE(platform.messages.errors.size(), 2);
-    QCOMPARE(platform.messages.errors.last(), platform.messages.errors.first());
-}
-
-void TestMainWindow::failedLoadsKeepState_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("unknown extension")
-        << "notes.txt" << QByteArray("x") << "Unknown picture file extension (.txt)";
-    QTest::newRow("no extension") << "README" << QByteArray("x")
-                                  << "Unknown picture file extension (.)";
-    QTest::newRow("missing") << "" << QByteArray() << "";
-}
-
-void TestMainWindow::failedLoadsKeepState()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, message);
-    auto [platform, work, formApp, form] = m_program.start();
-    const QString good = importBluePicture(platform, work, form);
-    QVERIFY(!good.isEmpty());
-    const auto before = jftest::child<ImageControl>(form, "previewImage")->picture().data();
-
-    QString path = work.path() + "/" + name;
-    if (name.isEmpty()) {
-        path = work.path() + "/gone.jpg";
-        message = QString("Cannot open file \"%1\". No such file or directory.").arg(path);
-    } else {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+    // The failure is told, the window shows what was read and no kind is
+    // selected, "Default Settings" included, until one is picked.
+    void startWithDamagedData()
+    {
+        auto [file, content, message, kind3] = jftest::fetch<DamagedRow>();
+        renew(!file.isEmpty());
+        start([&](const WorkDir& folder) {
+            if (file.isEmpty())
+                return;
+            folder.write("PicturesNames.txt", "Summer\r\n");
+            folder.write("PicturesPaths.txt", "/pictures/Summer.jpg\r\n");
+            content.isEmpty() ? folder.remove(file) : folder.write(file, content);
+        });
+        QCOMPARE(errors(), QStringList{message.arg(file.isEmpty() ? QDir::currentPath()
+                                                                  : work().data(file))});
+        click("restoreSizesLabel");
+        QCOMPARE(state(), "0: 0 x 0 --------");
+        QCOMPARE(caption("coverKindLabel4"), "DVD Inside"); // built in where not read
+        QCOMPARE(list("pictureList")->count(), file.isEmpty() ? 0 : 1);
+        QCOMPARE(workspace().preferences.borderColour, file == "Tips.txt" ? "Gray" : "");
+        QCOMPARE(form().tipInterval(), 6000);
+        pick(3);
+        QCOMPARE(state(), "3: " + kind3 + " 00100000");
     }
-    platform.fileDialog.answers.enqueue(path);
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "importLabel"), Qt::LeftButton);
-    QCOMPARE(platform.messages.errors, QStringList{message});
-    QCOMPARE(jftest::child<ImageControl>(form, "previewImage")->picture().data(), before);
-    QCOMPARE(form.currentImagePath(), good);
-}
 
-void TestMainWindow::dropLoadsFirstLocalFile_data()
-{
-    QTest::addColumn<QStringList>("dropped"); // names in the working folder, or URLs
-    QTest::addColumn<QString>("loaded");      // the name loaded, empty for none
-    QTest::addColumn<QString>("message");
-    QTest::newRow("png") << QStringList{"green.png"} << "green.png"
-                         << "";
-    QTest::newRow("several: the first") << QStringList{"green.PNG", "good.bmp"} << "green.PNG"
-                                        << "";
-    QTest::newRow("web address first")
-        << QStringList{"https://example.org/a.png", "green.png"} << "green.png"
-        << "";
-    QTest::newRow("web address only") << QStringList{"https://example.org/a.png"} << ""
-                                      << "";
-    QTest::newRow("damaged") << QStringList{"cut.png"} << ""
-                             << "PNG image is not valid.";
-}
-
-void TestMainWindow::dropLoadsFirstLocalFile()
-{
-    QFETCH(QStringList, dropped);
-    QFETCH(QString, loaded);
-    QFETCH(QString, message);
-    auto [platform, work, formApp, form] = m_program.start();
-    const QString good = importBluePicture(platform, work, form);
-    QImage green(30, 20, QImage::Format_RGB32);
-    green.fill(Qt::green);
-    QVERIFY(green.save(work.path() + "/green.png", "PNG"));
-    QVERIFY(QFile::copy(work.path() + "/green.png", work.path() + "/green.PNG"));
-    QFile cut(work.path() + "/cut.png");
-    QVERIFY(cut.open(QIODevice::WriteOnly));
-    cut.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-    cut.close();
-    auto* preview = jftest::child<ImageControl>(form, "previewImage");
-    const auto before = preview->picture().data();
-
-    QList<QUrl> urls;
-    for (const QString& name : dropped)
-        urls << (name.startsWith("https:") ? QUrl(name)
-                                           : QUrl::fromLocalFile(work.path() + "/" + name));
-    QMimeData mime;
-    mime.setUrls(urls);
-    const QPoint at = preview->geometry().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &enter);
-    const bool local = !loaded.isEmpty() || !message.isEmpty();
-    QCOMPARE(enter.isAccepted(), local);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &drop);
-
-    QCOMPARE(platform.messages.errors, message.isEmpty() ? QStringList() : QStringList{message});
-    if (loaded.isEmpty()) {
-        QCOMPARE(preview->picture().data(), before);
-        QCOMPARE(form.currentImagePath(), good);
-    } else {
-        QCOMPARE(form.currentImagePath(), work.path() + "/" + loaded);
-        QCOMPARE(preview->picture().size(), QSize(30, 20));
-        QCOMPARE(preview->picture().scaledTo(QSize(3, 2)).pixel(1, 1), qRgb(0, 255, 0));
+    // A stored size longer than a box takes shows whole: typing cannot make
+    // it longer, deleting can. Typed sizes are stored on a kind when a kind
+    // is selected, the same one too; "Save Settings" writes what is stored,
+    // "Default Settings" reads back what was saved.
+    void sizesFollowTheKinds()
+    {
+        const QByteArray sizes = "12345\r\n-184\r\n" + WorkDir::shipped("DefaultSizes.ins").mid(10);
+        start({{"DefaultSizes.ins", sizes}});
+        QCOMPARE(boxes(), "12345 x -184");
+        QLineEdit* width = edit("widthEdit");
+        width->setFocus();
+        width->end(false);
+        QTest::keyClicks(width, "7");
+        QCOMPARE(width->text(), "12345");
+        QTest::keyClick(width, Qt::Key_Backspace);
+        QTest::keyClick(width, Qt::Key_Backspace);
+        QTest::keyClicks(width, "99");
+        QCOMPARE(width->text(), "1239");
+        click("saveSizesLabel");
+        QCOMPARE(work().read("DefaultSizes.ins"), sizes);
+        pick(1);
+        click("saveSizesLabel");
+        QVERIFY(work().read("DefaultSizes.ins").startsWith("1239\r\n-184\r\n265\r\n"));
+        type("widthEdit", "201");
+        pick(2);
+        QCOMPARE(state(), "2: 265 x 184 01000000");
+        click("coverKindButton1");
+        QCOMPARE(boxes(), "201 x -184");
+        pick(3);
+        type("heightEdit", "99");
+        click("restoreSizesLabel");
+        QCOMPARE(state(), "3: 280 x 184 00100000");
+        QCOMPARE(workspace().sizes.width(1), 1239);
+        QVERIFY(errors().isEmpty());
     }
-    // The picture dialog reopens on a dropped local file, loaded or not.
-    platform.fileDialog.answers.enqueue(std::nullopt);
-    jftest::child<QAction>(form, "importAction")->trigger();
-    QString expected = good;
-    for (qsizetype i = urls.size() - 1; i >= 0; --i)
-        expected = urls[i].isLocalFile() ? urls[i].toLocalFile() : expected;
-    QCOMPARE(platform.fileDialog.requests.last().initialFile, expected);
-}
 
-void TestMainWindow::tipsRotate()
-{
-    auto [platform, work, formApp, form] =
-        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", "A\r\n\r\nC\r\n"); });
-    QCOMPARE(jftest::child<ClickLabel>(form, "tipLabel")->text(), QString());
-    QStringList shown;
-    for (int i = 0; i < 5; ++i) {
-        form.showNextTip();
-        shown << jftest::child<ClickLabel>(form, "tipLabel")->text();
+    // A failed selection still ends on a kind, with its own sizes.
+    void failedSelectionStaysConsistent()
+    {
+        start();
+        // An empty box: the preview stays, and the kind cannot change; the
+        // height was stored before the width failed.
+        type("heightEdit", "150");
+        const QSize fitted = preview()->size();
+        type("widthEdit", "");
+        QCOMPARE(preview()->size(), fitted);
+        pick(2);
+        QCOMPARE(errors(), QStringList{"'' is not a valid integer value."});
+        QCOMPARE(state(), "1:  x 150 10000000");
+        QCOMPARE(workspace().sizes.height(1), 150);
+        // "00": kind 5's height beside it cannot be fitted.
+        edit("widthEdit")->setText("00");
+        pick(5);
+        QCOMPARE(errors().last(), "Floating point division by zero.");
+        QCOMPARE(state(), "5: 121 x 121 00001000");
+        QCOMPARE(workspace().sizes.width(1), 0);
+        // "Default Settings" in the same state ends with the kind selected.
+        edit("widthEdit")->setText("00");
+        pick(1);
+        edit("widthEdit")->setText("00");
+        click("restoreSizesLabel");
+        QCOMPARE(state(), "1: 270 x 184 10000000");
     }
-    QCOMPARE(shown, (QStringList{"A", "", "C", "A", ""}));
-    form.setTipInterval(0);
-    QVERIFY(!jftest::child<QTimer>(form, "tipTimer")->isActive());
-    form.setTipInterval(1000);
-    QVERIFY(jftest::child<QTimer>(form, "tipTimer")->isActive());
-    QCOMPARE(jftest::child<QTimer>(form, "tipTimer")->interval(), 1000);
-}
 
-void TestMainWindow::tipSequence_data()
-{
-    QTest::addColumn<QByteArray>("tipsFile");
-    QTest::addColumn<int>("skipped");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("three tips") << QByteArray("A\r\nB\r\nC\r\n") << 0
-                                << QStringList{"A", "B", "C", "A"};
-    QTest::newRow("no tips") << QByteArray() << 0 << QStringList{"", ""};
-    QTest::newRow("one tip") << QByteArray("A") << 0 << QStringList{"A", "A"};
-    QByteArray many;
-    for (int i = 0; i < 130; ++i)
-        many += QByteArray::number(i) + "\r\n";
-    QTest::newRow("130 tips") << many << 127 << QStringList{"127", "128", "129", "0", "1"};
-}
-
-void TestMainWindow::tipSequence()
-{
-    QFETCH(QByteArray, tipsFile);
-    QFETCH(int, skipped);
-    QFETCH(QStringList, shown);
-    auto [platform, work, formApp, form] =
-        m_program.start([&](const WorkDir& folder) { folder.write("Tips.txt", tipsFile); });
-    for (int i = 0; i < skipped; ++i)
-        form.showNextTip();
-    QStringList seen;
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        form.showNextTip();
-        seen << jftest::child<ClickLabel>(form, "tipLabel")->text();
+    void digitFilter_data()
+    {
+        const auto row = jftest::rows<TypedRow>();
+        for (const QString pair : {"123=123", "1a2=12", "-5=5", "4 4=44", "1.5=15", "123456=1234"})
+            row(qPrintable(pair), pair.section('=', 0, 0), pair.section('=', 1));
     }
-    QCOMPARE(seen, shown);
-}
+    // Typed or committed by an input method, only digits go in, four at most.
+    void digitFilter()
+    {
+        auto [typed, shown] = jftest::fetch<TypedRow>();
+        start();
+        type("widthEdit", typed);
+        type("heightEdit", typed);
+        QCOMPARE(boxes(), shown + " x " + shown);
+        QTest::keyClick(edit("heightEdit"), Qt::Key_Backspace);
+        QCOMPARE(edit("heightEdit")->text(), shown.chopped(1));
+        edit("widthEdit")->clear();
+        QInputMethodEvent commit;
+        commit.setCommitString(typed);
+        QApplication::sendEvent(edit("widthEdit"), &commit);
+        QCOMPARE(edit("widthEdit")->text(), shown);
+    }
 
-void TestMainWindow::closeMarkAndDrag()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    CloseLabel* closeMark = jftest::child<CloseLabel>(form, "closeMark");
-    // The first exit turns it black whatever colour it started in.
-    QPalette red = closeMark->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    closeMark->setPalette(red);
-    QEvent firstLeave(QEvent::Leave);
-    QApplication::sendEvent(closeMark, &firstLeave);
-    QCOMPARE(closeMark->palette().color(QPalette::WindowText), QColor(Qt::black));
-    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(form.mapToGlobal(QPoint(677, 2))));
-    QApplication::sendEvent(closeMark, &enter);
-    QCOMPARE(jftest::child<CloseLabel>(form, "closeMark")->palette().color(QPalette::WindowText),
-             QColor(0x80, 0x80, 0x80));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(closeMark, &leave);
-    QCOMPARE(jftest::child<CloseLabel>(form, "closeMark")->palette().color(QPalette::WindowText),
-             QColor(Qt::black));
+    // At start kind 1 is selected. The preview follows the boxes; an equal
+    // text (a kind selected again, a square swapped) changes nothing.
+    void previewFollowsTheBoxes()
+    {
+        start();
+        QVERIFY(errors().isEmpty());
+        QCOMPARE(state(), "1: 270 x 184 10000000");
+        QCOMPARE(workspace().folder.baseDir(), QDir::currentPath() + "/");
+        QCOMPARE(preview()->geometry(), QRect(145, 105, 356, 243));
+        QCOMPARE(form().geometry(), QRect(384, 280, 701, 500));
+        QVERIFY(child<QTimer>(form(), "tipTimer")->isActive());
+        int changes = 0;
+        for (const char* box : {"widthEdit", "heightEdit"})
+            connect(edit(box), &QLineEdit::textChanged, [&] { ++changes; });
+        pick(1);
+        QCOMPARE(changes, 0);
+        // Leading zeros are dropped on re-selection.
+        edit("widthEdit")->setText("0270");
+        changes = 0;
+        pick(1);
+        QCOMPARE(boxes(), "270 x 184");
+        QCOMPARE(changes, 1);
+        trigger("swapSizesAction");
+        QCOMPARE(boxes(), "184 x 270");
+        QCOMPARE(preview()->size(), QSize(188, 276));
+        pick(6);
+        changes = 0;
+        trigger("swapSizesAction");
+        QCOMPARE(changes, 0);
+        pick(4);
+        QCOMPARE(preview()->size(), QSize(195, 276));
+        type("widthEdit", "0");
+        QCOMPARE(preview()->size(), QSize(195, 276));
+        type("widthEdit", "8");
+        type("heightEdit", "3");
+        QCOMPARE(preview()->geometry(), QRect(145, 105, 356, 134));
+        QVERIFY(errors().isEmpty());
+        // A width of "00" cannot be fitted; a failing refit ends the swap,
+        // the height keeps its text.
+        type("widthEdit", "00");
+        QCOMPARE(errors(), QStringList{"Floating point division by zero."});
+        QCOMPARE(preview()->size(), QSize(356, 276));
+        edit("widthEdit")->setText("270");
+        edit("heightEdit")->setText("00");
+        trigger("swapSizesAction");
+        QCOMPARE(errors().last(), "Invalid floating point operation.");
+        QCOMPARE(boxes(), "00 x 00");
+    }
 
-    ImageControl* background = jftest::child<ImageControl>(form, "backgroundImage");
-    const auto moveTo = [&](QPoint at) {
-        QMouseEvent move(QEvent::MouseMove, at, form.mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(background, &move);
-    };
-    const QPoint start = form.pos();
-    moveTo(QPoint(330, 15)); // no press yet: nothing moves
-    QCOMPARE(form.pos(), start);
-    QTest::mousePress(jftest::child<ImageControl>(form, "backgroundImage"), Qt::LeftButton, {},
-                      QPoint(300, 20));
-    moveTo(QPoint(330, 15));
-    QCOMPARE(form.pos(), start + QPoint(30, -5));
-    moveTo(QPoint(300, 20));
-    QCOMPARE(form.pos(), start + QPoint(30, -5));
-    QTest::mouseRelease(jftest::child<ImageControl>(form, "backgroundImage"), Qt::LeftButton, {},
-                        QPoint(300, 20));
-    QVERIFY(!form.findChild<WindowDrag*>()->isActive());
-}
+    // The picture dialog opens first where pictures are (the Pictures folder,
+    // else home), then on the file chosen last; a cancel loads nothing, a
+    // load does not refit. "View Image" hands the path on, and says when the
+    // desktop has no viewer, also when xdg-open ends with 3 for none.
+    void importViewAndDispose()
+    {
+        start();
+        const QString home = work().path(), jpe = home + "/photo.JPE";
+        const QString path = qEnvironmentVariable("PATH");
+        const auto restore =
+            jftest::setEnvironment("HOME=" + home + "|XDG_CONFIG_HOME|PATH=" + path);
+        QCOMPARE(jf::picturesFolder(), home); // no Pictures folder: home
+        QVERIFY(QDir(home).mkdir("Pictures"));
+        const QString bmp = work().solidBitmap("PHOTO.BMP", QSize(40, 20), Qt::red);
+        QVERIFY(QImage(8, 6, QImage::Format_RGB32).save(jpe, "JPG"));
+        const auto placeholder = [&] {
+            return preview()->picture().data() == form().pictures().placeholder.data();
+        };
+        click("viewImageLabel");
+        QCOMPARE(platform().shell.opened, QStringList{QString()});
+        platform().fileDialog.answers << std::nullopt << bmp << jpe;
+        click("importLabel");
+        QVERIFY(placeholder());
+        click("importLabel");
+        QCOMPARE(preview()->picture().size(), QSize(40, 20));
+        QCOMPARE(preview()->size(), QSize(356, 243));
+        trigger("importAction");
+        QCOMPARE(form().previewPicture().size(), QSize(8, 6));
+        const QList<jf::OpenFileRequest>& requests = platform().fileDialog.requests;
+        QCOMPARE(requests[0].initialFolder, home + "/Pictures");
+        QCOMPARE(requests[2].initialFile, bmp);
+        QCOMPARE(requests[0].filter,
+                 "Bitmap|*.bmp|Graphic|*.jpg;*.jpeg;*.jpe|PNG|*.png|WebP|*.webp|"
+                 "TIFF|*.tif;*.tiff|GIF|*.gif|SVG|*.svg|HEIC|*.heic;*.heif|Other|*.*");
+        QCOMPARE(requests[0].filterIndex, 1);
+        // Named without regard to case: "Graphic" lists every JPEG ending.
+        const QStringList filters = jf::caseInsensitiveNameFilters(requests[0].filter);
+        QCOMPARE(filters.value(1), "Graphic (*.[jJ][pP][gG] *.[jJ][pP][eE][gG] *.[jJ][pP][eE])");
+        QCOMPARE(filters.last(), "Other (*)");
+        trigger("disposeAction");
+        QVERIFY(placeholder());
+        trigger("viewImageAction");
+        QCOMPARE(platform().shell.opened.last(), jpe);
+        QVERIFY(errors().isEmpty());
+        platform().shell.hasViewer = false;
+        trigger("viewImageAction");
+        QCOMPARE(errors(), QStringList{jf::errorReportText(jf::noViewerMessage(jpe))});
+        QVERIFY(QDir(home).mkdir("bin"));
+        QFile::setPermissions(work().put("bin/xdg-open", "#!/bin/sh\nexit 3\n"),
+                              QFile::ExeOwner | QFile::ReadOwner);
+        qputenv("PATH", QFile::encodeName(home + "/bin:" + path));
+        jf::restoreDesktopPlatform();
+        jf::platform().messages = &platform().messages;
+        trigger("viewImageAction");
+        QTRY_COMPARE(errors().size(), 2);
+        QCOMPARE(errors().last(), errors().first());
+    }
 
-void TestMainWindow::dragStartsOnlyOnTheBareBackground_data()
-{
-    QTest::addColumn<QPoint>("press");
-    QTest::addColumn<QString>("control"); // what lies under the press
-    QTest::addColumn<QPoint>("moved");
-    QTest::newRow("bare title strip") << QPoint(300, 20) << "backgroundImage" << QPoint(30, -5);
-    QTest::newRow("panel") << QPoint(625, 380) << "panelImage" << QPoint();
-    QTest::newRow("title label") << QPoint(20, 10) << "titleLabel" << QPoint();
-    QTest::newRow("help label") << QPoint(590, 50) << "helpLabel" << QPoint();
-    QTest::newRow("kind tab") << QPoint(125, 120) << "coverKindButton1" << QPoint();
-    QTest::newRow("between two kinds") << QPoint(60, 137) << "backgroundImage" << QPoint(30, -5);
-}
+    void dropLoadsFirstLocalFile_data()
+    {
+        const auto row = jftest::rows<DropRow>();
+        const QString web = "https://example.org/a.png";
+        row("png", QStringList{"green.png"}, "green.png", "");
+        row("several: the first", QStringList{"green.PNG", "good.bmp"}, "green.PNG", "");
+        row("web address first", QStringList{web, "green.png"}, "green.png", "");
+        row("web address only", QStringList{web}, "", "");
+        row("damaged", QStringList{"cut.png"}, "", "PNG image is not valid.");
+    }
+    // A failed load keeps the picture shown before.
+    void dropLoadsFirstLocalFile()
+    {
+        auto [dropped, loaded, message] = jftest::fetch<DropRow>();
+        start();
+        const QString good = work().solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
+        form().openPicture(good);
+        QImage green(30, 20, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QVERIFY(green.save(work().path() + "/green.png") &&
+                green.save(work().path() + "/green.PNG", "PNG"));
+        work().put("cut.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+        QList<QUrl> urls;
+        for (const QString& name : dropped)
+            urls << (name.startsWith("https:") ? QUrl(name)
+                                               : QUrl::fromLocalFile(work().path() + "/" + name));
+        QMimeData mime;
+        mime.setUrls(urls);
+        const QPoint at = preview()->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form(), &enter);
+        QCOMPARE(enter.isAccepted(), !loaded.isEmpty() || !message.isEmpty());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form(), &drop);
+        QCOMPARE(errors(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(form().currentImagePath(), loaded.isEmpty() ? good : work().path() + "/" + loaded);
+        QCOMPARE(preview()->picture().scaledTo(QSize(3, 2)).pixel(1, 1),
+                 loaded.isEmpty() ? qRgb(0, 0, 255) : qRgb(0, 255, 0));
+        // The picture dialog reopens on a dropped local file, loaded or not.
+        trigger("importAction");
+        QString expected = good;
+        for (qsizetype i = urls.size() - 1; i >= 0; --i)
+            expected = urls[i].isLocalFile() ? urls[i].toLocalFile() : expected;
+        QCOMPARE(platform().fileDialog.requests.last().initialFile, expected);
+    }
 
-void TestMainWindow::dragStartsOnlyOnTheBareBackground()
-{
-    QFETCH(QPoint, press);
-    QFETCH(QString, control);
-    QFETCH(QPoint, moved);
-    auto [platform, work, formApp, form] = m_program.start();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.childAt(press)->objectName(), control);
+    void tipSequence_data()
+    {
+        const auto row = jftest::rows<TipsRow>();
+        QByteArray many;
+        for (int i = 0; i < 130; ++i)
+            many += QByteArray::number(i) + "\r\n";
+        row("an empty one", QByteArray("A\r\n\r\nC\r\n"), 0, QStringList{"", "A", "", "C", "A"});
+        row("no tips", QByteArray(), 0, QStringList{"", ""});
+        row("130 tips", many, 127, QStringList{"126", "127", "128", "129", "0"});
+    }
+    // The tips line starts empty and goes round the tips.
+    void tipSequence()
+    {
+        auto [tipsFile, skipped, shown] = jftest::fetch<TipsRow>();
+        start({{"Tips.txt", tipsFile}});
+        for (int i = 0; i < skipped; ++i)
+            form().showNextTip();
+        QStringList seen{caption("tipLabel")};
+        while (seen.size() < shown.size()) {
+            form().showNextTip();
+            seen << caption("tipLabel");
+        }
+        QCOMPARE(seen, shown);
+    }
 
+    // Names and tips show as they were read: no markup, a long one cut.
+    void textsShowAsRead()
+    {
+        start({{"DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n"},
+               {"Tips.txt", "<i>tip</i>\r\n"},
+               {"PicturesNames.txt", "<u>x</u>\r\n"},
+               {"PicturesPaths.txt", "/x.bmp\r\n"}});
+        form().showNextTip();
+        for (const char* name : {"coverKindLabel1", "tipLabel"})
+            QCOMPARE(child<QLabel>(form(), name)->textFormat(), Qt::PlainText);
+        QCOMPARE(caption("coverKindLabel1") + caption("tipLabel") +
+                     list("pictureList")->item(0)->text(),
+                 "<b>DVD</b><i>tip</i><u>x</u>");
+        QVERIFY(caption("coverKindLabel2").size() < 10000);
+        QCOMPARE(workspace().coverNames[1].size(), 1000000);
+    }
+
+    void menus_data()
+    {
+        const auto row = jftest::rows<MenusRow>();
+        const QString main =
+            "Print|Print Preview|Stretch to Cover|Fill Cover|Fit in Cover|Add to Sheet|Sheet...|"
+            "Settings|Calibrate Printer...|Close";
+        const QString programs = "Start Selected|Add program|Delete Selected";
+        row("window", "backgroundImage", "click", "mainMenu", main);
+        row("preview", "previewImage", "click", "coverMenu",
+            "Import Image|Dispose Image|View Image|Change Height to Width");
+        row("pictures", "pictureList", "click", "pictureMenu", "Add Image|Delete Image");
+        row("programs", "programList", "click", "programMenu", programs);
+        row("Shift+F10 at a caption", "saveSizesLabel", "Shift+F10", "mainMenu", main);
+        row("Shift+F10 in a list", "programList", "Shift+F10", "programMenu", programs);
+        row("Menu key", "saveSizesLabel", "key", "mainMenu", main);
+    }
+    void menus()
+    {
+        auto [control, how, menu, texts] = jftest::fetch<MenusRow>();
+        show();
+        auto* target = child(form(), qPrintable(control));
+        if (auto* list = qobject_cast<QListWidget*>(target); list && how == "click")
+            target = list->viewport();
+        target->setFocus(Qt::TabFocusReason);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), form().mapToGlobal(QPoint()));
+        if (how == "click")
+            rightClick(target, QPoint(20, 20));
+        else if (how == "key") // the window system's menu request
+            QApplication::sendEvent(form().windowHandle(), &key);
+        else
+            QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+        auto* shown = child<QMenu>(form(), qPrintable(menu));
+        QTRY_VERIFY(shown->isVisible());
+        for (QMenu* other : form().findChildren<QMenu*>())
+            QCOMPARE(other->isVisible(), other == shown);
+        QCOMPARE(entries(shown).join('|'), texts);
+        shown->hide();
+    }
+
+    void closeSavesTheLists_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"closeLabel", "closeMark", "closeAction", "Ctrl+W", "Ctrl+Q"})
+            QTest::newRow(how) << QString(how);
+    }
+    // Closing saves the lists, each file only when its list changed; the
+    // sizes wait for "Save Settings".
+    void closeSavesTheLists()
+    {
+        QFETCH(QString, how);
+        show({{"ProgramsNames.txt", "Editor"}, {"ProgramsPaths.txt", "/usr/bin/editor --new"}});
+        workspace().pictures.append("Summer", "/home/me/Summer.jpg");
+        type("widthEdit", "200");
+        if (how.startsWith("Ctrl"))
+            QTest::keySequence(&form(), QKeySequence(how));
+        else
+            how.endsWith("Action") ? trigger(qPrintable(how)) : click(qPrintable(how));
+        QVERIFY(!form().isVisible());
+        QCOMPARE(work().read("ProgramsNames.txt") + work().read("ProgramsPaths.txt"),
+                 "Editor/usr/bin/editor --new");
+        QCOMPARE(work().read("PicturesNames.txt") + work().read("PicturesPaths.txt"),
+                 "Summer\r\n/home/me/Summer.jpg\r\n");
+        QCOMPARE(work().read("DefaultSizes.ins"), WorkDir::shipped("DefaultSizes.ins"));
+        QVERIFY(errors().isEmpty());
+    }
+
+    // Files that were read only in part, or not at all, are not written over.
+    void unreadFilesAreNotOverwritten()
+    {
+        // A list saved as UTF-16 reads up to its first NUL; a sizes file
+        // that fails at kind 4 keeps its lines from there on.
+        const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
+        QByteArray sizes = WorkDir::shipped("DefaultSizes.ins").replace("130\r\n", "13O\r\n");
+        show({{"PicturesNames.txt", utf16},
+              {"PicturesPaths.txt", "/a.jpg\r\n"},
+              {"DefaultSizes.ins", sizes}});
+        QCOMPARE(errors(), QStringList{"'13O' is not a valid integer value."});
+        pick(2);
+        edit("widthEdit")->setText("266");
+        pick(3);
+        click("saveSizesLabel");
+        click("closeLabel");
+        QVERIFY(!form().isVisible());
+        QCOMPARE(errors().size(), 1);
+        sizes.replace("265\r\n", "266\r\n");
+        QCOMPARE(work().read("DefaultSizes.ins"), sizes);
+        QCOMPARE(work().read("PicturesNames.txt"), utf16);
+        // A list file that cannot be read stops start-up; closing then
+        // writes none of the lists that were not read, "Save Settings" the
+        // sizes as they were. Nor do sheet settings that cannot be read
+        // leave the sheet unread.
+        show([](const WorkDir& folder) {
+            folder.remove("ProgramsNames.txt");
+            folder.write("PicturesNames.txt", "Kept\r\n");
+            QVERIFY(QDir().mkdir(folder.data("SheetSettings.ins")));
+            folder.write("Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
+        });
+        trigger("sheetAction");
+        QCOMPARE(child<QTreeWidget>(sheet(), "coverList")->topLevelItemCount(), 1);
+        pick(1);
+        click("saveSizesLabel");
+        click("closeLabel");
+        QVERIFY(!form().isVisible());
+        QCOMPARE(work().read("PicturesNames.txt") + work().read("ProgramsNames.txt"),
+                 "Kept\r\n<missing>");
+        QCOMPARE(work().read("DefaultSizes.ins"), sizes);
+    }
+
+    void dragStartsOnlyOnTheBareBackground_data()
+    {
+        const auto row = jftest::rows<DragRow>();
+        row("bare title strip", QPoint(300, 20), "backgroundImage", QPoint(30, -5));
+        row("panel", QPoint(625, 380), "panelImage", QPoint());
+        row("a caption", QPoint(20, 10), "titleLabel", QPoint());
+        row("kind tab", QPoint(125, 120), "coverKindButton1", QPoint());
+        row("between two kinds", QPoint(60, 137), "backgroundImage", QPoint(30, -5));
+    }
     // Through the window, as the pointer does: Qt hands the press to the
-    // control under it, and the moves to the control that took the press.
-    QWindow* window = form.windowHandle();
-    const QPoint start = form.pos();
-    QTest::mousePress(window, Qt::LeftButton, {}, press);
-    QTest::mouseMove(window, press + QPoint(30, -5));
-    QCOMPARE(form.pos(), start + moved);
-    QTest::mouseMove(window, press); // relative to the moved window: no movement
-    QCOMPARE(form.pos(), start + moved);
-    QTest::mouseRelease(window, Qt::LeftButton, {}, press);
-    QTest::mouseMove(window, press + QPoint(40, 40)); // released: nothing moves
-    QCOMPARE(form.pos(), start + moved);
-}
+    // control under it, and the moves to the control that took the press. A
+    // window left open over the panel while the main window is enabled is
+    // carried along and given the focus; once hidden it stays.
+    void dragStartsOnlyOnTheBareBackground()
+    {
+        auto [press, control, moved] = jftest::fetch<DragRow>();
+        show();
+        QWidget companion(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        companion.resize(502, 390);
+        companion.move(form().panelTopLeft());
+        companion.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&companion));
+        form().carryWhenDragged(&companion);
+        form().activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &form());
+        QCOMPARE(form().childAt(press)->objectName(), control);
+        const QPoint start = form().pos(), carried = companion.pos() + moved;
+        const auto drag = [&, window = form().windowHandle()] {
+            QTest::mouseMove(window, press + QPoint(30, -5)); // no press yet: nothing moves
+            QTest::mousePress(window, Qt::LeftButton, {}, press);
+            QTest::mouseMove(window, press + QPoint(30, -5));
+            QTest::mouseMove(window, press); // relative to the moved window: no movement
+            QTest::mouseRelease(window, Qt::LeftButton, {}, press);
+            QTest::mouseMove(window, press + QPoint(40, 40)); // released: nothing moves
+        };
+        drag();
+        QCOMPARE(form().pos(), start + moved);
+        QVERIFY(!form().findChild<jf::WindowDrag*>()->isActive());
+        QCOMPARE(companion.pos(), carried);
+        QTRY_COMPARE(QApplication::activeWindow(), moved.isNull() ? &form() : &companion);
+        companion.hide();
+        drag();
+        QCOMPARE(form().pos(), start + moved * 2);
+        QCOMPARE(companion.pos(), carried);
+    }
 
-void TestMainWindow::dragCarriesAVisibleCompanion()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    // Stands in for a window left open over the panel while the main window
-    // is enabled.
-    QWidget companion(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    companion.resize(502, 390);
-    companion.move(form.panelTopLeft());
-    companion.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&companion));
-    form.carryWhenDragged(&companion);
-    form.activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), &form);
-
-    const QPoint start = form.pos();
-    QWindow* window = form.windowHandle();
-    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(300, 20));
-    QTest::mouseMove(window, QPoint(330, 20));
-    // The window followed the pointer, which is over (300, 20) again.
-    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(300, 20));
-    QCOMPARE(form.pos(), start + QPoint(30, 0));
-    QCOMPARE(companion.pos(), form.pos() + QPoint(130, 90));
-    QTRY_COMPARE(QApplication::activeWindow(), &companion);
-
-    // Once hidden it stays where it was.
-    companion.hide();
-    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(300, 20));
-    QTest::mouseMove(window, QPoint(330, 20));
-    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(300, 20));
-    QCOMPARE(form.pos(), start + QPoint(60, 0));
-    QCOMPARE(companion.pos(), start + QPoint(160, 90));
-}
-
-void TestMainWindow::dialogFiltersIgnoreCase()
-{
-    const QStringList filters =
-        jf::caseInsensitiveNameFilters("Bitmap|*.bmp|Graphic|*.jpg|Other|*.*");
-    QCOMPARE(filters,
-             (QStringList{"Bitmap (*.[bB][mM][pP])", "Graphic (*.[jJ][pP][gG])", "Other (*)"}));
-    // Qt's own wildcard matching then lists PHOTO.JPG under "Graphic".
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression("*.[jJ][pP][gG]"));
-    QVERIFY(re.match("PHOTO.JPG").hasMatch());
-    QVERIFY(re.match("photo.jpg").hasMatch());
-    QVERIFY(!re.match("photo.jpeg").hasMatch());
-    // "Other" lists every file, also one without an extension.
-    QVERIFY(QRegularExpression(QRegularExpression::wildcardToRegularExpression("*"))
-                .match("README")
-                .hasMatch());
-}
-
-void TestMainWindow::errorReportShowsCriticalBox()
-{
     // Shown as it is, on one line: no heading, and no file read for a picture.
-    WorkDir work(false);
-    work.solidBitmap("tall.bmp", QSize(10, 400), Qt::red);
-    const QString message = "File <h1>a</h1><img src=tall.bmp> not found";
-    jf::restoreDesktopPlatform();
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttons = 0, lines = 0;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                title = box->windowTitle();
-                text = box->text();
-                icon = box->icon();
-                buttons = int(box->buttons().size());
-                const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
-                lines = label->sizeHint().height() / label->fontMetrics().height();
-                box->accept();
-            }
-        }
-    });
-    jf::guarded([&] { throw jf::Error(message); });
-    QCOMPARE(title, QString("Vastel - Jacketforge v1.20"));
-    QCOMPARE(text, message + ".");
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(buttons, 1);
-    QCOMPARE(lines, 1);
-}
-
-void TestMainWindow::coverMenuOnThePreview()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QPoint at(20, 20);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at,
-                            jftest::child<ImageControl>(form, "previewImage")->mapToGlobal(at));
-    QApplication::sendEvent(jftest::child<ImageControl>(form, "previewImage"), &event);
-    QTRY_VERIFY(jftest::child<QMenu>(form, "coverMenu")->isVisible());
-    QVERIFY(!jftest::child<QMenu>(form, "mainMenu")->isVisible());
-    QStringList entries;
-    for (QAction* a : jftest::child<QMenu>(form, "coverMenu")->actions())
-        entries << a->text();
-    QCOMPARE(entries, (QStringList{"Import Image", "Dispose Image", "View Image",
-                                   "Change Height to Width"}));
-    jftest::child<QMenu>(form, "coverMenu")->hide();
-}
-
-void TestMainWindow::failedSelectionStaysConsistent()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
-    QLineEdit* height = jftest::child<QLineEdit>(form, "heightEdit");
-    const auto shownKind = [&] {
-        for (int kind = 1; kind <= 8; ++kind) {
-            const auto* button = jftest::child<ImageControl>(
-                form, qPrintable(QString("coverKindButton%1").arg(kind)));
-            if (showsPicture(button, form.pictures().buttonDown))
-                return kind;
-        }
-        return 0;
-    };
-
-    // "00" in the width box: kind 5's height beside it cannot be fitted, but
-    // the selection still ends on kind 5 with its own sizes.
-    width->setText("00");
-    platform.messages.errors.clear();
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel5"), Qt::LeftButton);
-    QCOMPARE(platform.messages.errors, QStringList{"Floating point division by zero."});
-    QCOMPARE(form.selectedCoverKind(), 5);
-    QCOMPARE(shownKind(), 5);
-    QCOMPARE(width->text(), QString("121"));
-    QCOMPARE(height->text(), QString("121"));
-    QCOMPARE(formApp.workspace().sizes.width(1), 0); // stored on kind 1 before the switch
-    QCOMPARE(formApp.workspace().sizes.height(1), 184);
-    QCOMPARE(formApp.workspace().sizes.width(5), 121);
-
-    // "Default Settings" in the same state ends with the kind selected too.
-    width->setText("00");
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
-    width->setText("00");
-    QTest::mouseClick(jftest::child<ClickLabel>(form, "restoreSizesLabel"), Qt::LeftButton);
-    QCOMPARE(form.selectedCoverKind(), 1);
-    QCOMPARE(shownKind(), 1);
-    QCOMPARE(width->text(), QString("270"));
-}
-
-void TestMainWindow::textsShowAsRead()
-{
-    auto [platform, work, formApp, form] = m_program.start([&](const WorkDir& folder) {
-        folder.write("DefaultNames.ins", "<b>DVD</b>\r\n" + QByteArray(1000000, 'n') + "\r\n");
-        folder.write("Tips.txt", "<i>tip</i>\r\n");
-        folder.write("PicturesNames.txt", "<u>x</u>\r\n");
-        folder.write("PicturesPaths.txt", "/x.bmp\r\n");
-    });
-    form.showNextTip();
-    for (const char* name : {"coverKindLabel1", "tipLabel"}) {
-        const auto* label = jftest::child<ClickLabel>(form, name);
-        QCOMPARE(label->textFormat(), Qt::PlainText);
-        QVERIFY(label->text().startsWith('<'));
-    }
-    QCOMPARE(jftest::child<ClickLabel>(form, "coverKindLabel1")->text(), QString("<b>DVD</b>"));
-    QCOMPARE(jftest::child<QListWidget>(form, "pictureList")->item(0)->text(), QString("<u>x</u>"));
-    // A caption of a megabyte shows cut, and the whole name is kept.
-    QVERIFY(jftest::child<ClickLabel>(form, "coverKindLabel2")->text().size() < 10000);
-    QCOMPARE(formApp.workspace().coverNames[1].size(), 1000000);
-}
-
-void TestMainWindow::inputMethodCommitsOnlyDigits()
-{
-    auto [platform, work, formApp, form] = m_program.start();
-    QLineEdit* width = jftest::child<QLineEdit>(form, "widthEdit");
-    width->setText("12");
-    width->setFocus();
-    width->end(false);
-    const auto commit = [&](const QString& text) {
-        QInputMethodEvent event;
-        event.setCommitString(text);
-        QApplication::sendEvent(width, &event);
-    };
-    commit(QString::fromUtf8("\u00e9"));
-    commit(QString::fromUtf8("3\u00e94"));
-    QCOMPARE(width->text(), QString("1234"));
-    commit("5");
-    QCOMPARE(width->text(), QString("1234")); // the typing limit holds too
-}
-
-void TestMainWindow::unreadFilesAreNotOverwritten()
-{
-    TestPlatform& platform = m_program.platform();
-    const WorkDir& work = m_program.work();
-    // A list saved as UTF-16 reads up to its first NUL; the rest survives.
-    const QByteArray utf16("S\0u\0m\0\r\0\n\0", 10);
-    work.write("PicturesNames.txt", utf16);
-    work.write("PicturesPaths.txt", "/a.jpg\r\n");
-    // A sizes file that fails at kind 4 keeps its lines from there on.
-    QByteArray sizes = defaultSizesText().toLatin1();
-    sizes.replace("130\r\n", "13O\r\n");
-    work.write("DefaultSizes.ins", sizes);
+    void errorReportShowsCriticalBox()
     {
-        jf::AppController formApp;
-        MainWindow& form = formApp.mainWindow();
-        form.show();
-        QCOMPARE(platform.messages.errors, QStringList{"'13O' is not a valid integer value."});
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel2"), Qt::LeftButton);
-        jftest::child<QLineEdit>(form, "widthEdit")->setText("266");
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel3"), Qt::LeftButton);
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
-        QCOMPARE(platform.messages.errors.size(), 1);
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
-        QVERIFY(!form.isVisible());
+        work().solidBitmap("tall.bmp", QSize(10, 400), Qt::red);
+        const QString message = "File <h1>a</h1><img src=tall.bmp> not found";
+        jf::restoreDesktopPlatform();
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            seen << box->windowTitle() << box->text() << QString::number(box->icon())
+                 << QString::number(box->buttons().size())
+                 << QString::number(label->sizeHint().height() / label->fontMetrics().height());
+            box->accept();
+        });
+        jf::guarded([&] { throw jf::Error(message); });
+        QCOMPARE(seen, (QStringList{"Vastel - Jacketforge v1.20", message + ".",
+                                    QString::number(QMessageBox::Critical), "1", "1"}));
     }
-    QByteArray expected = sizes;
-    expected.replace("265\r\n", "266\r\n");
-    QCOMPARE(work.read("DefaultSizes.ins"), expected);
-    QCOMPARE(work.read("PicturesNames.txt"), utf16);
 
-    // A list file that cannot be read stops start-up; closing then writes
-    // none of the lists that were not read.
-    work.remove("ProgramsNames.txt");
-    work.write("PicturesNames.txt", "Kept\r\n");
-    // Nor do sheet settings that cannot be read leave the sheet unread.
-    QVERIFY(QDir().mkdir(work.data("SheetSettings.ins")));
-    work.write("Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
+    // The two files of a list stay in step as pictures are added and
+    // deleted; a picture is named by its file name without the last four
+    // characters; adding loads nothing.
+    void pictureListKeepsPairsInStep()
     {
-        jf::AppController formApp;
-        QCOMPARE(formApp.workspace().sheet.entries().size(), 1);
-        MainWindow& form = formApp.mainWindow();
-        form.show();
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "coverKindLabel1"), Qt::LeftButton);
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "saveSizesLabel"), Qt::LeftButton);
-        QTest::mouseClick(jftest::child<ClickLabel>(form, "closeLabel"), Qt::LeftButton);
-        QVERIFY(!form.isVisible());
+        start();
+        const jf::Favourites& pictures = workspace().pictures;
+        const QStringList paths{"/home/me/Summer.jpg",
+                                "/p/photo.jpeg",
+                                "/p/a.jp",
+                                "/p/ab.jp",
+                                "/usr/bin/gimp",
+                                "/opt/My Tools/Cover Editor.bin"};
+        platform().fileDialog.answers << paths[0] << paths[1] << paths[2] << paths[3] << paths[4]
+                                      << paths[5];
+        for (qsizetype i = 0; i <= paths.size(); ++i) // the last one cancelled: nothing changes
+            i % 2 ? click("addPictureLabel") : trigger("addPictureAction");
+        const QStringList names{"Summer", "photo.", "", "a", "", "Cover Editor"};
+        QCOMPARE(pictures.names(), names);
+        QCOMPARE(pictures.paths(), paths);
+        QCOMPARE(list("pictureList")->item(5)->text(), "Cover Editor");
+        QCOMPARE(form().currentImagePath(), QString());
+        QVERIFY(errors().isEmpty());
+        // Deleting with nothing selected changes nothing.
+        list("pictureList")->clearSelection();
+        click("deletePictureLabel");
+        list("pictureList")->setCurrentRow(1);
+        trigger("deletePictureAction");
+        list("pictureList")->setCurrentRow(0);
+        click("deletePictureLabel");
+        QCOMPARE(pictures.names(), names.mid(2));
+        QCOMPARE(pictures.paths(), paths.mid(2));
+        QCOMPARE(list("pictureList")->count(), 4);
     }
-    QCOMPARE(work.read("PicturesNames.txt"), QByteArray("Kept\r\n"));
-    QCOMPARE(work.read("ProgramsNames.txt"), QByteArray("<missing>"));
-    // No size was read or typed: "Save Settings" wrote the file back as it was.
-    QCOMPARE(work.read("DefaultSizes.ins"), expected);
-}
 
-void TestMainWindow::windowPicturesFitTheScreen_data()
-{
-    QTest::addColumn<qreal>("ratio");
-    QTest::addColumn<int>("scale"); // of the stored pictures
-    QTest::newRow("1x") << 1.0 << 1;
-    QTest::newRow("1.5x: the doubled set") << 1.5 << 2;
-    QTest::newRow("2x") << 2.0 << 2;
-}
+    void selectingLoadsIntoThePreview()
+    {
+        const QString red = work().solidBitmap("red.bmp", QSize(30, 10), Qt::red);
+        const QString gone = work().path() + "/gone.bmp";
+        show({{"PicturesNames.txt", "red\r\ngone\r\n"},
+              {"PicturesPaths.txt", (red + "\r\n" + gone + "\r\n").toUtf8()}});
+        QListWidget* pictures = list("pictureList");
+        const auto select = [](QListWidget* in, int row) {
+            in->setFocus();
+            QTest::mouseClick(in->viewport(), Qt::LeftButton, {},
+                              in->visualItemRect(in->item(row)).center());
+        };
+        const QSize fitted = preview()->size();
+        select(pictures, 0);
+        QCOMPARE(form().currentImagePath(), red);
+        QCOMPARE(form().previewPicture().size(), QSize(30, 10));
+        QCOMPARE(preview()->size(), fitted);
+        // A file that has gone: reported, and the preview and path stay.
+        select(pictures, 1);
+        QCOMPARE(
+            errors(),
+            QStringList{QString("Cannot open file \"%1\". No such file or directory.").arg(gone)});
+        QCOMPARE(form().currentImagePath(), red);
+        QCOMPARE(form().previewPicture().size(), QSize(30, 10));
+        // A click on the highlighted picture loads it again.
+        select(pictures, 0);
+        trigger("disposeAction");
+        select(pictures, 0);
+        QCOMPARE(form().previewPicture().size(), QSize(30, 10));
+        // A right click opens the menu only: nothing loads, the highlight stays.
+        const QPoint onGone = pictures->visualItemRect(pictures->item(1)).center();
+        QTest::mousePress(pictures->viewport(), Qt::RightButton, {}, onGone);
+        rightClick(pictures->viewport(), onGone);
+        QVERIFY(child<QMenu>(form(), "pictureMenu")->isVisible());
+        child<QMenu>(form(), "pictureMenu")->close();
+        QCOMPARE(pictures->selectedItems(), QList{pictures->item(0)});
+        // Adding to one list keeps the other list's highlight.
+        trigger("addProgramAction");
+        click(addProgram(), "okLabel");
+        select(list("programList"), 0);
+        platform().fileDialog.answers.enqueue(red);
+        trigger("addPictureAction");
+        QCOMPARE(pictures->selectedItems(), QList{pictures->item(0)});
+        QCOMPARE(list("programList")->selectedItems(), QList{list("programList")->item(0)});
+        QCOMPARE(errors().size(), 1);
+    }
 
-// Each picture is stored at its control's size times the set's scale, so a
-// screen of that density shows it unstretched.
-void TestMainWindow::windowPicturesFitTheScreen()
-{
-    QFETCH(qreal, ratio);
-    QFETCH(int, scale);
-    const jf::WindowPictures pictures = jf::WindowPictures::decode(ratio);
-    QCOMPARE(pictures.background.size(), QSize(701, 500) * scale);
-    QCOMPARE(pictures.panel.size(), QSize(501, 390) * scale);
-    QCOMPARE(pictures.buttonUp.size(), QSize(122, 30) * scale);
-    QCOMPARE(pictures.buttonDown.size(), QSize(122, 30) * scale);
-    QCOMPARE(pictures.placeholder.size(), QSize(356, 276) * scale);
-    // The tab of the selected kind is open towards the panel.
-    QCOMPARE(qAlpha(pictures.buttonDown.fullImage().pixel(121 * scale, 15 * scale)), 255);
-    QCOMPARE(qAlpha(pictures.buttonUp.fullImage().pixel(121 * scale, 15 * scale)), 0);
-}
+    // Files edited out of step are taken as they are: the extra name is out
+    // of bounds, and deleted alone. A double click, and the menu's entry,
+    // start the selected program: its command line goes to the desktop
+    // unchanged, without quotes added; with none selected, none.
+    void listsOutOfStepAndPrograms()
+    {
+        show({{"PicturesNames.txt", "a\r\nb\r\n"},
+              {"PicturesPaths.txt", "/a.bmp\r\n"},
+              {"ProgramsNames.txt", "Editor\r\n"},
+              {"ProgramsPaths.txt", "/opt/My Tools/editor --new\r\n"}});
+        list("pictureList")->setCurrentRow(1);
+        QCOMPARE(errors(), QStringList{"List index out of bounds (1)"});
+        click("deletePictureLabel");
+        QCOMPARE(workspace().pictures.names() + workspace().pictures.paths(),
+                 (QStringList{"a", "/a.bmp"}));
+        trigger("startProgramAction");
+        QCOMPARE(errors().last(), "List index out of bounds (-1)");
+        QListWidget* programs = list("programList");
+        const QPoint at = programs->visualItemRect(programs->item(0)).center();
+        QTest::mouseClick(programs->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(programs->viewport(), Qt::LeftButton, {}, at);
+        trigger("startProgramAction");
+        QCOMPARE(platform().shell.started, QStringList(2, "/opt/My Tools/editor --new"));
+        trigger("deleteProgramAction");
+        QVERIFY(workspace().programs.paths().isEmpty());
+        QCOMPARE(errors().size(), 2);
+    }
+
+    // The doubled set of pictures serves screens of 1.5 and 2: each picture
+    // is its control's size times the set's scale, so the screen shows it
+    // unstretched; the selected kind's tab is open towards the panel.
+    void windowPicturesFitTheScreen()
+    {
+        for (const auto& [ratio, scale] : {std::pair{1.0, 1}, {1.5, 2}, {2.0, 2}}) {
+            const jf::WindowPictures pictures = jf::WindowPictures::decode(ratio);
+            QCOMPARE(pictures.background.size(), QSize(701, 500) * scale);
+            QCOMPARE(pictures.buttonDown.size(), QSize(122, 30) * scale);
+            QCOMPARE(qAlpha(pictures.buttonDown.fullImage().pixel(121 * scale, 15 * scale)), 255);
+            QCOMPARE(qAlpha(pictures.buttonUp.fullImage().pixel(121 * scale, 15 * scale)), 0);
+        }
+    }
+
+    void tabVisitsEveryControlInReadingOrder()
+    {
+        show();
+        QCOMPARE(focusName(), "widthEdit"); // where typing starts
+        const QStringList order{
+            "coverKindLabel1", "printerSetupLabel",  "printCoverLabel",    "settingsLabel",
+            "helpLabel",       "importLabel",        "widthEdit",          "heightEdit",
+            "disposeLabel",    "viewImageLabel",     "saveSizesLabel",     "restoreSizesLabel",
+            "pictureList",     "addPictureLabel",    "deletePictureLabel", "programList",
+            "addProgramLabel", "deleteProgramLabel", "closeLabel",         "coverKindLabel1"};
+        focus("closeLabel");
+        for (const QString& stop : order) {
+            press(Qt::Key_Tab);
+            QCOMPARE(focusName(), stop);
+            QVERIFY(!QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+                         ->text(QAccessible::Name)
+                         .isEmpty());
+        }
+        press(Qt::Key_Backtab);
+        QCOMPARE(focusName(), "closeLabel");
+        // The kinds are one stop, which Up and Down move as they select.
+        press(Qt::Key_Tab);
+        press(Qt::Key_Down);
+        press(Qt::Key_Down);
+        press(Qt::Key_Up);
+        QCOMPARE(form().selectedCoverKind(), 2);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Backtab);
+        QCOMPARE(focusName(), "coverKindLabel2");
+        // Space and Return press a caption.
+        focus("importLabel");
+        press(Qt::Key_Space);
+        press(Qt::Key_Return);
+        QCOMPARE(platform().fileDialog.requests.size(), 2);
+        // The first arrow key loads the list's first picture; Return starts
+        // the selected program, none while none is selected.
+        workspace().pictures.append("a", work().solidBitmap("a.bmp", {4, 4}, Qt::red));
+        workspace().programs.append("Editor", "/usr/bin/editor");
+        form().showFavourites();
+        focus("pictureList");
+        press(Qt::Key_Down);
+        QCOMPARE(QFileInfo(form().currentImagePath()).fileName(), "a.bmp");
+        focus("programList");
+        press(Qt::Key_Return);
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+        QCOMPARE(platform().shell.started, QStringList("/usr/bin/editor"));
+    }
+
+    void escapeClosesToolWindows_data()
+    {
+        QTest::addColumn<QString>("caption"); // that opens it; none: opened directly
+        for (const char* caption :
+             {"settingsLabel", "helpLabel", "F1", "addProgramLabel", "", "sheet"})
+            QTest::newRow(*caption ? caption : "calibration") << QString(caption);
+    }
+    // What was typed is dropped, as with the "X" (or "Cancel"), and the focus
+    // goes back where it was.
+    void escapeClosesToolWindows()
+    {
+        QFETCH(QString, caption);
+        show();
+        if (caption.isEmpty()) {
+            calibration().open("queue", std::nullopt, QPointF());
+            caption = "widthEdit";
+        } else if (caption == "sheet") {
+            trigger("sheetAction");
+            caption = "widthEdit";
+        } else if (caption == "F1") {
+            focus("widthEdit");
+            press(Qt::Key_F1);
+            caption = "widthEdit";
+        } else {
+            focus(qPrintable(caption));
+            press(Qt::Key_Space);
+        }
+        QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &form());
+        QWidget* tool = QApplication::activeWindow();
+        if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+            QTest::keyClicks(edit, "7");
+        press(Qt::Key_Escape);
+        QVERIFY(tool->isHidden());
+        QVERIFY(form().isEnabled());
+        QCOMPARE(work().read("DefaultNames.ins"), jftest::WorkDir::shipped("DefaultNames.ins"));
+        QVERIFY(workspace().programs.names().isEmpty());
+        QTRY_COMPARE(focusName(), caption);
+    }
+
+    void modifiedKeysTypeNothing_data()
+    {
+        const auto row = jftest::rows<KeysRow>();
+        for (const QString pair :
+             {"Alt+P=270", "Alt+5=270", "Ctrl+A, 9=9", "Ctrl+X, Ctrl+V=270", "Ctrl+X, Ctrl+Z=270"})
+            row(qPrintable(pair), QKeySequence(pair.section('=', 0, 0)), pair.section('=', 1));
+    }
+    void modifiedKeysTypeNothing()
+    {
+        auto [keys, shown] = jftest::fetch<KeysRow>();
+        start();
+        QLineEdit* width = edit("widthEdit");
+        width->selectAll();
+        QTest::keySequence(width, keys);
+        QCOMPARE(width->text(), shown);
+        QVERIFY(errors().isEmpty());
+    }
+
+    void controlsAreNamedForAssistiveTechnology_data()
+    {
+        QTest::addColumn<NamedRow>("row");
+        const auto row = [](const char* window, const char* control, QAccessible::Role role,
+                            const char* name, bool press = false) {
+            QTest::addRow("%s %s", window, control) << NamedRow(window, control, role, name, press);
+        };
+        row("main", "", QAccessible::Window, "Vastel - Jacketforge v1.20");
+        row("main", "printerSetupLabel", QAccessible::Button, "Printer Setup", true);
+        row("main", "closeMark", QAccessible::Button, "Close", true);
+        row("main", "coverKindColumn", QAccessible::Grouping, "Cover kind");
+        row("main", "picturesCaption", QAccessible::StaticText, "Your Images");
+        row("main", "coverKindLabel8", QAccessible::RadioButton, "CD Disk", true);
+        row("main", "previewImage", QAccessible::Graphic, "Cover preview");
+        row("main", "programList", QAccessible::List, "Your Programs");
+        row("settings", "", QAccessible::Dialog, "Settings");
+        row("settings", "acceptLabel", QAccessible::Button, "Accept (Save)", true);
+        row("help", "helpText", QAccessible::EditableText, "Help and About");
+        row("add program", "programPathEdit", QAccessible::EditableText, "Program Path");
+        row("calibration", "topEdit", QAccessible::EditableText, "Distance from the top edge (mm)");
+        row("sheet", "coverList", QAccessible::Tree, "Covers on the sheet");
+    }
+    void controlsAreNamedForAssistiveTechnology()
+    {
+        auto [window, control, role, name, press] = jftest::fetch<NamedRow>();
+        start();
+        const QMap<QString, QWidget*> windows{{"main", &form()},   {"settings", &settings()},
+                                              {"help", &help()},   {"add program", &addProgram()},
+                                              {"sheet", &sheet()}, {"calibration", &calibration()}};
+        QWidget* top = windows.value(window);
+        QAccessibleInterface* iface = control.isEmpty() ? QAccessible::queryAccessibleInterface(top)
+                                                        : accessible(*top, qPrintable(control));
+        QCOMPARE(iface->role(), role);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+        QAccessibleActionInterface* actions = iface->actionInterface();
+        QCOMPARE(actions &&
+                     actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
+                 press);
+    }
+
+    void pressActionsAndLiveStates()
+    {
+        start();
+        const QString press = QAccessibleActionInterface::pressAction();
+        // The kinds: checkable buttons, the selected one checked; Press selects.
+        QAccessibleInterface* column = accessible(form(), "coverKindColumn");
+        QCOMPARE(column->childCount(), 8);
+        column->child(1)->actionInterface()->doAction(press);
+        QCOMPARE(form().selectedCoverKind(), 2);
+        QVERIFY(column->child(1)->state().checked && !column->child(0)->state().checked);
+        // A caption's Press does what its click does; the preview is
+        // described by its picture's file name, the tip line named by the tip
+        // it shows.
+        platform().fileDialog.answers.enqueue(work().solidBitmap("sunset.bmp", {4, 4}, Qt::red));
+        accessible(form(), "importLabel")->actionInterface()->doAction(press);
+        QCOMPARE(accessible(form(), "previewImage")->text(QAccessible::Description),
+                 "sunset.bmp, Stretch to Cover");
+        form().showNextTip();
+        const QString tip = child<QLabel>(form(), "tipLabel")->text();
+        QVERIFY(!tip.isEmpty());
+        QCOMPARE(accessible(form(), "tipLabel")->text(QAccessible::Name), tip);
+    }
+
+    // The three ways in the main menu, the one in force checked and
+    // remembered; in "Fill Cover" the preview is a Tab stop before "Import
+    // Image" whose keys move and zoom the crop, and its description says so.
+    void placingThePicture()
+    {
+        show();
+        QVERIFY(child<QAction>(form(), "stretchAction")->isChecked());
+        platform().fileDialog.answers.enqueue(work().solidBitmap("wide.bmp", {400, 100}, Qt::red));
+        click("importLabel");
+        trigger("fillAction");
+        QVERIFY(child<QAction>(form(), "fillAction")->isChecked());
+        QCOMPARE(work().read("PictureFit.ins"), "fill\r\n");
+        focus("helpLabel");
+        press(Qt::Key_Tab);
+        QCOMPARE(focusName(), "previewImage");
+        press(Qt::Key_Down); // unzoomed, the picture is as high as the cover: nothing moves
+        press(Qt::Key_Plus);
+        press(Qt::Key_Plus);
+        press(Qt::Key_Right, Qt::ShiftModifier);
+        const jf::Crop crop = form().placement().crop;
+        QVERIFY2(QLineF(crop.centreX, crop.centreY, 0.4, 0.5).length() < 1e-9 &&
+                     crop.zoom == 1.5625,
+                 qPrintable(QString("%1, %2").arg(crop.centreX).arg(crop.centreY)));
+        QCOMPARE(accessible(form(), "previewImage")->text(QAccessible::Description),
+                 "wide.bmp, Fill Cover, zoom 1.6 \u00d7");
+        press(Qt::Key_Home);
+        QCOMPARE(form().placement().crop, (jf::Crop{0.5, 0.5, 1.5625}));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusName(), "importLabel");
+        // The sheet keeps the cover as it was added.
+        trigger("addToSheetAction");
+        QVERIFY(work().read("Sheet.txt").endsWith("wide.bmp\tfill\t0.5\t0.5\t1.5625\r\n"));
+        // A new kind starts the crop afresh; the way is kept for the next start.
+        form().selectCoverKind(2);
+        QCOMPARE(form().placement().crop, jf::Crop());
+        start();
+        QCOMPARE(form().placement().fit, jf::PictureFit::Fill);
+        QVERIFY(child<QAction>(form(), "fillAction")->isChecked());
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

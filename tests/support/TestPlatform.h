@@ -10,11 +10,13 @@
 #include <QFile>
 #include <QImage>
 #include <QQueue>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+#include <tuple>
 
 namespace jftest {
 
@@ -26,6 +28,39 @@ template <class T = QWidget> T* child(const QObject& parent, const char* name)
     if (!found)
         qFatal("no control named %s", name);
     return found;
+}
+
+// The rows of a data-driven test held as one column of tuples: its _data
+// function adds them through the function rows() returns, the test takes
+// its own apart with fetch().
+template <class Row> auto rows()
+{
+    QTest::addColumn<Row>("row");
+    return [](const char* name, auto&&... cells) {
+        QTest::newRow(name) << Row(std::forward<decltype(cells)>(cells)...);
+    };
+}
+template <class Row> Row fetch()
+{
+    QFETCH(Row, row);
+    return row;
+}
+
+// Sets variables of the test's environment, "NAME=value" or "NAME" to
+// remove, apart by "|"; the guard returned puts each back as it was.
+inline auto setEnvironment(const QString& entries)
+{
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> saved;
+    for (const QString& entry : entries.split('|', Qt::SkipEmptyParts)) {
+        const QByteArray name = entry.section('=', 0, 0).toLocal8Bit();
+        saved.prepend(
+            {name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        entry.contains('=') ? qputenv(name, entry.section('=', 1).toLocal8Bit()) : qunsetenv(name);
+    }
+    return qScopeGuard([saved] {
+        for (const auto& [name, value] : saved)
+            value ? qputenv(name, *value) : qunsetenv(name);
+    });
 }
 
 class RecordingMessages final : public jf::MessageService
@@ -134,6 +169,19 @@ public:
         f.write(bytes);
     }
     void remove(const QString& name) const { QFile::remove(data(name)); }
+    // A file of the working folder itself; returns its full path.
+    QString put(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(m_dir.path() + "/" + name);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName()
+                                                                              : QString();
+    }
+    // A file of the Data folder as the program ships it.
+    static QByteArray shipped(const QString& name)
+    {
+        QFile f(QString::fromLocal8Bit(qgetenv("JF_SOURCE_DIR")) + "/data/" + name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     // A bitmap of one colour in the working folder; returns its full path.
     QString solidBitmap(const QString& name, QSize size, const QColor& colour) const
