@@ -31,9 +31,8 @@ bool offsetInRange(int tenths)
 int readDiscHole(const QString& path)
 {
     try {
-        const std::optional<int> mm =
-            wholeNumber(SettingsFileReader(path, FileUse::State, FailureText::NamingTheFile)
-                            .readLine());
+        const std::optional<int> mm = wholeNumber(
+            SettingsFileReader(path, FileUse::State, FailureText::NamingTheFile).readLine());
         return mm && *mm >= 0 && *mm <= largestDiscHoleMm ? *mm : defaultDiscHoleMm;
     } catch (const InOutError& e) {
         if (e.osError() == ENOENT || e.osError() == ENOTDIR)
@@ -45,8 +44,8 @@ int readDiscHole(const QString& path)
 void writeDiscHole(const QString& path, int millimetres)
 {
     if (millimetres < 0 || millimetres > largestDiscHoleMm)
-        throw Error(QStringLiteral("The hole's diameter must be from 0 to %1 mm")
-                        .arg(largestDiscHoleMm));
+        throw Error(
+            QStringLiteral("The hole's diameter must be from 0 to %1 mm").arg(largestDiscHoleMm));
     writeSettingsFile(path, {QString::number(millimetres)}, FailureText::NamingTheFile);
 }
 

@@ -149,9 +149,8 @@ DiscJob discJob(const DiscTray& tray, const DiscRequest& request)
         job.pagePoints = tray.discPagePoints;
     }
     if (tray.hubChoice)
-        option(QStringLiteral("StpCDInnerRadius"), request.holeMm < smallHoleMm
-                                                       ? QStringLiteral("Small")
-                                                       : QStringLiteral("None"));
+        option(QStringLiteral("StpCDInnerRadius"),
+               request.holeMm < smallHoleMm ? QStringLiteral("Small") : QStringLiteral("None"));
     // The correction the driver takes goes as its adjustment; the rest moves
     // the ring on the page.
     const auto adjust = [&](const DriverLength& length, const QString& name, int tenths,

@@ -43,8 +43,7 @@ private:
 // back: static `QStringList fields(const Value&)` and
 // `std::optional<Value> value(const QStringList&)`, nothing for damaged
 // fields.
-template <class Value, class Format>
-class PrinterTable
+template <class Value, class Format> class PrinterTable
 {
 public:
     std::optional<Value> find(const QString& printer) const

@@ -25,9 +25,9 @@ QByteArray discTestPagePdf(const DiscJob& job)
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
     writer.setResolution(kResolution);
-    writer.setPageLayout(QPageLayout(
-        QPageSize(job.pagePoints.toSize(), QString(), QPageSize::ExactMatch),
-        QPageLayout::Portrait, QMarginsF()));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(job.pagePoints.toSize(), QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF()));
     QPainter painter(&writer);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(kResolution / 25.4, kResolution / 25.4); // millimetres from here
