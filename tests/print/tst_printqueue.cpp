@@ -2,10 +2,14 @@
 // failure names the queue and CUPS's reason (a queue that refuses jobs, one
 // that is gone, a print service that does not answer or does not run),
 // options reach the job one value each, and the main window shows the send,
-// refuses a second print and asks before it closes. Runs against the
-// private cupsd of scripts/cups-start, with queues of its own for the
-// refusals; skips where no print service runs.
+// refuses a second print and asks before it closes. A disc print reaches a
+// real disc-tray driver with its options. Runs against the private cupsd of
+// scripts/cups-start, with queues of its own for the refusals; skips where
+// no print service runs.
 #include "AppController.h"
+#include "DiscTestPage.h"
+#include "DiscTrayLookup.h"
+#include "ExpectFailure.h"
 #include "JobSender.h"
 #include "PrintTestSupport.h"
 #include "ProgramFixture.h"
@@ -32,6 +36,7 @@ const QString kRefusing = QStringLiteral("JacketforgeRefusing");
 const QString kDeleted = QStringLiteral("JacketforgeDeleted");
 const QString kStopped = QStringLiteral("JacketforgeStopped");
 const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
+const QString kDiscQueue = QStringLiteral("JacketforgeDisc");
 
 bool run(const QString& program, const QStringList& arguments)
 {
@@ -115,6 +120,9 @@ private slots:
     void sendOutcomes();
     void optionsReachTheJobAsOneValue();
     void windowTellsTheTruth();
+    void discTrays_data();
+    void discTrays();
+    void discPrintReachesTheDriver();
 };
 
 void TestPrintQueue::initTestCase()
@@ -324,6 +332,114 @@ void TestPrintQueue::windowTellsTheTruth()
                  .match(status())
                  .hasMatch(),
              qPrintable(status()));
+}
+
+void TestPrintQueue::discTrays_data()
+{
+    QTest::addColumn<QString>("server"); // empty: the private cupsd
+    QTest::addColumn<QString>("printer");
+    QTest::addColumn<QString>("missing"); // why there is no tray; empty: one
+    QTest::newRow("Gutenprint's R300") << "" << kDiscQueue << "";
+    QTest::newRow("cups-pdf") << ""
+                              << "JacketforgePDF"
+                              << "This printer's driver has no disc tray.";
+    QTest::newRow("PDF file") << ""
+                              << ""
+                              << "\"Print to File (PDF)\" has no disc tray.";
+    QTest::newRow("service does not answer")
+        << "silent"
+        << "JacketforgeGone"
+        << QStringLiteral("The printer's disc tray could not be looked up: the print service at "
+                          "%1 did not answer within 1 second.")
+               .arg(m_silent);
+}
+
+// What a printer offers for discs is asked off the window's thread, and a
+// service that does not answer ends the wait.
+void TestPrintQueue::discTrays()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, printer);
+    QFETCH(QString, missing);
+    if (printer == kDiscQueue && !QPrinterInfo::availablePrinterNames().contains(kDiscQueue))
+        QSKIP("no queue JacketforgeDisc (scripts/cups-start adds it with Gutenprint)");
+    const SilentService silent(m_silent);
+    jf::DiscTrayLookup lookup;
+    lookup.setAnswerTimeout(1000);
+    lookup.setServer(server.isEmpty() ? QByteArray() : QFile::encodeName(m_silent));
+    QSignalSpy described(&lookup, &jf::DiscTrayLookup::described);
+    lookup.ask(QStringLiteral("JacketforgeOptions")); // replaced by the next before its answer
+    lookup.ask(printer);
+    QVERIFY(described.wait(20000));
+    QCOMPARE(described.size(), 1);
+    QCOMPARE(described[0][0].toString(), printer);
+    const jf::DiscTray tray = described[0][1].value<jf::DiscTray>();
+    QCOMPARE(tray.missing, missing);
+    if (!tray.has())
+        return;
+    // Gutenprint's expert PPD: the tray, its pages and its lengths in points.
+    QCOMPARE(tray.sourceOption + "=" + tray.source, QStringLiteral("InputSlot=CD"));
+    QCOMPARE(tray.discPage + " " + tray.customPage, QStringLiteral("CD5Inch CDCustom"));
+    QCOMPARE(tray.discPagePoints, QSizeF(329, 329));
+    QCOMPARE(tray.customPagePoints, QSizeF(340, 340));
+    QVERIFY(tray.hubChoice);
+    for (const auto& [length, lowest, highest] :
+         {std::tuple{tray.outerDiameter, 184, 340}, std::tuple{tray.xAdjustment, -30, 30},
+          std::tuple{tray.yAdjustment, -30, 30}})
+        QVERIFY(length.offered && length.anyValue && length.unitPoints == 1 &&
+                length.minimum == lowest && length.maximum == highest);
+}
+
+// A disc print reaches Gutenprint's driver with the tray's options, and its
+// filter chain finishes.
+void TestPrintQueue::discPrintReachesTheDriver()
+{
+    if (!QPrinterInfo::availablePrinterNames().contains(kDiscQueue))
+        QSKIP("no queue JacketforgeDisc (scripts/cups-start adds it with Gutenprint)");
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-v"), kDiscQueue});
+    lpstat.waitForFinished(10000);
+    const QString folder = QString::fromLocal8Bit(lpstat.readAllStandardOutput())
+                               .section(QStringLiteral("jacketforge-keep:"), 1)
+                               .trimmed();
+    jf::DiscTrayLookup lookup;
+    QSignalSpy described(&lookup, &jf::DiscTrayLookup::described);
+    lookup.ask(kDiscQueue);
+    QVERIFY(described.wait(20000));
+    const jf::DiscTray tray = described[0][1].value<jf::DiscTray>();
+    QCOMPARE(jftest::failureOf([&] {
+                 jf::discJob(tray, {117, 41, {0, -110, true}});
+             }),
+             QStringLiteral("The disc's vertical position correction, -11.0 mm, is outside what "
+                            "this printer's driver takes (-10.5 to 10.5 mm)"));
+    const jf::DiscJob disc = jf::discJob(tray, {117, 17, {-25, 31, true}});
+    jf::JobSender sender;
+    QSignalSpy finished(&sender, &jf::JobSender::finished);
+    sender.send(jf::discQueueJob(kDiscQueue, QStringLiteral("Disc test"), disc),
+                jf::discTestPagePdf(disc));
+    QVERIFY(finished.wait(30000));
+    const jf::SentJob job = finished[0][0].value<jf::SentJob>();
+    QVERIFY2(job.accepted(), qPrintable(job.failure));
+    const QString args = folder + QStringLiteral("/job-%1.args").arg(job.jobId);
+    const auto tidy = qScopeGuard([&] {
+        QFile::remove(args);
+        QFile::remove(folder + QStringLiteral("/job-%1.data").arg(job.jobId));
+    });
+    QString attributes;
+    QTRY_VERIFY_WITH_TIMEOUT((attributes = jobAttributes(kDiscQueue, job.jobId, m_temp.path()))
+                                 .contains(QRegularExpression(QStringLiteral(
+                                     "job-state \\(enum\\) = (completed|aborted|canceled)"))),
+                             120000);
+    QVERIFY2(attributes.contains(QLatin1String("job-state (enum) = completed")),
+             qPrintable(attributes));
+    QFile kept(args);
+    QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(args));
+    const QStringList options = QString::fromUtf8(kept.readAll()).split('\n').value(4).split(' ');
+    for (const char* option : {"InputSlot=CD", "PageSize=CDCustom",
+                               "StpCDOuterDiameter=Custom.331.654", "StpCDInnerRadius=Small",
+                               "StpCDXAdjustment=Custom.-7.087", "StpCDYAdjustment=Custom.8.787"})
+        QVERIFY2(options.contains(option), qPrintable(options.join(' ')));
+    QVERIFY(QFileInfo(folder + QStringLiteral("/job-%1.data").arg(job.jobId)).size() > 100000);
 }
 
 QTEST_MAIN(TestPrintQueue)
