@@ -294,11 +294,9 @@ void AppController::loadSheet()
     });
     const QString path = m_workspace.folder.path(datafile::sheet);
     const QList<int> damaged = m_workspace.sheet.read(path);
-    if (damaged.isEmpty())
-        return;
-    throw Error(QStringLiteral("Damaged lines of \"%1\" were left out of the sheet and are kept "
-                               "in the file: line %2")
-                    .arg(path, lineList(damaged)));
+    const QString note = sheetReadNote(path, damaged, m_workspace.sheet.leftOver());
+    if (!note.isEmpty())
+        throw Error(note);
 }
 
 void AppController::saveSheet(const SheetList& sheet)
@@ -366,8 +364,8 @@ void AppController::refreshSheet()
 {
     if (!m_sheetWindow || !m_sheetWindow->isVisible())
         return;
-    m_sheetWindow->showSheet(viewSheet(m_workspace.sheet.entries(), sheetStyle(), m_sheetPictures,
-                                       &m_workspace.calibration));
+    m_sheetWindow->showSheet(
+        viewSheet(m_workspace.sheet.entries(), sheetStyle(), &m_workspace.calibration));
 }
 
 void AppController::printSheet()

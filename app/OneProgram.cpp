@@ -1,6 +1,7 @@
 #include "OneProgram.h"
 
 #include "CommandLine.h"
+#include "RuntimeFolder.h"
 #include "SafeFileIO.h"
 
 #include <QCryptographicHash>
@@ -48,37 +49,47 @@ QByteArray resolvedDataFolder(const QString& baseDir)
     return data;
 }
 
-// The user's runtime folder, or a private one in /tmp of the same kind:
-// owned by the user and closed to everyone else. Empty when there is none.
-QByteArray runtimeFolder()
+// Where the locks and sockets of a Data folder go, without their endings:
+// one named after its resolved path and, once it exists, one after its
+// device and inode. Empty when there is no private folder for them. A
+// socket's path is short by law.
+QList<QByteArray> placesFor(const QByteArray& dataFolder)
 {
-    const uid_t self = ::geteuid();
-    const auto isPrivate = [self](const QByteArray& folder) {
-        struct stat st
-        {
-        };
-        return ::lstat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == self &&
-               (st.st_mode & 077) == 0;
-    };
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && isPrivate(runtime))
-        return runtime;
-    const QByteArray own = "/tmp/jacketforge-" + QByteArray::number(self);
-    ::mkdir(own.constData(), 0700);
-    return isPrivate(own) ? own : QByteArray();
-}
-
-// Where the lock and the socket of a Data folder go, without their endings;
-// empty when there is no runtime folder. A socket's path is short by law.
-QByteArray placeFor(const QByteArray& dataFolder)
-{
-    const QByteArray folder = runtimeFolder();
+    const QByteArray folder = privateRuntimeFolder();
     if (folder.isEmpty())
         return {};
-    const QByteArray place =
-        folder + "/jacketforge-" +
-        QCryptographicHash::hash(dataFolder, QCryptographicHash::Sha256).toHex().left(32);
-    return place.size() + 8 < qsizetype(sizeof(sockaddr_un::sun_path)) ? place : QByteArray();
+    const QByteArray prefix = folder + "/jacketforge-";
+    if (prefix.size() + 32 + 8 >= qsizetype(sizeof(sockaddr_un::sun_path))) {
+        qWarning("The folder \"%s\" has too long a name for the program's socket: a second "
+                 "program on the same Data folder is not noticed.",
+                 qPrintable(QFile::decodeName(folder)));
+        return {};
+    }
+    QList<QByteArray> keys{dataFolder};
+    struct stat st
+    {
+    };
+    if (::stat(dataFolder.constData(), &st) == 0)
+        keys << "inode " + QByteArray::number(quint64(st.st_dev)) + ' ' +
+                    QByteArray::number(quint64(st.st_ino));
+    QList<QByteArray> places;
+    for (const QByteArray& key : keys)
+        places << prefix +
+                      QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
+    return places;
+}
+
+// What the program that holds the lock at `lockPath` wrote in it: why it
+// cannot answer. Empty while it can.
+QString unansweredReason(const QByteArray& lockPath)
+{
+    const int fd = ::open(lockPath.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    char text[1024];
+    const ssize_t length = ::read(fd, text, sizeof text);
+    ::close(fd);
+    return length > 0 ? QString::fromUtf8(text, length) : QString();
 }
 
 // Sends the whole message on a connected socket and waits for the one byte
@@ -112,23 +123,28 @@ OneProgram::OneProgram(const QString& baseDir) : m_dataFolder(resolvedDataFolder
 
 OneProgram::~OneProgram()
 {
-    if (m_server)
-        m_server->close(); // removes the socket while the lock is still held
-    if (m_lock >= 0) {
-        ::unlink((m_place + ".lock").constData());
-        ::close(m_lock);
+    release();
+}
+
+void OneProgram::release()
+{
+    for (const Held& held : std::exchange(m_held, {})) {
+        if (held.server)
+            held.server->close(); // removes the socket while the lock is still held
+        ::unlink((held.place + ".lock").constData());
+        ::close(held.lock);
     }
 }
 
 QString OneProgram::socketPath(const QString& baseDir)
 {
-    const QByteArray place = placeFor(resolvedDataFolder(baseDir));
-    return place.isEmpty() ? QString() : QFile::decodeName(place + ".socket");
+    const QList<QByteArray> places = placesFor(resolvedDataFolder(baseDir));
+    return places.isEmpty() ? QString() : QFile::decodeName(places.first() + ".socket");
 }
 
-int OneProgram::tryLock()
+int OneProgram::tryLock(const QByteArray& place)
 {
-    const QByteArray lockPath = m_place + ".lock";
+    const QByteArray lockPath = place + ".lock";
     for (int attempt = 0; attempt < 5; ++attempt) {
         const int fd =
             ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -149,7 +165,12 @@ int OneProgram::tryLock()
         };
         if (::fstat(fd, &locked) == 0 && ::stat(lockPath.constData(), &named) == 0 &&
             locked.st_dev == named.st_dev && locked.st_ino == named.st_ino) {
-            m_lock = fd;
+            // Whatever a run that ended without removing it wrote there.
+            if (::ftruncate(fd, 0) != 0) {
+                ::close(fd);
+                return errno;
+            }
+            m_held.append({place, fd, nullptr});
             return 0;
         }
         ::close(fd);
@@ -159,20 +180,28 @@ int OneProgram::tryLock()
 
 OneProgram::Start OneProgram::claim(const QString& picture)
 {
-    if (m_lock >= 0)
+    if (!m_held.isEmpty())
         return Start::First;
-    m_place = placeFor(m_dataFolder);
-    if (m_place.isEmpty())
-        return Start::First;
-    if (const int err = tryLock(); err != EWOULDBLOCK) {
-        if (err != 0)
-            m_place.clear(); // no lock can be made here: nothing to guard with
-        return Start::First;
+    for (const QByteArray& place : placesFor(m_dataFolder)) {
+        const int err = tryLock(place);
+        if (err == 0)
+            continue;
+        if (err != EWOULDBLOCK) {
+            qWarning("The lock \"%s.lock\" cannot be made (%s): a second program on the same "
+                     "Data folder may not be noticed.",
+                     place.constData(), std::strerror(err));
+            continue;
+        }
+        const Start start = handOver(place, localPathBytes(picture));
+        if (start != Start::First) {
+            release();
+            return start;
+        }
     }
-    return handOver(localPathBytes(picture));
+    return Start::First;
 }
 
-OneProgram::Start OneProgram::handOver(const QByteArray& picture)
+OneProgram::Start OneProgram::handOver(const QByteArray& place, const QByteArray& picture)
 {
     QByteArray message(4, '\0');
     qToBigEndian(quint32(picture.size()), message.data());
@@ -180,10 +209,14 @@ OneProgram::Start OneProgram::handOver(const QByteArray& picture)
 
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const QByteArray socket = m_place + ".socket";
+    const QByteArray socket = place + ".socket";
     std::memcpy(address.sun_path, socket.constData(), size_t(socket.size()));
     const QDeadlineTimer deadline(handOverMs);
     while (!deadline.hasExpired()) {
+        // One that could not listen said why in its lock: no answer can come.
+        m_unanswered = unansweredReason(place + ".lock");
+        if (!m_unanswered.isEmpty())
+            return Start::NoAnswer;
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0)
             return Start::NoAnswer;
@@ -197,7 +230,7 @@ OneProgram::Start OneProgram::handOver(const QByteArray& picture)
             return Start::NoAnswer; // it listens but did not take it
         // Not listening yet (starting), or it has just ended. This runs
         // before this program has a window, so the short wait freezes none.
-        if (tryLock() == 0)
+        if (tryLock(place) == 0)
             return Start::First;
         ::usleep(50 * 1000);
     }
@@ -206,21 +239,35 @@ OneProgram::Start OneProgram::handOver(const QByteArray& picture)
 
 void OneProgram::listen()
 {
-    if (m_lock < 0 || m_server)
-        return;
-    const QString path = QFile::decodeName(m_place + ".socket");
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket left by a run that ended without closing it: the lock says
-    // no program owns it now.
-    QLocalServer::removeServer(path);
-    connect(m_server, &QLocalServer::newConnection, this, &OneProgram::takeHandOver);
-    m_server->listen(path);
+    for (Held& held : m_held) {
+        if (held.server)
+            continue;
+        const QString path = QFile::decodeName(held.place + ".socket");
+        held.server = new QLocalServer(this);
+        held.server->setSocketOptions(QLocalServer::UserAccessOption);
+        // A socket left by a run that ended without closing it: the lock says
+        // no program owns it now.
+        QLocalServer::removeServer(path);
+        QLocalServer* server = held.server;
+        connect(server, &QLocalServer::newConnection, this,
+                [this, server] { takeHandOver(server); });
+        if (server->listen(path))
+            continue;
+        // Said at once, and written in the lock for the starts that come.
+        const QString why =
+            QStringLiteral("cannot listen on \"%1\": %2").arg(path, server->errorString());
+        const QByteArray text = why.toUtf8();
+        if (::pwrite(held.lock, text.constData(), size_t(text.size()), 0) != text.size())
+            qWarning("The lock \"%s.lock\" cannot be written.", held.place.constData());
+        qWarning("Later starts on the Data folder \"%s\" cannot hand their pictures to this "
+                 "program: it %s.",
+                 qPrintable(QFile::decodeName(m_dataFolder)), qPrintable(why));
+    }
 }
 
-void OneProgram::takeHandOver()
+void OneProgram::takeHandOver(QLocalServer* server)
 {
-    while (QLocalSocket* client = m_server->nextPendingConnection()) {
+    while (QLocalSocket* client = server->nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         QTimer::singleShot(slowClientMs, client, [client] { client->abort(); });
         const auto read = [this, client] {
@@ -263,6 +310,10 @@ void OneProgram::setReceiver(std::function<void(const QString&)> receiver)
 
 QString OneProgram::noAnswerText() const
 {
+    if (!m_unanswered.isEmpty())
+        return QStringLiteral("The program is already running on the Data folder \"%1\" but "
+                              "cannot answer: it %2. Close it and start again.")
+            .arg(QFile::decodeName(m_dataFolder), m_unanswered);
     return QStringLiteral("The program is already running on the Data folder \"%1\" but does "
                           "not answer. Close it, or try again in a moment.")
         .arg(QFile::decodeName(m_dataFolder));

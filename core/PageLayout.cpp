@@ -16,8 +16,10 @@ std::int32_t plus(std::int32_t pixels, int margin)
                                      static_cast<std::uint32_t>(margin));
 }
 
-// Dots per window pixel and shift along one axis.
-void placeAxis(int windowPixels, int dotsPerInch, const std::optional<double>& factor,
+// Dots per cover pixel and shift along one axis; with `rounded`, the page
+// image's size in pixels rounds the uncalibrated scale as the print window
+// did.
+void placeAxis(bool rounded, int pagePixels, int dotsPerInch, const std::optional<double>& factor,
                double offsetMm, double& scale, double& shift)
 {
     shift = 0;
@@ -27,8 +29,12 @@ void placeAxis(int windowPixels, int dotsPerInch, const std::optional<double>& f
         shift = -offsetMm * dotsPerMm * *factor;
         return;
     }
-    const std::int32_t dots = mulDiv(windowPixels, dotsPerInch, kWindowPixelsPerInch);
-    scale = windowPixels > 0 && dots > 0 ? double(dots) / windowPixels : 0.0;
+    if (!rounded) {
+        scale = double(dotsPerInch) / kWindowPixelsPerInch;
+        return;
+    }
+    const std::int32_t dots = mulDiv(pagePixels, dotsPerInch, kWindowPixelsPerInch);
+    scale = pagePixels > 0 && dots > 0 ? double(dots) / pagePixels : 0.0;
 }
 
 PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Paper& paper,
@@ -40,17 +46,11 @@ PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Pap
     layout.dotsPerInchX = paper.dotsPerInchX;
     layout.dotsPerInchY = paper.dotsPerInchY;
     layout.window = window;
-    std::optional<double> factorX, factorY;
-    PageCorrection onPage;
-    if (correction) {
-        onPage = correctionOnPage(*correction, orientation, layout.printable.width());
-        factorX = onPage.factorX;
-        factorY = onPage.factorY;
-    }
-    placeAxis(window.width(), paper.dotsPerInchX, factorX, onPage.offsetX, layout.scaleX,
-              layout.shiftX);
-    placeAxis(window.height(), paper.dotsPerInchY, factorY, onPage.offsetY, layout.scaleY,
-              layout.shiftY);
+    const PagePlacement placement = placementOn(paper, orientation, correction, window);
+    layout.scaleX = placement.scaleX;
+    layout.scaleY = placement.scaleY;
+    layout.shiftX = placement.shiftX;
+    layout.shiftY = placement.shiftY;
     return layout;
 }
 
@@ -88,6 +88,33 @@ PageCorrection correctionOnPage(const PrinterCorrection& c, PaperOrientation ori
     // (1 - f) * length, f being measured / nominal.
     const double printerFactor = c.measuredHeight / calibrationHeightMm;
     return {alongLongEdge, alongShortEdge, -c.offsetY + (1 - printerFactor) * length, c.offsetX};
+}
+
+PagePlacement placementOn(const Paper& paper, PaperOrientation orientation,
+                          const std::optional<PrinterCorrection>& correction,
+                          std::optional<QSize> pageImage)
+{
+    std::optional<double> factorX, factorY;
+    PageCorrection onPage;
+    if (correction) {
+        onPage = correctionOnPage(*correction, orientation, paper.printable(orientation).width());
+        factorX = onPage.factorX;
+        factorY = onPage.factorY;
+    }
+    const QSize pixels = pageImage.value_or(QSize());
+    PagePlacement placement;
+    placeAxis(pageImage.has_value(), pixels.width(), paper.dotsPerInchX, factorX, onPage.offsetX,
+              placement.scaleX, placement.shiftX);
+    placeAxis(pageImage.has_value(), pixels.height(), paper.dotsPerInchY, factorY, onPage.offsetY,
+              placement.scaleY, placement.shiftY);
+    return placement;
+}
+
+void CoverFrame::translate(QPointF by)
+{
+    area.translate(by);
+    picture.translate(by);
+    border.translate(by);
 }
 
 QRectF PageLayout::toDots(const QRectF& r) const

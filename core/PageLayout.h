@@ -69,6 +69,26 @@ struct PageCorrection
 PageCorrection correctionOnPage(const PrinterCorrection& correction, PaperOrientation orientation,
                                 double length);
 
+// Where a page's covers go on paper along each axis: a cover pixel at p
+// lands on the dot p * scale + shift from the printable area's corner.
+struct PagePlacement
+{
+    double scaleX = 1; // dots per cover pixel
+    double scaleY = 1;
+    double shiftX = 0; // dots
+    double shiftY = 0;
+};
+
+// The placement rule of every page, a single cover's and the sheet's, in
+// `orientation`. Uncalibrated, a pixel is 1/96 inch; for a page image of
+// `pageImage` pixels, MulDiv(size, dpi, 96) / size dots, as it always was.
+// Calibrated, a pixel is the true millimetre / 3.8, scaled by nominal /
+// measured about the printable area's corner and moved back by the
+// printer's offset, both turned with the page (correctionOnPage).
+PagePlacement placementOn(const Paper& paper, PaperOrientation orientation,
+                          const std::optional<PrinterCorrection>& correction,
+                          std::optional<QSize> pageImage = std::nullopt);
+
 // A cover's rectangles on a page, in printer dots from the printable area's
 // corner: its area (painted white first; nothing of the cover reaches past
 // it), the picture, and the border ring's outer edge (inside the area; equal
@@ -80,6 +100,8 @@ struct CoverFrame
     QRectF picture;
     QRectF border;
     bool turned = false;
+
+    void translate(QPointF by);
 };
 
 // Where a cover lands on paper. The cover's page image (window

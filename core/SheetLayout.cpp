@@ -85,11 +85,8 @@ void moveInFromTheEdges(QList<PlacedFrame>& page, QSizeF area, double dotsPerMmX
     const double room = kMarkOffsetMm + kMarkLengthMm;
     const QPointF by(std::clamp((area.width() - right) / 2, 0.0, room * dotsPerMmX),
                      std::clamp((area.height() - bottom) / 2, 0.0, room * dotsPerMmY));
-    for (PlacedFrame& placed : page) {
-        placed.frame.area.translate(by);
-        placed.frame.picture.translate(by);
-        placed.frame.border.translate(by);
-    }
+    for (PlacedFrame& placed : page)
+        placed.frame.translate(by);
 }
 
 // Where a mark from `start` going `direction` (+1 or -1) along one axis ends
@@ -119,20 +116,6 @@ QSizeF SheetPlan::printableDots() const
                   printable.height() / kMmPerInch * dotsPerInchY);
 }
 
-void sheetScale(const Paper& paper, PaperOrientation orientation,
-                const std::optional<PrinterCorrection>& correction, double& scaleX, double& scaleY)
-{
-    if (!correction) {
-        scaleX = double(paper.dotsPerInchX) / kWindowPixelsPerInch;
-        scaleY = double(paper.dotsPerInchY) / kWindowPixelsPerInch;
-        return;
-    }
-    const PageCorrection onPage =
-        correctionOnPage(*correction, orientation, paper.printable(orientation).width());
-    scaleX = paper.dotsPerInchX / kMmPerInch / kWindowPixelsPerMm * onPage.factorX;
-    scaleY = paper.dotsPerInchY / kMmPerInch / kWindowPixelsPerMm * onPage.factorY;
-}
-
 void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
                          const std::optional<PrinterCorrection>& correction)
 {
@@ -155,17 +138,21 @@ SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const P
         plan.printable = paper.printable(orientation);
         plan.dotsPerInchX = paper.dotsPerInchX;
         plan.dotsPerInchY = paper.dotsPerInchY;
-        sheetScale(paper, orientation, correction, plan.scaleX, plan.scaleY);
+        plan.placement = placementOn(paper, orientation, correction);
+        const PagePlacement& placement = plan.placement;
         const double dotsPerMmX = paper.dotsPerInchX / kMmPerInch;
         const double dotsPerMmY = paper.dotsPerInchY / kMmPerInch;
-        Packing packing = pack(covers, borderWidth, plan.printableDots(), plan.scaleX, plan.scaleY,
-                               dotsPerMmX, dotsPerMmY, mayTurn);
+        Packing packing = pack(covers, borderWidth, plan.printableDots(), placement.scaleX,
+                               placement.scaleY, dotsPerMmX, dotsPerMmY, mayTurn);
         if (packing.unplaced >= 0) {
             unplaced = std::max(unplaced, packing.unplaced);
             continue;
         }
-        for (QList<PlacedFrame>& page : packing.pages)
+        for (QList<PlacedFrame>& page : packing.pages) {
             moveInFromTheEdges(page, plan.printableDots(), dotsPerMmX, dotsPerMmY);
+            for (PlacedFrame& placed : page)
+                placed.frame.translate(QPointF(placement.shiftX, placement.shiftY));
+        }
         plan.pages = std::move(packing.pages);
         if (!best || plan.pages.size() < best->pages.size())
             best = std::move(plan);
@@ -179,10 +166,9 @@ SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const P
     const QString what = cover.name.isEmpty() ? QStringLiteral("The cover")
                                               : QStringLiteral("The cover \"%1\"").arg(cover.name);
     const auto needs = [&](PaperOrientation orientation) {
-        double scaleX = 1, scaleY = 1;
-        sheetScale(paper, orientation, correction, scaleX, scaleY);
-        const double width = (double(cover.picture.width()) + kWidthMargin) * scaleX;
-        const double height = (double(cover.picture.height()) + kHeightMargin) * scaleY;
+        const PagePlacement placement = placementOn(paper, orientation, correction);
+        const double width = (double(cover.picture.width()) + kWidthMargin) * placement.scaleX;
+        const double height = (double(cover.picture.height()) + kHeightMargin) * placement.scaleY;
         return QSizeF(width / paper.dotsPerInchX * kMmPerInch,
                       height / paper.dotsPerInchY * kMmPerInch);
     };

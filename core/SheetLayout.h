@@ -46,19 +46,12 @@ struct SheetPlan
     QRectF printable;    // millimetres from the sheet's corner, in `orientation`
     int dotsPerInchX = 1200;
     int dotsPerInchY = 1200;
-    double scaleX = 1; // dots per window pixel
-    double scaleY = 1;
+    PagePlacement placement;
     QList<QList<PlacedFrame>> pages;
 
     // The printable area in dots.
     QSizeF printableDots() const;
 };
-
-// Dots per window pixel of a cover on a sheet in `orientation`: 1/96 inch
-// per pixel as for a single cover, or, for a calibrated printer, the true
-// millimetre scaled by the correction along that page axis.
-void sheetScale(const Paper& paper, PaperOrientation orientation,
-                const std::optional<PrinterCorrection>& correction, double& scaleX, double& scaleY);
 
 // Places `covers` in their order on as few sheets of `paper` as it can:
 // rows from the printable area's top-left corner, kCoverGapMm apart, a new
@@ -67,7 +60,9 @@ void sheetScale(const Paper& paper, PaperOrientation orientation,
 // way needs fewer sheets; covers lie upright unless turning some a quarter
 // needs fewer sheets. Every page's covers are then moved in from the
 // printable area's edges by up to the room of their marks, as far as the
-// area leaves room. An empty list gives no pages.
+// area leaves room. The covers are sized and placed by the rule of a single
+// cover (placementOn): a calibrated printer's offsets move them back and its
+// scale works from the printable area's corner. An empty list gives no pages.
 //
 // A cover that fits no way on a sheet of the paper throws the PrinterError
 // of layoutCover ("The cover "NAME" needs W × H mm, but the printable area

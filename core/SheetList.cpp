@@ -14,16 +14,21 @@ namespace jf {
 
 namespace {
 
-// Sizes beyond what the size boxes take (four digits) are damage.
-constexpr double kLargestSizeMm = 99999;
+constexpr double kSmallestSideMm = 1;
+constexpr double kLargestSideMm = 99999;
 
 std::optional<double> size(const QString& field)
 {
     bool ok = false;
     const double value = QLocale::c().toDouble(field, &ok);
-    if (!ok || !std::isfinite(value) || value < 0 || value > kLargestSizeMm)
+    if (!ok || !isSheetCoverSide(value))
         return std::nullopt;
     return value;
+}
+
+QString sizeText(double mm)
+{
+    return QString::number(mm, 'g', 12);
 }
 
 std::optional<SheetEntry> parseLine(const QString& line)
@@ -47,12 +52,30 @@ std::optional<SheetEntry> parseLine(const QString& line)
 
 QString formatLine(const SheetEntry& entry)
 {
-    return QStringList{QString::number(entry.kind), QString::number(entry.width, 'g', 12),
-                       QString::number(entry.height, 'g', 12), entry.picturePath}
+    return QStringList{QString::number(entry.kind), sizeText(entry.width), sizeText(entry.height),
+                       entry.picturePath}
         .join(QLatin1Char('\t'));
 }
 
 } // namespace
+
+bool isSheetCoverSide(double mm)
+{
+    return mm >= kSmallestSideMm && mm <= kLargestSideMm; // NaN is neither
+}
+
+void SheetList::append(const SheetEntry& entry)
+{
+    if (m_entries.size() >= kMostSheetCovers)
+        throw Error(QStringLiteral("The sheet holds %1 covers, as many as it takes. Print it, or "
+                                   "remove covers first.")
+                        .arg(kMostSheetCovers));
+    if (!isSheetCoverSide(entry.width) || !isSheetCoverSide(entry.height))
+        throw Error(QStringLiteral("A cover on the sheet must be at least 1 mm wide and 1 mm high; "
+                                   "this one is %1 \u00d7 %2 mm.")
+                        .arg(sizeText(entry.width), sizeText(entry.height)));
+    m_entries.append(entry);
+}
 
 void SheetList::removeAt(qsizetype index)
 {
@@ -65,6 +88,7 @@ QList<int> SheetList::read(const QString& path)
     m_entries.clear();
     m_keptLines.clear();
     m_notReadWhole = false;
+    m_leftOver = 0;
     QList<int> damaged;
     if (!nameExists(path)) {
         // Nothing added yet; a sheet another program makes meanwhile is
@@ -84,8 +108,12 @@ QList<int> SheetList::read(const QString& path)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines[i].isEmpty())
             continue;
-        if (const std::optional<SheetEntry> entry = parseLine(lines[i])) {
+        const std::optional<SheetEntry> entry = parseLine(lines[i]);
+        if (entry && m_entries.size() < kMostSheetCovers) {
             m_entries.append(*entry);
+        } else if (entry) {
+            ++m_leftOver;
+            m_keptLines << lines[i];
         } else {
             damaged << int(i + 1);
             m_keptLines << lines[i];
@@ -102,6 +130,26 @@ void SheetList::write(const QString& path) const
     for (const SheetEntry& entry : m_entries)
         lines << formatLine(entry);
     writeListFile(path, lines + m_keptLines);
+}
+
+QString sheetReadNote(const QString& path, const QList<int>& damaged, qsizetype leftOver)
+{
+    QStringList notes;
+    if (!damaged.isEmpty()) {
+        QStringList numbers;
+        for (int line : damaged)
+            numbers << QString::number(line);
+        notes << QStringLiteral("Damaged lines of \"%1\" were left out of the sheet and are kept "
+                                "in the file: line %2")
+                     .arg(path, numbers.join(QStringLiteral(", ")));
+    }
+    if (leftOver > 0)
+        notes << QStringLiteral("\"%1\" holds more covers than a sheet takes: the first %2 are "
+                                "on the sheet, the other %3 are kept in the file")
+                     .arg(path)
+                     .arg(kMostSheetCovers)
+                     .arg(leftOver);
+    return notes.join(QStringLiteral(".\n\n"));
 }
 
 bool readSheetCutMarks(const QString& path)

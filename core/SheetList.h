@@ -19,18 +19,31 @@ struct SheetEntry
     bool operator==(const SheetEntry&) const = default;
 };
 
+// The most covers a sheet holds.
+inline constexpr qsizetype kMostSheetCovers = 500;
+
+// Whether `mm` is a side a cover on the sheet may have: from 1 mm (a smaller
+// cover has nothing to print or cut around) up to 99999 mm.
+bool isSheetCoverSide(double mm);
+
 // Sheet.txt in the Data folder: the covers of the sheet in the order they
 // were added, one line each: kind, width, height and the picture's path,
 // separated by tabs, CR LF after every line.
 //
 // Nothing is lost: a line that is not such an entry is kept as it is and
-// written back after the entries; a file that could not be read whole (over
-// the list ceilings, holding a NUL byte, unreadable) is never written over.
+// written back after the entries, as are the entries beyond
+// kMostSheetCovers; a file that could not be read whole (over the list
+// ceilings, holding a NUL byte, unreadable) is never written over. A line
+// whose sizes are no cover's on the sheet (isSheetCoverSide) is damaged.
 class SheetList
 {
 public:
     const QList<SheetEntry>& entries() const { return m_entries; }
-    void append(const SheetEntry& entry) { m_entries.append(entry); }
+    // Adds a cover at the end. Throws Error, the list unchanged, when the
+    // sheet is full ("The sheet holds 500 covers, as many as it takes. ...")
+    // or a size is outside isSheetCoverSide ("A cover on the sheet must be at
+    // least 1 mm wide and 1 mm high; this one is 0 × 121 mm.").
+    void append(const SheetEntry& entry);
     // Nothing for an index that is no entry.
     void removeAt(qsizetype index);
     // Removes every entry; damaged lines kept from the file stay.
@@ -41,6 +54,9 @@ public:
     // lines are returned. Throws
     // FileStreamError (FileTooLargeError) for a file that cannot be read.
     QList<int> read(const QString& path);
+    // How many entries the last read kept in the file only, beyond
+    // kMostSheetCovers.
+    qsizetype leftOver() const { return m_leftOver; }
     // Replaces the file with the entries and the damaged lines, in one step.
     // Throws FileStreamError, also for a file the last read could not read
     // whole, and for a picture path holding a line break; the file then
@@ -51,7 +67,12 @@ private:
     QList<SheetEntry> m_entries;
     QStringList m_keptLines;
     bool m_notReadWhole = false;
+    qsizetype m_leftOver = 0;
 };
+
+// What the user is told after reading `path`: its damaged lines, by number,
+// and the entries beyond the ceiling; empty when there is nothing to tell.
+QString sheetReadNote(const QString& path, const QList<int>& damaged, qsizetype leftOver);
 
 // SheetSettings.ins in the Data folder: whether the sheet prints cut marks
 // (line 1: "1" or "0"). A missing file is the default, marks on; it is noted

@@ -90,11 +90,14 @@ QString CupsConnection::failure() const
     return cupsReason(cupsLastErrorString());
 }
 
-void* queueAttributes(CupsConnection& connection, const QByteArray& queue,
-                      const QList<const char*>& names)
+QueueState queryQueue(CupsConnection& connection, const QByteArray& queue)
 {
-    if (!connection.http())
-        return nullptr;
+    QueueState state;
+    if (!connection.http()) {
+        state.failure = connection.failure();
+        return state;
+    }
+    static const char* const wanted[] = {"printer-state", "printer-state-message"};
     ipp_t* response = nullptr;
     // A queue is a printer or a class.
     for (const char* kind : {"printers", "classes"}) {
@@ -104,7 +107,7 @@ void* queueAttributes(CupsConnection& connection, const QByteArray& queue,
         ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
         ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                      int(names.size()), nullptr, names.constData());
+                      int(std::size(wanted)), nullptr, wanted);
         connection.restartClock();
         response = cupsDoRequest(asHttp(connection.http()), request, "/");
         if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND || connection.timedOut())
@@ -112,19 +115,9 @@ void* queueAttributes(CupsConnection& connection, const QByteArray& queue,
         ippDelete(response);
         response = nullptr;
     }
-    if (response && cupsLastError() <= IPP_STATUS_OK_CONFLICTING)
-        return response;
-    ippDelete(response);
-    return nullptr;
-}
-
-QueueState queryQueue(CupsConnection& connection, const QByteArray& queue)
-{
-    QueueState state;
-    auto* response = static_cast<ipp_t*>(
-        queueAttributes(connection, queue, {"printer-state", "printer-state-message"}));
-    if (!response) {
+    if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
         state.failure = connection.failure();
+        ippDelete(response);
         return state;
     }
     ipp_attribute_t* printerState = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);

@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QList>
 #include <QString>
 
 #include <atomic>
@@ -76,12 +75,6 @@ struct QueueState
 
 // Asks the service for `queue` (a printer or a class).
 QueueState queryQueue(CupsConnection& connection, const QByteArray& queue);
-
-// Asks the service for the attributes `names` of `queue` (a printer or a
-// class). Returns its answer (an ipp_t* the caller frees with ippDelete), or
-// null when there is none; connection.failure() then tells why.
-void* queueAttributes(CupsConnection& connection, const QByteArray& queue,
-                      const QList<const char*>& names);
 
 // CUPS's text for the last failure of this thread as the second half of a
 // sentence: "Destination "X" is not accepting jobs." gives "destination "X"

@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "Platform.h"
 #include "PrinterSetupDialog.h"
+#include "QueueColour.h"
 
 #include <QDir>
 #include <QPageLayout>
@@ -75,6 +76,7 @@ QPrinter& CurrentPrinter::printer()
         created = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
         if (created->outputFormat() != QPrinter::NativeFormat || !created->isValid())
             throw PrinterError(noDefaultPrinterMessage());
+        askForColourWherePossible(*created);
     }
     usePrintableAreaOrigin(*created);
     m_printer = std::move(created);
@@ -98,6 +100,7 @@ bool CurrentPrinter::runSetupDialog(QWidget* parent)
     if (m_jobRunning)
         throw PrinterError(QStringLiteral("Printing in progress"));
     usePrintableAreaOrigin(*edited);
+    askForColourWherePossible(*edited);
     m_printer = std::move(edited);
     return true;
 }
@@ -106,8 +109,10 @@ void CurrentPrinter::replace(std::unique_ptr<QPrinter> printer)
 {
     if (m_jobRunning)
         throw PrinterError(QStringLiteral("Printing in progress"));
-    if (printer)
+    if (printer) {
         usePrintableAreaOrigin(*printer);
+        askForColourWherePossible(*printer);
+    }
     m_printer = std::move(printer);
 }
 

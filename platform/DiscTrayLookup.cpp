@@ -125,10 +125,11 @@ QByteArray fetchPpd(CupsConnection& connection, const QByteArray& queue, http_st
 
 #pragma GCC diagnostic pop
 
-QStringList keywords(ipp_t* response, const char* name)
+// The values a destination supports for `option` ("media-source").
+QStringList supported(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, const char* option)
 {
     QStringList values;
-    ipp_attribute_t* attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
+    ipp_attribute_t* attribute = cupsFindDestSupported(http, dest, info, option);
     for (int i = 0; attribute && i < ippGetCount(attribute); ++i)
         values << QString::fromUtf8(ippGetString(attribute, i, nullptr));
     return values;
@@ -165,14 +166,19 @@ DiscTray describeDiscTray(CupsConnection& connection, const QByteArray& queue)
     if (status != HTTP_STATUS_NOT_FOUND || connection.timedOut() || connection.stopped())
         return unknown(connection.failure());
     // No PPD: a driverless printer says what it takes in IPP.
-    auto* response = static_cast<ipp_t*>(
-        queueAttributes(connection, queue, {"media-source-supported", "media-supported"}));
-    if (!response)
+    auto* http = static_cast<http_t*>(connection.http());
+    connection.restartClock();
+    cups_dest_t* dest = cupsGetNamedDest(http, queue.constData(), nullptr);
+    connection.restartClock();
+    cups_dinfo_t* info = dest ? cupsCopyDestInfo(http, dest) : nullptr;
+    const auto free = qScopeGuard([&] {
+        cupsFreeDestInfo(info);
+        cupsFreeDests(dest ? 1 : 0, dest);
+    });
+    if (!info)
         return unknown(connection.failure());
-    const DiscTray tray = discTrayFromMediaSources(keywords(response, "media-source-supported"),
-                                                   keywords(response, "media-supported"));
-    ippDelete(response);
-    return tray;
+    return discTrayFromMediaSources(supported(http, dest, info, "media-source"),
+                                    supported(http, dest, info, "media"));
 }
 
 DiscTrayLookup::DiscTrayLookup(QObject* parent)

@@ -30,6 +30,9 @@ QSize coverPixels(const QString& heightText, const QString& widthText)
 {
     const double height = strToFloat(heightText);
     const double width = strToFloat(widthText);
+    if (height < 0 || width < 0)
+        throw Error(QStringLiteral("'%1' is not a valid size: sizes cannot be negative")
+                        .arg(height < 0 ? heightText : widthText));
     const std::int32_t pictureHeight = mmToPixels(height);
     const std::int32_t pictureWidth = mmToPixels(width);
     return QSize(pictureWidth, pictureHeight);

@@ -44,8 +44,10 @@ struct CoverRequest
 
 // The picture's size in window pixels as the boxes give it: the height's
 // text, then the width's, converted to numbers (ConvertError "'%s' is not
-// a valid floating point value"), then height, then width to pixels at 3.8
-// per millimetre (MathError "Invalid floating point operation").
+// a valid floating point value"), refused when negative, the height first
+// (Error "'-5' is not a valid size: sizes cannot be negative"), then
+// height, then width to pixels at 3.8 per millimetre (MathError "Invalid
+// floating point operation").
 QSize coverPixels(const QString& heightText, const QString& widthText);
 
 // The current printer's correction in `calibration`, if it has one.

@@ -9,41 +9,100 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QScopeGuard>
+#include <QSet>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace jf {
 
+namespace {
+
+// Asked of the name's own bytes: a name that is not valid UTF-8 comes from
+// Sheet.txt as bytes (TextCodec.h), which Qt's file names cannot hold.
+bool readable(const QString& path)
+{
+    return ::access(nativePath(path).constData(), R_OK) == 0;
+}
+
+} // namespace
+
+std::optional<SheetPictures::Stamp> SheetPictures::stampOf(const QString& path)
+{
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) != 0 || !readable(path))
+        return std::nullopt;
+    return Stamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                 quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+const SheetPictures::Kept* SheetPictures::keptFor(const QString& path,
+                                                  const std::optional<Stamp>& stamp)
+{
+    const auto kept = m_loaded.constFind(path);
+    if (kept == m_loaded.constEnd())
+        return nullptr;
+    if (stamp && kept->stamp == *stamp)
+        return &*kept;
+    m_loaded.erase(kept);
+    return nullptr;
+}
+
 Picture SheetPictures::pictureFor(const QString& path)
 {
-    // Asked of the name's own bytes: a name that is not valid UTF-8 comes
-    // from Sheet.txt as bytes (TextCodec.h), which Qt's file names cannot
-    // hold.
-    if (::access(nativePath(path).constData(), R_OK) != 0) {
-        m_loaded.remove(path);
+    const std::optional<Stamp> stamp = stampOf(path);
+    const Kept* kept = keptFor(path, stamp);
+    if (kept && !kept->picture.isNull())
+        return kept->picture;
+    if (!stamp)
         return Picture();
-    }
-    if (const auto kept = m_loaded.constFind(path); kept != m_loaded.constEnd())
-        return *kept;
     try {
         const Picture picture = loadPicture(path);
-        m_loaded.insert(path, picture);
+        m_loaded.insert(path, {*stamp, picture, picture.size()});
         return picture;
     } catch (const Error&) {
         return Picture();
     }
 }
 
+std::optional<QSize> SheetPictures::sizeFor(const QString& path)
+{
+    const std::optional<Stamp> stamp = stampOf(path);
+    if (const Kept* kept = keptFor(path, stamp))
+        return kept->size;
+    if (!stamp)
+        return std::nullopt;
+    try {
+        const QSize size = loadPicture(path).size();
+        m_loaded.insert(path, {*stamp, Picture(), size});
+        return size;
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+void SheetPictures::keep(const QString& path, const Picture& picture)
+{
+    if (const std::optional<Stamp> stamp = stampOf(path))
+        m_loaded.insert(path, {*stamp, picture, picture.size()});
+}
+
 void SheetPictures::tidy(const QList<SheetEntry>& entries)
 {
-    QSet<QString> named;
+    QStringList paths;
     for (const SheetEntry& entry : entries)
-        named.insert(entry.picturePath);
+        paths << entry.picturePath;
+    tidy(paths);
+}
+
+void SheetPictures::tidy(const QStringList& paths)
+{
+    const QSet<QString> named(paths.cbegin(), paths.cend());
     for (auto it = m_loaded.begin(); it != m_loaded.end();) {
         if (!named.contains(it.key())) {
             it = m_loaded.erase(it);
         } else {
-            it->releaseCaches();
+            it->picture.releaseCaches();
             ++it;
         }
     }
@@ -54,70 +113,104 @@ QString sheetEntryName(const SheetEntry& entry, const QStringList& coverNames)
     return coverNames.value(entry.kind - 1);
 }
 
+namespace {
+
+// The sheet arranged on the current printer's paper, its pictures not read.
+struct Arranged
+{
+    Paper paper;
+    std::optional<PrinterCorrection> correction;
+    QStringList names;
+    SheetPlan plan;
+};
+
+Arranged arrange(const QList<SheetEntry>& entries, const SheetStyle& style,
+                 const CalibrationTable* calibration)
+{
+    Arranged sheet{paperOf(currentPrinter().printer()), currentCorrection(calibration), {}, {}};
+    QList<SheetCover> covers;
+    for (const SheetEntry& entry : entries) {
+        sheet.names << sheetEntryName(entry, style.coverNames);
+        covers.append(
+            {sheet.names.last(), QSize(mmToPixels(entry.width), mmToPixels(entry.height))});
+    }
+    sheet.plan = arrangeSheet(covers, style.borderWidth, sheet.paper, sheet.correction);
+    return sheet;
+}
+
+} // namespace
+
 SheetLayoutResult layOutSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
                               SheetPictures& pictures, const CalibrationTable* calibration)
 {
     SheetLayoutResult result;
-    QList<SheetCover> covers;
-    QStringList names;
     QList<Picture> loaded;
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const SheetEntry& entry = entries[i];
-        const QString name = sheetEntryName(entry, style.coverNames);
-        names << name;
-        covers.append({name, QSize(mmToPixels(entry.width), mmToPixels(entry.height))});
-        loaded << pictures.pictureFor(entry.picturePath);
+        loaded << pictures.pictureFor(entries[i].picturePath);
         if (loaded.last().isNull())
             result.missing << int(i);
     }
-    const Paper paper = paperOf(currentPrinter().printer());
-    const std::optional<PrinterCorrection> correction = currentCorrection(calibration);
-    result.plan = arrangeSheet(covers, style.borderWidth, paper, correction);
-    result.pages = sheetPages(result.plan, paper, names, loaded, style.borderColour, style.cutMarks,
-                              correction);
+    const Arranged sheet = arrange(entries, style, calibration);
+    result.plan = sheet.plan;
+    result.pages = sheetPages(sheet.plan, sheet.paper, sheet.names, loaded, style.borderColour,
+                              style.cutMarks, sheet.correction);
     return result;
 }
 
 SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
-                    SheetPictures& pictures, const CalibrationTable* calibration)
+                    const CalibrationTable* calibration)
 {
     SheetView view;
-    SheetLayoutResult sheet;
-    QStringList notes;
     try {
-        sheet = layOutSheet(entries, style, pictures, calibration);
+        const Arranged sheet = arrange(entries, style, calibration);
+        view.pages = sheetPages(sheet.plan, sheet.paper, sheet.names, {}, style.borderColour,
+                                style.cutMarks, sheet.correction);
+        for (const QList<PlacedFrame>& page : sheet.plan.pages) {
+            view.pageEntries.append(QList<int>());
+            for (const PlacedFrame& placed : page)
+                view.pageEntries.last() << placed.cover;
+        }
     } catch (const Error& e) {
-        notes << e.message();
+        view.layoutNote = e.message();
     }
-    // The pages hold the covers in the sheet's order.
-    QList<int> resolutions;
-    for (const PrintPage& page : sheet.pages)
-        for (const PlacedCover& cover : page.covers)
-            resolutions << page.pixelsPerInch(cover);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const SheetEntry& entry = entries[i];
+    for (const SheetEntry& entry : entries) {
         SheetRow row;
         row.name = sheetEntryName(entry, style.coverNames);
         row.size =
             QStringLiteral("%1 \u00d7 %2 mm")
                 .arg(QString::number(entry.width, 'g', 12), QString::number(entry.height, 'g', 12));
         row.pictureName = QFileInfo(entry.picturePath).fileName();
-        row.missing = sheet.pages.isEmpty() ? pictures.pictureFor(entry.picturePath).isNull()
-                                            : sheet.missing.contains(int(i));
-        if (row.missing) {
-            notes << QStringLiteral("The picture of \"%1\" is missing: %2")
-                         .arg(row.name, entry.picturePath);
-        } else if (i < resolutions.size()) {
-            row.resolution = resolutionText(resolutions[i]);
-            const QString warning = blurWarning(row.name, resolutions[i]);
-            if (!warning.isEmpty())
-                notes << warning;
-        }
+        row.missing = !readable(entry.picturePath);
         view.rows << row;
+        view.picturePaths << entry.picturePath;
     }
-    view.pages = sheet.pages;
-    view.note = notes.join(QLatin1Char('\n'));
     return view;
+}
+
+void SheetView::takeUp(const CoverPicture& found)
+{
+    if (found.entry < 0 || found.entry >= rows.size())
+        return;
+    SheetRow& row = rows[found.entry];
+    row.missing = found.missing;
+    row.pixelsPerInch = found.missing ? -1 : found.pixelsPerInch;
+    row.resolution = found.missing ? QString() : resolutionText(found.pixelsPerInch);
+}
+
+QString SheetView::note() const
+{
+    QStringList notes;
+    if (!layoutNote.isEmpty())
+        notes << layoutNote;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i].missing)
+            notes << QStringLiteral("The picture of \"%1\" is missing: %2")
+                         .arg(rows[i].name, picturePaths.value(i));
+        else if (rows[i].pixelsPerInch >= 0)
+            notes << blurWarning(rows[i].name, rows[i].pixelsPerInch);
+    }
+    notes.removeAll(QString());
+    return notes.join(QLatin1Char('\n'));
 }
 
 void printSheet(QWidget* dialogParent, const QList<SheetEntry>& entries, const SheetStyle& style,

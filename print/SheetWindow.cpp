@@ -7,6 +7,9 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 
 namespace jf {
 
@@ -14,6 +17,8 @@ namespace {
 
 // Pages are drawn this wide on screen.
 constexpr double kPageWidthPixels = 260;
+// The note below the list shows this many lines and scrolls beyond them.
+constexpr int kNoteLines = 6;
 
 } // namespace
 
@@ -25,6 +30,7 @@ SheetWindow::SheetWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     m_ui.coverList->header()->setStretchLastSection(true);
     m_ui.coverList->setAccessibleName(QStringLiteral("Covers on the sheet"));
     m_ui.pagesArea->setAccessibleName(QStringLiteral("Sheets as they print"));
+    m_ui.noteArea->setMaximumHeight(fontMetrics().lineSpacing() * kNoteLines);
     connect(m_ui.printSheetButton, &QPushButton::clicked, this, &SheetWindow::printRequested);
     connect(m_ui.removeButton, &QPushButton::clicked, this, [this] {
         if (selectedCover() >= 0)
@@ -33,13 +39,41 @@ SheetWindow::SheetWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     connect(m_ui.clearButton, &QPushButton::clicked, this, &SheetWindow::clearRequested);
     connect(m_ui.closeButton, &QPushButton::clicked, this, &QWidget::close);
     connect(m_ui.cutMarksBox, &QCheckBox::toggled, this, &SheetWindow::cutMarksChanged);
+    QScrollBar* scroll = m_ui.pagesArea->verticalScrollBar();
+    connect(scroll, &QScrollBar::valueChanged, this, &SheetWindow::drawPagesInSight);
+    connect(scroll, &QScrollBar::rangeChanged, this, &SheetWindow::drawPagesInSight);
+    connect(&m_drawer, &SheetPageDrawer::pageDrawn, this, [this](qsizetype index, QImage image) {
+        if (QLabel* page = m_pageLabels.value(index)) {
+            image.setDevicePixelRatio(devicePixelRatioF());
+            page->setPixmap(QPixmap::fromImage(image));
+        }
+    });
+    connect(&m_drawer, &SheetPageDrawer::picturesRead, this, &SheetWindow::takeUp);
 }
 
 SheetWindow::~SheetWindow() = default;
 
+void SheetWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // However long the sheet, the window and its buttons stay on the screen.
+    if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize frame = frameGeometry().size() - size();
+        resize(size().boundedTo(room.size() - frame).expandedTo(minimumSizeHint()));
+        const QRect placed = frameGeometry();
+        move(pos() + QPoint(std::max(room.left() - placed.left(),
+                                     std::min(0, room.right() - placed.right())),
+                            std::max(room.top() - placed.top(),
+                                     std::min(0, room.bottom() - placed.bottom()))));
+    }
+    QTimer::singleShot(0, this, &SheetWindow::drawPagesInSight);
+}
+
 void SheetWindow::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
+    m_drawer.start({}, 0); // nothing more to draw or read while closed
     // Closed (Escape, "Close" or its X): the main window takes the keys
     // again, its focus where it was.
     QWidget* owner = parentWidget();
@@ -49,30 +83,54 @@ void SheetWindow::hideEvent(QHideEvent* event)
 
 void SheetWindow::showSheet(const jf::SheetView& view)
 {
-    const QList<jf::SheetRow>& rows = view.rows;
-    const QString& note = view.note;
     const int selected = selectedCover();
+    m_view = view;
     m_ui.coverList->clear();
-    for (const jf::SheetRow& row : rows) {
-        auto* item = new QTreeWidgetItem(m_ui.coverList);
-        item->setText(0, row.name);
-        item->setText(1, row.size);
-        item->setText(2, row.missing ? QStringLiteral("%1 (missing)").arg(row.pictureName)
-                                     : row.pictureName);
-        item->setText(3, row.resolution);
-        if (row.missing)
-            item->setForeground(2, QColor(176, 0, 0));
+    for (int i = 0; i < m_view.rows.size(); ++i) {
+        new QTreeWidgetItem(m_ui.coverList);
+        showRow(i);
     }
-    if (selected >= 0 && selected < rows.size())
+    if (selected >= 0 && selected < m_view.rows.size())
         m_ui.coverList->setCurrentItem(m_ui.coverList->topLevelItem(selected));
     for (int column = 0; column < 3; ++column)
         m_ui.coverList->resizeColumnToContents(column);
-    m_ui.noteLabel->setText(note);
-    m_ui.noteLabel->setVisible(!note.isEmpty());
-    m_ui.removeButton->setEnabled(!rows.isEmpty());
-    m_ui.clearButton->setEnabled(!rows.isEmpty());
-    m_pages = view.pages;
+    showNote();
+    m_ui.removeButton->setEnabled(!m_view.rows.isEmpty());
+    m_ui.clearButton->setEnabled(!m_view.rows.isEmpty());
     showPages();
+}
+
+void SheetWindow::showRow(int index)
+{
+    QTreeWidgetItem* item = m_ui.coverList->topLevelItem(index);
+    if (!item)
+        return;
+    const jf::SheetRow& row = m_view.rows[index];
+    item->setText(0, row.name);
+    item->setText(1, row.size);
+    item->setText(2, row.missing ? QStringLiteral("%1 (missing)").arg(row.pictureName)
+                                 : row.pictureName);
+    item->setText(3, row.resolution);
+    item->setForeground(2, row.missing ? QBrush(QColor(176, 0, 0)) : QBrush());
+}
+
+void SheetWindow::showNote()
+{
+    const QString note = m_view.note();
+    m_ui.noteLabel->setText(note);
+    m_ui.noteArea->setVisible(!note.isEmpty());
+    // As high as its lines, up to kNoteLines; it lies under the list, as wide.
+    m_ui.noteArea->setMinimumHeight(std::min(
+        m_ui.noteArea->maximumHeight(), m_ui.noteLabel->heightForWidth(m_ui.coverList->width())));
+}
+
+void SheetWindow::takeUp(const QList<jf::CoverPicture>& found)
+{
+    for (const jf::CoverPicture& picture : found) {
+        m_view.takeUp(picture);
+        showRow(picture.entry);
+    }
+    showNote();
 }
 
 void SheetWindow::setCutMarks(bool on)
@@ -94,7 +152,7 @@ int SheetWindow::selectedCover() const
 
 QImage SheetWindow::pageImage(qsizetype index, double dotsPerInch) const
 {
-    return jf::renderPage(m_pages.value(index), dotsPerInch);
+    return jf::renderPage(m_view.pages.value(index), dotsPerInch);
 }
 
 void SheetWindow::showPages()
@@ -104,22 +162,41 @@ void SheetWindow::showPages()
         delete item->widget();
         delete item;
     }
-    for (qsizetype i = 0; i < m_pages.size(); ++i) {
-        const double inches = m_pages[i].sheetMm().width() / jf::kMmPerInch;
-        const qreal ratio = devicePixelRatioF();
-        QImage image = pageImage(i, kPageWidthPixels / inches * ratio);
-        image.setDevicePixelRatio(ratio);
+    m_pageLabels.clear();
+    // Every page has its place at once; its picture comes when drawn.
+    double dotsPerInch = 0;
+    for (qsizetype i = 0; i < m_view.pages.size(); ++i) {
+        const QSizeF sheet = m_view.pages[i].sheetMm();
+        dotsPerInch = kPageWidthPixels / (sheet.width() / jf::kMmPerInch);
         auto* page = new QLabel(m_ui.pagesHolder);
         page->setObjectName(QStringLiteral("page%1").arg(i + 1));
-        page->setPixmap(QPixmap::fromImage(image));
         page->setFrameShape(QFrame::Box);
-        const QString name = QStringLiteral("Sheet %1 of %2").arg(i + 1).arg(m_pages.size());
+        const int frame = 2 * page->frameWidth();
+        page->setFixedSize(qRound(kPageWidthPixels) + frame,
+                           qRound(sheet.height() / sheet.width() * kPageWidthPixels) + frame);
+        const QString name = QStringLiteral("Sheet %1 of %2").arg(i + 1).arg(m_view.pages.size());
         page->setToolTip(name);
         page->setAccessibleName(name);
         page->setAlignment(Qt::AlignCenter);
         layout->addWidget(page);
+        m_pageLabels << page;
     }
     m_ui.pagesLayout->addStretch();
+    m_drawer.start(m_view, dotsPerInch * devicePixelRatioF());
+    QTimer::singleShot(0, this, &SheetWindow::drawPagesInSight);
+}
+
+void SheetWindow::drawPagesInSight()
+{
+    if (!isVisible() || m_pageLabels.isEmpty())
+        return;
+    // The pages lie one below the other, all of one height.
+    const int pitch = m_pageLabels[0]->height() + std::max(0, m_ui.pagesLayout->spacing());
+    const int top =
+        m_ui.pagesArea->verticalScrollBar()->value() - m_ui.pagesLayout->contentsMargins().top();
+    const int bottom = top + m_ui.pagesArea->viewport()->height();
+    for (qsizetype i = std::max(0, top / pitch); i < m_pageLabels.size() && i * pitch < bottom; ++i)
+        m_drawer.draw(i);
 }
 
 } // namespace jf

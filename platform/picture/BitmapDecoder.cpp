@@ -1,7 +1,9 @@
 // Our own .bmp reader. Qt's reader accepts truncated files without a word
 // (the missing rows come out black), drops the low bits of 16-bit pixels
 // (white becomes 248, 248, 248) and refuses OS/2 files with short palettes,
-// so bitmaps are decoded here; icons still go through Qt.
+// so bitmaps are decoded here. Qt's icon reader takes every bitmap in an icon
+// to have the 40-byte header (a version 5 one comes out shifted), so icons'
+// bitmaps are decoded here too; their PNG images still go through Qt.
 #include "BitmapDecoder.h"
 
 #include "ColourProfile.h"
@@ -10,6 +12,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
 #include <bit>
@@ -110,7 +113,10 @@ struct Header
     QByteArray profile;              // an ICC profile the version 5 header embeds
 };
 
-Header readHeader(const Bytes& b)
+// The headers of a .bmp file. An icon's bitmap (`icon`) keeps an alpha
+// channel in the top byte of its 32-bit pixels, whatever its compression
+// says.
+Header readHeader(const Bytes& b, bool icon)
 {
     if (!b.has(0, 18) || b.at(0)[0] != 'B' || b.at(0)[1] != 'M')
         throwInvalid();
@@ -173,6 +179,8 @@ Header readHeader(const Bytes& b)
         h.masks[1] = 0x0000ff00;
         h.masks[2] = 0x000000ff;
     }
+    if (icon && h.bits == 32 && h.compression == Rgb)
+        h.masks[3] = 0xff000000;
 
     const bool combination =
         (h.compression == Rgb && (h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 16 ||
@@ -348,17 +356,9 @@ std::optional<QSize> iconImageSize(const Bytes& b, qint64 offset)
     return QSize(int(w), int(hgt));
 }
 
-[[noreturn]] void throwInvalidIcon()
+// The pixels the headers `h` describe, in the colour space of the file.
+QImage decodePixels(const Bytes& b, const Header& h)
 {
-    throw PictureError(QStringLiteral("Icon image is not valid"));
-}
-
-} // namespace
-
-QImage decodeBitmap(const QByteArray& file)
-{
-    const Bytes b(file);
-    const Header h = readHeader(b);
     const QList<QRgb> palette = h.bits <= 8 ? readPalette(b, h) : QList<QRgb>();
     const bool rle = h.compression == Rle4 || h.compression == Rle8;
     // A truncated file is refused before its pixel memory is taken.
@@ -378,13 +378,69 @@ QImage decodeBitmap(const QByteArray& file)
     // invisible picture.
     if (alpha && !anyAlpha)
         image.reinterpretAsFormat(QImage::Format_RGB32);
+    return image;
+}
+
+// An icon's bitmap: a .bmp without its file header, twice as high as its
+// image, whose colour rows are followed by as many rows of a one-bit mask
+// (1: transparent), used where the colours bring no alpha of their own.
+QImage decodeIconBitmap(const QByteArray& file, qint64 offset, qint64 bytes)
+{
+    QByteArray bmp = QByteArray("BM", 2) + QByteArray(12, '\0') + file.mid(offset, bytes);
+    const qint64 infoSize = Bytes(bmp).u32(14);
+    const bool os2v1 = infoSize == 12;
+    const qint64 height = os2v1 ? qint64(Bytes(bmp).u16(20)) : qint64(Bytes(bmp).i32(22));
+    if (height / 2 == 0)
+        throwInvalid();
+    // The pixels follow the header; readHeader moves them past the palette
+    // and the bit-field masks.
+    qToLittleEndian(quint32(14 + infoSize), bmp.data() + 10);
+    if (os2v1)
+        qToLittleEndian(quint16(height / 2), bmp.data() + 20);
+    else
+        qToLittleEndian(qint32(height / 2), bmp.data() + 22);
+    const Bytes b(bmp);
+    const Header h = readHeader(b, true);
+    QImage image = decodePixels(b, h);
+    const qint64 rows = image.height();
+    const qint64 maskStride = (qint64(image.width()) + 31) / 32 * 4;
+    const qint64 mask = h.pixelOffset + (h.width * h.bits + 31) / 32 * 4 * rows;
+    const bool compressed = h.compression == Rle4 || h.compression == Rle8;
+    if (!image.hasAlphaChannel() && !compressed && b.has(mask, maskStride * rows)) {
+        for (qint64 row = 0; row < rows; ++row) {
+            const uchar* bits = b.at(mask + row * maskStride);
+            const int y = int(h.height > 0 ? rows - 1 - row : row);
+            for (int x = 0; x < image.width(); ++x) {
+                if (!(bits[x / 8] & (0x80 >> (x % 8))))
+                    continue;
+                if (!image.hasAlphaChannel())
+                    image = std::move(image).convertToFormat(QImage::Format_ARGB32);
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+            }
+        }
+    }
     return ColourProfile::fromIcc(h.profile, ColourProfile::Model::Rgb).toSrgb(std::move(image));
+}
+
+[[noreturn]] void throwInvalidIcon()
+{
+    throw PictureError(QStringLiteral("Icon image is not valid"));
+}
+
+} // namespace
+
+QImage decodeBitmap(const QByteArray& file)
+{
+    const Bytes b(file);
+    const Header h = readHeader(b, false);
+    return ColourProfile::fromIcc(h.profile, ColourProfile::Model::Rgb).toSrgb(decodePixels(b, h));
 }
 
 QImage decodeIcon(const QByteArray& file)
 {
     const Bytes b(file);
-    // Directory: reserved 0, type 1, image count, then 16-byte entries.
+    // Directory: reserved 0, type 1, image count, then 16-byte entries. The
+    // first image is the one shown.
     try {
         if (b.size() < 22 || b.u16(0) != 0 || b.u16(2) != 1 || b.u16(4) == 0)
             throwInvalidIcon();
@@ -392,6 +448,8 @@ QImage decodeIcon(const QByteArray& file)
         const qint64 offset = b.u32(6 + 12);
         if (bytes <= 0 || !b.has(offset, bytes) || !iconImageSize(b, offset))
             throwInvalidIcon();
+        if (!hasPrefix(b, offset, "\x89PNG\r\n\x1a\n", 8))
+            return decodeIconBitmap(file, offset, bytes);
     } catch (const PictureError& e) {
         if (e.message().startsWith(QLatin1String("Picture is too large")))
             throw;

@@ -12,8 +12,10 @@ namespace jf {
 // "Picture is too large (%d x %d pixels)" above kMaxPicturePixels.
 QImage decodeBitmap(const QByteArray& file);
 
-// Decodes the first image of a whole .ico file held in memory. Throws
-// PictureError "Icon image is not valid", or "Picture is too large ...".
+// Decodes the first image of a whole .ico file held in memory: a bitmap
+// (whatever its header's size, as decodeBitmap reads it, with the icon's
+// transparency mask) or a PNG image (through Qt). Throws PictureError "Icon
+// image is not valid", or "Picture is too large ...".
 QImage decodeIcon(const QByteArray& file);
 
 } // namespace jf

@@ -9,6 +9,7 @@
 #include "Errors.h"
 #include "ImageReaderDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -84,8 +85,10 @@ bool guardedSetUpRows(PngReader& r, png_uint_32 width, bool* alpha)
 }
 
 // The colour space the header's chunks describe: an ICC profile (iCCP),
-// sRGB itself (sRGB), or chromaticities with a gamma (cHRM and gAMA; gAMA
-// alone is not enough). None of them reports an error.
+// sRGB itself (sRGB), or a gamma (gAMA) with the chromaticities of cHRM, or
+// sRGB's own primaries and white where there is no cHRM (as PNG's third
+// edition and web browsers take gAMA alone). A cHRM without gAMA says
+// nothing of its own. None of them reports an error.
 ColourProfile colourProfileOf(const PngReader& r)
 {
     const bool grey = !(png_get_color_type(r.png, r.info) & PNG_COLOR_MASK_COLOR);
@@ -100,13 +103,15 @@ ColourProfile colourProfileOf(const PngReader& r)
                          QByteArray(reinterpret_cast<const char*>(icc), qsizetype(length)),
                          grey ? ColourProfile::Model::Grey : ColourProfile::Model::Rgb);
     double gamma = 0;
-    double xy[8];
-    if (grey || png_get_valid(r.png, r.info, PNG_INFO_sRGB) ||
-        !png_get_gAMA(r.png, r.info, &gamma) ||
-        !png_get_cHRM(r.png, r.info, &xy[0], &xy[1], &xy[2], &xy[3], &xy[4], &xy[5], &xy[6],
-                      &xy[7]) ||
+    if (png_get_valid(r.png, r.info, PNG_INFO_sRGB) || !png_get_gAMA(r.png, r.info, &gamma) ||
         gamma <= 0)
         return ColourProfile();
+    double xy[8] = {0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+    double chrm[8];
+    if (png_get_cHRM(r.png, r.info, &chrm[0], &chrm[1], &chrm[2], &chrm[3], &chrm[4], &chrm[5],
+                     &chrm[6], &chrm[7]))
+        std::copy(chrm, chrm + 8, xy);
+    // Grey pixels reach the profile as equal red, green and blue.
     return ColourProfile::fromChromaticities(xy, 1 / gamma);
 }
 

@@ -202,16 +202,31 @@ void TestSheet::sheetFile()
     QVERIFY(back2.read(path).isEmpty());
     QCOMPARE(back2.entries(), (QList<jf::SheetEntry>{front, back}));
 
-    // Damaged lines are reported and kept, after the entries.
+    // Damaged lines (sizes no cover on the sheet has among them) are
+    // reported and kept, after the entries.
     put("9\t121\t121\t/x.jpg\r\n5\t121\t121\t/a.jpg\r\n5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"
-        "6\t120\t120\t/c.jpg\n");
+        "6\t120\t120\t/c.jpg\n5\t0\t0\t/z.jpg\n5\t1e-300\t121\t/t.jpg\n");
     jf::SheetList damaged;
-    QCOMPARE(damaged.read(path), (QList<int>{1, 3, 4}));
+    QCOMPARE(damaged.read(path), (QList<int>{1, 3, 4, 6, 7}));
     QCOMPARE(damaged.entries().size(), 2);
     damaged.removeAt(0);
     damaged.write(path);
     QCOMPARE(bytes(), QByteArray("6\t120\t120\t/c.jpg\r\n9\t121\t121\t/x.jpg\r\n"
-                                 "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"));
+                                 "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n5\t0\t0\t/z.jpg\r\n"
+                                 "5\t1e-300\t121\t/t.jpg\r\n"));
+    // Beyond the ceiling: read up to it, the rest kept in the file, no more
+    // added.
+    QByteArray many;
+    for (int i = 0; i < jf::kMostSheetCovers + 2; ++i)
+        many += "5\t121\t" + QByteArray::number(i + 1) + "\t/m.jpg\r\n";
+    put(many);
+    jf::SheetList full;
+    QVERIFY(full.read(path).isEmpty());
+    QCOMPARE(full.entries().size(), jf::kMostSheetCovers);
+    QCOMPARE(full.leftOver(), 2);
+    QVERIFY_THROWS_EXCEPTION(jf::Error, full.append(front));
+    full.write(path);
+    QCOMPARE(bytes(), many);
 
     // A picture path with a line break is no line: refused, the file kept.
     const QByteArray kept = bytes();

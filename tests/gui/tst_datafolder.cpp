@@ -7,7 +7,10 @@
 #include "TestPlatform.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -59,6 +62,9 @@ private slots:
     void cleanup() { m_program.clear(); }
 
     void oneProgramPerDataFolder();
+    void guardNeedsNoSharedName_data();
+    void guardNeedsNoSharedName();
+    void unansweringRunSaysWhy();
     void changedFileIsNotWrittenOver_data();
     void changedFileIsNotWrittenOver();
 };
@@ -114,6 +120,78 @@ void TestDataFolder::oneProgramPerDataFolder()
     QVERIFY(form.close());
     QCOMPARE(work.read("PicturesPaths.txt"), (a + "\r\n" + b + "\r\n").toUtf8());
     QVERIFY(platform.messages.errors.isEmpty());
+}
+
+void TestDataFolder::guardNeedsNoSharedName_data()
+{
+    // Run by sh before the first start, with the shared temporary folder as
+    // $1 and the working folder as $2; the second start runs in `second`.
+    QTest::addColumn<QString>("prepare");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("another user's folder")
+        << "mkdir $1/jacketforge-0 && chown 65534 $1/jacketforge-0"
+        << "";
+    QTest::newRow("another user's link")
+        << "ln -s $1 $1/jacketforge-0 && chown -h 65534 $1/jacketforge-0"
+        << "";
+    QTest::newRow("a bind mount") << "mkdir $1/bound && mount --bind $2 $1/bound"
+                                  << "bound";
+}
+
+void TestDataFolder::guardNeedsNoSharedName()
+{
+    QFETCH(QString, prepare);
+    QFETCH(QString, second);
+    if (::geteuid() != 0)
+        QSKIP("another user's folder and a bind mount need root");
+    WorkDir& work = m_program.work();
+    QTemporaryDir tmp;
+    // No runtime folder: the guard's place is in the shared temporary one.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path()));
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qunsetenv("TMPDIR");
+        qunsetenv("XDG_CACHE_HOME");
+        if (!second.isEmpty())
+            QProcess::execute(QStringLiteral("umount"), {tmp.filePath(second)});
+    });
+    QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work.path()}), 0);
+    if (second.isEmpty()) // said, and a private folder of the user's own used instead
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
+    jf::OneProgram one(work.path() + "/");
+    QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+    one.listen();
+    QStringList handedOver;
+    one.setReceiver([&](const QString& picture) { handedOver << picture; });
+    const QString picture = work.solidBitmap("b.bmp", QSize(8, 8), Qt::blue);
+    QProcess later;
+    startProgram(later, second.isEmpty() ? work.path() : tmp.filePath(second), {picture});
+    QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(later.exitCode(), 0);
+    QCOMPARE(handedOver, QStringList{picture});
+}
+
+void TestDataFolder::unansweringRunSaysWhy()
+{
+    const WorkDir& work = m_program.work();
+    // The socket's place is taken by a folder that cannot be removed.
+    const QString socket = jf::OneProgram::socketPath(work.path() + "/");
+    QVERIFY(QDir().mkpath(socket + "/taken"));
+    jf::OneProgram one(work.path() + "/");
+    QCOMPARE(one.claim({}), jf::OneProgram::Start::First);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot hand their pictures"));
+    one.listen();
+    // A later start is told at once, not after waiting for an answer.
+    jf::OneProgram second(work.path() + "/");
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(second.claim({}), jf::OneProgram::Start::NoAnswer);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(second.noAnswerText().contains("cannot listen on \"" + socket),
+             qPrintable(second.noAnswerText()));
 }
 
 void TestDataFolder::changedFileIsNotWrittenOver_data()

@@ -227,6 +227,13 @@ void TestMainPrint::sheetFromTheMainWindow()
     QVERIFY2(errors.size() == 1 && errors[0].startsWith("The cover needs 1009.6 \u00d7 "),
              qPrintable(errors.join('|')));
     errors.clear();
+    // Sizes no cover on the sheet has: refused, nothing written.
+    for (const char* width : {"0", "-5", "1e-300"}) {
+        jftest::child<QLineEdit>(form, "widthEdit")->setText(width);
+        add->trigger();
+        QVERIFY2(!errors.isEmpty() && errors.last().contains(width), qPrintable(errors.join('|')));
+        errors.clear();
+    }
     QCOMPARE(work.read("Sheet.txt"), twoCovers);
 
     jftest::child<QAction>(form, "sheetAction")->trigger();
@@ -238,10 +245,11 @@ void TestMainPrint::sheetFromTheMainWindow()
     QCOMPARE(list->topLevelItem(0)->text(0), QString("CD Front"));
     QCOMPARE(list->topLevelItem(0)->text(1), QString("121 \u00d7 121 mm"));
     QCOMPARE(list->topLevelItem(0)->text(2), QString("red.bmp"));
-    QCOMPARE(list->topLevelItem(0)->text(3), QString("250 pixels per inch"));
+    QTRY_COMPARE(list->topLevelItem(0)->text(3), QString("250 pixels per inch"));
     const auto* note = jftest::child<QLabel>(window, "noteLabel");
-    QCOMPARE(note->text(), QString("The picture of \"CD Back\" has 7 pixels per inch at this size "
-                                   "and may print blurred."));
+    QTRY_COMPARE(note->text(),
+                 QString("The picture of \"CD Back\" has 7 pixels per inch at this size "
+                         "and may print blurred."));
     QCOMPARE(window.pageCount(), 1);
     auto* marks = jftest::child<QCheckBox>(window, "cutMarksBox");
     QVERIFY(marks->isChecked());
@@ -266,13 +274,17 @@ void TestMainPrint::sheetFromTheMainWindow()
         QCOMPARE(next.workspace().sheet.entries().size(), 2);
         QVERIFY(next.workspace().sheetCutMarks);
     }
+    // A picture changed in its file prints as it is now.
+    work.solidBitmap("red.bmp", QSize(1200, 1200), Qt::green);
+    QTest::keyClick(&window, Qt::Key_Return);
+    QVERIFY(!printtest::boundsOf(printtest::renderPdf(pdf, 50), Qt::green).isNull());
 
     // A picture gone: listed as missing, and "Print Sheet" names it.
     QFile::remove(blue);
     jftest::child<QPushButton>(window, "printSheetButton")->click();
     QVERIFY2(errors.size() == 1 && errors[0].startsWith("The picture of \"CD Back\" (" + blue),
              qPrintable(errors.join('|')));
-    QCOMPARE(setup.calls, 1);
+    QCOMPARE(setup.calls, 2);
     QVERIFY(list->topLevelItem(1)->text(2).endsWith("(missing)"));
 
     // "Remove" takes the selected cover, "Clear" the rest.
@@ -282,6 +294,25 @@ void TestMainPrint::sheetFromTheMainWindow()
     jftest::child<QPushButton>(window, "clearButton")->click();
     QCOMPARE(work.read("Sheet.txt"), QByteArray());
     QCOMPARE(list->topLevelItemCount(), 0);
+
+    // A full sheet, half its pictures missing: the window fits the screen
+    // with its buttons, draws only the pages in sight, and takes no more.
+    for (int i = 0; i < jf::kMostSheetCovers; ++i)
+        app.workspace().sheet.append({5, 121, 121, i % 2 ? red : blue});
+    jftest::child<QAction>(form, "sheetAction")->trigger();
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    const auto* close = jftest::child<QPushButton>(window, "closeButton");
+    QVERIFY(window.rect().contains(QRect(close->mapTo(&window, QPoint()), close->size())));
+    const auto drawn = [&](qsizetype sheet) {
+        return !jftest::child<QLabel>(window, qPrintable(QString("page%1").arg(sheet)))
+                    ->pixmap()
+                    .isNull();
+    };
+    QTRY_VERIFY(drawn(1));
+    QVERIFY(!drawn(window.pageCount()));
+    add->trigger();
+    QCOMPARE(errors.last(), QString("The sheet holds 500 covers, as many as it takes. Print it, or "
+                                    "remove covers first."));
     window.close();
 }
 

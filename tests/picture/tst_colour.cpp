@@ -53,7 +53,7 @@ class TestColour : public QObject
     Q_OBJECT
 
 private slots:
-    void previewShowsChartColours_data() { addChartRows(true); }
+    void previewShowsChartColours_data();
     void previewShowsChartColours();
     void badProfilesAreIgnored_data();
     void badProfilesAreIgnored();
@@ -61,6 +61,25 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
+
+void TestColour::previewShowsChartColours_data()
+{
+    addChartRows(true);
+    // PNGs with a gamma alone take sRGB's primaries, as those naming them do
+    // (samples/README.md tells how each was made).
+    const auto sample = [](const char* name) {
+        QFile file(qEnvironmentVariable("JF_SOURCE_DIR") + "/tests/picture/samples/" + name);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("no sample %s", name);
+        return file.readAll();
+    };
+    QList<QRgb> greys;
+    for (const QRgb c : kChartColours)
+        greys << qRgb(qGray(c), qGray(c), qGray(c));
+    for (const char* name : {"chart-gama100.png", "chart-gama100-chrm.png", "chart-gama035.png",
+                             "chart-gama035-chrm.png", "chart-gama45455.png", "grey-gama100.png"})
+        QTest::newRow(name) << "a.png" << sample(name) << (name[0] == 'g' ? greys : kChartColours);
+}
 
 void TestColour::previewShowsChartColours()
 {

@@ -263,6 +263,13 @@ private slots:
                               << 12;
         QTest::newRow("heif") << "j.HEIF" << buildHeic(quadrantImage(64, 48)) << QSize(64, 48)
                               << 12;
+        // Icons whose bitmaps have version 5 headers (samples/README.md).
+        for (const char* name : {"icon-v5-24bit.ico", "icon-v5-4bit.ico"}) {
+            QFile ico(qEnvironmentVariable("JF_SOURCE_DIR") + "/tests/picture/samples/" + name);
+            if (!ico.open(QIODevice::ReadOnly))
+                qFatal("no sample %s", name);
+            QTest::newRow(name) << "k.ico" << ico.readAll() << QSize(20, 16) << 0;
+        }
     }
     void colours()
     {

@@ -20,6 +20,7 @@
 #include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -154,6 +155,8 @@ private slots:
     void qtDialogKeepsEarlierOptions();
     void calibrationTurnsWithThePaper();
     void sheetThroughCupsPdf();
+    void paintedColourFollowsTheQueue_data();
+    void paintedColourFollowsTheQueue();
 };
 
 void TestPrintCups::dvdCoverThroughCupsPdf()
@@ -210,6 +213,43 @@ void TestPrintCups::dvdCoverThroughCupsPdf()
     const double ringAcross = mmAt((ring.width() - cover.width()) / 2.0, 300);
     QVERIFY2(qAbs(ringAcross - 2 * 25.4 / 96) < 0.15, qPrintable(QString::number(ringAcross)));
     QFile::remove(produced);
+}
+
+void TestPrintCups::paintedColourFollowsTheQueue_data()
+{
+    // Makes the queue; $0 is a scratch file.
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<bool>("grey");
+    const QString add = "lpadmin -p JacketforgeColour -v file:///dev/null -E";
+    QTest::newRow("queue without a driver description") << add << false;
+    QTest::newRow("queue whose description says grey")
+        << "sed 's/^.ColorDevice:.*/*ColorDevice: False/' "
+           "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >$0 && " +
+               add + " -P $0"
+        << true;
+}
+
+void TestPrintCups::paintedColourFollowsTheQueue()
+{
+    QFETCH(QString, make);
+    QFETCH(bool, grey);
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("no print service runs (start it with scripts/cups-start)");
+    QTemporaryDir temp;
+    QCOMPARE(QProcess::execute("sh", {"-c", make, temp.filePath("grey.ppd")}), 0);
+    const auto remove = qScopeGuard([] {
+        QProcess::execute("lpadmin", {"-x", "JacketforgeColour"});
+    });
+    // The queue is picked in "Printer Setup"; Qt's own choice there is grey
+    // for both. Pages are painted in the printer's colour mode.
+    ScriptedPrinterSetup setup;
+    setup.edit = [](QPrinter& p) { p.setPrinterName("JacketforgeColour"); };
+    jf::currentPrinter().replace(nullptr);
+    jf::platform().printerSetup = &setup;
+    QVERIFY(jf::currentPrinter().runSetupDialog(nullptr));
+    jf::platform().printerSetup = nullptr;
+    QCOMPARE(jf::currentPrinter().printer().colorMode(),
+             grey ? QPrinter::GrayScale : QPrinter::Color);
 }
 
 void TestPrintCups::printerOptionsReachTheJob()

@@ -195,6 +195,8 @@ private slots:
 
     void calibrationPageMeasures();
     void correctedCoverMeasures();
+    void calibrationMovesTheSheetAsTheCover_data();
+    void calibrationMovesTheSheetAsTheCover();
 
 private:
     QString runJob(const QString& height, const QString& width, int border, const QString& colour,
@@ -624,6 +626,12 @@ void TestPrintPage::badSizesPrintNothing_data()
     QTest::newRow("9e99 width") << "120"
                                 << "9e99"
                                 << "Invalid floating point operation";
+    QTest::newRow("negative height") << "-5"
+                                     << "-1"
+                                     << "'-5' is not a valid size: sizes cannot be negative";
+    QTest::newRow("negative width") << "120"
+                                    << "-1e-300"
+                                    << "'-1e-300' is not a valid size: sizes cannot be negative";
     QTest::newRow("bad width beats big height") << "9e99"
                                                 << "-"
                                                 << "'-' is not a valid floating point value";
@@ -771,6 +779,50 @@ void TestPrintPage::correctedCoverMeasures()
     QVERIFY2(qAbs(mmAt(cover.height(), 600) - 184 * 150 / 148.5) < 0.1, qPrintable(seen));
 }
 
+void TestPrintPage::calibrationMovesTheSheetAsTheCover_data()
+{
+    QTest::addColumn<QPageLayout::Orientation>("orientation");
+    QTest::addColumn<QSize>("picture"); // window pixels
+    QTest::newRow("CD Front, portrait") << QPageLayout::Portrait << QSize(460, 460);
+    QTest::newRow("CD Back, landscape") << QPageLayout::Landscape << QSize(574, 448);
+}
+
+// One cover printed alone and on a sheet of its own, on a printer measured
+// as printing 148.5 x 101 mm, 2 mm right and 1 mm up: the correction moves
+// the picture on paper by the same amount either way.
+void TestPrintPage::calibrationMovesTheSheetAsTheCover()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils not installed");
+    QFETCH(QPageLayout::Orientation, orientation);
+    QFETCH(QSize, picture);
+    // The picture's top-left corner on paper, millimetres from the sheet's.
+    const auto landing = [&](bool onSheet, std::optional<jf::PrinterCorrection> c) {
+        const QString path = m_dir.filePath(QStringLiteral("lands%1.pdf").arg(++m_files));
+        jf::currentPrinter().replace(pdfPrinter(path, orientation));
+        const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
+        const jf::Picture teal = solidPicture(kTeal);
+        const jf::PageLayout alone =
+            jf::layoutCover(picture.width(), picture.height(), 0, paper, c);
+        jf::printPages(onSheet ? jf::sheetPages(jf::arrangeSheet({{"CD", picture}}, 0, paper, c),
+                                                paper, {"CD"}, {teal}, Qt::gray, false, c)
+                               : QList{jf::coverPage(alone, paper, "CD", teal, Qt::gray, c)});
+        const QRect r = boundsOf(renderPdf(path, 300), kTeal);
+        return QPointF(mmAt(r.left(), 300), mmAt(r.top(), 300));
+    };
+    const jf::PrinterCorrection measured{148.5, 101, 2, -1};
+    const QPointF alone = landing(false, measured) - landing(false, std::nullopt);
+    const QPointF sheet = landing(true, measured) - landing(true, std::nullopt);
+    const QString seen = QStringLiteral("alone moves %1, %2 mm; on the sheet %3, %4 mm")
+                             .arg(alone.x())
+                             .arg(alone.y())
+                             .arg(sheet.x())
+                             .arg(sheet.y());
+    QVERIFY2(alone.manhattanLength() > 1.5, qPrintable(seen));
+    QVERIFY2(qAbs(sheet.x() - alone.x()) < 0.2 && qAbs(sheet.y() - alone.y()) < 0.2,
+             qPrintable(seen));
+}
+
 void TestPrintPage::coverFitsThePaper()
 {
     if (!havePoppler())
@@ -843,7 +895,7 @@ void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
                             "may print blurred.\nThe picture of \"CD Back\" has 10 pixels per inch "
                             "at this size and may print blurred."));
     jf::SheetWindow window;
-    window.showSheet({{}, pages, QString()});
+    window.showSheet({{}, pages, QString(), {}, {}});
     jf::printPages(pages);
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
