@@ -10,6 +10,7 @@
 #include "NumberConvert.h"
 #include "Platform.h"
 #include "PrintGeometry.h"
+#include "PrintServiceCheck.h"
 #include "SafeFileIO.h"
 #include "TextCodec.h"
 
@@ -103,14 +104,17 @@ bool AppController::mayEnd()
             m_quitWhenSent = true;
             return false;
         }
-        // The sending thread sees the stop within a fraction of a second;
-        // it is joined when the program ends, after the window has gone.
-        jobSender().cancel();
     }
+    // The lists are saved first: a close they keep open keeps the job too.
     const std::optional<QString> question = m_closingSave.save(m_workspace);
-    if (!question)
-        return true;
-    return messages && messages->askYesNo(*question);
+    if (question && !(messages && messages->askYesNo(*question)))
+        return false;
+    // The program ends: a job still on its way is taken back. The sending
+    // thread stops within about two seconds; it is joined when the program
+    // ends, after the window has gone.
+    if (jobSender().isSending())
+        jobSender().cancel();
+    return true;
 }
 
 // ---- Jobs on their way to a queue -------------------------------------------------
@@ -123,12 +127,27 @@ void AppController::connectJobSender()
                 m_mainWindow.showNote(sendingNote(title, queue), true);
             });
     connect(&sender, &JobSender::finished, this, guard(this, &AppController::jobFinished));
+    // The tips line tells while a slow print service is asked, then shows
+    // what it showed before.
+    PrintServiceCheck& check = printServiceCheck();
+    connect(&check, &PrintServiceCheck::askingStarted, this,
+            [this] { m_mainWindow.showNote(askingNote(), true); });
+    connect(&check, &PrintServiceCheck::askingEnded, this, [this, &sender] {
+        m_mainWindow.showNote(
+            sender.isSending() ? sendingNote(sender.job().title, sender.job().queue) : QString(),
+            sender.isSending());
+    });
 }
 
 void AppController::jobFinished(const SentJob& job)
 {
-    if (std::exchange(m_quitWhenSent, false))
-        QTimer::singleShot(0, &m_mainWindow, &QWidget::close);
+    // A close that waited for the job comes once its outcome has been told;
+    // a job that failed keeps the program open, with the failure shown.
+    const bool quit = std::exchange(m_quitWhenSent, false) && job.failure.isEmpty();
+    const auto close = qScopeGuard([this, quit] {
+        if (quit)
+            QTimer::singleShot(0, &m_mainWindow, &QWidget::close);
+    });
     const QString calibrated = std::exchange(m_calibrationSentTo, QString());
     if (!calibrated.isEmpty())
         calibrationWindow().showStatus(QString());

@@ -24,6 +24,14 @@ QString serverName(const QByteArray& host)
     return QString::fromLocal8Bit(host);
 }
 
+// "1 second", "22 seconds": a time that passed, rounded to whole seconds.
+QString secondsText(qint64 milliseconds)
+{
+    const long seconds = std::max(1L, std::lround(double(milliseconds) / 1000.0));
+    return QStringLiteral("%1 %2").arg(seconds).arg(seconds == 1 ? QStringLiteral("second")
+                                                                 : QStringLiteral("seconds"));
+}
+
 int keepWaiting(http_t*, void* connection)
 {
     return static_cast<CupsConnection*>(connection)->waitMore() ? 1 : 0;
@@ -40,6 +48,7 @@ CupsConnection::CupsConnection(const CupsServer& server, int answerTimeoutMs,
                                const std::atomic_bool* stop)
     : m_host(server.host), m_timeoutMs(answerTimeoutMs), m_stop(stop)
 {
+    m_since.start();
     m_http = httpConnect2(server.host.constData(), server.port, nullptr, AF_UNSPEC,
                           cupsEncryption(), 1, connectTimeoutMs, nullptr);
     if (!m_http) {
@@ -57,6 +66,11 @@ CupsConnection::~CupsConnection()
         httpClose(asHttp(m_http));
 }
 
+bool CupsConnection::connectTimedOut() const
+{
+    return !m_http && m_since.elapsed() >= connectTimeoutMs;
+}
+
 void CupsConnection::restartClock()
 {
     m_deadline.setRemainingTime(m_timeoutMs);
@@ -65,8 +79,16 @@ void CupsConnection::restartClock()
 
 bool CupsConnection::waitMore()
 {
-    if (stopped())
-        return false;
+    if (stopped()) {
+        if (m_graceMs < 0)
+            return false;
+        if (m_graceEnd.isForever())
+            m_graceEnd.setRemainingTime(m_graceMs);
+        if (m_graceEnd.hasExpired()) {
+            m_timedOut = true;
+            return false;
+        }
+    }
     if (m_deadline.hasExpired()) {
         m_timedOut = true;
         return false;
@@ -80,13 +102,17 @@ QString CupsConnection::failure() const
         return m_connectFailure;
     if (stopped())
         return QStringLiteral("sending was cancelled");
-    if (m_timedOut) {
-        const long seconds = std::max(1L, std::lround(m_timeoutMs / 1000.0));
-        return QStringLiteral("the print service at %1 did not answer within %2 %3")
-            .arg(serverName(m_host))
-            .arg(seconds)
-            .arg(seconds == 1 ? QStringLiteral("second") : QStringLiteral("seconds"));
-    }
+    const QString passed = secondsText(m_since.elapsed());
+    if (m_timedOut && !m_answered)
+        return QStringLiteral("the print service at %1 did not answer within %2")
+            .arg(serverName(m_host), passed);
+    if (m_timedOut)
+        return QStringLiteral("the print service at %1 stopped answering; sending was given up "
+                              "after %2")
+            .arg(serverName(m_host), passed);
+    if (m_lost)
+        return QStringLiteral("the connection to the print service at %1 was lost after %2")
+            .arg(serverName(m_host), passed);
     return cupsReason(cupsLastErrorString());
 }
 
@@ -110,6 +136,8 @@ QueueState queryQueue(CupsConnection& connection, const QByteArray& queue)
                       int(std::size(wanted)), nullptr, wanted);
         connection.restartClock();
         response = cupsDoRequest(asHttp(connection.http()), request, "/");
+        if (response)
+            connection.noteAnswered();
         if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND || connection.timedOut())
             break;
         ippDelete(response);

@@ -2,11 +2,12 @@
 
 // The print service's side of a job, through the CUPS library: a connection
 // whose every wait ends at a deadline (or when asked to stop), the queue's
-// own state, and the texts its refusals give. Blocking: JobSender runs these
-// on a thread of its own, never on the window's.
+// own state, and the texts its refusals give. Blocking: JobSender and
+// PrintServiceCheck run these on threads of their own, never on the window's.
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <atomic>
@@ -39,14 +40,28 @@ public:
 
     // The connection, null when it could not be made (failure() says why).
     void* http() const { return m_http; }
+    // It could not be made because nothing answered in time (where nothing
+    // listens at all, the attempt fails at once).
+    bool connectTimedOut() const;
     // Gives the next request the whole timeout again.
     void restartClock();
     bool timedOut() const { return m_timedOut; }
     bool stopped() const { return m_stop && m_stop->load(); }
 
+    // From now on a stop no longer ends a wait at once: it leaves the
+    // requests `milliseconds` in all (to learn the number of a job the
+    // service may have made, and to take it back).
+    void setStopGrace(int milliseconds) { m_graceMs = milliseconds; }
+    // The service answered a request: a later deadline means it stopped
+    // answering.
+    void noteAnswered() { m_answered = true; }
+    // The connection broke (or the service hung up) during a request.
+    void noteLost() { m_lost = true; }
+
     // Why the last request failed, as a sentence's second half ("the
-    // printer or class does not exist"): CUPS's own reason, or the deadline
-    // or the stop that ended it.
+    // printer or class does not exist"): CUPS's own reason, or the deadline,
+    // the stop or the lost connection that ended it. The deadline and the
+    // lost connection are told with the time since the connection was made.
     QString failure() const;
 
     // Asked by the CUPS library while a request waits: false ends the wait.
@@ -58,7 +73,12 @@ private:
     int m_timeoutMs;
     const std::atomic_bool* m_stop;
     QDeadlineTimer m_deadline;
+    QElapsedTimer m_since;
     bool m_timedOut = false;
+    bool m_answered = false;
+    bool m_lost = false;
+    int m_graceMs = -1;
+    QDeadlineTimer m_graceEnd{QDeadlineTimer::Forever};
     QString m_connectFailure;
 };
 

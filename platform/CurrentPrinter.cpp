@@ -3,6 +3,7 @@
 #include "CupsOptions.h"
 #include "Errors.h"
 #include "Platform.h"
+#include "PrintServiceCheck.h"
 #include "PrinterSetupDialog.h"
 #include "QueueColour.h"
 
@@ -61,6 +62,7 @@ QPrinter& CurrentPrinter::printer()
 {
     if (m_printer)
         return *m_printer;
+    printServiceCheck().require();
     // Without a running print service or without any queue, Qt reports no
     // printers: the selection is then "Print to File (PDF)", with a file in
     // the home folder, so that a cover can still be printed to a PDF.
@@ -97,10 +99,10 @@ bool CurrentPrinter::runSetupDialog(QWidget* parent)
     }
     if (!confirmed)
         return false;
-    if (m_jobRunning)
-        throw PrinterError(QStringLiteral("Printing in progress"));
     usePrintableAreaOrigin(*edited);
     askForColourWherePossible(*edited);
+    if (m_jobRunning)
+        throw PrinterError(QStringLiteral("Printing in progress"));
     m_printer = std::move(edited);
     return true;
 }
@@ -161,6 +163,8 @@ CurrentPrinter& currentPrinter()
 
 std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source)
 {
+    // A new printer asks the print service for the default one.
+    printServiceCheck().require();
     auto copy = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (source.outputFormat() == QPrinter::PdfFormat) {
         copy->setOutputFormat(QPrinter::PdfFormat);

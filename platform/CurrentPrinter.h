@@ -33,7 +33,8 @@ public:
     // queue at all (or does not run), a PDF file printer ("Print to File
     // (PDF)", cover.pdf in the home folder). Throws PrinterError "There is no
     // default printer currently selected" when there are queues but none is
-    // the default.
+    // the default. Creating it asks the print service first
+    // (PrintServiceCheck), and throws when it does not answer.
     QPrinter& printer();
 
     // Runs the printer-setup dialog (platform().printerSetup) on a copy of
@@ -85,7 +86,8 @@ private:
 // The selection of this run.
 CurrentPrinter& currentPrinter();
 
-// A new high-resolution printer with the whole configuration of `source`:
+// A new high-resolution printer with the whole configuration of `source`
+// (made once the print service answered, PrintServiceCheck):
 // printer name or PDF file, page layout, colour, duplex, copies, collation,
 // page order and range, paper source, document name, and the print system's
 // option list (driver options such as media type or input slot, job

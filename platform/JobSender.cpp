@@ -12,17 +12,43 @@ namespace jf {
 namespace {
 
 constexpr qsizetype kChunkBytes = 64 * 1024;
+// What is left of the job's requests once the program asked it to stop
+// after the whole document went: enough to learn the job's number and take
+// the job back, short enough for a program that is ending.
+constexpr int kStopGraceMs = 1500;
 
-// Takes a job the queue had accepted back out of it, on a connection of its
-// own (the sending one may be broken by then).
-void withdrawJob(const CupsServer& server, const QByteArray& queue, int jobId, int timeoutMs)
+// Print-Job for `queue` with the job's name and options, each option one
+// name and one value, as cupsCreateJob would make it.
+ipp_t* printJobRequest(const QByteArray& queue, const QueueJob& job)
 {
-    CupsConnection connection(server, timeoutMs);
-    if (connection.http())
-        cupsCancelJob2(static_cast<http_t*>(connection.http()), queue.constData(), jobId, 0);
+    cups_option_t* options = nullptr;
+    int count = 0;
+    for (const auto& [name, value] : job.options) {
+        if (!name.isEmpty() && !value.isEmpty())
+            count = cupsAddOption(name.toUtf8().constData(), value.toUtf8().constData(), count,
+                                  &options);
+    }
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                     "/printers/%s", queue.constData());
+    ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 job.title.toUtf8().constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 CUPS_FORMAT_PDF);
+    for (const ipp_tag_t group : {IPP_TAG_OPERATION, IPP_TAG_JOB, IPP_TAG_SUBSCRIPTION})
+        cupsEncodeOptions2(request, count, options, group);
+    cupsFreeOptions(count, options);
+    return request;
 }
 
-// The whole job, on the sending thread.
+// The whole job, on the sending thread. The queue is asked first; the job
+// then goes in one request with its document, which the service takes up
+// only once the whole document has arrived: a send that is cut off, given up
+// or stopped on the way leaves no job behind.
 SentJob sendNow(const CupsServer& server, const QueueJob& job, const QByteArray& pdf, int timeoutMs,
                 const std::atomic_bool& stop)
 {
@@ -30,7 +56,6 @@ SentJob sendNow(const CupsServer& server, const QueueJob& job, const QByteArray&
     outcome.queue = job.queue;
     outcome.title = job.title;
     const QByteArray queue = queueName(job.queue);
-    const QByteArray title = job.title.toUtf8();
 
     CupsConnection connection(server, timeoutMs, &stop);
     const auto failed = [&] {
@@ -43,41 +68,43 @@ SentJob sendNow(const CupsServer& server, const QueueJob& job, const QByteArray&
         return failed();
     outcome.note = state.stoppedNote;
 
-    // Each option is one name and one value, whatever the value holds.
-    cups_option_t* options = nullptr;
-    int count = 0;
-    for (const auto& [name, value] : job.options) {
-        if (!name.isEmpty() && !value.isEmpty())
-            count = cupsAddOption(name.toUtf8().constData(), value.toUtf8().constData(), count,
-                                  &options);
-    }
-    const auto freeOptions = qScopeGuard([&] { cupsFreeOptions(count, options); });
-
     http_t* http = static_cast<http_t*>(connection.http());
+    const QByteArray resource = "/printers/" + queue;
+    ipp_t* request = printJobRequest(queue, job);
     connection.restartClock();
-    const int jobId = cupsCreateJob(http, queue.constData(), title.constData(), count, options);
-    if (jobId <= 0)
-        return failed();
-    const auto withdraw = [&] {
-        withdrawJob(server, queue, jobId, timeoutMs);
-        return failed();
-    };
-    connection.restartClock();
-    if (cupsStartDocument(http, queue.constData(), jobId, title.constData(), CUPS_FORMAT_PDF, 1) !=
-        HTTP_STATUS_CONTINUE)
-        return withdraw();
-    for (qsizetype at = 0; at < pdf.size(); at += kChunkBytes) {
+    http_status_t status = cupsSendRequest(http, request, resource.constData(),
+                                           ippLength(request) + size_t(pdf.size()));
+    ippDelete(request);
+    for (qsizetype at = 0; status == HTTP_STATUS_CONTINUE && at < pdf.size(); at += kChunkBytes) {
         if (stop)
-            return withdraw();
+            return failed();
         connection.restartClock();
-        if (cupsWriteRequestData(http, pdf.constData() + at,
-                                 size_t(std::min(kChunkBytes, pdf.size() - at))) !=
-            HTTP_STATUS_CONTINUE)
-            return withdraw();
+        status = cupsWriteRequestData(http, pdf.constData() + at,
+                                      size_t(std::min(kChunkBytes, pdf.size() - at)));
     }
+    if (status != HTTP_STATUS_CONTINUE && status != HTTP_STATUS_OK) {
+        if (status == HTTP_STATUS_ERROR)
+            connection.noteLost();
+        return failed();
+    }
+    // The whole document went: the service may make the job any moment.
+    connection.setStopGrace(kStopGraceMs);
     connection.restartClock();
-    if (cupsFinishDocument(http, queue.constData()) > IPP_STATUS_OK_CONFLICTING)
-        return withdraw();
+    ipp_t* response = cupsGetResponse(http, resource.constData());
+    const auto freeResponse = qScopeGuard([&] { ippDelete(response); });
+    if (!response) {
+        connection.noteLost();
+        return failed();
+    }
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
+        return failed();
+    ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER);
+    const int jobId = id ? ippGetInteger(id, 0) : 0;
+    if (stop) {
+        if (jobId > 0)
+            cupsCancelJob2(http, queue.constData(), jobId, 0);
+        return failed();
+    }
     outcome.jobId = jobId;
     return outcome;
 }

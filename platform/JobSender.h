@@ -77,9 +77,11 @@ public:
     // without a queue.
     void send(const QueueJob& job, const QByteArray& pdf);
 
-    // Asks the job being sent to stop. One that did not reach the queue
-    // never prints; one the queue had accepted is cancelled there. finished
-    // follows, with `cancelled` set when the job was stopped in time.
+    // Asks the job being sent to stop. One the service has not taken whole
+    // leaves nothing in the queue; one it made meanwhile is taken back
+    // there. Either way the sending thread ends within about two seconds,
+    // however the service behaves; finished follows, with `cancelled` set
+    // when the job was stopped in time.
     void cancel();
 
     // How long the print service may take to answer a request before the

@@ -91,7 +91,8 @@ public:
     // Runs the modal dialog prefilled with the settings of `printer`; true when
     // the user confirmed, in which case the choices have been written into
     // `printer`. On cancel `printer` may have been touched; the caller throws
-    // it away.
+    // it away. Throws PrinterError when the print service did not answer
+    // when the choice was confirmed.
     virtual bool run(QWidget* parent, QPrinter& printer) = 0;
 };
 

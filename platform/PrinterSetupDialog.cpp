@@ -1,6 +1,8 @@
 #include "PrinterSetupDialog.h"
 
 #include "CupsOptions.h"
+#include "Errors.h"
+#include "PrintServiceCheck.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -54,6 +56,42 @@ void keepEarlierProperties(QPrintDialog& dialog, QPrinter& printer, const QStrin
     printer.setColorMode(colourBefore);
 }
 
+// Qt's dialog takes the chosen printer up on OK by asking the print service
+// on the window's thread. The service is asked first on a thread of its own;
+// when it does not answer, the dialog closes with the choice not taken and
+// `refusal` says why.
+class SetupDialog final : public QPrintDialog
+{
+public:
+    using QPrintDialog::QPrintDialog;
+
+    QString refusal;
+
+    void accept() override
+    {
+        if (m_asking)
+            return; // OK clicked again while the service is asked
+        m_asking = true;
+        try {
+            printServiceCheck().require(
+                QStringLiteral("The choice in Print Setup was not taken; try again once it "
+                               "answers"));
+        } catch (const Error& e) {
+            refusal = e.message();
+        } catch (...) {
+            refusal = QStringLiteral("Unknown failure");
+        }
+        m_asking = false;
+        if (!refusal.isEmpty())
+            QDialog::reject();
+        else if (isVisible()) // not cancelled meanwhile
+            QPrintDialog::accept();
+    }
+
+private:
+    bool m_asking = false;
+};
+
 } // namespace
 
 bool DesktopPrinterSetup::run(QWidget* parent, QPrinter& printer)
@@ -63,7 +101,7 @@ bool DesktopPrinterSetup::run(QWidget* parent, QPrinter& printer)
     const QStringList optionsBefore = native ? cupsOptions(printer) : QStringList();
     const QPrinter::ColorMode colourBefore = printer.colorMode();
 
-    QPrintDialog dialog(&printer, parent);
+    SetupDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     // Printer, paper and orientation only: a cover is always one page.
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
@@ -82,7 +120,10 @@ bool DesktopPrinterSetup::run(QWidget* parent, QPrinter& printer)
         }
     }
     placeDialog(dialog, parent);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    if (!dialog.refusal.isEmpty())
+        throw PrinterError(dialog.refusal);
+    if (result != QDialog::Accepted)
         return false;
     if (native)
         keepEarlierProperties(dialog, printer, printerBefore, optionsBefore, colourBefore);

@@ -1,6 +1,7 @@
 #include "QueueColour.h"
 
 #include "CupsService.h"
+#include "PrintServiceCheck.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -17,9 +18,9 @@ namespace {
 constexpr int answerTimeoutMs = 5000;
 
 // Whether `queue` (a printer or a class) says it prints grey only.
-bool printsGreyOnly(const QByteArray& queue)
+bool printsGreyOnly(const CupsServer& server, const QByteArray& queue, const std::atomic_bool& stop)
 {
-    CupsConnection connection(CupsServer::current(), answerTimeoutMs);
+    CupsConnection connection(server, answerTimeoutMs, &stop);
     auto* http = static_cast<http_t*>(connection.http());
     cups_dest_t* dest = http ? cupsGetNamedDest(http, queue.constData(), nullptr) : nullptr;
     connection.restartClock();
@@ -53,7 +54,13 @@ void askForColourWherePossible(QPrinter& printer)
         printer.colorMode() == QPrinter::Color ||
         QPrinterInfo(printer).supportedColorModes().contains(QPrinter::Color))
         return;
-    if (!printsGreyOnly(queueName(printer.printerName())))
+    // Asked off the window's thread.
+    const CupsServer server = CupsServer::current();
+    const QByteArray queue = queueName(printer.printerName());
+    bool grey = false;
+    printServiceCheck().askAside(
+        [&](const std::atomic_bool& stop) { grey = printsGreyOnly(server, queue, stop); });
+    if (!grey)
         printer.setColorMode(QPrinter::Color);
 }
 

@@ -5,6 +5,7 @@
 #include "DirectPdf.h"
 #include "Errors.h"
 #include "JobSender.h"
+#include "PrintServiceCheck.h"
 #include "QueueHandOff.h"
 #include "SafeFileIO.h"
 
@@ -75,6 +76,8 @@ void paint(QPrinter& printer, const PaintJob& job)
 // `printer`, so the pages land in the file as they would on it.
 std::unique_ptr<QPrinter> pdfPrinterLike(const QPrinter& printer, const QString& path)
 {
+    // A new printer asks the print service for the default one.
+    printServiceCheck().require();
     auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
     pdf->setOutputFormat(QPrinter::PdfFormat);
     pdf->setOutputFileName(path);

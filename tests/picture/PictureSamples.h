@@ -1,195 +1,84 @@
 #pragma once
 
-// Picture files built byte by byte for the tests.
+// The sample pictures in tests/picture/samples (its README says how each
+// was made), and the pixel comparisons the picture tests share.
 #include <QByteArray>
-#include <QColor>
+#include <QFile>
 #include <QImage>
-#include <QList>
-#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 namespace jf::test {
 
-// The test pattern: `width` x `height` pixels, top row first, each a colour
-// of `palette` (so every palette format can store it exactly).
-struct Pattern
+inline QString samplePath(const QString& name)
 {
-    int width = 0;
-    int height = 0;
-    QList<QRgb> palette;
-    QList<int> indices;
+    return qEnvironmentVariable("JF_SOURCE_DIR") + QLatin1String("/tests/picture/samples/") + name;
+}
 
-    QRgb pixel(int x, int y) const { return palette[indices[y * width + x]]; }
-};
-
-// A pattern with runs (for RLE) and single pixels (absolute mode) mixed.
-Pattern makePattern(int width, int height, int colours);
-
-enum class BmpKind
+// The bytes of the sample `name`; stops the test when it cannot be read.
+inline QByteArray sample(const QString& name)
 {
-    Rgb1,
-    Rgb4,
-    Rgb8,
-    Rle4,
-    Rle8,
-    Rgb16,       // 5-5-5, no masks
-    Bitfields16, // 5-6-5 masks
-    Rgb24,
-    Rgb24TopDown,
-    Rgb32,
-    Bitfields32, // R in the low byte, G, B, X above it
-    Os2Rgb8,     // 12-byte OS/2 header, 3-byte palette entries
-    Os2Rgb24,
-    V5Rgb32, // 124-byte header with an alpha mask
-};
+    QFile file(samplePath(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the sample %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
 
-// A complete .bmp file holding `pattern`.
-QByteArray buildBmp(const Pattern& pattern, BmpKind kind);
-
-// A .bmp file's headers only, claiming the given size (for bombs and
-// zero sizes): 24 bits, uncompressed, no pixel data.
-QByteArray bmpHeaderOnly(int width, int height, int bitsPerPixel = 24);
-
-// A one-frame .ico file holding `image` as a 32-bit bitmap.
-QByteArray buildIco(const QImage& image);
-
-// JPEG files written with libjpeg.
-enum class JpegKind
+// The pixels of the lossless sample `name` as Qt reads them, in ARGB32.
+inline QImage sampleImage(const QString& name)
 {
-    Baseline,
-    Progressive,
-    Grey,
-    CmykAdobe,
-    CmykPlain,
-    Arithmetic,
-    ProgressiveArithmetic,
-    RgbAdobe // RGB samples, component ids 'R', 'G', 'B', an Adobe marker
-};
-QByteArray buildJpeg(const QImage& image, JpegKind kind, int quality = 95);
+    const QImage image(samplePath(name));
+    if (image.isNull())
+        qFatal("cannot read the sample %s", qPrintable(name));
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
 
-// A JPEG whose frame header claims `width` x `height` (the rest is a valid
-// tiny file's), for bombs and zero sizes.
-QByteArray jpegWithClaimedSize(int width, int height, bool progressive = false);
+// The quadrant samples' colours: red top left, green top right, blue
+// bottom left, yellow bottom right.
+inline constexpr QRgb kQuadrantColours[4] = {qRgb(220, 30, 40), qRgb(30, 180, 60),
+                                             qRgb(40, 60, 200), qRgb(250, 240, 80)};
 
-// Metafiles: a `width` x `height` white field with a red rectangle from
-// (width / 4, height / 4) to (3 * width / 4, 3 * height / 4).
-QByteArray buildWmf(int width, int height);
-QByteArray buildEmf(int width, int height);
-
-// Four flat quadrants: red top left, green top right, blue bottom left,
-// yellow bottom right.
-QImage quadrantImage(int width, int height);
-extern const QRgb kQuadrantColours[4];
-
-// Files written by Qt's writers ("png", "webp", "tiff", "gif"); `image`'s
-// format decides PNG's depth and palette.
-QByteArray buildWithQt(const QImage& image, const char* format);
-
-// An EXIF block ("Exif\0\0" and TIFF data) made with libexif holding only
-// the orientation tag.
-QByteArray exifWithOrientation(int orientation);
-
-// A JPEG of `stored` with an APP1 EXIF marker stating `orientation`.
-QByteArray jpegWithOrientation(const QImage& stored, int orientation);
-
-// A RIFF chunk (as WebP files are made of): type, size, data, padding.
-QByteArray riffChunk(const char* fourcc, const QByteArray& payload);
-
-// A lossless WebP of `stored` in the extended layout, with an EXIF chunk
-// stating `orientation`; `canvas` overrides the size the header claims.
-QByteArray webpWithOrientation(const QImage& stored, int orientation, QSize canvas = QSize());
-
-// How a HEIC file describes its colours: an ICC profile, nclx code points
-// (primaries above 0), or neither (libheif's default nclx box).
-struct HeicColour
+inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
-    QByteArray icc;
-    int primaries = 0;
-    int transfer = 0;
-    int matrix = 0;
-};
-
-// A HEIC file encoded with libheif, turned by `orientation` (as the file's
-// transforms), keeping alpha when `image` has it. Empty when libheif has no
-// HEVC encoder here.
-QByteArray buildHeic(const QImage& image, int orientation = 1, const HeicColour& colour = {});
-
-// The pixels a camera stores for a picture that shows as `shown` under
-// `orientation`, following the EXIF definition of each value.
-QImage storedFor(const QImage& shown, int orientation);
-
-// A GIF drawing `image` (at most 127 colours) with a 128-colour palette;
-// fully transparent pixels use a transparent palette entry.
-QByteArray buildGif(const QImage& image);
-
-// TIFF files written with libtiff from `samples`, whose ARGB32 channels are
-// the stored 8-bit sample values: grey is red's value, an alpha sample is
-// alpha's, CMYK's C, M, Y, K are red, green, blue and alpha; a palette holds
-// the distinct RGB colours. Samples of other sizes hold v * max / 255
-// rounded (floating point: v / 255), so they decode to v again; below 8
-// bits use multiples of 255 / max. Strips of 5 rows unless `tile` gives
-// square tiles of that side.
-enum class TiffColour
-{
-    Grey,
-    InvertedGrey,
-    Rgb,
-    Palette,
-    Cmyk,
-    YCbCrJpeg // RGB samples stored as JPEG-compressed YCbCr (lossy)
-};
-enum class TiffAlpha
-{
-    None,
-    Associated,
-    Unassociated
-};
-struct TiffLayout
-{
-    TiffColour colour = TiffColour::Rgb;
-    int bits = 8;
-    bool floating = false;
-    TiffAlpha alpha = TiffAlpha::None;
-    bool planar = false;
-    int tile = 0;
-    bool lzw = false;
-    bool bigEndian = false;
-};
-// `icc`, when not empty, goes into an ICC profile tag.
-QByteArray buildTiff(const QImage& samples, const TiffLayout& layout,
-                     const QByteArray& icc = QByteArray());
-
-// A PNG file written byte by byte from `samples` (stored 8-bit values as
-// for buildTiff: grey is red's value), of PNG colour type `colourType` (0
-// grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA) and `bits` a sample:
-// values are v * max / 255 rounded. A palette holds the distinct ARGB
-// colours, their alpha in a tRNS chunk when any is below 255; `transparent`
-// (grey: red's value) becomes the tRNS colour of types 0 and 2.
-QByteArray buildPng(const QImage& samples, int colourType, int bits,
-                    std::optional<QRgb> transparent = std::nullopt);
-
-// An SVG drawing the quadrant picture in a `width` x `height` view box.
-QByteArray buildSvg(int width, int height);
-
-// Writes bytes to `path`; fails the test on error.
-bool writeFile(const QString& path, const QByteArray& bytes);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 // Writes bytes to the file `name` in `dir` and returns its path; stops the
 // test when it cannot.
-QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);
+inline QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    if (!writeFile(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
 
 // The largest difference of one colour channel.
-int colourDistance(QRgb a, QRgb b);
+inline int colourDistance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
 
 // The first pixel of `image` further than `tolerance` from want(x, y), as
 // "(x, y): found, expected want"; empty when every pixel is near enough.
-QString firstPixelApart(const QImage& image, const std::function<QRgb(int, int)>& want,
-                        int tolerance);
-
-// The CRC of a PNG chunk's type and data.
-quint32 pngCrc(const QByteArray& bytes);
+inline QString firstPixelApart(const QImage& image, const std::function<QRgb(int, int)>& want,
+                               int tolerance)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (colourDistance(image.pixel(x, y), want(x, y)) > tolerance)
+                return QStringLiteral("(%1, %2): %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(image.pixel(x, y), 8, 16)
+                    .arg(want(x, y), 8, 16);
+    return QString();
+}
 
 } // namespace jf::test

@@ -7,11 +7,8 @@
 #include "PictureSamples.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
-
-#include <lcms2.h>
 
 using namespace jf;
 using namespace jf::test;
@@ -28,17 +25,19 @@ QString describe(const QList<QRgb>& seen, const QList<QRgb>& expected, const Cha
         .arg(expected.value(d.worst), 6, 16);
 }
 
-// A copy of `icc` changed by `edit` through Little CMS.
-QByteArray editedProfile(const QByteArray& icc, void (*edit)(cmsHPROFILE))
+// `jpeg` with `icc` in APP2 "ICC_PROFILE" markers of `chunkBytes` each.
+QByteArray jpegWithProfile(const QByteArray& jpeg, const QByteArray& icc, int chunkBytes = 65519)
 {
-    cmsHPROFILE profile = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
-    edit(profile);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    QByteArray bytes(qsizetype(size), '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    QByteArray markers;
+    const int count = int((icc.size() + chunkBytes - 1) / chunkBytes);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray part = icc.mid(qsizetype(i) * chunkBytes, chunkBytes);
+        char length[2];
+        qToBigEndian(quint16(2 + 14 + part.size()), length);
+        markers += QByteArray("\xff\xe2", 2) + QByteArray(length, 2) +
+                   QByteArray("ICC_PROFILE\0", 12) + char(i + 1) + char(count) + part;
+    }
+    return jpeg.left(2) + markers + jpeg.mid(2);
 }
 
 QImage decoded(const QByteArray& bytes, const QString& extension)
@@ -57,9 +56,6 @@ private slots:
     void previewShowsChartColours();
     void badProfilesAreIgnored_data();
     void badProfilesAreIgnored();
-
-private:
-    QTemporaryDir m_dir;
 };
 
 void TestColour::previewShowsChartColours_data()
@@ -67,12 +63,6 @@ void TestColour::previewShowsChartColours_data()
     addChartRows(true);
     // PNGs with a gamma alone take sRGB's primaries, as those naming them do
     // (samples/README.md tells how each was made).
-    const auto sample = [](const char* name) {
-        QFile file(qEnvironmentVariable("JF_SOURCE_DIR") + "/tests/picture/samples/" + name);
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("no sample %s", name);
-        return file.readAll();
-    };
     QList<QRgb> greys;
     for (const QRgb c : kChartColours)
         greys << qRgb(qGray(c), qGray(c), qGray(c));
@@ -98,7 +88,7 @@ void TestColour::previewShowsChartColours()
     if (name.startsWith(QLatin1String("plain.")) && !name.endsWith(QLatin1String(".jpg")) &&
         !name.endsWith(QLatin1String(".heic")))
         QCOMPARE(picture.fullImage().convertToFormat(QImage::Format_RGB32),
-                 chartImage(kChartColours));
+                 sampleImage(QStringLiteral("chart.png")).convertToFormat(QImage::Format_RGB32));
 }
 
 void TestColour::badProfilesAreIgnored_data()
@@ -107,9 +97,9 @@ void TestColour::badProfilesAreIgnored_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("untagged"); // the same picture without a description
 
-    const QByteArray p3 = displayP3Profile();
-    const QImage stored = chartImage(fromSrgb(kChartColours, p3), 16);
-    const QByteArray jpeg = buildJpeg(stored, JpegKind::Baseline);
+    // The chart in Display P3, with bad profiles or none.
+    const QByteArray p3 = sample("display-p3.icc");
+    const QByteArray jpeg = sample("chart16-p3.jpg");
     const auto withClass = [&p3](const char* deviceClass) {
         QByteArray icc = p3;
         icc.replace(12, 4, deviceClass);
@@ -122,21 +112,17 @@ void TestColour::badProfilesAreIgnored_data()
     QByteArray farTags = p3;
     for (quint32 i = 0; i < qFromBigEndian<quint32>(p3.constData() + 128); ++i)
         qToBigEndian(quint32(0x7ffffff0), farTags.data() + 128 + 4 + 12 * i + 4);
-    const QByteArray noColorants = editedProfile(p3, [](cmsHPROFILE profile) {
-        const cmsCIEXYZ zero = {0, 0, 0};
-        for (const cmsTagSignature tag :
-             {cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag})
-            cmsWriteTag(profile, tag, &zero);
-    });
+    const QByteArray noColorants = sample("display-p3-no-colorants.icc");
 
     QTest::newRow("jpeg, truncated")
         << "a.jpg" << jpegWithProfile(jpeg, p3.left(p3.size() / 2)) << jpeg;
     QTest::newRow("jpeg, oversized") << "a.jpg" << jpegWithProfile(jpeg, oversized) << jpeg;
     QTest::newRow("jpeg, device link class")
         << "a.jpg" << jpegWithProfile(jpeg, withClass("link")) << jpeg;
-    QTest::newRow("jpeg, CMYK profile") << "a.jpg" << jpegWithProfile(jpeg, cmykProfile()) << jpeg;
+    QTest::newRow("jpeg, CMYK profile")
+        << "a.jpg" << jpegWithProfile(jpeg, sample("press-cmyk.icc")) << jpeg;
     QTest::newRow("jpeg, grey profile")
-        << "a.jpg" << jpegWithProfile(jpeg, linearGreyProfile()) << jpeg;
+        << "a.jpg" << jpegWithProfile(jpeg, sample("linear-grey.icc")) << jpeg;
     QTest::newRow("jpeg, tags beyond the end") << "a.jpg" << jpegWithProfile(jpeg, farTags) << jpeg;
     QTest::newRow("jpeg, no colorants") << "a.jpg" << jpegWithProfile(jpeg, noColorants) << jpeg;
     QTest::newRow("jpeg, not a profile")
@@ -145,21 +131,23 @@ void TestColour::badProfilesAreIgnored_data()
     twoFirsts[2 + (4 + 12 + 2 + 200) + 4 + 12] = 1; // the second chunk numbered 1 too
     QTest::newRow("jpeg, chunks numbered twice") << "a.jpg" << twoFirsts << jpeg;
     QTest::newRow("png, truncated")
-        << "a.png" << pngWithProfile(stored, p3.left(200)) << buildPng(stored, 2, 8);
+        << "a.png" << sample("chart16-p3-cut-profile.png") << sample("chart16-p3.png");
     QTest::newRow("webp, wrong class")
-        << "a.webp" << webpWithProfile(stored, withClass("nmcl")) << buildWithQt(stored, "webp");
+        << "a.webp" << sample("chart16-p3-wrong-class.webp") << sample("chart16-p3.webp");
     QTest::newRow("tiff, truncated")
-        << "a.tif" << buildTiff(stored, TiffLayout{}, p3.left(300)) << buildTiff(stored, {});
-    QTest::newRow("bmp, no colorants")
-        << "a.bmp" << bmpWithProfile(stored, noColorants) << bmpV5(stored, 0x73524742, {});
-    const QString named = sampleFile(m_dir, QStringLiteral("p3.icc"), p3);
-    QTest::newRow("bmp, profile named by path")
-        << "a.bmp" << bmpV5(stored, 0x4c494e4b, QFile::encodeName(named) + '\0')
-        << bmpV5(stored, 0x73524742, {});
-    // The values as the file's colr box states them (libheif writes only
-    // those it knows).
-    const QByteArray heic =
-        buildHeic(stored, 1, HeicColour{.icc = {}, .primaries = 12, .transfer = 13, .matrix = 6});
+        << "a.tif" << sample("chart16-p3-cut-profile.tif") << sample("chart16-p3.tif");
+    const QByteArray bmp = sample("chart16-p3.bmp"); // version 5 header, sRGB
+    QTest::newRow("bmp, no colorants") << "a.bmp" << sample("chart16-p3-no-colorants.bmp") << bmp;
+    // The colour space 'LINK': the profile data after the pixels is a path.
+    QByteArray linked =
+        bmp + QFile::encodeName(samplePath(QStringLiteral("display-p3.icc"))) + '\0';
+    qToLittleEndian(quint32(0x4c494e4b), linked.data() + 14 + 56);
+    qToLittleEndian(quint32(bmp.size() - 14), linked.data() + 14 + 112);
+    qToLittleEndian(quint32(linked.size() - bmp.size()), linked.data() + 14 + 116);
+    qToLittleEndian(quint32(linked.size()), linked.data() + 2);
+    QTest::newRow("bmp, profile named by path") << "a.bmp" << linked << bmp;
+    // The values as the file's colr box states them.
+    const QByteArray heic = sample("chart16-p3-nclx.heic");
     const auto nclx = [&heic](int primaries, int transfer) {
         QByteArray file = heic;
         const qsizetype at = file.indexOf("nclx");

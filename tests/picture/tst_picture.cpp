@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -22,9 +23,6 @@
 
 using namespace jf;
 using namespace jf::test;
-
-Q_DECLARE_METATYPE(jf::test::BmpKind)
-Q_DECLARE_METATYPE(jf::test::JpegKind)
 
 namespace {
 
@@ -40,16 +38,16 @@ QString loadError(const QString& path)
     return QString();
 }
 
-// Four flat quadrants, easy on JPEG.
-QImage quadrants(int w, int h)
+// A small JPEG whose frame header claims `width` x `height`, for bombs and
+// zero sizes.
+QByteArray jpegClaiming(int width, int height, bool progressive = false)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    const QRgb colours[4] = {qRgb(220, 30, 40), qRgb(30, 180, 60), qRgb(40, 60, 200),
-                             qRgb(250, 240, 80)};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, colours[(y >= h / 2) * 2 + (x >= w / 2)]);
-    return image;
+    QByteArray file =
+        sample(progressive ? "quadrants-96x64-progressive.jpg" : "quadrants-16x16.jpg");
+    const qsizetype frame = file.indexOf(progressive ? "\xff\xc2" : "\xff\xc0");
+    qToBigEndian(quint16(height), file.data() + frame + 5);
+    qToBigEndian(quint16(width), file.data() + frame + 7);
+    return file;
 }
 
 // libjpeg's own idea of the output size at scale eighths/8.
@@ -134,7 +132,7 @@ private slots:
         // Decided by the name alone: the file need not exist, and an existing
         // one with valid content is refused all the same.
         QCOMPARE(loadError(m_dir.filePath(QStringLiteral("missing-") + name)), message);
-        const QString path = file(name, buildBmp(makePattern(4, 4, 2), BmpKind::Rgb1));
+        const QString path = file(name, sample("bmp-1bit.bmp"));
         QCOMPARE(loadError(path), message);
     }
 
@@ -179,43 +177,43 @@ private slots:
         const QByteArray native = QFile::encodeName(m_dir.path()) + "/caf\xe9.bmp";
         FILE* f = std::fopen(native.constData(), "wb");
         QVERIFY(f);
-        const QByteArray bytes = buildBmp(makePattern(3, 2, 2), BmpKind::Rgb1);
+        const QByteArray bytes = sample("bmp-1bit.bmp");
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
         std::fclose(f);
         const QSize size = loadPicture(decodeLocal8Bit(native)).size();
         ::unlink(native.constData());
-        QCOMPARE(size, QSize(3, 2));
+        QCOMPARE(size, QSize(13, 7));
     }
 
     void bitmapVariants_data()
     {
-        QTest::addColumn<BmpKind>("kind");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<int>("colours");
         QTest::addColumn<int>("tolerance");
-        QTest::newRow("1 bit") << BmpKind::Rgb1 << 2 << 0;
-        QTest::newRow("4 bits") << BmpKind::Rgb4 << 16 << 0;
-        QTest::newRow("8 bits, short palette") << BmpKind::Rgb8 << 40 << 0;
-        QTest::newRow("RLE4") << BmpKind::Rle4 << 16 << 0;
-        QTest::newRow("RLE8") << BmpKind::Rle8 << 40 << 0;
+        QTest::newRow("1 bit") << "bmp-1bit.bmp" << 2 << 0;
+        QTest::newRow("4 bits") << "bmp-4bit.bmp" << 16 << 0;
+        QTest::newRow("8 bits, short palette") << "bmp-8bit-short-palette.bmp" << 40 << 0;
+        QTest::newRow("RLE4") << "bmp-rle4.bmp" << 16 << 0;
+        QTest::newRow("RLE8") << "bmp-rle8.bmp" << 40 << 0;
         // 5 bits a channel: within half a step of 255/31.
-        QTest::newRow("16 bits 5-5-5") << BmpKind::Rgb16 << 40 << 4;
-        QTest::newRow("16 bits 5-6-5 masks") << BmpKind::Bitfields16 << 40 << 4;
-        QTest::newRow("24 bits") << BmpKind::Rgb24 << 40 << 0;
-        QTest::newRow("24 bits top-down") << BmpKind::Rgb24TopDown << 40 << 0;
-        QTest::newRow("32 bits") << BmpKind::Rgb32 << 40 << 0;
-        QTest::newRow("32 bits RGBX masks") << BmpKind::Bitfields32 << 40 << 0;
-        QTest::newRow("OS/2 8 bits") << BmpKind::Os2Rgb8 << 40 << 0;
-        QTest::newRow("OS/2 24 bits") << BmpKind::Os2Rgb24 << 40 << 0;
-        QTest::newRow("V5 header 32 bits") << BmpKind::V5Rgb32 << 40 << 0;
+        QTest::newRow("16 bits 5-5-5") << "bmp-16bit-555.bmp" << 40 << 4;
+        QTest::newRow("16 bits 5-6-5 masks") << "bmp-16bit-565-masks.bmp" << 40 << 4;
+        QTest::newRow("24 bits") << "bmp-24bit.bmp" << 40 << 0;
+        QTest::newRow("24 bits top-down") << "bmp-24bit-top-down.bmp" << 40 << 0;
+        QTest::newRow("32 bits") << "bmp-32bit.bmp" << 40 << 0;
+        QTest::newRow("32 bits RGBX masks") << "bmp-32bit-rgbx-masks.bmp" << 40 << 0;
+        QTest::newRow("OS/2 8 bits") << "bmp-os2-8bit.bmp" << 40 << 0;
+        QTest::newRow("OS/2 24 bits") << "bmp-os2-24bit.bmp" << 40 << 0;
+        QTest::newRow("V5 header 32 bits") << "bmp-v5-32bit.bmp" << 40 << 0;
     }
     void bitmapVariants()
     {
-        QFETCH(BmpKind, kind);
+        QFETCH(QString, name);
         QFETCH(int, colours);
         QFETCH(int, tolerance);
         // Odd width: rows need padding; runs and single pixels for RLE.
-        const Pattern pattern = makePattern(13, 7, colours);
-        const Picture picture = loadPicture(file(QStringLiteral("v.bmp"), buildBmp(pattern, kind)));
+        const QImage pattern = sampleImage(QStringLiteral("pattern-%1.png").arg(colours));
+        const Picture picture = loadPicture(file(QStringLiteral("v.bmp"), sample(name)));
         QCOMPARE(picture.size(), QSize(13, 7));
         const QImage image = picture.fullImage();
         QCOMPARE(image.size(), QSize(13, 7));
@@ -232,12 +230,8 @@ private slots:
 
     void bitmap16BitWhiteIsWhite()
     {
-        Pattern pattern;
-        pattern.width = pattern.height = 2;
-        pattern.palette = {qRgb(255, 255, 255)};
-        pattern.indices = {0, 0, 0, 0};
-        for (BmpKind kind : {BmpKind::Rgb16, BmpKind::Bitfields16}) {
-            const QImage image = decodeBitmap(buildBmp(pattern, kind));
+        for (const char* name : {"white-555.bmp", "white-565.bmp"}) {
+            const QImage image = decodeBitmap(sample(name));
             QCOMPARE(image.pixel(1, 1), qRgb(255, 255, 255));
         }
     }
@@ -249,19 +243,25 @@ private slots:
         QTest::addColumn<QString>("message");
 
         const QString bmpInvalid = QStringLiteral("Bitmap image is not valid");
-        const QByteArray bmp24 = buildBmp(makePattern(13, 7, 40), BmpKind::Rgb24);
-        const QByteArray rle8 = buildBmp(makePattern(13, 7, 40), BmpKind::Rle8);
+        const QByteArray bmp24 = sample("bmp-24bit.bmp");
+        const QByteArray rle8 = sample("bmp-rle8.bmp");
+        // Its headers only, claiming another size.
+        const auto bmpHeaderOnly = [&bmp24](int width, int height) {
+            QByteArray header = bmp24.left(54);
+            qToLittleEndian(qint32(width), header.data() + 18);
+            qToLittleEndian(qint32(height), header.data() + 22);
+            return header;
+        };
         QByteArray badBits = bmp24;
         badBits[28] = 7;
-        QByteArray badMask = buildBmp(makePattern(13, 7, 40), BmpKind::Bitfields32);
-        badMask[54] = char(0x0f); // red mask 0x0000000f? no: gaps make 0x0f0f?
-        badMask[55] = char(0xf0); // 0x0000f00f: not contiguous
+        QByteArray badMask = sample("bmp-32bit-rgbx-masks.bmp");
+        badMask[54] = char(0x0f); // red mask 0x0000f00f: not contiguous
+        badMask[55] = char(0xf0);
         QByteArray rleToBmp24 = bmp24;
         rleToBmp24[30] = 1; // RLE8 claimed for a 24-bit bitmap
         QTest::newRow("bmp empty") << "e.bmp" << QByteArray() << bmpInvalid;
         QTest::newRow("bmp magic only") << "m.bmp" << QByteArray("BM") << bmpInvalid;
-        QTest::newRow("bmp is a jpeg")
-            << "j.bmp" << buildJpeg(quadrants(8, 8), JpegKind::Baseline) << bmpInvalid;
+        QTest::newRow("bmp is a jpeg") << "j.bmp" << sample("quadrants-16x16.jpg") << bmpInvalid;
         QTest::newRow("bmp header cut") << "h.bmp" << bmp24.left(30) << bmpInvalid;
         QTest::newRow("bmp pixels cut") << "p.bmp" << bmp24.left(bmp24.size() - 1) << bmpInvalid;
         QTest::newRow("bmp rle cut") << "r.bmp" << rle8.left(rle8.size() - 12) << bmpInvalid;
@@ -282,7 +282,7 @@ private slots:
             << "limit.bmp" << bmpHeaderOnly(16000, 16000) << bmpInvalid;
 
         const QString icoInvalid = QStringLiteral("Icon image is not valid");
-        const QByteArray ico = buildIco(quadrants(16, 16));
+        const QByteArray ico = sample("quadrants-16x16.ico");
         QByteArray icoBomb = ico;
         // Inner bitmap header: 65500 wide, 2 x 65500 high.
         for (int i = 0; i < 4; ++i) {
@@ -307,20 +307,19 @@ private slots:
             << "pbomb.ico" << icoPngBomb << "Picture is too large (4294967295 x 4294967295 pixels)";
 
         const auto jpegError = [](int code) { return QStringLiteral("JPEG error #%1").arg(code); };
-        const QByteArray jpeg = buildJpeg(quadrants(32, 32), JpegKind::Baseline);
+        const QByteArray jpeg = sample("quadrants-32x32.jpg");
         QTest::newRow("jpeg empty") << "e.jpg" << QByteArray() << jpegError(JERR_INPUT_EMPTY);
         QTest::newRow("jpeg not a jpeg") << "b.jpg" << bmp24 << jpegError(JERR_NO_SOI);
         QTest::newRow("jpeg soi only") << "s.jpg" << jpeg.left(2) << jpegError(JERR_NO_IMAGE);
         QTest::newRow("jpeg zero width")
-            << "zw.jpg" << jpegWithClaimedSize(0, 16) << jpegError(JERR_EMPTY_IMAGE);
+            << "zw.jpg" << jpegClaiming(0, 16) << jpegError(JERR_EMPTY_IMAGE);
         QTest::newRow("jpeg zero height")
-            << "zh.jpg" << jpegWithClaimedSize(16, 0) << jpegError(JERR_EMPTY_IMAGE);
-        QTest::newRow("jpeg bomb") << "bomb.jpg" << jpegWithClaimedSize(65500, 65500)
+            << "zh.jpg" << jpegClaiming(16, 0) << jpegError(JERR_EMPTY_IMAGE);
+        QTest::newRow("jpeg bomb") << "bomb.jpg" << jpegClaiming(65500, 65500)
                                    << "Picture is too large (65500 x 65500 pixels)";
-        QTest::newRow("jpeg progressive bomb")
-            << "pbomb.jpg" << jpegWithClaimedSize(65500, 65500, true)
-            << "Picture is too large (65500 x 65500 pixels)";
-        QTest::newRow("jpeg just over the limit") << "over.jpg" << jpegWithClaimedSize(16001, 16000)
+        QTest::newRow("jpeg progressive bomb") << "pbomb.jpg" << jpegClaiming(65500, 65500, true)
+                                               << "Picture is too large (65500 x 65500 pixels)";
+        QTest::newRow("jpeg just over the limit") << "over.jpg" << jpegClaiming(16001, 16000)
                                                   << "Picture is too large (16001 x 16000 pixels)";
 
         const QString metafileInvalid = QStringLiteral("Metafile is not valid");
@@ -329,10 +328,11 @@ private slots:
         QTest::newRow("emf empty") << "e.emf" << QByteArray() << metafileInvalid;
         QTest::newRow("emf is a jpeg") << "j.emf" << jpeg << metafileInvalid;
         QTest::newRow("wmf header only")
-            << "h.wmf" << buildWmf(200, 100).left(40) << metafileInvalid;
+            << "h.wmf" << sample("metafile-200x100.wmf").left(40) << metafileInvalid;
         QTest::newRow("emf header only")
-            << "h.emf" << buildEmf(200, 100).left(88) << metafileInvalid;
-        QTest::newRow("wmf is an emf") << "x.wmf" << buildEmf(200, 100) << metafileInvalid;
+            << "h.emf" << sample("metafile-200x100.emf").left(88) << metafileInvalid;
+        QTest::newRow("wmf is an emf")
+            << "x.wmf" << sample("metafile-200x100.emf") << metafileInvalid;
     }
     void invalidFiles()
     {
@@ -348,7 +348,7 @@ private slots:
 
     void jpegHeaderCut()
     {
-        const QByteArray jpeg = buildJpeg(quadrants(32, 32), JpegKind::Baseline);
+        const QByteArray jpeg = sample("quadrants-32x32.jpg");
         const QString message = loadError(file(QStringLiteral("cut.jpg"), jpeg.left(100)));
         QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(),
                  qPrintable(message));
@@ -356,20 +356,19 @@ private slots:
 
     void jpegKinds_data()
     {
-        QTest::addColumn<JpegKind>("kind");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("grey");
-        QTest::newRow("baseline") << JpegKind::Baseline << false;
-        QTest::newRow("progressive") << JpegKind::Progressive << false;
-        QTest::newRow("greyscale") << JpegKind::Grey << true;
-        QTest::newRow("CMYK, Adobe inverted") << JpegKind::CmykAdobe << false;
-        QTest::newRow("CMYK, plain") << JpegKind::CmykPlain << false;
+        QTest::newRow("baseline") << "quadrants-96x64.jpg" << false;
+        QTest::newRow("progressive") << "quadrants-96x64-progressive.jpg" << false;
+        QTest::newRow("greyscale") << "quadrants-96x64-grey.jpg" << true;
+        QTest::newRow("CMYK, Adobe inverted") << "quadrants-96x64-cmyk.jpg" << false;
+        QTest::newRow("CMYK, plain") << "quadrants-96x64-cmyk-plain.jpg" << false;
     }
     void jpegKinds()
     {
-        QFETCH(JpegKind, kind);
+        QFETCH(QString, name);
         QFETCH(bool, grey);
-        const QImage source = quadrants(96, 64);
-        const QByteArray jpeg = buildJpeg(source, kind);
+        const QByteArray jpeg = sample(name);
         const Picture picture = loadPicture(file(QStringLiteral("k.jpg"), jpeg));
         QCOMPARE(picture.size(), QSize(96, 64));
         const QImage full = picture.fullImage();
@@ -378,7 +377,7 @@ private slots:
         QCOMPARE(small.size(), QSize(12, 8));
         for (int qy = 0; qy < 2; ++qy) {
             for (int qx = 0; qx < 2; ++qx) {
-                QRgb want = source.pixel(qx * 48 + 24, qy * 32 + 16);
+                QRgb want = kQuadrantColours[qy * 2 + qx];
                 if (grey)
                     want = qRgb(qGray(want), qGray(want), qGray(want));
                 const QRgb got = full.pixel(qx * 48 + 24, qy * 32 + 16);
@@ -396,11 +395,11 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        const QByteArray jpeg = buildJpeg(quadrants(16, 16), JpegKind::Baseline);
+        const QByteArray jpeg = sample("quadrants-16x16.jpg");
         QTest::newRow("PHOTO.JPG") << "PHOTO.JPG" << jpeg;
         QTest::newRow("photo.Jpeg") << "photo.Jpeg" << jpeg;
-        QTest::newRow("PIC.BMP") << "PIC.BMP" << buildBmp(makePattern(16, 16, 40), BmpKind::Rgb24);
-        QTest::newRow("ICON.ICO") << "ICON.ICO" << buildIco(quadrants(16, 16));
+        QTest::newRow("PIC.BMP") << "PIC.BMP" << sample("quadrants-16x16.bmp");
+        QTest::newRow("ICON.ICO") << "ICON.ICO" << sample("quadrants-16x16.ico");
     }
     void upperCaseExtension()
     {
@@ -413,21 +412,21 @@ private slots:
 
     void icon()
     {
-        const QImage source = quadrants(32, 32);
         const QImage image =
-            loadPicture(file(QStringLiteral("i.ico"), buildIco(source))).fullImage();
+            loadPicture(file(QStringLiteral("i.ico"), sample("quadrants-32x32.ico"))).fullImage();
         QCOMPARE(image.size(), QSize(32, 32));
-        for (const QPoint& p : {QPoint(3, 3), QPoint(28, 3), QPoint(3, 28), QPoint(28, 28)})
-            QCOMPARE(QColor(image.pixel(p)).rgb(), source.pixel(p));
+        const QPoint at[4] = {QPoint(3, 3), QPoint(28, 3), QPoint(3, 28), QPoint(28, 28)};
+        for (int q = 0; q < 4; ++q)
+            QCOMPARE(QColor(image.pixel(at[q])).rgb(), kQuadrantColours[q]);
     }
 
     void metafiles_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("wmf") << "m.wmf" << buildWmf(200, 100);
-        QTest::newRow("emf") << "m.emf" << buildEmf(200, 100);
-        QTest::newRow("upper-case WMF") << "M.WMF" << buildWmf(200, 100);
+        QTest::newRow("wmf") << "m.wmf" << sample("metafile-200x100.wmf");
+        QTest::newRow("emf") << "m.emf" << sample("metafile-200x100.emf");
+        QTest::newRow("upper-case WMF") << "M.WMF" << sample("metafile-200x100.wmf");
     }
     void metafiles()
     {
@@ -448,11 +447,7 @@ private slots:
     void halfTruncatedJpeg()
     {
         // Reddish texture, so that the picture data outweighs the tables.
-        QImage source(256, 256, QImage::Format_RGB32);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x)
-                source.setPixel(x, y, qRgb(200 + (x * y) % 40, (x * 13) % 40, (y * 7) % 40));
-        const QByteArray jpeg = buildJpeg(source, JpegKind::Baseline);
+        const QByteArray jpeg = sample("texture-256x256.jpg");
         const Picture picture =
             loadPicture(file(QStringLiteral("half.jpg"), jpeg.left(jpeg.size() / 2)));
         const QImage full = picture.fullImage();
@@ -481,7 +476,7 @@ private slots:
         // 16000 x 16000 is within the limit: it loads from the header alone,
         // and a preview decodes at 1/8 (2000 x 2000), mostly grey.
         const Picture picture =
-            loadPicture(file(QStringLiteral("big.jpg"), jpegWithClaimedSize(16000, 16000)));
+            loadPicture(file(QStringLiteral("big.jpg"), jpegClaiming(16000, 16000)));
         QCOMPARE(picture.size(), QSize(16000, 16000));
         QCOMPARE(picture.scaledTo(QSize(100, 80)).size(), QSize(100, 80));
     }
@@ -491,8 +486,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("target");
-        const QByteArray jpeg = buildJpeg(quadrants(300, 200), JpegKind::Baseline);
-        const QByteArray bmp = buildBmp(makePattern(300, 200, 40), BmpKind::Rgb24);
+        const QByteArray jpeg = sample("quadrants-300x200.jpg");
+        const QByteArray bmp = sample("quadrants-300x200.bmp");
         for (const QSize& target : {QSize(356, 243), QSize(195, 276), QSize(1, 1), QSize(37, 5),
                                     QSize(300, 200), QSize(900, 10)}) {
             const QString size = QStringLiteral(" %1x%2").arg(target.width()).arg(target.height());
@@ -555,7 +550,7 @@ private slots:
     void scaledSizeMatchesLibjpeg()
     {
         QFETCH(QSize, full);
-        const QByteArray header = jpegWithClaimedSize(full.width(), full.height());
+        const QByteArray header = jpegClaiming(full.width(), full.height());
         for (int k = 1; k <= 8; ++k)
             QCOMPARE(jpegScaledSize(full, k), libjpegScaledSize(header, k));
     }
@@ -566,18 +561,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<qreal>("scale");
         QTest::addColumn<qreal>("rotation");
-        const QByteArray jpeg = buildJpeg(quadrants(400, 300), JpegKind::Baseline);
-        Pattern pattern;
-        pattern.width = 400;
-        pattern.height = 300;
-        const QImage colours = quadrants(400, 300);
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 400; ++x) {
-                if (!pattern.palette.contains(colours.pixel(x, y)))
-                    pattern.palette.append(colours.pixel(x, y));
-                pattern.indices.append(int(pattern.palette.indexOf(colours.pixel(x, y))));
-            }
-        const QByteArray bmp = buildBmp(pattern, BmpKind::Rgb24);
+        const QByteArray jpeg = sample("quadrants-400x300.jpg");
+        const QByteArray bmp = sample("quadrants-400x300.bmp");
         QTest::newRow("jpeg screen") << "d.jpg" << jpeg << 1.0 << 0.0;
         QTest::newRow("jpeg printer-like scale") << "d.jpg" << jpeg << 12.5 << 0.0;
         QTest::newRow("jpeg rotated") << "d.jpg" << jpeg << 2.0 << 90.0;
@@ -622,14 +607,13 @@ private slots:
 
     void failedLoadLeavesPictureAlone()
     {
-        const Picture good = loadPicture(
-            file(QStringLiteral("good.bmp"), buildBmp(makePattern(5, 5, 2), BmpKind::Rgb1)));
+        const Picture good = loadPicture(file(QStringLiteral("good.bmp"), sample("bmp-1bit.bmp")));
         Picture shown = good;
         try {
             shown = loadPicture(file(QStringLiteral("bad.bmp"), QByteArray("BM garbage")));
         } catch (const PictureError&) {
         }
-        QCOMPARE(shown.size(), QSize(5, 5));
+        QCOMPARE(shown.size(), QSize(13, 7));
         QCOMPARE(shown.data(), good.data());
     }
 };

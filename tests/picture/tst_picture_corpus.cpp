@@ -5,6 +5,7 @@
 #include "Picture.h"
 #include "PictureSamples.h"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -72,53 +73,38 @@ private slots:
         QTest::addColumn<QString>("ext");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("flips");
-        QImage photo(40, 28, QImage::Format_RGB32);
-        for (int y = 0; y < photo.height(); ++y)
-            for (int x = 0; x < photo.width(); ++x)
-                photo.setPixel(x, y, qRgb(x * 6, y * 9, (x + y) * 4));
-        QTest::newRow("jpeg baseline") << "jpg" << buildJpeg(photo, JpegKind::Baseline, 80) << 200;
-        QTest::newRow("jpeg progressive")
-            << "jpg" << buildJpeg(photo, JpegKind::Progressive, 80) << 200;
-        QTest::newRow("jpeg grey") << "jpg" << buildJpeg(photo, JpegKind::Grey, 80) << 200;
-        QTest::newRow("jpeg cmyk") << "jpg" << buildJpeg(photo, JpegKind::CmykAdobe, 80) << 200;
-        const Pattern pattern = makePattern(23, 11, 16);
-        QTest::newRow("bmp 1 bit")
-            << "bmp" << buildBmp(makePattern(23, 11, 2), BmpKind::Rgb1) << 200;
-        QTest::newRow("bmp 4 bits") << "bmp" << buildBmp(pattern, BmpKind::Rgb4) << 200;
-        QTest::newRow("bmp rle4") << "bmp" << buildBmp(pattern, BmpKind::Rle4) << 200;
-        QTest::newRow("bmp rle8") << "bmp" << buildBmp(pattern, BmpKind::Rle8) << 200;
-        QTest::newRow("bmp 16 bits") << "bmp" << buildBmp(pattern, BmpKind::Bitfields16) << 200;
-        QTest::newRow("bmp 24 bits") << "bmp" << buildBmp(pattern, BmpKind::Rgb24) << 200;
-        QTest::newRow("bmp os/2") << "bmp" << buildBmp(pattern, BmpKind::Os2Rgb8) << 200;
-        QTest::newRow("bmp v5") << "bmp" << buildBmp(pattern, BmpKind::V5Rgb32) << 200;
+        // The samples of each type and layout, cut and flipped.
+        const auto row = [](const char* tag, const char* name, int flips) {
+            QTest::newRow(tag) << QFileInfo(QLatin1String(name)).suffix() << sample(name) << flips;
+        };
+        row("jpeg baseline", "quadrants-96x64.jpg", 200);
+        row("jpeg progressive", "quadrants-96x64-progressive.jpg", 200);
+        row("jpeg grey", "quadrants-96x64-grey.jpg", 200);
+        row("jpeg cmyk", "quadrants-96x64-cmyk.jpg", 200);
+        row("bmp 1 bit", "bmp-1bit.bmp", 200);
+        row("bmp 4 bits", "bmp-4bit.bmp", 200);
+        row("bmp rle4", "bmp-rle4.bmp", 200);
+        row("bmp rle8", "bmp-rle8.bmp", 200);
+        row("bmp 16 bits", "bmp-16bit-565-masks.bmp", 200);
+        row("bmp 24 bits", "bmp-24bit.bmp", 200);
+        row("bmp os/2", "bmp-os2-8bit.bmp", 200);
+        row("bmp v5", "bmp-v5-32bit.bmp", 200);
         // Each metafile is converted in a child process: fewer cases.
-        QTest::newRow("wmf") << "wmf" << buildWmf(300, 200) << 30;
-        QTest::newRow("emf") << "emf" << buildEmf(300, 200) << 30;
-        QTest::newRow("ico") << "ico" << buildIco(photo.copy(0, 0, 16, 16)) << 200;
-        QTest::newRow("png") << "png" << buildWithQt(photo, "png") << 200;
-        QTest::newRow("png palette")
-            << "png" << buildWithQt(photo.convertToFormat(QImage::Format_Indexed8), "png") << 200;
-        QTest::newRow("webp") << "webp" << webpWithOrientation(photo, 6) << 200;
-        QTest::newRow("tiff") << "tif" << buildWithQt(photo, "tiff") << 200;
-        TiffLayout planar16;
-        planar16.bits = 16;
-        planar16.planar = true;
-        planar16.alpha = TiffAlpha::Associated;
-        planar16.lzw = true;
-        QTest::newRow("tiff 16 bits planar") << "tif" << buildTiff(photo, planar16) << 100;
-        TiffLayout tiles12;
-        tiles12.bits = 12;
-        tiles12.tile = 16;
-        QTest::newRow("tiff 12 bits tiles") << "tif" << buildTiff(photo, tiles12) << 100;
-        QTest::newRow("png 16 bits trns")
-            << "png" << buildPng(photo, 2, 16, photo.pixel(3, 3)) << 100;
-        QTest::newRow("png grey 2 bits") << "png" << buildPng(photo, 0, 2) << 100;
-        QTest::newRow("gif") << "gif" << buildGif(quadrantImage(40, 28)) << 200;
-        QTest::newRow("svg") << "svg" << buildSvg(40, 28) << 100;
-        QTest::newRow("jpeg with orientation") << "jpg" << jpegWithOrientation(photo, 7) << 200;
-        const QByteArray heic = buildHeic(photo, 5);
-        if (!heic.isEmpty())
-            QTest::newRow("heic") << "heic" << heic << 200;
+        row("wmf", "metafile-200x100.wmf", 30);
+        row("emf", "metafile-200x100.emf", 30);
+        row("ico", "quadrants-16x16.ico", 200);
+        row("png", "quadrants-40x30.png", 200);
+        row("png palette", "quadrants-40x30-palette.png", 200);
+        row("webp", "oriented-6.webp", 200);
+        row("tiff", "quadrants-40x30.tif", 200);
+        row("tiff 16 bits planar", "tiff-rgb16-planar.tif", 100);
+        row("tiff 12 bits tiles", "tiff-rgb12-tiles.tif", 100);
+        row("png 16 bits trns", "png-rgb16-trns.png", 100);
+        row("png grey 2 bits", "png-grey2-trns.png", 100);
+        row("gif", "quadrants-40x30.gif", 200);
+        row("svg", "quadrants-40x30.svg", 100);
+        row("jpeg with orientation", "oriented-7.jpg", 200);
+        row("heic", "oriented-5.heic", 200);
     }
     void damaged()
     {

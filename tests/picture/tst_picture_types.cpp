@@ -5,20 +5,39 @@
 #include "Picture.h"
 #include "PictureSamples.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 using namespace jf;
 using namespace jf::test;
 
-Q_DECLARE_METATYPE(jf::test::TiffLayout)
-
 namespace {
+
+// How a TIFF sample stores grid.png's samples: grey is red's value, an
+// alpha sample is alpha's, CMYK's C, M, Y, K are red, green, blue and
+// alpha; a palette holds the distinct colours.
+enum class TiffColour
+{
+    Grey,
+    InvertedGrey,
+    Rgb,
+    Palette,
+    Cmyk
+};
+enum class TiffAlpha
+{
+    None,
+    Associated,
+    Unassociated
+};
+struct TiffLayout
+{
+    TiffColour colour = TiffColour::Rgb;
+    int bits = 8;
+    TiffAlpha alpha = TiffAlpha::None;
+};
 
 QString loadError(const QString& path)
 {
@@ -44,116 +63,6 @@ bool quadrantsMatch(const QImage& image, int tolerance)
     return true;
 }
 
-QByteArray pngClaiming(int width, int height)
-{
-    QByteArray png = buildWithQt(quadrantImage(8, 8), "png");
-    qToBigEndian(quint32(width), png.data() + 16);
-    qToBigEndian(quint32(height), png.data() + 20);
-    qToBigEndian(pngCrc(png.mid(12, 17)), png.data() + 29);
-    return png;
-}
-
-QByteArray gifClaiming(int width, int height)
-{
-    QByteArray gif = buildGif(quadrantImage(8, 8));
-    qToLittleEndian(quint16(width), gif.data() + 6);
-    qToLittleEndian(quint16(height), gif.data() + 8);
-    const qsizetype descriptor = 13 + 128 * 3;
-    qToLittleEndian(quint16(width), gif.data() + descriptor + 5);
-    qToLittleEndian(quint16(height), gif.data() + descriptor + 7);
-    return gif;
-}
-
-// A little-endian TIFF whose first directory claims the given size.
-QByteArray tiffClaiming(int width, int height)
-{
-    QByteArray tiff = buildWithQt(quadrantImage(8, 8), "tiff");
-    if (!tiff.startsWith("II"))
-        return tiff;
-    const quint32 ifd = qFromLittleEndian<quint32>(tiff.constData() + 4);
-    const int count = qFromLittleEndian<quint16>(tiff.constData() + ifd);
-    for (int i = 0; i < count; ++i) {
-        char* entry = tiff.data() + ifd + 2 + 12 * i;
-        const quint16 tag = qFromLittleEndian<quint16>(entry);
-        const quint16 type = qFromLittleEndian<quint16>(entry + 2);
-        if (tag != 256 && tag != 257)
-            continue;
-        const quint32 value = tag == 256 ? quint32(width) : quint32(height);
-        if (type == 3)
-            qToLittleEndian(quint16(value), entry + 8);
-        else
-            qToLittleEndian(value, entry + 8);
-    }
-    return tiff;
-}
-
-QByteArray heicClaiming(int width, int height)
-{
-    // Every item's size: the picture and its tile alike.
-    QByteArray heic = buildHeic(quadrantImage(64, 48));
-    for (qsizetype at = heic.indexOf("ispe"); at >= 0; at = heic.indexOf("ispe", at + 4)) {
-        qToBigEndian(quint32(width), heic.data() + at + 8);
-        qToBigEndian(quint32(height), heic.data() + at + 12);
-    }
-    return heic;
-}
-
-QImage withTransparentLeftHalf(int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(qRgb(220, 30, 40));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width / 2; ++x)
-            image.setPixel(x, y, qRgba(0, 0, 0, 0));
-    return image;
-}
-
-// Qt's name for each EXIF orientation, for its TIFF writer.
-QImageIOHandler::Transformations qtTransformation(int orientation)
-{
-    switch (orientation) {
-    case 2:
-        return QImageIOHandler::TransformationMirror;
-    case 3:
-        return QImageIOHandler::TransformationRotate180;
-    case 4:
-        return QImageIOHandler::TransformationFlip;
-    case 5:
-        return QImageIOHandler::TransformationFlipAndRotate90;
-    case 6:
-        return QImageIOHandler::TransformationRotate90;
-    case 7:
-        return QImageIOHandler::TransformationMirrorAndRotate90;
-    case 8:
-        return QImageIOHandler::TransformationRotate270;
-    default:
-        return QImageIOHandler::TransformationNone;
-    }
-}
-
-QByteArray tiffWithOrientation(const QImage& stored, int orientation)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "tiff");
-    writer.setTransformation(qtTransformation(orientation));
-    writer.write(stored);
-    return buffer.data();
-}
-
-// Stored samples of 0, 85, 170 and 255 (exact at 2 and 4 bits too),
-// colours and alpha mixed so that associated colours exceed their alpha.
-QImage sampleGrid()
-{
-    QImage image(20, 13, QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y,
-                           qRgba(85 * ((x + y) % 4), 85 * ((x / 2 + y) % 4), 85 * ((x + 2 * y) % 4),
-                                 85 * ((3 * x + y / 3) % 4)));
-    return image;
-}
-
 // What a correct decoder shows for one pixel of stored samples, on white.
 QRgb onWhite(QRgb s, const TiffLayout& layout)
 {
@@ -173,8 +82,8 @@ QRgb onWhite(QRgb s, const TiffLayout& layout)
     return qRgb(c[0], c[1], c[2]);
 }
 
-// What a correct PNG decoder shows for one pixel of stored samples as
-// buildPng writes them, on white.
+// What a correct PNG decoder shows for one pixel of stored samples (scaled
+// to `bits` with rounding), on white.
 QRgb pngOnWhite(QRgb s, int colourType, int bits, std::optional<QRgb> transparent)
 {
     const int max = (1 << bits) - 1;
@@ -205,17 +114,9 @@ QRgb pngOnWhite(QRgb s, int colourType, int bits, std::optional<QRgb> transparen
     return qRgb(c[0], c[1], c[2]);
 }
 
-// `image` with at most `colours` distinct pixels, taken from its first row.
-QImage fewColours(const QImage& image, int colours)
-{
-    QImage few(image.size(), QImage::Format_ARGB32);
-    for (int y = 0; y < few.height(); ++y)
-        for (int x = 0; x < few.width(); ++x)
-            few.setPixel(x, y, image.pixel((3 * x + y) % colours, 0));
-    return few;
-}
-
 } // namespace
+
+Q_DECLARE_METATYPE(TiffLayout)
 
 class TestPictureTypes : public QObject
 {
@@ -237,39 +138,27 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("tolerance");
-        const QImage image = quadrantImage(40, 30);
-        QTest::newRow("png") << "a.png" << buildWithQt(image, "png") << QSize(40, 30) << 0;
-        QTest::newRow("png 16 bits")
-            << "b.PNG" << buildWithQt(image.convertToFormat(QImage::Format_RGBX64), "png")
-            << QSize(40, 30) << 1;
+        const QSize size(40, 30);
+        QTest::newRow("png") << "a.png" << sample("quadrants-40x30.png") << size << 0;
+        QTest::newRow("png 16 bits") << "b.PNG" << sample("quadrants-40x30-16bit.png") << size << 1;
         QTest::newRow("png palette")
-            << "c.png" << buildWithQt(image.convertToFormat(QImage::Format_Indexed8), "png")
-            << QSize(40, 30) << 0;
-        QTest::newRow("webp") << "d.Webp" << buildWithQt(image, "webp") << QSize(40, 30) << 2;
-        QTest::newRow("tiff") << "e.tiff" << buildWithQt(image, "tiff") << QSize(40, 30) << 0;
-        QTest::newRow("tif") << "f.TIF" << buildWithQt(image, "tiff") << QSize(40, 30) << 0;
-        TiffLayout ycbcr;
-        ycbcr.colour = TiffColour::YCbCrJpeg;
+            << "c.png" << sample("quadrants-40x30-palette.png") << size << 0;
+        QTest::newRow("webp") << "d.Webp" << sample("quadrants-40x30.webp") << size << 2;
+        QTest::newRow("tiff") << "e.tiff" << sample("quadrants-40x30.tif") << size << 0;
+        QTest::newRow("tif") << "f.TIF" << sample("quadrants-40x30.tif") << size << 0;
         QTest::newRow("tiff ycbcr jpeg")
-            << "y.tif" << buildTiff(image, ycbcr) << QSize(40, 30) << 8;
-        QTest::newRow("gif") << "g.gif" << buildGif(image) << QSize(40, 30) << 0;
-        QByteArray frameOverScreen = buildGif(image);
-        qToLittleEndian(quint16(20), frameOverScreen.data() + 6); // screen 20 x 15
-        qToLittleEndian(quint16(15), frameOverScreen.data() + 8);
-        QTest::newRow("gif frame larger than screen")
-            << "s.gif" << frameOverScreen << QSize(40, 30) << 0;
-        QTest::newRow("svg") << "h.svg" << buildSvg(40, 30) << QSize(2400, 1800) << 0;
-        QTest::newRow("heic") << "i.heic" << buildHeic(quadrantImage(64, 48)) << QSize(64, 48)
-                              << 12;
-        QTest::newRow("heif") << "j.HEIF" << buildHeic(quadrantImage(64, 48)) << QSize(64, 48)
-                              << 12;
-        // Icons whose bitmaps have version 5 headers (samples/README.md).
-        for (const char* name : {"icon-v5-24bit.ico", "icon-v5-4bit.ico"}) {
-            QFile ico(qEnvironmentVariable("JF_SOURCE_DIR") + "/tests/picture/samples/" + name);
-            if (!ico.open(QIODevice::ReadOnly))
-                qFatal("no sample %s", name);
-            QTest::newRow(name) << "k.ico" << ico.readAll() << QSize(20, 16) << 0;
-        }
+            << "y.tif" << sample("quadrants-40x30-ycbcr-jpeg.tif") << size << 8;
+        QTest::newRow("gif") << "g.gif" << sample("quadrants-40x30.gif") << size << 0;
+        QByteArray frameOverScreen = sample("quadrants-40x30.gif");
+        frameOverScreen[6] = 20; // screen 20 x 15
+        frameOverScreen[8] = 15;
+        QTest::newRow("gif frame larger than screen") << "s.gif" << frameOverScreen << size << 0;
+        QTest::newRow("svg") << "h.svg" << sample("quadrants-40x30.svg") << QSize(2400, 1800) << 0;
+        QTest::newRow("heic") << "i.heic" << sample("quadrants-64x48.heic") << QSize(64, 48) << 12;
+        QTest::newRow("heif") << "j.HEIF" << sample("quadrants-64x48.heic") << QSize(64, 48) << 12;
+        // Icons whose bitmaps have version 5 headers.
+        for (const char* name : {"icon-v5-24bit.ico", "icon-v5-4bit.ico"})
+            QTest::newRow(name) << "k.ico" << sample(name) << QSize(20, 16) << 0;
     }
     void colours()
     {
@@ -291,14 +180,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        const QImage image = withTransparentLeftHalf(32, 16);
-        QTest::newRow("png") << "t.png" << buildWithQt(image, "png");
-        QTest::newRow("png 16 bits")
-            << "t16.png" << buildWithQt(image.convertToFormat(QImage::Format_RGBA64), "png");
-        QTest::newRow("webp") << "t.webp" << buildWithQt(image, "webp");
-        QTest::newRow("tiff") << "t.tif" << buildWithQt(image, "tiff");
-        QTest::newRow("gif") << "t.gif" << buildGif(image);
-        QTest::newRow("heic") << "t.heic" << buildHeic(withTransparentLeftHalf(64, 48));
+        QTest::newRow("png") << "t.png" << sample("half-clear-32x16.png");
+        QTest::newRow("png 16 bits") << "t16.png" << sample("half-clear-32x16-16bit.png");
+        QTest::newRow("webp") << "t.webp" << sample("half-clear-32x16.webp");
+        QTest::newRow("tiff") << "t.tif" << sample("half-clear-32x16.tif");
+        QTest::newRow("gif") << "t.gif" << sample("half-clear-32x16.gif");
+        QTest::newRow("heic") << "t.heic" << sample("half-clear-64x48.heic");
     }
     void transparentIsWhite()
     {
@@ -318,13 +205,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("tolerance");
-        const QImage shown = quadrantImage(64, 48);
+        // The quadrants stored turned or mirrored, and tagged to show upright.
         for (int o = 1; o <= 8; ++o) {
-            const QImage stored = storedFor(shown, o);
-            QTest::addRow("jpeg %d", o) << "o.jpg" << jpegWithOrientation(stored, o) << 8;
-            QTest::addRow("webp %d", o) << "o.webp" << webpWithOrientation(stored, o) << 2;
-            QTest::addRow("tiff %d", o) << "o.tif" << tiffWithOrientation(stored, o) << 0;
-            QTest::addRow("heic %d", o) << "o.heic" << buildHeic(stored, o) << 12;
+            const auto stored = [o](const char* type) {
+                return sample(QStringLiteral("oriented-%1.%2").arg(o).arg(QLatin1String(type)));
+            };
+            QTest::addRow("jpeg %d", o) << "o.jpg" << stored("jpg") << 8;
+            QTest::addRow("webp %d", o) << "o.webp" << stored("webp") << 2;
+            QTest::addRow("tiff %d", o) << "o.tif" << stored("tif") << 0;
+            QTest::addRow("heic %d", o) << "o.heic" << stored("heic") << 12;
         }
     }
     void orientation()
@@ -345,7 +234,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
-        const QImage image = quadrantImage(40, 30);
         const QString png = QStringLiteral("PNG image is not valid");
         const QString webp = QStringLiteral("WebP image is not valid");
         const QString tiff = QStringLiteral("TIFF image is not valid");
@@ -357,29 +245,31 @@ private slots:
             return QStringLiteral("Picture is too large (%1 x %2 pixels)").arg(w).arg(h);
         };
         QTest::newRow("png empty") << "e.png" << QByteArray() << png;
-        QTest::newRow("png cut") << "c.png" << cut(buildWithQt(image, "png")) << png;
-        QTest::newRow("png is a jpeg") << "j.png" << buildJpeg(image, JpegKind::Baseline) << png;
-        QTest::newRow("png bomb") << "b.png" << pngClaiming(65500, 65500) << tooLarge(65500, 65500);
+        QTest::newRow("png cut") << "c.png" << cut(sample("quadrants-40x30.png")) << png;
+        QTest::newRow("png is a jpeg") << "j.png" << sample("quadrants-32x32.jpg") << png;
+        QTest::newRow("png bomb") << "b.png" << sample("png-65500x65500.png")
+                                  << tooLarge(65500, 65500);
         QTest::newRow("png just over")
-            << "o.png" << pngClaiming(16001, 16000) << tooLarge(16001, 16000);
+            << "o.png" << sample("png-16001x16000.png") << tooLarge(16001, 16000);
         QTest::newRow("webp empty") << "e.webp" << QByteArray() << webp;
-        QTest::newRow("webp cut") << "c.webp" << cut(buildWithQt(image, "webp")) << webp;
-        QTest::newRow("webp bomb") << "b.webp" << webpWithOrientation(image, 1, QSize(16384, 16384))
-                                   << tooLarge(16384, 16384);
+        QTest::newRow("webp cut") << "c.webp" << cut(sample("quadrants-40x30.webp")) << webp;
+        QTest::newRow("webp bomb")
+            << "b.webp" << sample("webp-16384x16384.webp") << tooLarge(16384, 16384);
         QTest::newRow("tiff empty") << "e.tif" << QByteArray() << tiff;
-        QTest::newRow("tiff cut") << "c.tif" << cut(buildWithQt(image, "tiff")) << tiff;
+        QTest::newRow("tiff cut") << "c.tif" << cut(sample("quadrants-40x30.tif")) << tiff;
         QTest::newRow("tiff bomb")
-            << "b.tif" << tiffClaiming(65500, 65500) << tooLarge(65500, 65500);
+            << "b.tif" << sample("tiff-65500x65500.tif") << tooLarge(65500, 65500);
         QTest::newRow("gif empty") << "e.gif" << QByteArray() << gif;
-        QTest::newRow("gif cut") << "c.gif" << cut(buildGif(image)) << gif;
-        QTest::newRow("gif bomb") << "b.gif" << gifClaiming(65535, 65535) << tooLarge(65535, 65535);
+        QTest::newRow("gif cut") << "c.gif" << cut(sample("quadrants-40x30.gif")) << gif;
+        QTest::newRow("gif bomb") << "b.gif" << sample("gif-65535x65535.gif")
+                                  << tooLarge(65535, 65535);
         QTest::newRow("svg empty") << "e.svg" << QByteArray() << svg;
-        QTest::newRow("svg cut") << "c.svg" << cut(buildSvg(40, 30)) << svg;
+        QTest::newRow("svg cut") << "c.svg" << cut(sample("quadrants-40x30.svg")) << svg;
         QTest::newRow("svg not xml") << "x.svg" << QByteArray("GIF89a\x01\x02") << svg;
         QTest::newRow("heic empty") << "e.heic" << QByteArray() << heic;
-        QTest::newRow("heic cut") << "c.heic" << cut(buildHeic(quadrantImage(64, 48))) << heic;
+        QTest::newRow("heic cut") << "c.heic" << cut(sample("quadrants-64x48.heic")) << heic;
         QTest::newRow("heic bomb")
-            << "b.heic" << heicClaiming(65500, 65500) << tooLarge(65500, 65500);
+            << "b.heic" << sample("heic-65500x65500.heic") << tooLarge(65500, 65500);
     }
     void refusals()
     {
@@ -397,59 +287,48 @@ private slots:
     // Layouts Qt's TIFF reader refused or misread, and the usual ones.
     void tiffLayouts_data()
     {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<TiffLayout>("layout");
         using C = TiffColour;
         using A = TiffAlpha;
-        enum
-        {
-            Lzw = 1,
-            BigEndian = 2,
-            Float = 4
+        const auto row = [](const char* tag, const char* name, C colour, int bits,
+                            A alpha = A::None) {
+            QTest::newRow(tag) << QStringLiteral("tiff-%1.tif").arg(QLatin1String(name))
+                               << TiffLayout{colour, bits, alpha};
         };
-        const auto row = [](const char* name, C colour, int bits, A alpha = A::None,
-                            bool planar = false, int tile = 0, int flags = 0) {
-            QTest::newRow(name) << TiffLayout{.colour = colour,
-                                              .bits = bits,
-                                              .floating = (flags & Float) != 0,
-                                              .alpha = alpha,
-                                              .planar = planar,
-                                              .tile = tile,
-                                              .lzw = (flags & Lzw) != 0,
-                                              .bigEndian = (flags & BigEndian) != 0};
-        };
-        row("rgb 8 lzw", C::Rgb, 8, A::None, false, 0, Lzw);
-        row("rgb 16 big-endian", C::Rgb, 16, A::Unassociated, false, 0, BigEndian);
-        row("rgb float unassociated", C::Rgb, 32, A::Unassociated, false, 0, Float);
-        row("rgb 8 one tile", C::Rgb, 8, A::None, false, 32);
-        row("rgb 8 tiles planar", C::Rgb, 8, A::None, true, 16);
-        row("rgb 16 planar", C::Rgb, 16, A::None, true);
-        row("rgb 8 associated above alpha", C::Rgb, 8, A::Associated);
-        row("rgb 8 unassociated", C::Rgb, 8, A::Unassociated);
-        row("rgb 16 associated tiles", C::Rgb, 16, A::Associated, false, 16);
-        row("grey 8 associated planar", C::Grey, 8, A::Associated, true);
-        row("grey 16 unassociated planar", C::Grey, 16, A::Unassociated, true);
-        row("grey 2", C::Grey, 2);
-        row("grey 4 inverted", C::InvertedGrey, 4);
-        row("rgb 2", C::Rgb, 2);
-        row("rgb 4 planar", C::Rgb, 4, A::None, true);
-        row("grey 10", C::Grey, 10);
-        row("grey 12 unassociated", C::Grey, 12, A::Unassociated);
-        row("rgb 12 tiles", C::Rgb, 12, A::None, false, 16);
-        row("rgb 14 associated planar", C::Rgb, 14, A::Associated, true);
-        row("rgb 24", C::Rgb, 24);
-        row("grey 32 inverted", C::InvertedGrey, 32);
-        row("cmyk 8", C::Cmyk, 8);
-        row("cmyk 16 planar", C::Cmyk, 16, A::None, true);
-        row("palette 8", C::Palette, 8);
-        row("palette 16", C::Palette, 16);
+        row("rgb 8 lzw", "rgb8-lzw", C::Rgb, 8);
+        row("rgb 16 big-endian", "rgb16-big-endian-unassociated", C::Rgb, 16, A::Unassociated);
+        row("rgb float unassociated", "rgb-float-unassociated", C::Rgb, 32, A::Unassociated);
+        row("rgb 8 one tile", "rgb8-one-tile", C::Rgb, 8);
+        row("rgb 8 tiles planar", "rgb8-tiles-planar", C::Rgb, 8);
+        row("rgb 16 planar", "rgb16-planar", C::Rgb, 16);
+        row("rgb 8 associated above alpha", "rgb8-associated", C::Rgb, 8, A::Associated);
+        row("rgb 8 unassociated", "rgb8-unassociated", C::Rgb, 8, A::Unassociated);
+        row("rgb 16 associated tiles", "rgb16-associated-tiles", C::Rgb, 16, A::Associated);
+        row("grey 8 associated planar", "grey8-associated-planar", C::Grey, 8, A::Associated);
+        row("grey 16 unassociated planar", "grey16-unassociated-planar", C::Grey, 16,
+            A::Unassociated);
+        row("grey 2", "grey2", C::Grey, 2);
+        row("grey 4 inverted", "grey4-inverted", C::InvertedGrey, 4);
+        row("rgb 2", "rgb2", C::Rgb, 2);
+        row("rgb 4 planar", "rgb4-planar", C::Rgb, 4);
+        row("grey 10", "grey10", C::Grey, 10);
+        row("grey 12 unassociated", "grey12-unassociated", C::Grey, 12, A::Unassociated);
+        row("rgb 12 tiles", "rgb12-tiles", C::Rgb, 12);
+        row("rgb 14 associated planar", "rgb14-associated-planar", C::Rgb, 14, A::Associated);
+        row("rgb 24", "rgb24", C::Rgb, 24);
+        row("grey 32 inverted", "grey32-inverted", C::InvertedGrey, 32);
+        row("cmyk 8", "cmyk8", C::Cmyk, 8);
+        row("cmyk 16 planar", "cmyk16-planar", C::Cmyk, 16);
+        row("palette 8", "palette8", C::Palette, 8);
+        row("palette 16", "palette16", C::Palette, 16);
     }
     void tiffLayouts()
     {
+        QFETCH(QString, name);
         QFETCH(TiffLayout, layout);
-        const QImage samples = sampleGrid();
-        const QByteArray bytes = buildTiff(samples, layout);
-        QVERIFY(!bytes.isEmpty());
-        const QImage image = loadPicture(file(QStringLiteral("l.tif"), bytes)).fullImage();
+        const QImage samples = sampleImage(QStringLiteral("grid.png"));
+        const QImage image = loadPicture(file(QStringLiteral("l.tif"), sample(name))).fullImage();
         QCOMPARE(image.size(), samples.size());
         const int tolerance = layout.bits > 8 ? 1 : 0; // 16 to 8 bits may round either way
         const QString apart = firstPixelApart(
@@ -460,27 +339,48 @@ private slots:
     // Every colour type and depth, with tRNS where the type allows it.
     void pngLayouts_data()
     {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<int>("colourType");
         QTest::addColumn<int>("bits");
         QTest::addColumn<bool>("withTrns");
-        const int rows[][3] = {{0, 1, 0},  {0, 2, 1},  {0, 4, 0}, {0, 8, 1}, {0, 16, 1}, {2, 8, 1},
-                               {2, 16, 0}, {2, 16, 1}, {3, 1, 0}, {3, 2, 0}, {3, 4, 0},  {3, 8, 0},
-                               {4, 8, 0},  {4, 16, 0}, {6, 8, 0}, {6, 16, 0}};
+        const struct
+        {
+            const char* name;
+            int colourType, bits, trns;
+        } rows[] = {{"grey1", 0, 1, 0},
+                    {"grey2-trns", 0, 2, 1},
+                    {"grey4", 0, 4, 0},
+                    {"grey8-trns", 0, 8, 1},
+                    {"grey16-trns", 0, 16, 1},
+                    {"rgb8-trns", 2, 8, 1},
+                    {"rgb16", 2, 16, 0},
+                    {"rgb16-trns", 2, 16, 1},
+                    {"palette-2-colours", 3, 1, 0},
+                    {"palette-4-colours", 3, 2, 0},
+                    {"palette-16-colours", 3, 4, 0},
+                    {"palette", 3, 8, 0},
+                    {"grey-alpha8", 4, 8, 0},
+                    {"grey-alpha16", 4, 16, 0},
+                    {"rgba8", 6, 8, 0},
+                    {"rgba16", 6, 16, 0}};
         for (const auto& r : rows)
-            QTest::addRow("type %d, %d bits%s", r[0], r[1], r[2] ? ", tRNS" : "")
-                << r[0] << r[1] << bool(r[2]);
+            QTest::addRow("type %d, %d bits%s", r.colourType, r.bits, r.trns ? ", tRNS" : "")
+                << QStringLiteral("png-%1.png").arg(QLatin1String(r.name)) << r.colourType << r.bits
+                << bool(r.trns);
     }
     void pngLayouts()
     {
+        QFETCH(QString, name);
         QFETCH(int, colourType);
         QFETCH(int, bits);
         QFETCH(bool, withTrns);
-        const QImage samples =
-            colourType == 3 && bits < 8 ? fewColours(sampleGrid(), 1 << bits) : sampleGrid();
+        // grid.png, or for short palettes its first 2, 4 or 16 samples.
+        const QImage samples = sampleImage(
+            colourType == 3 && bits < 8 ? QStringLiteral("grid-%1-colours.png").arg(1 << bits)
+                                        : QStringLiteral("grid.png"));
         const std::optional<QRgb> transparent =
             withTrns ? std::optional<QRgb>(samples.pixel(1, 0)) : std::nullopt;
-        const QByteArray bytes = buildPng(samples, colourType, bits, transparent);
-        const QImage image = loadPicture(file(QStringLiteral("l.png"), bytes)).fullImage();
+        const QImage image = loadPicture(file(QStringLiteral("l.png"), sample(name))).fullImage();
         QCOMPARE(image.size(), samples.size());
         const QString apart = firstPixelApart(
             image,
@@ -521,7 +421,7 @@ private slots:
     {
         setReaderCheck([](const QByteArray& format) { return format != "webp"; });
         const QString message =
-            loadError(file(QStringLiteral("m.webp"), buildWithQt(quadrantImage(8, 8), "webp")));
+            loadError(file(QStringLiteral("m.webp"), sample("quadrants-40x30.webp")));
         setReaderCheck(nullptr);
         QCOMPARE(message, QStringLiteral("WebP pictures cannot be opened here: Qt's WebP image "
                                          "plugin is not installed"));

@@ -405,23 +405,16 @@ void TestPrintPage::pictureTypesOnPaper_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<QRgb>>("quadrants"); // top left, top right, bottom left, bottom right
     const QList<QRgb> upright(std::begin(kQuadrantColours), std::end(kQuadrantColours));
-    const QImage shown = quadrantImage(64, 64);
-    QImage halfClear(64, 64, QImage::Format_ARGB32);
-    halfClear.fill(qRgb(220, 30, 40));
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 32; ++x)
-            halfClear.setPixel(x, y, qRgba(0, 0, 0, 0));
     const QRgb white = qRgb(255, 255, 255), red = qRgb(220, 30, 40);
     QTest::newRow("png, left half transparent")
-        << "clear.png" << buildWithQt(halfClear, "png") << QList<QRgb>{white, red, white, red};
+        << "clear.png" << sample("half-clear-32x16.png") << QList<QRgb>{white, red, white, red};
     QTest::newRow("gif, left half transparent")
-        << "clear.gif" << buildGif(halfClear) << QList<QRgb>{white, red, white, red};
+        << "clear.gif" << sample("half-clear-32x16.gif") << QList<QRgb>{white, red, white, red};
     QTest::newRow("jpeg as stored: embedded as it is")
-        << "plain.jpg" << buildWithQt(shown, "jpeg") << upright;
-    QTest::newRow("jpeg turned by its tag")
-        << "turned.jpg" << jpegWithOrientation(storedFor(shown, 6), 6) << upright;
-    QTest::newRow("heic turned") << "turned.heic" << buildHeic(storedFor(shown, 8), 8) << upright;
-    QTest::newRow("svg") << "drawing.svg" << buildSvg(40, 40) << upright;
+        << "plain.jpg" << sample("quadrants-64x64.jpg") << upright;
+    QTest::newRow("jpeg turned by its tag") << "turned.jpg" << sample("oriented-6.jpg") << upright;
+    QTest::newRow("heic turned") << "turned.heic" << sample("oriented-8.heic") << upright;
+    QTest::newRow("svg") << "drawing.svg" << sample("quadrants-40x30.svg") << upright;
 }
 
 void TestPrintPage::pictureTypesOnPaper()
@@ -463,28 +456,23 @@ void TestPrintPage::pictureTypesOnPaper()
 
 void TestPrintPage::jpegsPrintAsEveryReaderDrawsThem_data()
 {
-    using jf::test::JpegKind;
+    using jf::test::sample;
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<JpegRoute>("route");
     // Gentle shades, so that resampling barely shows next to wrong colours
     // or missing rows; about as many pixels as the cover has dots at 100 dpi.
-    QImage shades(480, 320, QImage::Format_RGB32);
-    for (int y = 0; y < shades.height(); ++y)
-        for (int x = 0; x < shades.width(); ++x)
-            shades.setPixel(x, y, qRgb(40 + x * 140 / 480, 40 + y * 140 / 320, 200 - (x + y) / 6));
-    const auto jpeg = [&](JpegKind kind) { return jf::test::buildJpeg(shades, kind, 90); };
-    const QByteArray baseline = jpeg(JpegKind::Baseline);
-    const QByteArray progressive = jpeg(JpegKind::Progressive);
+    const QByteArray baseline = sample("shades.jpg");
+    const QByteArray progressive = sample("shades-progressive.jpg");
     QTest::newRow("baseline, JFIF") << baseline << JpegRoute::AsIs;
     QTest::newRow("progressive, JFIF") << progressive << JpegRoute::AsIs;
-    QTest::newRow("grey") << jpeg(JpegKind::Grey) << JpegRoute::AsIs;
+    QTest::newRow("grey") << sample("shades-grey.jpg") << JpegRoute::AsIs;
     QTest::newRow("ids 1 2 3, no marker") << withoutSegment(baseline, 0xe0) << JpegRoute::AsIs;
-    QTest::newRow("RGB, Adobe marker") << jpeg(JpegKind::RgbAdobe) << JpegRoute::AsIs;
+    QTest::newRow("RGB, Adobe marker") << sample("shades-rgb.jpg") << JpegRoute::AsIs;
     QTest::newRow("ids R G B, no marker")
-        << withoutSegment(jpeg(JpegKind::RgbAdobe), 0xee) << JpegRoute::Redrawn;
-    QTest::newRow("arithmetic") << jpeg(JpegKind::Arithmetic) << JpegRoute::Redrawn;
+        << withoutSegment(sample("shades-rgb.jpg"), 0xee) << JpegRoute::Redrawn;
+    QTest::newRow("arithmetic") << sample("shades-arithmetic.jpg") << JpegRoute::Redrawn;
     QTest::newRow("progressive arithmetic")
-        << jpeg(JpegKind::ProgressiveArithmetic) << JpegRoute::Redrawn;
+        << sample("shades-progressive-arithmetic.jpg") << JpegRoute::Redrawn;
     QTest::newRow("cut in half") << baseline.left(baseline.size() / 2) << JpegRoute::Redrawn;
     QTest::newRow("progressive, cut short")
         << progressive.left(progressive.size() * 3 / 4) << JpegRoute::Redrawn;
@@ -937,7 +925,7 @@ void TestPrintPage::turnedCoverBothWays()
         QSKIP("poppler-utils not installed");
     using namespace jf::test;
     const jf::Picture picture =
-        jf::loadPictureData(buildWithQt(quadrantImage(400, 300), "jpeg"), QStringLiteral("jpg"));
+        jf::loadPictureData(sample("quadrants-400x300.jpg"), QStringLiteral("jpg"));
     const jf::Paper paper = paperAt(1200);
     jf::PrintPage page;
     page.sheetPoints = paper.sizePointsPortrait;

@@ -10,7 +10,9 @@
 #include "DiscTestPage.h"
 #include "DiscTrayLookup.h"
 #include "ExpectFailure.h"
+#include "HangGuard.h"
 #include "JobSender.h"
+#include "PrintServiceCheck.h"
 #include "PrintTestSupport.h"
 #include "ProgramFixture.h"
 
@@ -23,6 +25,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <cups/cups.h>
+
+#include <atomic>
+#include <thread>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -53,12 +60,21 @@ bool addQueue(const QString& name)
                 QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"), QStringLiteral("-E")});
 }
 
-// A print service that has hung: its socket takes connections and never
-// answers.
-class SilentService
+// A print service of the test's own. Silent takes connections and never
+// answers (it has hung); the others answer each request with success until
+// the job's document comes, then hang up or stop reading and answering.
+class FakeService
 {
 public:
-    explicit SilentService(const QString& path) : m_path(path)
+    enum Mode
+    {
+        Silent,
+        HangsUp,
+        Stalls
+    };
+    std::atomic_bool documentCame{false};
+
+    FakeService(const QString& path, Mode mode) : m_path(path)
     {
         QFile::remove(path);
         m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -69,18 +85,57 @@ public:
         m_listening =
             ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
             ::listen(m_fd, 8) == 0;
+        if (m_listening && mode != Silent)
+            m_thread = std::thread([this, mode] {
+                for (int client; (client = ::accept(m_fd, nullptr, nullptr)) >= 0;
+                     ::close(client)) {
+                    while (answer(client))
+                        continue;
+                    if (documentCame && mode == Stalls)
+                        return (void)(m_stalled = client);
+                }
+            });
     }
-    ~SilentService()
+    ~FakeService()
     {
+        ::shutdown(m_fd, SHUT_RDWR);
+        if (m_thread.joinable())
+            m_thread.join();
         ::close(m_fd);
+        ::close(m_stalled);
         QFile::remove(m_path);
     }
     bool listening() const { return m_listening; }
 
 private:
+    // One request read and answered; false at the job's document (a request
+    // in chunks or a Print-Job) and when the client hung up.
+    bool answer(int client)
+    {
+        QByteArray head;
+        for (char c = 0; !head.endsWith("\r\n\r\n") && ::read(client, &c, 1) == 1;)
+            head += c;
+        if (head.contains("100-continue"))
+            (void)!::write(client, "HTTP/1.1 100 Continue\r\n\r\n", 25);
+        const qsizetype at = head.indexOf("Content-Length: ");
+        QByteArray body(at < 0 ? 4 : std::atoi(head.constData() + at + 16), 0);
+        if (!head.endsWith("\r\n\r\n") || ::recv(client, body.data(), 4, MSG_WAITALL) != 4)
+            return false;
+        if (at < 0 || body[3] == 2)
+            return !(documentCame = true);
+        const QByteArray reply = "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\n"
+                                 "Content-Length: 25\r\n\r\n" +
+                                 QByteArray("\2\0\0\0\0\0\0\1\2\x21\0\6job-id\0\4\0\0\0\7\3", 25);
+        return ::recv(client, body.data() + 4, size_t(body.size() - 4), MSG_WAITALL) ==
+                   body.size() - 4 &&
+               ::write(client, reply.constData(), size_t(reply.size())) == reply.size();
+    }
+
     QString m_path;
     int m_fd = -1;
+    int m_stalled = -1;
     bool m_listening = false;
+    std::thread m_thread;
 };
 
 QByteArray onePagePdf()
@@ -123,6 +178,8 @@ private slots:
     void discTrays_data();
     void discTrays();
     void discPrintReachesTheDriver();
+    void hungServiceIsAskedAside_data();
+    void hungServiceIsAskedAside();
 };
 
 void TestPrintQueue::initTestCase()
@@ -167,6 +224,12 @@ void TestPrintQueue::sendOutcomes_data()
         << "nowhere" << kOptionsQueue << false << "cannot be reached";
     QTest::newRow("queue is stopped")
         << "" << kStopped << true << "the printer is stopped (\"Out of paper\")";
+    QTest::newRow("service hangs up in the document")
+        << "hangs up" << kOptionsQueue << false << "was lost after";
+    QTest::newRow("service stops answering in the document")
+        << "stalls" << kOptionsQueue << false << "stopped answering; sending was given up after";
+    QTest::newRow("cancelled while the service stalls") // once the document is on its way
+        << "stalls, cancel" << kOptionsQueue << false << "sending was cancelled";
 }
 
 void TestPrintQueue::sendOutcomes()
@@ -175,11 +238,16 @@ void TestPrintQueue::sendOutcomes()
     QFETCH(QString, queue);
     QFETCH(bool, accepted);
     QFETCH(QString, reason);
-    const SilentService silent(m_silent);
-    QVERIFY(silent.listening());
+    const bool fake = !server.isEmpty() && server != QLatin1String("nowhere");
+    const bool cancel = server.endsWith(QLatin1String("cancel"));
+    FakeService service(m_silent, server.startsWith("silent")  ? FakeService::Silent
+                                  : server.startsWith("hangs") ? FakeService::HangsUp
+                                                               : FakeService::Stalls);
+    QVERIFY(service.listening());
     jf::JobSender sender;
-    sender.setAnswerTimeout(1000);
-    sender.setServer(QFile::encodeName(server == QLatin1String("silent")    ? m_silent
+    // A stopped job ends at once, whatever the bound.
+    sender.setAnswerTimeout(cancel ? jf::defaultAnswerTimeoutMs : 1000);
+    sender.setServer(QFile::encodeName(fake                                 ? m_silent
                                        : server == QLatin1String("nowhere") ? m_nowhere
                                                                             : QString()));
     // The window's thread goes on meanwhile: a timer keeps firing.
@@ -189,13 +257,23 @@ void TestPrintQueue::sendOutcomes()
     connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
     timer.start();
     QSignalSpy finished(&sender, &jf::JobSender::finished);
-    const QByteArray pdf = onePagePdf();
+    const QByteArray pdf = fake ? QByteArray(4 << 20, '%') : onePagePdf();
     QElapsedTimer clock;
     clock.start();
     sender.send({queue, QStringLiteral("Cover"), {}}, pdf);
     QVERIFY(sender.isSending());
-    QVERIFY(finished.wait(20000));
+    if (cancel) {
+        QTRY_VERIFY(service.documentCame);
+        sender.cancel();
+        clock.restart();
+    }
+    QVERIFY(finished.wait(cancel ? 2500 : 20000));
     const jf::SentJob job = finished[0][0].value<jf::SentJob>();
+    // A time the message tells is the time that passed.
+    const QString told =
+        QRegularExpression(QStringLiteral("(\\d+) seconds?$")).match(job.failure).captured(1);
+    QVERIFY2(told.isEmpty() || qAbs(told.toInt() * 1000 - clock.elapsed()) < 1000,
+             qPrintable(job.failure));
     QVERIFY(!sender.isSending());
     QCOMPARE(job.accepted(), accepted);
     if (accepted) {
@@ -268,7 +346,7 @@ void TestPrintQueue::windowTellsTheTruth()
     form.show();
     form.openPicture(saveJpeg(work.path(), QColor(0, 128, 128)));
     useQueue(kOptionsQueue);
-    const SilentService silent(m_silent);
+    const FakeService silent(m_silent, FakeService::Silent);
     jf::jobSender().setServer(QFile::encodeName(m_silent));
     jf::jobSender().setAnswerTimeout(1500);
     emit form.printRequested();
@@ -277,7 +355,8 @@ void TestPrintQueue::windowTellsTheTruth()
              QStringLiteral("Sending the cover to \"JacketforgeOptions\"\u2026"));
     emit form.printRequested(); // a second print meanwhile
     QCOMPARE(lastError(), QStringLiteral("Printing in progress."));
-    // Closing asks; "No" waits for the job and closes once it is done.
+    // Closing asks; "No" waits for the job, which fails: that is told and
+    // the program stays.
     QVERIFY(!form.close());
     QVERIFY(platform.messages.questions.last().startsWith(
         QStringLiteral("The cover is still being sent to \"JacketforgeOptions\".")));
@@ -286,16 +365,24 @@ void TestPrintQueue::windowTellsTheTruth()
                                          "the print service at %1 did not answer within 2 "
                                          "seconds.")
                               .arg(m_silent));
-    QTRY_VERIFY(form.isHidden());
-    // "Yes" cancels the job and closes at once.
-    form.show();
+    QTest::qWait(50);
+    QVERIFY(form.isVisible());
+    // "Yes" saves the lists first: a save that fails keeps the window and the job.
+    jf::jobSender().setAnswerTimeout(3000);
     emit form.printRequested();
     QVERIFY(jf::jobSender().isSending());
+    app.workspace().pictures.append(QStringLiteral("Other"), QStringLiteral("/other.jpg"));
+    work.write(QStringLiteral("PicturesNames.txt"), "changed by another program\r\n");
     platform.messages.answers.enqueue(true);
+    QVERIFY(!form.close());
+    QTest::qWait(1500); // a stop is seen within 1.2 s
+    QVERIFY(jf::jobSender().isSending());
+    // Quitting without the lists cancels the job and closes at once.
+    const qsizetype told = platform.messages.errors.size();
+    platform.messages.answers << true << true;
     QVERIFY(form.close());
     QTRY_VERIFY(!jf::jobSender().isSending());
-    QVERIFY(lastError().contains(QLatin1String("did not answer"))); // nothing new told
-    QCOMPARE(platform.messages.errors.size(), 2);
+    QCOMPARE(platform.messages.errors.size(), told); // nothing new told
     form.show();
     jf::jobSender().setServer({});
 
@@ -363,7 +450,7 @@ void TestPrintQueue::discTrays()
     QFETCH(QString, missing);
     if (printer == kDiscQueue && !QPrinterInfo::availablePrinterNames().contains(kDiscQueue))
         QSKIP("no queue JacketforgeDisc (scripts/cups-start adds it with Gutenprint)");
-    const SilentService silent(m_silent);
+    const FakeService silent(m_silent, FakeService::Silent);
     jf::DiscTrayLookup lookup;
     lookup.setAnswerTimeout(1000);
     lookup.setServer(server.isEmpty() ? QByteArray() : QFile::encodeName(m_silent));
@@ -440,6 +527,69 @@ void TestPrintQueue::discPrintReachesTheDriver()
                                "StpCDXAdjustment=Custom.-7.087", "StpCDYAdjustment=Custom.8.787"})
         QVERIFY2(options.contains(option), qPrintable(options.join(' ')));
     QVERIFY(QFileInfo(folder + QStringLiteral("/job-%1.data").arg(job.jobId)).size() > 100000);
+}
+
+void TestPrintQueue::hungServiceIsAskedAside_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("then");
+    const QString tryAgain = QStringLiteral("Try again once it answers");
+    QTest::newRow("Print Cover") << "cover" << tryAgain;
+    QTest::newRow("Printer Setup") << "setup" << tryAgain;
+    QTest::newRow("Print Sheet") << "sheet" << tryAgain;
+    QTest::newRow("calibration page") << "calibration" << tryAgain;
+    QTest::newRow("OK in Print Setup")
+        << "ok"
+        << "The choice in Print Setup was not taken; try again once it answers";
+}
+
+void TestPrintQueue::hungServiceIsAskedAside()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, then);
+    jftest::ProgramFixture program;
+    program.renew();
+    auto [platform, work, app, form] = program.start();
+    ScriptedPrinterSetup setup;
+    jf::platform().printerSetup = action == QLatin1String("ok") ? nullptr : &setup;
+    const FakeService silent(m_silent, FakeService::Silent);
+    const auto restore = qScopeGuard([] {
+        cupsSetServer(nullptr);
+        jf::platform().printerSetup = nullptr;
+        jf::printServiceCheck().setAnswerTimeout(jf::defaultAnswerTimeoutMs);
+    });
+    form.openPicture(saveJpeg(work.path(), Qt::red));
+    emit form.addToSheetRequested();
+    // From here on the window's thread talks to a print service that has
+    // hung: before the dialog opens, or when OK is clicked in it.
+    jf::printServiceCheck().setAnswerTimeout(1000);
+    const auto hang = [this] { cupsSetServer(QFile::encodeName(m_silent).constData()); };
+    if (action != QLatin1String("ok"))
+        hang();
+    QTimer clickOk;
+    connect(&clickOk, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            clickOk.stop(), hang(), dialog->accept();
+    });
+    clickOk.start(100);
+    QString tips; // while it is asked, the event loop running
+    connect(&jf::printServiceCheck(), &jf::PrintServiceCheck::askingStarted, &form,
+            [&] { tips = jftest::child<QLabel>(form, "tipLabel")->text(); });
+    const jftest::HangGuard guard(15);
+    if (action == QLatin1String("cover"))
+        emit form.printRequested();
+    else if (action == QLatin1String("sheet"))
+        emit app.sheetWindow().printRequested();
+    else if (action == QLatin1String("calibration"))
+        emit app.calibrationWindow().printPageRequested();
+    else
+        emit form.printerSetupRequested();
+    QCOMPARE(platform.messages.errors,
+             QStringList(QStringLiteral("The print service at %1 did not answer within 1 "
+                                        "second. %2.")
+                             .arg(m_silent, then)));
+    QCOMPARE(tips, jf::askingNote());
+    QCOMPARE(setup.calls, 0);
 }
 
 QTEST_MAIN(TestPrintQueue)
