@@ -44,6 +44,7 @@ const QString kDeleted = QStringLiteral("JacketforgeDeleted");
 const QString kStopped = QStringLiteral("JacketforgeStopped");
 const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
 const QString kDiscQueue = QStringLiteral("JacketforgeDisc");
+const QString kRaw = QStringLiteral("JacketforgeRaw"); // no driver description
 
 bool run(const QString& program, const QStringList& arguments)
 {
@@ -194,7 +195,10 @@ void TestPrintQueue::initTestCase()
     if (!addQueue(kRefusing) || !run(QStringLiteral("cupsreject"), {kRefusing}) ||
         !addQueue(kStopped) ||
         !run(QStringLiteral("cupsdisable"),
-             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}))
+             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}) ||
+        !run(QStringLiteral("lpadmin"),
+             {QStringLiteral("-p"), kRaw, QStringLiteral("-v"), QStringLiteral("cups-pdf:/") + kRaw,
+              QStringLiteral("-E")}))
         QSKIP("cannot add a queue of this test's own here (not root?)");
     m_silent = m_temp.filePath(QStringLiteral("silent.sock"));
     m_nowhere = m_temp.filePath(QStringLiteral("nowhere.sock"));
@@ -205,6 +209,7 @@ void TestPrintQueue::cleanupTestCase()
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRefusing});
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kStopped});
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted});
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRaw});
 }
 
 void TestPrintQueue::sendOutcomes_data()
@@ -430,6 +435,7 @@ void TestPrintQueue::discTrays_data()
     QTest::newRow("cups-pdf") << ""
                               << "JacketforgePDF"
                               << "This printer's driver has no disc tray.";
+    QTest::newRow("raw queue") << "" << kRaw << "This printer's driver has no disc tray.";
     QTest::newRow("PDF file") << ""
                               << ""
                               << "\"Print to File (PDF)\" has no disc tray.";
