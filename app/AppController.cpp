@@ -9,7 +9,6 @@
 #include "JobSender.h"
 #include "NumberConvert.h"
 #include "Platform.h"
-#include "PrintGeometry.h"
 #include "PrintServiceCheck.h"
 #include "SafeFileIO.h"
 #include "TextCodec.h"

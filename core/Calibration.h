@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 #include "PrinterTable.h"
 
 #include <QRectF>
@@ -12,10 +12,10 @@ namespace jf {
 
 // The rectangle of the calibration page, in millimetres, and where its top
 // left corner lies from the corner a cover starts at (the page image's
-// 10-pixel margin at 3.8 pixels per millimetre).
+// 10-pixel margin at 3.8 cover pixels per millimetre).
 inline constexpr double calibrationWidthMm = 150.0;
 inline constexpr double calibrationHeightMm = 100.0;
-inline constexpr double calibrationInsetMm = kPictureOrigin / kWindowPixelsPerMm;
+inline constexpr double calibrationInsetMm = coverPixelsToMm(kPictureOrigin);
 
 // How one printer puts a page on paper, found with the calibration page: the
 // measured size of its 150 x 100 mm rectangle, and how far (in millimetres,

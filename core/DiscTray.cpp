@@ -1,6 +1,7 @@
 #include "DiscTray.h"
 
 #include "Errors.h"
+#include "PageUnits.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -10,7 +11,6 @@ namespace jf {
 
 namespace {
 
-constexpr double pointsPerMm = 72 / 25.4;
 // A hole smaller than this is printed up to (the driver's "Print To Hub").
 constexpr int smallHoleMm = 20;
 constexpr double slack = 1e-6;
@@ -33,7 +33,7 @@ QString millimetres(double mm)
 
 double toMm(const DriverLength& length, double value)
 {
-    return value * length.unitPoints / pointsPerMm;
+    return pointsToMm(value * length.unitPoints);
 }
 
 // The whole tenths of a millimetre a length takes: "-10.5 to 10.5 mm".
@@ -56,7 +56,7 @@ struct SentLength
 // nearest choice. Nothing outside the driver's range.
 std::optional<SentLength> sentLength(const DriverLength& length, double mm)
 {
-    const double value = mm * pointsPerMm / length.unitPoints;
+    const double value = mmToPoints(mm) / length.unitPoints;
     if (value < length.minimum - slack || value > length.maximum + slack)
         return std::nullopt;
     const double whole = std::round(value);
@@ -106,7 +106,7 @@ DiscTray discTrayFromMediaSources(const QStringList& mediaSources, const QString
         const QRegularExpressionMatch match = size.match(name);
         if (!name.startsWith(QLatin1String("disc_")) || !match.hasMatch())
             continue;
-        const double unit = match.captured(3) == QLatin1String("in") ? 25.4 : 1;
+        const double unit = match.captured(3) == QLatin1String("in") ? kMmPerInch : 1;
         const double diameter =
             std::max(match.captured(1).toDouble(), match.captured(2).toDouble()) * unit;
         if (diameter > largest) {
@@ -121,7 +121,7 @@ DiscTray discTrayFromMediaSources(const QStringList& mediaSources, const QString
     tray.sourceOption = QStringLiteral("media-source");
     tray.source = QStringLiteral("disc");
     tray.sizeOption = QStringLiteral("media");
-    tray.discPagePoints = QSizeF(largest, largest) * pointsPerMm;
+    tray.discPagePoints = QSizeF(mmToPoints(largest), mmToPoints(largest));
     return tray;
 }
 

@@ -2,42 +2,41 @@
 
 #include "Errors.h"
 #include "NumberConvert.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 namespace jf {
 
 namespace {
 
-// Window sizes wrap like the 32-bit integers they are; only pasted sizes far
-// beyond any paper get there.
-std::int32_t plus(std::int32_t pixels, int margin)
+// Page image sizes wrap like the 32-bit integers they are; only pasted sizes
+// far beyond any paper get there.
+std::int32_t wrappingAdd(std::int32_t pixels, int margin)
 {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(pixels) +
                                      static_cast<std::uint32_t>(margin));
 }
 
 // Dots per cover pixel and shift along one axis; with `rounded`, the page
-// image's size in pixels rounds the uncalibrated scale as the print window
-// did.
+// image's size in pixels rounds the uncalibrated scale, as it always did.
 void placeAxis(bool rounded, int pagePixels, int dotsPerInch, const std::optional<double>& factor,
                double offsetMm, double& scale, double& shift)
 {
     shift = 0;
     if (factor) {
-        const double dotsPerMm = dotsPerInch / kMmPerInch;
-        scale = dotsPerMm / kWindowPixelsPerMm * *factor;
-        shift = -offsetMm * dotsPerMm * *factor;
+        const double perMm = dotsPerMm(dotsPerInch);
+        scale = perMm / kCoverPixelsPerMm * *factor;
+        shift = -offsetMm * perMm * *factor;
         return;
     }
     if (!rounded) {
-        scale = double(dotsPerInch) / kWindowPixelsPerInch;
+        scale = double(dotsPerInch) / kCoverPixelsPerInch;
         return;
     }
-    const std::int32_t dots = mulDiv(pagePixels, dotsPerInch, kWindowPixelsPerInch);
+    const std::int32_t dots = mulDiv(pagePixels, dotsPerInch, kCoverPixelsPerInch);
     scale = pagePixels > 0 && dots > 0 ? double(dots) / pagePixels : 0.0;
 }
 
-PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Paper& paper,
+PageLayout layoutOn(PaperOrientation orientation, const QSize& pageImage, const Paper& paper,
                     const std::optional<PrinterCorrection>& correction)
 {
     PageLayout layout;
@@ -45,12 +44,8 @@ PageLayout layoutOn(PaperOrientation orientation, const QSize& window, const Pap
     layout.printable = paper.printable(orientation);
     layout.dotsPerInchX = paper.dotsPerInchX;
     layout.dotsPerInchY = paper.dotsPerInchY;
-    layout.window = window;
-    const PagePlacement placement = placementOn(paper, orientation, correction, window);
-    layout.scaleX = placement.scaleX;
-    layout.scaleY = placement.scaleY;
-    layout.shiftX = placement.shiftX;
-    layout.shiftY = placement.shiftY;
+    layout.pageImage = pageImage;
+    layout.placement = placementOn(paper, orientation, correction, pageImage);
     return layout;
 }
 
@@ -69,7 +64,7 @@ QString millimetres(QSizeF size)
 
 } // namespace
 
-PaperOrientation turned(PaperOrientation orientation)
+PaperOrientation otherOrientation(PaperOrientation orientation)
 {
     return orientation == PaperOrientation::Portrait ? PaperOrientation::Landscape
                                                      : PaperOrientation::Portrait;
@@ -117,56 +112,56 @@ void CoverFrame::translate(QPointF by)
     border.translate(by);
 }
 
-QRectF PageLayout::toDots(const QRectF& r) const
+QRectF PagePlacement::toDots(const QRectF& r) const
 {
     return QRectF(r.x() * scaleX + shiftX, r.y() * scaleY + shiftY, r.width() * scaleX,
                   r.height() * scaleY);
 }
 
-QRectF PageLayout::pageInDots() const
+CoverFrame coverFrame(const PagePlacement& placement, QPointF pictureAt, QSize picture,
+                      int borderWidth, bool quarterTurned)
 {
-    return toDots(QRectF(QPointF(0, 0), QSizeF(window)));
-}
-
-QSizeF PageLayout::neededMm() const
-{
-    return QSizeF(window.width() * scaleX / dotsPerInchX * kMmPerInch,
-                  window.height() * scaleY / dotsPerInchY * kMmPerInch);
-}
-
-CoverFrame PageLayout::frame() const
-{
+    const QSizeF upright = quarterTurned ? picture.transposed() : picture;
     CoverFrame frame;
-    frame.area = pageInDots();
-    frame.picture = toDots(QRectF(picture)).intersected(frame.area);
-    frame.border = toDots(QRectF(border)).intersected(frame.area);
-    if (border == picture)
-        frame.border = frame.picture;
-    return frame;
-}
-
-CoverFrame coverFrame(QPointF at, QSize picture, int borderWidth, double scaleX, double scaleY,
-                      bool turned)
-{
-    const QSize upright = turned ? picture.transposed() : picture;
-    CoverFrame frame;
-    frame.turned = turned;
-    frame.border = QRectF(at.x(), at.y(), (upright.width() + 2.0 * borderWidth) * scaleX,
-                          (upright.height() + 2.0 * borderWidth) * scaleY);
-    frame.picture = QRectF(at.x() + borderWidth * scaleX, at.y() + borderWidth * scaleY,
-                           upright.width() * scaleX, upright.height() * scaleY);
+    frame.quarterTurned = quarterTurned;
+    frame.picture = placement.toDots(QRectF(pictureAt, upright));
+    frame.border = placement.toDots(QRectF(pictureAt.x() - borderWidth, pictureAt.y() - borderWidth,
+                                           upright.width() + 2.0 * borderWidth,
+                                           upright.height() + 2.0 * borderWidth));
     frame.area = frame.border;
     return frame;
 }
 
-PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurned,
+QSizeF neededMm(QSizeF pageImage, const PagePlacement& placement, const Paper& paper)
+{
+    return dotsToMm(
+        QSizeF(pageImage.width() * placement.scaleX, pageImage.height() * placement.scaleY),
+        paper.dotsPerInchX, paper.dotsPerInchY);
+}
+
+QRectF PageLayout::pageInDots() const
+{
+    return toDots(QRectF(QPointF(0, 0), QSizeF(pageImage)));
+}
+
+CoverFrame PageLayout::frame() const
+{
+    CoverFrame frame = coverFrame(placement, QPointF(picture.topLeft()), picture.size(),
+                                  picture.x() - border.x(), false);
+    frame.area = pageInDots();
+    frame.picture = frame.picture.intersected(frame.area);
+    frame.border = frame.border.intersected(frame.area);
+    return frame;
+}
+
+PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededOtherWay,
                             const QString& what)
 {
     const PaperOrientation chosen = paper.orientation;
     if (fits(needed, paper.printable(chosen)))
         return chosen;
-    if (fits(neededTurned, paper.printable(turned(chosen))))
-        return turned(chosen);
+    if (fits(neededOtherWay, paper.printable(otherOrientation(chosen))))
+        return otherOrientation(chosen);
     throw PrinterError(QStringLiteral("%1 needs %2, but the printable area of %3 is %4. Choose a "
                                       "larger paper in Printer Setup.")
                            .arg(what, millimetres(needed), paper.name,
@@ -176,18 +171,20 @@ PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurn
 PageLayout layoutCover(std::int32_t widthPixels, std::int32_t heightPixels, int borderWidth,
                        const Paper& paper, const std::optional<PrinterCorrection>& correction)
 {
-    const QSize window(plus(widthPixels, kWidthMargin), plus(heightPixels, kHeightMargin));
+    const QSize pageImage(wrappingAdd(widthPixels, kWidthMargin),
+                          wrappingAdd(heightPixels, kHeightMargin));
     const PaperOrientation chosen = paper.orientation;
-    PageLayout asChosen = layoutOn(chosen, window, paper, correction);
-    PageLayout onTurned = layoutOn(turned(chosen), window, paper, correction);
-    const PaperOrientation use =
-        fitOnPaper(paper, asChosen.neededMm(), onTurned.neededMm(), QStringLiteral("The cover"));
-    PageLayout layout = use == chosen ? asChosen : onTurned;
-    layout.turned = use != chosen;
+    PageLayout asChosen = layoutOn(chosen, pageImage, paper, correction);
+    PageLayout otherWay = layoutOn(otherOrientation(chosen), pageImage, paper, correction);
+    const PaperOrientation use = fitOnPaper(
+        paper, neededMm(QSizeF(pageImage), asChosen.placement, paper),
+        neededMm(QSizeF(pageImage), otherWay.placement, paper), QStringLiteral("The cover"));
+    PageLayout layout = use == chosen ? asChosen : otherWay;
+    layout.paperTurned = use != chosen;
     // The page image's rule: the picture at (10, 10), 20 pixels narrower
     // and 50 lower than the image, the border around it.
-    layout.picture = QRect(kPictureOrigin, kPictureOrigin, window.width() - kWidthMargin,
-                           window.height() - kHeightMargin);
+    layout.picture = QRect(kPictureOrigin, kPictureOrigin, pageImage.width() - kWidthMargin,
+                           pageImage.height() - kHeightMargin);
     layout.border =
         QRect(kPictureOrigin - borderWidth, kPictureOrigin - borderWidth,
               layout.picture.width() + 2 * borderWidth, layout.picture.height() + 2 * borderWidth);

@@ -17,7 +17,8 @@ enum class PaperOrientation
     Landscape
 };
 
-PaperOrientation turned(PaperOrientation orientation);
+// Portrait for landscape and landscape for portrait.
+PaperOrientation otherOrientation(PaperOrientation orientation);
 
 // The paper of the current printer as the layout needs it: its name for
 // messages, the printable area in millimetres from the sheet's top-left
@@ -77,11 +78,13 @@ struct PagePlacement
     double scaleY = 1;
     double shiftX = 0; // dots
     double shiftY = 0;
+
+    QRectF toDots(const QRectF& coverPixels) const;
 };
 
 // The placement rule of every page, a single cover's and the sheet's, in
-// `orientation`. Uncalibrated, a pixel is 1/96 inch; for a page image of
-// `pageImage` pixels, MulDiv(size, dpi, 96) / size dots, as it always was.
+// `orientation`. Uncalibrated, a cover pixel is 1/96 inch; for a page image
+// of `pageImage` pixels, MulDiv(size, dpi, 96) / size dots, as it always was.
 // Calibrated, a pixel is the true millimetre / 3.8, scaled by nominal /
 // measured about the printable area's corner and moved back by the
 // printer's offset, both turned with the page (correctionOnPage).
@@ -92,55 +95,59 @@ PagePlacement placementOn(const Paper& paper, PaperOrientation orientation,
 // A cover's rectangles on a page, in printer dots from the printable area's
 // corner: its area (painted white first; nothing of the cover reaches past
 // it), the picture, and the border ring's outer edge (inside the area; equal
-// to the picture without a border). A turned cover's picture lies a quarter
-// turn clockwise: its top along the right edge of `picture`.
+// to the picture without a border). A quarter-turned cover's picture lies a
+// quarter turn clockwise: its top along the right edge of `picture`.
 struct CoverFrame
 {
     QRectF area;
     QRectF picture;
     QRectF border;
-    bool turned = false;
+    bool quarterTurned = false;
 
     void translate(QPointF by);
 };
 
-// Where a cover lands on paper. The cover's page image (window
-// pixels, the picture at (10, 10) with the 20/50-pixel margins and the border
-// ring) goes to printer dots as dot = pixel * scale + shift, from the corner
-// of the printable area, in the orientation the paper is printed in.
+// The rectangles of a cover placed by `placement`: its picture, `picture`
+// cover pixels with the top-left corner at `pictureAt` (cover pixels), and a
+// ring `borderWidth` pixels wide around it, whose outer edge is the area.
+// With `quarterTurned` the picture lies a quarter turn clockwise, its width
+// running down the page.
+CoverFrame coverFrame(const PagePlacement& placement, QPointF pictureAt, QSize picture,
+                      int borderWidth, bool quarterTurned);
+
+// The size on paper, in millimetres, that a cover's page image of
+// `pageImage` cover pixels takes when placed by `placement` on `paper`: what
+// the fit rule measures.
+QSizeF neededMm(QSizeF pageImage, const PagePlacement& placement, const Paper& paper);
+
+// Where a cover lands on paper. The cover's page image (cover pixels, the
+// picture at (10, 10) with the 20/50-pixel margins and the border ring) goes
+// to printer dots by `placement`, from the corner of the printable area, in
+// the orientation the paper is printed in.
 struct PageLayout
 {
     PaperOrientation orientation = PaperOrientation::Portrait;
-    bool turned = false; // the paper had to be turned for the cover to fit
-    QRectF printable;    // millimetres from the sheet's corner, in `orientation`
+    bool paperTurned = false; // the paper had to be turned for the cover to fit
+    QRectF printable;         // millimetres from the sheet's corner, in `orientation`
     int dotsPerInchX = 1200;
     int dotsPerInchY = 1200;
 
-    QSize window;  // the page image's size, window pixels
-    QRect picture; // window pixels
-    QRect border;  // window pixels; equal to `picture` for border width 0
-    double scaleX = 1;
-    double scaleY = 1;
-    double shiftX = 0;
-    double shiftY = 0;
+    QSize pageImage; // cover pixels
+    QRect picture;   // cover pixels
+    QRect border;    // cover pixels; equal to `picture` for border width 0
+    PagePlacement placement;
 
     // The page image in printer dots from the printable area's corner.
     QRectF pageInDots() const;
-    QRectF toDots(const QRectF& windowPixels) const;
-    // The page image's size on paper in millimetres.
-    QSizeF neededMm() const;
-    // The cover's rectangles: the page image as its area, the picture and the
-    // border ring cut off where they leave it.
+    QRectF toDots(const QRectF& coverPixels) const { return placement.toDots(coverPixels); }
+    // The cover's rectangles (coverFrame), with the page image as the area
+    // and the picture and the border ring cut off where they leave it.
     CoverFrame frame() const;
 };
 
-// Lays out a cover of `widthPixels` x `heightPixels` (the picture area, at 3.8
-// window pixels per millimetre) with a border `borderWidth` pixels wide on
-// `paper`, corrected by `correction` when the printer has one.
-//
-// Uncalibrated, one window pixel is MulDiv(size, dpi, 96) / size dots, as it
-// always was; calibrated, the cover is laid out in true millimetres, scaled
-// by nominal / measured and moved back by the printer's offset.
+// Lays out a cover of `widthPixels` x `heightPixels` (the picture area, in
+// cover pixels) with a border `borderWidth` pixels wide on `paper`,
+// corrected by `correction` when the printer has one, placed by placementOn.
 //
 // The fit rule: the chosen orientation when the page image fits its printable
 // area; otherwise the turned paper when it fits there; otherwise PrinterError
@@ -150,16 +157,9 @@ PageLayout layoutCover(std::int32_t widthPixels, std::int32_t heightPixels, int 
                        const Paper& paper, const std::optional<PrinterCorrection>& correction);
 
 // The fit rule alone for something of `needed` millimetres in the chosen
-// orientation and `neededTurned` on the turned paper; `what` names it in the
-// message ("The cover").
-PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededTurned,
+// orientation and `neededOtherWay` on the turned paper; `what` names it in
+// the message ("The cover").
+PaperOrientation fitOnPaper(const Paper& paper, QSizeF needed, QSizeF neededOtherWay,
                             const QString& what);
-
-// A cover of `picture` window pixels with a ring `borderWidth` pixels wide,
-// drawn at `scaleX` x `scaleY` dots per window pixel, its ring's top-left
-// corner at `at` (dots); turned a quarter when `turned`. The area is the
-// ring's outer edge.
-CoverFrame coverFrame(QPointF at, QSize picture, int borderWidth, double scaleX, double scaleY,
-                      bool turned);
 
 } // namespace jf

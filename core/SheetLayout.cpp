@@ -1,7 +1,7 @@
 #include "SheetLayout.h"
 
 #include "Errors.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,10 +19,10 @@ struct Packing
     int unplaced = -1; // the first cover that fits no sheet, or -1
 };
 
-// The covers' place on pages of `area` dots, in rows; turned covers only
-// with `mayTurn`.
-Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area, double scaleX,
-             double scaleY, double dotsPerMmX, double dotsPerMmY, bool mayTurn)
+// The covers' place on pages of `area` dots at the scale of `placement`
+// (its shift comes later), in rows; quarter-turned covers only with `mayTurn`.
+Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area,
+             const PagePlacement& placement, double dotsPerMmX, double dotsPerMmY, bool mayTurn)
 {
     const double gapX = kCoverGapMm * dotsPerMmX, gapY = kCoverGapMm * dotsPerMmY;
     const double width = area.width() + kFitToleranceMm * dotsPerMmX;
@@ -32,11 +32,14 @@ Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area, doub
     for (int i = 0; i < covers.size(); ++i) {
         const QSize picture(std::max(0, covers[i].picture.width()),
                             std::max(0, covers[i].picture.height()));
-        const auto frameAt = [&](QPointF at, bool turned) {
-            return coverFrame(at, picture, borderWidth, scaleX, scaleY, turned);
+        // The ring's top-left corner at `at` (dots).
+        const auto frameAt = [&](QPointF at, bool quarterTurned) {
+            const PagePlacement there{placement.scaleX, placement.scaleY, at.x(), at.y()};
+            return coverFrame(there, QPointF(borderWidth, borderWidth), picture, borderWidth,
+                              quarterTurned);
         };
-        const auto fits = [&](QPointF at, bool turned) {
-            const QRectF r = frameAt(at, turned).border;
+        const auto fits = [&](QPointF at, bool quarterTurned) {
+            const QRectF r = frameAt(at, quarterTurned).border;
             return r.right() <= width && r.bottom() <= height;
         };
         const QList<bool> ways = mayTurn ? QList<bool>{false, true} : QList<bool>{false};
@@ -45,16 +48,16 @@ Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area, doub
             const QPointF inRow(nextX, rowTop);
             const QPointF newRow(0, rowTop + rowHeight + gapY);
             for (const QPointF at : {inRow, newRow}) {
-                for (const bool turned : ways) {
-                    if (!place && fits(at, turned))
-                        place = std::pair{at, turned};
+                for (const bool quarterTurned : ways) {
+                    if (!place && fits(at, quarterTurned))
+                        place = std::pair{at, quarterTurned};
                 }
             }
         }
         if (!place) {
-            for (const bool turned : ways) {
-                if (!place && fits(QPointF(0, 0), turned))
-                    place = std::pair{QPointF(0, 0), turned};
+            for (const bool quarterTurned : ways) {
+                if (!place && fits(QPointF(0, 0), quarterTurned))
+                    place = std::pair{QPointF(0, 0), quarterTurned};
             }
             if (!place) {
                 packing.unplaced = i;
@@ -112,8 +115,7 @@ std::optional<double> shortened(double start, double end, int direction, double 
 
 QSizeF SheetPlan::printableDots() const
 {
-    return QSizeF(printable.width() / kMmPerInch * dotsPerInchX,
-                  printable.height() / kMmPerInch * dotsPerInchY);
+    return mmToDots(printable.size(), dotsPerInchX, dotsPerInchY);
 }
 
 void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
@@ -127,23 +129,25 @@ SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const P
 {
     const PaperOrientation chosen = paper.orientation;
     // In order of preference: the paper as chosen, covers upright.
-    const std::pair<PaperOrientation, bool> tries[] = {
-        {chosen, false}, {turned(chosen), false}, {chosen, true}, {turned(chosen), true}};
+    const std::pair<PaperOrientation, bool> tries[] = {{chosen, false},
+                                                       {otherOrientation(chosen), false},
+                                                       {chosen, true},
+                                                       {otherOrientation(chosen), true}};
     std::optional<SheetPlan> best;
     int unplaced = -1;
     for (const auto& [orientation, mayTurn] : tries) {
         SheetPlan plan;
         plan.orientation = orientation;
-        plan.turned = orientation != chosen;
+        plan.paperTurned = orientation != chosen;
         plan.printable = paper.printable(orientation);
         plan.dotsPerInchX = paper.dotsPerInchX;
         plan.dotsPerInchY = paper.dotsPerInchY;
         plan.placement = placementOn(paper, orientation, correction);
         const PagePlacement& placement = plan.placement;
-        const double dotsPerMmX = paper.dotsPerInchX / kMmPerInch;
-        const double dotsPerMmY = paper.dotsPerInchY / kMmPerInch;
-        Packing packing = pack(covers, borderWidth, plan.printableDots(), placement.scaleX,
-                               placement.scaleY, dotsPerMmX, dotsPerMmY, mayTurn);
+        const double dotsPerMmX = dotsPerMm(paper.dotsPerInchX);
+        const double dotsPerMmY = dotsPerMm(paper.dotsPerInchY);
+        Packing packing = pack(covers, borderWidth, plan.printableDots(), placement, dotsPerMmX,
+                               dotsPerMmY, mayTurn);
         if (packing.unplaced >= 0) {
             unplaced = std::max(unplaced, packing.unplaced);
             continue;
@@ -165,14 +169,12 @@ SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const P
     const SheetCover& cover = covers[unplaced];
     const QString what = cover.name.isEmpty() ? QStringLiteral("The cover")
                                               : QStringLiteral("The cover \"%1\"").arg(cover.name);
+    const QSizeF pageImage(double(cover.picture.width()) + kWidthMargin,
+                           double(cover.picture.height()) + kHeightMargin);
     const auto needs = [&](PaperOrientation orientation) {
-        const PagePlacement placement = placementOn(paper, orientation, correction);
-        const double width = (double(cover.picture.width()) + kWidthMargin) * placement.scaleX;
-        const double height = (double(cover.picture.height()) + kHeightMargin) * placement.scaleY;
-        return QSizeF(width / paper.dotsPerInchX * kMmPerInch,
-                      height / paper.dotsPerInchY * kMmPerInch);
+        return neededMm(pageImage, placementOn(paper, orientation, correction), paper);
     };
-    fitOnPaper(paper, needs(chosen), needs(turned(chosen)), what);
+    fitOnPaper(paper, needs(chosen), needs(otherOrientation(chosen)), what);
     // Fits with its margins but not on a sheet: only a printable area far
     // from square gets here; told all the same.
     throw PrinterError(QStringLiteral("%1 does not fit the printable area of %2. Choose a larger "
@@ -230,8 +232,8 @@ int effectivePixelsPerInch(QSize pixels, QSizeF printedMm)
 {
     if (pixels.isEmpty() || printedMm.isEmpty())
         return 0;
-    const double across = pixels.width() / (printedMm.width() / kMmPerInch);
-    const double down = pixels.height() / (printedMm.height() / kMmPerInch);
+    const double across = pixels.width() / mmToInches(printedMm.width());
+    const double down = pixels.height() / mmToInches(printedMm.height());
     return int(std::lround(std::min(across, down)));
 }
 

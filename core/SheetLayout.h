@@ -24,7 +24,7 @@ inline constexpr double kCoverGapMm = 2 * kMarkOffsetMm + kMarkLengthMm;
 // A mark is a line 0.25 point wide.
 inline constexpr double kMarkWidthPoints = 0.25;
 
-// One cover to place: its picture in window pixels (3.8 per millimetre) and
+// One cover to place: its picture in cover pixels (3.8 per millimetre) and
 // the name that messages give it.
 struct SheetCover
 {
@@ -42,8 +42,8 @@ struct PlacedFrame
 struct SheetPlan
 {
     PaperOrientation orientation = PaperOrientation::Portrait;
-    bool turned = false; // the paper is used the other way round than chosen
-    QRectF printable;    // millimetres from the sheet's corner, in `orientation`
+    bool paperTurned = false; // the paper is used the other way round than chosen
+    QRectF printable;         // millimetres from the sheet's corner, in `orientation`
     int dotsPerInchX = 1200;
     int dotsPerInchY = 1200;
     PagePlacement placement;

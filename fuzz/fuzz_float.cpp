@@ -1,9 +1,9 @@
 // The print job's size fields: decimal text to a floating-point value, then
-// millimetres to window pixels, and the integer scaling the layout uses.
+// millimetres to cover pixels, and the integer scaling the layout uses.
 #include "Errors.h"
 #include "FuzzSupport.h"
 #include "NumberConvert.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <cstring>
 
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&raw, data, std::min(size, sizeof raw));
     for (const double mm : {value, raw}) {
         try {
-            mmToPixels(mm);
+            mmToCoverPixels(mm);
         } catch (const MathError&) {
         }
     }

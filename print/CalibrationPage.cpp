@@ -4,7 +4,7 @@
 #include "CurrentPrinter.h"
 #include "Errors.h"
 #include "PageOutput.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <QPageLayout>
 #include <QPainter>
@@ -49,7 +49,7 @@ void drawCalibrationPage(QPainter& painter, const QPrinter& printer, const QStri
                          const QDate& date)
 {
     // Millimetres from the corner a cover starts at.
-    painter.scale(printer.logicalDpiX() / kMmPerInch, printer.logicalDpiY() / kMmPerInch);
+    painter.scale(dotsPerMm(printer.logicalDpiX()), dotsPerMm(printer.logicalDpiY()));
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QRectF box(calibrationInsetMm, calibrationInsetMm, calibrationWidthMm,
                      calibrationHeightMm);

@@ -1,7 +1,6 @@
 #include "CoverPreview.h"
 
 #include "CurrentPrinter.h"
-#include "PrintGeometry.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -64,8 +63,7 @@ void CoverPreviewDialog::paintSheets(QPrinter* printer)
         pen.setStyle(Qt::DashLine);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(0, 0, page.printableMm.width() / jf::kMmPerInch * page.dotsPerInchX,
-                                page.printableMm.height() / jf::kMmPerInch * page.dotsPerInchY));
+        painter.drawRect(QRectF(QPointF(0, 0), page.printableDots()));
     }
 }
 

@@ -5,8 +5,8 @@
 #include "Errors.h"
 #include "NumberConvert.h"
 #include "PageOutput.h"
+#include "PageUnits.h"
 #include "Preferences.h"
-#include "PrintGeometry.h"
 
 #include <QPrinter>
 #include <QScopeGuard>
@@ -33,8 +33,8 @@ QSize coverPixels(const QString& heightText, const QString& widthText)
     if (height < 0 || width < 0)
         throw Error(QStringLiteral("'%1' is not a valid size: sizes cannot be negative")
                         .arg(height < 0 ? heightText : widthText));
-    const std::int32_t pictureHeight = mmToPixels(height);
-    const std::int32_t pictureWidth = mmToPixels(width);
+    const std::int32_t pictureHeight = mmToCoverPixels(height);
+    const std::int32_t pictureWidth = mmToCoverPixels(width);
     return QSize(pictureWidth, pictureHeight);
 }
 
@@ -55,7 +55,7 @@ PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& bord
     Paper paper = paperOf(printer);
     const PageLayout layout =
         layoutCover(pixels.width(), pixels.height(), request.borderWidth, paper, correction);
-    if (layout.turned)
+    if (layout.paperTurned)
         currentPrinter().turnPaperForJob(layout.orientation);
     return coverPage(layout, paper, request.name, request.picture,
                      border.colourFor(request.borderColour), correction);

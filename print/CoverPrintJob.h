@@ -42,11 +42,11 @@ struct CoverRequest
     QString name;
 };
 
-// The picture's size in window pixels as the boxes give it: the height's
+// The picture's size in cover pixels as the boxes give it: the height's
 // text, then the width's, converted to numbers (ConvertError "'%s' is not
 // a valid floating point value"), refused when negative, the height first
 // (Error "'-5' is not a valid size: sizes cannot be negative"), then
-// height, then width to pixels at 3.8 per millimetre (MathError "Invalid
+// height, then width to cover pixels (mmToCoverPixels; MathError "Invalid
 // floating point operation").
 QSize coverPixels(const QString& heightText, const QString& widthText);
 
@@ -62,7 +62,7 @@ std::optional<PrinterCorrection> currentCorrection(const CalibrationTable* calib
 //     printable area but fits the turned paper, the current printer's paper
 //     is turned; when it fits neither way, PrinterError names both sizes and
 //     nothing is touched or printed.
-//  4. Prints the page (printPages): the picture at (10, 10) window pixels
+//  4. Prints the page (printPages): the picture at (10, 10) cover pixels
 //     from the printable area's corner with the border ring around it, in
 //     the colour `border` gives for the request's name.
 //

@@ -1,7 +1,6 @@
 #include "DirectPdf.h"
 
 #include "JpegDecoder.h"
-#include "PrintGeometry.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -129,24 +128,6 @@ private:
     bool m_ok = true;
 };
 
-// Printer dots from the printable corner, top down, to PDF points from the
-// sheet's bottom-left corner.
-QRectF toPoints(const PrintPage& page, const QRectF& dots)
-{
-    const double x = page.printableMm.x() / kMmPerInch * kPointsPerInch +
-                     dots.x() / page.dotsPerInchX * kPointsPerInch;
-    const double top = page.printableMm.y() / kMmPerInch * kPointsPerInch +
-                       dots.y() / page.dotsPerInchY * kPointsPerInch;
-    const double w = dots.width() / page.dotsPerInchX * kPointsPerInch;
-    const double h = dots.height() / page.dotsPerInchY * kPointsPerInch;
-    return QRectF(x, page.sheetPoints.height() - top - h, w, h);
-}
-
-QPointF toPoints(const PrintPage& page, QPointF dots)
-{
-    return toPoints(page, QRectF(dots, QSizeF(0, 0))).topLeft();
-}
-
 QByteArray colour(const QColor& c)
 {
     return number(c.redF()) + ' ' + number(c.greenF()) + ' ' + number(c.blueF());
@@ -159,13 +140,13 @@ QByteArray pageContent(const PrintPage& page)
     QByteArray content;
     for (qsizetype i = 0; i < page.covers.size(); ++i) {
         const CoverFrame& frame = page.covers[i].frame;
-        const QByteArray area = rect(toPoints(page, frame.area));
+        const QByteArray area = rect(page.dotsToPdfPoints(frame.area));
         content += "q\n" + area + " re W n\n1 1 1 rg\n" + area + " re f\n";
         if (frame.border != frame.picture && !frame.border.isEmpty())
             content += colour(page.covers[i].borderColour) + " rg\n" +
-                       rect(toPoints(page, frame.border)) + " re f\n";
-        const QRectF p = toPoints(page, frame.picture);
-        if (frame.turned) // a quarter turn clockwise: the image's top on the right
+                       rect(page.dotsToPdfPoints(frame.border)) + " re f\n";
+        const QRectF p = page.dotsToPdfPoints(frame.picture);
+        if (frame.quarterTurned) // a quarter turn clockwise: the image's top on the right
             content += "0 " + number(-p.height()) + ' ' + number(p.width()) + " 0 " +
                        number(p.x()) + ' ' + number(p.y() + p.height()) + " cm\n";
         else
@@ -176,7 +157,8 @@ QByteArray pageContent(const PrintPage& page)
     if (!page.cutMarks.isEmpty()) {
         content += "q\n0 0 0 RG\n" + number(kMarkWidthPoints) + " w\n";
         for (const QLineF& mark : page.cutMarks) {
-            const QPointF a = toPoints(page, mark.p1()), b = toPoints(page, mark.p2());
+            const QPointF a = page.dotsToPdfPoints(mark.p1());
+            const QPointF b = page.dotsToPdfPoints(mark.p2());
             content += number(a.x()) + ' ' + number(a.y()) + " m " + number(b.x()) + ' ' +
                        number(b.y()) + " l S\n";
         }

@@ -2,6 +2,7 @@
 
 #include "DiscTrayLookup.h"
 #include "Errors.h"
+#include "PageUnits.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -13,7 +14,6 @@ namespace jf {
 namespace {
 
 constexpr int kResolution = 1200; // dots per inch
-constexpr double kMmPerPoint = 25.4 / 72;
 constexpr double kLineMm = 0.2;
 
 } // namespace
@@ -30,10 +30,10 @@ QByteArray discTestPagePdf(const DiscJob& job)
                     QPageLayout::Portrait, QMarginsF()));
     QPainter painter(&writer);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(kResolution / 25.4, kResolution / 25.4); // millimetres from here
+    painter.scale(dotsPerMm(kResolution), dotsPerMm(kResolution)); // millimetres from here
     painter.setPen(QPen(Qt::black, kLineMm));
     const QPointF centre =
-        QPointF(job.pagePoints.width(), job.pagePoints.height()) * kMmPerPoint / 2 +
+        QPointF(pointsToMm(job.pagePoints.width()), pointsToMm(job.pagePoints.height())) / 2 +
         job.ringOffsetMm;
     for (const double diameter : {20, 40, 60, 80, 100, 116})
         painter.drawEllipse(centre, diameter / 2, diameter / 2);

@@ -1,6 +1,6 @@
 #include "PrintPage.h"
 
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <QPainter>
 
@@ -37,7 +37,26 @@ void drawPicture(QPainter& painter, const Picture& picture, const QRectF& target
 
 QSizeF PrintPage::sheetMm() const
 {
-    return sheetPoints / kPointsPerInch * kMmPerInch;
+    return pointsToMm(sheetPoints);
+}
+
+QSizeF PrintPage::printableDots() const
+{
+    return mmToDots(printableMm.size(), dotsPerInchX, dotsPerInchY);
+}
+
+QRectF PrintPage::dotsToPdfPoints(const QRectF& dots) const
+{
+    const double x = mmToPoints(printableMm.x()) + dotsToPoints(dots.x(), dotsPerInchX);
+    const double top = mmToPoints(printableMm.y()) + dotsToPoints(dots.y(), dotsPerInchY);
+    const double w = dotsToPoints(dots.width(), dotsPerInchX);
+    const double h = dotsToPoints(dots.height(), dotsPerInchY);
+    return QRectF(x, sheetPoints.height() - top - h, w, h);
+}
+
+QPointF PrintPage::dotsToPdfPoints(QPointF dots) const
+{
+    return dotsToPdfPoints(QRectF(dots, QSizeF(0, 0))).topLeft();
 }
 
 QSizeF PrintPage::printedMm(const PlacedCover& cover) const
@@ -46,9 +65,9 @@ QSizeF PrintPage::printedMm(const PlacedCover& cover) const
     // scaling, which the correction took back.
     const double factorX = correction ? correction->factorX : 1.0;
     const double factorY = correction ? correction->factorY : 1.0;
-    const QSizeF onPage(cover.frame.picture.width() / dotsPerInchX * kMmPerInch / factorX,
-                        cover.frame.picture.height() / dotsPerInchY * kMmPerInch / factorY);
-    return cover.frame.turned ? onPage.transposed() : onPage;
+    const QSizeF sent = dotsToMm(cover.frame.picture.size(), dotsPerInchX, dotsPerInchY);
+    const QSizeF onPage(sent.width() / factorX, sent.height() / factorY);
+    return cover.frame.quarterTurned ? onPage.transposed() : onPage;
 }
 
 int PrintPage::pixelsPerInch(const PlacedCover& cover) const
@@ -81,9 +100,8 @@ QList<PrintPage> sheetPages(const SheetPlan& plan, const Paper& paper, const QSt
             frames << placed.frame;
         }
         if (cutMarks)
-            page.cutMarks =
-                jf::cutMarks(frames, plan.printableDots(), plan.dotsPerInchX / kMmPerInch,
-                             plan.dotsPerInchY / kMmPerInch);
+            page.cutMarks = jf::cutMarks(frames, plan.printableDots(), dotsPerMm(plan.dotsPerInchX),
+                                         dotsPerMm(plan.dotsPerInchY));
         pages << page;
     }
     return pages;
@@ -100,7 +118,7 @@ void paintPage(QPainter& painter, const PrintPage& page)
         painter.fillRect(frame.area, Qt::white);
         if (frame.border != frame.picture && !frame.border.isEmpty())
             painter.fillRect(frame.border, cover.borderColour);
-        if (frame.turned) {
+        if (frame.quarterTurned) {
             // A quarter turn clockwise: the picture's top along the right edge.
             painter.translate(frame.picture.topRight());
             painter.rotate(90);
@@ -115,8 +133,8 @@ void paintPage(QPainter& painter, const PrintPage& page)
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(Qt::black, kMarkWidthPoints / kPointsPerInch * page.dotsPerInchX,
-                        Qt::SolidLine, Qt::FlatCap));
+    painter.setPen(QPen(Qt::black, pointsToDots(kMarkWidthPoints, page.dotsPerInchX), Qt::SolidLine,
+                        Qt::FlatCap));
     painter.drawLines(page.cutMarks);
     painter.restore();
 }
@@ -124,13 +142,13 @@ void paintPage(QPainter& painter, const PrintPage& page)
 QImage renderPage(const PrintPage& page, double dotsPerInch)
 {
     const QSizeF sheet = page.sheetMm();
-    QImage image(qRound(sheet.width() / kMmPerInch * dotsPerInch),
-                 qRound(sheet.height() / kMmPerInch * dotsPerInch), QImage::Format_RGB32);
+    QImage image(qRound(mmToDots(sheet.width(), dotsPerInch)),
+                 qRound(mmToDots(sheet.height(), dotsPerInch)), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.scale(dotsPerInch / page.dotsPerInchX, dotsPerInch / page.dotsPerInchY);
-    painter.translate(page.printableMm.left() / kMmPerInch * page.dotsPerInchX,
-                      page.printableMm.top() / kMmPerInch * page.dotsPerInchY);
+    painter.translate(mmToDots(page.printableMm.left(), page.dotsPerInchX),
+                      mmToDots(page.printableMm.top(), page.dotsPerInchY));
     paintPage(painter, page);
     return image;
 }

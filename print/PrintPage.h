@@ -44,9 +44,14 @@ struct PrintPage
     QList<QLineF> cutMarks;
 
     QSizeF sheetMm() const;
+    // The printable area's size in dots.
+    QSizeF printableDots() const;
+    // Dots on this page to PDF points from the sheet's bottom-left corner.
+    QRectF dotsToPdfPoints(const QRectF& dots) const;
+    QPointF dotsToPdfPoints(QPointF dots) const;
     // The printed size of a cover's picture in millimetres, across and down
-    // the picture itself (a turned cover's width runs down the page): what a
-    // ruler measures on paper.
+    // the picture itself (a quarter-turned cover's width runs down the
+    // page): what a ruler measures on paper.
     QSizeF printedMm(const PlacedCover& cover) const;
     // The picture's pixels per inch at that size.
     int pixelsPerInch(const PlacedCover& cover) const;

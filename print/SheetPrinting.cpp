@@ -3,7 +3,7 @@
 #include "CurrentPrinter.h"
 #include "Errors.h"
 #include "PageOutput.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 #include "SafeFileIO.h"
 
 #include <QFileInfo>
@@ -131,8 +131,8 @@ Arranged arrange(const QList<SheetEntry>& entries, const SheetStyle& style,
     QList<SheetCover> covers;
     for (const SheetEntry& entry : entries) {
         sheet.names << sheetEntryName(entry, style.coverNames);
-        covers.append(
-            {sheet.names.last(), QSize(mmToPixels(entry.width), mmToPixels(entry.height))});
+        covers.append({sheet.names.last(),
+                       QSize(mmToCoverPixels(entry.width), mmToCoverPixels(entry.height))});
     }
     sheet.plan = arrangeSheet(covers, style.borderWidth, sheet.paper, sheet.correction);
     return sheet;
@@ -233,7 +233,7 @@ void printSheet(QWidget* dialogParent, const QList<SheetEntry>& entries, const S
         return;
     const auto release = qScopeGuard([&] { pictures.tidy(entries); });
     const SheetLayoutResult sheet = layOutSheet(entries, style, pictures, calibration);
-    if (sheet.plan.turned)
+    if (sheet.plan.paperTurned)
         currentPrinter().turnPaperForJob(sheet.plan.orientation);
     printPages(sheet.pages, QStringLiteral("Sheet"));
 }

@@ -1,7 +1,7 @@
 #include "SheetWindow.h"
 
+#include "PageUnits.h"
 #include "Platform.h"
-#include "PrintGeometry.h"
 
 #include <QHeaderView>
 #include <QHideEvent>
@@ -167,7 +167,7 @@ void SheetWindow::showPages()
     double dotsPerInch = 0;
     for (qsizetype i = 0; i < m_view.pages.size(); ++i) {
         const QSizeF sheet = m_view.pages[i].sheetMm();
-        dotsPerInch = kPageWidthPixels / (sheet.width() / jf::kMmPerInch);
+        dotsPerInch = kPageWidthPixels / jf::mmToInches(sheet.width());
         auto* page = new QLabel(m_ui.pagesHolder);
         page->setObjectName(QStringLiteral("page%1").arg(i + 1));
         page->setFrameShape(QFrame::Box);

@@ -3,7 +3,7 @@
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
 
@@ -39,7 +39,7 @@ QSize pictureOf(const QString& kind)
                                               {"CD Back", {151, 118}},  {"CD Disk", {117, 117}},
                                               {"Wide", {195, 100}},     {"Tall", {100, 195}}};
     const QSizeF mm = sizes.value(kind);
-    return QSize(jf::mmToPixels(mm.width()), jf::mmToPixels(mm.height()));
+    return QSize(jf::mmToCoverPixels(mm.width()), jf::mmToCoverPixels(mm.height()));
 }
 
 // Whether an axis-parallel mark runs through the inside of `r`.
@@ -129,12 +129,12 @@ void TestSheet::arrangement()
         for (const jf::PlacedFrame& p : page) {
             QCOMPARE(p.cover, placed++); // in the order they were added
             frames << p.frame;
-            turned += p.frame.turned ? 1 : 0;
+            turned += p.frame.quarterTurned ? 1 : 0;
             QVERIFY(tolerance.contains(p.frame.border));
             // The picture measures what it measures alone: 1/96 inch per
             // pixel, or the true millimetre corrected.
             const QSize pixels = list[p.cover].picture;
-            const double across = p.frame.turned ? pixels.height() : pixels.width();
+            const double across = p.frame.quarterTurned ? pixels.height() : pixels.width();
             const double expected = calibrated ? across / 3.8 * factorX : across * 25.4 / 96;
             QVERIFY2(qAbs(p.frame.picture.width() / dotsPerMm - expected) < 0.01,
                      qPrintable(list[p.cover].name));

@@ -1,7 +1,7 @@
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageLayout.h"
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include <QTest>
 #include <limits>
@@ -91,7 +91,7 @@ void TestPrintGeometry::coverOnPaper()
         c = jf::PrinterCorrection{correction[0], correction[1], correction[2], correction[3]};
     const jf::PageLayout layout = jf::layoutCover(width, height, 1, paper, c);
     QCOMPARE(int(layout.orientation), printedOn);
-    QCOMPARE(layout.turned, printedOn != int(paper.orientation));
+    QCOMPARE(layout.paperTurned, printedOn != int(paper.orientation));
     QCOMPARE(layout.picture, QRect(10, 10, width, height));
     QCOMPARE(layout.border, QRect(9, 9, width + 2, height + 2));
     if (!page.isNull())
@@ -202,7 +202,7 @@ void TestPrintGeometry::coverSizesToPixels()
     QFETCH(int, pixels);
     QFETCH(int, windowHeight);
     QFETCH(int, windowWidth);
-    const int p = jf::mmToPixels(mm);
+    const int p = jf::mmToCoverPixels(mm);
     QCOMPARE(p, pixels);
     QCOMPARE(p + jf::kHeightMargin, windowHeight);
     QCOMPARE(p + jf::kWidthMargin, windowWidth);
@@ -212,10 +212,10 @@ void TestPrintGeometry::everyWholeMillimetreIsThreePointEight()
 {
     for (int mm = 0; mm <= 9999; ++mm) {
         const int expected = (38 * mm + 5) / 10; // never an exact half
-        if (jf::mmToPixels(mm) != expected)
+        if (jf::mmToCoverPixels(mm) != expected)
             QFAIL(qPrintable(QStringLiteral("%1 mm gave %2, expected %3")
                                  .arg(mm)
-                                 .arg(jf::mmToPixels(mm))
+                                 .arg(jf::mmToCoverPixels(mm))
                                  .arg(expected)));
     }
 }
@@ -223,8 +223,8 @@ void TestPrintGeometry::everyWholeMillimetreIsThreePointEight()
 void TestPrintGeometry::oversizedCountsKeepLowBits()
 {
     // 3.8e9 pixels do not fit 32 bits: the low 32 bits remain.
-    QCOMPARE(jf::mmToPixels(1e9), std::int32_t(3800000000LL - 4294967296LL));
-    QCOMPARE(jf::mmToPixels(-10), -38);
+    QCOMPARE(jf::mmToCoverPixels(1e9), std::int32_t(3800000000LL - 4294967296LL));
+    QCOMPARE(jf::mmToCoverPixels(-10), -38);
 }
 
 void TestPrintGeometry::extendedPrecisionDecidesNearHalves()
@@ -232,8 +232,8 @@ void TestPrintGeometry::extendedPrecisionDecidesNearHalves()
     // The double 0.95 lies just below 0.95. Kept in extended precision,
     // 2.5 mm gives 9.4999999999999996 pixels and rounds down; in double
     // arithmetic the product would round to 9.5 and then up to 10.
-    QCOMPARE(jf::mmToPixels(2.5), 9);
-    QCOMPARE(jf::mmToPixels(7.5), 28); // 28.4999...
+    QCOMPARE(jf::mmToCoverPixels(2.5), 9);
+    QCOMPARE(jf::mmToCoverPixels(7.5), 28); // 28.4999...
 }
 
 void TestPrintGeometry::outOfRangeIsInvalidOperation_data()
@@ -249,7 +249,7 @@ void TestPrintGeometry::outOfRangeIsInvalidOperation_data()
 void TestPrintGeometry::outOfRangeIsInvalidOperation()
 {
     QFETCH(double, mm);
-    QCOMPARE(jftest::failureOf<jf::MathError>([&] { jf::mmToPixels(mm); }),
+    QCOMPARE(jftest::failureOf<jf::MathError>([&] { jf::mmToCoverPixels(mm); }),
              QStringLiteral("Invalid floating point operation"));
 }
 

@@ -389,8 +389,8 @@ void TestPrintPage::pageMeasuredAt600Dpi()
              qPrintable(describe(measuredRing) + " vs " + describe(expectedRing)));
 
     // Nothing else but white around the window's page image.
-    const QSize windowSize(jf::mmToPixels(width.toDouble()) + 20,
-                           jf::mmToPixels(height.toDouble()) + 50);
+    const QSize windowSize(jf::mmToCoverPixels(width.toDouble()) + 20,
+                           jf::mmToCoverPixels(height.toDouble()) + 50);
     const QRect window = windowToDots600(QRect(QPoint(0, 0), windowSize));
     if (window.right() + 4 < page.width())
         QCOMPARE(countInRow(page, window.center().y(), window.right() + 3, page.width(),
@@ -931,8 +931,9 @@ void TestPrintPage::turnedCoverBothWays()
     page.sheetPoints = paper.sizePointsPortrait;
     page.printableMm = paper.printablePortrait;
     // 60 x 80 mm on paper, its top-left corner 10 mm from the sheet's.
-    const jf::CoverFrame frame = jf::coverFrame(QPointF(10, 10) * 1200 / 25.4, QSize(400, 300), 0,
-                                                0.2 * 1200 / 25.4, 0.2 * 1200 / 25.4, true);
+    const double scale = 0.2 * 1200 / 25.4, corner = 10 * 1200 / 25.4;
+    const jf::CoverFrame frame =
+        jf::coverFrame({scale, scale, corner, corner}, QPointF(0, 0), QSize(400, 300), 0, true);
     page.covers.append({"CD", picture, frame, Qt::black});
     QVERIFY(jf::passesThrough(page.covers[0]));
     const QString pdf = m_dir.filePath(QStringLiteral("turned.pdf"));

@@ -1,13 +1,26 @@
-#include "PrintGeometry.h"
+#include "PageUnits.h"
 
 #include "Errors.h"
 #include "Rounding.h"
 
-#include <cmath>
-
 namespace jf {
 
-std::int32_t mmToPixels(double millimetres)
+QSizeF mmToDots(QSizeF mm, double dotsPerInchX, double dotsPerInchY)
+{
+    return QSizeF(mmToDots(mm.width(), dotsPerInchX), mmToDots(mm.height(), dotsPerInchY));
+}
+
+QSizeF dotsToMm(QSizeF dots, double dotsPerInchX, double dotsPerInchY)
+{
+    return QSizeF(dotsToMm(dots.width(), dotsPerInchX), dotsToMm(dots.height(), dotsPerInchY));
+}
+
+QSizeF pointsToMm(QSizeF points)
+{
+    return QSizeF(pointsToMm(points.width()), pointsToMm(points.height()));
+}
+
+std::int32_t mmToCoverPixels(double millimetres)
 {
     const double scale = 0.95;
     long double pixels = static_cast<long double>(scale) * static_cast<long double>(millimetres);
