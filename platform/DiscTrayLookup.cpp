@@ -171,7 +171,7 @@ DiscTray describeDiscTray(CupsConnection& connection, const QByteArray& queue)
     cups_dest_t* dest = cupsGetNamedDest(http, queue.constData(), nullptr);
     connection.restartClock();
     cups_dinfo_t* info = dest ? cupsCopyDestInfo(http, dest) : nullptr;
-    const auto free = qScopeGuard([&] {
+    const auto release = qScopeGuard([&] {
         cupsFreeDestInfo(info);
         cupsFreeDests(dest ? 1 : 0, dest);
     });
