@@ -21,6 +21,12 @@ inline constexpr auto sheet = "Sheet.txt";
 // The sheet window's choices (line 1: cut marks, 1 or 0); missing until
 // one is changed.
 inline constexpr auto sheetSettings = "SheetSettings.ins";
+// The disc label's hole (line 1: its diameter in millimetres); missing until
+// it is changed.
+inline constexpr auto disc = "Disc.ins";
+// Per-printer disc tray choice and position correction; missing until one
+// is set.
+inline constexpr auto discCalibration = "DiscCalibration.txt";
 } // namespace datafile
 
 // The base directory: the working directory followed by "/".
