@@ -1,14 +1,8 @@
 #include "Calibration.h"
 
-#include "DataFileFormats.h"
 #include "Errors.h"
-#include "SafeFileIO.h"
-#include "TextCodec.h"
 
 #include <QLocale>
-#include <QStringList>
-#include <algorithm>
-#include <cerrno>
 #include <cmath>
 
 namespace jf {
@@ -58,27 +52,6 @@ double offset(const QString& text, const QString& field, double expected, double
     return off;
 }
 
-std::optional<PrinterCorrection> parseLine(const QString& line, QString& printer)
-{
-    const QStringList fields = line.split(QLatin1Char('\t'));
-    if (fields.size() != 5 || fields[0].isEmpty())
-        return std::nullopt;
-    double values[4];
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        values[i] = QLocale::c().toDouble(fields[i + 1], &ok);
-        if (!ok || !std::isfinite(values[i]))
-            return std::nullopt;
-    }
-    PrinterCorrection c{values[0], values[1], values[2], values[3]};
-    if (std::abs(c.measuredWidth - calibrationWidthMm) > calibrationWidthMm * maxSizeError ||
-        std::abs(c.measuredHeight - calibrationHeightMm) > calibrationHeightMm * maxSizeError ||
-        std::abs(c.offsetX) > maxOffsetMm || std::abs(c.offsetY) > maxOffsetMm)
-        return std::nullopt;
-    printer = fields[0];
-    return c;
-}
-
 } // namespace
 
 PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& typed,
@@ -110,93 +83,31 @@ PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& type
     return portrait;
 }
 
-std::optional<PrinterCorrection> CalibrationTable::find(const QString& printer) const
+QStringList CalibrationLine::fields(const PrinterCorrection& c)
 {
-    for (const auto& [name, correction] : m_entries) {
-        if (name == printer)
-            return correction;
-    }
-    return std::nullopt;
+    QStringList fields;
+    for (double value : {c.measuredWidth, c.measuredHeight, c.offsetX, c.offsetY})
+        fields << QString::number(value, 'g', 12);
+    return fields;
 }
 
-void CalibrationTable::set(const QString& printer, const PrinterCorrection& correction)
+std::optional<PrinterCorrection> CalibrationLine::value(const QStringList& fields)
 {
-    for (auto& entry : m_entries) {
-        if (entry.first == printer) {
-            entry.second = correction;
-            return;
-        }
+    if (fields.size() != 4)
+        return std::nullopt;
+    double values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = QLocale::c().toDouble(fields[i], &ok);
+        if (!ok || !std::isfinite(values[i]))
+            return std::nullopt;
     }
-    m_entries.append({printer, correction});
-}
-
-void CalibrationTable::remove(const QString& printer)
-{
-    m_entries.removeIf([&](const auto& entry) { return entry.first == printer; });
-}
-
-QList<int> CalibrationTable::read(const QString& path)
-{
-    m_entries.clear();
-    m_keptLines.clear();
-    m_notReadWhole = false;
-    QList<int> damaged;
-    QByteArray content;
-    try {
-        content = readSettingsFileBytes(path, FileUse::State, FailureText::NamingTheFile);
-    } catch (const InOutError& e) {
-        if (e.osError() == ENOENT || e.osError() == ENOTDIR)
-            return damaged; // no printer calibrated yet (or no Data folder at all)
-        m_notReadWhole = true;
-        throw;
-    }
-    // Every line is read, also after a Ctrl+Z byte. A line holding a control
-    // character other than the tab is damaged; damaged lines are kept as
-    // they are and written back after the table.
-    const QList<QByteArray> lines = content.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QByteArray bytes = lines[i];
-        if (bytes.endsWith('\r'))
-            bytes.chop(1);
-        if (bytes.isEmpty())
-            continue;
-        const bool control = std::any_of(bytes.cbegin(), bytes.cend(), [](char c) {
-            return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7f';
-        });
-        QString printer;
-        const std::optional<PrinterCorrection> c =
-            control ? std::nullopt : parseLine(decodeLocal8Bit(bytes), printer);
-        if (c) {
-            set(printer, *c);
-        } else {
-            damaged << int(i + 1);
-            m_keptLines << decodeLocal8Bit(bytes);
-        }
-    }
-    return damaged;
-}
-
-void CalibrationTable::write(const QString& path) const
-{
-    // A file that could not be read whole would lose what was not read.
-    if (m_notReadWhole)
-        throw InOutError(EFBIG, keptUnreadMessage(path));
-    if (isEmpty()) {
-        // No calibrated printer left: no file either.
-        if (const int err = removeFile(path))
-            throw InOutError(
-                err,
-                QStringLiteral("Cannot delete file \"%1\". %2").arg(path, osErrorDescription(err)));
-        return;
-    }
-    QStringList lines;
-    for (const auto& [name, c] : m_entries) {
-        QStringList fields{name};
-        for (double value : {c.measuredWidth, c.measuredHeight, c.offsetX, c.offsetY})
-            fields << QString::number(value, 'g', 12);
-        lines << fields.join(QLatin1Char('\t'));
-    }
-    writeSettingsFile(path, lines + m_keptLines, FailureText::NamingTheFile);
+    PrinterCorrection c{values[0], values[1], values[2], values[3]};
+    if (std::abs(c.measuredWidth - calibrationWidthMm) > calibrationWidthMm * maxSizeError ||
+        std::abs(c.measuredHeight - calibrationHeightMm) > calibrationHeightMm * maxSizeError ||
+        std::abs(c.offsetX) > maxOffsetMm || std::abs(c.offsetY) > maxOffsetMm)
+        return std::nullopt;
+    return c;
 }
 
 } // namespace jf

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "PageUnits.h"
+#include "PrinterTable.h"
 
-#include <QList>
-#include <QPair>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace jf {
@@ -55,35 +55,19 @@ PrinterCorrection correctionFromMeasurements(const CalibrationMeasurements& type
                                              const QRectF& printable,
                                              bool measuredOnLandscape = false);
 
+// The fields of a Calibration.txt line after the queue name: the four
+// numbers of the correction. Values more than 10% off (or an offset of more
+// than 20 mm) are damage.
+struct CalibrationLine
+{
+    static QStringList fields(const PrinterCorrection& correction);
+    static std::optional<PrinterCorrection> value(const QStringList& fields);
+};
+
 // Calibration.txt in the Data folder: one line per printer, the queue name
 // and the four numbers of its correction separated by tabs, CR LF after
-// every line.
-class CalibrationTable
-{
-public:
-    std::optional<PrinterCorrection> find(const QString& printer) const;
-    void set(const QString& printer, const PrinterCorrection& correction);
-    void remove(const QString& printer);
-    // True when the file would hold nothing: no printer, no damaged line kept,
-    // and the file was read whole (one not read whole is never replaced).
-    bool isEmpty() const { return m_entries.isEmpty() && m_keptLines.isEmpty() && !m_notReadWhole; }
-
-    // Replaces the table with the file's lines. A missing file is an empty
-    // table; damaged lines are left out of the table and their numbers
-    // (from 1) returned. A file that cannot be read throws InOutError. What
-    // was read, or that the file is missing, is noted (SafeFileIO.h).
-    QList<int> read(const QString& path);
-    // Writes the table, replacing the file in one step; damaged lines read
-    // last follow it unchanged. A table that holds nothing (isEmpty) removes
-    // the file instead. A file the last read could not read whole, or one
-    // another program changed since, is never written or removed:
-    // InOutError. Every failure's message names the file.
-    void write(const QString& path) const;
-
-private:
-    QList<QPair<QString, PrinterCorrection>> m_entries;
-    QStringList m_keptLines; // damaged lines, as read
-    bool m_notReadWhole = false;
-};
+// every line. Read and written as PrinterTable says: damaged lines are kept,
+// the file goes with the last printer.
+using CalibrationTable = PrinterTable<PrinterCorrection, CalibrationLine>;
 
 } // namespace jf

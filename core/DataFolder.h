@@ -23,6 +23,12 @@ inline constexpr auto sheet = "Sheet.txt";
 inline constexpr auto sheetSettings = "SheetSettings.ins";
 // How pictures are placed on their covers; missing until a way is chosen.
 inline constexpr auto pictureFit = "PictureFit.ins";
+// The disc label's hole (line 1: its diameter in millimetres); missing until
+// it is changed.
+inline constexpr auto disc = "Disc.ins";
+// Per-printer disc tray choice and position correction; missing until one
+// is set.
+inline constexpr auto discCalibration = "DiscCalibration.txt";
 } // namespace datafile
 
 // The base directory: the working directory followed by "/".

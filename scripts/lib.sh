@@ -9,7 +9,7 @@ JF_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev zlib1g-dev
     fonts-liberation fonts-wine fonts-dejavu-core
-    cups printer-driver-cups-pdf poppler-utils img2pdf ghostscript qpdf
+    cups printer-driver-cups-pdf printer-driver-gutenprint poppler-utils img2pdf ghostscript qpdf
     libcups2-dev cups-ipp-utils
     xvfb xauth libjpeg-turbo-progs util-linux
     desktop-file-utils appstream dpkg-dev file lintian x11-utils

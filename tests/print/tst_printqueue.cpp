@@ -2,10 +2,14 @@
 // failure names the queue and CUPS's reason (a queue that refuses jobs, one
 // that is gone, a print service that does not answer or does not run),
 // options reach the job one value each, and the main window shows the send,
-// refuses a second print and asks before it closes. Runs against the
-// private cupsd of scripts/cups-start, with queues of its own for the
-// refusals; skips where no print service runs.
+// refuses a second print and asks before it closes. A disc print reaches a
+// real disc-tray driver with its options. Runs against the private cupsd of
+// scripts/cups-start, with queues of its own for the refusals; skips where
+// no print service runs.
 #include "AppController.h"
+#include "DiscTestPage.h"
+#include "DiscTrayLookup.h"
+#include "ExpectFailure.h"
 #include "HangGuard.h"
 #include "JobSender.h"
 #include "PrintServiceCheck.h"
@@ -39,6 +43,8 @@ const QString kRefusing = QStringLiteral("JacketforgeRefusing");
 const QString kDeleted = QStringLiteral("JacketforgeDeleted");
 const QString kStopped = QStringLiteral("JacketforgeStopped");
 const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
+const QString kDiscQueue = QStringLiteral("JacketforgeDisc");
+const QString kRaw = QStringLiteral("JacketforgeRaw"); // no driver description
 
 bool run(const QString& program, const QStringList& arguments)
 {
@@ -170,6 +176,8 @@ private slots:
     void sendOutcomes();
     void optionsReachTheJobAsOneValue();
     void windowTellsTheTruth();
+    void discTrays_data();
+    void discTrays();
     void hungServiceIsAskedAside_data();
     void hungServiceIsAskedAside();
 };
@@ -186,7 +194,10 @@ void TestPrintQueue::initTestCase()
     if (!addQueue(kRefusing) || !run(QStringLiteral("cupsreject"), {kRefusing}) ||
         !addQueue(kStopped) ||
         !run(QStringLiteral("cupsdisable"),
-             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}))
+             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}) ||
+        !run(QStringLiteral("lpadmin"),
+             {QStringLiteral("-p"), kRaw, QStringLiteral("-v"), QStringLiteral("cups-pdf:/") + kRaw,
+              QStringLiteral("-E")}))
         QSKIP("cannot add a queue of this test's own here (not root?)");
     m_silent = m_temp.filePath(QStringLiteral("silent.sock"));
     m_nowhere = m_temp.filePath(QStringLiteral("nowhere.sock"));
@@ -197,6 +208,7 @@ void TestPrintQueue::cleanupTestCase()
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRefusing});
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kStopped});
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted});
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRaw});
 }
 
 void TestPrintQueue::sendOutcomes_data()
@@ -411,6 +423,93 @@ void TestPrintQueue::windowTellsTheTruth()
                  .match(status())
                  .hasMatch(),
              qPrintable(status()));
+}
+
+void TestPrintQueue::discTrays_data()
+{
+    QTest::addColumn<QString>("server"); // empty: the private cupsd
+    QTest::addColumn<QString>("printer");
+    QTest::addColumn<QString>("missing"); // why there is no tray; empty: one
+    const QString none = QStringLiteral("This printer's driver has no disc tray.");
+    QTest::newRow("Gutenprint's R300") << "" << kDiscQueue << "";
+    QTest::newRow("cups-pdf") << ""
+                              << "JacketforgePDF" << none;
+    QTest::newRow("raw queue") << "" << kRaw << none;
+    QTest::newRow("service does not answer")
+        << "silent"
+        << "JacketforgeGone"
+        << QStringLiteral("The printer's disc tray could not be looked up: the print service at "
+                          "%1 did not answer within 1 second.")
+               .arg(m_silent);
+}
+
+// What a printer offers for discs is asked off the window's thread, and a
+// service that does not answer ends the wait; a disc print reaches
+// Gutenprint's driver with the tray's options, and its filter chain
+// finishes.
+void TestPrintQueue::discTrays()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, printer);
+    QFETCH(QString, missing);
+    if (printer == kDiscQueue && !QPrinterInfo::availablePrinterNames().contains(kDiscQueue))
+        QSKIP("no queue JacketforgeDisc (scripts/cups-start adds it with Gutenprint)");
+    const FakeService silent(m_silent, FakeService::Silent);
+    jf::DiscTrayLookup lookup;
+    lookup.setAnswerTimeout(1000);
+    lookup.setServer(server.isEmpty() ? QByteArray() : QFile::encodeName(m_silent));
+    QSignalSpy described(&lookup, &jf::DiscTrayLookup::described);
+    lookup.ask(QStringLiteral("JacketforgeOptions")); // replaced by the next before its answer
+    lookup.ask(printer);
+    QVERIFY(described.wait(20000));
+    QCOMPARE(described.size(), 1);
+    QCOMPARE(described[0][0].toString(), printer);
+    const jf::DiscTray tray = described[0][1].value<jf::DiscTray>();
+    QCOMPARE(tray.missing, missing);
+    if (!tray.has())
+        return;
+    // Gutenprint's expert PPD: its pages, and its lengths' ranges in points.
+    QCOMPARE((QList<double>{tray.discPagePoints.width(), tray.customPagePoints.width(),
+                            tray.outerDiameter.minimum, tray.outerDiameter.maximum,
+                            tray.xAdjustment.minimum, tray.yAdjustment.maximum}),
+             (QList<double>{329, 340, 184, 340, -30, 30}));
+    QCOMPARE(jftest::failureOf([&] {
+                 jf::discJob(tray, {117, 41, {0, -110, true}});
+             }),
+             QStringLiteral("The disc's vertical position correction, -11.0 mm, is outside what "
+                            "this printer's driver takes (-10.5 to 10.5 mm)"));
+    const jf::DiscJob disc = jf::discJob(tray, {117, 17, {-25, 31, true}});
+    jf::JobSender sender;
+    QSignalSpy finished(&sender, &jf::JobSender::finished);
+    sender.send(jf::discQueueJob(kDiscQueue, QStringLiteral("Disc test"), disc),
+                jf::discTestPagePdf(disc));
+    QVERIFY(finished.wait(30000));
+    const jf::SentJob job = finished[0][0].value<jf::SentJob>();
+    QVERIFY2(job.accepted(), qPrintable(job.failure));
+    QString state;
+    QTRY_VERIFY_WITH_TIMEOUT(!(state = jobAttributes(kDiscQueue, job.jobId, m_temp.path())
+                                           .section("job-state (enum) = ", 1)
+                                           .section('\n', 0, 0))
+                                  .contains(QRegularExpression("pending|held|processing")),
+                             120000);
+    QCOMPARE(state, QStringLiteral("completed"));
+    // The backend keeps what it got in the folder its device names.
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-v"), kDiscQueue});
+    lpstat.waitForFinished(10000);
+    const QString kept =
+        QString::fromLocal8Bit(lpstat.readAllStandardOutput()).section(':', 2).trimmed() +
+        QStringLiteral("/job-%1.").arg(job.jobId);
+    const auto tidy =
+        qScopeGuard([&] { QFile::remove(kept + "args"), QFile::remove(kept + "data"); });
+    QFile args(kept + "args");
+    QVERIFY2(args.open(QIODevice::ReadOnly), qPrintable(args.fileName()));
+    const QStringList options = QString::fromUtf8(args.readAll()).split('\n').value(4).split(' ');
+    for (const char* option : {"InputSlot=CD", "PageSize=CDCustom",
+                               "StpCDOuterDiameter=Custom.331.654", "StpCDInnerRadius=Small",
+                               "StpCDXAdjustment=Custom.-7.087", "StpCDYAdjustment=Custom.8.787"})
+        QVERIFY2(options.contains(option), qPrintable(options.join(' ')));
+    QVERIFY(QFileInfo(kept + "data").size() > 100000); // the driver's printer data
 }
 
 void TestPrintQueue::hungServiceIsAskedAside_data()
