@@ -6,6 +6,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 using jftest::child;
@@ -207,6 +208,8 @@ private slots:
         QCOMPARE(work().read("SheetSettings.ins"), "0\r\n0\r\n");
         marks->click();
         QCOMPARE(work().read("SheetSettings.ins"), "1\r\n0\r\n");
+        child<QSpinBox>(window, "bleedBox")->setValue(2);
+        QCOMPARE(work().read("SheetSettings.ins"), "1\r\n2\r\n");
 
         // Return presses "Print Sheet": one job, both covers on one page.
         QTest::keyClick(&window, Qt::Key_Return);

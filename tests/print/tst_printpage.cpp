@@ -45,6 +45,16 @@ jf::Paper paperAt(int dpi)
     return paper;
 }
 
+// An A4 page at 1200 dpi without margins holding `cover`.
+jf::PrintPage pageWith(const jf::PlacedCover& cover)
+{
+    jf::PrintPage page;
+    page.sheetPoints = paperAt(1200).sizePointsPortrait;
+    page.printableMm = paperAt(1200).printablePortrait;
+    page.covers.append(cover);
+    return page;
+}
+
 // A cover's page painted at one dot per window pixel from the printable
 // corner, on black.
 QImage pageImage(const jf::PrintPage& page, QSize size)
@@ -556,12 +566,7 @@ void TestPrintPage::croppedJpegPrintsAsPreviewed()
     const jf::CoverFrame frame =
         jf::coverFrame({12.5, 12.5, corner, corner}, QPointF(0, 0), cover, 0, quarterTurned);
     const auto pageOf = [&](const jf::Picture& picture) {
-        jf::PrintPage page;
-        page.sheetPoints = paperAt(1200).sizePointsPortrait;
-        page.printableMm = paperAt(1200).printablePortrait;
-        page.covers.append(
-            {"CD Back", picture, frame, Qt::black, placement, {}, QSizeF(cover), {}});
-        return page;
+        return pageWith({"CD Back", picture, frame, Qt::black, placement, {}, QSizeF(cover), {}});
     };
     const jf::PrintPage through = pageOf(jpeg);
     QVERIFY(jf::passesThrough(through.covers[0]));
@@ -1015,20 +1020,15 @@ void TestPrintPage::turnedCoverBothWays()
     using namespace jf::test;
     const jf::Picture picture =
         jf::loadPictureData(sample("quadrants-400x300.jpg"), QStringLiteral("jpg"));
-    const jf::Paper paper = paperAt(1200);
-    jf::PrintPage page;
-    page.sheetPoints = paper.sizePointsPortrait;
-    page.printableMm = paper.printablePortrait;
     // 60 x 80 mm on paper, its top-left corner 10 mm from the sheet's.
     const double scale = 0.2 * 1200 / 25.4, corner = 10 * 1200 / 25.4;
-    const jf::CoverFrame frame =
-        jf::coverFrame({scale, scale, corner, corner}, QPointF(0, 0), QSize(400, 300), 0, true);
-    page.covers.append({"CD", picture, frame, Qt::black});
+    const jf::PrintPage page = pageWith(
+        {"CD", picture,
+         jf::coverFrame({scale, scale, corner, corner}, QPointF(0, 0), QSize(400, 300), 0, true),
+         Qt::black});
     QVERIFY(jf::passesThrough(page.covers[0]));
     const QString pdf = m_dir.filePath(QStringLiteral("turned.pdf"));
-    QFile file(pdf);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jf::directPdf({page})) > 0);
-    file.close();
+    jf::writeWholeFile(pdf, jf::directPdf({page}));
     const auto dot = [](double mm) { return qRound(mm / 25.4 * 100); };
     // The picture's quadrants: top left, top right, bottom left, bottom
     // right, turned: top right, bottom right, top left, bottom left.
