@@ -176,7 +176,8 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
     const int kind = m_mainWindow.selectedCoverKind();
     return {m_mainWindow.heightText(),     m_mainWindow.widthText(),
             m_mainWindow.previewPicture(), preferences.borderWidth,
-            preferences.borderColour,      m_workspace.coverNames.value(kind - 1)};
+            preferences.borderColour,      m_workspace.coverNames.value(kind - 1),
+            m_mainWindow.placement()};
 }
 
 void AppController::printCover()
@@ -307,8 +308,8 @@ void AppController::loadSheet()
     // The sheet is read also when its settings cannot be: a sheet left
     // unread would be written over by the next "Add to Sheet".
     guarded([this] {
-        m_workspace.sheetCutMarks =
-            readSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings));
+        m_workspace.sheetSettings =
+            readSheetSettings(m_workspace.folder.path(datafile::sheetSettings));
     });
     const QString path = m_workspace.folder.path(datafile::sheet);
     const QList<int> damaged = m_workspace.sheet.read(path);
@@ -332,7 +333,8 @@ void AppController::addToSheet()
     // The checks and messages of "Print Cover".
     const QSize pixels = coverPixels(cover.heightText, cover.widthText);
     checkCoverFitsSheet(pixels, cover.borderWidth, paperOf(currentPrinter().printer()),
-                        currentCorrection(&m_workspace.calibration));
+                        currentCorrection(&m_workspace.calibration),
+                        m_workspace.sheetSettings.bleedMm);
     SheetEntry entry;
     entry.kind = std::max(1, m_mainWindow.selectedCoverKind());
     entry.width = strToFloat(cover.widthText);
@@ -340,6 +342,7 @@ void AppController::addToSheet()
     // The picture's own name on disk, also where it is opened through a
     // link of the program's (a name that is not valid UTF-8).
     entry.picturePath = decodeLocal8Bit(localPathBytes(m_mainWindow.currentImagePath()));
+    entry.placement = cover.placement;
     SheetList sheet = m_workspace.sheet;
     sheet.append(entry);
     m_sheetPictures.keep(entry.picturePath, cover.picture);
@@ -351,7 +354,7 @@ SheetStyle AppController::sheetStyle() const
     // The border in the colour the next job prints it in.
     return {m_workspace.coverNames, m_workspace.preferences.borderWidth,
             m_borderColour.colourAfter(m_workspace.preferences.borderColour),
-            m_workspace.sheetCutMarks};
+            m_workspace.sheetSettings.cutMarks, m_workspace.sheetSettings.bleedMm};
 }
 
 SheetWindow& AppController::sheetWindow()
@@ -364,14 +367,15 @@ SheetWindow& AppController::sheetWindow()
     connect(window, &SheetWindow::removeRequested, this,
             guard(this, &AppController::removeFromSheet));
     connect(window, &SheetWindow::clearRequested, this, guard(this, &AppController::clearSheet));
-    connect(window, &SheetWindow::cutMarksChanged, this, guard(this, &AppController::setCutMarks));
+    connect(window, &SheetWindow::settingsChanged, this,
+            guard(this, &AppController::setSheetSettings));
     return *m_sheetWindow;
 }
 
 void AppController::openSheet()
 {
     SheetWindow& window = sheetWindow();
-    window.setCutMarks(m_workspace.sheetCutMarks);
+    window.setSettings(m_workspace.sheetSettings);
     window.show();
     window.raise();
     window.activateWindow();
@@ -410,15 +414,15 @@ void AppController::clearSheet()
     saveSheet(sheet);
 }
 
-void AppController::setCutMarks(bool on)
+void AppController::setSheetSettings(const SheetSettings& settings)
 {
-    // The box shows the choice in force, also when it could not be saved.
+    // The boxes show the choices in force, also when they could not be saved.
     const auto shown = qScopeGuard([this] {
         if (m_sheetWindow)
-            m_sheetWindow->setCutMarks(m_workspace.sheetCutMarks);
+            m_sheetWindow->setSettings(m_workspace.sheetSettings);
     });
-    writeSheetCutMarks(m_workspace.folder.path(datafile::sheetSettings), on);
-    m_workspace.sheetCutMarks = on;
+    writeSheetSettings(m_workspace.folder.path(datafile::sheetSettings), settings);
+    m_workspace.sheetSettings = settings;
     refreshSheet();
 }
 

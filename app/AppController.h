@@ -75,7 +75,7 @@ private:
     void printSheet();
     void removeFromSheet(int row);
     void clearSheet();
-    void setCutMarks(bool on);
+    void setSheetSettings(const SheetSettings& settings);
     void saveSheet(const SheetList& sheet);
     SheetStyle sheetStyle() const;
     // Shows the sheet again in its window, when that is open.

@@ -6,9 +6,11 @@
 #include "LineBreaks.h"
 #include "Menus.h"
 #include "NumberConvert.h"
+#include "PageUnits.h"
 #include "PictureChooser.h"
 #include "Platform.h"
 #include "PreviewGeometry.h"
+#include "PreviewPanel.h"
 #include "SingleLineText.h"
 #include "TipsLine.h"
 #include "WindowDrag.h"
@@ -18,7 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QMenu>
 
 #include <utility>
@@ -53,6 +54,7 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     SingleLineText::applyToAll(this);
     m_ui.closeMark->setHoverColour(QColor(0x80, 0x80, 0x80));
     m_pictureChooser = new PictureChooser(this);
+    m_preview = new PreviewPanel(m_workspace, m_ui.previewImage, m_pictureChooser);
 
     m_pictureList =
         new FavouritesList(m_ui.pictureList, m_workspace.pictures, FavouritesList::Choice::Select);
@@ -77,8 +79,7 @@ void MainWindow::showPictures(const WindowPictures& pictures)
     m_pictures = pictures;
     m_ui.backgroundImage->setPicture(pictures.background);
     m_ui.panelImage->setPicture(pictures.panel);
-    if (m_showsPlaceholder)
-        m_ui.previewImage->setPicture(pictures.placeholder);
+    m_preview->setPlaceholder(pictures.placeholder);
 }
 
 void MainWindow::setCaptionFonts()
@@ -113,16 +114,19 @@ void MainWindow::createMenus()
          {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
          {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
          {"closeAction", "Close", [this] { close(); }}});
+    // The ways of placing the picture follow "Print Preview".
+    m_preview->addFitEntries(m_mainMenu, findChild<QAction*>(QStringLiteral("addToSheetAction")));
     // Controls with a menu of their own; a right click anywhere else opens
     // the main menu (contextMenuEvent).
     openMenuOnRightClick(
         m_ui.previewImage,
-        makeMenu(this, "coverMenu",
-                 {{"importAction", "Import Image", guard(this, &MainWindow::importPicture)},
-                  {"disposeAction", "Dispose Image", guard(this, &MainWindow::disposePicture)},
-                  {"viewImageAction", "View Image", guard(this, &MainWindow::viewPicture)},
-                  {"swapSizesAction", "Change Height to Width",
-                   guard(this, &MainWindow::swapWidthAndHeight)}}));
+        makeMenu(
+            this, "coverMenu",
+            {{"importAction", "Import Image", guard(m_preview, &PreviewPanel::import)},
+             {"disposeAction", "Dispose Image", guard(m_preview, &PreviewPanel::dispose)},
+             {"viewImageAction", "View Image", [this] { guarded([&] { m_preview->view(); }); }},
+             {"swapSizesAction", "Change Height to Width",
+              guard(this, &MainWindow::swapWidthAndHeight)}}));
     openMenuOnRightClick(
         m_ui.pictureList,
         makeMenu(this, "pictureMenu",
@@ -162,10 +166,11 @@ void MainWindow::setFocusOrder()
     // (connectHandlers); the kinds then share one stop.
     QList<QWidget*> order(m_kindLabels.begin(), m_kindLabels.end());
     order << m_ui.printerSetupLabel << m_ui.printCoverLabel << m_ui.settingsLabel << m_ui.helpLabel
-          << m_ui.importLabel << m_ui.widthEdit << m_ui.heightEdit << m_ui.disposeLabel
-          << m_ui.viewImageLabel << m_ui.saveSizesLabel << m_ui.restoreSizesLabel
-          << m_ui.pictureList << m_ui.addPictureLabel << m_ui.deletePictureLabel << m_ui.programList
-          << m_ui.addProgramLabel << m_ui.deleteProgramLabel << m_ui.closeLabel;
+          << m_ui.previewImage << m_ui.importLabel << m_ui.widthEdit << m_ui.heightEdit
+          << m_ui.disposeLabel << m_ui.viewImageLabel << m_ui.saveSizesLabel
+          << m_ui.restoreSizesLabel << m_ui.pictureList << m_ui.addPictureLabel
+          << m_ui.deletePictureLabel << m_ui.programList << m_ui.addProgramLabel
+          << m_ui.deleteProgramLabel << m_ui.closeLabel;
     jf::setTabOrder(order);
     m_ui.coverKindColumn->setCaptions(QList<ClickLabel*>(m_kindLabels.begin(), m_kindLabels.end()));
 }
@@ -191,10 +196,11 @@ void MainWindow::connectHandlers()
     connect(m_ui.widthEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
     connect(m_ui.heightEdit, &QLineEdit::textChanged, this, &MainWindow::sizeTextChanged);
 
-    connect(m_ui.importLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::importPicture));
+    connect(m_ui.importLabel, &ClickLabel::clicked, this, guard(m_preview, &PreviewPanel::import));
     connect(m_ui.disposeLabel, &ClickLabel::clicked, this,
-            guard(this, &MainWindow::disposePicture));
-    connect(m_ui.viewImageLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::viewPicture));
+            guard(m_preview, &PreviewPanel::dispose));
+    connect(m_ui.viewImageLabel, &ClickLabel::clicked, this,
+            [this] { guarded([&] { m_preview->view(); }); });
 
     connect(m_ui.addPictureLabel, &ClickLabel::clicked, this, guard(this, &MainWindow::addPicture));
     connect(m_ui.deletePictureLabel, &ClickLabel::clicked, this,
@@ -208,7 +214,7 @@ void MainWindow::connectHandlers()
             guard(this, &MainWindow::startSelectedProgram));
 
     connect(m_pictureChooser, &PictureChooser::dropped, this,
-            guard(this, &MainWindow::openPicture));
+            guard(m_preview, &PreviewPanel::open));
 }
 
 // ---- Showing the workspace --------------------------------------------------
@@ -226,6 +232,7 @@ void MainWindow::showWorkspace()
     showCoverNames();
     showFavourites();
     m_tips->setInterval(m_workspace.preferences.tipInterval);
+    guarded([this] { m_preview->loadFit(); });
 }
 
 void MainWindow::showFavourites()
@@ -248,16 +255,6 @@ void MainWindow::takeUpSettings(const SettingsReread& read)
 }
 
 // ---- Windows over the panel ----------------------------------------------------
-
-Picture MainWindow::panelPicture() const
-{
-    return m_ui.panelImage->picture();
-}
-
-QPoint MainWindow::panelTopLeft() const
-{
-    return pos() + m_ui.panelImage->pos();
-}
 
 void MainWindow::carryWhenDragged(QWidget* window)
 {
@@ -295,16 +292,6 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 
 // ---- Cover kinds and sizes --------------------------------------------------
 
-QString MainWindow::widthText() const
-{
-    return m_ui.widthEdit->text();
-}
-
-QString MainWindow::heightText() const
-{
-    return m_ui.heightEdit->text();
-}
-
 void MainWindow::selectCoverKind(int kind)
 {
     // Re-selecting while nothing is selected (after a failed read) selects
@@ -322,6 +309,7 @@ void MainWindow::selectCoverKind(int kind)
         button->setPicture(m_pictures.buttonUp);
     m_kindButtons[kind - 1]->setPicture(m_pictures.buttonDown);
     m_ui.coverKindColumn->setChosen(kind - 1);
+    m_ui.previewImage->resetCrop();
 
     // The boxes always end showing the new kind's sizes with its button
     // pressed: a refit that fails on the way (the new height beside an old
@@ -392,50 +380,13 @@ void MainWindow::setEditText(QLineEdit* edit, const QString& text)
 
 void MainWindow::fitPreview()
 {
-    ImageControl* preview = m_ui.previewImage;
+    PicturePreview* preview = m_ui.previewImage;
     preview->resize(previewBoxWidth, previewBoxHeight);
     const PreviewSize size = jf::fitPreview(m_ui.widthEdit->text(), m_ui.heightEdit->text());
     preview->resize(std::max(size.width, 0), std::max(size.height, 0));
-}
-
-Picture MainWindow::previewPicture() const
-{
-    return m_ui.previewImage->picture();
-}
-
-void MainWindow::loadPreviewPicture(const QString& path)
-{
-    const Picture picture = loadPicture(path);
-    m_ui.previewImage->setPicture(picture);
-    m_ui.previewImage->setAccessibleDescription(QFileInfo(path).fileName());
-    m_showsPlaceholder = false;
-    m_currentImagePath = path;
-}
-
-void MainWindow::openPicture(const QString& path)
-{
-    m_pictureChooser->remember(path);
-    loadPreviewPicture(path);
-}
-
-void MainWindow::importPicture()
-{
-    const QString path = m_pictureChooser->choose();
-    if (!path.isEmpty())
-        loadPreviewPicture(path);
-}
-
-void MainWindow::disposePicture()
-{
-    m_ui.previewImage->setPicture(m_pictures.placeholder);
-    m_ui.previewImage->setAccessibleDescription(QString());
-    m_showsPlaceholder = true;
-}
-
-void MainWindow::viewPicture()
-{
-    if (!platform().shell->openDocument(m_currentImagePath))
-        throw Error(noViewerMessage(m_currentImagePath));
+    // The picture is placed in the cover's own proportions, as it prints.
+    preview->setCoverSize(QSizeF(mmToCoverPixels(strToInt(m_ui.widthEdit->text())),
+                                 mmToCoverPixels(strToInt(m_ui.heightEdit->text()))));
 }
 
 void MainWindow::swapWidthAndHeight()
@@ -468,7 +419,7 @@ void MainWindow::addProgram(const QString& commandLine, const QString& name)
 
 void MainWindow::loadSelectedPicture()
 {
-    loadPreviewPicture(m_pictureList->selectedPath());
+    m_preview->load(m_pictureList->selectedPath());
 }
 
 void MainWindow::startSelectedProgram()

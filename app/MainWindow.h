@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PreviewPanel.h"
 #include "TipsLine.h"
 #include "WindowPictures.h"
 #include "ui_MainWindow.h"
@@ -69,19 +70,20 @@ public:
     // 0 while no kind is selected.
     int selectedCoverKind() const { return m_selectedKind; }
 
-    QString widthText() const;
-    QString heightText() const;
-    // The picture in the preview, which is what prints.
-    Picture previewPicture() const;
+    QString widthText() const { return m_ui.widthEdit->text(); }
+    QString heightText() const { return m_ui.heightEdit->text(); }
+    // The picture in the preview, which is what prints, and its placement.
+    Picture previewPicture() const { return m_ui.previewImage->picture(); }
+    Placement placement() const { return m_ui.previewImage->placement(); }
     // Loads a picture file into the preview as if it had been chosen in the
     // picture dialog, which then reopens on it; failures are thrown as the
     // import's are.
-    void openPicture(const QString& path);
+    void openPicture(const QString& path) { m_preview->open(path); }
     // True while the preview shows the placeholder: before any picture is
     // loaded and after "Dispose Image".
-    bool showsPlaceholder() const { return m_showsPlaceholder; }
+    bool showsPlaceholder() const { return m_preview->showsPlaceholder(); }
     // The file loaded into the preview last, empty before the first load.
-    const QString& currentImagePath() const { return m_currentImagePath; }
+    const QString& currentImagePath() const { return m_preview->currentPath(); }
 
     // An equal value changes nothing, a different positive one restarts the
     // period, 0 or less stops the tips (the last one stays shown).
@@ -93,10 +95,10 @@ public:
     void showNote(const QString& text, bool kept = false) { m_tips->showNote(text, kept); }
 
     // The panel's picture, the background of the windows opened over it.
-    Picture panelPicture() const;
+    Picture panelPicture() const { return m_ui.panelImage->picture(); }
     // Where the windows opened over the panel go: the main window's position
     // plus the panel's.
-    QPoint panelTopLeft() const;
+    QPoint panelTopLeft() const { return pos() + m_ui.panelImage->pos(); }
     // While it is visible, `window` is carried along by every drag of this
     // window: it is kept over the panel and given the focus.
     void carryWhenDragged(QWidget* window);
@@ -125,11 +127,7 @@ private:
 
     void saveCoverSizes();
     void restoreCoverSizes();
-    void importPicture();
-    void disposePicture();
-    void viewPicture();
     void swapWidthAndHeight();
-    void loadPreviewPicture(const QString& path);
 
     void addPicture();
     void loadSelectedPicture();
@@ -152,13 +150,12 @@ private:
     std::array<ImageControl*, 8> m_kindButtons{};
     std::array<ClickLabel*, 8> m_kindLabels{};
     int m_selectedKind = 0;
-    QString m_currentImagePath;
-    bool m_showsPlaceholder = true;
 
     FavouritesList* m_pictureList = nullptr;
     FavouritesList* m_programList = nullptr;
     TipsLine* m_tips = nullptr;
     QMenu* m_mainMenu = nullptr;
+    PreviewPanel* m_preview = nullptr;
     WindowDrag* m_drag = nullptr;
 
     bool m_settingText = false;

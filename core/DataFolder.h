@@ -18,9 +18,11 @@ inline constexpr auto picturesPaths = "PicturesPaths.txt";
 inline constexpr auto calibration = "Calibration.txt";
 // The covers waiting to print together; missing until one is added.
 inline constexpr auto sheet = "Sheet.txt";
-// The sheet window's choices (line 1: cut marks, 1 or 0); missing until
-// one is changed.
+// The sheet window's choices (line 1: cut marks, 1 or 0; line 2: bleed);
+// missing until one is changed.
 inline constexpr auto sheetSettings = "SheetSettings.ins";
+// How pictures are placed on their covers; missing until a way is chosen.
+inline constexpr auto pictureFit = "PictureFit.ins";
 // The disc label's hole (line 1: its diameter in millimetres); missing until
 // it is changed.
 inline constexpr auto disc = "Disc.ins";

@@ -21,9 +21,11 @@ struct Packing
 
 // The covers' place on pages of `area` dots at the scale of `placement`
 // (its shift comes later), in rows; quarter-turned covers only with `mayTurn`.
-Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area,
+// Each cover's area reaches `bleedMm` past its picture.
+Packing pack(const QList<SheetCover>& covers, int borderWidth, double bleedMm, QSizeF area,
              const PagePlacement& placement, double dotsPerMmX, double dotsPerMmY, bool mayTurn)
 {
+    const double bleedX = bleedMm * dotsPerMmX, bleedY = bleedMm * dotsPerMmY;
     const double gapX = kCoverGapMm * dotsPerMmX, gapY = kCoverGapMm * dotsPerMmY;
     const double width = area.width() + kFitToleranceMm * dotsPerMmX;
     const double height = area.height() + kFitToleranceMm * dotsPerMmY;
@@ -32,14 +34,17 @@ Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area,
     for (int i = 0; i < covers.size(); ++i) {
         const QSize picture(std::max(0, covers[i].picture.width()),
                             std::max(0, covers[i].picture.height()));
-        // The ring's top-left corner at `at` (dots).
+        // The area's top-left corner at `at` (dots).
         const auto frameAt = [&](QPointF at, bool quarterTurned) {
-            const PagePlacement there{placement.scaleX, placement.scaleY, at.x(), at.y()};
-            return coverFrame(there, QPointF(borderWidth, borderWidth), picture, borderWidth,
-                              quarterTurned);
+            const PagePlacement there{placement.scaleX, placement.scaleY, at.x() + bleedX,
+                                      at.y() + bleedY};
+            CoverFrame frame = coverFrame(there, QPointF(borderWidth, borderWidth), picture,
+                                          borderWidth, quarterTurned);
+            frame.area.adjust(-bleedX, -bleedY, bleedX, bleedY);
+            return frame;
         };
         const auto fits = [&](QPointF at, bool quarterTurned) {
-            const QRectF r = frameAt(at, quarterTurned).border;
+            const QRectF r = frameAt(at, quarterTurned).area;
             return r.right() <= width && r.bottom() <= height;
         };
         const QList<bool> ways = mayTurn ? QList<bool>{false, true} : QList<bool>{false};
@@ -67,12 +72,12 @@ Packing pack(const QList<SheetCover>& covers, int borderWidth, QSizeF area,
             rowTop = rowHeight = 0;
         }
         const CoverFrame frame = frameAt(place->first, place->second);
-        if (frame.border.top() > rowTop) { // a new row
-            rowTop = frame.border.top();
+        if (frame.area.top() > rowTop) { // a new row
+            rowTop = frame.area.top();
             rowHeight = 0;
         }
-        rowHeight = std::max(rowHeight, frame.border.height());
-        nextX = frame.border.right() + gapX;
+        rowHeight = std::max(rowHeight, frame.area.height());
+        nextX = frame.area.right() + gapX;
         packing.pages.last().append({i, frame});
     }
     return packing;
@@ -82,8 +87,8 @@ void moveInFromTheEdges(QList<PlacedFrame>& page, QSizeF area, double dotsPerMmX
 {
     double right = 0, bottom = 0;
     for (const PlacedFrame& placed : page) {
-        right = std::max(right, placed.frame.border.right());
-        bottom = std::max(bottom, placed.frame.border.bottom());
+        right = std::max(right, placed.frame.area.right());
+        bottom = std::max(bottom, placed.frame.area.bottom());
     }
     const double room = kMarkOffsetMm + kMarkLengthMm;
     const QPointF by(std::clamp((area.width() - right) / 2, 0.0, room * dotsPerMmX),
@@ -119,14 +124,16 @@ QSizeF SheetPlan::printableDots() const
 }
 
 void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
-                         const std::optional<PrinterCorrection>& correction)
+                         const std::optional<PrinterCorrection>& correction, int bleedMm)
 {
-    arrangeSheet({{QString(), picture}}, borderWidth, paper, correction);
+    arrangeSheet({{QString(), picture}}, borderWidth, paper, correction, bleedMm);
 }
 
 SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const Paper& paper,
-                       const std::optional<PrinterCorrection>& correction)
+                       const std::optional<PrinterCorrection>& correction, int bleedMm)
 {
+    // A border is the cut line: covers with one never bleed.
+    const double bleed = borderWidth > 0 ? 0.0 : std::max(0, bleedMm);
     const PaperOrientation chosen = paper.orientation;
     // In order of preference: the paper as chosen, covers upright.
     const std::pair<PaperOrientation, bool> tries[] = {{chosen, false},
@@ -143,11 +150,12 @@ SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const P
         plan.dotsPerInchX = paper.dotsPerInchX;
         plan.dotsPerInchY = paper.dotsPerInchY;
         plan.placement = placementOn(paper, orientation, correction);
+        plan.bleedMm = bleed;
         const PagePlacement& placement = plan.placement;
         const double dotsPerMmX = dotsPerMm(paper.dotsPerInchX);
         const double dotsPerMmY = dotsPerMm(paper.dotsPerInchY);
-        Packing packing = pack(covers, borderWidth, plan.printableDots(), placement, dotsPerMmX,
-                               dotsPerMmY, mayTurn);
+        Packing packing = pack(covers, borderWidth, bleed, plan.printableDots(), placement,
+                               dotsPerMmX, dotsPerMmY, mayTurn);
         if (packing.unplaced >= 0) {
             unplaced = std::max(unplaced, packing.unplaced);
             continue;
@@ -190,7 +198,7 @@ QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double
     const double lenX = kMarkLengthMm * dotsPerMmX, lenY = kMarkLengthMm * dotsPerMmY;
     for (qsizetype i = 0; i < frames.size(); ++i) {
         const QRectF& picture = frames[i].picture;
-        const QRectF& outer = frames[i].border;
+        const QRectF& outer = frames[i].area;
         for (const int dx : {-1, 1}) {
             for (const int dy : {-1, 1}) {
                 const double x = dx < 0 ? picture.left() : picture.right();
@@ -204,7 +212,7 @@ QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double
                 for (qsizetype j = 0; j < frames.size(); ++j) {
                     if (j == i)
                         continue;
-                    const QRectF other = frames[j].border.adjusted(-offX, -offY, offX, offY);
+                    const QRectF other = frames[j].area.adjusted(-offX, -offY, offX, offY);
                     if (endX && y > other.top() && y < other.bottom())
                         endX = shortened(startX, *endX, dx, other.left(), other.right());
                     if (endY && x > other.left() && x < other.right())
@@ -228,7 +236,7 @@ QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double
     return marks;
 }
 
-int effectivePixelsPerInch(QSize pixels, QSizeF printedMm)
+int effectivePixelsPerInch(QSizeF pixels, QSizeF printedMm)
 {
     if (pixels.isEmpty() || printedMm.isEmpty())
         return 0;

@@ -47,6 +47,9 @@ struct SheetPlan
     int dotsPerInchX = 1200;
     int dotsPerInchY = 1200;
     PagePlacement placement;
+    // How far each cover's area reaches past its picture, in millimetres;
+    // 0 for covers with a border.
+    double bleedMm = 0;
     QList<QList<PlacedFrame>> pages;
 
     // The printable area in dots.
@@ -63,28 +66,33 @@ struct SheetPlan
 // area leaves room. The covers are sized and placed by the rule of a single
 // cover (placementOn): a calibrated printer's offsets move them back and its
 // scale works from the printable area's corner. An empty list gives no pages.
+// Without a border, each cover's area reaches `bleedMm` past its picture on
+// every side (the picture is printed that much larger there), and the
+// covers' areas keep kCoverGapMm apart; a cover with a border never bleeds.
 //
 // A cover that fits no way on a sheet of the paper throws the PrinterError
 // of layoutCover ("The cover "NAME" needs W × H mm, but the printable area
 // of PAPER is W × H mm. Choose a larger paper in Printer Setup.").
 SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const Paper& paper,
-                       const std::optional<PrinterCorrection>& correction);
+                       const std::optional<PrinterCorrection>& correction, int bleedMm = 0);
 
 // Refuses a cover that fits no sheet of `paper` either way round with the
 // message "Print Cover" gives for it (layoutCover's), unnamed ("The cover").
 void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
-                         const std::optional<PrinterCorrection>& correction);
+                         const std::optional<PrinterCorrection>& correction, int bleedMm = 0);
 
 // The cut marks of one page: at each corner of each picture, a line along
-// each of its two edges, outward. A mark is shortened where it would come
-// closer than kMarkOffsetMm to another cover or leave the printable area of
-// `printable` dots, and left out where less than a millimetre remains.
+// each of its two edges, outward, from kMarkOffsetMm beyond the cover's
+// area (its border ring, or what bleeds). A mark is shortened where it
+// would come closer than kMarkOffsetMm to another cover's area or leave the
+// printable area of `printable` dots, and left out where less than a
+// millimetre remains.
 QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double dotsPerMmX,
                        double dotsPerMmY);
 
 // The picture's pixels per inch where it prints as `printedMm`: the
 // smaller of its two directions, rounded; 0 for an empty picture.
-int effectivePixelsPerInch(QSize pixels, QSizeF printedMm);
+int effectivePixelsPerInch(QSizeF pixels, QSizeF printedMm);
 // Below this a picture is said to print blurred.
 inline constexpr int kSharpPixelsPerInch = 150;
 // "300 pixels per inch".

@@ -31,6 +31,57 @@ QString sizeText(double mm)
     return QString::number(mm, 'g', 12);
 }
 
+// A number of a cover's placement: written with a dot, read only so.
+std::optional<double> placementNumber(const QString& field, double low, double high)
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = c.toDouble(field, &ok);
+    if (!ok || !(value >= low && value <= high))
+        return std::nullopt;
+    return value;
+}
+
+QString placementNumberText(double value)
+{
+    QString text = QString::number(value, 'f', 6);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+// The placement at the end of a line's fields after the first three (the
+// path and what follows it), which it shortens to the path's; nothing for
+// damaged placement fields. The placement starts at the last field that
+// names a way of placing: a path may hold tabs, but the program writes a
+// placement after every path that could be read so. Without one the line
+// is of the four old fields: stretch.
+std::optional<Placement> takePlacement(QStringList& rest)
+{
+    qsizetype at = rest.size() - 1;
+    while (at > 0 && !pictureFitNamed(rest[at]))
+        --at;
+    if (at <= 0)
+        return Placement();
+    Placement placement{*pictureFitNamed(rest[at]), Crop()};
+    const QStringList values = rest.mid(at + 1);
+    rest = rest.mid(0, at);
+    if (placement.fit != PictureFit::Fill)
+        return values.isEmpty() ? std::optional(placement) : std::nullopt;
+    if (values.size() != 3)
+        return std::nullopt;
+    const std::optional<double> x = placementNumber(values[0], 0, 1);
+    const std::optional<double> y = placementNumber(values[1], 0, 1);
+    const std::optional<double> zoom = placementNumber(values[2], 1, kMostZoom);
+    if (!x || !y || !zoom)
+        return std::nullopt;
+    placement.crop = {*x, *y, *zoom};
+    return placement;
+}
+
 std::optional<SheetEntry> parseLine(const QString& line)
 {
     const bool control = std::any_of(line.cbegin(), line.cend(), [](QChar c) {
@@ -43,18 +94,33 @@ std::optional<SheetEntry> parseLine(const QString& line)
     const int kind = fields[0].toInt(&ok);
     const std::optional<double> width = size(fields[1]);
     const std::optional<double> height = size(fields[2]);
-    // The path is the rest of the line: a tab belongs to it.
-    const QString path = fields.mid(3).join(QLatin1Char('\t'));
-    if (!ok || kind < 1 || kind > 8 || !width || !height || path.isEmpty())
+    QStringList rest = fields.mid(3);
+    const std::optional<Placement> placement = takePlacement(rest);
+    // The path is what precedes the placement: a tab belongs to it.
+    const QString path = rest.join(QLatin1Char('\t'));
+    if (!ok || kind < 1 || kind > 8 || !width || !height || !placement || path.isEmpty())
         return std::nullopt;
-    return SheetEntry{kind, *width, *height, path};
+    return SheetEntry{kind, *width, *height, path, *placement};
 }
 
 QString formatLine(const SheetEntry& entry)
 {
-    return QStringList{QString::number(entry.kind), sizeText(entry.width), sizeText(entry.height),
-                       entry.picturePath}
-        .join(QLatin1Char('\t'));
+    QStringList fields{QString::number(entry.kind), sizeText(entry.width), sizeText(entry.height),
+                       entry.picturePath};
+    // A stretched cover is the four old fields, unless its path would read
+    // as ending in a placement.
+    if (entry.placement.fit == PictureFit::Stretch) {
+        const std::optional<SheetEntry> read = parseLine(fields.join(QLatin1Char('\t')));
+        if (read && read->picturePath == entry.picturePath)
+            return fields.join(QLatin1Char('\t'));
+    }
+    fields << pictureFitName(entry.placement.fit);
+    if (entry.placement.fit == PictureFit::Fill) {
+        const Crop& crop = entry.placement.crop;
+        fields << placementNumberText(crop.centreX) << placementNumberText(crop.centreY)
+               << placementNumberText(crop.zoom);
+    }
+    return fields.join(QLatin1Char('\t'));
 }
 
 } // namespace
@@ -152,21 +218,28 @@ QString sheetReadNote(const QString& path, const QList<int>& damaged, qsizetype 
     return notes.join(QStringLiteral(".\n\n"));
 }
 
-bool readSheetCutMarks(const QString& path)
+SheetSettings readSheetSettings(const QString& path)
 {
+    SheetSettings settings;
     try {
-        return SettingsFileReader(path, FileUse::State, FailureText::NamingTheFile).readLine() !=
-               QLatin1String("0");
+        SettingsFileReader file(path, FileUse::State, FailureText::NamingTheFile);
+        settings.cutMarks = file.readLine() != QLatin1String("0");
+        bool ok = false;
+        const int bleed = file.readLine().trimmed().toInt(&ok);
+        if (ok && bleed >= 0 && bleed <= kMostBleedMm)
+            settings.bleedMm = bleed;
     } catch (const InOutError& e) {
-        if (e.osError() == ENOENT || e.osError() == ENOTDIR)
-            return true; // never changed (or no Data folder at all)
-        throw;
+        if (e.osError() != ENOENT && e.osError() != ENOTDIR)
+            throw; // else never changed (or no Data folder at all)
     }
+    return settings;
 }
 
-void writeSheetCutMarks(const QString& path, bool on)
+void writeSheetSettings(const QString& path, const SheetSettings& settings)
 {
-    writeSettingsFile(path, {on ? QStringLiteral("1") : QStringLiteral("0")},
+    writeSettingsFile(path,
+                      {settings.cutMarks ? QStringLiteral("1") : QStringLiteral("0"),
+                       QString::number(settings.bleedMm)},
                       FailureText::NamingTheFile);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureFit.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -7,14 +9,15 @@
 namespace jf {
 
 // One cover on the sheet: the kind it was added as (1 to 8, whose name the
-// sheet shows), its size in millimetres as the boxes showed it, and the
-// picture file it prints.
+// sheet shows), its size in millimetres as the boxes showed it, the
+// picture file it prints and how the picture was placed on it.
 struct SheetEntry
 {
     int kind = 1;
     double width = 0;
     double height = 0;
     QString picturePath;
+    Placement placement{};
 
     bool operator==(const SheetEntry&) const = default;
 };
@@ -27,8 +30,12 @@ inline constexpr qsizetype kMostSheetCovers = 500;
 bool isSheetCoverSide(double mm);
 
 // Sheet.txt in the Data folder: the covers of the sheet in the order they
-// were added, one line each: kind, width, height and the picture's path,
-// separated by tabs, CR LF after every line.
+// were added, one line each: kind, width, height, the picture's path and
+// the placement ("stretch", "fit", or "fill" followed by the crop's centre
+// across and down and its zoom, with a dot and at most six decimals),
+// separated by tabs, CR LF after every line. A line of the first four
+// fields alone is a stretched cover, and a stretched cover is written so
+// unless its path ends in what reads as a placement.
 //
 // Nothing is lost: a line that is not such an entry is kept as it is and
 // written back after the entries, as are the entries beyond
@@ -74,11 +81,26 @@ private:
 // and the entries beyond the ceiling; empty when there is nothing to tell.
 QString sheetReadNote(const QString& path, const QList<int>& damaged, qsizetype leftOver);
 
-// SheetSettings.ins in the Data folder: whether the sheet prints cut marks
-// (line 1: "1" or "0"). A missing file is the default, marks on; it is noted
-// as missing, so that a file another program makes meanwhile is not written
-// over. Throws InOutError, whose message names the file.
-bool readSheetCutMarks(const QString& path);
-void writeSheetCutMarks(const QString& path, bool on);
+// The sheet window's choices: cut marks, and how far (whole millimetres,
+// 0 to kMostBleedMm) the pictures of covers without a border run past
+// their cut lines.
+struct SheetSettings
+{
+    bool cutMarks = true;
+    int bleedMm = 0;
+
+    bool operator==(const SheetSettings&) const = default;
+};
+
+inline constexpr int kMostBleedMm = 3;
+
+// SheetSettings.ins in the Data folder: line 1 the cut marks ("1" or "0"),
+// line 2 the bleed. A missing file, or a missing line, is the default
+// (marks on, no bleed), as is a bleed that is no whole number from 0 to
+// kMostBleedMm; a missing file is noted as missing, so that a file another
+// program makes meanwhile is not written over. Throws InOutError, whose
+// message names the file.
+SheetSettings readSheetSettings(const QString& path);
+void writeSheetSettings(const QString& path, const SheetSettings& settings);
 
 } // namespace jf

@@ -25,10 +25,12 @@ struct Workspace
     Favourites programs{datafile::programsNames, datafile::programsPaths};
     Favourites pictures{datafile::picturesNames, datafile::picturesPaths};
     CalibrationTable calibration;
-    // The covers waiting to print together (Sheet.txt) and whether they
-    // print with cut marks (SheetSettings.ins).
+    // The covers waiting to print together (Sheet.txt) and the sheet
+    // window's choices (SheetSettings.ins).
     SheetList sheet;
-    bool sheetCutMarks = true;
+    SheetSettings sheetSettings;
+    // How pictures are placed on their covers (PictureFit.ins).
+    PictureFit pictureFit = PictureFit::Stretch;
 };
 
 // Start-up: takes the working directory as the base directory, then reads the

@@ -58,7 +58,7 @@ PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& bord
     if (layout.paperTurned)
         currentPrinter().turnPaperForJob(layout.orientation);
     return coverPage(layout, paper, request.name, request.picture,
-                     border.colourFor(request.borderColour), correction);
+                     border.colourFor(request.borderColour), correction, request.placement);
 }
 
 void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColourMemory& border,

@@ -3,6 +3,7 @@
 #include "Calibration.h"
 #include "PageLayout.h"
 #include "Picture.h"
+#include "PictureFit.h"
 #include "PrintPage.h"
 
 #include <QColor>
@@ -31,7 +32,8 @@ private:
 };
 
 // What "Print Cover" prints: the two boxes' texts (millimetres), the picture
-// in the preview, the border from the settings, and the cover kind's name.
+// in the preview, the border from the settings, the cover kind's name and
+// how the picture is placed on the cover.
 struct CoverRequest
 {
     QString heightText;
@@ -40,6 +42,7 @@ struct CoverRequest
     std::uint8_t borderWidth = 0;
     QString borderColour;
     QString name;
+    Placement placement{};
 };
 
 // The picture's size in cover pixels as the boxes give it: the height's

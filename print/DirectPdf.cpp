@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QList>
+#include <QPainterPath>
 
 namespace jf {
 
@@ -133,19 +134,46 @@ QByteArray colour(const QColor& c)
     return number(c.redF()) + ' ' + number(c.greenF()) + ' ' + number(c.blueF());
 }
 
+// A path (dots) as the operators that make it in PDF points, and the clip
+// by its fill rule.
+QByteArray clipTo(const PrintPage& page, const QPainterPath& path)
+{
+    QByteArray ops;
+    const auto point = [&](QPointF dots) {
+        const QPointF p = page.dotsToPdfPoints(dots);
+        return number(p.x()) + ' ' + number(p.y());
+    };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            ops += point(e) + " m\n";
+        } else if (e.isLineTo()) {
+            ops += point(e) + " l\n";
+        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            ops += point(e) + ' ' + point(path.elementAt(i + 1)) + ' ' +
+                   point(path.elementAt(i + 2)) + " c\n";
+            i += 2;
+        }
+    }
+    return ops + (path.fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n");
+}
+
 // The page's drawing: each cover clipped to its area, the picture `Im<i>`
-// of cover i; then the cut marks.
+// of cover i placed whole and clipped to what of it prints; then the cut
+// marks.
 QByteArray pageContent(const PrintPage& page)
 {
     QByteArray content;
     for (qsizetype i = 0; i < page.covers.size(); ++i) {
-        const CoverFrame& frame = page.covers[i].frame;
+        const PlacedCover& cover = page.covers[i];
+        const CoverFrame& frame = cover.frame;
         const QByteArray area = rect(page.dotsToPdfPoints(frame.area));
         content += "q\n" + area + " re W n\n1 1 1 rg\n" + area + " re f\n";
         if (frame.border != frame.picture && !frame.border.isEmpty())
-            content += colour(page.covers[i].borderColour) + " rg\n" +
+            content += colour(cover.borderColour) + " rg\n" +
                        rect(page.dotsToPdfPoints(frame.border)) + " re f\n";
-        const QRectF p = page.dotsToPdfPoints(frame.picture);
+        content += clipTo(page, cover.clipPath());
+        const QRectF p = page.dotsToPdfPoints(cover.wholePicture());
         if (frame.quarterTurned) // a quarter turn clockwise: the image's top on the right
             content += "0 " + number(-p.height()) + ' ' + number(p.width()) + " 0 " +
                        number(p.x()) + ' ' + number(p.y() + p.height()) + " cm\n";
@@ -171,7 +199,7 @@ QByteArray pageContent(const PrintPage& page)
 
 bool passesThrough(const PlacedCover& cover)
 {
-    if (cover.frame.picture.isEmpty() || cover.picture.isNull())
+    if (cover.pictureBox().isEmpty() || cover.picture.isNull())
         return false;
     // Only a file every PDF reader draws as the preview does goes in as it is.
     return cover.picture.plainJpegPassesThrough();

@@ -15,8 +15,10 @@ bool passesThrough(const PlacedCover& cover);
 
 // Pages whose every picture passes through, written straight into a PDF
 // file: each JPEG file embedded as it is (no decoding, no second
-// compression) at its place (quarter-turned covers turned), over its border ring and
-// the cover's white area, clipped to that area; the cut marks as lines.
+// compression), over its border ring and the cover's white area, clipped to
+// that area. The whole picture is placed by a transform where the part that
+// prints lands (quarter-turned covers turned) and clipped by a path to the
+// cover's picture box and clip; the cut marks as lines.
 // Each page has the sheet's size; the catalogue asks viewers to print at
 // actual size (/PrintScaling /None). Returns false when the device fails.
 bool writeDirectPdf(QIODevice& out, const QList<PrintPage>& pages);

@@ -23,17 +23,77 @@ PrintPage emptyPage(const Paper& paper, PaperOrientation orientation,
 }
 
 // A one-pixel picture is a solid fill of its colour, as the preview shows it.
-void drawPicture(QPainter& painter, const Picture& picture, const QRectF& target)
+void drawPicture(QPainter& painter, const Picture& picture, const QRectF& target,
+                 const QRectF& source)
 {
     if (picture.isNull() || target.isEmpty())
         return;
     if (picture.size() == QSize(1, 1))
         painter.fillRect(target, picture.fullImage().pixelColor(0, 0));
     else
-        picture.draw(painter, target);
+        picture.draw(painter, target, source);
+}
+
+// A cover with its picture placed in `box` (dots), whose own size in cover
+// pixels `placement` gives: dots per cover pixel along each axis, upright.
+PlacedCover placedCover(const QString& name, const Picture& picture, const CoverFrame& frame,
+                        const QColor& borderColour, const Placement& placement, const QRectF& box,
+                        const PagePlacement& scale)
+{
+    const QSizeF boxSize(box.width() / scale.scaleX, box.height() / scale.scaleY);
+    return {name,
+            picture,
+            frame,
+            borderColour,
+            placement,
+            box,
+            frame.quarterTurned ? boxSize.transposed() : boxSize,
+            {}};
 }
 
 } // namespace
+
+PlacedPicture PlacedCover::placed(QSizeF pixels) const
+{
+    QSizeF size = boxSize;
+    if (size.isEmpty()) {
+        size = pictureBox().size();
+        if (frame.quarterTurned)
+            size.transpose();
+    }
+    return placePicture(placement, pixels, size);
+}
+
+QRectF PlacedCover::onPage(const QRectF& f) const
+{
+    const QRectF b = pictureBox();
+    if (!frame.quarterTurned)
+        return QRectF(b.x() + f.x() * b.width(), b.y() + f.y() * b.height(), f.width() * b.width(),
+                      f.height() * b.height());
+    // Across the picture runs down the page, down it from right to left.
+    return QRectF(b.right() - f.bottom() * b.width(), b.y() + f.x() * b.height(),
+                  f.height() * b.width(), f.width() * b.height());
+}
+
+QRectF PlacedCover::wholePicture() const
+{
+    const PlacedPicture p = placed();
+    if (p.source.isEmpty())
+        return onPage(p.target);
+    const double perPixelX = p.target.width() / p.source.width();
+    const double perPixelY = p.target.height() / p.source.height();
+    const QSizeF pixels = picture.size();
+    return onPage(QRectF(p.target.x() - p.source.x() * perPixelX,
+                         p.target.y() - p.source.y() * perPixelY, pixels.width() * perPixelX,
+                         pixels.height() * perPixelY));
+}
+
+QPainterPath PlacedCover::clipPath() const
+{
+    QPainterPath path;
+    path.addRect(pictureBox());
+    return clip.isEmpty() ? path : path.intersected(clip);
+}
 
 QSizeF PrintPage::sheetMm() const
 {
@@ -59,45 +119,54 @@ QPointF PrintPage::dotsToPdfPoints(QPointF dots) const
     return dotsToPdfPoints(QRectF(dots, QSizeF(0, 0))).topLeft();
 }
 
-QSizeF PrintPage::printedMm(const PlacedCover& cover) const
+QSizeF PrintPage::printedMm(const PlacedCover& cover, QSizeF pixels) const
 {
     // Sent dots are what lands on paper, less a calibrated printer's own
     // scaling, which the correction took back.
     const double factorX = correction ? correction->factorX : 1.0;
     const double factorY = correction ? correction->factorY : 1.0;
-    const QSizeF sent = dotsToMm(cover.frame.picture.size(), dotsPerInchX, dotsPerInchY);
+    const QRectF target = cover.onPage(cover.placed(pixels).target);
+    const QSizeF sent = dotsToMm(target.size(), dotsPerInchX, dotsPerInchY);
     const QSizeF onPage(sent.width() / factorX, sent.height() / factorY);
     return cover.frame.quarterTurned ? onPage.transposed() : onPage;
 }
 
-int PrintPage::pixelsPerInch(const PlacedCover& cover) const
+int PrintPage::pixelsPerInch(const PlacedCover& cover, QSizeF pixels) const
 {
-    return effectivePixelsPerInch(cover.picture.size(), printedMm(cover));
+    if (pixels.isEmpty())
+        pixels = cover.picture.size();
+    return effectivePixelsPerInch(cover.placed(pixels).source.size(), printedMm(cover, pixels));
 }
 
 PrintPage coverPage(const PageLayout& layout, const Paper& paper, const QString& name,
                     const Picture& picture, const QColor& borderColour,
-                    const std::optional<PrinterCorrection>& correction)
+                    const std::optional<PrinterCorrection>& correction, const Placement& placement)
 {
     PrintPage page = emptyPage(paper, layout.orientation, correction);
     page.dotsPerInchX = layout.dotsPerInchX;
     page.dotsPerInchY = layout.dotsPerInchY;
-    page.covers.append({name, picture, layout.frame(), borderColour});
+    const CoverFrame frame = layout.frame();
+    page.covers.append(placedCover(name, picture, frame, borderColour, placement, frame.picture,
+                                   layout.placement));
     return page;
 }
 
 QList<PrintPage> sheetPages(const SheetPlan& plan, const Paper& paper, const QStringList& names,
                             const QList<Picture>& pictures, const QColor& borderColour,
-                            bool cutMarks, const std::optional<PrinterCorrection>& correction)
+                            bool cutMarks, const std::optional<PrinterCorrection>& correction,
+                            const QList<Placement>& placements)
 {
     QList<PrintPage> pages;
     for (const QList<PlacedFrame>& planned : plan.pages) {
         PrintPage page = emptyPage(paper, plan.orientation, correction);
         QList<CoverFrame> frames;
         for (const PlacedFrame& placed : planned) {
-            page.covers.append({names.value(placed.cover), pictures.value(placed.cover),
-                                placed.frame, borderColour});
-            frames << placed.frame;
+            const CoverFrame& frame = placed.frame;
+            page.covers.append(placedCover(names.value(placed.cover), pictures.value(placed.cover),
+                                           frame, borderColour, placements.value(placed.cover),
+                                           plan.bleedMm > 0 ? frame.area : frame.picture,
+                                           plan.placement));
+            frames << frame;
         }
         if (cutMarks)
             page.cutMarks = jf::cutMarks(frames, plan.printableDots(), dotsPerMm(plan.dotsPerInchX),
@@ -118,14 +187,18 @@ void paintPage(QPainter& painter, const PrintPage& page)
         painter.fillRect(frame.area, Qt::white);
         if (frame.border != frame.picture && !frame.border.isEmpty())
             painter.fillRect(frame.border, cover.borderColour);
+        if (!cover.clip.isEmpty())
+            painter.setClipPath(cover.clipPath(), Qt::IntersectClip);
+        const PlacedPicture placed = cover.placed();
+        const QRectF target = cover.onPage(placed.target);
         if (frame.quarterTurned) {
             // A quarter turn clockwise: the picture's top along the right edge.
-            painter.translate(frame.picture.topRight());
+            painter.translate(target.topRight());
             painter.rotate(90);
-            drawPicture(painter, cover.picture,
-                        QRectF(0, 0, frame.picture.height(), frame.picture.width()));
+            drawPicture(painter, cover.picture, QRectF(0, 0, target.height(), target.width()),
+                        placed.source);
         } else {
-            drawPicture(painter, cover.picture, frame.picture);
+            drawPicture(painter, cover.picture, target, placed.source);
         }
         painter.restore();
     }

@@ -2,12 +2,14 @@
 
 #include "PageLayout.h"
 #include "Picture.h"
+#include "PictureFit.h"
 #include "SheetLayout.h"
 
 #include <QColor>
 #include <QImage>
 #include <QLineF>
 #include <QList>
+#include <QPainterPath>
 #include <QSizeF>
 #include <QString>
 #include <optional>
@@ -17,14 +19,38 @@ class QPainter;
 namespace jf {
 
 // A cover on a printed page: its rectangles (printer dots from the printable
-// area's corner), the picture stretched into its picture rectangle, and the
-// colour of its border ring.
+// area's corner), the picture, the colour of its border ring, and how the
+// picture lies in its box: the frame's picture rectangle, or a larger one
+// (a sheet's bleed). The placement works in the box's own proportions,
+// `boxSize` (cover pixels, upright), which its size in dots need not have
+// (printers' dots are not always square); empty, the box's size in dots.
+// Nothing of the picture shows outside the box, nor outside `clip` (dots)
+// when that is given.
 struct PlacedCover
 {
     QString name;
     Picture picture;
     CoverFrame frame;
     QColor borderColour;
+    Placement placement{};
+    QRectF box{}; // empty: the frame's picture rectangle
+    QSizeF boxSize{};
+    QPainterPath clip{};
+
+    QRectF pictureBox() const { return box.isEmpty() ? frame.picture : box; }
+    // The part of a picture of `pixels` that prints and where it lands, as
+    // fractions of the upright box (placePicture).
+    PlacedPicture placed(QSizeF pixels) const;
+    PlacedPicture placed() const { return placed(picture.size()); }
+    // A rectangle given as fractions of the upright box, in dots on the
+    // page: a quarter-turned cover's top lies along the box's right edge.
+    QRectF onPage(const QRectF& fractions) const;
+    // Where the part that prints lands, and where the whole picture would
+    // lie at that scale (dots).
+    QRectF target() const { return onPage(placed().target); }
+    QRectF wholePicture() const;
+    // The box, within `clip` when that is given.
+    QPainterPath clipPath() const;
 };
 
 // One printed page, as every way of printing and showing it takes it: the
@@ -49,30 +75,37 @@ struct PrintPage
     // Dots on this page to PDF points from the sheet's bottom-left corner.
     QRectF dotsToPdfPoints(const QRectF& dots) const;
     QPointF dotsToPdfPoints(QPointF dots) const;
-    // The printed size of a cover's picture in millimetres, across and down
-    // the picture itself (a quarter-turned cover's width runs down the
-    // page): what a ruler measures on paper.
-    QSizeF printedMm(const PlacedCover& cover) const;
-    // The picture's pixels per inch at that size.
-    int pixelsPerInch(const PlacedCover& cover) const;
+    // The printed size of a cover's picture (of `pixels`, as placed) in
+    // millimetres, across and down the picture itself (a quarter-turned
+    // cover's width runs down the page): what a ruler measures on paper.
+    QSizeF printedMm(const PlacedCover& cover, QSizeF pixels) const;
+    // The pixels per inch of the part of the picture that prints, at that
+    // size; the picture's own size unless `pixels` is given (a picture not
+    // read yet).
+    int pixelsPerInch(const PlacedCover& cover, QSizeF pixels = QSizeF()) const;
 };
 
-// The page of "Print Cover": the cover as layoutCover placed it, without cut
-// marks.
+// The page of "Print Cover": the cover as layoutCover placed it, the
+// picture placed by `placement`, without cut marks.
 PrintPage coverPage(const PageLayout& layout, const Paper& paper, const QString& name,
                     const Picture& picture, const QColor& borderColour,
-                    const std::optional<PrinterCorrection>& correction);
+                    const std::optional<PrinterCorrection>& correction,
+                    const Placement& placement = {});
 
-// The pages of a sheet as arrangeSheet planned them: `pictures` and `names`
-// by cover index, every border in `borderColour`, cut marks with `cutMarks`.
+// The pages of a sheet as arrangeSheet planned them: `pictures`, `names` and
+// `placements` by cover index, every border in `borderColour`, cut marks
+// with `cutMarks`. With the plan's bleed, each picture is placed in its
+// cover's whole area.
 QList<PrintPage> sheetPages(const SheetPlan& plan, const Paper& paper, const QStringList& names,
                             const QList<Picture>& pictures, const QColor& borderColour,
-                            bool cutMarks, const std::optional<PrinterCorrection>& correction);
+                            bool cutMarks, const std::optional<PrinterCorrection>& correction,
+                            const QList<Placement>& placements = {});
 
 // Paints `page` with the painter's units being the page's dots and its
 // origin the printable area's corner (as on the printer): for each cover
-// its area in white, the border ring, then the picture, each inside the
-// area; then the cut marks, black lines 0.25 points wide.
+// its area in white, the border ring, then the part of the picture that
+// prints, each inside the area (the picture inside its clip too); then the
+// cut marks, black lines 0.25 points wide.
 void paintPage(QPainter& painter, const PrintPage& page);
 
 // The whole sheet at `dotsPerInch`, white, with the page painted at its

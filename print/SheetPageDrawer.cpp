@@ -85,8 +85,7 @@ QList<CoverPicture> SheetPageDrawer::readPictures(Task& task, SheetPictures& pic
         } else {
             const std::optional<QSize> size = pictures.sizeFor(path);
             picture.missing = !size;
-            picture.pixelsPerInch =
-                effectivePixelsPerInch(size.value_or(QSize()), task.page.printedMm(cover));
+            picture.pixelsPerInch = size ? task.page.pixelsPerInch(cover, *size) : 0;
         }
         found << picture;
     }

@@ -122,19 +122,22 @@ struct Arranged
     std::optional<PrinterCorrection> correction;
     QStringList names;
     SheetPlan plan;
+    QList<Placement> placements;
 };
 
 Arranged arrange(const QList<SheetEntry>& entries, const SheetStyle& style,
                  const CalibrationTable* calibration)
 {
-    Arranged sheet{paperOf(currentPrinter().printer()), currentCorrection(calibration), {}, {}};
+    Arranged sheet{paperOf(currentPrinter().printer()), currentCorrection(calibration), {}, {}, {}};
     QList<SheetCover> covers;
     for (const SheetEntry& entry : entries) {
         sheet.names << sheetEntryName(entry, style.coverNames);
+        sheet.placements << entry.placement;
         covers.append({sheet.names.last(),
                        QSize(mmToCoverPixels(entry.width), mmToCoverPixels(entry.height))});
     }
-    sheet.plan = arrangeSheet(covers, style.borderWidth, sheet.paper, sheet.correction);
+    sheet.plan =
+        arrangeSheet(covers, style.borderWidth, sheet.paper, sheet.correction, style.bleedMm);
     return sheet;
 }
 
@@ -153,7 +156,7 @@ SheetLayoutResult layOutSheet(const QList<SheetEntry>& entries, const SheetStyle
     const Arranged sheet = arrange(entries, style, calibration);
     result.plan = sheet.plan;
     result.pages = sheetPages(sheet.plan, sheet.paper, sheet.names, loaded, style.borderColour,
-                              style.cutMarks, sheet.correction);
+                              style.cutMarks, sheet.correction, sheet.placements);
     return result;
 }
 
@@ -164,7 +167,7 @@ SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
     try {
         const Arranged sheet = arrange(entries, style, calibration);
         view.pages = sheetPages(sheet.plan, sheet.paper, sheet.names, {}, style.borderColour,
-                                style.cutMarks, sheet.correction);
+                                style.cutMarks, sheet.correction, sheet.placements);
         for (const QList<PlacedFrame>& page : sheet.plan.pages) {
             view.pageEntries.append(QList<int>());
             for (const PlacedFrame& placed : page)
@@ -180,6 +183,7 @@ SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
             QStringLiteral("%1 \u00d7 %2 mm")
                 .arg(QString::number(entry.width, 'g', 12), QString::number(entry.height, 'g', 12));
         row.pictureName = QFileInfo(entry.picturePath).fileName();
+        row.placement = placementText(entry.placement);
         row.missing = !readable(entry.picturePath);
         view.rows << row;
         view.picturePaths << entry.picturePath;

@@ -58,14 +58,15 @@ private:
     QHash<QString, Kept> m_loaded;
 };
 
-// What the sheet prints with: the cover names by kind, the border in force
-// and the cut marks choice.
+// What the sheet prints with: the cover names by kind, the border in force,
+// the cut marks choice and the bleed.
 struct SheetStyle
 {
     QStringList coverNames;
     std::uint8_t borderWidth = 0;
     QColor borderColour;
     bool cutMarks = true;
+    int bleedMm = 0;
 };
 
 // The sheet laid out on the current printer's paper: its pages, and the
@@ -91,6 +92,7 @@ struct SheetRow
     QString name;
     QString size;           // "121 × 121 mm"
     QString pictureName;    // the file's name
+    QString placement;      // "Fill, 1.4 ×"
     QString resolution;     // "300 pixels per inch"; empty when missing or not read yet
     int pixelsPerInch = -1; // -1 until the picture was read
     bool missing = false;

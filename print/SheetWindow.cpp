@@ -9,14 +9,15 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 
 namespace jf {
 
 namespace {
 
-// Pages are drawn this wide on screen.
-constexpr double kPageWidthPixels = 260;
+// Pages are drawn at least this wide on screen.
+constexpr int kLeastPageWidth = 120;
 // The note below the list shows this many lines and scrolls beyond them.
 constexpr int kNoteLines = 6;
 
@@ -38,7 +39,15 @@ SheetWindow::SheetWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     });
     connect(m_ui.clearButton, &QPushButton::clicked, this, &SheetWindow::clearRequested);
     connect(m_ui.closeButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_ui.cutMarksBox, &QCheckBox::toggled, this, &SheetWindow::cutMarksChanged);
+    connect(m_ui.cutMarksBox, &QCheckBox::toggled, this,
+            [this] { emit settingsChanged(settings()); });
+    connect(m_ui.bleedBox, &QSpinBox::valueChanged, this,
+            [this] { emit settingsChanged(settings()); });
+    m_ui.bleedBox->setMaximum(jf::kMostBleedMm);
+    m_refit.setSingleShot(true);
+    m_refit.setInterval(100);
+    connect(&m_refit, &QTimer::timeout, this, &SheetWindow::fitPages);
+    m_ui.pagesArea->viewport()->installEventFilter(this);
     QScrollBar* scroll = m_ui.pagesArea->verticalScrollBar();
     connect(scroll, &QScrollBar::valueChanged, this, &SheetWindow::drawPagesInSight);
     connect(scroll, &QScrollBar::rangeChanged, this, &SheetWindow::drawPagesInSight);
@@ -92,8 +101,7 @@ void SheetWindow::showSheet(const jf::SheetView& view)
     }
     if (selected >= 0 && selected < m_view.rows.size())
         m_ui.coverList->setCurrentItem(m_ui.coverList->topLevelItem(selected));
-    for (int column = 0; column < 3; ++column)
-        m_ui.coverList->resizeColumnToContents(column);
+    fitColumns();
     showNote();
     m_ui.removeButton->setEnabled(!m_view.rows.isEmpty());
     m_ui.clearButton->setEnabled(!m_view.rows.isEmpty());
@@ -110,7 +118,8 @@ void SheetWindow::showRow(int index)
     item->setText(1, row.size);
     item->setText(2, row.missing ? QStringLiteral("%1 (missing)").arg(row.pictureName)
                                  : row.pictureName);
-    item->setText(3, row.resolution);
+    item->setText(3, row.placement);
+    item->setText(4, row.resolution);
     item->setForeground(2, row.missing ? QBrush(QColor(176, 0, 0)) : QBrush());
 }
 
@@ -130,18 +139,42 @@ void SheetWindow::takeUp(const QList<jf::CoverPicture>& found)
         m_view.takeUp(picture);
         showRow(picture.entry);
     }
+    fitColumns();
     showNote();
 }
 
-void SheetWindow::setCutMarks(bool on)
+void SheetWindow::fitColumns()
 {
-    const QSignalBlocker quiet(m_ui.cutMarksBox);
-    m_ui.cutMarksBox->setChecked(on);
+    QTreeWidget* list = m_ui.coverList;
+    // Measured unstretched: the last column then is as wide as its text.
+    list->header()->setStretchLastSection(false);
+    for (int column = 0; column < list->columnCount(); ++column)
+        list->resizeColumnToContents(column);
+    const int width = list->header()->length() + 2 * list->frameWidth() +
+                      list->verticalScrollBar()->sizeHint().width();
+    list->header()->setStretchLastSection(true);
+    const int most = screen() ? screen()->availableGeometry().width() / 2 : 600;
+    list->setMinimumWidth(std::min(width, most));
 }
 
-bool SheetWindow::cutMarks() const
+void SheetWindow::setSettings(const jf::SheetSettings& settings)
 {
-    return m_ui.cutMarksBox->isChecked();
+    const QSignalBlocker quietMarks(m_ui.cutMarksBox);
+    const QSignalBlocker quietBleed(m_ui.bleedBox);
+    m_ui.cutMarksBox->setChecked(settings.cutMarks);
+    m_ui.bleedBox->setValue(settings.bleedMm);
+}
+
+jf::SheetSettings SheetWindow::settings() const
+{
+    return {m_ui.cutMarksBox->isChecked(), m_ui.bleedBox->value()};
+}
+
+bool SheetWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui.pagesArea->viewport() && event->type() == QEvent::Resize)
+        m_refit.start();
+    return QDialog::eventFilter(watched, event);
 }
 
 int SheetWindow::selectedCover() const
@@ -164,25 +197,44 @@ void SheetWindow::showPages()
     }
     m_pageLabels.clear();
     // Every page has its place at once; its picture comes when drawn.
-    double dotsPerInch = 0;
     for (qsizetype i = 0; i < m_view.pages.size(); ++i) {
-        const QSizeF sheet = m_view.pages[i].sheetMm();
-        dotsPerInch = kPageWidthPixels / jf::mmToInches(sheet.width());
         auto* page = new QLabel(m_ui.pagesHolder);
         page->setObjectName(QStringLiteral("page%1").arg(i + 1));
         page->setFrameShape(QFrame::Box);
-        const int frame = 2 * page->frameWidth();
-        page->setFixedSize(qRound(kPageWidthPixels) + frame,
-                           qRound(sheet.height() / sheet.width() * kPageWidthPixels) + frame);
         const QString name = QStringLiteral("Sheet %1 of %2").arg(i + 1).arg(m_view.pages.size());
         page->setToolTip(name);
         page->setAccessibleName(name);
         page->setAlignment(Qt::AlignCenter);
         layout->addWidget(page);
+        layout->setAlignment(page, Qt::AlignHCenter);
         m_pageLabels << page;
     }
     m_ui.pagesLayout->addStretch();
-    m_drawer.start(m_view, dotsPerInch * devicePixelRatioF());
+    fitPages();
+}
+
+void SheetWindow::fitPages()
+{
+    if (m_view.pages.isEmpty()) {
+        m_drawer.start(m_view, 0);
+        return;
+    }
+    // Each page as large as the pane shows it whole; all have one paper.
+    const QSizeF sheet = m_view.pages[0].sheetMm();
+    const int frame = 2 * m_pageLabels[0]->frameWidth();
+    const QMargins margins = m_ui.pagesLayout->contentsMargins();
+    const QSize room =
+        m_ui.pagesArea->viewport()->size() -
+        QSize(margins.left() + margins.right() + frame, margins.top() + margins.bottom() + frame);
+    const double pixelsPerMm =
+        std::max(double(kLeastPageWidth) / sheet.width(),
+                 std::min(room.width() / sheet.width(), room.height() / sheet.height()));
+    for (QLabel* page : m_pageLabels) {
+        page->clear();
+        page->setFixedSize(qRound(sheet.width() * pixelsPerMm) + frame,
+                           qRound(sheet.height() * pixelsPerMm) + frame);
+    }
+    m_drawer.start(m_view, pixelsPerMm * jf::kMmPerInch * devicePixelRatioF());
     QTimer::singleShot(0, this, &SheetWindow::drawPagesInSight);
 }
 

@@ -21,6 +21,8 @@ void paintFocusLight(QPainter& painter, const QRect& rect)
     painter.fillRect(rect, QColor(255, 255, 255, 110));
 }
 
+} // namespace
+
 void paintFocusOutline(QPainter& painter, const QRect& rect)
 {
     const QRectF outline = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -30,8 +32,6 @@ void paintFocusOutline(QPainter& painter, const QRect& rect)
     painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
     painter.drawRect(outline);
 }
-
-} // namespace
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent)
 {

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+class QPainter;
+
 namespace jf {
 
 // A text label with a transparent background that works as a button: it
@@ -71,5 +73,8 @@ private:
 // it is set (Qt passes over a control that does not); a caption does once
 // it is a button.
 void setTabOrder(const QList<QWidget*>& controls);
+
+// The focus mark's dotted outline, black dots on white, just inside `rect`.
+void paintFocusOutline(QPainter& painter, const QRect& rect);
 
 } // namespace jf

@@ -1,6 +1,7 @@
 #include "Menus.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -17,6 +18,20 @@ QMenu* makeMenu(QWidget* parent, const char* objectName, std::initializer_list<M
         QObject::connect(action, &QAction::triggered, parent, entry.run);
     }
     return menu;
+}
+
+QActionGroup* addChoices(QMenu* menu, QAction* before, std::initializer_list<MenuEntry> entries)
+{
+    auto* group = new QActionGroup(menu);
+    group->setExclusive(true);
+    for (const MenuEntry& entry : entries) {
+        auto* action = new QAction(QString::fromLatin1(entry.text), group);
+        action->setObjectName(QLatin1String(entry.objectName));
+        action->setCheckable(true);
+        menu->insertAction(before, action);
+        QObject::connect(action, &QAction::triggered, menu, entry.run);
+    }
+    return group;
 }
 
 void openMenuOnRightClick(QWidget* control, QMenu* menu)

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 class QAction;
+class QActionGroup;
 class QContextMenuEvent;
 class QMenu;
 class QWidget;
@@ -24,6 +25,11 @@ struct MenuEntry
 
 // A popup menu of `parent`, named `objectName`, with `entries` in order.
 QMenu* makeMenu(QWidget* parent, const char* objectName, std::initializer_list<MenuEntry> entries);
+
+// Checkable entries of which one is checked at a time, put into `menu`
+// before `before`: each is named and does what its MenuEntry says when it
+// is chosen.
+QActionGroup* addChoices(QMenu* menu, QAction* before, std::initializer_list<MenuEntry> entries);
 
 // A right click on `control` opens `menu` where it was clicked, instead of
 // the menu of the window the control is on.

@@ -5,13 +5,21 @@
 //   bench_preview --tag IN.jpg OUT.jpg             IN with a Display P3 profile
 //   bench_preview --preview FILE.jpg [RUNS]        loadPicture + scaledTo(356 x 243)
 //   bench_preview --bomb FILE.jpg                  time until the load is refused
+//   bench_preview --crop FILE.jpg [STEPS]          one crop step redrawn in the preview
+#include "BenchSupport.h"
 #include "Errors.h"
 #include "Picture.h"
+#include "PicturePreview.h"
 #include "TaggedJpeg.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QRandomGenerator>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -141,6 +149,49 @@ int bomb(const QString& path)
     return 1;
 }
 
+// The cover preview of a DVD cover filled from the picture, zoomed to 2:
+// each arrow key moves the crop one step and the preview is drawn again, as
+// the screen would; the median of `steps` such steps.
+int crop(int argc, char** argv, const QString& path, int steps)
+{
+    QApplication app(argc, argv);
+    jf::PicturePreview preview;
+    preview.resize(356, 243);
+    preview.setCoverSize(QSizeF(1026, 699));
+    preview.setFit(jf::PictureFit::Fill);
+    preview.showPicture(jf::loadPicture(path), QStringLiteral("photo.jpg"));
+    QImage screen(preview.size(), QImage::Format_ARGB32_Premultiplied);
+    const auto draw = [&] {
+        QPainter painter(&screen);
+        preview.render(&painter);
+    };
+    const auto key = [&](int code) {
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
+        QApplication::sendEvent(&preview, &press);
+    };
+    draw();
+    key(Qt::Key_Plus);
+    key(Qt::Key_Plus);
+    key(Qt::Key_Plus);
+    draw();
+    // The sharper copy for the new zoom is made once zooming pauses.
+    QEventLoop pause;
+    QTimer::singleShot(400, &pause, &QEventLoop::quit);
+    pause.exec();
+    draw();
+    std::vector<double> ms;
+    for (int i = 0; i < steps; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        key(i % 20 < 10 ? Qt::Key_Right : Qt::Key_Left);
+        draw();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::printf("crop_zoom %.2f\ncrop_step_median_ms %.2f\n", preview.placement().crop.zoom,
+                jfbench::median(ms));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -157,6 +208,9 @@ int main(int argc, char** argv)
             return preview(QString::fromLocal8Bit(argv[2]), argc > 3 ? std::atoi(argv[3]) : 5);
         if (mode == "--bomb" && argc == 3)
             return bomb(QString::fromLocal8Bit(argv[2]));
+        if (mode == "--crop" && argc >= 3)
+            return crop(argc, argv, QString::fromLocal8Bit(argv[2]),
+                        argc > 3 ? std::atoi(argv[3]) : 50);
     } catch (const jf::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

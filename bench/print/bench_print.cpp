@@ -5,7 +5,7 @@
 // comparison. Each side runs in its own child process so that its peak
 // resident memory can be read from the kernel.
 //
-//   bench_print [--runs N] [--keep DIR] [--tagged] [JPEG]
+//   bench_print [--runs N] [--keep DIR] [--tagged] [--fill] [JPEG]
 //   bench_print --sheet [--runs N] [--keep DIR]
 //   bench_print --make-jpeg PATH     (6000 x 4000, quality 90)
 // --sheet prints a sheet of four covers (CD Front, CD Inside, CD Back, CD
@@ -13,6 +13,8 @@
 // img2pdf on the same four files.
 // --tagged prints (and hands img2pdf) the JPEG with a Display P3 profile
 // embedded, as phones tag their photos: both carry it into the PDF.
+// --fill prints the cover in "Fill Cover", cropped and zoomed: the JPEG
+// still goes in as it is, so the goal is half img2pdf's time.
 #include "CoverNames.h"
 #include "CoverPrintJob.h"
 #include "CurrentPrinter.h"
@@ -73,10 +75,12 @@ int makeJpeg(const QString& path, quint32 seed = 42)
 
 // One print job in this (child) process; writes the confirm-to-written time
 // in milliseconds to stdout.
-int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
+int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf, bool fill)
 {
     QApplication app(argc, argv);
     const jf::Picture picture = jf::loadPicture(jpeg);
+    // Shown in the preview first, as the program always shows it.
+    picture.scaledTo(QSize(356, 243));
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(pdf);
@@ -86,9 +90,11 @@ int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf)
     ConfirmingSetup setup;
     jf::platform().printerSetup = &setup;
     jf::BorderColourMemory border;
+    const jf::Placement placement =
+        fill ? jf::Placement{jf::PictureFit::Fill, {0.45, 0.55, 1.5}} : jf::Placement();
     jf::printCover(nullptr,
                    {QStringLiteral("184"), QStringLiteral("270"), picture, 2, QStringLiteral("Red"),
-                    QStringLiteral("DVD")},
+                    QStringLiteral("DVD"), placement},
                    border);
     const double ms =
         std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
@@ -241,8 +247,8 @@ int main(int argc, char** argv)
 
     if (args.size() == 2 && args[0] == QLatin1String("--make-jpeg"))
         return makeJpeg(args[1]);
-    if (args.size() == 3 && args[0] == QLatin1String("--child"))
-        return childJob(argc, argv, args[1], args[2]);
+    if (args.size() >= 3 && args[0] == QLatin1String("--child"))
+        return childJob(argc, argv, args[1], args[2], args.size() > 3);
     if (args.size() == 6 && args[0] == QLatin1String("--child-sheet"))
         return childSheet(argc, argv, args.mid(2), args[1]);
 
@@ -251,11 +257,14 @@ int main(int argc, char** argv)
     QString jpeg;
     bool tagged = false;
     bool sheet = false;
+    bool fill = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--tagged"))
             tagged = true;
         else if (args[i] == QLatin1String("--sheet"))
             sheet = true;
+        else if (args[i] == QLatin1String("--fill"))
+            fill = true;
         else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
             runs = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
@@ -286,16 +295,18 @@ int main(int argc, char** argv)
         jpeg = taggedJpeg;
         std::printf("tagged with a Display P3 profile\n");
     }
-    std::printf("JPEG %s (%.1f MB), DVD cover 270 x 184 mm, %d runs each\n", qPrintable(jpeg),
-                double(QFileInfo(jpeg).size()) / 1e6, runs);
+    std::printf("JPEG %s (%.1f MB), DVD cover 270 x 184 mm%s, %d runs each\n", qPrintable(jpeg),
+                double(QFileInfo(jpeg).size()) / 1e6, fill ? ", filled and cropped" : "", runs);
 
     const std::string self = argv[0];
     std::vector<double> ourMs, ourMb, refMs, refMb;
     for (int r = 0; r < runs; ++r) {
         const QString ourPdf = dir + QStringLiteral("/jacketforge-%1.pdf").arg(r);
         std::string out;
-        const Measured ours =
-            runChild({self, "--child", jpeg.toStdString(), ourPdf.toStdString()}, &out);
+        std::vector<std::string> child{self, "--child", jpeg.toStdString(), ourPdf.toStdString()};
+        if (fill)
+            child.push_back("fill");
+        const Measured ours = runChild(child, &out);
         if (!ours.ok) {
             std::fprintf(stderr, "print job failed\n");
             return 1;
@@ -319,10 +330,11 @@ int main(int argc, char** argv)
                     refMs.back(), refMb.back(), double(QFileInfo(refPdf).size()) / 1e6);
     }
     const double timeRatio = median(ourMs) / median(refMs);
+    const double goal = fill ? 0.5 : 1.2;
     const double peak = *std::max_element(ourMb.begin(), ourMb.end());
     std::printf("median: jacketforge %.0f ms (confirm to written) vs img2pdf %.0f ms (whole "
-                "process): %.2fx (goal <= 1.2x) %s\n",
-                median(ourMs), median(refMs), timeRatio, timeRatio <= 1.2 ? "OK" : "OVER");
+                "process): %.2fx (goal <= %.1fx) %s\n",
+                median(ourMs), median(refMs), timeRatio, goal, timeRatio <= goal ? "OK" : "OVER");
     std::printf("peak memory: jacketforge %.0f MB (whole process) vs img2pdf %.0f MB: %.2fx "
                 "(goal < 150 MB) %s\n",
                 peak, median(refMb), peak / median(refMb), peak < 150 ? "OK" : "OVER");

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs the print benchmark: bench/print/run.sh [--runs N] [--keep DIR] [--tagged] [JPEG]
+# Builds and runs the print benchmark: bench/print/run.sh [--runs N] [--keep DIR] [--tagged] [--fill] [JPEG]
 # or, for a sheet of four covers from four JPEGs: bench/print/run.sh --sheet [--runs N] [--keep DIR]
 # Without a JPEG it makes a 6000 x 4000 one (quality 90) in a temporary folder.
 set -euo pipefail

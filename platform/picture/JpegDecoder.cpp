@@ -153,6 +153,35 @@ int guardedReadAll(Decompressor& d, unsigned char* row)
     return 0;
 }
 
+// Whether a header is of a file every PDF reader draws as libjpeg does.
+bool headerPassesThrough(const jpeg_decompress_struct& c)
+{
+    // Arithmetic coding and 12-bit samples are what some readers (Ghostscript,
+    // which CUPS runs) draw wrongly or not at all.
+    if (c.arith_code || c.data_precision != 8)
+        return false;
+    if (c.num_components == 3) {
+        // Without a marker, readers disagree: libjpeg (and poppler) take ids
+        // 'R', 'G', 'B' for RGB, Ghostscript takes every such file for
+        // YCbCr, even when told otherwise by a /ColorTransform.
+        const bool usualIds = c.comp_info[0].component_id == 1 &&
+                              c.comp_info[1].component_id == 2 && c.comp_info[2].component_id == 3;
+        if (!c.saw_JFIF_marker && !c.saw_Adobe_marker && !usualIds)
+            return false;
+        return c.jpeg_color_space == JCS_YCbCr || c.jpeg_color_space == JCS_RGB;
+    }
+    return c.num_components == 1 && c.jpeg_color_space == JCS_GRAYSCALE;
+}
+
+// Reads on to the end of the file after the last row.
+int guardedFinish(Decompressor& d)
+{
+    if (setjmp(d.err.jump))
+        return d.err.fatalCode;
+    jpeg_finish_decompress(&d.cinfo);
+    return 0;
+}
+
 [[noreturn]] void throwJpegError(int code)
 {
     throw PictureError(QStringLiteral("JPEG error #%1").arg(code));
@@ -292,12 +321,16 @@ JpegHeader readJpegHeader(const QByteArray& file)
     return header;
 }
 
-QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode, const ColourProfile& profile)
+QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode, const ColourProfile& profile,
+                  bool* passesThrough)
 {
     if (fatalCode)
         *fatalCode = 0;
+    if (passesThrough)
+        *passesThrough = false;
     Decompressor d;
     int code = guardedReadHeader(d, file);
+    const bool headerPasses = !code && d.err.warnings == 0 && headerPassesThrough(d.cinfo);
     const J_COLOR_SPACE outSpace = code ? JCS_UNKNOWN : outputSpaceFor(d.cinfo);
     if (!code && outSpace == JCS_UNKNOWN)
         code = JERR_CONVERSION_NOTIMPL;
@@ -324,6 +357,8 @@ QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode, const Col
         code = guardedReadRows(d, image.bits(), image.bytesPerLine());
     // Rows never reached are shown grey, as libjpeg shows missing data.
     const int reached = std::min<int>(int(d.cinfo.output_scanline), image.height());
+    if (passesThrough && headerPasses && !code && reached == image.height())
+        *passesThrough = guardedFinish(d) == 0 && d.err.warnings == 0;
     if (outSpace == JCS_CMYK && !profile.cmykToSrgb(image, reached, d.cinfo.saw_Adobe_marker))
         cmykToRgb(image, reached, d.cinfo.saw_Adobe_marker);
     for (int y = reached; y < image.height(); ++y) {
@@ -342,27 +377,9 @@ QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode, const Col
 bool jpegPassesThrough(const QByteArray& file)
 {
     Decompressor d;
-    if (guardedReadHeader(d, file) != 0 || d.err.warnings != 0)
+    if (guardedReadHeader(d, file) != 0 || d.err.warnings != 0 || !headerPassesThrough(d.cinfo))
         return false;
     const jpeg_decompress_struct& c = d.cinfo;
-    // Arithmetic coding and 12-bit samples are what some readers (Ghostscript,
-    // which CUPS runs) draw wrongly or not at all.
-    if (c.arith_code || c.data_precision != 8)
-        return false;
-    if (c.num_components == 3) {
-        // Without a marker, readers disagree: libjpeg (and poppler) take ids
-        // 'R', 'G', 'B' for RGB, Ghostscript takes every such file for
-        // YCbCr, even when told otherwise by a /ColorTransform.
-        const bool usualIds = c.comp_info[0].component_id == 1 &&
-                              c.comp_info[1].component_id == 2 && c.comp_info[2].component_id == 3;
-        if (!c.saw_JFIF_marker && !c.saw_Adobe_marker && !usualIds)
-            return false;
-        if (c.jpeg_color_space != JCS_YCbCr && c.jpeg_color_space != JCS_RGB)
-            return false;
-    } else if (c.num_components != 1 || c.jpeg_color_space != JCS_GRAYSCALE) {
-        return false;
-    }
-
     // Every scan read to the end, at the smallest scale (the entropy-coded
     // data is read whole all the same) and without colour conversion.
     d.cinfo.dct_method = JDCT_IFAST;

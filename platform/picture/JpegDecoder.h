@@ -48,9 +48,10 @@ JpegHeader readJpegHeader(const QByteArray& file);
 // sRGB from `profile` (the file's own, or null). Damage in the picture data
 // is not fatal: rows libjpeg could not decode stay grey, and `*fatalCode`
 // (when given) receives the code of a fatal error met on the way, 0 if
-// there was none.
+// there was none. `*passesThrough` (when given) receives what
+// jpegPassesThrough would say of the file, which the decoding read whole.
 QImage decodeJpeg(const QByteArray& file, int eighths, int* fatalCode = nullptr,
-                  const ColourProfile& profile = ColourProfile());
+                  const ColourProfile& profile = ColourProfile(), bool* passesThrough = nullptr);
 
 // The model of a JPEG's pixels with `components` components, for its profile.
 ColourProfile::Model jpegColourModel(int components);

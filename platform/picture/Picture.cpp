@@ -87,7 +87,12 @@ public:
     {
         if (decodedEighths != eighths) {
             decoded = QImage(); // let go of the old one before decoding the next
-            decoded = decodeJpeg(file, eighths, nullptr, profile);
+            // Decoding reads the whole file: a clean read answers the check
+            // below, so that printing after the preview need not read it again.
+            bool clean = false;
+            decoded = decodeJpeg(file, eighths, nullptr, profile, &clean);
+            if (clean)
+                std::call_once(passCheck, [this] { passes = true; });
             if (orientation != 1 && !decoded.isNull())
                 decoded = applyOrientation(decoded, orientation);
             decodedEighths = eighths;
@@ -217,28 +222,37 @@ QImage Picture::fullImage() const
 
 void Picture::draw(QPainter& painter, const QRectF& target) const
 {
-    if (isNull() || target.isEmpty())
+    draw(painter, target, QRectF(QPointF(0, 0), QSizeF(size())));
+}
+
+void Picture::draw(QPainter& painter, const QRectF& target, const QRectF& source) const
+{
+    if (isNull() || target.isEmpty() || source.isEmpty())
         return;
-    // Device pixels the target covers.
+    // Device pixels the whole picture would cover at the target's scale.
     const QTransform t = painter.deviceTransform();
-    const qreal sx = std::hypot(t.m11(), t.m12());
-    const qreal sy = std::hypot(t.m21(), t.m22());
-    const QSize device(std::max(1, qCeil(target.width() * sx - 1e-6)),
-                       std::max(1, qCeil(target.height() * sy - 1e-6)));
-    QImage source;
+    const qreal sx = std::hypot(t.m11(), t.m12()) * target.width() / source.width();
+    const qreal sy = std::hypot(t.m21(), t.m22()) * target.height() / source.height();
+    const QSize device(std::max(1, qCeil(m_data->size.width() * sx - 1e-6)),
+                       std::max(1, qCeil(m_data->size.height() * sy - 1e-6)));
+    QImage image;
     if (t.type() <= QTransform::TxScale && device.width() <= m_data->size.width() &&
         device.height() <= m_data->size.height()) {
         // Shrink smoothly to the exact device pixels ourselves: the painter's
         // own smoothing is bilinear and loses detail on strong reductions.
-        source = scaledTo(device);
+        image = scaledTo(device);
     } else {
-        source = m_data->covering(device);
-        if (source.isNull())
-            source = greyImage(QSize(1, 1));
+        image = m_data->covering(device);
+        if (image.isNull())
+            image = greyImage(QSize(1, 1));
     }
+    const double fx = double(image.width()) / m_data->size.width();
+    const double fy = double(image.height()) / m_data->size.height();
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, source);
+    painter.drawImage(
+        target, image,
+        QRectF(source.x() * fx, source.y() * fy, source.width() * fx, source.height() * fy));
     painter.restore();
 }
 

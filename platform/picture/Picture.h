@@ -37,6 +37,9 @@ public:
     // the painter), from a source resolution sufficient for the painter's
     // device transform.
     void draw(QPainter& painter, const QRectF& target) const;
+    // Draws the part `source` of the picture (its pixels) into `target`, as
+    // the whole picture would be drawn at that scale.
+    void draw(QPainter& painter, const QRectF& target, const QRectF& source) const;
 
     // The file of a JPEG picture that is shown exactly as stored: no
     // orientation tag turns it and its colours are grey (1 component) or

@@ -1,9 +1,11 @@
 // The sheet: covers arranged on as few sheets as they fit, with cut marks,
-// and Sheet.txt.
+// and Sheet.txt; the picture placed on a cover, and the one-line files of
+// the sheet window's and the placement's choices.
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageUnits.h"
+#include "PictureFit.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
 
@@ -60,6 +62,12 @@ private slots:
     void arrangement_data();
     void arrangement();
     void sheetFile();
+    void placement_data();
+    void placement();
+    void sheetLines_data();
+    void sheetLines();
+    void oneLineSettings_data();
+    void oneLineSettings();
 };
 
 void TestSheet::arrangement_data()
@@ -71,31 +79,36 @@ void TestSheet::arrangement_data()
     QTest::addColumn<int>("sheets");
     QTest::addColumn<int>("printedOn"); // PaperOrientation
     QTest::addColumn<int>("turnedCovers");
+    QTest::addColumn<int>("bleed"); // mm, covers without a border; else a border of 2
     const QStringList frontBack{"CD Front", "CD Back"};
     const QStringList allCd{"CD Front", "CD Inside", "CD Back", "CD Disk"};
     QTest::newRow("A4: CD Front + CD Back")
-        << paper("A4", kA4, 0) << frontBack << false << 1 << int(O::Portrait) << 0;
+        << paper("A4", kA4, 0) << frontBack << false << 1 << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4 with margins: CD Front + CD Inside")
         << paper("A4", kA4, 4.23) << QStringList{"CD Front", "CD Inside"} << false << 1
-        << int(O::Portrait) << 0;
+        << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4: the four CD covers")
-        << paper("A4", kA4, 4.23) << allCd << false << 2 << int(O::Portrait) << 0;
+        << paper("A4", kA4, 4.23) << allCd << false << 2 << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4: DVD + DVD Inside")
         << paper("A4", kA4, 4.23) << QStringList{"DVD", "DVD Inside"} << false << 2
-        << int(O::Landscape) << 0;
+        << int(O::Landscape) << 0 << 0;
     QTest::newRow("US Letter: CD Front + CD Back")
-        << paper("Letter", kLetter, 6.35) << frontBack << false << 1 << int(O::Portrait) << 0;
+        << paper("Letter", kLetter, 6.35) << frontBack << false << 1 << int(O::Portrait) << 0 << 0;
     QTest::newRow("A4 landscape chosen: CD Front + CD Back")
-        << paper("A4", kA4, 4.23, O::Landscape) << frontBack << false << 1 << int(O::Landscape)
+        << paper("A4", kA4, 4.23, O::Landscape) << frontBack << false << 1 << int(O::Landscape) << 0
         << 0;
     QTest::newRow("A4: two DVD Insides side by side on the turned paper")
         << paper("A4", kA4, 4.23) << QStringList{"DVD Inside", "DVD Inside"} << false << 1
-        << int(O::Landscape) << 0;
+        << int(O::Landscape) << 0 << 0;
     QTest::newRow("A4: a tall cover turned below a wide one")
         << paper("A4", kA4, 4.23) << QStringList{"Wide", "Tall"} << false << 1 << int(O::Portrait)
-        << 1;
+        << 1 << 0;
     QTest::newRow("A4, calibrated: the four CD covers")
-        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0;
+        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0 << 0;
+    QTest::newRow("A4: CD Front + CD Back, bleed 3")
+        << paper("A4", kA4, 4.23) << frontBack << false << 1 << int(O::Portrait) << 0 << 3;
+    QTest::newRow("A4, calibrated: the four CD covers, bleed 2")
+        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0 << 2;
 }
 
 void TestSheet::arrangement()
@@ -106,13 +119,14 @@ void TestSheet::arrangement()
     QFETCH(int, sheets);
     QFETCH(int, printedOn);
     QFETCH(int, turnedCovers);
+    QFETCH(int, bleed);
     std::optional<jf::PrinterCorrection> correction;
     if (calibrated)
         correction = jf::PrinterCorrection{148.5, 101, 1, -1};
     QList<jf::SheetCover> list;
     for (const QString& kind : covers)
         list.append({kind, pictureOf(kind)});
-    const jf::SheetPlan plan = jf::arrangeSheet(list, 2, sheet, correction);
+    const jf::SheetPlan plan = jf::arrangeSheet(list, bleed > 0 ? 0 : 2, sheet, correction, bleed);
     QCOMPARE(plan.pages.size(), sheets);
     QCOMPARE(int(plan.orientation), printedOn);
 
@@ -130,7 +144,11 @@ void TestSheet::arrangement()
             QCOMPARE(p.cover, placed++); // in the order they were added
             frames << p.frame;
             turned += p.frame.quarterTurned ? 1 : 0;
-            QVERIFY(tolerance.contains(p.frame.border));
+            QVERIFY(tolerance.contains(p.frame.area));
+            // What bleeds reaches that far past the picture on every side.
+            const double b = bleed * dotsPerMm;
+            QCOMPARE(p.frame.area,
+                     bleed > 0 ? p.frame.picture.adjusted(-b, -b, b, b) : p.frame.border);
             // The picture measures what it measures alone: 1/96 inch per
             // pixel, or the true millimetre corrected.
             const QSize pixels = list[p.cover].picture;
@@ -142,17 +160,18 @@ void TestSheet::arrangement()
         for (qsizetype i = 0; i < frames.size(); ++i)
             for (qsizetype j = i + 1; j < frames.size(); ++j)
                 QVERIFY(!frames[i]
-                             .border
+                             .area
                              .adjusted(-8 * dotsPerMm, -8 * dotsPerMm, 8 * dotsPerMm, 8 * dotsPerMm)
-                             .intersects(frames[j].border));
+                             .intersects(frames[j].area));
         const QList<QLineF> marks =
             jf::cutMarks(frames, plan.printableDots(), dotsPerMm, dotsPerMm);
         for (const QLineF& mark : marks) {
             QVERIFY(tolerance.contains(mark.p1()) && tolerance.contains(mark.p2()));
             QVERIFY(mark.length() >= 1 * dotsPerMm - 0.01 && mark.length() <= 5 * dotsPerMm + 0.01);
+            // 2 mm clear of every cover, what bleeds included.
+            const double clear = 2 * dotsPerMm - 1;
             for (const jf::CoverFrame& frame : frames)
-                QVERIFY(!crosses(
-                    mark, frame.border.adjusted(-dotsPerMm, -dotsPerMm, dotsPerMm, dotsPerMm)));
+                QVERIFY(!crosses(mark, frame.area.adjusted(-clear, -clear, clear, clear)));
         }
         marked += marks.isEmpty() ? 0 : 1;
     }
@@ -263,6 +282,166 @@ void TestSheet::sheetFile()
     folder.append(front);
     QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, folder.write(path));
     QVERIFY(QFileInfo(path).isDir());
+}
+
+Q_DECLARE_METATYPE(jf::Crop)
+
+void TestSheet::placement_data()
+{
+    using F = jf::PictureFit;
+    QTest::addColumn<int>("fit"); // PictureFit
+    QTest::addColumn<QSizeF>("picture");
+    QTest::addColumn<QSizeF>("box");
+    QTest::addColumn<jf::Crop>("crop");
+    QTest::addColumn<QRectF>("source"); // picture pixels
+    QTest::addColumn<QRectF>("target"); // fractions of the box
+    const QSizeF square(1000, 1000), cdBack = pictureOf("CD Back"), photo(6000, 4000),
+                                     dvd = pictureOf("DVD"); // 574 x 448, 1026 x 699
+    const jf::Crop centred;
+    const QRectF whole(0, 0, 1, 1);
+    QTest::newRow("square on CD Back, stretched")
+        << int(F::Stretch) << square << cdBack << centred << QRectF(0, 0, 1000, 1000) << whole;
+    QTest::newRow("square on CD Back, filled") << int(F::Fill) << square << cdBack << centred
+                                               << QRectF(0, 109.756, 1000, 780.488) << whole;
+    QTest::newRow("square on CD Back, fitted")
+        << int(F::Fit) << square << cdBack << centred << QRectF(0, 0, 1000, 1000)
+        << QRectF(0.109756, 0, 0.780488, 1);
+    QTest::newRow("3:2 on DVD, filled")
+        << int(F::Fill) << photo << dvd << centred << QRectF(64.378, 0, 5871.245, 4000) << whole;
+    QTest::newRow("3:2 on DVD, fitted")
+        << int(F::Fit) << photo << dvd << centred << QRectF(0, 0, 6000, 4000)
+        << QRectF(0, 0.010730, 1, 0.978541);
+    for (const F fit : {F::Stretch, F::Fill, F::Fit})
+        QTest::newRow(qPrintable("the cover's proportions: " + jf::pictureFitName(fit)))
+            << int(fit) << QSizeF(2052, 1398) << dvd << centred << QRectF(0, 0, 2052, 1398)
+            << whole;
+    // The crop never lets paper show: each edge, and the zoom's bounds.
+    const auto filled = [&](const char* name, jf::Crop crop, QRectF source) {
+        QTest::newRow(name) << int(F::Fill) << square << cdBack << crop << source << whole;
+    };
+    filled("zoom 2, pushed past the left edge", {-0.3, 0.5, 2}, QRectF(0, 304.878, 500, 390.244));
+    filled("zoom 2, past the right edge", {0.9, 0.5, 2}, QRectF(500, 304.878, 500, 390.244));
+    filled("zoom 2, past the top", {0.5, 0, 2}, QRectF(250, 0, 500, 390.244));
+    filled("zoom 2, past the bottom", {0.5, 1, 2}, QRectF(250, 609.756, 500, 390.244));
+    filled("at zoom 1 only up and down", {0, 0.3, 1}, QRectF(0, 0, 1000, 780.488));
+    filled("zoom over 8", {0.5, 0.5, 20}, QRectF(437.5, 451.220, 125, 97.561));
+    filled("zoom under 1", {0.5, 0.5, 0.2}, QRectF(0, 109.756, 1000, 780.488));
+    filled("not a number", {qQNaN(), qInf(), qQNaN()}, QRectF(0, 109.756, 1000, 780.488));
+    // Moved by a drag, and zoomed about a point of the cover, which stays put.
+    filled("dragged right at zoom 2: the part shown moves left",
+           jf::draggedCrop({0.5, 0.5, 2}, square, cdBack, {0.2, 0}),
+           QRectF(150, 304.878, 500, 390.244));
+    filled("zoomed about the right edge",
+           jf::zoomedCrop({0.75, 0.5, 2}, square, cdBack, 2, {1, 0.5}),
+           QRectF(750, 402.439, 250, 195.122));
+    filled("zoomed out below 1", jf::zoomedCrop({0.3, 0.6, 2}, square, cdBack, 0.25, {0, 0.5}),
+           QRectF(0, 209.756, 1000, 780.488));
+}
+
+void TestSheet::placement()
+{
+    QFETCH(int, fit);
+    QFETCH(QSizeF, picture);
+    QFETCH(QSizeF, box);
+    QFETCH(jf::Crop, crop);
+    QFETCH(QRectF, source);
+    QFETCH(QRectF, target);
+    const jf::PlacedPicture placed = jf::placePicture({jf::PictureFit(fit), crop}, picture, box);
+    const auto near = [](const QRectF& a, const QRectF& b, double within) {
+        return (QLineF(a.topLeft(), b.topLeft()).length() < within &&
+                QLineF(a.bottomRight(), b.bottomRight()).length() < within) ||
+               (qDebug() << a, false);
+    };
+    QVERIFY(near(placed.source, source, 0.01) && near(placed.target, target, 1e-5));
+    // What is shown keeps the picture's proportions wherever it is placed.
+    if (jf::PictureFit(fit) != jf::PictureFit::Stretch)
+        QVERIFY(qAbs(placed.source.width() / placed.source.height() -
+                     placed.target.width() * box.width() /
+                         (placed.target.height() * box.height())) < 1e-6);
+}
+
+void TestSheet::sheetLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("path"); // empty: a damaged line, kept as it is
+    QTest::addColumn<QString>("placement");
+    QTest::addColumn<QByteArray>("written"); // the line written back
+    QTest::newRow("four old fields: stretched") << QByteArray("5\t121\t121\t/a.jpg") << "/a.jpg"
+                                                << "Stretch" << QByteArray("5\t121\t121\t/a.jpg");
+    QTest::newRow("fitted") << QByteArray("7\t151\t118\t/a.jpg\tfit") << "/a.jpg"
+                            << "Fit" << QByteArray("7\t151\t118\t/a.jpg\tfit");
+    QTest::newRow("filled, six decimals")
+        << QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.3333333333\t1\t1.44") << "/a b.jpg"
+        << "Fill, 1.4 \u00d7" << QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.333333\t1\t1.44");
+    QTest::newRow("a tab and a way's name in the path")
+        << QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch") << "/x\tfill\ty.jpg"
+        << "Stretch" << QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch");
+    const auto damaged = [](const char* name, const char* tail) {
+        QTest::newRow(name) << QByteArray("5\t121\t121\t/a.jpg\t") + tail << QString() << QString()
+                            << QByteArray();
+    };
+    damaged("fill without its crop", "fill");
+    damaged("a centre with a comma", "fill\t0,5\t0.5\t1");
+    damaged("a centre past the picture", "fill\t1.5\t0.5\t1");
+    damaged("a zoom under 1", "fill\t0.5\t0.5\t0.5");
+    damaged("a zoom over 8", "fill\t0.5\t0.5\t9");
+    damaged("fit with a crop", "fit\t0.5");
+    damaged("nothing after the way", "stretch\t");
+}
+
+void TestSheet::sheetLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, path);
+    QFETCH(QString, placement);
+    QFETCH(QByteArray, written);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Sheet.txt"));
+    jf::writeWholeFile(file, line + "\r\n");
+    jf::SheetList sheet;
+    QCOMPARE(sheet.read(file).isEmpty(), !path.isEmpty()); // else damaged
+    if (path.isEmpty())
+        return;
+    QCOMPARE(sheet.entries().value(0).picturePath, path);
+    QCOMPARE(jf::placementText(sheet.entries().value(0).placement), placement);
+    sheet.write(file);
+    QCOMPARE(jf::readSettingsFileBytes(file), written + "\r\n");
+}
+
+void TestSheet::oneLineSettings_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // null: missing
+    QTest::addColumn<QString>("read");
+    const QString fit("PictureFit.ins"), sheet("SheetSettings.ins");
+    QTest::newRow("no PictureFit.ins: stretch") << fit << QByteArray() << "stretch";
+    QTest::newRow("unknown: stretch") << fit << QByteArray("Fill\r\n") << "stretch";
+    QTest::newRow("no SheetSettings.ins: marks, no bleed") << sheet << QByteArray() << "1 0";
+    QTest::newRow("the one line of before") << sheet << QByteArray("0\r\n") << "0 0";
+    QTest::newRow("bleed 3") << sheet << QByteArray("1\r\n3\r\n") << "1 3";
+    QTest::newRow("bleed 4: none") << sheet << QByteArray("1\r\n4\r\n") << "1 0";
+}
+
+void TestSheet::oneLineSettings()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    if (!content.isNull())
+        jf::writeWholeFile(path, content);
+    const bool fit = file == QLatin1String("PictureFit.ins");
+    const auto readBack = [&] {
+        const jf::SheetSettings sheet = fit ? jf::SheetSettings() : jf::readSheetSettings(path);
+        return fit ? jf::pictureFitName(jf::readPictureFit(path))
+                   : QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
+    };
+    QCOMPARE(readBack(), read);
+    // Unreadable (a folder in the way): told, naming the file.
+    QFile::remove(path);
+    QVERIFY(QDir().mkdir(path));
+    QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(path));
 }
 
 QTEST_GUILESS_MAIN(TestSheet)

@@ -280,7 +280,7 @@ private slots:
         trigger("sheetAction");
         QTRY_VERIFY(child<QTreeWidget>(sheet(), "coverList")
                         ->topLevelItem(0)
-                        ->text(3)
+                        ->text(4)
                         .endsWith("per inch"));
     }
 
@@ -421,6 +421,7 @@ private slots:
         // Missing at start, made by another program since.
         row("sheet, on Add to Sheet", "Sheet.txt", "");
         row("sheet settings, on Cut marks", "SheetSettings.ins", "");
+        row("picture fit, on Fill Cover", "PictureFit.ins", "");
     }
     void changedFileIsNotWrittenOver()
     {
@@ -450,6 +451,10 @@ private slots:
             form().selectCoverKind(5);
             changeBehind();
             trigger("addToSheetAction");
+        } else if (file == "PictureFit.ins") {
+            changeBehind();
+            trigger("fillAction");
+            QVERIFY(child<QAction>(form(), "stretchAction")->isChecked()); // the way in force
         } else if (file == "SheetSettings.ins") {
             trigger("sheetAction");
             changeBehind();

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 using jftest::child;
@@ -188,19 +190,26 @@ private slots:
         auto* list = child<QTreeWidget>(window, "coverList");
         QCOMPARE(list->topLevelItemCount(), 2);
         const QTreeWidgetItem* first = list->topLevelItem(0);
-        QCOMPARE(first->text(0) + "|" + first->text(1) + "|" + first->text(2),
-                 "CD Front|121 \u00d7 121 mm|red.bmp");
-        QTRY_COMPARE(first->text(3), "250 pixels per inch");
+        QCOMPARE(first->text(0) + "|" + first->text(1) + "|" + first->text(2) + "|" +
+                     first->text(3),
+                 "CD Front|121 \u00d7 121 mm|red.bmp|Stretch");
+        QTRY_COMPARE(first->text(4), "250 pixels per inch");
         QTRY_COMPARE(
             child<QLabel>(window, "noteLabel")->text(),
             "The picture of \"CD Back\" has 7 pixels per inch at this size and may print blurred.");
         QCOMPARE(window.pageCount(), 1);
+        // The page fills its pane across or down.
+        const QSize pane = child<QScrollArea>(window, "pagesArea")->viewport()->size();
+        const QSize shown = child<QLabel>(window, "page1")->size();
+        QVERIFY(shown.width() > pane.width() * 0.9 || shown.height() > pane.height() * 0.9);
         auto* marks = child<QCheckBox>(window, "cutMarksBox");
         QVERIFY(marks->isChecked());
         marks->click();
-        QCOMPARE(work().read("SheetSettings.ins"), "0\r\n");
+        QCOMPARE(work().read("SheetSettings.ins"), "0\r\n0\r\n");
         marks->click();
-        QCOMPARE(work().read("SheetSettings.ins"), "1\r\n");
+        QCOMPARE(work().read("SheetSettings.ins"), "1\r\n0\r\n");
+        child<QSpinBox>(window, "bleedBox")->setValue(2);
+        QCOMPARE(work().read("SheetSettings.ins"), "1\r\n2\r\n");
 
         // Return presses "Print Sheet": one job, both covers on one page.
         QTest::keyClick(&window, Qt::Key_Return);

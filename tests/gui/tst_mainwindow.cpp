@@ -416,7 +416,8 @@ private slots:
     {
         const auto row = jftest::rows<MenusRow>();
         const QString main =
-            "Print|Print Preview|Add to Sheet|Sheet...|Settings|Calibrate Printer...|Close";
+            "Print|Print Preview|Stretch to Cover|Fill Cover|Fit in Cover|Add to Sheet|Sheet...|"
+            "Settings|Calibrate Printer...|Close";
         const QString programs = "Start Selected|Add program|Delete Selected";
         row("window", "backgroundImage", "click", "mainMenu", main);
         row("preview", "previewImage", "click", "coverMenu",
@@ -870,11 +871,52 @@ private slots:
         // it shows.
         platform().fileDialog.answers.enqueue(work().solidBitmap("sunset.bmp", {4, 4}, Qt::red));
         accessible(form(), "importLabel")->actionInterface()->doAction(press);
-        QCOMPARE(accessible(form(), "previewImage")->text(QAccessible::Description), "sunset.bmp");
+        QCOMPARE(accessible(form(), "previewImage")->text(QAccessible::Description),
+                 "sunset.bmp, Stretch to Cover");
         form().showNextTip();
         const QString tip = child<QLabel>(form(), "tipLabel")->text();
         QVERIFY(!tip.isEmpty());
         QCOMPARE(accessible(form(), "tipLabel")->text(QAccessible::Name), tip);
+    }
+
+    // The three ways in the main menu, the one in force checked and
+    // remembered; in "Fill Cover" the preview is a Tab stop before "Import
+    // Image" whose keys move and zoom the crop, and its description says so.
+    void placingThePicture()
+    {
+        show();
+        QVERIFY(child<QAction>(form(), "stretchAction")->isChecked());
+        platform().fileDialog.answers.enqueue(work().solidBitmap("wide.bmp", {400, 100}, Qt::red));
+        click("importLabel");
+        trigger("fillAction");
+        QVERIFY(child<QAction>(form(), "fillAction")->isChecked());
+        QCOMPARE(work().read("PictureFit.ins"), "fill\r\n");
+        focus("helpLabel");
+        press(Qt::Key_Tab);
+        QCOMPARE(focusName(), "previewImage");
+        press(Qt::Key_Down); // unzoomed, the picture is as high as the cover: nothing moves
+        press(Qt::Key_Plus);
+        press(Qt::Key_Plus);
+        press(Qt::Key_Right, Qt::ShiftModifier);
+        const jf::Crop crop = form().placement().crop;
+        QVERIFY2(QLineF(crop.centreX, crop.centreY, 0.4, 0.5).length() < 1e-9 &&
+                     crop.zoom == 1.5625,
+                 qPrintable(QString("%1, %2").arg(crop.centreX).arg(crop.centreY)));
+        QCOMPARE(accessible(form(), "previewImage")->text(QAccessible::Description),
+                 "wide.bmp, Fill Cover, zoom 1.6 \u00d7");
+        press(Qt::Key_Home);
+        QCOMPARE(form().placement().crop, (jf::Crop{0.5, 0.5, 1.5625}));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusName(), "importLabel");
+        // The sheet keeps the cover as it was added.
+        trigger("addToSheetAction");
+        QVERIFY(work().read("Sheet.txt").endsWith("wide.bmp\tfill\t0.5\t0.5\t1.5625\r\n"));
+        // A new kind starts the crop afresh; the way is kept for the next start.
+        form().selectCoverKind(2);
+        QCOMPARE(form().placement().crop, jf::Crop());
+        start();
+        QCOMPARE(form().placement().fit, jf::PictureFit::Fill);
+        QVERIFY(child<QAction>(form(), "fillAction")->isChecked());
     }
 };
 

@@ -1,11 +1,13 @@
 #include "CalibrationPage.h"
 #include "CoverPreview.h"
 #include "CoverPrintJob.h"
+#include "DataFileFormats.h"
 #include "DirectPdf.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "JpegDecoder.h"
 #include "PageOutput.h"
+#include "PicturePreview.h"
 #include "PictureSamples.h"
 #include "Preferences.h"
 #include "PrintPage.h"
@@ -41,6 +43,16 @@ jf::Paper paperAt(int dpi)
     paper.printableLandscape = QRectF(0, 0, 297, 210);
     paper.dotsPerInchX = paper.dotsPerInchY = dpi;
     return paper;
+}
+
+// An A4 page at 1200 dpi without margins holding `cover`.
+jf::PrintPage pageWith(const jf::PlacedCover& cover)
+{
+    jf::PrintPage page;
+    page.sheetPoints = paperAt(1200).sizePointsPortrait;
+    page.printableMm = paperAt(1200).printablePortrait;
+    page.covers.append(cover);
+    return page;
 }
 
 // A cover's page painted at one dot per window pixel from the printable
@@ -159,6 +171,7 @@ double meanDifference(const QImage& page, const QImage& expected)
 } // namespace
 
 Q_DECLARE_METATYPE(JpegRoute)
+Q_DECLARE_METATYPE(jf::Placement)
 
 class TestPrintPage : public QObject
 {
@@ -182,6 +195,8 @@ private slots:
     void pictureTypesOnPaper();
     void jpegsPrintAsEveryReaderDrawsThem_data();
     void jpegsPrintAsEveryReaderDrawsThem();
+    void croppedJpegPrintsAsPreviewed_data();
+    void croppedJpegPrintsAsPreviewed();
 
     void badSizesPrintNothing_data();
     void badSizesPrintNothing();
@@ -490,6 +505,9 @@ void TestPrintPage::jpegsPrintAsEveryReaderDrawsThem()
     QFETCH(JpegRoute, route);
     const bool embedded = route == JpegRoute::AsIs;
     QCOMPARE(jf::jpegPassesThrough(bytes), embedded);
+    bool readClean = !embedded; // decoding the picture tells the same
+    jf::decodeJpeg(bytes, 1, nullptr, {}, &readClean);
+    QCOMPARE(readClean, embedded);
     const QString file = m_dir.filePath(QStringLiteral("shades%1.jpg").arg(++m_files));
     QVERIFY(jf::test::writeFile(file, bytes));
     for (const char* tool : {"gs", "djpeg", "qpdf"})
@@ -515,6 +533,82 @@ void TestPrintPage::jpegsPrintAsEveryReaderDrawsThem()
     QVERIFY2(
         poppler < 1 && ghostscript < 1,
         qPrintable(QStringLiteral("poppler %1, Ghostscript %2").arg(poppler).arg(ghostscript)));
+}
+
+void TestPrintPage::croppedJpegPrintsAsPreviewed_data()
+{
+    using F = jf::PictureFit;
+    QTest::addColumn<jf::Placement>("placement");
+    QTest::addColumn<bool>("quarterTurned");
+    QTest::addColumn<int>("pixelsPerInch"); // of the part that prints (stretched: 69)
+    QTest::newRow("filled, zoomed and moved")
+        << jf::Placement{F::Fill, {0.3, 0.6, 2}} << false << 34;
+    QTest::newRow("fitted") << jf::Placement{F::Fit, {}} << false << 80;
+    QTest::newRow("quarter-turned, filled")
+        << jf::Placement{F::Fill, {0.7, 0.4, 1.5}} << true << 46;
+}
+
+// A 3:2 JPEG on CD Back (151 x 118 mm), cropped or fitted: it passes
+// through, its bytes unchanged, and Ghostscript and poppler draw the same
+// part of it as they draw of the page painted from its pixels, which is
+// what the preview shows; its resolution is that of the part.
+void TestPrintPage::croppedJpegPrintsAsPreviewed()
+{
+    QFETCH(jf::Placement, placement);
+    QFETCH(bool, quarterTurned);
+    QFETCH(int, pixelsPerInch);
+    if (QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty() || !havePoppler())
+        QSKIP("Ghostscript or poppler-utils is not installed");
+    const QByteArray bytes = jf::test::sample("shades.jpg");
+    const jf::Picture jpeg = jf::loadPictureData(bytes, QStringLiteral("jpg"));
+    const QSize cover(574, 448);
+    const double corner = 10 / 25.4 * 1200; // 10 mm from the sheet's corner
+    const jf::CoverFrame frame =
+        jf::coverFrame({12.5, 12.5, corner, corner}, QPointF(0, 0), cover, 0, quarterTurned);
+    const auto pageOf = [&](const jf::Picture& picture) {
+        return pageWith({"CD Back", picture, frame, Qt::black, placement, {}, QSizeF(cover), {}});
+    };
+    const jf::PrintPage through = pageOf(jpeg);
+    QVERIFY(jf::passesThrough(through.covers[0]));
+    QCOMPARE(through.pixelsPerInch(through.covers[0]), pixelsPerInch);
+    const QString direct = m_dir.filePath(QStringLiteral("cropped%1.pdf").arg(++m_files));
+    const QByteArray pdf = jf::directPdf({through});
+    QVERIFY(pdf.contains(bytes));
+    jf::writeWholeFile(direct, pdf);
+    const QString painted = m_dir.filePath(QStringLiteral("painted%1.pdf").arg(m_files));
+    jf::currentPrinter().replace(pdfPrinter(painted, QPageLayout::Portrait));
+    jf::printPages({pageOf(jf::Picture::fromImage(jpeg.fullImage()))});
+
+    // Mean difference per channel within the cover, at 100 dpi.
+    const QRect whole = QRectF(frame.area.topLeft() / 12, frame.area.size() / 12).toRect();
+    const QRect box = whole.adjusted(2, 2, -2, -2);
+    const auto difference = [&](const QImage& a, const QImage& b) {
+        double sum = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x - box.left(), y - box.top());
+                sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) +
+                       qAbs(qBlue(p) - qBlue(q));
+            }
+        return sum / (3.0 * box.width() * box.height()); // per channel
+    };
+    const QImage drawn = renderPdf(direct, 100);
+    QList<double> seen{difference(drawn, renderPdf(painted, 100).copy(box)),
+                       difference(renderWithGhostscript(direct, 100),
+                                  renderWithGhostscript(painted, 100).copy(box))};
+    if (!quarterTurned) {
+        jf::PicturePreview preview;
+        preview.resize(whole.size());
+        preview.setCoverSize(QSizeF(cover));
+        preview.setFit(placement.fit);
+        preview.showPicture(jpeg, QStringLiteral("shades.jpg"));
+        preview.setCrop(placement.crop);
+        QImage shown(whole.size(), QImage::Format_RGB32);
+        preview.render(&shown);
+        seen << difference(drawn, shown.copy(box.translated(-whole.topLeft())));
+    }
+    for (const double d : seen) // poppler, Ghostscript, the preview
+        QVERIFY2(d < 2, qPrintable(QString::number(d)));
 }
 
 void TestPrintPage::workedExampleOnPaper()
@@ -926,20 +1020,15 @@ void TestPrintPage::turnedCoverBothWays()
     using namespace jf::test;
     const jf::Picture picture =
         jf::loadPictureData(sample("quadrants-400x300.jpg"), QStringLiteral("jpg"));
-    const jf::Paper paper = paperAt(1200);
-    jf::PrintPage page;
-    page.sheetPoints = paper.sizePointsPortrait;
-    page.printableMm = paper.printablePortrait;
     // 60 x 80 mm on paper, its top-left corner 10 mm from the sheet's.
     const double scale = 0.2 * 1200 / 25.4, corner = 10 * 1200 / 25.4;
-    const jf::CoverFrame frame =
-        jf::coverFrame({scale, scale, corner, corner}, QPointF(0, 0), QSize(400, 300), 0, true);
-    page.covers.append({"CD", picture, frame, Qt::black});
+    const jf::PrintPage page = pageWith(
+        {"CD", picture,
+         jf::coverFrame({scale, scale, corner, corner}, QPointF(0, 0), QSize(400, 300), 0, true),
+         Qt::black});
     QVERIFY(jf::passesThrough(page.covers[0]));
     const QString pdf = m_dir.filePath(QStringLiteral("turned.pdf"));
-    QFile file(pdf);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jf::directPdf({page})) > 0);
-    file.close();
+    jf::writeWholeFile(pdf, jf::directPdf({page}));
     const auto dot = [](double mm) { return qRound(mm / 25.4 * 100); };
     // The picture's quadrants: top left, top right, bottom left, bottom
     // right, turned: top right, bottom right, top left, bottom left.
