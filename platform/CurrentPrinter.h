@@ -12,8 +12,10 @@ namespace jf {
 
 // The one printer selection of the run: the system's default printer,
 // looked up the first time it is needed, replaced by every confirmed setup
-// dialog, never saved. While a page is being printed the selection cannot be
-// changed.
+// dialog, never saved. While a job's pages are being made (JobMark) the
+// selection cannot be changed. The mark ends once the job has been handed
+// to the sender, so the selection may change while that job is still on its
+// way to its queue: the job took its queue and options along (QueueJob).
 //
 // The selection always paints from the corner of the printable area: its
 // margins are the printer's own minimum margins (size and orientation kept,

@@ -66,7 +66,7 @@ private:
 };
 
 // The job that sends a disc print's PDF to `printerName`'s queue with the
-// options of `disc` and nothing else (handPdfToQueue, JobSender::send).
+// options of `disc` and nothing else (sendPdfToQueue, JobSender::send).
 QueueJob discQueueJob(const QString& printerName, const QString& title, const DiscJob& disc);
 
 } // namespace jf

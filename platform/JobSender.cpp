@@ -131,6 +131,11 @@ QString sendingNote(const QString& title, const QString& queue)
     return QStringLiteral("Sending %1 to \"%2\"\u2026").arg(subject, queue);
 }
 
+QString asJobNumber(int jobId)
+{
+    return jobId > 0 ? QStringLiteral(" as job %1").arg(jobId) : QString();
+}
+
 JobSender::JobSender(QObject* parent) : QObject(parent), m_answerTimeoutMs(defaultAnswerTimeoutMs)
 {
 }

@@ -49,6 +49,10 @@ QString sendFailureMessage(const SentJob& job);
 // `Sending the cover to "Office"…`: the main window's note while it is sent.
 QString sendingNote(const QString& title, const QString& queue);
 
+// " as job 12" after "went to ...", when the print service gave a number
+// (jobId above 0); empty otherwise.
+QString asJobNumber(int jobId);
+
 // One job at a time goes to the print service. finished is emitted on the
 // thread the sender lives on, once for every job started, after the job
 // has reached the queue, failed or been cancelled.
@@ -71,10 +75,12 @@ public:
 
     // Starts sending `pdf` as `job`: its queue, title and options (an
     // option with an empty value is left out, every other goes as one name
-    // and one value). The queue is asked first whether it is there and
-    // takes jobs. Throws PrinterError "Printing in progress" while another
-    // job is being sent and "Printer selected is not valid" for a job
-    // without a queue.
+    // and one value). Only the queue's state is asked first: whether it is
+    // there, and whether its printer is stopped (the job then goes with a
+    // note). A queue that refuses jobs says so when the job itself is sent,
+    // which comes as a failure through finished. Throws PrinterError
+    // "Printing in progress" while another job is being sent and "Printer
+    // selected is not valid" for a job without a queue.
     void send(const QueueJob& job, const QByteArray& pdf);
 
     // Asks the job being sent to stop. One the service has not taken whole

@@ -4,7 +4,7 @@
 
 namespace jf {
 
-bool handPdfToQueue(const QueueJob& job, const QByteArray& pdf)
+bool sendPdfToQueue(const QueueJob& job, const QByteArray& pdf)
 {
     if (job.queue.isEmpty())
         return false;

@@ -25,6 +25,6 @@ struct QueueJob
 // once. The outcome comes later, from JobSender::finished. False when the
 // job names no queue; throws PrinterError "Printing in progress" while
 // another job is being sent.
-bool handPdfToQueue(const QueueJob& job, const QByteArray& pdf);
+bool sendPdfToQueue(const QueueJob& job, const QByteArray& pdf);
 
 } // namespace jf

@@ -15,12 +15,12 @@ namespace jf {
 
 BorderColourMemory::BorderColourMemory() : m_colour(firstBorderColour) {}
 
-QColor BorderColourMemory::colourAfter(const QString& name) const
+QColor BorderColourMemory::peekColourFor(const QString& name) const
 {
     return QColor::fromRgb(borderColourAfter(name, m_colour));
 }
 
-QColor BorderColourMemory::colourFor(const QString& name)
+QColor BorderColourMemory::rememberColourFor(const QString& name)
 {
     m_colour = borderColourAfter(name, m_colour);
     return current();
@@ -58,7 +58,7 @@ PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& bord
     if (layout.paperTurned)
         currentPrinter().turnPaperForJob(layout.orientation);
     return coverPage(layout, paper, request.name, request.picture,
-                     border.colourFor(request.borderColour), correction, request.placement);
+                     border.rememberColourFor(request.borderColour), correction, request.placement);
 }
 
 void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColourMemory& border,

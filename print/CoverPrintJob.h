@@ -22,9 +22,9 @@ class BorderColourMemory
 public:
     BorderColourMemory();
     // The colour a job with this name prints in, remembered for the next.
-    QColor colourFor(const QString& name);
+    QColor rememberColourFor(const QString& name);
     // The same colour, without remembering it (what the next job would use).
-    QColor colourAfter(const QString& name) const;
+    QColor peekColourFor(const QString& name) const;
     QColor current() const { return QColor::fromRgb(m_colour); }
 
 private:

@@ -46,7 +46,7 @@ QByteArray discTestPagePdf(const DiscJob& job)
 
 void printDiscTestPage(const QString& printerName, const DiscJob& job)
 {
-    if (!handPdfToQueue(discQueueJob(printerName, QStringLiteral("Disc test"), job),
+    if (!sendPdfToQueue(discQueueJob(printerName, QStringLiteral("Disc test"), job),
                         discTestPagePdf(job)))
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
 }

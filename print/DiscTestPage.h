@@ -16,7 +16,7 @@ namespace jf {
 QByteArray discTestPagePdf(const DiscJob& job);
 
 // Sends the disc test page to `printerName`'s queue with the job's options
-// (discQueueJob, handPdfToQueue); the outcome comes from JobSender. Throws
+// (discQueueJob, sendPdfToQueue); the outcome comes from JobSender. Throws
 // PrinterError "Printer selected is not valid" for a printer without a
 // queue, and as JobSender::send.
 void printDiscTestPage(const QString& printerName, const DiscJob& job);

@@ -101,14 +101,15 @@ void writePaintedPdf(const QPrinter& printer, const PaintJob& job, const QString
     writePrintingAtActualSize(painted->fileName(), path);
 }
 
-// Hands the PDF that `make` makes to the printer's queue; false when the
-// printer is no queue (nothing is made then).
-bool handToQueue(const QPrinter& printer, const std::function<QByteArray()>& make)
+// Makes the printer's PDF with `make` and starts sending it to the
+// printer's queue (sendPdfToQueue); false when the printer is no queue
+// (nothing is made then).
+bool sendPrinterPdf(const QPrinter& printer, const std::function<QByteArray()>& make)
 {
     if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
         return false;
     jobSender().refuseWhileSending();
-    return handPdfToQueue(queueJobFor(printer), make());
+    return sendPdfToQueue(queueJobFor(printer), make());
 }
 
 // The pages written straight into a PDF, each JPEG as it is.
@@ -175,7 +176,7 @@ void printPainted(QPrinter& printer, const PaintJob& job)
         writePaintedPdf(printer, job, printer.outputFileName());
         return;
     }
-    if (!handToQueue(printer, [&] { return paintedPdfBytes(printer, job); }))
+    if (!sendPrinterPdf(printer, [&] { return paintedPdfBytes(printer, job); }))
         paint(printer, job);
 }
 
@@ -202,7 +203,7 @@ void printPages(const QList<PrintPage>& pages, const QString& title)
                 throw notValid();
             return;
         }
-        if (handToQueue(printer, [&pages] { return directPdfBytes(pages); }))
+        if (sendPrinterPdf(printer, [&pages] { return directPdfBytes(pages); }))
             return;
     }
     printPainted(printer, paintAll);

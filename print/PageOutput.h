@@ -20,8 +20,10 @@ namespace jf {
 // Either PDF asks viewers to print at actual size and is written to the
 // chosen file or sent to the queue with the job's options (JobSender); a
 // printer that is neither (no queue at all) gets the pages painted by Qt's
-// own print engine. Throws PrinterError "Printing in progress" while another job runs,
-// "Printer selected is not valid" when the file or the queue refuses.
+// own print engine. Throws PrinterError "Printing in progress" while another
+// job runs, "Printer selected is not valid" when the file cannot be written
+// or the PDF cannot be made. Sending to a queue only starts here: whether
+// the queue takes the job comes later, from JobSender::finished.
 void printPages(const QList<PrintPage>& pages, const QString& title = QString());
 
 // A job painted page by page on a printer: newPage between pages.

@@ -272,8 +272,8 @@ void TestPrintPage::borderColours()
     // exactly this one.
     jf::BorderColourMemory memory;
     QCOMPARE(memory.current(), QColor(128, 128, 128));
-    memory.colourFor(name == QLatin1String("Red") ? QStringLiteral("Blue") : QStringLiteral("Red"));
-    QCOMPARE(memory.colourFor(name), colour);
+    memory.rememberColourFor(name == QLatin1String("Red") ? QStringLiteral("Blue") : QStringLiteral("Red"));
+    QCOMPARE(memory.rememberColourFor(name), colour);
     const jf::Paper paper = paperAt(96);
     const jf::PrintPage page = jf::coverPage(jf::layoutCover(20, 20, 3, paper, std::nullopt), paper,
                                              "CD", solidPicture(kTeal), colour, {});

@@ -403,18 +403,18 @@ void TestPrintQueue::windowTellsTheTruth()
     QVERIFY(addQueue(kDeleted));
     useQueue(kDeleted);
     QVERIFY(run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted}));
-    emit app.calibrationWindow().printPageRequested();
+    emit app.calibration().window().printPageRequested();
     QTRY_VERIFY(!jf::jobSender().isSending());
     QCOMPARE(lastError(), QStringLiteral("The calibration page could not be sent to "
                                          "\"JacketforgeDeleted\": the printer or class does not "
                                          "exist."));
     const auto status = [&app = app] {
-        return jftest::child<QLabel>(app.calibrationWindow(), "statusLabel")->text();
+        return jftest::child<QLabel>(app.calibration().window(), "statusLabel")->text();
     };
     QVERIFY(!status().contains(QLatin1String("went to")));
     // One the queue took is told with its job number, once it was taken.
     useQueue(kOptionsQueue);
-    emit app.calibrationWindow().printPageRequested();
+    emit app.calibration().window().printPageRequested();
     QCOMPARE(status(),
              QStringLiteral("Sending the calibration page to \"JacketforgeOptions\"\u2026"));
     QTRY_VERIFY(!jf::jobSender().isSending());
@@ -562,9 +562,9 @@ void TestPrintQueue::hungServiceIsAskedAside()
     if (action == QLatin1String("cover"))
         emit form.printRequested();
     else if (action == QLatin1String("sheet"))
-        emit app.sheetWindow().printRequested();
+        emit app.sheet().window().printRequested();
     else if (action == QLatin1String("calibration"))
-        emit app.calibrationWindow().printPageRequested();
+        emit app.calibration().window().printPageRequested();
     else
         emit form.printerSetupRequested();
     QCOMPARE(platform.messages.errors,

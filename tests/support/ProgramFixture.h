@@ -82,8 +82,8 @@ public:
     jf::SettingsWindow& settings() { return m_app->settingsWindow(); }
     jf::HelpWindow& help() { return m_app->helpWindow(); }
     jf::AddProgramDialog& addProgram() { return m_app->addProgramDialog(); }
-    jf::SheetWindow& sheet() { return m_app->sheetWindow(); }
-    jf::CalibrationWindow& calibration() { return m_app->calibrationWindow(); }
+    jf::SheetWindow& sheet() { return m_app->sheet().window(); }
+    jf::CalibrationWindow& calibration() { return m_app->calibration().window(); }
 
     // A click on the control `name` of `window`, or of the main window.
     static void click(const QObject& window, const char* name)
