@@ -78,7 +78,7 @@ void TestSheet::arrangement_data()
     QTest::addColumn<bool>("calibrated");
     QTest::addColumn<int>("sheets");
     QTest::addColumn<int>("printedOn"); // PaperOrientation
-    QTest::addColumn<int>("turnedCovers");
+    QTest::addColumn<int>("quarterTurnedCovers");
     QTest::addColumn<int>("bleed"); // mm, covers without a border; else a border of 2
     const QStringList frontBack{"CD Front", "CD Back"};
     const QStringList allCd{"CD Front", "CD Inside", "CD Back", "CD Disk"};
@@ -118,7 +118,7 @@ void TestSheet::arrangement()
     QFETCH(bool, calibrated);
     QFETCH(int, sheets);
     QFETCH(int, printedOn);
-    QFETCH(int, turnedCovers);
+    QFETCH(int, quarterTurnedCovers);
     QFETCH(int, bleed);
     std::optional<jf::PrinterCorrection> correction;
     if (calibrated)
@@ -137,13 +137,13 @@ void TestSheet::arrangement()
         calibrated
             ? jf::correctionOnPage(*correction, plan.orientation, plan.printable.width()).factorX
             : 1;
-    int placed = 0, turned = 0, marked = 0;
+    int placed = 0, quarterTurned = 0, marked = 0;
     for (const QList<jf::PlacedFrame>& page : plan.pages) {
         QList<jf::CoverFrame> frames;
         for (const jf::PlacedFrame& p : page) {
             QCOMPARE(p.cover, placed++); // in the order they were added
             frames << p.frame;
-            turned += p.frame.quarterTurned ? 1 : 0;
+            quarterTurned += p.frame.quarterTurned ? 1 : 0;
             QVERIFY(tolerance.contains(p.frame.area));
             // What bleeds reaches that far past the picture on every side.
             const double b = bleed * dotsPerMm;
@@ -176,7 +176,7 @@ void TestSheet::arrangement()
         marked += marks.isEmpty() ? 0 : 1;
     }
     QCOMPARE(placed, covers.size());
-    QCOMPARE(turned, turnedCovers);
+    QCOMPARE(quarterTurned, quarterTurnedCovers);
     QCOMPARE(marked, sheets);
 
     // Too large for the paper either way: the message "Print Cover" gives.

@@ -76,7 +76,7 @@ private slots:
         for (const QWidget* window : QApplication::topLevelWidgets())
             QVERIFY2(window == &form() || !window->isVisible(), window->metaObject()->className());
         QVERIFY(printtest::pdfInfo(m_pdf).contains(QRegularExpression("Pages: +1\\n")));
-        // 121 mm is 460 window pixels: 460 / 96 inch on paper.
+        // 121 mm is 460 cover pixels: 460 / 96 inch on paper.
         const QImage page = printtest::renderPdf(m_pdf, 150);
         const QRect picture = printtest::boundsOf(page, Qt::red);
         const QSizeF mm(printtest::mmAt(picture.width(), 150),

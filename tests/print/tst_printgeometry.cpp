@@ -46,7 +46,7 @@ jf::Paper sheet(const QString& name, QSizeF portrait, double margin, jf::PaperOr
 void TestPrintGeometry::coverOnPaper_data()
 {
     using O = jf::PaperOrientation;
-    QTest::addColumn<int>("width"); // picture area, window pixels
+    QTest::addColumn<int>("width"); // picture area, cover pixels
     QTest::addColumn<int>("height");
     QTest::addColumn<jf::Paper>("paper");
     QTest::addColumn<QList<double>>("correction"); // empty: none

@@ -33,7 +33,7 @@ jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
     return jf::Picture::fromImage(image);
 }
 
-// A sheet without margins at `dpi`: at 96 one dot per window pixel.
+// A sheet without margins at `dpi`: at 96 one dot per cover pixel.
 jf::Paper paperAt(int dpi)
 {
     jf::Paper paper;
@@ -55,7 +55,7 @@ jf::PrintPage pageWith(const jf::PlacedCover& cover)
     return page;
 }
 
-// A cover's page painted at one dot per window pixel from the printable
+// A cover's page painted at one dot per cover pixel from the printable
 // corner, on black.
 QImage pageImage(const jf::PrintPage& page, QSize size)
 {
@@ -66,8 +66,8 @@ QImage pageImage(const jf::PrintPage& page, QSize size)
     return image;
 }
 
-// Window pixels to printer dots at 1200 dpi (12.5 a pixel).
-QRectF windowToDots1200(const QRect& r)
+// Cover pixels to printer dots at 1200 dpi (12.5 a pixel).
+QRectF coverToDots1200(const QRect& r)
 {
     return QRectF(r.x() * 12.5, r.y() * 12.5, r.width() * 12.5, r.height() * 12.5);
 }
@@ -80,9 +80,9 @@ bool closeTo(const QRectF& measured, const QRectF& expected, double dots)
            qAbs(measured.bottom() - expected.bottom()) <= dots;
 }
 
-// Window pixels to dots of a 600 dpi rendering (1200 dpi printer: 12.5 dots
-// per window pixel, halved).
-QRect windowToDots600(const QRect& r)
+// Cover pixels to dots of a 600 dpi rendering (1200 dpi printer: 12.5 dots
+// per cover pixel, halved).
+QRect coverToDots600(const QRect& r)
 {
     if (r.isNull())
         return QRect();
@@ -206,7 +206,7 @@ private slots:
     void noQueuePrintsToPdf();
     void coverFitsThePaper();
     void previewSheetAndPaperDrawTheSamePage();
-    void turnedCoverBothWays();
+    void quarterTurnedCoverBothWays();
 
     void calibrationPageMeasures();
     void correctedCoverMeasures();
@@ -272,7 +272,7 @@ void TestPrintPage::borderColours()
     // exactly this one.
     jf::BorderColourMemory memory;
     QCOMPARE(memory.current(), QColor(128, 128, 128));
-    memory.rememberColourFor(name == QLatin1String("Red") ? QStringLiteral("Blue") : QStringLiteral("Red"));
+    memory.rememberColourFor(QLatin1String(name == QLatin1String("Red") ? "Blue" : "Red"));
     QCOMPARE(memory.rememberColourFor(name), colour);
     const jf::Paper paper = paperAt(96);
     const jf::PrintPage page = jf::coverPage(jf::layoutCover(20, 20, 3, paper, std::nullopt), paper,
@@ -314,7 +314,7 @@ void TestPrintPage::jobSizesPageAndBorder_data()
         << "1" << 1 << QSize(24, 96) << QRect(10, 10, 4, 46) << QRect(9, 9, 6, 48);
 }
 
-// The page's rectangles in window pixels (12.5 dots each at 1200 dpi): the
+// The page's rectangles in cover pixels (12.5 dots each at 1200 dpi): the
 // page image at the printable corner, the picture at (10, 10), the ring
 // around it cut off by the page image.
 void TestPrintPage::jobSizesPageAndBorder()
@@ -338,9 +338,9 @@ void TestPrintPage::jobSizesPageAndBorder()
         return closeTo(seen, expected, 1) ||
                (seen.isEmpty() && expected.isEmpty()); // a picture of width 0
     };
-    QVERIFY(same(frame.area, windowToDots1200(area)));
-    QVERIFY(same(frame.picture, windowToDots1200(picture)));
-    QVERIFY(same(frame.border, windowToDots1200(borderRect.intersected(area))));
+    QVERIFY(same(frame.area, coverToDots1200(area)));
+    QVERIFY(same(frame.picture, coverToDots1200(picture)));
+    QVERIFY(same(frame.border, coverToDots1200(borderRect.intersected(area))));
     QVERIFY(page.cutMarks.isEmpty());
     QCOMPARE(page.covers[0].borderColour, QColor(Qt::red));
 }
@@ -351,7 +351,7 @@ void TestPrintPage::pageMeasuredAt600Dpi_data()
     QTest::addColumn<QString>("width");
     QTest::addColumn<int>("border");
     QTest::addColumn<QPageLayout::Orientation>("orientation");
-    QTest::addColumn<QRect>("picture"); // window pixels; null: none on paper
+    QTest::addColumn<QRect>("picture"); // cover pixels; null: none on paper
     QTest::addColumn<QRect>("ring");    // outer bounds of the border colour
     const auto portrait = QPageLayout::Portrait;
     QTest::newRow("CD 120, border 1")
@@ -394,19 +394,19 @@ void TestPrintPage::pageMeasuredAt600Dpi()
     QVERIFY(!page.isNull());
 
     const QRect measuredPicture = boundsOf(page, kTeal);
-    const QRect expectedPicture = windowToDots600(picture);
+    const QRect expectedPicture = coverToDots600(picture);
     QVERIFY2(closeTo(measuredPicture, expectedPicture, 2),
              qPrintable(describe(measuredPicture) + " vs " + describe(expectedPicture)));
 
     const QRect measuredRing = boundsOf(page, red);
-    const QRect expectedRing = windowToDots600(ring);
+    const QRect expectedRing = coverToDots600(ring);
     QVERIFY2(closeTo(measuredRing, expectedRing, 2),
              qPrintable(describe(measuredRing) + " vs " + describe(expectedRing)));
 
     // Nothing else but white around the window's page image.
     const QSize windowSize(jf::mmToCoverPixels(width.toDouble()) + 20,
                            jf::mmToCoverPixels(height.toDouble()) + 50);
-    const QRect window = windowToDots600(QRect(QPoint(0, 0), windowSize));
+    const QRect window = coverToDots600(QRect(QPoint(0, 0), windowSize));
     if (window.right() + 4 < page.width())
         QCOMPARE(countInRow(page, window.center().y(), window.right() + 3, page.width(),
                             QColor(255, 255, 255), 3),
@@ -634,7 +634,7 @@ void TestPrintPage::workedExampleOnPaper()
 
 void TestPrintPage::fineDetailSurvives()
 {
-    // Half a window pixel per square: 3.125 dots at 600 dpi. A page drawn
+    // Half a cover pixel per square: 3.125 dots at 600 dpi. A page drawn
     // through a 96 dpi image would keep none of it.
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
@@ -824,7 +824,7 @@ void TestPrintPage::calibrationPageMeasures()
     const QString seen = describe(box);
     QVERIFY2(qAbs(mmAt(box.width(), 600) - 150) < 0.1, qPrintable(seen));
     QVERIFY2(qAbs(mmAt(box.height(), 600) - 100) < 0.1, qPrintable(seen));
-    // Its corner lies where a cover's picture starts: 10 window pixels in.
+    // Its corner lies where a cover's picture starts: 10 cover pixels in.
     QVERIFY2(qAbs(mmAt(box.left(), 600) - 10 / 3.8) < 0.1, qPrintable(seen));
 }
 
@@ -864,7 +864,7 @@ void TestPrintPage::correctedCoverMeasures()
 void TestPrintPage::calibrationMovesTheSheetAsTheCover_data()
 {
     QTest::addColumn<QPageLayout::Orientation>("orientation");
-    QTest::addColumn<QSize>("picture"); // window pixels
+    QTest::addColumn<QSize>("picture"); // cover pixels
     QTest::newRow("CD Front, portrait") << QPageLayout::Portrait << QSize(460, 460);
     QTest::newRow("CD Back, landscape") << QPageLayout::Landscape << QSize(574, 448);
 }
@@ -911,9 +911,9 @@ void TestPrintPage::coverFitsThePaper()
         QSKIP("poppler-utils not installed");
     // A DVD on A4 portrait prints whole on the turned paper, and the next
     // setup dialog opens on landscape.
-    const QString turned = runJob("184", "270", 2, "Red");
-    QVERIFY2(pdfInfo(turned).contains(QLatin1String("842 x 595 pts")), qPrintable(turned));
-    const QRect cover = boundsOf(renderPdf(turned, 150), kTeal);
+    const QString landscape = runJob("184", "270", 2, "Red");
+    QVERIFY2(pdfInfo(landscape).contains(QLatin1String("842 x 595 pts")), qPrintable(landscape));
+    const QRect cover = boundsOf(renderPdf(landscape, 150), kTeal);
     QVERIFY2(qAbs(mmAt(cover.width(), 150) - 271.46) < 0.3, qPrintable(describe(cover)));
     QPageLayout::Orientation offered = QPageLayout::Portrait;
     m_setup.edit = [&](QPrinter& p) { offered = p.pageLayout().orientation(); };
@@ -1013,7 +1013,7 @@ void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
 
 // A cover turned a quarter clockwise, painted and passed through: its top
 // along the right edge either way.
-void TestPrintPage::turnedCoverBothWays()
+void TestPrintPage::quarterTurnedCoverBothWays()
 {
     if (!havePoppler())
         QSKIP("poppler-utils not installed");
