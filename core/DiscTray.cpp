@@ -1,6 +1,7 @@
 #include "DiscTray.h"
 
 #include "Errors.h"
+#include "NumberConvert.h"
 #include "PageUnits.h"
 
 #include <QRegularExpression>
@@ -18,12 +19,7 @@ constexpr double slack = 1e-6;
 // A number as the print service takes it: a dot, at most three decimals.
 QString decimal(double value)
 {
-    QString text = QString::number(value, 'f', 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+    return floatToShortStr(value, 3);
 }
 
 QString millimetres(double mm)

@@ -103,6 +103,18 @@ QString intToStr(std::int32_t value)
     return QString::number(value);
 }
 
+QString floatToShortStr(double value, int decimals)
+{
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
 bool tryStrToFloat(const QString& pasted, double& value)
 {
     // A fraction may be written with the user's decimal separator ("12,5" in

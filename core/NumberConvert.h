@@ -27,6 +27,10 @@ double strToFloat(const QString& text);
 // The same rules, reporting failure through the return value.
 bool tryStrToFloat(const QString& text, double& value);
 
+// A value with at most `decimals` places and a "." as separator, without
+// trailing zeros or a trailing ".": 2.5, 41, -0.125 ("-0" is written "0").
+QString floatToShortStr(double value, int decimals);
+
 // a * b / c with a 64-bit intermediate product, rounded to nearest with exact
 // halves away from zero; -1 when c is 0 or the result leaves the 32-bit range.
 std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c);

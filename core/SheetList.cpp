@@ -2,6 +2,7 @@
 
 #include "DataFileFormats.h"
 #include "Errors.h"
+#include "NumberConvert.h"
 #include "SafeFileIO.h"
 
 #include <QLocale>
@@ -41,16 +42,6 @@ std::optional<double> placementNumber(const QString& field, double low, double h
     if (!ok || !(value >= low && value <= high))
         return std::nullopt;
     return value;
-}
-
-QString placementNumberText(double value)
-{
-    QString text = QString::number(value, 'f', 6);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
 }
 
 // The placement at the end of a line's fields after the first three (the
@@ -117,8 +108,8 @@ QString formatLine(const SheetEntry& entry)
     fields << pictureFitName(entry.placement.fit);
     if (entry.placement.fit == PictureFit::Fill) {
         const Crop& crop = entry.placement.crop;
-        fields << placementNumberText(crop.centreX) << placementNumberText(crop.centreY)
-               << placementNumberText(crop.zoom);
+        fields << floatToShortStr(crop.centreX, 6) << floatToShortStr(crop.centreY, 6)
+               << floatToShortStr(crop.zoom, 6);
     }
     return fields.join(QLatin1Char('\t'));
 }

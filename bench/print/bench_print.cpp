@@ -186,6 +186,35 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// The times (ms) and peak memories (MB) of the runs of this program and of
+// img2pdf.
+struct Runs {
+    std::vector<double> ourMs, ourMb, refMs, refMb;
+};
+
+// Runs this program's child, which prints its own time, then img2pdf, and
+// keeps both; false, with a message, when either fails.
+bool runPair(const std::vector<std::string>& ours, const char* ourWhat,
+             const std::vector<std::string>& reference, Runs& runs)
+{
+    std::string out;
+    const Measured our = runChild(ours, &out);
+    if (!our.ok) {
+        std::fprintf(stderr, "%s failed\n", ourWhat);
+        return false;
+    }
+    runs.ourMs.push_back(std::atof(out.c_str()));
+    runs.ourMb.push_back(our.peakMb);
+    const Measured theirs = runChild(reference, nullptr);
+    if (!theirs.ok) {
+        std::fprintf(stderr, "img2pdf failed (installed?)\n");
+        return false;
+    }
+    runs.refMs.push_back(theirs.ms);
+    runs.refMb.push_back(theirs.peakMb);
+    return true;
+}
+
 } // namespace
 
 // Four 24-megapixel JPEGs on a sheet of four covers, against img2pdf on the
@@ -199,31 +228,19 @@ int benchSheet(const std::string& self, const QString& dir, int runs)
             return 1;
     }
     std::printf("sheet of four covers from four 6000 x 4000 JPEGs, %d runs each\n", runs);
-    std::vector<double> ourMs, ourMb, refMs, refMb;
+    Runs measured;
+    auto& [ourMs, ourMb, refMs, refMb] = measured;
     for (int r = 0; r < runs; ++r) {
         const QString ourPdf = dir + QStringLiteral("/sheet-%1.pdf").arg(r);
         std::vector<std::string> args{self, "--child-sheet", ourPdf.toStdString()};
-        for (const QString& jpeg : jpegs)
-            args.push_back(jpeg.toStdString());
-        std::string out;
-        const Measured ours = runChild(args, &out);
-        if (!ours.ok) {
-            std::fprintf(stderr, "sheet print failed\n");
-            return 1;
-        }
-        ourMs.push_back(std::atof(out.c_str()));
-        ourMb.push_back(ours.peakMb);
         const QString refPdf = dir + QStringLiteral("/img2pdf-sheet-%1.pdf").arg(r);
         std::vector<std::string> ref{"img2pdf", "-o", refPdf.toStdString()};
-        for (const QString& jpeg : jpegs)
+        for (const QString& jpeg : jpegs) {
+            args.push_back(jpeg.toStdString());
             ref.push_back(jpeg.toStdString());
-        const Measured theirs = runChild(ref, nullptr);
-        if (!theirs.ok) {
-            std::fprintf(stderr, "img2pdf failed (installed?)\n");
-            return 1;
         }
-        refMs.push_back(theirs.ms);
-        refMb.push_back(theirs.peakMb);
+        if (!runPair(args, "sheet print", ref, measured))
+            return 1;
         std::printf("run %d: jacketforge %.0f ms, %.0f MB peak, %.1f MB PDF | img2pdf %.0f ms, "
                     "%.0f MB peak\n",
                     r + 1, ourMs.back(), ourMb.back(), double(QFileInfo(ourPdf).size()) / 1e6,
@@ -299,31 +316,19 @@ int main(int argc, char** argv)
                 double(QFileInfo(jpeg).size()) / 1e6, fill ? ", filled and cropped" : "", runs);
 
     const std::string self = argv[0];
-    std::vector<double> ourMs, ourMb, refMs, refMb;
+    Runs measured;
+    auto& [ourMs, ourMb, refMs, refMb] = measured;
     for (int r = 0; r < runs; ++r) {
         const QString ourPdf = dir + QStringLiteral("/jacketforge-%1.pdf").arg(r);
-        std::string out;
         std::vector<std::string> child{self, "--child", jpeg.toStdString(), ourPdf.toStdString()};
         if (fill)
             child.push_back("fill");
-        const Measured ours = runChild(child, &out);
-        if (!ours.ok) {
-            std::fprintf(stderr, "print job failed\n");
-            return 1;
-        }
-        ourMs.push_back(std::atof(out.c_str()));
-        ourMb.push_back(ours.peakMb);
-
         const QString refPdf = dir + QStringLiteral("/img2pdf-%1.pdf").arg(r);
-        const Measured ref = runChild({"img2pdf", "--imgsize", "270mmx184mm", "--fit", "exact",
-                                       "-o", refPdf.toStdString(), jpeg.toStdString()},
-                                      nullptr);
-        if (!ref.ok) {
-            std::fprintf(stderr, "img2pdf failed (installed?)\n");
+        if (!runPair(child, "print job",
+                     {"img2pdf", "--imgsize", "270mmx184mm", "--fit", "exact", "-o",
+                      refPdf.toStdString(), jpeg.toStdString()},
+                     measured))
             return 1;
-        }
-        refMs.push_back(ref.ms);
-        refMb.push_back(ref.peakMb);
         std::printf("run %d: jacketforge %.0f ms, %.0f MB peak, %.1f MB PDF | img2pdf %.0f ms, "
                     "%.0f MB peak, %.1f MB PDF\n",
                     r + 1, ourMs.back(), ourMb.back(), double(QFileInfo(ourPdf).size()) / 1e6,
