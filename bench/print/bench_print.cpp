@@ -188,7 +188,8 @@ double median(std::vector<double> v)
 
 // The times (ms) and peak memories (MB) of the runs of this program and of
 // img2pdf.
-struct Runs {
+struct Runs
+{
     std::vector<double> ourMs, ourMb, refMs, refMb;
 };
 
