@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,6 +74,29 @@ int makeJpeg(const QString& path, quint32 seed = 42)
     return 0;
 }
 
+// Prints to an A4 PDF file without margins as `print` does it, confirming
+// the setup at once; writes the confirm-to-written time in milliseconds to
+// stdout.
+int timePrint(const QString& pdf, QPageLayout::Orientation orientation,
+              const std::function<void()>& print)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    printer->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(0, 0, 0, 0)));
+    jf::currentPrinter().replace(std::move(printer));
+    ConfirmingSetup setup;
+    jf::platform().printerSetup = &setup;
+    print();
+    const double ms =
+        std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
+    std::printf("%.1f\n", ms);
+    jf::platform().printerSetup = nullptr;
+    jf::currentPrinter().replace(nullptr);
+    return 0;
+}
+
 // One print job in this (child) process; writes the confirm-to-written time
 // in milliseconds to stdout.
 int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf, bool fill)
@@ -81,27 +105,15 @@ int childJob(int argc, char** argv, const QString& jpeg, const QString& pdf, boo
     const jf::Picture picture = jf::loadPicture(jpeg);
     // Shown in the preview first, as the program always shows it.
     picture.scaledTo(QSize(356, 243));
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(pdf);
-    printer->setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
-    jf::currentPrinter().replace(std::move(printer));
-    ConfirmingSetup setup;
-    jf::platform().printerSetup = &setup;
     jf::BorderColourMemory border;
     const jf::Placement placement =
         fill ? jf::Placement{jf::PictureFit::Fill, {0.45, 0.55, 1.5}} : jf::Placement();
-    jf::printCover(nullptr,
-                   {QStringLiteral("184"), QStringLiteral("270"), picture, 2, QStringLiteral("Red"),
-                    QStringLiteral("DVD"), placement},
-                   border);
-    const double ms =
-        std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
-    std::printf("%.1f\n", ms);
-    jf::platform().printerSetup = nullptr;
-    jf::currentPrinter().replace(nullptr);
-    return 0;
+    return timePrint(pdf, QPageLayout::Landscape, [&] {
+        jf::printCover(nullptr,
+                       {QStringLiteral("184"), QStringLiteral("270"), picture, 2,
+                        QStringLiteral("Red"), QStringLiteral("DVD"), placement},
+                       border);
+    });
 }
 
 // "Print Sheet" of four covers in this (child) process, their pictures
@@ -117,22 +129,10 @@ int childSheet(int argc, char** argv, const QStringList& jpegs, const QString& p
         pictures.keep(jpegs[i], jf::loadPicture(jpegs[i]));
         entries.append({kinds[i], sizes[i][0], sizes[i][1], jpegs[i]});
     }
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(pdf);
-    printer->setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    jf::currentPrinter().replace(std::move(printer));
-    ConfirmingSetup setup;
-    jf::platform().printerSetup = &setup;
-    jf::printSheet(nullptr, entries, {jf::defaultCoverNames(), 2, Qt::red, true}, pictures,
-                   nullptr);
-    const double ms =
-        std::chrono::duration<double, std::milli>(Clock::now() - setup.confirmedAt).count();
-    std::printf("%.1f\n", ms);
-    jf::platform().printerSetup = nullptr;
-    jf::currentPrinter().replace(nullptr);
-    return 0;
+    return timePrint(pdf, QPageLayout::Portrait, [&] {
+        jf::printSheet(nullptr, entries, {jf::defaultCoverNames(), 2, Qt::red, true}, pictures,
+                       nullptr);
+    });
 }
 
 struct Measured
