@@ -4,6 +4,7 @@
 #include "CoverNames.h"
 #include "CoverSizes.h"
 #include "DataFolder.h"
+#include "DiscFiles.h"
 #include "Favourites.h"
 #include "Preferences.h"
 #include "SheetList.h"
@@ -31,6 +32,10 @@ struct Workspace
     SheetSettings sheetSettings;
     // How pictures are placed on their covers (PictureFit.ins).
     PictureFit pictureFit = PictureFit::Stretch;
+    // The disc label's hole (Disc.ins) and each printer's disc tray choice
+    // and position correction (DiscCalibration.txt).
+    int discHoleMm = defaultDiscHoleMm;
+    DiscCalibrationTable discPrinters;
 };
 
 // Start-up: takes the working directory as the base directory, then reads the
