@@ -21,7 +21,7 @@
 #include <QScopeGuard>
 #include <QTreeWidget>
 
-#include <fcntl.h>
+#include <cstdio>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -44,6 +44,18 @@ QProcessEnvironment environment(const QString& entries, QProcessEnvironment env 
     return env;
 }
 
+// The start of the program named "jacketforge" with the words after its name.
+std::unique_ptr<jf::StartArguments> startWith(QByteArrayList words,
+                                              const QProcessEnvironment& env = {})
+{
+    words.removeAll(QByteArray());
+    words.prepend("jacketforge");
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    return std::make_unique<jf::StartArguments>(int(argv.size()), argv.data(), env);
+}
+
 // What a program that crashed leaves: a socket file nobody listens on.
 void leaveStaleSocket(const QString& path)
 {
@@ -57,37 +69,19 @@ void leaveStaleSocket(const QString& path)
 }
 
 // The Data folder of `work` moved onto a 256 KiB tmpfs (which only root may
-// mount) that is then filled up to `leaveFree` bytes; unmounted when the
-// object goes.
+// mount) that is then filled up to `leaveFree` bytes (tmpfs hands out space 4
+// KiB at a time); unmounted when the object goes.
 class FullData
 {
 public:
     FullData(const WorkDir& work, qint64 leaveFree) : m_dir(work.path() + "/Data")
     {
-        QMap<QString, QByteArray> files;
-        for (const QString& name : QDir(m_dir).entryList(QDir::Files))
-            files[name] = work.read(name);
-        if (::mount("jf-full", QFile::encodeName(m_dir).constData(), "tmpfs", 0, "size=256k") != 0)
-            return;
-        m_mounted = true;
-        for (auto it = files.cbegin(); it != files.cend(); ++it)
-            work.write(it.key(), it.value());
-        // Fill in pages: tmpfs hands out space 4 KiB at a time.
-        const int fd = ::open(QFile::encodeName(m_dir + "/filler").constData(),
-                              O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        const QByteArray page(4096, 'f');
-        while (::write(fd, page.constData(), size_t(page.size())) == page.size()) {
-        }
-        // A truncation that fails leaves the disk fuller, which the tests want anyway.
-        [[maybe_unused]] const int truncated =
-            ::ftruncate(fd, qMax<qint64>(0, ::lseek(fd, 0, SEEK_CUR) - leaveFree));
-        ::close(fd);
+        m_mounted = QProcess::execute("sh", {"-c", R"(cp -r "$1" "$1.old" &&
+            mount -t tmpfs -o size=256k jf-full "$1" && cp "$1.old"/* "$1" &&
+            { dd if=/dev/zero of="$1/filler" bs=4k 2>/dev/null; truncate -s -$2 "$1/filler"; })",
+                                             "sh", m_dir, QString::number(leaveFree)}) == 0;
     }
-    ~FullData()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
-    }
+    ~FullData() { ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH); }
     bool mounted() const { return m_mounted; }
     void makeRoom() { QFile::remove(m_dir + "/filler"); }
 
@@ -226,15 +220,9 @@ private slots:
     void startArguments()
     {
         auto [arguments, environment, qt] = jftest::fetch<ArgumentsRow>();
-        std::vector<QByteArray> words;
-        for (const QString& word : ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts))
-            words.push_back(word.toUtf8());
-        std::vector<char*> argv;
-        for (QByteArray& word : words)
-            argv.push_back(word.data());
-        const jf::StartArguments start(int(argv.size()), argv.data(), ::environment(environment));
-        QCOMPARE(start.qtArguments(), ("jacketforge|" + qt).split('|', Qt::SkipEmptyParts));
-        QCOMPARE(start.arguments(), ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts));
+        const auto start = startWith(arguments.toUtf8().split('|'), ::environment(environment));
+        QCOMPARE(start->qtArguments(), ("jacketforge|" + qt).split('|', Qt::SkipEmptyParts));
+        QCOMPARE(start->arguments(), ("jacketforge|" + arguments).split('|', Qt::SkipEmptyParts));
     }
 
     // A picture opens however its name is spelled on disk and however it is
@@ -250,23 +238,17 @@ private slots:
     void anyNameOpens()
     {
         auto [name, how] = jftest::fetch<NameRow>();
-        QFile bitmap(work().solidBitmap("red.bmp", QSize(6, 4), Qt::red));
-        QVERIFY(bitmap.open(QIODevice::ReadOnly));
-        const QByteArray bytes = bitmap.readAll();
-        QByteArray path = QFile::encodeName(work().path()) + '/' + name;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
-        ::close(fd);
+        const QByteArray path = QFile::encodeName(work().path()) + '/' + name;
+        QCOMPARE(
+            ::rename(QFile::encodeName(work().solidBitmap("red.bmp", QSize(6, 4), Qt::red)), path),
+            0);
         // The name starts with "-": only after "--" may it be relative.
-        QByteArray dashes("--"), argument = how == "after --" ? name : path;
+        QByteArray argument = how == "after --" ? name : path;
         if (how == "URI")
             argument = "file://" + path.toPercentEncoding("/");
-        char program[] = "jacketforge";
-        std::vector<char*> argv{program, argument.data()};
-        if (how == "after --")
-            argv.insert(argv.begin() + 1, dashes.data());
-        const jf::StartArguments start(int(argv.size()), argv.data(), QProcessEnvironment());
-        const jf::CommandLineRequest request = jf::parseCommandLine(start.arguments());
+        const auto start = startWith(how == "after --" ? QByteArrayList{"--", argument}
+                                                       : QByteArrayList{argument});
+        const jf::CommandLineRequest request = jf::parseCommandLine(start->arguments());
         QCOMPARE(request.action, Action::Start);
         QCOMPARE(jf::loadPicture(request.picture).fullImage().pixel(0, 0), QColor(Qt::red).rgb());
         // On the sheet it keeps its own name, by which a later start finds
@@ -286,9 +268,7 @@ private slots:
 
     void startedProgramsGetTheStartEnvironment_data()
     {
-        QTest::addColumn<bool>("viewer");
-        QTest::newRow("Your Programs") << false;
-        QTest::newRow("View Image") << true;
+        jftest::eitherWay("viewer", "Your Programs", "View Image");
     }
     // Under Wayland with XWayland the program asks Qt for X11; the programs
     // it starts still see the session as the user started it.
@@ -304,9 +284,7 @@ private slots:
             "QT_QPA_PLATFORM|WAYLAND_DISPLAY=wayland-0|DISPLAY=:0|PATH=" + work().path() + ':' +
             qEnvironmentVariable("PATH"));
         QStringList before = QProcessEnvironment::systemEnvironment().toStringList();
-        char program[] = "jacketforge";
-        char* argv[] = {program, nullptr};
-        QCOMPARE(jf::StartArguments(1, argv).qtArguments(),
+        QCOMPARE(startWith({}, QProcessEnvironment::systemEnvironment())->qtArguments(),
                  (QStringList{"jacketforge", "-platform", "xcb"}));
         jf::restoreDesktopPlatform();
         if (viewer)

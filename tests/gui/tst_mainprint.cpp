@@ -97,7 +97,8 @@ private slots:
         printsNothing();
     }
 
-    void printerSetupAlone()
+    // "Printer Setup" alone edits the printer and prints nothing.
+    void printerSetupAndCalibration()
     {
         start();
         m_setup.edit = [](QPrinter& printer) {
@@ -108,11 +109,6 @@ private slots:
         QVERIFY(errors().isEmpty());
         QVERIFY(!QFile::exists(m_pdf));
         QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
-    }
-
-    void calibrationWindowKeepsTheTable()
-    {
-        start();
         const auto status = [&] { return child<QLabel>(calibration(), "statusLabel")->text(); };
         // "Print to File (PDF)" has no queue: refused, nothing saved.
         trigger("calibrateAction");

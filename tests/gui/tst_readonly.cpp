@@ -95,9 +95,7 @@ private slots:
 
     void unchangedCloseWritesNothing_data()
     {
-        QTest::addColumn<bool>("withData");
-        QTest::newRow("read-only Data folder") << true;
-        QTest::newRow("no Data folder") << false;
+        jftest::eitherWay("withData", "no Data folder", "read-only Data folder");
     }
     void unchangedCloseWritesNothing()
     {

@@ -44,14 +44,11 @@ class TestToolWindows : public QObject, public jftest::ProgramFixture
     // The command line, the program started and its arguments.
     using CommandRow = std::tuple<QString, QString, QStringList>;
 
-    void openSettings() { trigger("settingsAction"); }
-    void settingsClick(const char* label) { click(settings(), label); }
-    QLineEdit* settingsEdit(const char* name) { return edit(settings(), name); }
     QString texts(std::initializer_list<const char*> boxes)
     {
         QStringList shown;
         for (const char* box : boxes)
-            shown << settingsEdit(box)->text();
+            shown << edit(settings(), box)->text();
         return shown.join('|');
     }
 
@@ -73,10 +70,8 @@ private slots:
         auto [caption, at, background, hoverGrey] = jftest::fetch<PanelRow>();
         jf::MainWindow& main = show();
         click(qPrintable(caption));
-        QWidget* tool = nullptr;
-        for (QWidget* window : QApplication::topLevelWidgets())
-            tool = window != &main && window->isVisible() ? window : tool;
-        QVERIFY(tool && QTest::qWaitForWindowExposed(tool));
+        QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &main);
+        QWidget* tool = QApplication::activeWindow();
         QVERIFY(tool->windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(!main.isEnabled() && tool->isEnabled());
         if (!background.isEmpty()) {
@@ -133,24 +128,43 @@ private slots:
         work().write("DefaultNames.ins", names);
         work().write("DefaultSettings.ins", "3\r\nPurple\r\n12345\r\n");
         work().write("Tips.txt", "One\r\nTwo");
-        openSettings();
+        trigger("settingsAction");
         const auto boxes = {"widthEdit1", "heightEdit1", "widthEdit2",  "heightEdit8",
                             "nameEdit6",  "nameEdit7",   "intervalEdit"};
         QCOMPARE(texts(boxes), "0270|2|3|16|A name of sixteen||12345");
         QCOMPARE(child<QComboBox>(settings(), "borderWidthList")->currentText(), "3 px");
         QCOMPARE(child<QComboBox>(settings(), "borderColourBox")->currentText(), "Purple");
         QCOMPARE(child<QPlainTextEdit>(settings(), "tipsEdit")->toPlainText(), "One\nTwo");
-        settingsClick("defaultSizesLabel");
-        settingsClick("defaultNamesLabel");
+        click(settings(), "defaultSizesLabel");
+        click(settings(), "defaultNamesLabel");
         QCOMPARE(texts({"widthEdit1", "heightEdit7", "nameEdit8"}), "270|118|CD Disk");
-        settingsClick("cancelLabel");
+        click(settings(), "cancelLabel");
         QCOMPARE(work().read("DefaultSizes.ins") + work().read("DefaultNames.ins"), sizes + names);
         QCOMPARE(form().selectedCoverKind(), 2);
         QCOMPARE(edit("widthEdit")->text() + " x " + edit("heightEdit")->text(), "3 x 4");
         QCOMPARE(workspace().sizes.width(3), 5);
-        openSettings();
+        trigger("settingsAction");
         QCOMPARE(texts(boxes), "0270|2|3|16|A name of sixteen||12345");
         QVERIFY(errors().isEmpty());
+        // A folder in place of the names file: opening fills the sizes only,
+        // "Accept" writes the sizes and stops at the names, "Cancel" reads the
+        // sizes back into the main window and stops too; the window stays, over
+        // an enabled main window.
+        renew();
+        start();
+        work().write("DefaultSizes.ins", WorkDir::shipped("DefaultSizes.ins").replace("270", "99"));
+        work().remove("DefaultNames.ins");
+        QVERIFY(QDir().mkdir(work().data("DefaultNames.ins")));
+        trigger("settingsAction");
+        QCOMPARE(texts({"widthEdit1", "nameEdit1"}), "99|");
+        edit(settings(), "widthEdit1")->setText("98");
+        click(settings(), "acceptLabel");
+        QVERIFY(work().read("DefaultSizes.ins").startsWith("98\r\n"));
+        click(settings(), "cancelLabel");
+        QCOMPARE(errors().size(), 3);
+        QVERIFY(errors()[0].contains("DefaultNames.ins"));
+        QVERIFY(settings().isVisible() && form().isEnabled());
+        QCOMPARE(workspace().sizes.width(1), 98);
     }
 
     void acceptWritesOnlyWhatChanged_data()
@@ -195,7 +209,7 @@ private slots:
                  {"DefaultSizes.ins", "DefaultNames.ins", "DefaultSettings.ins", "Tips.txt"})
                 files[name] = folder.read(name);
         });
-        openSettings();
+        trigger("settingsAction");
         auto* widths = child<QComboBox>(settings(), "borderWidthList");
         if (border > -2)
             QCOMPARE(widths->currentIndex(), border);
@@ -207,10 +221,10 @@ private slots:
         } else if (typed == "new") {
             tips->insertPlainText(typed);
         } else if (!typed.isEmpty()) {
-            settingsEdit("intervalEdit")->setText(typed);
+            edit(settings(), "intervalEdit")->setText(typed);
         }
         const bool failed = !errors().isEmpty();
-        settingsClick("acceptLabel");
+        click(settings(), "acceptLabel");
         files[file] = written.isEmpty() ? files[file] : written;
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             QCOMPARE(work().read(it.key()), it.value());
@@ -234,9 +248,9 @@ private slots:
                                      "PicturesPaths.txt"})
                 folder.write(name, "entry\r\n");
         });
-        openSettings();
-        settingsClick(qPrintable(label));
-        settingsClick("cancelLabel");
+        trigger("settingsAction");
+        click(settings(), qPrintable(label));
+        click(settings(), "cancelLabel");
         QCOMPARE(child<QListWidget>(form(), qPrintable(list))->count(), 0);
         QCOMPARE(workspace().programs.names().size() + workspace().pictures.names().size(), 1);
         QCOMPARE(work().read(file), "entry\r\n");
@@ -262,16 +276,16 @@ private slots:
         show();
         QString state;
         QTimer::singleShot(0, [&] {
-            openSettings();
+            trigger("settingsAction");
             if (failure == "names") {
                 work().remove("DefaultNames.ins");
-                settingsClick("cancelLabel");
+                click(settings(), "cancelLabel");
             } else if (failure == "26S") {
                 work().write("DefaultSizes.ins", "26S\r\n");
-                settingsClick("closeMark");
+                click(settings(), "closeMark");
             } else {
-                settingsEdit("widthEdit1")->setText(failure);
-                settingsClick("acceptLabel");
+                edit(settings(), "widthEdit1")->setText(failure);
+                click(settings(), "acceptLabel");
             }
             state = QString("%1 %2 %3")
                         .arg(settings().isVisible())
@@ -287,28 +301,6 @@ private slots:
             QVERIFY(work()
                         .read("DefaultSizes.ins")
                         .startsWith(failure.toLatin1() + "\r\n184\r\n265\r\n"));
-    }
-
-    // A folder in place of the names file: opening fills the sizes only,
-    // "Accept" writes the sizes and stops at the names, "Cancel" reads the
-    // sizes back into the main window and stops too; the window stays, over
-    // an enabled main window.
-    void failuresKeepTheWindowUsable()
-    {
-        start();
-        work().write("DefaultSizes.ins", WorkDir::shipped("DefaultSizes.ins").replace("270", "99"));
-        work().remove("DefaultNames.ins");
-        QVERIFY(QDir().mkdir(work().data("DefaultNames.ins")));
-        openSettings();
-        QCOMPARE(texts({"widthEdit1", "nameEdit1"}), "99|");
-        settingsEdit("widthEdit1")->setText("98");
-        settingsClick("acceptLabel");
-        QVERIFY(work().read("DefaultSizes.ins").startsWith("98\r\n"));
-        settingsClick("cancelLabel");
-        QCOMPARE(errors().size(), 3);
-        QVERIFY(errors()[0].contains("DefaultNames.ins"));
-        QVERIFY(settings().isVisible() && form().isEnabled());
-        QCOMPARE(workspace().sizes.width(1), 98);
     }
 
     void intervalWarning_data()
@@ -332,8 +324,8 @@ private slots:
             ++ticks;
             warnedAt = warnedAt < 0 && !warnings.isEmpty() ? ticks : warnedAt;
         });
-        openSettings();
-        QLineEdit* interval = settingsEdit("intervalEdit");
+        trigger("settingsAction");
+        QLineEdit* interval = edit(settings(), "intervalEdit");
         interval->setFocus();
         QTest::keyClick(interval, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(interval, typed);
@@ -341,7 +333,7 @@ private slots:
         if (then == "leave")
             QApplication::sendEvent(interval, &out);
         else if (then == "cancel")
-            settingsClick("cancelLabel");
+            click(settings(), "cancelLabel");
         warnedAt = warnings.isEmpty() ? -1 : 0;
         QTest::qWait(200);
         QCOMPARE(warnedAt, warnedOnTick);
@@ -371,11 +363,11 @@ private slots:
         for (int tick = 1; tick <= 5; ++tick)
             form().showNextTip();
         tipTimer->start(); // a fresh period, to measure against
-        openSettings();
-        settingsEdit("intervalEdit")->setText(interval);
+        trigger("settingsAction");
+        edit(settings(), "intervalEdit")->setText(interval);
         child<QPlainTextEdit>(settings(), "tipsEdit")->setPlainText("A\nB\nC\n");
         QTest::qWait(150);
-        settingsClick("acceptLabel");
+        click(settings(), "acceptLabel");
         QCOMPARE(tipTimer->isActive(), running);
         if (running)
             QCOMPARE(tipTimer->remainingTime() > 200, restarted);
@@ -481,11 +473,12 @@ private slots:
             QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         };
         click("settingsLabel");
-        paste(settingsEdit("nameEdit1"), "Ab\u2028C\r\nD");
-        paste(settingsEdit("widthEdit1"), "\r27"); // a blank before a number reads as the number
-        paste(settingsEdit("intervalEdit"), "\n6000");
+        paste(edit(settings(), "nameEdit1"), "Ab\u2028C\r\nD");
+        paste(edit(settings(), "widthEdit1"),
+              "\r27"); // a blank before a number reads as the number
+        paste(edit(settings(), "intervalEdit"), "\n6000");
         paste(child<QComboBox>(settings(), "borderColourBox")->lineEdit(), "Red\nBlue");
-        settingsClick("acceptLabel");
+        click(settings(), "acceptLabel");
         QCOMPARE(work().read("DefaultSettings.ins"), "1\r\nRed Blue\r\n 6000\r\n");
         click("addProgramLabel");
         paste(edit(addProgram(), "programPathEdit"), "/bin/two\nlines");

@@ -46,6 +46,15 @@ template <class Row> Row fetch()
     return row;
 }
 
+// A data-driven test's one column of a bool: the row named `no` holds false,
+// the row named `yes` true.
+inline void eitherWay(const char* column, const char* no, const char* yes)
+{
+    QTest::addColumn<bool>(column);
+    QTest::newRow(no) << false;
+    QTest::newRow(yes) << true;
+}
+
 // Sets variables of the test's environment, "NAME=value" or "NAME" to
 // remove, apart by "|"; the guard returned puts each back as it was.
 inline auto setEnvironment(const QString& entries)
