@@ -352,8 +352,7 @@ private slots:
         start();
         const QString good = work().solidBitmap("good.bmp", QSize(8, 8), Qt::blue);
         form().openPicture(good);
-        QImage green(30, 20, QImage::Format_RGB32);
-        green.fill(Qt::green);
+        const QImage green(work().solidBitmap("green.bmp", QSize(30, 20), Qt::green));
         QVERIFY(green.save(work().path() + "/green.png") &&
                 green.save(work().path() + "/green.PNG", "PNG"));
         work().put("cut.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
