@@ -1,7 +1,7 @@
 // The main window: the cover kinds and their sizes, the preview and the
 // pictures put in it, the lists, the tips, the menus, dragging and closing;
-// and the program without a mouse: the Tab order, the keys, Escape in the
-// tool windows, and what assistive technology is told about the controls.
+// and the program without a mouse: the Tab order, the keys, and what
+// assistive technology is told about the controls.
 #include "ErrorReport.h"
 #include "FileDialogs.h"
 #include "ProgramFixture.h"
@@ -38,9 +38,6 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
     using MenusRow = std::tuple<QString, QString, QString, QString>;
     // Where the press is, the control under it, how far the window moves.
     using DragRow = std::tuple<QPoint, QString, QPoint>;
-    // The control focused, the keys that open the window (none: opened directly; an action:
-    // triggered).
-    using OpenedRow = std::tuple<QString, QString>;
     // The window, the control (none: the window itself), its role and name, whether it can
     // be pressed.
     using NamedRow = std::tuple<QString, QString, QAccessible::Role, QString, bool>;
@@ -78,20 +75,6 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
         QApplication::sendEvent(control, &event);
     }
 
-    static QString focusName()
-    {
-        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-    }
-    // The keys apart by commas ("Tab, Shift+Right"), each to `control`, else
-    // to the control then focused.
-    static void press(const QString& keys, QWidget* control = nullptr)
-    {
-        const QKeySequence sequence(keys);
-        for (int i = 0; i < sequence.count(); ++i)
-            QTest::keyClick(control ? control : QApplication::focusWidget(), sequence[i].key(),
-                            sequence[i].keyboardModifiers());
-    }
-    void focus(const char* control) { child(form(), control)->setFocus(Qt::TabFocusReason); }
     QAccessibleInterface* accessible(const QObject& parent, const char* name)
     {
         return QAccessible::queryAccessibleInterface(child<QObject>(parent, name));
@@ -769,38 +752,6 @@ private slots:
         const QString tip = child<QLabel>(form(), "tipLabel")->text();
         QVERIFY(!tip.isEmpty());
         QCOMPARE(accessible(form(), "tipLabel")->text(QAccessible::Name), tip);
-    }
-
-    void escapeClosesToolWindows_data()
-    {
-        const auto row = jftest::rows<OpenedRow>();
-        for (const char* caption : {"settingsLabel", "helpLabel", "addProgramLabel"})
-            row(caption, caption, "Space");
-        row("F1", "widthEdit", "F1");
-        row("calibration", "widthEdit", "");
-        row("sheet", "widthEdit", "sheetAction");
-    }
-    // What was typed is dropped, as with the "X" (or "Cancel"), and the focus
-    // goes back where it was.
-    void escapeClosesToolWindows()
-    {
-        auto [caption, keys] = jftest::fetch<OpenedRow>();
-        show();
-        focus(qPrintable(caption));
-        if (keys.isEmpty())
-            calibration().open("queue", std::nullopt, QPointF());
-        else
-            keys.endsWith("Action") ? trigger(qPrintable(keys)) : press(keys);
-        QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &form());
-        QWidget* tool = QApplication::activeWindow();
-        if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
-            QTest::keyClicks(edit, "7");
-        press("Esc");
-        QVERIFY(tool->isHidden());
-        QVERIFY(form().isEnabled());
-        QCOMPARE(work().read("DefaultNames.ins"), jftest::WorkDir::shipped("DefaultNames.ins"));
-        QVERIFY(workspace().programs.names().isEmpty());
-        QTRY_COMPARE(focusName(), caption);
     }
 
     void controlsAreNamedForAssistiveTechnology_data()

@@ -1,5 +1,6 @@
 // The windows opened over the main window's panel: the settings, the help
-// and the add-program dialog, and the programs the dialog adds.
+// and the add-program dialog, and the programs the dialog adds; and Escape in
+// every tool window.
 #include "DataFileFormats.h"
 #include "Errors.h"
 #include "FileDialogs.h"
@@ -22,9 +23,10 @@ class TestToolWindows : public QObject, public jftest::ProgramFixture
 {
     Q_OBJECT
 
-    // The caption that opens it, where it opens, the control showing the panel (none:
-    // none), whether its close mark greys while pointed at.
-    using PanelRow = std::tuple<QString, QPoint, QString, bool>;
+    // The control focused and the keys pressed there to open it (none: opened directly; an
+    // action: triggered), where it opens (-1, -1: not over the panel), the control showing
+    // the panel (none: none), whether its close mark greys while pointed at.
+    using PanelRow = std::tuple<QString, QString, QPoint, QString, bool>;
     // The file made to hold something (nothing: removed), what is changed (a border width
     // chosen, an interval typed, tips typed at the end), the file then written (nothing: as
     // it was), the border width entry shown (-2: not asked).
@@ -59,19 +61,40 @@ private slots:
     void opensOverThePanel_data()
     {
         const auto row = jftest::rows<PanelRow>();
-        row("Settings", "settingsLabel", QPoint(514, 370), "backgroundImage", true);
-        row("Help", "helpLabel", QPoint(514, 370), "panelImage", false);
-        row("Add program", "addProgramLabel", QPoint(), "", false);
+        row("Settings", "settingsLabel", "Space", QPoint(514, 370), "backgroundImage", true);
+        row("Help", "helpLabel", "Space", QPoint(514, 370), "panelImage", false);
+        row("Help by F1", "widthEdit", "F1", QPoint(514, 370), "panelImage", false);
+        row("Add program", "addProgramLabel", "Space", QPoint(), "", false);
+        row("Calibration", "widthEdit", "", QPoint(-1, -1), "", false);
+        row("Sheet", "widthEdit", "sheetAction", QPoint(-1, -1), "", false);
     }
-    // A tool window opens over the panel and disables the main window, which
-    // then can be neither used nor dragged; its close mark closes it.
+    // Escape closes a tool window as its "X" (or "Cancel") does: what was
+    // typed is dropped, and the focus goes back where it was. A window over
+    // the panel disables the main window, which then can be neither used nor
+    // dragged; its close mark closes it.
     void opensOverThePanel()
     {
-        auto [caption, at, background, hoverGrey] = jftest::fetch<PanelRow>();
+        auto [control, keys, at, background, hoverGrey] = jftest::fetch<PanelRow>();
         jf::MainWindow& main = show();
-        click(qPrintable(caption));
-        QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &main);
+        const auto open = [&, control = control, keys = keys] {
+            focus(qPrintable(control));
+            if (keys.isEmpty())
+                calibration().open("queue", std::nullopt, QPointF());
+            else
+                keys.endsWith("Action") ? trigger(qPrintable(keys)) : press(keys);
+            QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow() != &main);
+        };
+        open();
         QWidget* tool = QApplication::activeWindow();
+        if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+            QTest::keyClicks(box, "7");
+        press("Esc");
+        QVERIFY(tool->isHidden() && main.isEnabled());
+        QCOMPARE(work().read("DefaultNames.ins"), WorkDir::shipped("DefaultNames.ins"));
+        QTRY_COMPARE(focusName(), control);
+        if (at.x() < 0)
+            return;
+        open();
         QVERIFY(tool->windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(!main.isEnabled() && tool->isEnabled());
         if (!background.isEmpty()) {

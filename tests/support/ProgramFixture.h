@@ -6,6 +6,8 @@
 #include "AppController.h"
 #include "TestPlatform.h"
 
+#include <QApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -91,6 +93,22 @@ public:
         QTest::mouseClick(child(window, name), Qt::LeftButton);
     }
     void click(const char* name) { click(form(), name); }
+    // The keys apart by commas ("Tab, Shift+Right"), each to `control`, else
+    // to the control then focused.
+    static void press(const QString& keys, QWidget* control = nullptr)
+    {
+        const QKeySequence sequence(keys);
+        for (int i = 0; i < sequence.count(); ++i)
+            QTest::keyClick(control ? control : QApplication::focusWidget(), sequence[i].key(),
+                            sequence[i].keyboardModifiers());
+    }
+    // The focus given to a control of the main window as Tab gives it, and
+    // the name of the control that has it.
+    void focus(const char* control) { child(form(), control)->setFocus(Qt::TabFocusReason); }
+    static QString focusName()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    }
     void trigger(const char* action) { child<QAction>(form(), action)->trigger(); }
     static QLineEdit* edit(const QObject& window, const char* name)
     {
