@@ -45,11 +45,9 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
     // Types over the whole box, as a user replaces a value.
     void type(const char* box, const QString& text)
     {
-        QLineEdit* e = edit(box);
-        e->setFocus();
-        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(e, Qt::Key_Backspace);
-        QTest::keyClicks(e, text);
+        edit(box)->setFocus();
+        press("Ctrl+A, Backspace", edit(box));
+        QTest::keyClicks(edit(box), text);
     }
     QString boxes() { return edit("widthEdit")->text() + " x " + edit("heightEdit")->text(); }
     void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }

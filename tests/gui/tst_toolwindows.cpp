@@ -350,7 +350,7 @@ private slots:
         trigger("settingsAction");
         QLineEdit* interval = edit(settings(), "intervalEdit");
         interval->setFocus();
-        QTest::keyClick(interval, Qt::Key_A, Qt::ControlModifier);
+        press("Ctrl+A", interval);
         QTest::keyClicks(interval, typed);
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         if (then == "leave")
@@ -491,8 +491,7 @@ private slots:
         const auto paste = [](QLineEdit* edit, const QString& text) {
             QGuiApplication::clipboard()->setText(text);
             edit->setFocus();
-            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            press("Ctrl+A, Ctrl+V", edit);
         };
         click("settingsLabel");
         paste(edit(settings(), "nameEdit1"), "Ab\u2028C\r\nD");
