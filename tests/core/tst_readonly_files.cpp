@@ -4,27 +4,20 @@
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "SafeFileIO.h"
+#include "ScratchFolder.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <unistd.h>
 
-class TestReadOnlyFiles : public QObject
+class TestReadOnlyFiles : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString path(const QString& name) const { return m_dir.path() + "/Data/" + name; }
-    QByteArray get(const QString& name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+public:
+    TestReadOnlyFiles() : ScratchFolder("Data") {}
 
 private slots:
     void init();
@@ -37,23 +30,19 @@ void TestReadOnlyFiles::init()
 {
     if (::geteuid() == 0)
         QSKIP("permission bits are not enforced for root");
-    QDir(m_dir.path() + "/Data").removeRecursively();
-    QVERIFY(QDir(m_dir.path()).mkpath("Data"));
-    for (const QString name : {"ProgramsNames.txt", "DefaultSizes.ins", "Locked.txt"}) {
-        QFile f(path(name));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("old\r\n");
-    }
+    QDir(root() + "/Data").removeRecursively();
+    QVERIFY(QDir(root()).mkpath("Data"));
+    for (const QString name : {"ProgramsNames.txt", "DefaultSizes.ins", "Locked.txt"})
+        put(name, "old\r\n");
     QFile::setPermissions(path("Locked.txt"), QFile::ReadOwner);
-    QFile::setPermissions(m_dir.path() + "/Data", QFile::ReadOwner | QFile::ExeOwner);
+    QFile::setPermissions(root() + "/Data", QFile::ReadOwner | QFile::ExeOwner);
     jf::forgetNotedFilesForTesting(); // the files above come from elsewhere
 }
 
 void TestReadOnlyFiles::cleanup()
 {
     jf::setWriteFaultForTesting(0);
-    QFile::setPermissions(m_dir.path() + "/Data",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(root() + "/Data", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void TestReadOnlyFiles::writableFilesInReadOnlyFolder()
@@ -74,7 +63,7 @@ void TestReadOnlyFiles::writableFilesInReadOnlyFolder()
                  [&] { jf::writeListFile(path("New.txt"), {"new"}); }),
              QString("Cannot create file \"%1\". Permission denied").arg(path("New.txt")));
     QCOMPARE(get("Locked.txt"), QByteArray("old\r\n"));
-    QCOMPARE(QDir(m_dir.path() + "/Data").entryList(QDir::Files).size(), 3);
+    QCOMPARE(QDir(root() + "/Data").entryList(QDir::Files).size(), 3);
 }
 
 void TestReadOnlyFiles::failedRewriteKeepsOldContent()

@@ -2,12 +2,14 @@
 #include "CoverSizes.h"
 #include "DataFileFormats.h"
 #include "DataFolder.h"
+#include "DataRow.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "Favourites.h"
 #include "HangGuard.h"
 #include "Preferences.h"
 #include "SafeFileIO.h"
+#include "ScratchFolder.h"
 #include "SheetList.h"
 #include "TextCodec.h"
 #include "TipCycle.h"
@@ -35,29 +37,18 @@
 #include <thread>
 #include <unistd.h>
 
-class TestTextFiles : public QObject
+using jftest::row;
+
+class TestTextFiles : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString path(const QString& name) const { return m_dir.path() + "/Data/" + name; }
-    void put(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(path(name));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray get(const QString& name)
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+public:
+    TestTextFiles() : ScratchFolder("Data") {}
 
 private slots:
     void init()
     {
-        QDir(m_dir.path()).mkpath("Data");
         jf::setWriteFaultForTesting(0);
         // The test puts files in place as another program would: each test
         // starts as a fresh program.
@@ -71,20 +62,13 @@ private slots:
     void bytesSurviveRoundTrip();
     void osErrorMessages_data();
     void osErrorMessages();
-    void readErrors_data();
-    void readErrors();
-    void sizesShortFileKeepsEarlierValues();
-    void sizesBlankHandling();
-    void advancedSettings();
+    void openFailures_data();
+    void openFailures();
+    void readUpToFirstBadLine_data();
+    void readUpToFirstBadLine();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
-    void writeIntoMissingFolder();
-    void writeThroughSymlinkKeepsLink();
     void newFileGetsUsualPermissions();
-    void specialFilesRefused_data();
-    void specialFilesRefused();
-    void sizeCeilings_data();
-    void sizeCeilings();
     void endlessStreamStopsAtLimit();
     void leftoverTempFilesRemoved();
     void killedSaveLeavesOldOrNew();
@@ -210,16 +194,16 @@ void TestTextFiles::osErrorMessages_data()
 {
     QTest::addColumn<int>("error");
     QTest::addColumn<QString>("message");
-    QTest::newRow("ENOENT") << ENOENT << "File not found";
-    QTest::newRow("ENOTDIR") << ENOTDIR << "Invalid filename";
-    QTest::newRow("EMFILE") << EMFILE << "Too many open files";
-    QTest::newRow("ENFILE") << ENFILE << "Too many open files";
-    QTest::newRow("EACCES") << EACCES << "File access denied";
-    QTest::newRow("EPERM") << EPERM << "File access denied";
-    QTest::newRow("EROFS") << EROFS << "File access denied";
-    QTest::newRow("ENOSPC") << ENOSPC << "Disk full";
-    QTest::newRow("EIO") << EIO << "I/O error 5";
-    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << "I/O error 36";
+    row("ENOENT", ENOENT, "File not found");
+    row("ENOTDIR", ENOTDIR, "Invalid filename");
+    row("EMFILE", EMFILE, "Too many open files");
+    row("ENFILE", ENFILE, "Too many open files");
+    row("EACCES", EACCES, "File access denied");
+    row("EPERM", EPERM, "File access denied");
+    row("EROFS", EROFS, "File access denied");
+    row("ENOSPC", ENOSPC, "Disk full");
+    row("EIO", EIO, "I/O error 5");
+    row("ENAMETOOLONG", ENAMETOOLONG, "I/O error 36");
 }
 
 void TestTextFiles::osErrorMessages()
@@ -229,97 +213,152 @@ void TestTextFiles::osErrorMessages()
     QCOMPARE(jf::InOutError(error).message(), message);
 }
 
-void TestTextFiles::readErrors_data()
+void TestTextFiles::openFailures_data()
 {
-    QTest::addColumn<QString>("relative");
-    QTest::addColumn<QString>("settingsMessage");
-    QTest::addColumn<QString>("listReason");
-    QTest::newRow("missing file") << "Data/none.ins"
-                                  << "File not found: \"<full>\""
-                                  << "No such file or directory";
-    QTest::newRow("missing folder") << "Nowhere/none.ins"
-                                    << "Invalid filename"
-                                    << "No such file or directory";
-    QTest::newRow("folder is a file") << "Data/DefaultSizes.ins/x"
-                                      << "Invalid filename"
-                                      << "Not a directory";
+    // What stands where the file is looked for (a path below the scratch
+    // folder, a link to a special file, or a sparse file of a size), what is
+    // done with it, and the message ("<path>": the path the file was given).
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("message");
+    const QString noFile("Cannot open file \"<path>\". No such file or directory");
+    row("missing file, settings", "Data/none.ins", "read settings", "File not found: \"<path>\"");
+    row("missing file, list", "Data/none.ins", "read list", noFile);
+    row("missing folder, settings", "Nowhere/none.ins", "read settings", "Invalid filename");
+    row("missing folder, list", "Nowhere/none.ins", "read list", noFile);
+    row("folder is a file, settings", "Data/DefaultSizes.ins/x", "read settings",
+        "Invalid filename");
+    row("folder is a file, list", "Data/DefaultSizes.ins/x", "read list",
+        "Cannot open file \"<path>\". Not a directory");
+    row("write into a missing folder, sizes", "NoData/DefaultSizes.ins", "write sizes",
+        "Invalid filename");
+    row("write into a missing folder, list", "NoData/x.txt", "write list",
+        "Cannot create file \"<path>\". No such file or directory");
+    // Every data file may be a link to something else than a regular file:
+    // it is refused at once, by name, and left as it is.
+    for (const auto& [kind, reason] : {std::pair{"fifo", "Not a regular file"},
+                                       {"device", "Not a regular file"},
+                                       {"folder", "Is a directory"}})
+        for (const QString action : {"read settings", "read list", "write list", "write settings"})
+            QTest::addRow("link to a %s, %s", kind, qPrintable(action))
+                << QString("link to ") + kind << action
+                << QString("Cannot %1 file \"<path>\". %2")
+                       .arg(action.startsWith("read") ? "open" : "create", reason);
+    row("settings at the size limit", QString("sparse %1").arg(jf::maxSettingsFileBytes),
+        "read settings", "<no failure>");
+    row("settings over", QString("sparse %1").arg(jf::maxSettingsFileBytes + 1), "read settings",
+        "Cannot open file \"<path>\". File too large (over 1 MB)");
+    row("list over", QString("sparse %1").arg(jf::maxListFileBytes + 1), "read list",
+        "Cannot open file \"<path>\". File too large (over 64 MB)");
 }
 
-void TestTextFiles::readErrors()
+void TestTextFiles::openFailures()
 {
-    QFETCH(QString, relative);
-    QFETCH(QString, settingsMessage);
-    QFETCH(QString, listReason);
+    QFETCH(QString, node);
+    QFETCH(QString, action);
+    QFETCH(QString, message);
     put("DefaultSizes.ins", "1\r\n");
-    const QString full = m_dir.path() + "/" + relative;
-    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::SettingsFileReader reader(full); }),
-             settingsMessage.replace("<full>", full));
-    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::readListFile(full); }),
-             QString("Cannot open file \"%1\". %2").arg(full, listReason));
-}
-
-void TestTextFiles::sizesShortFileKeepsEarlierValues()
-{
-    // 15 lines: kinds 1 to 7 and the width of kind 8 are read.
-    QByteArray content;
-    for (int i = 1; i <= 15; ++i)
-        content += QByteArray::number(i) + "\r\n";
-    put("DefaultSizes.ins", content);
-    jf::CoverSizes sizes;
-    sizes.setHeight(8, 999);
-    QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { sizes.read(path("DefaultSizes.ins")); }),
-             QString("'' is not a valid integer value"));
-    QCOMPARE(sizes.width(1), 1);
-    QCOMPARE(sizes.height(7), 14);
-    QCOMPARE(sizes.width(8), 15);
-    QCOMPARE(sizes.height(8), 999);
-}
-
-void TestTextFiles::sizesBlankHandling()
-{
-    put("DefaultSizes.ins", "270\n  184\n265\r\n184 \r\n");
-    jf::CoverSizes sizes;
-    QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { sizes.read(path("DefaultSizes.ins")); }),
-             QString("'184 ' is not a valid integer value"));
-    QCOMPARE(sizes.height(1), 184);
-    QCOMPARE(sizes.width(2), 265);
-    QCOMPARE(sizes.height(2), 0);
-}
-
-void TestTextFiles::advancedSettings()
-{
-    struct Got
+    QString file = root() + "/" + node;
+    const QByteArray special = QFile::encodeName(root() + "/" + node.section(' ', -1));
+    struct stat before
     {
-        int width = -1;
-        QString colour = "unset";
-        int interval = -1;
     };
-    const auto read = [&](const QByteArray& content, Got& got) {
-        put("DefaultSettings.ins", content);
-        jf::Preferences preferences;
-        preferences.borderWidth = std::uint8_t(got.width);
-        preferences.borderColour = got.colour;
-        preferences.tipInterval = got.interval;
-        const auto copy = qScopeGuard([&] {
-            got = {preferences.borderWidth, preferences.borderColour, preferences.tipInterval};
-        });
-        preferences.read(path("DefaultSettings.ins"));
-    };
-    Got a;
-    read("256\r\nred\r\n0\r\n", a);
-    QCOMPARE(a.width, 0);
-    QCOMPARE(a.colour, QString("red"));
-    QCOMPARE(a.interval, 0);
-    Got b;
-    read("-1\r\nGray\r\n6000\r\n", b);
-    QCOMPARE(b.width, 255);
+    if (node.startsWith("sparse")) {
+        file = path("Big.txt");
+        put("Big.txt", "");
+        QVERIFY(QFile::resize(file, node.section(' ', 1).toLongLong())); // costs no disk space
+    } else if (node.startsWith("link to")) {
+        ::rmdir(special.constData());
+        ::unlink(special.constData());
+        if (node.endsWith("fifo")) {
+            QCOMPARE(::mkfifo(special.constData(), 0666), 0);
+        } else if (node.endsWith("device")) {
+            // A private zero device: replacing it would harm nothing.
+            if (::geteuid() != 0)
+                QSKIP("making a device node needs root");
+            QCOMPARE(::mknod(special.constData(), S_IFCHR | 0666, makedev(1, 5)), 0);
+        } else {
+            QCOMPARE(::mkdir(special.constData(), 0777), 0);
+        }
+        QCOMPARE(::stat(special.constData(), &before), 0);
+        file = path("Linked.txt");
+        QFile::remove(file);
+        QVERIFY(QFile::link(QFile::decodeName(special), file));
+    }
+    jftest::HangGuard guard(20);
+    QString failure;
+    if (action == "read settings")
+        failure = jftest::failureOf<jf::InOutError>([&] { jf::SettingsFileReader reader(file); });
+    else if (action == "write settings")
+        failure = jftest::failureOf<jf::InOutError>([&] { jf::writeSettingsFile(file, {"a"}); });
+    else if (action == "write sizes")
+        failure =
+            jftest::failureOf<jf::InOutError>([&] { jf::CoverSizes::defaults().write(file); });
+    else if (action == "read list")
+        failure = jftest::failureOf<jf::FileStreamError>([&] { jf::readListFile(file); });
+    else
+        failure = jftest::failureOf<jf::FileStreamError>([&] { jf::writeListFile(file, {"a"}); });
+    QCOMPARE(failure, message.replace("<path>", file));
+    if (node.startsWith("link to")) {
+        struct stat after
+        {
+        };
+        QCOMPARE(::stat(special.constData(), &after), 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QVERIFY(QFileInfo(file).isSymLink());
+    }
+}
 
-    // Two lines: width and colour are set, then the interval fails.
-    Got c;
-    QVERIFY_THROWS_EXCEPTION(jf::ConvertError, read("7\r\nBlue\r\n", c));
-    QCOMPARE(c.width, 7);
-    QCOMPARE(c.colour, QString("Blue"));
-    QCOMPARE(c.interval, -1);
+void TestTextFiles::readUpToFirstBadLine_data()
+{
+    // Each value is taken as soon as it is read: a bad line leaves the values
+    // before it read and those after it as they were.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("values");
+    QByteArray fifteen;
+    for (int i = 1; i <= 15; ++i)
+        fifteen += QByteArray::number(i) + "\r\n";
+    row("sizes: 15 lines", "DefaultSizes.ins", fifteen, "'' is not a valid integer value",
+        "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 999");
+    row("sizes: blanks before a number, not after", "DefaultSizes.ins",
+        QByteArray("270\n  184\n265\r\n184 \r\n"), "'184 ' is not a valid integer value",
+        "270 184 265 0 0 0 0 0 0 0 0 0 0 0 0 999");
+    row("settings: the width's low 8 bits", "DefaultSettings.ins",
+        QByteArray("256\r\nred\r\n0\r\n"), "<no failure>", "0 red 0");
+    row("settings: -1 is 255", "DefaultSettings.ins", QByteArray("-1\r\nGray\r\n6000\r\n"),
+        "<no failure>", "255 Gray 6000");
+    row("settings: two lines", "DefaultSettings.ins", QByteArray("7\r\nBlue\r\n"),
+        "'' is not a valid integer value", "7 Blue -1");
+}
+
+void TestTextFiles::readUpToFirstBadLine()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, failure);
+    QFETCH(QString, values);
+    put(name, content);
+    QStringList got;
+    if (name == "DefaultSizes.ins") {
+        jf::CoverSizes sizes;
+        sizes.setHeight(8, 999);
+        QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { sizes.read(path(name)); }), failure);
+        for (int kind = 1; kind <= jf::coverKindCount; ++kind)
+            got << QString::number(sizes.width(kind)) << QString::number(sizes.height(kind));
+    } else {
+        jf::Preferences preferences;
+        preferences.borderWidth = 1;
+        preferences.borderColour = "unset";
+        preferences.tipInterval = -1;
+        QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { preferences.read(path(name)); }),
+                 failure);
+        got << QString::number(preferences.borderWidth) << preferences.borderColour
+            << QString::number(preferences.tipInterval);
+    }
+    QCOMPARE(got.join(' '), values);
 }
 
 void TestTextFiles::failedWriteKeepsOldFile_data()
@@ -327,11 +366,11 @@ void TestTextFiles::failedWriteKeepsOldFile_data()
     QTest::addColumn<int>("error");
     QTest::addColumn<qint64>("after");
     QTest::addColumn<QString>("settingsMessage");
-    QTest::newRow("disk full at once") << ENOSPC << qint64(0) << "Disk full";
-    QTest::newRow("disk full part-way") << ENOSPC << qint64(7) << "Disk full";
-    QTest::newRow("i/o error") << EIO << qint64(3) << "I/O error 5";
-    QTest::newRow("too many files") << EMFILE << qint64(0) << "Too many open files";
-    QTest::newRow("read-only fs") << EROFS << qint64(0) << "File access denied";
+    row("disk full at once", ENOSPC, qint64(0), "Disk full");
+    row("disk full part-way", ENOSPC, qint64(7), "Disk full");
+    row("i/o error", EIO, qint64(3), "I/O error 5");
+    row("too many files", EMFILE, qint64(0), "Too many open files");
+    row("read-only fs", EROFS, qint64(0), "File access denied");
 }
 
 void TestTextFiles::failedWriteKeepsOldFile()
@@ -346,7 +385,7 @@ void TestTextFiles::failedWriteKeepsOldFile()
     put("DefaultSizes.ins", oldSizes);
     put("PicturesNames.txt", "old\r\n");
 
-    const QStringList filesBefore = QDir(m_dir.path() + "/Data").entryList(QDir::Files);
+    const QStringList filesBefore = QDir(root() + "/Data").entryList(QDir::Files);
     jf::setWriteFaultForTesting(error, after);
     QCOMPARE(jftest::failureOf<jf::InOutError>(
                  [&] { jf::CoverSizes::defaults().write(path("DefaultSizes.ins")); }),
@@ -371,26 +410,7 @@ void TestTextFiles::failedWriteKeepsOldFile()
     QCOMPARE(get("DefaultSizes.ins"), oldSizes);
     QCOMPARE(get("PicturesNames.txt"), QByteArray("old\r\n"));
     // No temporary file is left behind.
-    QCOMPARE(QDir(m_dir.path() + "/Data").entryList(QDir::Files), filesBefore);
-}
-
-void TestTextFiles::writeIntoMissingFolder()
-{
-    const QString missing = m_dir.path() + "/NoData/DefaultSizes.ins";
-    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::CoverSizes::defaults().write(missing); }),
-             QString("Invalid filename"));
-    QVERIFY(jftest::failureOf<jf::FileStreamError>([&] {
-                jf::writeListFile(m_dir.path() + "/NoData/x.txt", {"a"});
-            }).endsWith("No such file or directory"));
-}
-
-void TestTextFiles::writeThroughSymlinkKeepsLink()
-{
-    put("real.txt", "old\r\n");
-    QVERIFY(QFile::link(path("real.txt"), path("link.txt")));
-    jf::writeListFile(path("link.txt"), {"new"});
-    QVERIFY(QFileInfo(path("link.txt")).isSymLink());
-    QCOMPARE(get("real.txt"), QByteArray("new\r\n"));
+    QCOMPARE(QDir(root() + "/Data").entryList(QDir::Files), filesBefore);
 }
 
 void TestTextFiles::newFileGetsUsualPermissions()
@@ -411,94 +431,6 @@ void TestTextFiles::newFileGetsUsualPermissions()
     jf::writeListFile(path("kept.txt"), {"b"});
     QCOMPARE(QFileInfo(path("kept.txt")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
              QFile::Permissions());
-}
-
-void TestTextFiles::specialFilesRefused_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("named pipe") << "fifo"
-                                << "Not a regular file";
-    QTest::newRow("device") << "device"
-                            << "Not a regular file";
-    QTest::newRow("folder") << "folder"
-                            << "Is a directory";
-}
-
-// Every data file may be a link to something else than a regular file: it is
-// refused at once, by name, and left as it is.
-void TestTextFiles::specialFilesRefused()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, reason);
-    const QByteArray node = QFile::encodeName(m_dir.path() + "/node-" + kind);
-    ::rmdir(node.constData());
-    ::unlink(node.constData());
-    if (kind == "fifo") {
-        QCOMPARE(::mkfifo(node.constData(), 0666), 0);
-    } else if (kind == "device") {
-        // A private zero device: replacing it would harm nothing.
-        if (::geteuid() != 0)
-            QSKIP("making a device node needs root");
-        QCOMPARE(::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 5)), 0);
-    } else {
-        QCOMPARE(::mkdir(node.constData(), 0777), 0);
-    }
-    struct stat before
-    {
-    };
-    QCOMPARE(::stat(node.constData(), &before), 0);
-    const QString link = path("Linked.txt");
-    QFile::remove(link);
-    QVERIFY(QFile::link(QFile::decodeName(node), link));
-
-    jftest::HangGuard guard(20);
-    const QString opening = QString("Cannot open file \"%1\". %2").arg(link, reason);
-    const QString creating = QString("Cannot create file \"%1\". %2").arg(link, reason);
-    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::SettingsFileReader reader(link); }),
-             opening);
-    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::readListFile(link); }), opening);
-    QCOMPARE(jftest::failureOf<jf::FileStreamError>([&] { jf::writeListFile(link, {"a"}); }),
-             creating);
-    QCOMPARE(jftest::failureOf<jf::InOutError>([&] { jf::writeSettingsFile(link, {"a"}); }),
-             creating);
-
-    struct stat after
-    {
-    };
-    QCOMPARE(::stat(node.constData(), &after), 0);
-    QCOMPARE(after.st_mode, before.st_mode);
-    QCOMPARE(after.st_ino, before.st_ino);
-    QVERIFY(QFileInfo(link).isSymLink());
-}
-
-void TestTextFiles::sizeCeilings_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("settings at limit") << "Tips.txt" << jf::maxSettingsFileBytes << "";
-    QTest::newRow("settings over")
-        << "DefaultNames.ins" << jf::maxSettingsFileBytes + 1 << "File too large (over 1 MB)";
-    QTest::newRow("list over") << "ProgramsPaths.txt" << jf::maxListFileBytes + 1
-                               << "File too large (over 64 MB)";
-}
-
-void TestTextFiles::sizeCeilings()
-{
-    QFETCH(QString, name);
-    QFETCH(qint64, size);
-    QFETCH(QString, reason);
-    put(name, "");
-    QVERIFY(QFile::resize(path(name), size)); // sparse: costs no disk space
-    const QString expected = reason.isEmpty()
-                                 ? "<no failure>"
-                                 : QString("Cannot open file \"%1\". %2").arg(path(name), reason);
-    if (name.endsWith(".txt") && name != "Tips.txt")
-        QCOMPARE(jftest::failureOf([&] { jf::readListFile(path(name)); }), expected);
-    else
-        QCOMPARE(jftest::failureOf([&] { jf::SettingsFileReader reader(path(name)); }), expected);
-    QFile::remove(path(name));
 }
 
 void TestTextFiles::endlessStreamStopsAtLimit()
@@ -692,7 +624,8 @@ void TestTextFiles::linksFollowedOnlyWhenOwn()
     const bool refused = foreignLink || foreignTarget;
     for (const auto& write : std::initializer_list<std::function<void()>>{
              [&] { jf::writeWholeTextFile(path("Tips.txt"), "x"); },
-             [&] { jf::writeSettingsFile(path("Tips.txt"), {"x"}); }}) {
+             [&] { jf::writeSettingsFile(path("Tips.txt"), {"x"}); },
+             [&] { jf::writeListFile(path("Tips.txt"), {"x"}); }}) {
         QCOMPARE(jftest::failureOf(write).startsWith(
                      QString("Cannot create file \"%1\". The file is a symbolic link")
                          .arg(path("Tips.txt"))),
@@ -717,7 +650,7 @@ void TestTextFiles::listEntryCeiling()
                  .arg(path("PicturesNames.txt")));
     put("PicturesPaths.txt", "");
     jf::Favourites pictures(jf::datafile::picturesNames, jf::datafile::picturesPaths);
-    const jf::DataFolder folder(m_dir.path() + "/");
+    const jf::DataFolder folder(root() + "/");
     QVERIFY(jftest::failureOf([&] { pictures.load(folder); }).contains("Too many lines"));
     pictures.append("New", "/new.jpg");
     QVERIFY(jftest::failureOf([&] { pictures.save(folder); }).contains("kept as it is"));
@@ -728,7 +661,7 @@ void TestTextFiles::listEntryCeiling()
 // also in a folder whose name is not UTF-8.
 void TestTextFiles::laterFilesInAnyFolder()
 {
-    const QString folder = jf::decodeLocal8Bit(QFile::encodeName(m_dir.path()) + "/D\xe4ta/");
+    const QString folder = jf::decodeLocal8Bit(QFile::encodeName(root()) + "/D\xe4ta/");
     QCOMPARE(::mkdir(jf::nativePath(folder).constData(), 0755), 0);
     jf::replaceFileContent(folder + "Sheet.txt", "5\t121\t121\t/a.jpg\r\n");
     jf::replaceFileContent(folder + "SheetSettings.ins", "0\r\n");
