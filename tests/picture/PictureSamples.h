@@ -2,6 +2,9 @@
 
 // The sample pictures in tests/picture/samples (its README says how each
 // was made), and the pixel comparisons the picture tests share.
+#include "ExpectFailure.h"
+#include "Picture.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -56,6 +59,13 @@ inline QString sampleFile(const QTemporaryDir& dir, const QString& name, const Q
     if (!writeFile(path, bytes))
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+// The message loading the picture `path` fails with; "<no failure>" when it
+// loads.
+inline QString loadError(const QString& path)
+{
+    return jftest::failureOf([&] { loadPicture(path); });
 }
 
 // The largest difference of one colour channel.

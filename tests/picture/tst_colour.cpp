@@ -76,8 +76,6 @@ void TestColour::previewShowsChartColours()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QList<QRgb>, expected);
-    if (bytes.isEmpty())
-        QSKIP("no encoder for this type here (libheif without HEVC encoder)");
     const Picture picture = loadPictureData(bytes, pictureExtension(name));
     // A preview-sized copy: JPEGs decode at a reduced scale.
     const QList<QRgb> seen = chartPatches(picture.scaledTo(QSize(64, 64)));
@@ -151,8 +149,6 @@ void TestColour::badProfilesAreIgnored_data()
     const auto nclx = [&heic](int primaries, int transfer) {
         QByteArray file = heic;
         const qsizetype at = file.indexOf("nclx");
-        if (at < 0)
-            return QByteArray();
         qToBigEndian(quint16(primaries), file.data() + at + 4);
         qToBigEndian(quint16(transfer), file.data() + at + 6);
         return file;
@@ -167,8 +163,6 @@ void TestColour::badProfilesAreIgnored()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, untagged);
-    if (bytes.isEmpty() || untagged.isEmpty())
-        QSKIP("no encoder for this type here (libheif without HEVC encoder)");
     const jftest::HangGuard guard(30);
     const QString extension = pictureExtension(name);
     QCOMPARE(decoded(bytes, extension), decoded(untagged, extension));
