@@ -54,10 +54,8 @@ private slots:
         // starts as a fresh program.
         jf::forgetNotedFilesForTesting();
     }
-    void settingsLines_data();
-    void settingsLines();
-    void listEntries_data();
-    void listEntries();
+    void lines_data();
+    void lines();
     void writersEndEveryLineWithCrLf();
     void bytesSurviveRoundTrip();
     void osErrorMessages_data();
@@ -78,75 +76,66 @@ private slots:
     void laterFilesInAnyFolder();
 };
 
-void TestTextFiles::settingsLines_data()
+void TestTextFiles::lines_data()
 {
+    // The lines a settings file (or the tips) reads, or the entries of a
+    // list, and whether the list was read whole.
+    QTest::addColumn<bool>("list");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{"a", "b"};
-    QTest::newRow("no final end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("lone cr dropped") << QByteArray("a\rb\r\nc") << QStringList{"ab", "c"};
-    QTest::newRow("cr before crlf") << QByteArray("a\r\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("empty line inside") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
-    QTest::newRow("ctrl-z ends") << QByteArray("a\r\nb\x1a\r\nc\r\n") << QStringList{"a", "b"};
-    QTest::newRow("ctrl-z first") << QByteArray("\x1a"
-                                                "a\r\n")
-                                  << QStringList{};
-    QTest::newRow("empty") << QByteArray() << QStringList{};
-    QTest::newRow("only crlf") << QByteArray("\r\n") << QStringList{""};
-    QTest::newRow("nul kept in line")
-        << QByteArray("a\0b\n", 4) << QStringList{QString("a") + QChar(0) + "b"};
-    QTest::newRow("long line") << QByteArray(100000, 'x') << QStringList{QString(100000, 'x')};
+    QTest::addColumn<bool>("complete");
+    using L = QStringList;
+    row("settings: crlf", false, QByteArray("a\r\nb\r\n"), L{"a", "b"}, true);
+    row("settings: lf", false, QByteArray("a\nb\n"), L{"a", "b"}, true);
+    row("settings: no final end", false, QByteArray("a\r\nb"), L{"a", "b"}, true);
+    row("settings: lone cr dropped", false, QByteArray("a\rb\r\nc"), L{"ab", "c"}, true);
+    row("settings: cr before crlf", false, QByteArray("a\r\r\nb"), L{"a", "b"}, true);
+    row("settings: empty line inside", false, QByteArray("a\r\n\r\nb\r\n"), L{"a", "", "b"}, true);
+    row("settings: ctrl-z ends", false, QByteArray("a\r\nb\x1a\r\nc\r\n"), L{"a", "b"}, true);
+    row("settings: ctrl-z first", false,
+        QByteArray("\x1a"
+                   "a\r\n"),
+        L{}, true);
+    row("settings: empty", false, QByteArray(), L{}, true);
+    row("settings: only crlf", false, QByteArray("\r\n"), L{""}, true);
+    row("settings: nul kept in line", false, QByteArray("a\0b\n", 4),
+        L{QString("a") + QChar(0) + "b"}, true);
+    row("settings: long line", false, QByteArray(100000, 'x'), L{QString(100000, 'x')}, true);
+    row("list: crlf", true, QByteArray("a\r\nb\r\n"), L{"a", "b"}, true);
+    row("list: lf", true, QByteArray("a\nb"), L{"a", "b"}, true);
+    row("list: lone cr splits", true, QByteArray("a\rb"), L{"a", "b"}, true);
+    row("list: empty entry between", true, QByteArray("a\r\n\r\nb"), L{"a", "", "b"}, true);
+    row("list: last without end", true, QByteArray("a\r\nb"), L{"a", "b"}, true);
+    row("list: empty file", true, QByteArray(), L{}, true);
+    row("list: just a line end", true, QByteArray("\r\n"), L{""}, true);
+    row("list: nul ends content", true, QByteArray("a\r\nb\0c\r\n", 8), L{"a", "b"}, false);
+    row("list: utf-16", true, QByteArray("a\0\r\0\n\0", 6), L{"a"}, false);
+    row("list: nul is last byte", true, QByteArray("a\r\n\0", 4), L{"a"}, true);
+    row("list: blanks kept", true, QByteArray(" a \r\n"), L{" a "}, true);
 }
 
-void TestTextFiles::settingsLines()
+void TestTextFiles::lines()
 {
+    QFETCH(bool, list);
     QFETCH(QByteArray, content);
     QFETCH(QStringList, lines);
+    QFETCH(bool, complete);
     put("Tips.txt", content);
-    QStringList got;
+    if (list) {
+        bool wasComplete = !complete;
+        QCOMPARE(jf::readListFile(path("Tips.txt"), &wasComplete), lines);
+        QCOMPARE(wasComplete, complete);
+        return;
+    }
     jf::TipCycle tips;
     tips.read(path("Tips.txt"));
-    got = tips.tips();
-    QCOMPARE(got, lines);
-
+    QCOMPARE(tips.tips(), lines);
     // Past the end, lines read empty without error.
     jf::SettingsFileReader reader(path("Tips.txt"));
     for (int i = 0; i < lines.size(); ++i)
         reader.readLine();
     QVERIFY(reader.atEnd());
     QCOMPARE(reader.readLine(), QString());
-}
-
-void TestTextFiles::listEntries_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<bool>("complete");
-    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << true;
-    QTest::newRow("lf") << QByteArray("a\nb") << QStringList{"a", "b"} << true;
-    QTest::newRow("lone cr splits") << QByteArray("a\rb") << QStringList{"a", "b"} << true;
-    QTest::newRow("empty entry between")
-        << QByteArray("a\r\n\r\nb") << QStringList{"a", "", "b"} << true;
-    QTest::newRow("last without end") << QByteArray("a\r\nb") << QStringList{"a", "b"} << true;
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << true;
-    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{""} << true;
-    QTest::newRow("nul ends content")
-        << QByteArray("a\r\nb\0c\r\n", 8) << QStringList{"a", "b"} << false;
-    QTest::newRow("utf-16") << QByteArray("a\0\r\0\n\0", 6) << QStringList{"a"} << false;
-    QTest::newRow("nul is last byte") << QByteArray("a\r\n\0", 4) << QStringList{"a"} << true;
-    QTest::newRow("blanks kept") << QByteArray(" a \r\n") << QStringList{" a "} << true;
-}
-
-void TestTextFiles::listEntries()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, entries);
-    QFETCH(bool, complete);
-    put("PicturesPaths.txt", content);
-    bool wasComplete = !complete;
-    QCOMPARE(jf::readListFile(path("PicturesPaths.txt"), &wasComplete), entries);
-    QCOMPARE(wasComplete, complete);
 }
 
 void TestTextFiles::writersEndEveryLineWithCrLf()
