@@ -1,5 +1,6 @@
 #include "ColourSamples.h"
 
+#include "DataRow.h"
 #include "PictureSamples.h"
 
 #include <QTest>
@@ -110,21 +111,19 @@ void addChartRows(bool untagged)
                 << sample(QStringLiteral("chart-%1.%2").arg(QLatin1String(space), extension))
                 << kChartColours;
     }
-    QTest::newRow("png, table-based Display P3")
-        << "table.png" << sample("chart-p3-table.png") << kChartColours;
-    QTest::newRow("heic, nclx Display P3")
-        << "nclx.heic" << sample("chart-p3-nclx.heic") << kChartColours;
+    using jftest::row;
+    row("png, table-based Display P3", "table.png", sample("chart-p3-table.png"), kChartColours);
+    row("heic, nclx Display P3", "nclx.heic", sample("chart-p3-nclx.heic"), kChartColours);
     // Adobe RGB's primaries and (nearly) its gamma, in PNG's own chunks.
-    QTest::newRow("png, gAMA and cHRM of Adobe RGB")
-        << "chrm.png" << sample("chart-adobe-chrm.png") << kChartColours;
+    row("png, gAMA and cHRM of Adobe RGB", "chrm.png", sample("chart-adobe-chrm.png"),
+        kChartColours);
     // The plain separation of the chart (K from the darkest channel), and
     // its greys, as their profiles show them (samples/README.md tells how).
-    QTest::newRow("jpeg, CMYK with a press profile")
-        << "cmyk.jpg" << sample("chart-cmyk.jpg") << sampleColours("chart-cmyk-as-srgb.txt");
-    QTest::newRow("tiff, CMYK with a press profile")
-        << "cmyk.tif" << sample("chart-cmyk.tif") << sampleColours("chart-cmyk-as-srgb.txt");
-    QTest::newRow("jpeg, grey with a linear profile")
-        << "grey.jpg" << sample("chart-grey.jpg") << sampleColours("chart-grey-as-srgb.txt");
+    const QList<QRgb> cmyk = sampleColours("chart-cmyk-as-srgb.txt");
+    row("jpeg, CMYK with a press profile", "cmyk.jpg", sample("chart-cmyk.jpg"), cmyk);
+    row("tiff, CMYK with a press profile", "cmyk.tif", sample("chart-cmyk.tif"), cmyk);
+    row("jpeg, grey with a linear profile", "grey.jpg", sample("chart-grey.jpg"),
+        sampleColours("chart-grey-as-srgb.txt"));
     if (!untagged)
         return;
     for (const auto& [type, extension] : kChartTypes)

@@ -6,13 +6,13 @@
 #include "JpegDecoder.h"
 #include "Picture.h"
 #include "PictureSamples.h"
+#include "ScratchFolder.h"
 #include "TextCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -61,20 +61,11 @@ QSize libjpegScaledSize(const QByteArray& file, int eighths)
 
 } // namespace
 
-class TestPicture : public QObject
+class TestPicture : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        return sampleFile(m_dir, name, bytes);
-    }
-
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
     void extension_data()
     {
         QTest::addColumn<QString>("path");
@@ -110,7 +101,7 @@ private slots:
         QFETCH(QString, message);
         // Decided by the name alone: the file need not exist, and an existing
         // one with valid content is refused all the same.
-        QCOMPARE(loadError(m_dir.filePath(QStringLiteral("missing-") + name)), message);
+        QCOMPARE(loadError(path(QStringLiteral("missing-") + name)), message);
         const QString path = file(name, sample("bmp-1bit.bmp"));
         QCOMPARE(loadError(path), message);
     }
@@ -129,19 +120,19 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, reason);
-        const QString path = m_dir.filePath(name);
+        const QString where = path(name);
         if (name.startsWith(QLatin1String("folder")))
-            QVERIFY(QDir().mkpath(path));
+            QVERIFY(QDir().mkpath(where));
         else if (name.startsWith(QLatin1String("pipe")))
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+            QCOMPARE(::mkfifo(QFile::encodeName(where).constData(), 0666), 0);
         jftest::HangGuard guard(20);
-        QCOMPARE(jftest::failureOf<FileStreamError>([&] { loadPicture(path); }),
-                 QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+        QCOMPARE(jftest::failureOf<FileStreamError>([&] { loadPicture(where); }),
+                 QStringLiteral("Cannot open file \"%1\". %2").arg(where, reason));
     }
 
     void nonUtf8Name()
     {
-        const QByteArray native = QFile::encodeName(m_dir.path()) + "/caf\xe9.bmp";
+        const QByteArray native = QFile::encodeName(root()) + "/caf\xe9.bmp";
         FILE* f = std::fopen(native.constData(), "wb");
         QVERIFY(f);
         const QByteArray bytes = sample("bmp-1bit.bmp");
@@ -274,6 +265,7 @@ private slots:
         const auto jpegError = [](int code) { return QStringLiteral("JPEG error #%1").arg(code); };
         const QByteArray jpeg = sample("quadrants-32x32.jpg");
         row("jpeg empty", "e.jpg", QByteArray(), jpegError(JERR_INPUT_EMPTY));
+        row("jpeg header cut", "cut.jpg", jpeg.left(100), QStringLiteral("^JPEG error #\\d+$"));
         row("jpeg not a jpeg", "b.jpg", bmp24, jpegError(JERR_NO_SOI));
         row("jpeg soi only", "s.jpg", jpeg.left(2), jpegError(JERR_NO_IMAGE));
         row("jpeg zero width", "zw.jpg", jpegClaiming(0, 16), jpegError(JERR_EMPTY_IMAGE));
@@ -324,17 +316,13 @@ private slots:
         QFETCH(QString, message);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(loadError(file(name, bytes)), message);
+        const QString error = loadError(file(name, bytes));
+        if (message.startsWith('^')) // a pattern
+            QVERIFY2(QRegularExpression(message).match(error).hasMatch(), qPrintable(error));
+        else
+            QCOMPARE(error, message);
         // Bombs are refused from the header, at once.
         QVERIFY2(timer.elapsed() < 2000, "took too long");
-    }
-
-    void jpegHeaderCut()
-    {
-        const QByteArray jpeg = sample("quadrants-32x32.jpg");
-        const QString message = loadError(file(QStringLiteral("cut.jpg"), jpeg.left(100)));
-        QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(),
-                 qPrintable(message));
     }
 
     void metafiles_data()
@@ -443,6 +431,9 @@ private slots:
         QTest::newRow("odd widths") << QSize(17, 1) << QSize(5, 1) << 2;
         QTest::newRow("printer 1200 dpi") << QSize(6000, 4000) << QSize(12756, 8693) << 8;
         QTest::newRow("empty target") << QSize(6000, 4000) << QSize(0, 0) << 1;
+        for (const QSize& s :
+             {QSize(431, 363), QSize(1, 1), QSize(17, 9), QSize(65500, 3), QSize(1023, 767)})
+            QTest::addRow("%dx%d to nothing", s.width(), s.height()) << s << QSize(0, 0) << 1;
     }
     void scaleChoice()
     {
@@ -450,26 +441,15 @@ private slots:
         QFETCH(QSize, target);
         QFETCH(int, eighths);
         QCOMPARE(jpegScaleEighths(full, target), eighths);
+        // The sizes libjpeg decodes to, each eighth.
+        const QByteArray header = jpegClaiming(full.width(), full.height());
+        for (int k = 1; k <= 8; ++k)
+            QCOMPARE(jpegScaledSize(full, k), libjpegScaledSize(header, k));
         // Smallest covering: one eighth less would not cover.
         if (eighths > 1) {
             const QSize below = jpegScaledSize(full, eighths - 1);
             QVERIFY(below.width() < target.width() || below.height() < target.height());
         }
-    }
-
-    void scaledSizeMatchesLibjpeg_data()
-    {
-        QTest::addColumn<QSize>("full");
-        for (const QSize& s : {QSize(6000, 4000), QSize(431, 363), QSize(1, 1), QSize(17, 9),
-                               QSize(65500, 3), QSize(1023, 767)})
-            QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(s.width()).arg(s.height()))) << s;
-    }
-    void scaledSizeMatchesLibjpeg()
-    {
-        QFETCH(QSize, full);
-        const QByteArray header = jpegClaiming(full.width(), full.height());
-        for (int k = 1; k <= 8; ++k)
-            QCOMPARE(jpegScaledSize(full, k), libjpegScaledSize(header, k));
     }
 
     void drawFollowsDeviceTransform_data()

@@ -5,10 +5,10 @@
 #include "ImageReaderDecoder.h"
 #include "Picture.h"
 #include "PictureSamples.h"
+#include "ScratchFolder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace jf;
@@ -37,20 +37,11 @@ bool quadrantsMatch(const QImage& image, int tolerance, bool grey = false)
 
 } // namespace
 
-class TestPictureTypes : public QObject
+class TestPictureTypes : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        return sampleFile(m_dir, name, bytes);
-    }
-
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
     void colours_data()
     {
         QTest::addColumn<QString>("name");
@@ -244,13 +235,10 @@ private slots:
         QFETCH(QString, extension);
         // A sparse file of 1000 MB, more than any picture within the pixel
         // ceiling needs: refused from its size alone.
-        const QString path = m_dir.filePath(QStringLiteral("huge.") + extension);
-        QFile huge(path);
-        QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(1000LL * 1024 * 1024));
-        huge.close();
-        QCOMPARE(loadError(path), QStringLiteral("Picture file is too large (over 977 MB)"));
-        QFile::remove(path);
+        const QString huge = file(QStringLiteral("huge.") + extension, QByteArray());
+        QVERIFY(QFile::resize(huge, 1000LL * 1024 * 1024));
+        QCOMPARE(loadError(huge), QStringLiteral("Picture file is too large (over 977 MB)"));
+        QFile::remove(huge);
     }
 };
 

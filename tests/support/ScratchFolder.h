@@ -31,6 +31,12 @@ public:
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QCOMPARE(f.write(bytes), bytes.size());
     }
+    // Writes `bytes` as the whole of the file `name` and returns its path.
+    QString file(const QString& name, const QByteArray& bytes) const
+    {
+        put(name, bytes);
+        return path(name);
+    }
     // The bytes of the file `name`, "<missing>" when it cannot be read.
     QByteArray get(const QString& name) const
     {
