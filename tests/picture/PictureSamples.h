@@ -51,16 +51,6 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Writes bytes to the file `name` in `dir` and returns its path; stops the
-// test when it cannot.
-inline QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    if (!writeFile(path, bytes))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 // The message loading the picture `path` fails with; "<no failure>" when it
 // loads.
 inline QString loadError(const QString& path)

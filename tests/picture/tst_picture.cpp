@@ -343,10 +343,11 @@ private slots:
         QCOMPARE(picture.size().width(), 2400);
         QVERIFY(std::abs(picture.size().height() - 1200) <= 12);
         const QImage image = picture.scaledTo(QSize(200, 100));
-        QVERIFY(colourDistance(image.pixel(100, 50), qRgb(255, 0, 0)) <= 8);
-        QVERIFY(colourDistance(image.pixel(60, 30), qRgb(255, 0, 0)) <= 8);
-        QVERIFY(colourDistance(image.pixel(5, 5), qRgb(255, 255, 255)) <= 8);
-        QVERIFY(colourDistance(image.pixel(190, 90), qRgb(255, 255, 255)) <= 8);
+        for (const auto& [x, y, want] : {std::tuple{100, 50, qRgb(255, 0, 0)},
+                                         {60, 30, qRgb(255, 0, 0)},
+                                         {5, 5, qRgb(255, 255, 255)},
+                                         {190, 90, qRgb(255, 255, 255)}})
+            QVERIFY(colourDistance(image.pixel(x, y), want) <= 8);
     }
 
     void halfTruncatedJpeg()

@@ -112,12 +112,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("png") << "t.png" << sample("half-clear-32x16.png");
-        QTest::newRow("png 16 bits") << "t16.png" << sample("half-clear-32x16-16bit.png");
-        QTest::newRow("webp") << "t.webp" << sample("half-clear-32x16.webp");
-        QTest::newRow("tiff") << "t.tif" << sample("half-clear-32x16.tif");
-        QTest::newRow("gif") << "t.gif" << sample("half-clear-32x16.gif");
-        QTest::newRow("heic") << "t.heic" << sample("half-clear-64x48.heic");
+        for (const char* name :
+             {"half-clear-32x16.png", "half-clear-32x16-16bit.png", "half-clear-32x16.webp",
+              "half-clear-32x16.tif", "half-clear-32x16.gif", "half-clear-64x48.heic"})
+            QTest::newRow(name) << QString(name) << sample(name);
     }
     void transparentIsWhite()
     {
