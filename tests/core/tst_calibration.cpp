@@ -59,12 +59,13 @@ class TestCalibration : public QObject, private jftest::ScratchFolder
 private slots:
     void tableFiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("content");  // null: no file
-        QTest::addColumn<QList<int>>("damaged");  // the lines left out
-        QTest::addColumn<QString>("printer");     // set, then reset
-        QTest::addColumn<QByteArray>("saved");    // null: the file is kept as it is
-        QTest::addColumn<QByteArray>("restored"); // "<missing>": the file goes
+        // content: null: no file
+        // damaged: the lines left out
+        // printer: set, then reset
+        // saved: null: the file is kept as it is
+        // restored: "<missing>": the file goes
+        jftest::columns<QString, QByteArray, QList<int>, QString, QByteArray, QByteArray>(
+            "name", "content", "damaged", "printer", "saved", "restored");
         const QString calibration("Calibration.txt"), disc("DiscCalibration.txt");
         const QByteArray newLine("New\t150\t100\t0\t0\r\n");
         row("no calibration yet", calibration, QByteArray(), QList<int>(), "New", newLine,
@@ -157,9 +158,8 @@ private slots:
 
     void measurements_data()
     {
-        QTest::addColumn<QStringList>("typed"); // width, height, left, top
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<double>("offsetX");
+        // typed: width, height, left, top
+        jftest::columns<QStringList, QString, double>("typed", "failure", "offsetX");
         row("sizes only", QStringList{"148.5", "101", "", ""}, "", 0.0);
         row("comma", QStringList{"148,5", "101,0", "", ""}, "", 0.0);
         // Expected left edge: margin 5 + 2.632 * 0.99 = 7.605 mm.
@@ -232,8 +232,9 @@ private slots:
 
     void discHoleFile_data()
     {
-        QTest::addColumn<QByteArray>("file"); // "<none>": no file
-        QTest::addColumn<int>("hole");        // -1: cannot be read
+        // file: "<none>": no file
+        // hole: -1: cannot be read
+        jftest::columns<QByteArray, int>("file", "hole");
         row("missing", QByteArray("<none>"), 41);
         row("17", QByteArray("17\r\n"), 17);
         row("blanks, no line end", QByteArray(" 22 "), 22);
@@ -278,10 +279,11 @@ private slots:
 
     void discJobOptions_data()
     {
-        QTest::addColumn<QString>("tray");
-        QTest::addColumn<QList<double>>("request"); // diameter, hole, X, Y (tenths)
-        QTest::addColumn<QString>("options");       // or the failure
-        QTest::addColumn<QList<double>>("page");    // points, then the ring's offset in mm
+        // request: diameter, hole, X, Y (tenths)
+        // options: or the failure
+        // page: points, then the ring's offset in mm
+        jftest::columns<QString, QList<double>, QString, QList<double>>("tray", "request",
+                                                                        "options", "page");
         const QString gutenprint =
             "InputSlot=CD PageSize=CDCustom StpCDOuterDiameter=Custom.331.654 ";
         using L = QList<double>;

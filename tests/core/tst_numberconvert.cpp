@@ -16,9 +16,7 @@ class TestNumberConvert : public QObject
 private slots:
     void strToInt_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("value");
+        jftest::columns<QString, bool, int>("text", "valid", "value");
         // Not integers: blanks after, a tab, signs and prefixes alone, too large,
         // a full-width digit.
         for (const QString& text :
@@ -58,9 +56,8 @@ private slots:
 
     void strToFloat_data()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value"); // NaN: not a number
+        // value: NaN: not a number
+        jftest::columns<QString, QString, double>("locale", "text", "value");
         const double invalid = qQNaN();
         // Not numbers: signs, blanks, exponents and points alone or misplaced,
         // hex, inf and nan, too large, other digits, units.
@@ -110,10 +107,7 @@ private slots:
 
     void mulDivRounding_data()
     {
-        QTest::addColumn<int>("a");
-        QTest::addColumn<int>("b");
-        QTest::addColumn<int>("c");
-        QTest::addColumn<int>("result");
+        jftest::columns<int, int, int, int>("a", "b", "c", "result");
         row("476 at 600 dpi", 476, 600, 96, 2975);
         row("506 at 600 dpi: half goes up", 506, 600, 96, 3163);
         row("476 at 300 dpi: half goes up", 476, 300, 96, 1488);
@@ -139,8 +133,7 @@ private slots:
 
     void errorReportText_data()
     {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("shown");
+        jftest::columns<QString, QString>("message", "shown");
         row("letter", "File not found", "File not found.");
         row("digit", "I/O error 5", "I/O error 5.");
         row("apostrophe", "'' is not a valid integer value", "'' is not a valid integer value.");
@@ -160,10 +153,7 @@ private slots:
 
     void fitPreview_data()
     {
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("height");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QString>("failure");
+        jftest::columns<QString, QString, QSize, QString>("width", "height", "size", "failure");
         row("DVD", "270", "184", QSize(356, 243), "<no failure>");
         row("DVD inside", "130", "184", QSize(195, 276), "<no failure>");
         row("square", "120", "120", QSize(276, 276), "<no failure>");

@@ -21,10 +21,9 @@ private slots:
 
 void TestSettingsMerge::merge_data()
 {
-    QTest::addColumn<QByteArray>("file"); // "<missing>", "<folder>" or the content
-    QTest::addColumn<bool>("onePiece");
-    QTest::addColumn<QStringList>("merged");
-    QTest::addColumn<int>("keptFor"); // the error code of the refusal, 0 for none
+    // file: "<missing>", "<folder>" or the content
+    // keptFor: the error code of the refusal, 0 for none
+    jftest::columns<QByteArray, bool, QStringList, int>("file", "onePiece", "merged", "keptFor");
     const QStringList edited{"1", "B", "3"};
     using jftest::row;
     row("missing file: the window's lines", QByteArray("<missing>"), false, edited, 0);

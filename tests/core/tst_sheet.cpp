@@ -76,13 +76,10 @@ private slots:
 void TestSheet::arrangement_data()
 {
     using O = jf::PaperOrientation;
-    QTest::addColumn<jf::Paper>("sheet");
-    QTest::addColumn<QStringList>("covers");
-    QTest::addColumn<bool>("calibrated");
-    QTest::addColumn<int>("sheets");
-    QTest::addColumn<int>("printedOn"); // PaperOrientation
-    QTest::addColumn<int>("quarterTurnedCovers");
-    QTest::addColumn<int>("bleed"); // mm, covers without a border; else a border of 2
+    // printedOn: PaperOrientation
+    // bleed: mm, covers without a border; else a border of 2
+    jftest::columns<jf::Paper, QStringList, bool, int, int, int, int>(
+        "sheet", "covers", "calibrated", "sheets", "printedOn", "quarterTurnedCovers", "bleed");
     const QStringList frontBack{"CD Front", "CD Back"};
     const QStringList allCd{"CD Front", "CD Inside", "CD Back", "CD Disk"};
     const jf::Paper a4 = paper("A4", kA4, 4.23);
@@ -269,12 +266,11 @@ Q_DECLARE_METATYPE(jf::Crop)
 void TestSheet::placement_data()
 {
     using F = jf::PictureFit;
-    QTest::addColumn<int>("fit"); // PictureFit
-    QTest::addColumn<QSizeF>("picture");
-    QTest::addColumn<QSizeF>("box");
-    QTest::addColumn<jf::Crop>("crop");
-    QTest::addColumn<QRectF>("source"); // picture pixels
-    QTest::addColumn<QRectF>("target"); // fractions of the box
+    // fit: PictureFit
+    // source: picture pixels
+    // target: fractions of the box
+    jftest::columns<int, QSizeF, QSizeF, jf::Crop, QRectF, QRectF>("fit", "picture", "box", "crop",
+                                                                   "source", "target");
     const QSizeF square(1000, 1000), cdBack = pictureOf("CD Back"), photo(6000, 4000),
                                      dvd = pictureOf("DVD"); // 574 x 448, 1026 x 699
     const jf::Crop centred;
@@ -340,10 +336,10 @@ void TestSheet::placement()
 
 void TestSheet::sheetLines_data()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("path"); // empty: a damaged line, kept as it is
-    QTest::addColumn<QString>("placement");
-    QTest::addColumn<QByteArray>("written"); // the line written back
+    // path: empty: a damaged line, kept as it is
+    // written: the line written back
+    jftest::columns<QByteArray, QString, QString, QByteArray>("line", "path", "placement",
+                                                              "written");
     row("four old fields: stretched", QByteArray("5\t121\t121\t/a.jpg"), "/a.jpg", "Stretch",
         QByteArray("5\t121\t121\t/a.jpg"));
     row("fitted", QByteArray("7\t151\t118\t/a.jpg\tfit"), "/a.jpg", "Fit",
@@ -386,9 +382,8 @@ void TestSheet::sheetLines()
 
 void TestSheet::oneLineSettings_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("content"); // null: missing
-    QTest::addColumn<QString>("read");
+    // content: null: missing
+    jftest::columns<QString, QByteArray, QString>("file", "content", "read");
     const QString fit("PictureFit.ins"), sheet("SheetSettings.ins");
     row("no PictureFit.ins: stretch", fit, QByteArray(), "stretch");
     row("unknown: stretch", fit, QByteArray("Fill\r\n"), "stretch");

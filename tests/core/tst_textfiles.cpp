@@ -59,10 +59,8 @@ private slots:
     {
         // The lines a settings file (or the tips) reads, or the entries of a
         // list, and whether the list was read whole.
-        QTest::addColumn<bool>("list");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<bool>("complete");
+        jftest::columns<bool, QByteArray, QStringList, bool>("list", "content", "lines",
+                                                             "complete");
         using L = QStringList;
         row("settings: crlf", false, QByteArray("a\r\nb\r\n"), L{"a", "b"}, true);
         row("settings: lf", false, QByteArray("a\nb\n"), L{"a", "b"}, true);
@@ -155,8 +153,7 @@ private slots:
 
     void osErrorMessages_data()
     {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("message");
+        jftest::columns<int, QString>("error", "message");
         row("ENOENT", ENOENT, "File not found");
         row("ENOTDIR", ENOTDIR, "Invalid filename");
         row("EMFILE", EMFILE, "Too many open files");
@@ -181,9 +178,7 @@ private slots:
         // What stands where the file is looked for (a path below the scratch
         // folder, a link to a special file, or a sparse file of a size), what is
         // done with it, and the message ("<path>": the path the file was given).
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("message");
+        jftest::columns<QString, QString, QString>("node", "action", "message");
         const QString noFile("Cannot open file \"<path>\". No such file or directory");
         row("missing file, settings", "Data/none.ins", "read settings",
             "File not found: \"<path>\"");
@@ -282,10 +277,8 @@ private slots:
     {
         // Each value is taken as soon as it is read: a bad line leaves the values
         // before it read and those after it as they were.
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("values");
+        jftest::columns<QString, QByteArray, QString, QString>("name", "content", "failure",
+                                                               "values");
         QByteArray fifteen;
         for (int i = 1; i <= 15; ++i)
             fifteen += QByteArray::number(i) + "\r\n";
@@ -331,9 +324,7 @@ private slots:
 
     void failedWriteKeepsOldFile_data()
     {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<qint64>("after");
-        QTest::addColumn<QString>("settingsMessage");
+        jftest::columns<int, qint64, QString>("error", "after", "settingsMessage");
         row("disk full at once", ENOSPC, qint64(0), "Disk full");
         row("disk full part-way", ENOSPC, qint64(7), "Disk full");
         row("i/o error", EIO, qint64(3), "I/O error 5");
@@ -564,8 +555,7 @@ private slots:
 
     void linksFollowedOnlyWhenOwn_data()
     {
-        QTest::addColumn<bool>("foreignLink");
-        QTest::addColumn<bool>("foreignTarget");
+        jftest::columns<bool, bool>("foreignLink", "foreignTarget");
         QTest::newRow("own link, own file") << false << false;
         QTest::newRow("own link, another user's file") << false << true;
         QTest::newRow("another user's link") << true << false;

@@ -100,9 +100,7 @@ const std::pair<const char*, const char*> kChartTypes[] = {{"jpeg", "jpg"},  {"p
 
 void addChartRows(bool untagged)
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<QRgb>>("expected");
+    jftest::columns<QString, QByteArray, QList<QRgb>>("name", "bytes", "expected");
     for (const auto& [profileName, space] :
          {std::pair{"Display P3", "p3"}, {"Adobe RGB", "adobe"}}) {
         for (const auto& [type, extension] : kChartTypes)

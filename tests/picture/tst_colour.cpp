@@ -86,9 +86,8 @@ void TestColour::previewShowsChartColours()
 
 void TestColour::badProfilesAreIgnored_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QByteArray>("untagged"); // the same picture without a description
+    // untagged: the same picture without a description
+    jftest::columns<QString, QByteArray, QByteArray>("name", "bytes", "untagged");
 
     // The chart in Display P3, with bad profiles or none.
     const QByteArray p3 = sample("display-p3.icc");

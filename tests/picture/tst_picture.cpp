@@ -68,8 +68,7 @@ class TestPicture : public QObject, private jftest::ScratchFolder
 private slots:
     void extension_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("extension");
+        jftest::columns<QString, QString>("path", "extension");
         row("plain", "/a/photo.jpg", "jpg");
         row("upper case kept", "/a/PHOTO.JPG", "JPG");
         row("last dot", "/a/x.tar.bmp", "bmp");
@@ -87,8 +86,7 @@ private slots:
 
     void unknownExtension_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
+        jftest::columns<QString, QString>("name", "message");
         row("xcf", "a.xcf", "Unknown picture file extension (.xcf)");
         row("case kept", "a.Psd", "Unknown picture file extension (.Psd)");
         row("no dot", "picture", "Unknown picture file extension (.)");
@@ -109,8 +107,7 @@ private slots:
     // Missing, a folder or a pipe: refused by name, without blocking.
     void cannotOpen_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("reason");
+        jftest::columns<QString, QString>("name", "reason");
         for (const char* ext : {"bmp", "jpg", "jpeg", "ico", "wmf", "emf", "JPG"})
             row(ext, QStringLiteral("none.") + QLatin1String(ext), "No such file or directory");
         row("a folder", "folder.bmp", "Is a directory");
@@ -145,9 +142,7 @@ private slots:
 
     void bitmapVariants_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("colours");
-        QTest::addColumn<int>("tolerance");
+        jftest::columns<QString, int, int>("name", "colours", "tolerance");
         QTest::newRow("1 bit") << "bmp-1bit.bmp" << 2 << 0;
         QTest::newRow("4 bits") << "bmp-4bit.bmp" << 16 << 0;
         QTest::newRow("8 bits, short palette") << "bmp-8bit-short-palette.bmp" << 40 << 0;
@@ -196,9 +191,7 @@ private slots:
 
     void invalidFiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
+        jftest::columns<QString, QByteArray, QString>("name", "bytes", "message");
         const auto tooLarge = [](qint64 w, qint64 h) {
             return QStringLiteral("Picture is too large (%1 x %2 pixels)").arg(w).arg(h);
         };
@@ -327,8 +320,7 @@ private slots:
 
     void metafiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        jftest::columns<QString, QByteArray>("name", "bytes");
         QTest::newRow("wmf") << "m.wmf" << sample("metafile-200x100.wmf");
         QTest::newRow("emf") << "m.emf" << sample("metafile-200x100.emf");
         QTest::newRow("upper-case WMF") << "M.WMF" << sample("metafile-200x100.wmf");
@@ -389,9 +381,7 @@ private slots:
 
     void scaledToExactSize_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QSize>("target");
+        jftest::columns<QString, QByteArray, QSize>("name", "bytes", "target");
         const QByteArray jpeg = sample("quadrants-300x200.jpg");
         const QByteArray bmp = sample("quadrants-300x200.bmp");
         for (const QSize& target : {QSize(356, 243), QSize(195, 276), QSize(1, 1), QSize(37, 5),
@@ -419,9 +409,7 @@ private slots:
 
     void scaleChoice_data()
     {
-        QTest::addColumn<QSize>("full");
-        QTest::addColumn<QSize>("target");
-        QTest::addColumn<int>("eighths");
+        jftest::columns<QSize, QSize, int>("full", "target", "eighths");
         QTest::newRow("camera photo to preview") << QSize(6000, 4000) << QSize(356, 243) << 1;
         QTest::newRow("just covering at 1/2") << QSize(712, 486) << QSize(356, 243) << 4;
         QTest::newRow("one pixel short of 1/2") << QSize(710, 486) << QSize(356, 243) << 5;
@@ -455,10 +443,7 @@ private slots:
 
     void drawFollowsDeviceTransform_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<qreal>("scale");
-        QTest::addColumn<qreal>("rotation");
+        jftest::columns<QString, QByteArray, qreal, qreal>("name", "bytes", "scale", "rotation");
         const QByteArray jpeg = sample("quadrants-400x300.jpg");
         const QByteArray bmp = sample("quadrants-400x300.bmp");
         QTest::newRow("jpeg screen") << "d.jpg" << jpeg << 1.0 << 0.0;

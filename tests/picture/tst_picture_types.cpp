@@ -44,10 +44,7 @@ class TestPictureTypes : public QObject, private jftest::ScratchFolder
 private slots:
     void colours_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("tolerance");
+        jftest::columns<QString, QByteArray, QSize, int>("name", "bytes", "size", "tolerance");
         const QSize size(40, 30);
         row("png", "a.png", sample("quadrants-40x30.png"), size, 0);
         row("png 16 bits", "b.PNG", sample("quadrants-40x30-16bit.png"), size, 1);
@@ -110,8 +107,7 @@ private slots:
 
     void transparentIsWhite_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        jftest::columns<QString, QByteArray>("name", "bytes");
         for (const char* name :
              {"half-clear-32x16.png", "half-clear-32x16-16bit.png", "half-clear-32x16.webp",
               "half-clear-32x16.tif", "half-clear-32x16.gif", "half-clear-64x48.heic"})
@@ -134,9 +130,8 @@ private slots:
     // white, which on-white-*.png holds (samples/README.md tells how).
     void layouts_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("onWhite");
-        QTest::addColumn<int>("tolerance"); // more than 8 bits may round either way
+        // tolerance: more than 8 bits may round either way
+        jftest::columns<QString, QString, int>("name", "onWhite", "tolerance");
         const auto add = [](const char* type, const char* name, const char* shown, int bits) {
             row(name, QStringLiteral("%1-%2.%3").arg(type, name, type[0] == 't' ? "tif" : "png"),
                 QStringLiteral("on-white-%1-%2.png").arg(type, shown), int(bits > 8));
