@@ -1,11 +1,11 @@
 // Saving a settings file the settings window did not show whole: the lines
 // the user changed come from the window, the others from the file.
+#include "DataRow.h"
 #include "Errors.h"
+#include "ScratchFolder.h"
 #include "SettingsMerge.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -21,22 +21,18 @@ private slots:
 
 void TestSettingsMerge::merge_data()
 {
-    QTest::addColumn<QByteArray>("file"); // "<missing>", "<folder>" or the content
-    QTest::addColumn<bool>("onePiece");
-    QTest::addColumn<QStringList>("merged");
-    QTest::addColumn<int>("keptFor"); // the error code of the refusal, 0 for none
+    // file: "<missing>", "<folder>" or the content
+    // keptFor: the error code of the refusal, 0 for none
+    jftest::columns<QByteArray, bool, QStringList, int>("file", "onePiece", "merged", "keptFor");
     const QStringList edited{"1", "B", "3"};
-    QTest::newRow("missing file: the window's lines")
-        << QByteArray("<missing>") << false << edited << 0;
-    QTest::newRow("lines left as shown come from the file")
-        << QByteArray("x\r\ny\r\nz\r\n") << false << QStringList{"x", "B", "z"} << 0;
-    QTest::newRow("a short file reads empty lines")
-        << QByteArray("x\r\n") << false << QStringList{"x", "B", ""} << 0;
-    QTest::newRow("a folder in its place is kept") << QByteArray("<folder>") << false
-                                                   << QStringList() << EISDIR;
-    QTest::newRow("one piece: kept") << QByteArray("x\r\n") << true << QStringList() << EIO;
-    QTest::newRow("one piece, missing: the window's lines")
-        << QByteArray("<missing>") << true << edited << 0;
+    using jftest::row;
+    row("missing file: the window's lines", QByteArray("<missing>"), false, edited, 0);
+    row("lines left as shown come from the file", QByteArray("x\r\ny\r\nz\r\n"), false,
+        QStringList{"x", "B", "z"}, 0);
+    row("a short file reads empty lines", QByteArray("x\r\n"), false, QStringList{"x", "B", ""}, 0);
+    row("a folder in its place is kept", QByteArray("<folder>"), false, QStringList(), EISDIR);
+    row("one piece: kept", QByteArray("x\r\n"), true, QStringList(), EIO);
+    row("one piece, missing: the window's lines", QByteArray("<missing>"), true, edited, 0);
 }
 
 void TestSettingsMerge::merge()
@@ -45,16 +41,13 @@ void TestSettingsMerge::merge()
     QFETCH(bool, onePiece);
     QFETCH(QStringList, merged);
     QFETCH(int, keptFor);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("DefaultSettings.ins"));
-    if (file == "<folder>") {
+    const jftest::ScratchFolder dir;
+    const QString path = dir.path("DefaultSettings.ins");
+    if (file == "<folder>")
         QVERIFY(QDir().mkdir(path));
-    } else if (file != "<missing>") {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-    }
-    const QStringList shown{"1", "2", "3"};
-    const QStringList edited{"1", "B", "3"};
+    else if (file != "<missing>")
+        dir.put("DefaultSettings.ins", file);
+    const QStringList shown{"1", "2", "3"}, edited{"1", "B", "3"};
     try {
         QCOMPARE(jf::mergeWithFile(path, edited, shown, onePiece), merged);
         QCOMPARE(keptFor, 0);

@@ -2,17 +2,20 @@
 // and Sheet.txt; the picture placed on a cover, and the one-line files of
 // the sheet window's and the placement's choices.
 #include "DataFileFormats.h"
+#include "DataRow.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageUnits.h"
 #include "PictureFit.h"
+#include "ScratchFolder.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+using jftest::row;
 
 namespace {
 
@@ -73,42 +76,30 @@ private slots:
 void TestSheet::arrangement_data()
 {
     using O = jf::PaperOrientation;
-    QTest::addColumn<jf::Paper>("sheet");
-    QTest::addColumn<QStringList>("covers");
-    QTest::addColumn<bool>("calibrated");
-    QTest::addColumn<int>("sheets");
-    QTest::addColumn<int>("printedOn"); // PaperOrientation
-    QTest::addColumn<int>("quarterTurnedCovers");
-    QTest::addColumn<int>("bleed"); // mm, covers without a border; else a border of 2
+    // printedOn: PaperOrientation
+    // bleed: mm, covers without a border; else a border of 2
+    jftest::columns<jf::Paper, QStringList, bool, int, int, int, int>(
+        "sheet", "covers", "calibrated", "sheets", "printedOn", "quarterTurnedCovers", "bleed");
     const QStringList frontBack{"CD Front", "CD Back"};
     const QStringList allCd{"CD Front", "CD Inside", "CD Back", "CD Disk"};
-    QTest::newRow("A4: CD Front + CD Back")
-        << paper("A4", kA4, 0) << frontBack << false << 1 << int(O::Portrait) << 0 << 0;
-    QTest::newRow("A4 with margins: CD Front + CD Inside")
-        << paper("A4", kA4, 4.23) << QStringList{"CD Front", "CD Inside"} << false << 1
-        << int(O::Portrait) << 0 << 0;
-    QTest::newRow("A4: the four CD covers")
-        << paper("A4", kA4, 4.23) << allCd << false << 2 << int(O::Portrait) << 0 << 0;
-    QTest::newRow("A4: DVD + DVD Inside")
-        << paper("A4", kA4, 4.23) << QStringList{"DVD", "DVD Inside"} << false << 2
-        << int(O::Landscape) << 0 << 0;
-    QTest::newRow("US Letter: CD Front + CD Back")
-        << paper("Letter", kLetter, 6.35) << frontBack << false << 1 << int(O::Portrait) << 0 << 0;
-    QTest::newRow("A4 landscape chosen: CD Front + CD Back")
-        << paper("A4", kA4, 4.23, O::Landscape) << frontBack << false << 1 << int(O::Landscape) << 0
-        << 0;
-    QTest::newRow("A4: two DVD Insides side by side on the turned paper")
-        << paper("A4", kA4, 4.23) << QStringList{"DVD Inside", "DVD Inside"} << false << 1
-        << int(O::Landscape) << 0 << 0;
-    QTest::newRow("A4: a tall cover turned below a wide one")
-        << paper("A4", kA4, 4.23) << QStringList{"Wide", "Tall"} << false << 1 << int(O::Portrait)
-        << 1 << 0;
-    QTest::newRow("A4, calibrated: the four CD covers")
-        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0 << 0;
-    QTest::newRow("A4: CD Front + CD Back, bleed 3")
-        << paper("A4", kA4, 4.23) << frontBack << false << 1 << int(O::Portrait) << 0 << 3;
-    QTest::newRow("A4, calibrated: the four CD covers, bleed 2")
-        << paper("A4", kA4, 4.23) << allCd << true << 2 << int(O::Portrait) << 0 << 2;
+    const jf::Paper a4 = paper("A4", kA4, 4.23);
+    const int portrait = int(O::Portrait), landscape = int(O::Landscape);
+    row("A4: CD Front + CD Back", paper("A4", kA4, 0), frontBack, false, 1, portrait, 0, 0);
+    row("A4 with margins: CD Front + CD Inside", a4, QStringList{"CD Front", "CD Inside"}, false, 1,
+        portrait, 0, 0);
+    row("A4: the four CD covers", a4, allCd, false, 2, portrait, 0, 0);
+    row("A4: DVD + DVD Inside", a4, QStringList{"DVD", "DVD Inside"}, false, 2, landscape, 0, 0);
+    row("US Letter: CD Front + CD Back", paper("Letter", kLetter, 6.35), frontBack, false, 1,
+        portrait, 0, 0);
+    row("A4 landscape chosen: CD Front + CD Back", paper("A4", kA4, 4.23, O::Landscape), frontBack,
+        false, 1, landscape, 0, 0);
+    row("A4: two DVD Insides side by side on the turned paper", a4,
+        QStringList{"DVD Inside", "DVD Inside"}, false, 1, landscape, 0, 0);
+    row("A4: a tall cover turned below a wide one", a4, QStringList{"Wide", "Tall"}, false, 1,
+        portrait, 1, 0);
+    row("A4, calibrated: the four CD covers", a4, allCd, true, 2, portrait, 0, 0);
+    row("A4: CD Front + CD Back, bleed 3", a4, frontBack, false, 1, portrait, 0, 3);
+    row("A4, calibrated: the four CD covers, bleed 2", a4, allCd, true, 2, portrait, 0, 2);
 }
 
 void TestSheet::arrangement()
@@ -190,17 +181,10 @@ void TestSheet::arrangement()
 
 void TestSheet::sheetFile()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Sheet.txt"));
-    const auto bytes = [&] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-    };
-    const auto put = [&](const QByteArray& content) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    };
+    const jftest::ScratchFolder dir;
+    const QString path = dir.path("Sheet.txt");
+    const auto bytes = [&] { return dir.get("Sheet.txt"); };
+    const auto put = [&](const QByteArray& content) { dir.put("Sheet.txt", content); };
 
     // Missing: an empty sheet, and no file made by reading.
     jf::SheetList sheet;
@@ -266,21 +250,14 @@ void TestSheet::sheetFile()
         QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(path));
         QCOMPARE(bytes(), before);
     };
-    {
-        QFile big(path);
-        QVERIFY(big.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QVERIFY(big.resize(jf::maxListFileBytes + 1)); // sparse: quick to make
-    }
+    QVERIFY(QFile::resize(path, jf::maxListFileBytes + 1)); // sparse: quick to make
     neverWrittenOver(true);
     static constexpr char withNul[] = "5\t121\t121\t/a.jpg\r\n\0hidden\r\n";
     put(QByteArray(withNul, sizeof withNul - 1));
     neverWrittenOver(false);
     QFile::remove(path);
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sheet.txt")));
-    jf::SheetList folder;
-    QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, folder.read(path));
-    folder.append(front);
-    QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, folder.write(path));
+    QVERIFY(QDir(dir.root()).mkdir(QStringLiteral("Sheet.txt")));
+    neverWrittenOver(true);
     QVERIFY(QFileInfo(path).isDir());
 }
 
@@ -289,28 +266,25 @@ Q_DECLARE_METATYPE(jf::Crop)
 void TestSheet::placement_data()
 {
     using F = jf::PictureFit;
-    QTest::addColumn<int>("fit"); // PictureFit
-    QTest::addColumn<QSizeF>("picture");
-    QTest::addColumn<QSizeF>("box");
-    QTest::addColumn<jf::Crop>("crop");
-    QTest::addColumn<QRectF>("source"); // picture pixels
-    QTest::addColumn<QRectF>("target"); // fractions of the box
+    // fit: PictureFit
+    // source: picture pixels
+    // target: fractions of the box
+    jftest::columns<int, QSizeF, QSizeF, jf::Crop, QRectF, QRectF>("fit", "picture", "box", "crop",
+                                                                   "source", "target");
     const QSizeF square(1000, 1000), cdBack = pictureOf("CD Back"), photo(6000, 4000),
                                      dvd = pictureOf("DVD"); // 574 x 448, 1026 x 699
     const jf::Crop centred;
     const QRectF whole(0, 0, 1, 1);
-    QTest::newRow("square on CD Back, stretched")
-        << int(F::Stretch) << square << cdBack << centred << QRectF(0, 0, 1000, 1000) << whole;
-    QTest::newRow("square on CD Back, filled") << int(F::Fill) << square << cdBack << centred
-                                               << QRectF(0, 109.756, 1000, 780.488) << whole;
-    QTest::newRow("square on CD Back, fitted")
-        << int(F::Fit) << square << cdBack << centred << QRectF(0, 0, 1000, 1000)
-        << QRectF(0.109756, 0, 0.780488, 1);
-    QTest::newRow("3:2 on DVD, filled")
-        << int(F::Fill) << photo << dvd << centred << QRectF(64.378, 0, 5871.245, 4000) << whole;
-    QTest::newRow("3:2 on DVD, fitted")
-        << int(F::Fit) << photo << dvd << centred << QRectF(0, 0, 6000, 4000)
-        << QRectF(0, 0.010730, 1, 0.978541);
+    const int stretch = int(F::Stretch), fill = int(F::Fill), fitIn = int(F::Fit);
+    row("square on CD Back, stretched", stretch, square, cdBack, centred, QRectF(0, 0, 1000, 1000),
+        whole);
+    row("square on CD Back, filled", fill, square, cdBack, centred,
+        QRectF(0, 109.756, 1000, 780.488), whole);
+    row("square on CD Back, fitted", fitIn, square, cdBack, centred, QRectF(0, 0, 1000, 1000),
+        QRectF(0.109756, 0, 0.780488, 1));
+    row("3:2 on DVD, filled", fill, photo, dvd, centred, QRectF(64.378, 0, 5871.245, 4000), whole);
+    row("3:2 on DVD, fitted", fitIn, photo, dvd, centred, QRectF(0, 0, 6000, 4000),
+        QRectF(0, 0.010730, 1, 0.978541));
     for (const F fit : {F::Stretch, F::Fill, F::Fit})
         QTest::newRow(qPrintable("the cover's proportions: " + jf::pictureFitName(fit)))
             << int(fit) << QSizeF(2052, 1398) << dvd << centred << QRectF(0, 0, 2052, 1398)
@@ -362,23 +336,21 @@ void TestSheet::placement()
 
 void TestSheet::sheetLines_data()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("path"); // empty: a damaged line, kept as it is
-    QTest::addColumn<QString>("placement");
-    QTest::addColumn<QByteArray>("written"); // the line written back
-    QTest::newRow("four old fields: stretched") << QByteArray("5\t121\t121\t/a.jpg") << "/a.jpg"
-                                                << "Stretch" << QByteArray("5\t121\t121\t/a.jpg");
-    QTest::newRow("fitted") << QByteArray("7\t151\t118\t/a.jpg\tfit") << "/a.jpg"
-                            << "Fit" << QByteArray("7\t151\t118\t/a.jpg\tfit");
-    QTest::newRow("filled, six decimals")
-        << QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.3333333333\t1\t1.44") << "/a b.jpg"
-        << "Fill, 1.4 \u00d7" << QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.333333\t1\t1.44");
-    QTest::newRow("a tab and a way's name in the path")
-        << QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch") << "/x\tfill\ty.jpg"
-        << "Stretch" << QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch");
+    // path: empty: a damaged line, kept as it is
+    // written: the line written back
+    jftest::columns<QByteArray, QString, QString, QByteArray>("line", "path", "placement",
+                                                              "written");
+    row("four old fields: stretched", QByteArray("5\t121\t121\t/a.jpg"), "/a.jpg", "Stretch",
+        QByteArray("5\t121\t121\t/a.jpg"));
+    row("fitted", QByteArray("7\t151\t118\t/a.jpg\tfit"), "/a.jpg", "Fit",
+        QByteArray("7\t151\t118\t/a.jpg\tfit"));
+    row("filled, six decimals", QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.3333333333\t1\t1.44"),
+        "/a b.jpg", "Fill, 1.4 \u00d7",
+        QByteArray("1\t270\t184\t/a b.jpg\tfill\t0.333333\t1\t1.44"));
+    row("a tab and a way's name in the path", QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch"),
+        "/x\tfill\ty.jpg", "Stretch", QByteArray("5\t121\t121\t/x\tfill\ty.jpg\tstretch"));
     const auto damaged = [](const char* name, const char* tail) {
-        QTest::newRow(name) << QByteArray("5\t121\t121\t/a.jpg\t") + tail << QString() << QString()
-                            << QByteArray();
+        row(name, QByteArray("5\t121\t121\t/a.jpg\t") + tail, QString(), QString(), QByteArray());
     };
     damaged("fill without its crop", "fill");
     damaged("a centre with a comma", "fill\t0,5\t0.5\t1");
@@ -395,8 +367,8 @@ void TestSheet::sheetLines()
     QFETCH(QString, path);
     QFETCH(QString, placement);
     QFETCH(QByteArray, written);
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("Sheet.txt"));
+    const jftest::ScratchFolder dir;
+    const QString file = dir.path("Sheet.txt");
     jf::writeWholeFile(file, line + "\r\n");
     jf::SheetList sheet;
     QCOMPARE(sheet.read(file).isEmpty(), !path.isEmpty()); // else damaged
@@ -410,16 +382,15 @@ void TestSheet::sheetLines()
 
 void TestSheet::oneLineSettings_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("content"); // null: missing
-    QTest::addColumn<QString>("read");
+    // content: null: missing
+    jftest::columns<QString, QByteArray, QString>("file", "content", "read");
     const QString fit("PictureFit.ins"), sheet("SheetSettings.ins");
-    QTest::newRow("no PictureFit.ins: stretch") << fit << QByteArray() << "stretch";
-    QTest::newRow("unknown: stretch") << fit << QByteArray("Fill\r\n") << "stretch";
-    QTest::newRow("no SheetSettings.ins: marks, no bleed") << sheet << QByteArray() << "1 0";
-    QTest::newRow("the one line of before") << sheet << QByteArray("0\r\n") << "0 0";
-    QTest::newRow("bleed 3") << sheet << QByteArray("1\r\n3\r\n") << "1 3";
-    QTest::newRow("bleed 4: none") << sheet << QByteArray("1\r\n4\r\n") << "1 0";
+    row("no PictureFit.ins: stretch", fit, QByteArray(), "stretch");
+    row("unknown: stretch", fit, QByteArray("Fill\r\n"), "stretch");
+    row("no SheetSettings.ins: marks, no bleed", sheet, QByteArray(), "1 0");
+    row("the one line of before", sheet, QByteArray("0\r\n"), "0 0");
+    row("bleed 3", sheet, QByteArray("1\r\n3\r\n"), "1 3");
+    row("bleed 4: none", sheet, QByteArray("1\r\n4\r\n"), "1 0");
 }
 
 void TestSheet::oneLineSettings()
@@ -427,8 +398,8 @@ void TestSheet::oneLineSettings()
     QFETCH(QString, file);
     QFETCH(QByteArray, content);
     QFETCH(QString, read);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(file);
+    const jftest::ScratchFolder dir;
+    const QString path = dir.path(file);
     if (!content.isNull())
         jf::writeWholeFile(path, content);
     const bool fit = file == QLatin1String("PictureFit.ins");

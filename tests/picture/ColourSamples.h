@@ -20,9 +20,8 @@ QList<QRgb> chartPatches(const QImage& image);
 // The mean of the pixels of `area` (within `image`).
 QRgb meanColour(const QImage& image, const QRect& area);
 
-// Stored samples as the profile `icc` (grey or CMYK) turns them into sRGB:
-// grey is red's value; CMYK's C, M, Y, K are red, green, blue and alpha.
-QList<QRgb> toSrgb(const QList<QRgb>& samples, const QByteArray& icc);
+// The colours of the sample text file `name`, "R G B" a line.
+QList<QRgb> sampleColours(const QString& name);
 
 // CIE 1976 colour difference of two sRGB colours.
 double deltaE76(QRgb a, QRgb b);

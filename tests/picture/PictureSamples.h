@@ -2,6 +2,9 @@
 
 // The sample pictures in tests/picture/samples (its README says how each
 // was made), and the pixel comparisons the picture tests share.
+#include "ExpectFailure.h"
+#include "Picture.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -48,14 +51,11 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Writes bytes to the file `name` in `dir` and returns its path; stops the
-// test when it cannot.
-inline QString sampleFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+// The message loading the picture `path` fails with; "<no failure>" when it
+// loads.
+inline QString loadError(const QString& path)
 {
-    const QString path = dir.filePath(name);
-    if (!writeFile(path, bytes))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return jftest::failureOf([&] { loadPicture(path); });
 }
 
 // The largest difference of one colour channel.

@@ -1,16 +1,18 @@
 #include "BitmapDecoder.h"
+#include "DataRow.h"
 #include "Errors.h"
+#include "ExpectFailure.h"
 #include "HangGuard.h"
 #include "JpegDecoder.h"
 #include "Picture.h"
 #include "PictureSamples.h"
+#include "ScratchFolder.h"
 #include "TextCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -23,20 +25,9 @@
 
 using namespace jf;
 using namespace jf::test;
+using jftest::row;
 
 namespace {
-
-// The message of the jf::Error that loading `path` throws, or "" when it
-// loads.
-QString loadError(const QString& path)
-{
-    try {
-        loadPicture(path);
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 // A small JPEG whose frame header claims `width` x `height`, for bombs and
 // zero sizes.
@@ -70,38 +61,21 @@ QSize libjpegScaledSize(const QByteArray& file, int eighths)
 
 } // namespace
 
-class TestPicture : public QObject
+class TestPicture : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        return sampleFile(m_dir, name, bytes);
-    }
-
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
     void extension_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("extension");
-        QTest::newRow("plain") << "/a/photo.jpg"
-                               << "jpg";
-        QTest::newRow("upper case kept") << "/a/PHOTO.JPG"
-                                         << "JPG";
-        QTest::newRow("last dot") << "/a/x.tar.bmp"
-                                  << "bmp";
-        QTest::newRow("no dot") << "/a/photo"
-                                << "";
-        QTest::newRow("dot only in folder") << "/a.jpg/photo"
-                                            << "";
-        QTest::newRow("trailing dot") << "/a/photo."
-                                      << "";
-        QTest::newRow("relative") << "photo.ico"
-                                  << "ico";
+        jftest::columns<QString, QString>("path", "extension");
+        row("plain", "/a/photo.jpg", "jpg");
+        row("upper case kept", "/a/PHOTO.JPG", "JPG");
+        row("last dot", "/a/x.tar.bmp", "bmp");
+        row("no dot", "/a/photo", "");
+        row("dot only in folder", "/a.jpg/photo", "");
+        row("trailing dot", "/a/photo.", "");
+        row("relative", "photo.ico", "ico");
     }
     void extension()
     {
@@ -112,18 +86,12 @@ private slots:
 
     void unknownExtension_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("xcf") << "a.xcf"
-                             << "Unknown picture file extension (.xcf)";
-        QTest::newRow("case kept") << "a.Psd"
-                                   << "Unknown picture file extension (.Psd)";
-        QTest::newRow("no dot") << "picture"
-                                << "Unknown picture file extension (.)";
-        QTest::newRow("trailing dot") << "picture."
-                                      << "Unknown picture file extension (.)";
-        QTest::newRow("near miss") << "a.jpgx"
-                                   << "Unknown picture file extension (.jpgx)";
+        jftest::columns<QString, QString>("name", "message");
+        row("xcf", "a.xcf", "Unknown picture file extension (.xcf)");
+        row("case kept", "a.Psd", "Unknown picture file extension (.Psd)");
+        row("no dot", "picture", "Unknown picture file extension (.)");
+        row("trailing dot", "picture.", "Unknown picture file extension (.)");
+        row("near miss", "a.jpgx", "Unknown picture file extension (.jpgx)");
     }
     void unknownExtension()
     {
@@ -131,50 +99,37 @@ private slots:
         QFETCH(QString, message);
         // Decided by the name alone: the file need not exist, and an existing
         // one with valid content is refused all the same.
-        QCOMPARE(loadError(m_dir.filePath(QStringLiteral("missing-") + name)), message);
+        QCOMPARE(loadError(path(QStringLiteral("missing-") + name)), message);
         const QString path = file(name, sample("bmp-1bit.bmp"));
         QCOMPARE(loadError(path), message);
     }
 
+    // Missing, a folder or a pipe: refused by name, without blocking.
     void cannotOpen_data()
     {
-        QTest::addColumn<QString>("name");
+        jftest::columns<QString, QString>("name", "reason");
         for (const char* ext : {"bmp", "jpg", "jpeg", "ico", "wmf", "emf", "JPG"})
-            QTest::newRow(ext) << QStringLiteral("none.") + QLatin1String(ext);
+            row(ext, QStringLiteral("none.") + QLatin1String(ext), "No such file or directory");
+        row("a folder", "folder.bmp", "Is a directory");
+        row("a pipe", "pipe.jpg", "Not a regular file");
     }
     void cannotOpen()
     {
         QFETCH(QString, name);
-        const QString path = m_dir.filePath(name);
-        QCOMPARE(loadError(path),
-                 QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(path));
-        try {
-            loadPicture(path);
-            QFAIL("loaded a missing file");
-        } catch (const FileStreamError&) {
-        }
-    }
-
-    void folderNamedLikePicture()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("folder.bmp"));
-        QVERIFY(QDir().mkpath(path));
-        QCOMPARE(loadError(path),
-                 QStringLiteral("Cannot open file \"%1\". Is a directory").arg(path));
-    }
-
-    void pipeNamedLikePicture()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("pipe.jpg"));
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+        QFETCH(QString, reason);
+        const QString where = path(name);
+        if (name.startsWith(QLatin1String("folder")))
+            QVERIFY(QDir().mkpath(where));
+        else if (name.startsWith(QLatin1String("pipe")))
+            QCOMPARE(::mkfifo(QFile::encodeName(where).constData(), 0666), 0);
         jftest::HangGuard guard(20);
-        QCOMPARE(loadError(path),
-                 QStringLiteral("Cannot open file \"%1\". Not a regular file").arg(path));
+        QCOMPARE(jftest::failureOf<FileStreamError>([&] { loadPicture(where); }),
+                 QStringLiteral("Cannot open file \"%1\". %2").arg(where, reason));
     }
 
     void nonUtf8Name()
     {
-        const QByteArray native = QFile::encodeName(m_dir.path()) + "/caf\xe9.bmp";
+        const QByteArray native = QFile::encodeName(root()) + "/caf\xe9.bmp";
         FILE* f = std::fopen(native.constData(), "wb");
         QVERIFY(f);
         const QByteArray bytes = sample("bmp-1bit.bmp");
@@ -187,9 +142,7 @@ private slots:
 
     void bitmapVariants_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("colours");
-        QTest::addColumn<int>("tolerance");
+        jftest::columns<QString, int, int>("name", "colours", "tolerance");
         QTest::newRow("1 bit") << "bmp-1bit.bmp" << 2 << 0;
         QTest::newRow("4 bits") << "bmp-4bit.bmp" << 16 << 0;
         QTest::newRow("8 bits, short palette") << "bmp-8bit-short-palette.bmp" << 40 << 0;
@@ -238,9 +191,10 @@ private slots:
 
     void invalidFiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
+        jftest::columns<QString, QByteArray, QString>("name", "bytes", "message");
+        const auto tooLarge = [](qint64 w, qint64 h) {
+            return QStringLiteral("Picture is too large (%1 x %2 pixels)").arg(w).arg(h);
+        };
 
         const QString bmpInvalid = QStringLiteral("Bitmap image is not valid");
         const QByteArray bmp24 = sample("bmp-24bit.bmp");
@@ -259,27 +213,24 @@ private slots:
         badMask[55] = char(0xf0);
         QByteArray rleToBmp24 = bmp24;
         rleToBmp24[30] = 1; // RLE8 claimed for a 24-bit bitmap
-        QTest::newRow("bmp empty") << "e.bmp" << QByteArray() << bmpInvalid;
-        QTest::newRow("bmp magic only") << "m.bmp" << QByteArray("BM") << bmpInvalid;
-        QTest::newRow("bmp is a jpeg") << "j.bmp" << sample("quadrants-16x16.jpg") << bmpInvalid;
-        QTest::newRow("bmp header cut") << "h.bmp" << bmp24.left(30) << bmpInvalid;
-        QTest::newRow("bmp pixels cut") << "p.bmp" << bmp24.left(bmp24.size() - 1) << bmpInvalid;
-        QTest::newRow("bmp rle cut") << "r.bmp" << rle8.left(rle8.size() - 12) << bmpInvalid;
-        QTest::newRow("bmp zero width") << "zw.bmp" << bmpHeaderOnly(0, 5) << bmpInvalid;
-        QTest::newRow("bmp zero height") << "zh.bmp" << bmpHeaderOnly(5, 0) << bmpInvalid;
-        QTest::newRow("bmp negative width") << "nw.bmp" << bmpHeaderOnly(-5, 5) << bmpInvalid;
-        QTest::newRow("bmp 7 bits") << "b.bmp" << badBits << bmpInvalid;
-        QTest::newRow("bmp split mask") << "k.bmp" << badMask << bmpInvalid;
-        QTest::newRow("bmp rle on 24 bits") << "c.bmp" << rleToBmp24 << bmpInvalid;
-        QTest::newRow("bmp bomb") << "bomb.bmp" << bmpHeaderOnly(65500, 65500)
-                                  << "Picture is too large (65500 x 65500 pixels)";
-        QTest::newRow("bmp top-down bomb") << "bomb2.bmp" << bmpHeaderOnly(65500, -65500)
-                                           << "Picture is too large (65500 x 65500 pixels)";
-        QTest::newRow("bmp just over the limit") << "over.bmp" << bmpHeaderOnly(16001, 16000)
-                                                 << "Picture is too large (16001 x 16000 pixels)";
+        row("bmp empty", "e.bmp", QByteArray(), bmpInvalid);
+        row("bmp magic only", "m.bmp", QByteArray("BM"), bmpInvalid);
+        row("bmp is a jpeg", "j.bmp", sample("quadrants-16x16.jpg"), bmpInvalid);
+        row("bmp header cut", "h.bmp", bmp24.left(30), bmpInvalid);
+        row("bmp pixels cut", "p.bmp", bmp24.left(bmp24.size() - 1), bmpInvalid);
+        row("bmp rle cut", "r.bmp", rle8.left(rle8.size() - 12), bmpInvalid);
+        row("bmp zero width", "zw.bmp", bmpHeaderOnly(0, 5), bmpInvalid);
+        row("bmp zero height", "zh.bmp", bmpHeaderOnly(5, 0), bmpInvalid);
+        row("bmp negative width", "nw.bmp", bmpHeaderOnly(-5, 5), bmpInvalid);
+        row("bmp 7 bits", "b.bmp", badBits, bmpInvalid);
+        row("bmp split mask", "k.bmp", badMask, bmpInvalid);
+        row("bmp rle on 24 bits", "c.bmp", rleToBmp24, bmpInvalid);
+        row("bmp bomb", "bomb.bmp", bmpHeaderOnly(65500, 65500), tooLarge(65500, 65500));
+        row("bmp top-down bomb", "bomb2.bmp", bmpHeaderOnly(65500, -65500), tooLarge(65500, 65500));
+        row("bmp just over the limit", "over.bmp", bmpHeaderOnly(16001, 16000),
+            tooLarge(16001, 16000));
         // Within the limit the size is accepted; the missing pixels are not.
-        QTest::newRow("bmp at the limit, no pixels")
-            << "limit.bmp" << bmpHeaderOnly(16000, 16000) << bmpInvalid;
+        row("bmp at the limit, no pixels", "limit.bmp", bmpHeaderOnly(16000, 16000), bmpInvalid);
 
         const QString icoInvalid = QStringLiteral("Icon image is not valid");
         const QByteArray ico = sample("quadrants-16x16.ico");
@@ -291,48 +242,65 @@ private slots:
         }
         QByteArray icoNoImages = ico;
         icoNoImages[4] = 0;
-        QTest::newRow("ico empty") << "e.ico" << QByteArray() << icoInvalid;
-        QTest::newRow("ico garbage") << "g.ico" << QByteArray(100, 'x') << icoInvalid;
-        QTest::newRow("ico is a bitmap") << "b.ico" << bmp24 << icoInvalid;
-        QTest::newRow("ico cut") << "c.ico" << ico.left(ico.size() / 2) << icoInvalid;
-        QTest::newRow("ico no images") << "n.ico" << icoNoImages << icoInvalid;
-        QTest::newRow("ico bomb") << "bomb.ico" << icoBomb
-                                  << "Picture is too large (65500 x 65500 pixels)";
+        row("ico empty", "e.ico", QByteArray(), icoInvalid);
+        row("ico garbage", "g.ico", QByteArray(100, 'x'), icoInvalid);
+        row("ico is a bitmap", "b.ico", bmp24, icoInvalid);
+        row("ico cut", "c.ico", ico.left(ico.size() / 2), icoInvalid);
+        row("ico no images", "n.ico", icoNoImages, icoInvalid);
+        row("ico bomb", "bomb.ico", icoBomb, tooLarge(65500, 65500));
         // A PNG frame's sides are 32 bits each: their product overflowed.
         QByteArray icoPngBomb = ico.left(22) + QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) +
                                 QByteArray(8, '\xff') + QByteArray(40, '\0');
         icoPngBomb[14] = char(icoPngBomb.size() - 22);
         icoPngBomb[15] = icoPngBomb[16] = icoPngBomb[17] = 0;
-        QTest::newRow("ico png bomb")
-            << "pbomb.ico" << icoPngBomb << "Picture is too large (4294967295 x 4294967295 pixels)";
+        row("ico png bomb", "pbomb.ico", icoPngBomb, tooLarge(4294967295, 4294967295));
 
         const auto jpegError = [](int code) { return QStringLiteral("JPEG error #%1").arg(code); };
         const QByteArray jpeg = sample("quadrants-32x32.jpg");
-        QTest::newRow("jpeg empty") << "e.jpg" << QByteArray() << jpegError(JERR_INPUT_EMPTY);
-        QTest::newRow("jpeg not a jpeg") << "b.jpg" << bmp24 << jpegError(JERR_NO_SOI);
-        QTest::newRow("jpeg soi only") << "s.jpg" << jpeg.left(2) << jpegError(JERR_NO_IMAGE);
-        QTest::newRow("jpeg zero width")
-            << "zw.jpg" << jpegClaiming(0, 16) << jpegError(JERR_EMPTY_IMAGE);
-        QTest::newRow("jpeg zero height")
-            << "zh.jpg" << jpegClaiming(16, 0) << jpegError(JERR_EMPTY_IMAGE);
-        QTest::newRow("jpeg bomb") << "bomb.jpg" << jpegClaiming(65500, 65500)
-                                   << "Picture is too large (65500 x 65500 pixels)";
-        QTest::newRow("jpeg progressive bomb") << "pbomb.jpg" << jpegClaiming(65500, 65500, true)
-                                               << "Picture is too large (65500 x 65500 pixels)";
-        QTest::newRow("jpeg just over the limit") << "over.jpg" << jpegClaiming(16001, 16000)
-                                                  << "Picture is too large (16001 x 16000 pixels)";
+        row("jpeg empty", "e.jpg", QByteArray(), jpegError(JERR_INPUT_EMPTY));
+        row("jpeg header cut", "cut.jpg", jpeg.left(100), QStringLiteral("^JPEG error #\\d+$"));
+        row("jpeg not a jpeg", "b.jpg", bmp24, jpegError(JERR_NO_SOI));
+        row("jpeg soi only", "s.jpg", jpeg.left(2), jpegError(JERR_NO_IMAGE));
+        row("jpeg zero width", "zw.jpg", jpegClaiming(0, 16), jpegError(JERR_EMPTY_IMAGE));
+        row("jpeg zero height", "zh.jpg", jpegClaiming(16, 0), jpegError(JERR_EMPTY_IMAGE));
+        row("jpeg bomb", "bomb.jpg", jpegClaiming(65500, 65500), tooLarge(65500, 65500));
+        row("jpeg progressive bomb", "pbomb.jpg", jpegClaiming(65500, 65500, true),
+            tooLarge(65500, 65500));
+        row("jpeg just over the limit", "over.jpg", jpegClaiming(16001, 16000),
+            tooLarge(16001, 16000));
 
         const QString metafileInvalid = QStringLiteral("Metafile is not valid");
-        QTest::newRow("wmf empty") << "e.wmf" << QByteArray() << metafileInvalid;
-        QTest::newRow("wmf garbage") << "g.wmf" << QByteArray(200, '\x7f') << metafileInvalid;
-        QTest::newRow("emf empty") << "e.emf" << QByteArray() << metafileInvalid;
-        QTest::newRow("emf is a jpeg") << "j.emf" << jpeg << metafileInvalid;
-        QTest::newRow("wmf header only")
-            << "h.wmf" << sample("metafile-200x100.wmf").left(40) << metafileInvalid;
-        QTest::newRow("emf header only")
-            << "h.emf" << sample("metafile-200x100.emf").left(88) << metafileInvalid;
-        QTest::newRow("wmf is an emf")
-            << "x.wmf" << sample("metafile-200x100.emf") << metafileInvalid;
+        row("wmf empty", "e.wmf", QByteArray(), metafileInvalid);
+        row("wmf garbage", "g.wmf", QByteArray(200, '\x7f'), metafileInvalid);
+        row("emf empty", "e.emf", QByteArray(), metafileInvalid);
+        row("emf is a jpeg", "j.emf", jpeg, metafileInvalid);
+        row("wmf header only", "h.wmf", sample("metafile-200x100.wmf").left(40), metafileInvalid);
+        row("emf header only", "h.emf", sample("metafile-200x100.emf").left(88), metafileInvalid);
+        row("wmf is an emf", "x.wmf", sample("metafile-200x100.emf"), metafileInvalid);
+
+        // The types Qt's readers and libheif decode: empty, cut and bombs.
+        for (const auto& [type, ext, whole] : {std::tuple{"PNG", "png", "quadrants-40x30.png"},
+                                               {"WebP", "webp", "quadrants-40x30.webp"},
+                                               {"TIFF", "tif", "quadrants-40x30.tif"},
+                                               {"GIF", "gif", "quadrants-40x30.gif"},
+                                               {"SVG", "svg", "quadrants-40x30.svg"},
+                                               {"HEIC", "heic", "quadrants-64x48.heic"}}) {
+            const QString invalid =
+                QStringLiteral("%1 image is not valid").arg(QLatin1String(type));
+            const QByteArray bytes = sample(whole);
+            QTest::addRow("%s empty", type)
+                << QStringLiteral("e.") + ext << QByteArray() << invalid;
+            QTest::addRow("%s cut", type)
+                << QStringLiteral("c.") + ext << bytes.left(bytes.size() / 2) << invalid;
+        }
+        row("png is a jpeg", "j.png", jpeg, "PNG image is not valid");
+        row("svg not xml", "x.svg", QByteArray("GIF89a\x01\x02"), "SVG image is not valid");
+        row("png bomb", "b.png", sample("png-65500x65500.png"), tooLarge(65500, 65500));
+        row("png just over", "o.png", sample("png-16001x16000.png"), tooLarge(16001, 16000));
+        row("webp bomb", "b.webp", sample("webp-16384x16384.webp"), tooLarge(16384, 16384));
+        row("tiff bomb", "b.tif", sample("tiff-65500x65500.tif"), tooLarge(65500, 65500));
+        row("gif bomb", "b.gif", sample("gif-65535x65535.gif"), tooLarge(65535, 65535));
+        row("heic bomb", "b.heic", sample("heic-65500x65500.heic"), tooLarge(65500, 65500));
     }
     void invalidFiles()
     {
@@ -341,89 +309,18 @@ private slots:
         QFETCH(QString, message);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(loadError(file(name, bytes)), message);
+        const QString error = loadError(file(name, bytes));
+        if (message.startsWith('^')) // a pattern
+            QVERIFY2(QRegularExpression(message).match(error).hasMatch(), qPrintable(error));
+        else
+            QCOMPARE(error, message);
         // Bombs are refused from the header, at once.
         QVERIFY2(timer.elapsed() < 2000, "took too long");
     }
 
-    void jpegHeaderCut()
-    {
-        const QByteArray jpeg = sample("quadrants-32x32.jpg");
-        const QString message = loadError(file(QStringLiteral("cut.jpg"), jpeg.left(100)));
-        QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(),
-                 qPrintable(message));
-    }
-
-    void jpegKinds_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("grey");
-        QTest::newRow("baseline") << "quadrants-96x64.jpg" << false;
-        QTest::newRow("progressive") << "quadrants-96x64-progressive.jpg" << false;
-        QTest::newRow("greyscale") << "quadrants-96x64-grey.jpg" << true;
-        QTest::newRow("CMYK, Adobe inverted") << "quadrants-96x64-cmyk.jpg" << false;
-        QTest::newRow("CMYK, plain") << "quadrants-96x64-cmyk-plain.jpg" << false;
-    }
-    void jpegKinds()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, grey);
-        const QByteArray jpeg = sample(name);
-        const Picture picture = loadPicture(file(QStringLiteral("k.jpg"), jpeg));
-        QCOMPARE(picture.size(), QSize(96, 64));
-        const QImage full = picture.fullImage();
-        QCOMPARE(full.size(), QSize(96, 64));
-        const QImage small = picture.scaledTo(QSize(12, 8)); // decoded at 1/8
-        QCOMPARE(small.size(), QSize(12, 8));
-        for (int qy = 0; qy < 2; ++qy) {
-            for (int qx = 0; qx < 2; ++qx) {
-                QRgb want = kQuadrantColours[qy * 2 + qx];
-                if (grey)
-                    want = qRgb(qGray(want), qGray(want), qGray(want));
-                const QRgb got = full.pixel(qx * 48 + 24, qy * 32 + 16);
-                QVERIFY2(colourDistance(got, want) <= 12,
-                         qPrintable(QStringLiteral("%1 vs %2").arg(got, 8, 16).arg(want, 8, 16)));
-                QVERIFY(colourDistance(small.pixel(qx * 6 + 3, qy * 4 + 2), want) <= 16);
-            }
-        }
-        int fatalCode = -1;
-        decodeJpeg(jpeg, 8, &fatalCode);
-        QCOMPARE(fatalCode, 0);
-    }
-
-    void upperCaseExtension_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        const QByteArray jpeg = sample("quadrants-16x16.jpg");
-        QTest::newRow("PHOTO.JPG") << "PHOTO.JPG" << jpeg;
-        QTest::newRow("photo.Jpeg") << "photo.Jpeg" << jpeg;
-        QTest::newRow("PIC.BMP") << "PIC.BMP" << sample("quadrants-16x16.bmp");
-        QTest::newRow("ICON.ICO") << "ICON.ICO" << sample("quadrants-16x16.ico");
-    }
-    void upperCaseExtension()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        const Picture picture = loadPicture(file(name, bytes));
-        QCOMPARE(picture.size(), QSize(16, 16));
-        QCOMPARE(picture.fullImage().size(), QSize(16, 16));
-    }
-
-    void icon()
-    {
-        const QImage image =
-            loadPicture(file(QStringLiteral("i.ico"), sample("quadrants-32x32.ico"))).fullImage();
-        QCOMPARE(image.size(), QSize(32, 32));
-        const QPoint at[4] = {QPoint(3, 3), QPoint(28, 3), QPoint(3, 28), QPoint(28, 28)};
-        for (int q = 0; q < 4; ++q)
-            QCOMPARE(QColor(image.pixel(at[q])).rgb(), kQuadrantColours[q]);
-    }
-
     void metafiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        jftest::columns<QString, QByteArray>("name", "bytes");
         QTest::newRow("wmf") << "m.wmf" << sample("metafile-200x100.wmf");
         QTest::newRow("emf") << "m.emf" << sample("metafile-200x100.emf");
         QTest::newRow("upper-case WMF") << "M.WMF" << sample("metafile-200x100.wmf");
@@ -438,10 +335,11 @@ private slots:
         QCOMPARE(picture.size().width(), 2400);
         QVERIFY(std::abs(picture.size().height() - 1200) <= 12);
         const QImage image = picture.scaledTo(QSize(200, 100));
-        QVERIFY(colourDistance(image.pixel(100, 50), qRgb(255, 0, 0)) <= 8);
-        QVERIFY(colourDistance(image.pixel(60, 30), qRgb(255, 0, 0)) <= 8);
-        QVERIFY(colourDistance(image.pixel(5, 5), qRgb(255, 255, 255)) <= 8);
-        QVERIFY(colourDistance(image.pixel(190, 90), qRgb(255, 255, 255)) <= 8);
+        for (const auto& [x, y, want] : {std::tuple{100, 50, qRgb(255, 0, 0)},
+                                         {60, 30, qRgb(255, 0, 0)},
+                                         {5, 5, qRgb(255, 255, 255)},
+                                         {190, 90, qRgb(255, 255, 255)}})
+            QVERIFY(colourDistance(image.pixel(x, y), want) <= 8);
     }
 
     void halfTruncatedJpeg()
@@ -483,9 +381,7 @@ private slots:
 
     void scaledToExactSize_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QSize>("target");
+        jftest::columns<QString, QByteArray, QSize>("name", "bytes", "target");
         const QByteArray jpeg = sample("quadrants-300x200.jpg");
         const QByteArray bmp = sample("quadrants-300x200.bmp");
         for (const QSize& target : {QSize(356, 243), QSize(195, 276), QSize(1, 1), QSize(37, 5),
@@ -513,9 +409,7 @@ private slots:
 
     void scaleChoice_data()
     {
-        QTest::addColumn<QSize>("full");
-        QTest::addColumn<QSize>("target");
-        QTest::addColumn<int>("eighths");
+        jftest::columns<QSize, QSize, int>("full", "target", "eighths");
         QTest::newRow("camera photo to preview") << QSize(6000, 4000) << QSize(356, 243) << 1;
         QTest::newRow("just covering at 1/2") << QSize(712, 486) << QSize(356, 243) << 4;
         QTest::newRow("one pixel short of 1/2") << QSize(710, 486) << QSize(356, 243) << 5;
@@ -526,6 +420,9 @@ private slots:
         QTest::newRow("odd widths") << QSize(17, 1) << QSize(5, 1) << 2;
         QTest::newRow("printer 1200 dpi") << QSize(6000, 4000) << QSize(12756, 8693) << 8;
         QTest::newRow("empty target") << QSize(6000, 4000) << QSize(0, 0) << 1;
+        for (const QSize& s :
+             {QSize(431, 363), QSize(1, 1), QSize(17, 9), QSize(65500, 3), QSize(1023, 767)})
+            QTest::addRow("%dx%d to nothing", s.width(), s.height()) << s << QSize(0, 0) << 1;
     }
     void scaleChoice()
     {
@@ -533,6 +430,10 @@ private slots:
         QFETCH(QSize, target);
         QFETCH(int, eighths);
         QCOMPARE(jpegScaleEighths(full, target), eighths);
+        // The sizes libjpeg decodes to, each eighth.
+        const QByteArray header = jpegClaiming(full.width(), full.height());
+        for (int k = 1; k <= 8; ++k)
+            QCOMPARE(jpegScaledSize(full, k), libjpegScaledSize(header, k));
         // Smallest covering: one eighth less would not cover.
         if (eighths > 1) {
             const QSize below = jpegScaledSize(full, eighths - 1);
@@ -540,27 +441,9 @@ private slots:
         }
     }
 
-    void scaledSizeMatchesLibjpeg_data()
-    {
-        QTest::addColumn<QSize>("full");
-        for (const QSize& s : {QSize(6000, 4000), QSize(431, 363), QSize(1, 1), QSize(17, 9),
-                               QSize(65500, 3), QSize(1023, 767)})
-            QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(s.width()).arg(s.height()))) << s;
-    }
-    void scaledSizeMatchesLibjpeg()
-    {
-        QFETCH(QSize, full);
-        const QByteArray header = jpegClaiming(full.width(), full.height());
-        for (int k = 1; k <= 8; ++k)
-            QCOMPARE(jpegScaledSize(full, k), libjpegScaledSize(header, k));
-    }
-
     void drawFollowsDeviceTransform_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<qreal>("scale");
-        QTest::addColumn<qreal>("rotation");
+        jftest::columns<QString, QByteArray, qreal, qreal>("name", "bytes", "scale", "rotation");
         const QByteArray jpeg = sample("quadrants-400x300.jpg");
         const QByteArray bmp = sample("quadrants-400x300.bmp");
         QTest::newRow("jpeg screen") << "d.jpg" << jpeg << 1.0 << 0.0;
@@ -603,18 +486,6 @@ private slots:
                                     .arg(canvas.pixel(at), 8, 16)
                                     .arg(want, 8, 16)));
         }
-    }
-
-    void failedLoadLeavesPictureAlone()
-    {
-        const Picture good = loadPicture(file(QStringLiteral("good.bmp"), sample("bmp-1bit.bmp")));
-        Picture shown = good;
-        try {
-            shown = loadPicture(file(QStringLiteral("bad.bmp"), QByteArray("BM garbage")));
-        } catch (const PictureError&) {
-        }
-        QCOMPARE(shown.size(), QSize(13, 7));
-        QCOMPARE(shown.data(), good.data());
     }
 };
 

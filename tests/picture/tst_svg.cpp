@@ -3,10 +3,10 @@
 #include "ExpectFailure.h"
 #include "HangGuard.h"
 #include "Picture.h"
+#include "ScratchFolder.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/inotify.h>
@@ -43,80 +43,67 @@ QByteArray gzip(const QByteArray& data)
 
 } // namespace
 
-class TestSvg : public QObject
+class TestSvg : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString put(const QString& name, const QByteArray& bytes)
+private slots:
+    void outsidePicturesNotRead_data()
     {
-        QFile f(m_dir.filePath(name));
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) >= 0
-                   ? f.fileName()
-                   : QString();
+        QTest::addColumn<QString>("kind");
+        for (const char* kind :
+             {"/etc/shadow", "green.png", "pipe", "pipe as style sheet", "self.svg", "embedded"})
+            QTest::newRow(kind) << QString(kind);
     }
 
-private slots:
-    void outsidePicturesNotRead_data();
-    void outsidePicturesNotRead();
-    void compressedSvgBounded();
+    // An outside file, a local picture, a FIFO (as picture or style sheet) and
+    // the SVG itself are neither opened nor drawn; an embedded picture is.
+    void outsidePicturesNotRead()
+    {
+        QFETCH(QString, kind);
+        const jftest::HangGuard hang(20);
+        QImage green(4, 4, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
+        file("green.png", png);
+        const QString fifo = path("pipe");
+        QVERIFY(QFile::exists(fifo) || ::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        QByteArray svg = svgNaming(kind.startsWith('/') ? kind : path(kind));
+        if (kind == "pipe as style sheet")
+            svg = svgNaming("",
+                            QString("<?xml-stylesheet type=\"text/css\" href=\"%1\"?>").arg(fifo));
+        else if (kind == "embedded")
+            svg = svgNaming("data:image/png;base64," + QString::fromLatin1(png.toBase64()));
+
+        const int watch = ::inotify_init1(IN_NONBLOCK);
+        ::inotify_add_watch(watch, path("green.png").toLocal8Bit().constData(), IN_OPEN);
+        const QImage image = jf::loadPicture(file("self.svg", svg)).fullImage();
+        char events[4096];
+        QCOMPARE(::read(watch, events, sizeof events), ssize_t(-1)); // nothing opened it
+        ::close(watch);
+        QCOMPARE(image.pixel(image.width() / 4, image.height() / 2), qRgb(0, 0, 255));
+        QCOMPARE(image.pixel(image.width() * 3 / 4, image.height() / 2),
+                 kind == "embedded" ? qRgb(0, 255, 0) : qRgb(255, 255, 255));
+    }
+
+    // 100 MB of blanks in a few hundred KB are refused while inflating.
+    void compressedSvgBounded()
+    {
+        const jftest::HangGuard hang(20);
+        const QByteArray small = svgNaming(QString());
+        QVERIFY(!jf::loadPictureData(gzip(small), "svg").isNull());
+        QByteArray bomb = small;
+        bomb.insert(bomb.indexOf("<rect"), QByteArray(100 * 1024 * 1024, ' '));
+        const QString bombFile = file("bomb.svg", gzip(bomb));
+        bomb.clear();
+        QCOMPARE(jftest::failureOf([&] { jf::loadPicture(bombFile); }),
+                 QString("SVG image is too large (over 64 MB uncompressed)"));
+        QCOMPARE(jftest::failureOf([&] { jf::loadPictureData(gzip(small).left(40), "svg"); }),
+                 QString("SVG image is not valid"));
+    }
 };
-
-void TestSvg::outsidePicturesNotRead_data()
-{
-    QTest::addColumn<QString>("kind");
-    for (const char* kind :
-         {"/etc/shadow", "green.png", "pipe", "pipe as style sheet", "self.svg", "embedded"})
-        QTest::newRow(kind) << QString(kind);
-}
-
-// An outside file, a local picture, a FIFO (as picture or style sheet) and
-// the SVG itself are neither opened nor drawn; an embedded picture is.
-void TestSvg::outsidePicturesNotRead()
-{
-    QFETCH(QString, kind);
-    const jftest::HangGuard hang(20);
-    QImage green(4, 4, QImage::Format_RGB32);
-    green.fill(Qt::green);
-    QByteArray png;
-    QBuffer buffer(&png);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
-    put("green.png", png);
-    const QString fifo = m_dir.filePath("pipe");
-    QVERIFY(QFile::exists(fifo) || ::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
-    QByteArray svg = svgNaming(kind.startsWith('/') ? kind : m_dir.filePath(kind));
-    if (kind == "pipe as style sheet")
-        svg = svgNaming("", QString("<?xml-stylesheet type=\"text/css\" href=\"%1\"?>").arg(fifo));
-    else if (kind == "embedded")
-        svg = svgNaming("data:image/png;base64," + QString::fromLatin1(png.toBase64()));
-
-    const int watch = ::inotify_init1(IN_NONBLOCK);
-    ::inotify_add_watch(watch, m_dir.filePath("green.png").toLocal8Bit().constData(), IN_OPEN);
-    const QImage image = jf::loadPicture(put("self.svg", svg)).fullImage();
-    char events[4096];
-    QCOMPARE(::read(watch, events, sizeof events), ssize_t(-1)); // nothing opened it
-    ::close(watch);
-    QCOMPARE(image.pixel(image.width() / 4, image.height() / 2), qRgb(0, 0, 255));
-    QCOMPARE(image.pixel(image.width() * 3 / 4, image.height() / 2),
-             kind == "embedded" ? qRgb(0, 255, 0) : qRgb(255, 255, 255));
-}
-
-// 100 MB of blanks in a few hundred KB are refused while inflating.
-void TestSvg::compressedSvgBounded()
-{
-    const jftest::HangGuard hang(20);
-    const QByteArray small = svgNaming(QString());
-    QVERIFY(!jf::loadPictureData(gzip(small), "svg").isNull());
-    QByteArray bomb = small;
-    bomb.insert(bomb.indexOf("<rect"), QByteArray(100 * 1024 * 1024, ' '));
-    const QString path = put("bomb.svg", gzip(bomb));
-    bomb.clear();
-    QCOMPARE(jftest::failureOf([&] { jf::loadPicture(path); }),
-             QString("SVG image is too large (over 64 MB uncompressed)"));
-    QCOMPARE(jftest::failureOf([&] { jf::loadPictureData(gzip(small).left(40), "svg"); }),
-             QString("SVG image is not valid"));
-}
 
 QTEST_MAIN(TestSvg)
 #include "tst_svg.moc"
