@@ -5,6 +5,7 @@
 
 #include "CurrentPrinter.h"
 #include "JobSender.h"
+#include "Picture.h"
 #include "Platform.h"
 
 #include <QBuffer>
@@ -53,6 +54,13 @@ inline std::unique_ptr<QPrinter> pdfPrinter(const QString& path,
     printer->setOutputFileName(path);
     printer->setPageLayout(QPageLayout(QPageSize(paper), orientation, QMarginsF(0, 0, 0, 0)));
     return printer;
+}
+
+inline jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return jf::Picture::fromImage(image);
 }
 
 // A plain JPEG file of one colour: printed with its file embedded as it is.

@@ -47,14 +47,6 @@ QStringList jobFiles(const QString& folder)
     return QDir(folder).entryList({QStringLiteral("*-job_*.pdf")}, QDir::Files, QDir::Name);
 }
 
-// No job waits on `queue` (other queues of a shared scheduler may hold
-// jobs of their own).
-bool queueEmpty(const QString& queue)
-{
-    const std::optional<QByteArray> jobs = outputOf({QStringLiteral("lpstat"), "-o", queue}, 10);
-    return jobs && jobs->trimmed().isEmpty();
-}
-
 // The output folder of the default printer, a cups-pdf queue, when the
 // end-to-end tests can run; else empty and `why` says what is missing.
 QString defaultQueueFolder(QString& why)
@@ -98,7 +90,11 @@ QString waitForNewJob(const QString& folder, const QStringList& before)
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 90000) {
-        if (queueEmpty(queue)) {
+        // No job waits on the queue (other queues of a shared scheduler may
+        // hold jobs of their own).
+        const std::optional<QByteArray> jobs =
+            outputOf({QStringLiteral("lpstat"), "-o", queue}, 10);
+        if (jobs && jobs->trimmed().isEmpty()) {
             QStringList now = jobFiles(folder);
             for (const QString& f : before)
                 now.removeAll(f);
@@ -226,8 +222,6 @@ void TestPrintCups::coverThroughCupsPdf()
     const double inset = 10 * mm;
 
     const QColor teal(0, 128, 128);
-    QImage painted(300, 200, QImage::Format_RGB32);
-    painted.fill(teal);
     m_setup.edit = [&](QPrinter& p) {
         p.setPageLayout(
             QPageLayout(QPageSize(paper), orientation, p.pageLayout().minimumMargins()));
@@ -236,7 +230,7 @@ void TestPrintCups::coverThroughCupsPdf()
         jf::printCover(nullptr,
                        {QStringLiteral("184"), QStringLiteral("270"),
                         jpeg ? jf::loadPictureData(solidJpeg(teal, {300, 200}), "jpg")
-                             : jf::Picture::fromImage(painted),
+                             : solidPicture(teal, {300, 200}),
                         std::uint8_t(border), QStringLiteral("Red"), "DVD"},
                        m_border, &calibration);
     });

@@ -96,18 +96,19 @@ void TestPrintGeometry::calibratedCoverLands_data()
     QTest::addColumn<QRectF>("landed"); // the picture, from the sheet's corner
     // Turned: the page's top lies along the sheet's left edge, the picture's
     // right end 2.632 mm from the sheet's top at 297 - 272.632 mm.
-    QTest::newRow("DVD on A4, turned")
-        << sheet("A4", {210, 297}, 0, O::Portrait, 1200) << QSizeF(210, 297) << int(O::Landscape)
-        << QRectF(2.632, 24.368, 183.947, 270);
-    QTest::newRow("DVD on A4, landscape chosen")
-        << sheet("A4", {210, 297}, 0, O::Landscape, 1200) << QSizeF(210, 297) << int(O::Landscape)
-        << QRectF(2.632, 24.368, 183.947, 270);
-    QTest::newRow("DVD on A4 with 5 mm margins, turned")
-        << sheet("A4", {210, 297}, 5, O::Portrait, 1200) << QSizeF(210, 297) << int(O::Landscape)
-        << QRectF(7.632, 19.368, 183.947, 270);
-    QTest::newRow("DVD on A3, portrait")
-        << sheet("A3", {297, 420}, 0, O::Portrait, 1200) << QSizeF(297, 420) << int(O::Portrait)
-        << QRectF(2.632, 2.632, 270, 183.947);
+    const auto row = [](const char* tag, const char* name, QSizeF portrait, double margin, O chosen,
+                        O printedOn, QRectF landed) {
+        QTest::newRow(tag) << sheet(name, portrait, margin, chosen, 1200) << portrait
+                           << int(printedOn) << landed;
+    };
+    row("DVD on A4, turned", "A4", {210, 297}, 0, O::Portrait, O::Landscape,
+        {2.632, 24.368, 183.947, 270});
+    row("DVD on A4, landscape chosen", "A4", {210, 297}, 0, O::Landscape, O::Landscape,
+        {2.632, 24.368, 183.947, 270});
+    row("DVD on A4 with 5 mm margins, turned", "A4", {210, 297}, 5, O::Portrait, O::Landscape,
+        {7.632, 19.368, 183.947, 270});
+    row("DVD on A3, portrait", "A3", {297, 420}, 0, O::Portrait, O::Portrait,
+        {2.632, 2.632, 270, 183.947});
 }
 
 void TestPrintGeometry::calibratedCoverLands()

@@ -31,13 +31,6 @@ namespace {
 
 const QColor kTeal(0, 128, 128); // the test picture; no border colour is near it
 
-jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return jf::Picture::fromImage(image);
-}
-
 // A sheet without margins at `dpi`: at 96 one dot per cover pixel.
 jf::Paper paperAt(int dpi)
 {
@@ -552,13 +545,10 @@ void TestPrintPage::croppedJpegPrintsAsPreviewed()
     // Mean difference per channel within the cover, at 100 dpi.
     const QRect whole = QRectF(frame.area.topLeft() / 12, frame.area.size() / 12).toRect();
     const QRect box = whole.adjusted(2, 2, -2, -2);
-    const auto difference = [&](const QImage& a, const QImage& b) {
-        return meanDifference(a, b, box);
-    };
     const QImage drawn = renderPdf(direct, 100);
-    QList<double> seen{difference(drawn, renderPdf(painted, 100).copy(box)),
-                       difference(renderWithGhostscript(direct, 100),
-                                  renderWithGhostscript(painted, 100).copy(box))};
+    QList<double> seen{meanDifference(drawn, renderPdf(painted, 100).copy(box), box),
+                       meanDifference(renderWithGhostscript(direct, 100),
+                                      renderWithGhostscript(painted, 100).copy(box), box)};
     if (!quarterTurned) {
         jf::PicturePreview preview;
         preview.resize(whole.size());
@@ -568,7 +558,7 @@ void TestPrintPage::croppedJpegPrintsAsPreviewed()
         preview.setCrop(placement.crop);
         QImage shown(whole.size(), QImage::Format_RGB32);
         preview.render(&shown);
-        seen << difference(drawn, shown.copy(box.translated(-whole.topLeft())));
+        seen << meanDifference(drawn, shown.copy(box.translated(-whole.topLeft())), box);
     }
     for (const double d : seen) // poppler, Ghostscript, the preview
         QVERIFY2(d < 2, qPrintable(QString::number(d)));
