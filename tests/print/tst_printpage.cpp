@@ -251,11 +251,13 @@ void TestPrintPage::borderColours()
     const jf::PrintPage page = jf::coverPage(jf::layoutCover(20, 20, 3, paper, std::nullopt), paper,
                                              "CD", solidPicture(kTeal), colour, {});
     const QImage image = pageImage(page, QSize(40, 70));
-    for (const QPoint at : {QPoint(7, 7), QPoint(8, 20), QPoint(32, 32)})
-        QCOMPARE(image.pixelColor(at), colour);
-    QCOMPARE(image.pixelColor(20, 20), kTeal);
-    QCOMPARE(image.pixelColor(6, 6), QColor(Qt::white));
-    QCOMPARE(image.pixelColor(20, 60), QColor(Qt::white));
+    for (const auto& [at, expected] : {std::pair{QPoint(7, 7), colour},
+                                       {QPoint(8, 20), colour},
+                                       {QPoint(32, 32), colour},
+                                       {QPoint(20, 20), kTeal},
+                                       {QPoint(6, 6), QColor(Qt::white)},
+                                       {QPoint(20, 60), QColor(Qt::white)}})
+        QCOMPARE(image.pixelColor(at), expected);
 
     PRINTTEST_NEED_POPPLER();
     // On paper, the middle of the left ring: window x 6..10 -> 150 dpi dots 12.
@@ -705,13 +707,8 @@ void TestPrintPage::calibrationMovesTheSheetAsTheCover()
     const QPointF alone = corrected.topLeft() - landing(false, std::nullopt, 600).topLeft();
     const QPointF sheet =
         landing(true, measured, 300).topLeft() - landing(true, std::nullopt, 300).topLeft();
-    const QString seen = QStringLiteral("alone moves %1, %2 mm; on the sheet %3, %4 mm; %5 x %6 mm")
-                             .arg(alone.x())
-                             .arg(alone.y())
-                             .arg(sheet.x())
-                             .arg(sheet.y())
-                             .arg(corrected.width())
-                             .arg(corrected.height());
+    const QString seen = "alone moves " + QDebug::toString(alone) + ", on the sheet " +
+                         QDebug::toString(sheet) + "; " + describe(corrected);
     QVERIFY2(alone.manhattanLength() > 1.5, qPrintable(seen));
     QVERIFY2(qAbs(sheet.x() - alone.x()) < 0.2 && qAbs(sheet.y() - alone.y()) < 0.2,
              qPrintable(seen));

@@ -139,14 +139,11 @@ private:
 
 QByteArray onePagePdf()
 {
-    QByteArray pdf;
-    QBuffer buffer(&pdf);
+    QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    QPainter painter(&writer);
-    painter.drawText(100, 100, QStringLiteral("Cover"));
-    painter.end();
-    return pdf;
+    QPainter(&writer).drawText(100, 100, QStringLiteral("Cover")); // ends the page
+    return buffer.data();
 }
 
 } // namespace
@@ -408,12 +405,10 @@ void TestPrintQueue::discTrays_data()
     QTest::addColumn<QString>("missing"); // why there is no tray; empty: one
     const QString none = QStringLiteral("This printer's driver has no disc tray.");
     QTest::newRow("Gutenprint's R300") << "" << kDiscQueue << "";
-    QTest::newRow("cups-pdf") << ""
-                              << "JacketforgePDF" << none;
+    QTest::newRow("cups-pdf") << "" << QStringLiteral("JacketforgePDF") << none;
     QTest::newRow("raw queue") << "" << kRaw << none;
     QTest::newRow("service does not answer")
-        << "silent"
-        << "JacketforgeGone"
+        << "silent" << QStringLiteral("JacketforgeGone")
         << QStringLiteral("The printer's disc tray could not be looked up: the print service at "
                           "%1 did not answer within 1 second.")
                .arg(m_silent);
