@@ -492,8 +492,8 @@ void TestPrintQueue::hungServiceIsAskedAside_data()
     QTest::newRow("Print Sheet") << "sheet" << tryAgain;
     QTest::newRow("calibration page") << "calibration" << tryAgain;
     QTest::newRow("OK in Print Setup")
-        << "ok"
-        << "The choice in Print Setup was not taken; try again once it answers";
+        << QStringLiteral("ok")
+        << QStringLiteral("The choice in Print Setup was not taken; try again once it answers");
 }
 
 void TestPrintQueue::hungServiceIsAskedAside()
