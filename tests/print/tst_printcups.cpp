@@ -395,17 +395,14 @@ void TestPrintCups::sheetThroughCupsPdf()
     const QImage page = renderPdf(produced, dpi);
     QFile::remove(produced);
     const double dotsPerMm = dpi / 25.4;
-    const struct
-    {
-        QColor colour;
-        QSizeF alone; // millimetres, as printed alone: 1/96 inch a pixel
-    } covers[] = {{teal, QSizeF(460, 460) * 25.4 / 96}, {orange, QSizeF(574, 448) * 25.4 / 96}};
-    for (const auto& cover : covers) {
-        const QRect r = boundsOf(page, cover.colour, 30);
+    // Each as large as printed alone: 1/96 inch a pixel.
+    for (const auto& [colour, alone] :
+         {std::pair{teal, QSizeF(460, 460) * 25.4 / 96}, {orange, QSizeF(574, 448) * 25.4 / 96}}) {
+        const QRect r = boundsOf(page, colour, 30);
         const QSizeF size(mmAt(r.width(), dpi), mmAt(r.height(), dpi));
-        QVERIFY2(qAbs(size.width() - cover.alone.width()) < 0.1 &&
-                     qAbs(size.height() - cover.alone.height()) < 0.1,
-                 qPrintable(cover.colour.name() + describe(QRectF(QPointF(), size))));
+        QVERIFY2(qAbs(size.width() - alone.width()) < 0.1 &&
+                     qAbs(size.height() - alone.height()) < 0.1,
+                 qPrintable(colour.name() + describe(QRectF(QPointF(), size))));
         // Nothing dark inside the cover.
         for (int y = r.top() + 2; y < r.bottom() - 1; y += 7)
             QCOMPARE(countInRow(page, y, r.left() + 2, r.right() - 1, Qt::black, 100), 0);
@@ -421,7 +418,7 @@ void TestPrintCups::sheetThroughCupsPdf()
                     QVERIFY2(!boundsWhere(page.copy(strip & page.rect()),
                                           [](QRgb p) { return qGray(p) < 160; })
                                   .isNull(),
-                             qPrintable(cover.colour.name() + describe(strip)));
+                             qPrintable(colour.name() + describe(strip)));
             }
         }
     }
