@@ -68,19 +68,6 @@ QString defaultQueueFolder(QString& why)
 
 const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
 
-// Highest job number the queue has ever had, 0 for none.
-int lastJob(const QString& queue)
-{
-    const QByteArray jobs =
-        outputOf({QStringLiteral("lpstat"), "-W", "all", "-o", queue}, 10).value_or("");
-    int last = 0;
-    const QRegularExpression id(QStringLiteral("^%1-(\\d+)\\s").arg(queue),
-                                QRegularExpression::MultilineOption);
-    for (auto it = id.globalMatch(QString::fromUtf8(jobs)); it.hasNext();)
-        last = std::max(last, it.next().captured(1).toInt());
-    return last;
-}
-
 // The PDF of the next job of the cups-pdf queue writing to `folder`. The file
 // shows up empty first, so this waits for the queue to drain; empty after
 // 90 s.
@@ -305,7 +292,6 @@ void TestPrintCups::printerOptionsReachTheJob()
     if (QStandardPaths::findExecutable(QStringLiteral("ipptool")).isEmpty())
         QSKIP("ipptool (cups-ipp-utils) not installed");
     QTemporaryDir temp;
-    const int before = lastJob(kOptionsQueue);
 
     // "Printer Setup": the user picks the queue and, on its properties page,
     // a PDF version other than the driver's default. Qt's dialog keeps such a
@@ -322,6 +308,7 @@ void TestPrintCups::printerOptionsReachTheJob()
     // "Print Cover": the dialog is confirmed as it comes.
     // A JPEG picture: the page goes to the queue with its file embedded.
     m_setup.edit = nullptr;
+    QSignalSpy sent(&jf::jobSender(), &jf::JobSender::finished);
     jf::printCover(nullptr,
                    {QStringLiteral("20"), QStringLiteral("20"),
                     jf::loadPictureData(solidJpeg(QColor(0, 128, 128), {40, 40}), "jpg"), 1,
@@ -329,9 +316,10 @@ void TestPrintCups::printerOptionsReachTheJob()
                    m_border);
     QVERIFY(waitForSentJob());
     QCOMPARE(m_setup.calls, 2);
-
-    const int job = lastJob(kOptionsQueue); // job numbers count across all queues
-    QVERIFY2(job > before, "no new job on the queue");
+    QCOMPARE(sent.size(), 1);
+    const jf::SentJob taken = sent[0][0].value<jf::SentJob>();
+    QVERIFY2(taken.accepted() && taken.queue == kOptionsQueue, qPrintable(taken.failure));
+    const int job = taken.jobId;
     const QString attributes = jobAttributes(kOptionsQueue, job, temp.path());
     for (const char* attribute : {"job-id (integer) = ", "PDFVer (nameWithoutLanguage) = 1.5",
                                   "print-scaling (keyword) = none"})
