@@ -203,9 +203,8 @@ void TestPrintCups::coverThroughCupsPdf()
         calibration.set(QPrinterInfo::defaultPrinter().printerName(),
                         {measured[0], measured[1], measured[2], measured[3]});
     const double mm = calibrated ? 1 / 3.8 : 25.4 / 96; // one cover pixel
-    const double shortEdge = calibrated ? 150 / measured[0] : 1;
-    const double longEdge = calibrated ? 100 / measured[1] : 1;
-    const double right = calibrated ? measured[2] : 0, down = calibrated ? measured[3] : 0;
+    const QList<double> m = calibrated ? measured : QList<double>{150, 100, 0, 0};
+    const double shortEdge = 150 / m[0], longEdge = 100 / m[1], right = m[2], down = m[3];
     const double inset = 10 * mm;
 
     const QColor teal(0, 128, 128);
