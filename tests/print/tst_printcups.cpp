@@ -173,15 +173,15 @@ void TestPrintCups::coverThroughCupsPdf_data()
     QTest::addColumn<bool>("jpeg"); // passed through; else painted
     QTest::addColumn<int>("border");
     QTest::addColumn<QList<double>>("measured"); // the calibration's line; empty: none
+    const QList<double> none, measured{148.5, 101, 1.5, -1};
     QTest::newRow("DVD, A4 landscape")
-        << QPageSize::A4 << QPageLayout::Landscape << true << 2 << QList<double>();
+        << QPageSize::A4 << QPageLayout::Landscape << true << 2 << none;
     // Measured on portrait paper: the rectangle 148.5 x 101 mm, the page
     // 1.5 mm right of and 1 mm above where it belongs.
-    QTest::newRow("DVD, A3 portrait, calibrated") << QPageSize::A3 << QPageLayout::Portrait << false
-                                                  << 0 << QList<double>{148.5, 101, 1.5, -1};
+    QTest::newRow("DVD, A3 portrait, calibrated")
+        << QPageSize::A3 << QPageLayout::Portrait << false << 0 << measured;
     QTest::newRow("DVD, A4 landscape, calibrated")
-        << QPageSize::A4 << QPageLayout::Landscape << false << 0
-        << QList<double>{148.5, 101, 1.5, -1};
+        << QPageSize::A4 << QPageLayout::Landscape << false << 0 << measured;
 }
 
 // A DVD cover through the default queue: as large as it should be and where

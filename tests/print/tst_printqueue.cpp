@@ -316,7 +316,7 @@ void TestPrintQueue::windowTellsTheTruth()
         jf::currentPrinter().replace(std::move(printer));
     };
     const auto lastError = [&platform = platform] {
-        return platform.messages.errors.isEmpty() ? QString() : platform.messages.errors.last();
+        return platform.messages.errors.value(platform.messages.errors.size() - 1);
     };
 
     // A JPEG cover goes through the sender; the print service has hung.
