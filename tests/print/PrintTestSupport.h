@@ -5,8 +5,10 @@
 
 #include "CurrentPrinter.h"
 #include "JobSender.h"
+#include "Picture.h"
 #include "Platform.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -22,6 +24,7 @@
 #include <QThread>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace printtest {
 
@@ -53,42 +56,86 @@ inline std::unique_ptr<QPrinter> pdfPrinter(const QString& path,
     return printer;
 }
 
+inline jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return jf::Picture::fromImage(image);
+}
+
+// A plain JPEG file of one colour: printed with its file embedded as it is.
+inline QByteArray solidJpeg(const QColor& colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return bytes;
+}
+
 inline bool havePoppler()
 {
     return !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty() &&
            !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
 }
 
+// Skips the test where poppler-utils is missing.
+#define PRINTTEST_NEED_POPPLER()                                                                   \
+    do {                                                                                           \
+        if (!printtest::havePoppler())                                                             \
+            QSKIP("poppler-utils not installed");                                                  \
+    } while (false)
+
+// The standard output of `command` (the program, then its arguments);
+// nullopt when it cannot start, fails or takes over `seconds`.
+inline std::optional<QByteArray> outputOf(QStringList command, int seconds = 60)
+{
+    QProcess p;
+    p.start(command.takeFirst(), command);
+    if (!p.waitForFinished(seconds * 1000) || p.exitStatus() != QProcess::NormalExit ||
+        p.exitCode() != 0)
+        return std::nullopt;
+    return p.readAllStandardOutput();
+}
+
+// The bytes of a file; empty when it cannot be read.
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // `pdfinfo` output of a file, empty when it fails.
 inline QString pdfInfo(const QString& pdf)
 {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return QString::fromUtf8(outputOf({QStringLiteral("pdfinfo"), pdf}).value_or(QByteArray()));
+}
+
+// An image file a program wrote, in RGB32, and removed; null when the
+// program failed.
+inline QImage writtenImage(const QStringList& command, const QString& file)
+{
+    QImageReader::setAllocationLimit(1024); // megabytes: whole pages at 600 dpi
+    const QImage image = outputOf(command) ? QImage(file) : QImage();
+    QFile::remove(file);
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 // Page 1 rendered at `dpi`, optionally only the region from the page's
 // top-left corner of `crop` pixels (faster for big pages).
 inline QImage renderPdf(const QString& pdf, int dpi, QSize crop = QSize())
 {
-    const QString base = pdf + QStringLiteral(".render");
-    QStringList args{QStringLiteral("-r"),          QString::number(dpi), QStringLiteral("-png"),
-                     QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"),
-                     QStringLiteral("-l"),          QStringLiteral("1")};
+    QStringList command =
+        QStringLiteral("pdftoppm -r %1 -png -singlefile -f 1 -l 1").arg(dpi).split(u' ');
     if (crop.isValid())
-        args << QStringLiteral("-x") << QStringLiteral("0") << QStringLiteral("-y")
-             << QStringLiteral("0") << QStringLiteral("-W") << QString::number(crop.width())
-             << QStringLiteral("-H") << QString::number(crop.height());
-    args << pdf << base;
-    QProcess p;
-    p.start(QStringLiteral("pdftoppm"), args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QImage();
-    QImageReader::setAllocationLimit(1024); // megabytes: whole pages at 600 dpi
-    QImage image(base + QStringLiteral(".png"));
-    QFile::remove(base + QStringLiteral(".png"));
-    return image.convertToFormat(QImage::Format_RGB32);
+        command << QStringLiteral("-x 0 -y 0 -W %1 -H %2")
+                       .arg(crop.width())
+                       .arg(crop.height())
+                       .split(u' ');
+    return writtenImage(command << pdf << pdf + QStringLiteral(".render"),
+                        pdf + QStringLiteral(".render.png"));
 }
 
 // Page 1 rendered by Ghostscript, as CUPS's filters render it for a
@@ -96,17 +143,12 @@ inline QImage renderPdf(const QString& pdf, int dpi, QSize crop = QSize())
 inline QImage renderWithGhostscript(const QString& pdf, int dpi)
 {
     const QString png = pdf + QStringLiteral(".gs.png");
-    QProcess p;
-    p.start(QStringLiteral("gs"),
-            {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
-             QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=png16m"),
-             QStringLiteral("-r%1").arg(dpi), QStringLiteral("-dFirstPage=1"),
-             QStringLiteral("-dLastPage=1"), QStringLiteral("-sOutputFile=") + png, pdf});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QImage();
-    QImage image(png);
-    QFile::remove(png);
-    return image.convertToFormat(QImage::Format_RGB32);
+    return writtenImage(QStringLiteral("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -r%1 "
+                                       "-dFirstPage=1 -dLastPage=1")
+                                .arg(dpi)
+                                .split(u' ')
+                            << QStringLiteral("-sOutputFile=") + png << pdf,
+                        png);
 }
 
 // The attributes CUPS keeps for a job, one "name (type) = value" a line.
@@ -122,7 +164,7 @@ inline QString jobAttributes(const QString& queue, int job, const QString& folde
                " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
                " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
     file.close();
-    QProcess p;
+    QProcess p; // its output whatever ipptool's own checks say
     p.start(QStringLiteral("ipptool"),
             {QStringLiteral("-tv"), QStringLiteral("-d"), QStringLiteral("job=%1").arg(job),
              QStringLiteral("ipp://localhost/printers/%1").arg(queue), test});
@@ -151,15 +193,15 @@ inline bool near(QRgb pixel, const QColor& colour, int tolerance)
            qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
 }
 
-// Smallest rectangle holding every pixel of `colour` (within `tolerance`
-// per channel); null when there is none.
-inline QRect boundsOf(const QImage& image, const QColor& colour, int tolerance = 40)
+// Smallest rectangle holding every pixel `pick` takes; null when there is
+// none.
+template <class Pick> QRect boundsWhere(const QImage& image, Pick pick)
 {
     int left = image.width(), top = image.height(), right = -1, bottom = -1;
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if (near(row[x], colour, tolerance)) {
+            if (pick(row[x])) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);
@@ -167,9 +209,14 @@ inline QRect boundsOf(const QImage& image, const QColor& colour, int tolerance =
             }
         }
     }
-    if (right < 0)
-        return QRect();
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Smallest rectangle holding every pixel of `colour` (within `tolerance`
+// per channel); null when there is none.
+inline QRect boundsOf(const QImage& image, const QColor& colour, int tolerance = 40)
+{
+    return boundsWhere(image, [&](QRgb pixel) { return near(pixel, colour, tolerance); });
 }
 
 // Number of pixels of `colour` in row `y` between `x0` and `x1` (exclusive).
@@ -181,6 +228,23 @@ inline int countInRow(const QImage& image, int y, int x0, int x1, const QColor& 
     for (int x = std::max(0, x0); x < std::min(x1, image.width()); ++x)
         n += near(row[x], colour, tolerance) ? 1 : 0;
     return n;
+}
+
+// Every edge within `tolerance`; two empty rectangles are alike wherever
+// they lie.
+inline bool closeTo(const QRectF& measured, const QRectF& expected, double tolerance)
+{
+    if (measured.isEmpty() || expected.isEmpty())
+        return measured.isEmpty() && expected.isEmpty();
+    return qAbs(measured.left() - expected.left()) <= tolerance &&
+           qAbs(measured.top() - expected.top()) <= tolerance &&
+           qAbs(measured.right() - expected.right()) <= tolerance &&
+           qAbs(measured.bottom() - expected.bottom()) <= tolerance;
+}
+
+inline QString describe(const QRectF& r)
+{
+    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
 inline double mmAt(double pixels, int dpi)

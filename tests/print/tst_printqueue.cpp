@@ -46,19 +46,17 @@ const QString kOptionsQueue = QStringLiteral("JacketforgeOptions");
 const QString kDiscQueue = QStringLiteral("JacketforgeDisc");
 const QString kRaw = QStringLiteral("JacketforgeRaw"); // no driver description
 
-bool run(const QString& program, const QStringList& arguments)
+// Runs a command line (arguments split as a shell would); true when it
+// ended well.
+bool run(const QString& command)
 {
-    QProcess p;
-    p.start(program, arguments);
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return outputOf(QProcess::splitCommand(command), 30).has_value();
 }
 
 bool addQueue(const QString& name)
 {
-    return run(QStringLiteral("lpadmin"),
-               {QStringLiteral("-p"), name, QStringLiteral("-v"),
-                QStringLiteral("cups-pdf:/") + name, QStringLiteral("-m"),
-                QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"), QStringLiteral("-E")});
+    return run("lpadmin -p " + name + " -v cups-pdf:/" + name +
+               " -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -E");
 }
 
 // A print service of the test's own. Silent takes connections and never
@@ -141,22 +139,11 @@ private:
 
 QByteArray onePagePdf()
 {
-    QByteArray pdf;
-    QBuffer buffer(&pdf);
+    QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    QPainter painter(&writer);
-    painter.drawText(100, 100, QStringLiteral("Cover"));
-    painter.end();
-    return pdf;
-}
-
-QString saveJpeg(const QString& folder, const QColor& colour)
-{
-    QImage image(60, 40, QImage::Format_RGB32);
-    image.fill(colour);
-    const QString path = folder + QStringLiteral("/cover.jpg");
-    return image.save(path, "JPEG", 95) ? path : QString();
+    QPainter(&writer).drawText(100, 100, QStringLiteral("Cover")); // ends the page
+    return buffer.data();
 }
 
 } // namespace
@@ -168,13 +155,14 @@ class TestPrintQueue : public QObject
     QTemporaryDir m_temp;
     QString m_silent;
     QString m_nowhere;
+    ScriptedPrinterSetup m_setup;
 
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void cleanup();
     void sendOutcomes_data();
     void sendOutcomes();
-    void optionsReachTheJobAsOneValue();
     void windowTellsTheTruth();
     void discTrays_data();
     void discTrays();
@@ -184,20 +172,15 @@ private slots:
 
 void TestPrintQueue::initTestCase()
 {
-    QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
-    if (!lpstat.waitForFinished(10000) ||
-        !lpstat.readAllStandardOutput().contains("scheduler is running"))
+    if (!outputOf({QStringLiteral("lpstat"), "-r"}, 10)
+             .value_or("")
+             .contains("scheduler is running"))
         QSKIP("no print service runs (start it with scripts/cups-start)");
     if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
         QSKIP("no queue JacketforgeOptions (scripts/cups-start adds it)");
-    if (!addQueue(kRefusing) || !run(QStringLiteral("cupsreject"), {kRefusing}) ||
-        !addQueue(kStopped) ||
-        !run(QStringLiteral("cupsdisable"),
-             {QStringLiteral("-r"), QStringLiteral("Out of paper"), kStopped}) ||
-        !run(QStringLiteral("lpadmin"),
-             {QStringLiteral("-p"), kRaw, QStringLiteral("-v"), QStringLiteral("cups-pdf:/") + kRaw,
-              QStringLiteral("-E")}))
+    if (!addQueue(kRefusing) || !run("cupsreject " + kRefusing) || !addQueue(kStopped) ||
+        !run("cupsdisable -r \"Out of paper\" " + kStopped) ||
+        !run("lpadmin -p " + kRaw + " -v cups-pdf:/" + kRaw + " -E"))
         QSKIP("cannot add a queue of this test's own here (not root?)");
     m_silent = m_temp.filePath(QStringLiteral("silent.sock"));
     m_nowhere = m_temp.filePath(QStringLiteral("nowhere.sock"));
@@ -205,10 +188,19 @@ void TestPrintQueue::initTestCase()
 
 void TestPrintQueue::cleanupTestCase()
 {
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRefusing});
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kStopped});
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted});
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kRaw});
+    for (const QString& queue : {kRefusing, kStopped, kDeleted, kRaw})
+        run("lpadmin -x " + queue);
+}
+
+// What a test changed of the program's print service and printer.
+void TestPrintQueue::cleanup()
+{
+    cupsSetServer(nullptr);
+    jf::platform().printerSetup = nullptr;
+    jf::currentPrinter().replace(nullptr);
+    jf::jobSender().setServer({});
+    jf::jobSender().setAnswerTimeout(jf::defaultAnswerTimeoutMs);
+    jf::printServiceCheck().setAnswerTimeout(jf::defaultAnswerTimeoutMs);
 }
 
 void TestPrintQueue::sendOutcomes_data()
@@ -217,23 +209,24 @@ void TestPrintQueue::sendOutcomes_data()
     QTest::addColumn<QString>("queue");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QString>("reason"); // why it failed, or why it waits
-    QTest::newRow("queue refuses jobs")
-        << "" << kRefusing << false << "destination \"JacketforgeRefusing\" is not accepting jobs";
-    QTest::newRow("queue is gone")
-        << ""
-        << "JacketforgeGone" << false << "the printer or class does not exist";
-    QTest::newRow("service does not answer")
-        << "silent" << kOptionsQueue << false << "did not answer within 1 second";
-    QTest::newRow("service does not run")
-        << "nowhere" << kOptionsQueue << false << "cannot be reached";
-    QTest::newRow("queue is stopped")
-        << "" << kStopped << true << "the printer is stopped (\"Out of paper\")";
-    QTest::newRow("service hangs up in the document")
-        << "hangs up" << kOptionsQueue << false << "was lost after";
-    QTest::newRow("service stops answering in the document")
-        << "stalls" << kOptionsQueue << false << "stopped answering; sending was given up after";
-    QTest::newRow("cancelled while the service stalls") // once the document is on its way
-        << "stalls, cancel" << kOptionsQueue << false << "sending was cancelled";
+    const auto row = [](const char* tag, const char* server, const QString& queue, bool accepted,
+                        const char* reason) {
+        QTest::newRow(tag) << server << queue << accepted << reason;
+    };
+    row("queue refuses jobs", "", kRefusing, false,
+        "destination \"JacketforgeRefusing\" is not accepting jobs");
+    row("queue is gone", "", "JacketforgeGone", false, "the printer or class does not exist");
+    row("service does not answer", "silent", kOptionsQueue, false,
+        "did not answer within 1 second");
+    row("service does not run", "nowhere", kOptionsQueue, false, "cannot be reached");
+    row("queue takes the job", "", kOptionsQueue, true, "");
+    row("queue is stopped", "", kStopped, true, "the printer is stopped (\"Out of paper\")");
+    row("service hangs up in the document", "hangs up", kOptionsQueue, false, "was lost after");
+    row("service stops answering in the document", "stalls", kOptionsQueue, false,
+        "stopped answering; sending was given up after");
+    // Once the document is on its way.
+    row("cancelled while the service stalls", "stalls, cancel", kOptionsQueue, false,
+        "sending was cancelled");
 }
 
 void TestPrintQueue::sendOutcomes()
@@ -264,7 +257,15 @@ void TestPrintQueue::sendOutcomes()
     const QByteArray pdf = fake ? QByteArray(4 << 20, '%') : onePagePdf();
     QElapsedTimer clock;
     clock.start();
-    sender.send({queue, QStringLiteral("Cover"), {}}, pdf);
+    // Typed in the setup dialog's job options, where a command line would
+    // split it into options of their own.
+    const QString billing =
+        QStringLiteral("Dept 42 copies=3 O'Brien \"x\" job-hold-until=indefinite");
+    sender.send({queue,
+                 QStringLiteral("Cover"),
+                 {{QStringLiteral("job-billing"), billing},
+                  {QStringLiteral("job-priority"), QString()}}}, // empty: left out
+                pdf);
     QVERIFY(sender.isSending());
     if (cancel) {
         QTRY_VERIFY(service.documentCame);
@@ -279,10 +280,21 @@ void TestPrintQueue::sendOutcomes()
     QVERIFY2(told.isEmpty() || qAbs(told.toInt() * 1000 - clock.elapsed()) < 1000,
              qPrintable(job.failure));
     QVERIFY(!sender.isSending());
+    QVERIFY2(ticks >= clock.elapsed() / 50,
+             qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(clock.elapsed())));
     QCOMPARE(job.accepted(), accepted);
     if (accepted) {
         QVERIFY(job.jobId > 0);
         QCOMPARE(job.note, reason);
+        // The options reach the job one value each (ipptool shows a quote in
+        // a value as \").
+        const QString attributes = jobAttributes(queue, job.jobId, m_temp.path());
+        QVERIFY2(attributes.contains(QStringLiteral("job-billing (nameWithoutLanguage) = ") +
+                                     QString(billing).replace(u'"', QStringLiteral("\\\""))) &&
+                     !attributes.contains(QLatin1String("copies (integer) = 3")) &&
+                     !attributes.contains(QLatin1String("job-hold-until (keyword) = indefinite")) &&
+                     attributes.contains(QLatin1String("job-priority (integer) = 50")),
+                 qPrintable(attributes));
     } else {
         const QString message = jf::sendFailureMessage(job);
         QVERIFY2(message == QStringLiteral("The cover could not be sent to \"%1\": ").arg(queue) +
@@ -290,38 +302,6 @@ void TestPrintQueue::sendOutcomes()
                      job.failure.contains(reason),
                  qPrintable(message));
     }
-    QVERIFY2(ticks >= clock.elapsed() / 50,
-             qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(clock.elapsed())));
-}
-
-void TestPrintQueue::optionsReachTheJobAsOneValue()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("ipptool")).isEmpty())
-        QSKIP("ipptool (cups-ipp-utils) not installed");
-    // Typed in the setup dialog's job options, where a command line would
-    // split it into options of their own.
-    const QString billing =
-        QStringLiteral("Dept 42 copies=3 O'Brien \"x\" job-hold-until=indefinite");
-    jf::JobSender sender;
-    QSignalSpy finished(&sender, &jf::JobSender::finished);
-    sender.send({kOptionsQueue,
-                 QStringLiteral("Cover"),
-                 {{QStringLiteral("job-billing"), billing},
-                  {QStringLiteral("job-priority"), QString()}}}, // empty: left out
-                onePagePdf());
-    QVERIFY(finished.wait(30000));
-    const jf::SentJob job = finished[0][0].value<jf::SentJob>();
-    QVERIFY2(job.accepted(), qPrintable(job.failure));
-    const QString attributes = jobAttributes(kOptionsQueue, job.jobId, m_temp.path());
-    // ipptool shows a quote in a value as \".
-    QVERIFY2(attributes.contains(QStringLiteral("job-billing (nameWithoutLanguage) = ") +
-                                 QString(billing).replace(u'"', QStringLiteral("\\\""))),
-             qPrintable(attributes));
-    QVERIFY2(!attributes.contains(QLatin1String("copies (integer) = 3")), qPrintable(attributes));
-    QVERIFY2(!attributes.contains(QLatin1String("job-hold-until (keyword) = indefinite")),
-             qPrintable(attributes));
-    QVERIFY2(attributes.contains(QLatin1String("job-priority (integer) = 50")),
-             qPrintable(attributes));
 }
 
 void TestPrintQueue::windowTellsTheTruth()
@@ -329,26 +309,19 @@ void TestPrintQueue::windowTellsTheTruth()
     jftest::ProgramFixture program;
     program.renew();
     auto [platform, work, app, form] = program.start();
-    ScriptedPrinterSetup setup;
-    jf::platform().printerSetup = &setup;
-    const auto restore = qScopeGuard([] {
-        jf::platform().printerSetup = nullptr;
-        jf::currentPrinter().replace(nullptr);
-        jf::jobSender().setServer({});
-        jf::jobSender().setAnswerTimeout(jf::defaultAnswerTimeoutMs);
-    });
+    jf::platform().printerSetup = &m_setup;
     const auto useQueue = [](const QString& queue) {
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setPrinterName(queue);
         jf::currentPrinter().replace(std::move(printer));
     };
     const auto lastError = [&platform = platform] {
-        return platform.messages.errors.isEmpty() ? QString() : platform.messages.errors.last();
+        return platform.messages.errors.value(platform.messages.errors.size() - 1);
     };
 
     // A JPEG cover goes through the sender; the print service has hung.
     form.show();
-    form.openPicture(saveJpeg(work.path(), QColor(0, 128, 128)));
+    form.openPicture(work.put("cover.jpg", solidJpeg(QColor(0, 128, 128), {60, 40})));
     useQueue(kOptionsQueue);
     const FakeService silent(m_silent, FakeService::Silent);
     jf::jobSender().setServer(QFile::encodeName(m_silent));
@@ -402,7 +375,7 @@ void TestPrintQueue::windowTellsTheTruth()
     // The calibration page to a queue deleted meanwhile claims nothing.
     QVERIFY(addQueue(kDeleted));
     useQueue(kDeleted);
-    QVERIFY(run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), kDeleted}));
+    QVERIFY(run("lpadmin -x " + kDeleted));
     emit app.calibration().window().printPageRequested();
     QTRY_VERIFY(!jf::jobSender().isSending());
     QCOMPARE(lastError(), QStringLiteral("The calibration page could not be sent to "
@@ -432,12 +405,10 @@ void TestPrintQueue::discTrays_data()
     QTest::addColumn<QString>("missing"); // why there is no tray; empty: one
     const QString none = QStringLiteral("This printer's driver has no disc tray.");
     QTest::newRow("Gutenprint's R300") << "" << kDiscQueue << "";
-    QTest::newRow("cups-pdf") << ""
-                              << "JacketforgePDF" << none;
+    QTest::newRow("cups-pdf") << "" << QStringLiteral("JacketforgePDF") << none;
     QTest::newRow("raw queue") << "" << kRaw << none;
     QTest::newRow("service does not answer")
-        << "silent"
-        << "JacketforgeGone"
+        << "silent" << QStringLiteral("JacketforgeGone")
         << QStringLiteral("The printer's disc tray could not be looked up: the print service at "
                           "%1 did not answer within 1 second.")
                .arg(m_silent);
@@ -494,21 +465,20 @@ void TestPrintQueue::discTrays()
                              120000);
     QCOMPARE(state, QStringLiteral("completed"));
     // The backend keeps what it got in the folder its device names.
-    QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-v"), kDiscQueue});
-    lpstat.waitForFinished(10000);
     const QString kept =
-        QString::fromLocal8Bit(lpstat.readAllStandardOutput()).section(':', 2).trimmed() +
+        QString::fromLocal8Bit(
+            outputOf({QStringLiteral("lpstat"), "-v", kDiscQueue}, 10).value_or(""))
+            .section(':', 2)
+            .trimmed() +
         QStringLiteral("/job-%1.").arg(job.jobId);
     const auto tidy =
         qScopeGuard([&] { QFile::remove(kept + "args"), QFile::remove(kept + "data"); });
-    QFile args(kept + "args");
-    QVERIFY2(args.open(QIODevice::ReadOnly), qPrintable(args.fileName()));
-    const QStringList options = QString::fromUtf8(args.readAll()).split('\n').value(4).split(' ');
+    const QStringList options =
+        QString::fromUtf8(fileBytes(kept + "args")).split('\n').value(4).split(' ');
     for (const char* option : {"InputSlot=CD", "PageSize=CDCustom",
                                "StpCDOuterDiameter=Custom.331.654", "StpCDInnerRadius=Small",
                                "StpCDXAdjustment=Custom.-7.087", "StpCDYAdjustment=Custom.8.787"})
-        QVERIFY2(options.contains(option), qPrintable(options.join(' ')));
+        QVERIFY2(options.contains(option), qPrintable(kept + "args: " + options.join(' ')));
     QVERIFY(QFileInfo(kept + "data").size() > 100000); // the driver's printer data
 }
 
@@ -522,8 +492,8 @@ void TestPrintQueue::hungServiceIsAskedAside_data()
     QTest::newRow("Print Sheet") << "sheet" << tryAgain;
     QTest::newRow("calibration page") << "calibration" << tryAgain;
     QTest::newRow("OK in Print Setup")
-        << "ok"
-        << "The choice in Print Setup was not taken; try again once it answers";
+        << QStringLiteral("ok")
+        << QStringLiteral("The choice in Print Setup was not taken; try again once it answers");
 }
 
 void TestPrintQueue::hungServiceIsAskedAside()
@@ -533,15 +503,10 @@ void TestPrintQueue::hungServiceIsAskedAside()
     jftest::ProgramFixture program;
     program.renew();
     auto [platform, work, app, form] = program.start();
-    ScriptedPrinterSetup setup;
-    jf::platform().printerSetup = action == QLatin1String("ok") ? nullptr : &setup;
+    m_setup = ScriptedPrinterSetup();
+    jf::platform().printerSetup = action == QLatin1String("ok") ? nullptr : &m_setup;
     const FakeService silent(m_silent, FakeService::Silent);
-    const auto restore = qScopeGuard([] {
-        cupsSetServer(nullptr);
-        jf::platform().printerSetup = nullptr;
-        jf::printServiceCheck().setAnswerTimeout(jf::defaultAnswerTimeoutMs);
-    });
-    form.openPicture(saveJpeg(work.path(), Qt::red));
+    form.openPicture(work.put("cover.jpg", solidJpeg(Qt::red, {60, 40})));
     emit form.addToSheetRequested();
     // From here on the window's thread talks to a print service that has
     // hung: before the dialog opens, or when OK is clicked in it.
@@ -572,7 +537,7 @@ void TestPrintQueue::hungServiceIsAskedAside()
                                         "second. %2.")
                              .arg(m_silent, then)));
     QCOMPARE(tips, jf::askingNote());
-    QCOMPARE(setup.calls, 0);
+    QCOMPARE(m_setup.calls, 0);
 }
 
 QTEST_MAIN(TestPrintQueue)
