@@ -73,11 +73,11 @@ DiscLabelWindow& DiscLabelController::window()
 void DiscLabelController::open()
 {
     DiscLabelWindow& shown = window();
+    showPrinter(); // a printer that cannot be had opens nothing
     shown.showHole(m_workspace.discHoleMm);
     shown.show();
     shown.raise();
     shown.activateWindow();
-    showPrinter();
 }
 
 void DiscLabelController::printerChanged()
@@ -89,7 +89,7 @@ void DiscLabelController::printerChanged()
 void DiscLabelController::showPrinter()
 {
     m_printer = currentQueue();
-    m_window->showPrinter(m_printer, m_workspace.discPrinters.find(m_printer));
+    window().showPrinter(m_printer, m_workspace.discPrinters.find(m_printer));
     m_lookup.ask(m_printer);
 }
 

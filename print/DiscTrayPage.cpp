@@ -38,10 +38,12 @@ PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job, int holeMm
     const QRectF box(centre - QPointF(size.width(), size.height()) / 2, size);
     const DiscRing ring = discRing(box, discMm, holeMm);
     QPainterPath clip;
-    clip.setFillRule(Qt::OddEvenFill);
     clip.addEllipse(ring.outer);
-    if (ring.hasHole())
-        clip.addEllipse(ring.hole);
+    if (ring.hasHole()) {
+        QPainterPath hole;
+        hole.addEllipse(ring.hole);
+        clip = clip.subtracted(hole);
+    }
     // The box is the cover's whole area: no border ring around it.
     CoverFrame frame;
     frame.area = frame.picture = frame.border = box;
