@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <QHideEvent>
+#include <QKeyEvent>
 
 namespace jf {
 
@@ -13,6 +14,7 @@ DiscLabelWindow::DiscLabelWindow(QWidget* parent) : QDialog(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Disc Label \u2014 ") + jf::applicationTitle());
     setModal(false);
     jf::DigitFilter::install(m_ui.holeEdit);
+    m_ui.holeEdit->installEventFilter(this); // after the digit filter: asked first
     connect(m_ui.holeEdit, &QLineEdit::editingFinished, this, &DiscLabelWindow::holeTyped);
     for (auto [button, millimetres] : {std::pair{m_ui.hole41Button, 41},
                                        {m_ui.hole22Button, 22},
@@ -106,6 +108,18 @@ void DiscLabelWindow::showStatus(const QString& text)
 jf::DiscPrinterSettings DiscLabelWindow::settings() const
 {
     return {m_ui.offsetXBox->value(), m_ui.offsetYBox->value(), m_ui.trayBox->isChecked()};
+}
+
+bool DiscLabelWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui.holeEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            holeTyped();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void DiscLabelWindow::hideEvent(QHideEvent* event)

@@ -45,6 +45,9 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    // Return or Enter in the hole's box takes the hole typed (the digit
+    // filter lets no such key through to the box).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void holeTyped();
