@@ -500,7 +500,7 @@ void TestPrintQueue::discTrays()
     offsetY->setValue(-110);
     QCOMPARE(platform.messages.errors,
              QStringList("The disc's vertical position correction, -11.0 mm, is outside what "
-                         "this printer's driver takes (-10.5 to 10.5 mm)."));
+                         "this printer's driver takes (-10.5 to 10.5 mm)"));
     QCOMPARE(offsetY->value(), 0);
     jftest::child<QSpinBox>(window, "offsetXBox")->setValue(-25);
     offsetY->setValue(31);
