@@ -88,10 +88,15 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
         throw Error(placeholderMessage);
     const Preferences& preferences = m_workspace.preferences;
     const int kind = m_mainWindow.selectedCoverKind();
-    return {m_mainWindow.heightText(),     m_mainWindow.widthText(),
-            m_mainWindow.previewPicture(), preferences.borderWidth,
-            preferences.borderColour,      m_workspace.coverNames.value(kind - 1),
-            m_mainWindow.placement()};
+    CoverRequest request{m_mainWindow.heightText(),     m_mainWindow.widthText(),
+                         m_mainWindow.previewPicture(), preferences.borderWidth,
+                         preferences.borderColour,      m_workspace.coverNames.value(kind - 1),
+                         m_mainWindow.placement()};
+    // The kind, not its name, makes a disc label.
+    if (isDiscKind(kind))
+        request.discHoleMm = m_workspace.discHoleMm;
+    request.cutGuides = m_workspace.sheetSettings.cutMarks;
+    return request;
 }
 
 void AppController::printCover()

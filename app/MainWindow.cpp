@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "DigitFilter.h"
+#include "DiscGeometry.h"
 #include "ErrorReport.h"
 #include "FavouritesList.h"
 #include "LineBreaks.h"
@@ -328,6 +329,7 @@ void MainWindow::selectCoverKind(int kind)
         }
     }
     m_selectedKind = kind;
+    showDisc();
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -388,6 +390,13 @@ void MainWindow::fitPreview()
     // The picture is placed in the cover's own proportions, as it prints.
     preview->setCoverSize(QSizeF(mmToCoverPixels(strToInt(m_ui.widthEdit->text())),
                                  mmToCoverPixels(strToInt(m_ui.heightEdit->text()))));
+    showDisc();
+}
+
+void MainWindow::showDisc()
+{
+    const QSizeF typed(m_ui.widthEdit->text().toDouble(), m_ui.heightEdit->text().toDouble());
+    m_preview->showDisc(isDiscKind(m_selectedKind) ? std::optional(typed) : std::nullopt);
 }
 
 void MainWindow::swapWidthAndHeight()

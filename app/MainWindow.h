@@ -69,6 +69,9 @@ public:
     void selectCoverKind(int kind);
     // 0 while no kind is selected.
     int selectedCoverKind() const { return m_selectedKind; }
+    // Keeps `millimetres` (held to 0..60) as the disc label's hole in the
+    // workspace and shows the preview with it when it shows the disc.
+    void setDiscHole(int millimetres) { m_preview->setDiscHole(millimetres); }
 
     QString widthText() const { return m_ui.widthEdit->text(); }
     QString heightText() const { return m_ui.heightEdit->text(); }
@@ -138,6 +141,9 @@ private:
     // empty or exactly "0".
     void sizeTextChanged();
     void fitPreview();
+    // Has the preview show the selected kind as it prints: the disc kind as
+    // a ring of the boxes' size with the workspace's hole.
+    void showDisc();
     // Sets a box's text; an equal text changes nothing and raises no change.
     // A different text refits the preview at once; its failure is this
     // call's failure.

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace jf {
 
 PreviewPanel::PreviewPanel(Workspace& workspace, PicturePreview* preview, PictureChooser* chooser)
@@ -52,6 +54,19 @@ void PreviewPanel::showFit()
     if (m_fitEntries)
         m_fitEntries->actions().value(int(m_workspace.pictureFit))->setChecked(true);
     m_preview->setFit(m_workspace.pictureFit);
+}
+
+void PreviewPanel::showDisc(const std::optional<QSizeF>& discMm)
+{
+    m_discMm = discMm;
+    m_preview->setDisc(discMm ? std::optional(DiscSize{*discMm, m_workspace.discHoleMm})
+                              : std::nullopt);
+}
+
+void PreviewPanel::setDiscHole(int millimetres)
+{
+    m_workspace.discHoleMm = std::clamp(millimetres, 0, largestDiscHoleMm);
+    showDisc(m_discMm);
 }
 
 void PreviewPanel::setPlaceholder(const Picture& placeholder)

@@ -4,7 +4,9 @@
 #include "PictureFit.h"
 
 #include <QObject>
+#include <QSizeF>
 #include <QString>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -48,6 +50,12 @@ public:
     void dispose();
     void view() const;
 
+    // The disc label's size (millimetres) while the preview shows one, with
+    // the workspace's hole; nothing for any other cover.
+    void showDisc(const std::optional<QSizeF>& discMm);
+    // Keeps the hole (held to 0..60) in the workspace and shows it.
+    void setDiscHole(int millimetres);
+
     bool showsPlaceholder() const { return m_showsPlaceholder; }
     const QString& currentPath() const { return m_currentPath; }
 
@@ -63,6 +71,7 @@ private:
     Picture m_placeholder;
     QString m_currentPath;
     bool m_showsPlaceholder = true;
+    std::optional<QSizeF> m_discMm;
 };
 
 } // namespace jf

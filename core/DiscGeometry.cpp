@@ -13,16 +13,16 @@ QRectF centred(QPointF centre, double width, double height)
 
 } // namespace
 
-QRectF DiscRing::outerGuide(double gap) const
+QRectF DiscRing::outerGuide(double gapX, double gapY) const
 {
-    return outer.adjusted(-gap, -gap, gap, gap);
+    return outer.adjusted(-gapX, -gapY, gapX, gapY);
 }
 
-QRectF DiscRing::innerGuide(double gap) const
+QRectF DiscRing::innerGuide(double gapX, double gapY) const
 {
-    if (!hasHole() || hole.width() <= 2 * gap || hole.height() <= 2 * gap)
+    if (!hasHole() || hole.width() <= 2 * gapX || hole.height() <= 2 * gapY)
         return QRectF();
-    return hole.adjusted(gap, gap, -gap, -gap);
+    return hole.adjusted(gapX, gapY, -gapX, -gapY);
 }
 
 DiscRing discRing(const QRectF& box, QSizeF discMm, int holeMm)
@@ -31,10 +31,18 @@ DiscRing discRing(const QRectF& box, QSizeF discMm, int holeMm)
     ring.outer = box.normalized();
     if (holeMm <= 0 || discMm.width() <= 0 || discMm.height() <= 0)
         return ring;
-    const double across = std::min(holeMm * ring.outer.width() / discMm.width(), ring.outer.width());
-    const double down = std::min(holeMm * ring.outer.height() / discMm.height(), ring.outer.height());
+    const double across =
+        std::min(holeMm * ring.outer.width() / discMm.width(), ring.outer.width());
+    const double down =
+        std::min(holeMm * ring.outer.height() / discMm.height(), ring.outer.height());
     ring.hole = centred(ring.outer.center(), across, down);
     return ring;
+}
+
+DiscGuides discGuides(const DiscRing& ring, const QRectF& border, double gapX, double gapY)
+{
+    const QRectF edge = border.isEmpty() ? ring.outer : border.normalized().united(ring.outer);
+    return {edge.adjusted(-gapX, -gapY, gapX, gapY), ring.innerGuide(gapX, gapY)};
 }
 
 } // namespace jf

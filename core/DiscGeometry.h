@@ -35,8 +35,11 @@ struct DiscRing
     // The bounding rectangles of the guides, `gap` outside the edge and
     // inside the hole (the inner one empty when the hole is too small for
     // it).
-    QRectF outerGuide(double gap) const;
-    QRectF innerGuide(double gap) const;
+    QRectF outerGuide(double gap) const { return outerGuide(gap, gap); }
+    QRectF innerGuide(double gap) const { return innerGuide(gap, gap); }
+    // The same where a unit along x is not one along y (printer dots).
+    QRectF outerGuide(double gapX, double gapY) const;
+    QRectF innerGuide(double gapX, double gapY) const;
 };
 
 // The ring of a disc `discMm` across (width x height) drawn in `box`, the
@@ -44,5 +47,27 @@ struct DiscRing
 // the box, the hole `holeMm` across, centred, in the box's own units per
 // millimetre along each axis. A hole as large as the disc leaves no ring.
 DiscRing discRing(const QRectF& box, QSizeF discMm, int holeMm);
+
+// What makes a cover a disc label: its size as the boxes give it (width x
+// height, millimetres) and the hole's diameter.
+struct DiscSize
+{
+    QSizeF discMm;
+    int holeMm = defaultDiscHoleMm;
+
+    DiscRing ringIn(const QRectF& box) const { return discRing(box, discMm, holeMm); }
+    bool operator==(const DiscSize&) const = default;
+};
+
+// The cut guides of a disc whose ring is `ring` and whose border ring ends
+// at `border` (the ring's edge without a border): the outer one `gapX` x
+// `gapY` outside the border, the inner one as far inside the hole (empty
+// without room for it).
+struct DiscGuides
+{
+    QRectF outer;
+    QRectF inner;
+};
+DiscGuides discGuides(const DiscRing& ring, const QRectF& border, double gapX, double gapY);
 
 } // namespace jf

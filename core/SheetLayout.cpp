@@ -25,7 +25,6 @@ struct Packing
 Packing pack(const QList<SheetCover>& covers, int borderWidth, double bleedMm, QSizeF area,
              const PagePlacement& placement, double dotsPerMmX, double dotsPerMmY, bool mayTurn)
 {
-    const double bleedX = bleedMm * dotsPerMmX, bleedY = bleedMm * dotsPerMmY;
     const double gapX = kCoverGapMm * dotsPerMmX, gapY = kCoverGapMm * dotsPerMmY;
     const double width = area.width() + kFitToleranceMm * dotsPerMmX;
     const double height = area.height() + kFitToleranceMm * dotsPerMmY;
@@ -34,6 +33,8 @@ Packing pack(const QList<SheetCover>& covers, int borderWidth, double bleedMm, Q
     for (int i = 0; i < covers.size(); ++i) {
         const QSize picture(std::max(0, covers[i].picture.width()),
                             std::max(0, covers[i].picture.height()));
+        const double bleed = covers[i].disc ? 0.0 : bleedMm;
+        const double bleedX = bleed * dotsPerMmX, bleedY = bleed * dotsPerMmY;
         // The area's top-left corner at `at` (dots).
         const auto frameAt = [&](QPointF at, bool quarterTurned) {
             const PagePlacement there{placement.scaleX, placement.scaleY, at.x() + bleedX,
@@ -191,12 +192,14 @@ SheetPlan arrangeSheet(const QList<SheetCover>& covers, int borderWidth, const P
 }
 
 QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double dotsPerMmX,
-                       double dotsPerMmY)
+                       double dotsPerMmY, const QList<bool>& discs)
 {
     QList<QLineF> marks;
     const double offX = kMarkOffsetMm * dotsPerMmX, offY = kMarkOffsetMm * dotsPerMmY;
     const double lenX = kMarkLengthMm * dotsPerMmX, lenY = kMarkLengthMm * dotsPerMmY;
     for (qsizetype i = 0; i < frames.size(); ++i) {
+        if (discs.value(i))
+            continue;
         const QRectF& picture = frames[i].picture;
         const QRectF& outer = frames[i].area;
         for (const int dx : {-1, 1}) {

@@ -25,11 +25,14 @@ inline constexpr double kCoverGapMm = 2 * kMarkOffsetMm + kMarkLengthMm;
 inline constexpr double kMarkWidthPoints = 0.25;
 
 // One cover to place: its picture in cover pixels (3.8 per millimetre) and
-// the name that messages give it.
+// the name that messages give it. A disc label is placed as the square (the
+// rectangle) around its ring and never bleeds: its cut guides are circles at
+// its edges, which a bleed would cover.
 struct SheetCover
 {
     QString name;
     QSize picture;
+    bool disc = false;
 };
 
 // A cover placed on a page: which of the covers it is and its rectangles.
@@ -48,7 +51,7 @@ struct SheetPlan
     int dotsPerInchY = 1200;
     PagePlacement placement;
     // How far each cover's area reaches past its picture, in millimetres;
-    // 0 for covers with a border.
+    // 0 for covers with a border. Disc labels never bleed.
     double bleedMm = 0;
     QList<QList<PlacedFrame>> pages;
 
@@ -86,9 +89,11 @@ void checkCoverFitsSheet(QSize picture, int borderWidth, const Paper& paper,
 // area (its border ring, or what bleeds). A mark is shortened where it
 // would come closer than kMarkOffsetMm to another cover's area or leave the
 // printable area of `printable` dots, and left out where less than a
-// millimetre remains.
+// millimetre remains. The frames `discs` marks true (by index) are disc
+// labels: they have cut guides of their own instead, and keep the other
+// covers' marks off as any cover does.
 QList<QLineF> cutMarks(const QList<CoverFrame>& frames, QSizeF printable, double dotsPerMmX,
-                       double dotsPerMmY);
+                       double dotsPerMmY, const QList<bool>& discs = {});
 
 // The picture's pixels per inch where it prints as `printedMm`: the
 // smaller of its two directions, rounded; 0 for an empty picture.

@@ -57,8 +57,13 @@ PrintPage prepareCoverPage(const CoverRequest& request, BorderColourMemory& bord
         layoutCover(pixels.width(), pixels.height(), request.borderWidth, paper, correction);
     if (layout.paperTurned)
         currentPrinter().turnPaperForJob(layout.orientation);
+    std::optional<DiscSize> disc;
+    if (request.discHoleMm)
+        disc = DiscSize{QSizeF(strToFloat(request.widthText), strToFloat(request.heightText)),
+                        *request.discHoleMm};
     return coverPage(layout, paper, request.name, request.picture,
-                     border.rememberColourFor(request.borderColour), correction, request.placement);
+                     border.rememberColourFor(request.borderColour), correction, request.placement,
+                     disc, request.cutGuides);
 }
 
 void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColourMemory& border,

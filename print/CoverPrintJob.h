@@ -33,7 +33,9 @@ private:
 
 // What "Print Cover" prints: the two boxes' texts (millimetres), the picture
 // in the preview, the border from the settings, the cover kind's name and
-// how the picture is placed on the cover.
+// how the picture is placed on the cover. A disc label has its hole's
+// diameter (the disc is the boxes' size) and prints its cut guides with
+// `cutGuides` (the sheet's "Cut marks").
 struct CoverRequest
 {
     QString heightText;
@@ -43,6 +45,8 @@ struct CoverRequest
     QString borderColour;
     QString name;
     Placement placement{};
+    std::optional<int> discHoleMm{};
+    bool cutGuides = false;
 };
 
 // The picture's size in cover pixels as the boxes give it: the height's

@@ -134,9 +134,8 @@ QByteArray colour(const QColor& c)
     return number(c.redF()) + ' ' + number(c.greenF()) + ' ' + number(c.blueF());
 }
 
-// A path (dots) as the operators that make it in PDF points, and the clip
-// by its fill rule.
-QByteArray clipTo(const PrintPage& page, const QPainterPath& path)
+// A path (dots) as the operators that make it in PDF points.
+QByteArray pathOps(const PrintPage& page, const QPainterPath& path)
 {
     QByteArray ops;
     const auto point = [&](QPointF dots) {
@@ -155,7 +154,28 @@ QByteArray clipTo(const PrintPage& page, const QPainterPath& path)
             i += 2;
         }
     }
-    return ops + (path.fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n");
+    return ops;
+}
+
+// The clip to a path (dots) by its fill rule.
+QByteArray clipTo(const PrintPage& page, const QPainterPath& path)
+{
+    return pathOps(page, path) + (path.fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n");
+}
+
+// The disc labels' cut guides: grey circles as thin as the cut marks.
+QByteArray guideContent(const PrintPage& page)
+{
+    if (page.discGuides.isEmpty())
+        return QByteArray();
+    QByteArray content =
+        "q\n" + number(kDiscGuideGrey / 255.0) + " G\n" + number(discGuideWidthPoints) + " w\n";
+    for (const QRectF& guide : page.discGuides) {
+        QPainterPath circle;
+        circle.addEllipse(guide);
+        content += pathOps(page, circle) + "S\n";
+    }
+    return content + "Q\n";
 }
 
 // The page's drawing: each cover clipped to its area, the picture `Im<i>`
@@ -169,7 +189,10 @@ QByteArray pageContent(const PrintPage& page)
         const CoverFrame& frame = cover.frame;
         const QByteArray area = rect(page.dotsToPdfPoints(frame.area));
         content += "q\n" + area + " re W n\n1 1 1 rg\n" + area + " re f\n";
-        if (frame.border != frame.picture && !frame.border.isEmpty())
+        if (cover.ring && frame.border != frame.picture && !frame.border.isEmpty())
+            content +=
+                colour(cover.borderColour) + " rg\n" + pathOps(page, cover.borderPath()) + "f*\n";
+        else if (frame.border != frame.picture && !frame.border.isEmpty())
             content += colour(cover.borderColour) + " rg\n" +
                        rect(page.dotsToPdfPoints(frame.border)) + " re f\n";
         content += clipTo(page, cover.clipPath());
@@ -192,7 +215,7 @@ QByteArray pageContent(const PrintPage& page)
         }
         content += "Q\n";
     }
-    return content;
+    return content + guideContent(page);
 }
 
 } // namespace

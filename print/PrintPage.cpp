@@ -1,6 +1,7 @@
 #include "PrintPage.h"
 
 #include "PageUnits.h"
+#include "RingPath.h"
 
 #include <QPainter>
 
@@ -90,9 +91,45 @@ QRectF PlacedCover::wholePicture() const
 
 QPainterPath PlacedCover::clipPath() const
 {
+    const QRectF within = pictureBox();
+    // A clip within the box is the clip itself, its curves kept (an
+    // intersection would flatten them).
+    if (!clip.isEmpty() && within.adjusted(-0.5, -0.5, 0.5, 0.5).contains(clip.boundingRect()))
+        return clip;
     QPainterPath path;
-    path.addRect(pictureBox());
+    path.addRect(within);
     return clip.isEmpty() ? path : path.intersected(clip);
+}
+
+QPainterPath PlacedCover::borderPath() const
+{
+    if (frame.border == frame.picture || frame.border.isEmpty())
+        return QPainterPath();
+    if (ring)
+        return ellipseBand(frame.border, ring->outer);
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.addRect(frame.border);
+    path.addRect(frame.picture);
+    return path;
+}
+
+void shapeAsDisc(PlacedCover& cover, const DiscSize& disc)
+{
+    cover.ring = disc.ringIn(cover.frame.picture);
+    cover.clip = ringPath(*cover.ring);
+}
+
+void PrintPage::addDiscGuides(const PlacedCover& cover)
+{
+    if (!cover.ring)
+        return;
+    const DiscGuides guides =
+        jf::discGuides(*cover.ring, cover.frame.border, discGuideGapMm * dotsPerMm(dotsPerInchX),
+                       discGuideGapMm * dotsPerMm(dotsPerInchY));
+    discGuides << guides.outer;
+    if (!guides.inner.isEmpty())
+        discGuides << guides.inner;
 }
 
 QSizeF PrintPage::sheetMm() const
@@ -140,7 +177,8 @@ int PrintPage::pixelsPerInch(const PlacedCover& cover, QSizeF pixels) const
 
 PrintPage coverPage(const PageLayout& layout, const Paper& paper, const QString& name,
                     const Picture& picture, const QColor& borderColour,
-                    const std::optional<PrinterCorrection>& correction, const Placement& placement)
+                    const std::optional<PrinterCorrection>& correction, const Placement& placement,
+                    const std::optional<DiscSize>& disc, bool cutGuides)
 {
     PrintPage page = emptyPage(paper, layout.orientation, correction);
     page.dotsPerInchX = layout.dotsPerInchX;
@@ -148,29 +186,43 @@ PrintPage coverPage(const PageLayout& layout, const Paper& paper, const QString&
     const CoverFrame frame = layout.frame();
     page.covers.append(placedCover(name, picture, frame, borderColour, placement, frame.picture,
                                    layout.placement));
+    if (disc) {
+        shapeAsDisc(page.covers.last(), *disc);
+        if (cutGuides)
+            page.addDiscGuides(page.covers.last());
+    }
     return page;
 }
 
 QList<PrintPage> sheetPages(const SheetPlan& plan, const Paper& paper, const QStringList& names,
                             const QList<Picture>& pictures, const QColor& borderColour,
                             bool cutMarks, const std::optional<PrinterCorrection>& correction,
-                            const QList<Placement>& placements)
+                            const QList<Placement>& placements,
+                            const QList<std::optional<DiscSize>>& discs)
 {
     QList<PrintPage> pages;
     for (const QList<PlacedFrame>& planned : plan.pages) {
         PrintPage page = emptyPage(paper, plan.orientation, correction);
         QList<CoverFrame> frames;
+        QList<bool> isDisc;
         for (const PlacedFrame& placed : planned) {
             const CoverFrame& frame = placed.frame;
+            const std::optional<DiscSize> disc = discs.value(placed.cover);
             page.covers.append(placedCover(names.value(placed.cover), pictures.value(placed.cover),
                                            frame, borderColour, placements.value(placed.cover),
-                                           plan.bleedMm > 0 ? frame.area : frame.picture,
+                                           plan.bleedMm > 0 && !disc ? frame.area : frame.picture,
                                            plan.placement));
+            if (disc) {
+                shapeAsDisc(page.covers.last(), *disc);
+                if (cutMarks)
+                    page.addDiscGuides(page.covers.last());
+            }
             frames << frame;
+            isDisc << disc.has_value();
         }
         if (cutMarks)
             page.cutMarks = jf::cutMarks(frames, plan.printableDots(), dotsPerMm(plan.dotsPerInchX),
-                                         dotsPerMm(plan.dotsPerInchY));
+                                         dotsPerMm(plan.dotsPerInchY), isDisc);
         pages << page;
     }
     return pages;
@@ -185,8 +237,13 @@ void paintPage(QPainter& painter, const PrintPage& page)
         painter.save();
         painter.setClipRect(frame.area, Qt::IntersectClip);
         painter.fillRect(frame.area, Qt::white);
-        if (frame.border != frame.picture && !frame.border.isEmpty())
+        if (cover.ring) {
+            // Round edges, smoothed where the page is drawn at screen size.
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.fillPath(cover.borderPath(), cover.borderColour);
+        } else if (frame.border != frame.picture && !frame.border.isEmpty()) {
             painter.fillRect(frame.border, cover.borderColour);
+        }
         if (!cover.clip.isEmpty())
             painter.setClipPath(cover.clipPath(), Qt::IntersectClip);
         const PlacedPicture placed = cover.placed();
@@ -202,13 +259,16 @@ void paintPage(QPainter& painter, const PrintPage& page)
         }
         painter.restore();
     }
-    if (page.cutMarks.isEmpty())
-        return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(Qt::black, pointsToDots(kMarkWidthPoints, page.dotsPerInchX), Qt::SolidLine,
                         Qt::FlatCap));
     painter.drawLines(page.cutMarks);
+    painter.setPen(QPen(QColor(kDiscGuideGrey, kDiscGuideGrey, kDiscGuideGrey),
+                        pointsToDots(discGuideWidthPoints, page.dotsPerInchX)));
+    painter.setBrush(Qt::NoBrush);
+    for (const QRectF& guide : page.discGuides)
+        painter.drawEllipse(guide);
     painter.restore();
 }
 

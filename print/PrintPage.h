@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DiscGeometry.h"
 #include "PageLayout.h"
 #include "Picture.h"
 #include "PictureFit.h"
@@ -25,7 +26,8 @@ namespace jf {
 // `boxSize` (cover pixels, upright), which its size in dots need not have
 // (printers' dots are not always square); empty, the box's size in dots.
 // Nothing of the picture shows outside the box, nor outside `clip` (dots)
-// when that is given.
+// when that is given. A disc label has its `ring` (dots; shapeAsDisc): the
+// picture shows only within it, and its border ring is round.
 struct PlacedCover
 {
     QString name;
@@ -36,6 +38,7 @@ struct PlacedCover
     QRectF box{}; // empty: the frame's picture rectangle
     QSizeF boxSize{};
     QPainterPath clip{};
+    std::optional<DiscRing> ring{};
 
     QRectF pictureBox() const { return box.isEmpty() ? frame.picture : box; }
     // The part of a picture of `pixels` that prints and where it lands, as
@@ -51,13 +54,23 @@ struct PlacedCover
     QRectF wholePicture() const;
     // The box, within `clip` when that is given.
     QPainterPath clipPath() const;
+    // What the border colour fills: the band between the border's edge and
+    // the picture's, round for a disc label; empty without a border.
+    QPainterPath borderPath() const;
 };
+
+// Makes `cover` the disc label `disc`: its ring inscribed in the cover's
+// picture rectangle, the picture clipped to the ring.
+void shapeAsDisc(PlacedCover& cover, const DiscSize& disc);
+
+// Colour of a disc label's cut guides, each channel of 255.
+inline constexpr int kDiscGuideGrey = 128;
 
 // One printed page, as every way of printing and showing it takes it: the
 // paper (its size and orientation, the printable area and the printer's
 // resolution, whose dots are the page's units), the correction the covers
-// are laid out with, the covers and the cut marks (printer dots from the
-// printable area's corner).
+// are laid out with, the covers, the cut marks and the disc labels' cut
+// guides (printer dots from the printable area's corner).
 struct PrintPage
 {
     QSizeF sheetPoints; // the whole sheet as it prints
@@ -68,6 +81,9 @@ struct PrintPage
     std::optional<PageCorrection> correction; // calibrated printers only
     QList<PlacedCover> covers;
     QList<QLineF> cutMarks;
+    // Ellipses, by their bounding rectangles: thin grey circles just outside
+    // a disc label's edge (its border) and just inside its hole.
+    QList<QRectF> discGuides;
 
     QSizeF sheetMm() const;
     // The printable area's size in dots.
@@ -83,29 +99,38 @@ struct PrintPage
     // size; the picture's own size unless `pixels` is given (a picture not
     // read yet).
     int pixelsPerInch(const PlacedCover& cover, QSizeF pixels = QSizeF()) const;
+    // Adds the cut guides of the disc label `cover` (discGuides in
+    // DiscGeometry.h, discGuideGapMm off its edges); nothing for another.
+    void addDiscGuides(const PlacedCover& cover);
 };
 
 // The page of "Print Cover": the cover as layoutCover placed it, the
-// picture placed by `placement`, without cut marks.
+// picture placed by `placement`, without cut marks. With `disc` the cover is
+// that disc label, with its cut guides when `cutGuides` is set.
 PrintPage coverPage(const PageLayout& layout, const Paper& paper, const QString& name,
                     const Picture& picture, const QColor& borderColour,
                     const std::optional<PrinterCorrection>& correction,
-                    const Placement& placement = {});
+                    const Placement& placement = {},
+                    const std::optional<DiscSize>& disc = std::nullopt, bool cutGuides = false);
 
 // The pages of a sheet as arrangeSheet planned them: `pictures`, `names` and
 // `placements` by cover index, every border in `borderColour`, cut marks
 // with `cutMarks`. With the plan's bleed, each picture is placed in its
-// cover's whole area.
+// cover's whole area. The covers `discs` gives a size (by cover index) are
+// disc labels, which never bleed: with `cutMarks` they have cut guides
+// instead of marks.
 QList<PrintPage> sheetPages(const SheetPlan& plan, const Paper& paper, const QStringList& names,
                             const QList<Picture>& pictures, const QColor& borderColour,
                             bool cutMarks, const std::optional<PrinterCorrection>& correction,
-                            const QList<Placement>& placements = {});
+                            const QList<Placement>& placements = {},
+                            const QList<std::optional<DiscSize>>& discs = {});
 
 // Paints `page` with the painter's units being the page's dots and its
 // origin the printable area's corner (as on the printer): for each cover
 // its area in white, the border ring, then the part of the picture that
 // prints, each inside the area (the picture inside its clip too); then the
-// cut marks, black lines 0.25 points wide.
+// cut marks, black lines 0.25 points wide, and the disc labels' cut guides,
+// grey lines as wide.
 void paintPage(QPainter& painter, const PrintPage& page);
 
 // The whole sheet at `dotsPerInch`, white, with the page painted at its

@@ -45,9 +45,10 @@ void SheetController::add(const CoverRequest& cover, int kind, const QString& pi
 {
     // The checks and messages of "Print Cover".
     const QSize pixels = coverPixels(cover.heightText, cover.widthText);
+    // A disc label never bleeds.
     checkCoverFitsSheet(pixels, cover.borderWidth, paperOf(currentPrinter().printer()),
                         currentCorrection(&m_workspace.calibration),
-                        m_workspace.sheetSettings.bleedMm);
+                        isDiscKind(kind) ? 0 : m_workspace.sheetSettings.bleedMm);
     SheetEntry entry;
     entry.kind = std::max(1, kind);
     entry.width = strToFloat(cover.widthText);
@@ -63,9 +64,12 @@ void SheetController::add(const CoverRequest& cover, int kind, const QString& pi
 SheetStyle SheetController::style() const
 {
     // The border in the colour the next job prints it in.
-    return {m_workspace.coverNames, m_workspace.preferences.borderWidth,
+    return {m_workspace.coverNames,
+            m_workspace.preferences.borderWidth,
             m_border.peekColourFor(m_workspace.preferences.borderColour),
-            m_workspace.sheetSettings.cutMarks, m_workspace.sheetSettings.bleedMm};
+            m_workspace.sheetSettings.cutMarks,
+            m_workspace.sheetSettings.bleedMm,
+            m_workspace.discHoleMm};
 }
 
 SheetWindow& SheetController::window()

@@ -123,18 +123,24 @@ struct Arranged
     QStringList names;
     SheetPlan plan;
     QList<Placement> placements;
+    QList<std::optional<DiscSize>> discs;
 };
 
 Arranged arrange(const QList<SheetEntry>& entries, const SheetStyle& style,
                  const CalibrationTable* calibration)
 {
-    Arranged sheet{paperOf(currentPrinter().printer()), currentCorrection(calibration), {}, {}, {}};
+    Arranged sheet{
+        paperOf(currentPrinter().printer()), currentCorrection(calibration), {}, {}, {}, {}};
     QList<SheetCover> covers;
     for (const SheetEntry& entry : entries) {
         sheet.names << sheetEntryName(entry, style.coverNames);
         sheet.placements << entry.placement;
+        const bool disc = isDiscKind(entry.kind);
+        sheet.discs << (disc ? std::optional(
+                                   DiscSize{QSizeF(entry.width, entry.height), style.discHoleMm})
+                             : std::nullopt);
         covers.append({sheet.names.last(),
-                       QSize(mmToCoverPixels(entry.width), mmToCoverPixels(entry.height))});
+                       QSize(mmToCoverPixels(entry.width), mmToCoverPixels(entry.height)), disc});
     }
     sheet.plan =
         arrangeSheet(covers, style.borderWidth, sheet.paper, sheet.correction, style.bleedMm);
@@ -156,7 +162,7 @@ SheetLayoutResult layOutSheet(const QList<SheetEntry>& entries, const SheetStyle
     const Arranged sheet = arrange(entries, style, calibration);
     result.plan = sheet.plan;
     result.pages = sheetPages(sheet.plan, sheet.paper, sheet.names, loaded, style.borderColour,
-                              style.cutMarks, sheet.correction, sheet.placements);
+                              style.cutMarks, sheet.correction, sheet.placements, sheet.discs);
     return result;
 }
 
@@ -167,7 +173,7 @@ SheetView viewSheet(const QList<SheetEntry>& entries, const SheetStyle& style,
     try {
         const Arranged sheet = arrange(entries, style, calibration);
         view.pages = sheetPages(sheet.plan, sheet.paper, sheet.names, {}, style.borderColour,
-                                style.cutMarks, sheet.correction, sheet.placements);
+                                style.cutMarks, sheet.correction, sheet.placements, sheet.discs);
         for (const QList<PlacedFrame>& page : sheet.plan.pages) {
             view.pageEntries.append(QList<int>());
             for (const PlacedFrame& placed : page)

@@ -59,7 +59,7 @@ private:
 };
 
 // What the sheet prints with: the cover names by kind, the border in force,
-// the cut marks choice and the bleed.
+// the cut marks choice, the bleed and the disc labels' hole.
 struct SheetStyle
 {
     QStringList coverNames;
@@ -67,6 +67,7 @@ struct SheetStyle
     QColor borderColour;
     bool cutMarks = true;
     int bleedMm = 0;
+    int discHoleMm = defaultDiscHoleMm;
 };
 
 // The sheet laid out on the current printer's paper: its pages, and the

@@ -1,6 +1,7 @@
 #include "PicturePreview.h"
 
 #include "ClickLabel.h"
+#include "RingPath.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -88,6 +89,14 @@ void PicturePreview::setFit(PictureFit fit)
     emit placementChanged();
 }
 
+void PicturePreview::setDisc(const std::optional<DiscSize>& disc)
+{
+    if (disc == m_disc)
+        return;
+    m_disc = disc;
+    update();
+}
+
 void PicturePreview::resetCrop()
 {
     setCrop(Crop());
@@ -169,10 +178,20 @@ const QImage& PicturePreview::copy()
 
 void PicturePreview::paintEvent(QPaintEvent* event)
 {
-    if (!m_placed || m_placement.fit == PictureFit::Stretch || picture().isNull()) {
+    const bool own = m_placed && !picture().isNull();
+    if (!m_disc && (!own || m_placement.fit == PictureFit::Stretch)) {
         ImageControl::paintEvent(event);
+    } else if (!own) {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setClipPath(ringPath(m_disc->ringIn(QRectF(rect()))));
+        paintPicture(painter, QRectF(rect()));
     } else {
         QPainter painter(this);
+        if (m_disc) {
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setClipPath(ringPath(m_disc->ringIn(QRectF(rect()))));
+        }
         const QImage& image = copy();
         const PlacedPicture placed = placePicture(placement(), picture().size(), m_cover);
         if (m_placement.fit == PictureFit::Fit)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "DiscGeometry.h"
 #include "ImageControl.h"
 #include "PictureFit.h"
 
 #include <QImage>
 #include <QTimer>
+#include <optional>
 
 namespace jf {
 
@@ -17,7 +19,9 @@ namespace jf {
 // drawn at once from a copy of the picture the size the preview needs, never
 // from the picture itself; a copy too coarse for a new zoom is made again
 // once the zooming pauses. Its accessible description names the picture,
-// the way it is placed and, when filled, the zoom.
+// the way it is placed and, when filled, the zoom. A disc label shows its
+// picture only within its ring, inscribed in the preview: outside the ring
+// and in the hole, what lies behind the preview shows through.
 class PicturePreview : public ImageControl
 {
     Q_OBJECT
@@ -36,6 +40,9 @@ public:
     // placed in); a different size starts the crop afresh.
     void setCoverSize(QSizeF cover);
     void setFit(PictureFit fit);
+    // The disc label the preview shows, or none (a plain cover).
+    void setDisc(const std::optional<DiscSize>& disc);
+    const std::optional<DiscSize>& disc() const { return m_disc; }
     // Centres the crop and takes its zoom back to 1.
     void resetCrop();
     // Takes `crop`, kept within the picture.
@@ -68,6 +75,7 @@ private:
 
     Placement m_placement;
     QSizeF m_cover;
+    std::optional<DiscSize> m_disc;
     QString m_name;
     bool m_placed = false;
     QImage m_copy;

@@ -1,7 +1,8 @@
 // The sheet: covers arranged on as few sheets as they fit, with cut marks,
-// and Sheet.txt; the picture placed on a cover, and the one-line files of
-// the sheet window's and the placement's choices.
+// and Sheet.txt; the picture placed on a cover, a disc label's ring, and the
+// one-line files of the sheet window's and the placement's choices.
 #include "DataFileFormats.h"
+#include "DiscGeometry.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageUnits.h"
@@ -68,6 +69,8 @@ private slots:
     void sheetLines();
     void oneLineSettings_data();
     void oneLineSettings();
+    void discRing_data();
+    void discRing();
 };
 
 void TestSheet::arrangement_data()
@@ -442,6 +445,58 @@ void TestSheet::oneLineSettings()
     QFile::remove(path);
     QVERIFY(QDir().mkdir(path));
     QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(path));
+}
+
+void TestSheet::discRing_data()
+{
+    // The box in units of the caller's (here 1 mm, or 2 across where the
+    // units differ), the border's edge (empty: none), then the hole and the
+    // guides 0.5 units off the edges.
+    QTest::addColumn<QRectF>("box");
+    QTest::addColumn<QSizeF>("discMm");
+    QTest::addColumn<int>("holeMm");
+    QTest::addColumn<QRectF>("border");
+    QTest::addColumn<QRectF>("hole");
+    QTest::addColumn<QRectF>("outerGuide");
+    QTest::addColumn<QRectF>("innerGuide");
+    const QRectF box(10, 20, 117, 117);
+    QTest::newRow("117 mm, hole 41")
+        << box << QSizeF(117, 117) << 41 << QRectF() << QRectF(48, 58, 41, 41)
+        << QRectF(9.5, 19.5, 118, 118) << QRectF(48.5, 58.5, 40, 40);
+    QTest::newRow("no hole") << box << QSizeF(117, 117) << 0 << QRectF() << QRectF()
+                             << QRectF(9.5, 19.5, 118, 118) << QRectF();
+    QTest::newRow("ellipse 120 x 100, two units a millimetre across")
+        << QRectF(0, 0, 240, 100) << QSizeF(120, 100) << 41 << QRectF() << QRectF(79, 29.5, 82, 41)
+        << QRectF(-1, -0.5, 242, 101) << QRectF(80, 30, 80, 40);
+    QTest::newRow("a border ring of 1 mm")
+        << box << QSizeF(117, 117) << 60 << QRectF(9, 19, 119, 119) << QRectF(38.5, 48.5, 60, 60)
+        << QRectF(8.5, 18.5, 120, 120) << QRectF(39, 49, 59, 59);
+    QTest::newRow("a hole too small for its guide")
+        << box << QSizeF(117, 117) << 1 << QRectF() << QRectF(68, 78, 1, 1)
+        << QRectF(9.5, 19.5, 118, 118) << QRectF();
+}
+
+// The ring is the ellipse inscribed in the box with the hole centred, scaled
+// with the disc along each axis; the guides lie just outside the edge (the
+// border's, when there is one) and just inside the hole.
+void TestSheet::discRing()
+{
+    QFETCH(QRectF, box);
+    QFETCH(QSizeF, discMm);
+    QFETCH(int, holeMm);
+    QFETCH(QRectF, border);
+    QFETCH(QRectF, hole);
+    QFETCH(QRectF, outerGuide);
+    QFETCH(QRectF, innerGuide);
+    const jf::DiscRing ring = jf::DiscSize{discMm, holeMm}.ringIn(box);
+    QCOMPARE(ring.outer, box);
+    QCOMPARE(ring.hole, hole);
+    QCOMPARE(ring.hasHole(), !hole.isEmpty());
+    const double gapX = box.width() / discMm.width() * 0.5;
+    const double gapY = box.height() / discMm.height() * 0.5;
+    const jf::DiscGuides guides = jf::discGuides(ring, border, gapX, gapY);
+    QCOMPARE(guides.outer, outerGuide);
+    QCOMPARE(guides.inner, innerGuide);
 }
 
 QTEST_GUILESS_MAIN(TestSheet)
