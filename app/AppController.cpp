@@ -53,6 +53,8 @@ AppController::AppController(const std::function<WindowPictures()>& windowPictur
             guard(&m_calibration, &CalibrationController::jobEnded));
     connect(&m_sending, &SendingController::jobEnding, this,
             guard(&m_disc, &DiscLabelController::jobEnded));
+    // A disc label in the preview shows the hole chosen.
+    connect(&m_disc, &DiscLabelController::holeChanged, &m_mainWindow, &MainWindow::setDiscHole);
     guarded([this] { startUp(); });
     guarded([this] { m_calibration.load(); });
     guarded([this] { m_sheet.load(); });

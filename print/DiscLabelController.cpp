@@ -134,11 +134,13 @@ void DiscLabelController::printCover(const CoverRequest& cover)
     jobSender().refuseWhileSending();
     const QString printer = currentQueue();
     const DiscPrinterSettings settings = m_workspace.discPrinters.find(printer);
-    const int hole = m_workspace.discHoleMm;
+    CoverRequest disc = cover;
+    disc.discHoleMm = cover.discHoleMm.value_or(m_workspace.discHoleMm);
     coverPixels(cover.heightText, cover.widthText); // refused before anything is asked
     withTray(printer, [=, this](const DiscTray& tray) {
-        const DiscJob job = discJob(tray, request(strToFloat(cover.widthText), settings));
-        printOnDiscTray(printer, cover, job, hole);
+        DiscRequest asked = request(strToFloat(disc.widthText), settings);
+        asked.holeMm = *disc.discHoleMm;
+        printOnDiscTray(printer, disc, discJob(tray, asked));
     });
 }
 

@@ -10,7 +10,6 @@
 #include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <QScopeGuard>
 
@@ -23,7 +22,7 @@ constexpr int kDotsPerInch = 1200;
 
 } // namespace
 
-PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job, int holeMm)
+PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job)
 {
     coverPixels(cover.heightText, cover.widthText); // the checks of "Print Cover"
     const QSizeF discMm(strToFloat(cover.widthText), strToFloat(cover.heightText));
@@ -36,19 +35,13 @@ PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job, int holeMm
     const QPointF centre = (page.printableMm.center() + job.ringOffsetMm) * perMm;
     const QSizeF size = discMm * perMm;
     const QRectF box(centre - QPointF(size.width(), size.height()) / 2, size);
-    const DiscRing ring = discRing(box, discMm, holeMm);
-    QPainterPath clip;
-    clip.addEllipse(ring.outer);
-    if (ring.hasHole()) {
-        QPainterPath hole;
-        hole.addEllipse(ring.hole);
-        clip = clip.subtracted(hole);
-    }
-    // The box is the cover's whole area: no border ring around it.
+    // The box is the cover's whole area: no border ring around it, and no
+    // cut guides on a disc.
     CoverFrame frame;
     frame.area = frame.picture = frame.border = box;
-    page.covers.append(
-        {cover.name, cover.picture, frame, QColor(Qt::white), cover.placement, box, {}, clip});
+    PlacedCover placed{cover.name, cover.picture, frame, QColor(Qt::white), cover.placement, box};
+    shapeAsDisc(placed, DiscSize{discMm, cover.discHoleMm.value_or(defaultDiscHoleMm)});
+    page.covers.append(placed);
     return page;
 }
 
@@ -72,13 +65,12 @@ QByteArray discTrayPdf(const PrintPage& page)
     return pdf;
 }
 
-void printOnDiscTray(const QString& printerName, const CoverRequest& cover, const DiscJob& job,
-                     int holeMm)
+void printOnDiscTray(const QString& printerName, const CoverRequest& cover, const DiscJob& job)
 {
     // Printing decodes the picture at full resolution; the preview only
     // needs a small copy, so the large one is let go afterwards.
     const auto release = qScopeGuard([&cover] { cover.picture.releaseCaches(); });
-    const QByteArray pdf = discTrayPdf(discTrayPage(cover, job, holeMm));
+    const QByteArray pdf = discTrayPdf(discTrayPage(cover, job));
     if (!sendPdfToQueue(discQueueJob(printerName, QStringLiteral("Cover"), job), pdf))
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
 }

@@ -14,11 +14,11 @@
 namespace jf {
 
 // The disc page of `job`: the cover's picture in the ring of a disc as wide
-// and high as the cover's boxes say (millimetres), with a hole `holeMm`
-// across, centred on the page and moved by the job's ring offset. Nothing
-// prints outside the ring. The sizes are checked as "Print Cover" checks
-// them (coverPixels).
-PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job, int holeMm);
+// and high as the cover's boxes say (millimetres), with the cover's hole
+// (41 mm when it has none), centred on the page and moved by the job's ring
+// offset. Nothing prints outside the ring. The sizes are checked as "Print
+// Cover" checks them (coverPixels).
+PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job);
 
 // The page as a PDF of the page's size: each JPEG as it is where the
 // picture passes through (DirectPdf), else painted.
@@ -28,7 +28,6 @@ QByteArray discTrayPdf(const PrintPage& page);
 // job's options (discQueueJob); the outcome comes from JobSender. Throws
 // PrinterError "Printer selected is not valid" for a printer without a
 // queue, and as JobSender::send.
-void printOnDiscTray(const QString& printerName, const CoverRequest& cover, const DiscJob& job,
-                     int holeMm);
+void printOnDiscTray(const QString& printerName, const CoverRequest& cover, const DiscJob& job);
 
 } // namespace jf
