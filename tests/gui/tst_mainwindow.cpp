@@ -4,6 +4,7 @@
 // tool windows, and what assistive technology is told about the controls.
 #include "ErrorReport.h"
 #include "FileDialogs.h"
+#include "PicturePreview.h"
 #include "ProgramFixture.h"
 #include "WindowDrag.h"
 
@@ -264,6 +265,25 @@ private slots:
         trigger("swapSizesAction");
         QCOMPARE(errors().last(), "Invalid floating point operation.");
         QCOMPARE(boxes(), "00 x 00");
+    }
+
+    // The eighth kind, whatever its name, previews as a ring of the boxes'
+    // size with the workspace's hole, which the program may change.
+    void discKindPreviewsARing()
+    {
+        start();
+        const auto disc = [&] { return child<jf::PicturePreview>(form(), "previewImage")->disc(); };
+        QVERIFY(!disc());
+        pick(8);
+        QVERIFY(disc() == (jf::DiscSize{QSizeF(117, 117), 41}));
+        type("widthEdit", "120");
+        form().setDiscHole(0);
+        QVERIFY(disc() == (jf::DiscSize{QSizeF(120, 117), 0}));
+        form().setDiscHole(99);
+        QCOMPARE(workspace().discHoleMm, 60);
+        pick(7);
+        QVERIFY(!disc());
+        QVERIFY(errors().isEmpty());
     }
 
     // The picture dialog opens first where pictures are (the Pictures folder,

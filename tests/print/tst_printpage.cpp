@@ -19,6 +19,9 @@
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cmath>
+
 using jf::CoverPreviewDialog;
 using namespace printtest;
 
@@ -207,6 +210,10 @@ private slots:
     void coverFitsThePaper();
     void previewSheetAndPaperDrawTheSamePage();
     void quarterTurnedCoverBothWays();
+    void discPrintsAsPreviewed_data();
+    void discPrintsAsPreviewed();
+    void discsOnOneA4Sheet_data();
+    void discsOnOneA4Sheet();
 
     void calibrationPageMeasures();
     void correctedCoverMeasures();
@@ -1039,6 +1046,136 @@ void TestPrintPage::quarterTurnedCoverBothWays()
             QVERIFY2(colourDistance(drawn.pixel(at[q]), kQuadrantColours[q]) <= 20,
                      qPrintable(
                          QStringLiteral("quadrant %1: %2").arg(q).arg(drawn.pixel(at[q]), 8, 16)));
+    }
+}
+
+void TestPrintPage::discPrintsAsPreviewed_data()
+{
+    using F = jf::PictureFit;
+    QTest::addColumn<jf::Placement>("placement");
+    QTest::addColumn<int>("border"); // cover pixels
+    QTest::newRow("stretched") << jf::Placement{} << 0;
+    QTest::newRow("filled, zoomed and moved") << jf::Placement{F::Fill, {0.4, 0.6, 1.5}} << 0;
+    QTest::newRow("fitted") << jf::Placement{F::Fit, {}} << 0;
+    QTest::newRow("stretched, with a border") << jf::Placement{} << 8;
+}
+
+// A 117 mm disc with a 41 mm hole (a JPEG, passed through), at 96 dpi one
+// cover pixel a pixel: the page painted, the PDF and the preview show the
+// same ring; outside it and in the hole the paper is white and the panel
+// shows through the preview; a border is a blue ring just outside.
+void TestPrintPage::discPrintsAsPreviewed()
+{
+    QFETCH(jf::Placement, placement);
+    QFETCH(int, border);
+    const jf::Picture jpeg =
+        jf::loadPictureData(jf::test::sample("shades.jpg"), QStringLiteral("jpg"));
+    const QSize cover(445, 445);
+    const jf::DiscSize disc{QSizeF(117, 117), 41};
+    // The border's edge an inch from the sheet's corner.
+    const jf::CoverFrame frame =
+        jf::coverFrame({12.5, 12.5, 1200, 1200}, QPointF(border, border), cover, border, false);
+    jf::PlacedCover placed{"CD Disk", jpeg, frame, Qt::blue, placement, {}, QSizeF(cover), {}};
+    jf::shapeAsDisc(placed, disc);
+    const jf::PrintPage page = pageWith(placed);
+    QVERIFY(jf::passesThrough(page.covers[0]));
+    QList<QImage> printed{jf::renderPage(page, 96)};
+    if (havePoppler()) {
+        const QString pdf = m_dir.filePath(QStringLiteral("disc%1.pdf").arg(++m_files));
+        jf::writeWholeFile(pdf, jf::directPdf({page}));
+        printed << renderPdf(pdf, 96);
+    }
+    jf::PicturePreview preview;
+    preview.resize(cover);
+    preview.setCoverSize(QSizeF(cover));
+    preview.setFit(placement.fit);
+    preview.showPicture(jpeg, QStringLiteral("shades.jpg"));
+    preview.setCrop(placement.crop);
+    preview.setDisc(disc);
+    QImage shown(cover, QImage::Format_RGB32);
+    shown.fill(Qt::magenta); // the panel behind the preview
+    preview.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+
+    // Two pixels clear of every edge: the ring, the hole, the border ring
+    // and what lies beyond.
+    const double radius = 222.5, hole = 41 / 117.0 * 445 / 2, outer = radius + border;
+    for (const QImage& image : printed) {
+        double sum = 0;
+        int ring = 0, wrong = 0;
+        for (int y = -border; y < 445 + border; ++y)
+            for (int x = -border; x < 445 + border; ++x) {
+                const double d = std::hypot(x + 0.5 - radius, y + 0.5 - radius);
+                const QRgb p = image.pixel(96 + border + x, 96 + border + y);
+                const QRgb q = shown.pixel(std::clamp(x, 0, 444), std::clamp(y, 0, 444));
+                if (d > hole + 2 && d < radius - 2) {
+                    sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) +
+                           qAbs(qBlue(p) - qBlue(q));
+                    ++ring;
+                } else if (d < hole - 2 || d > radius + 2) {
+                    if (d < hole || d > outer + 2)
+                        wrong += near(p, Qt::white, 8) ? 0 : 1;
+                    else if (d < outer - 2)
+                        wrong += near(p, Qt::blue, 40) ? 0 : 1;
+                    const bool inPreview = x >= 0 && y >= 0 && x < 445 && y < 445;
+                    wrong += !inPreview || near(q, Qt::magenta, 8) ? 0 : 1;
+                }
+            }
+        QVERIFY2(sum / (3.0 * ring) < 3, qPrintable(QString::number(sum / (3.0 * ring))));
+        QCOMPARE(wrong, 0);
+    }
+}
+
+void TestPrintPage::discsOnOneA4Sheet_data()
+{
+    QTest::addColumn<bool>("secondIsDisc");
+    QTest::newRow("two discs") << true;
+    QTest::newRow("a disc and CD Front") << false;
+}
+
+// Discs on an A4 sheet with cut marks on and a bleed: two fit one page,
+// each the square of its diameter; a disc does not bleed and has a grey
+// guide just outside its edge and one just inside its hole, no marks; the
+// other covers keep their bleed and marks.
+void TestPrintPage::discsOnOneA4Sheet()
+{
+    QFETCH(bool, secondIsDisc);
+    const jf::Paper paper = paperAt(1200);
+    const QSize disc(445, 445);
+    const QList<jf::SheetCover> covers{
+        {"CD Disk", disc, true}, {"Second", secondIsDisc ? disc : QSize(460, 460), secondIsDisc}};
+    const jf::SheetPlan plan = jf::arrangeSheet(covers, 0, paper, std::nullopt, 3);
+    const std::optional<jf::DiscSize> size = jf::DiscSize{QSizeF(117, 117), 41};
+    const QList<std::optional<jf::DiscSize>> discs{size, secondIsDisc ? size : std::nullopt};
+    const auto pagesOf = [&](bool cutMarks) {
+        return jf::sheetPages(plan, paper, {"CD Disk", "Second"},
+                              {solidPicture(kTeal), solidPicture(kTeal)}, Qt::black, cutMarks,
+                              std::nullopt, {}, discs);
+    };
+    const QList<jf::PrintPage> pages = pagesOf(true);
+    QCOMPARE(pages.size(), 1);
+    const jf::PrintPage& page = pages[0];
+    QCOMPARE(page.covers.size(), 2);
+    QCOMPARE(page.discGuides.size(), secondIsDisc ? 4 : 2);
+    QCOMPARE(page.cutMarks.isEmpty(), secondIsDisc);
+    QVERIFY(pagesOf(false)[0].discGuides.isEmpty());
+
+    const QImage drawn = jf::renderPage(page, 100); // 12 dots a pixel
+    for (const jf::PlacedCover& cover : page.covers) {
+        QCOMPARE(cover.frame.area == cover.frame.picture, cover.ring.has_value());
+        if (!cover.ring)
+            continue;
+        // Each guide 0.5 mm off the edge, and drawn: grey at its top.
+        const double gap = 0.5 / 25.4 * 1200;
+        for (const QRectF& guide : {cover.frame.picture.adjusted(-gap, -gap, gap, gap),
+                                    cover.ring->hole.adjusted(gap, gap, -gap, -gap)}) {
+            QVERIFY(std::any_of(page.discGuides.cbegin(), page.discGuides.cend(),
+                                [&](const QRectF& g) { return closeTo(g, guide, 0.01); }));
+            const QPoint top(int(guide.center().x() / 12), int(guide.top() / 12));
+            int darkest = 255;
+            for (int dy = -1; dy <= 1; ++dy)
+                darkest = std::min(darkest, qGray(drawn.pixel(top + QPoint(0, dy))));
+            QVERIFY2(darkest < 235, qPrintable(QString::number(darkest)));
+        }
     }
 }
 
