@@ -109,7 +109,9 @@ void AppController::printCover()
         return;
     m_disc.printerChanged();
     if (isDiscKind(m_mainWindow.selectedCoverKind()) && m_disc.printsOnTray()) {
-        m_disc.printCover(request);
+        m_disc.printCover(request, [this, request] {
+            printChosenCover(request, m_borderColour, &m_workspace.calibration);
+        });
         return;
     }
     printChosenCover(request, m_borderColour, &m_workspace.calibration);

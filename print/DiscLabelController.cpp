@@ -25,6 +25,14 @@ QString currentQueue()
     return printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString();
 }
 
+// Whether the print service told what the printer offers: a tray, or that
+// it has none (not a service that could not be asked).
+bool answered(const DiscTray& tray)
+{
+    return tray.has() || tray.missing == noDiscTrayReason() || tray.missing == noDiscPageReason() ||
+           tray.missing == noDiscTrayForFileReason();
+}
+
 // "3, 7, 12": the damaged lines a data file was read with.
 QString lineList(const QList<int>& lines)
 {
@@ -95,7 +103,11 @@ void DiscLabelController::showPrinter()
 
 void DiscLabelController::described(const QString& printer, const DiscTray& tray)
 {
-    m_trays.insert(printer, tray);
+    // A service that could not be asked is asked again next time.
+    if (answered(tray))
+        m_trays.insert(printer, tray);
+    else
+        m_trays.remove(printer);
     if (m_window && printer == m_printer) {
         m_window->showTray(tray.missing);
         m_window->showSettings(m_workspace.discPrinters.find(printer));
@@ -129,7 +141,8 @@ bool DiscLabelController::printsOnTray() const
     return !printer.isEmpty() && m_workspace.discPrinters.find(printer).tray;
 }
 
-void DiscLabelController::printCover(const CoverRequest& cover)
+void DiscLabelController::printCover(const CoverRequest& cover,
+                                     const std::function<void()>& onPaper)
 {
     jobSender().refuseWhileSending();
     const QString printer = currentQueue();
@@ -138,6 +151,10 @@ void DiscLabelController::printCover(const CoverRequest& cover)
     disc.discHoleMm = cover.discHoleMm.value_or(m_workspace.discHoleMm);
     coverPixels(cover.heightText, cover.widthText); // refused before anything is asked
     withTray(printer, [=, this](const DiscTray& tray) {
+        if (!tray.has() && answered(tray)) {
+            onPaper();
+            return;
+        }
         DiscRequest asked = request(strToFloat(disc.widthText), settings);
         asked.holeMm = *disc.discHoleMm;
         printOnDiscTray(printer, disc, discJob(tray, asked));

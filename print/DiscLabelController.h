@@ -44,8 +44,10 @@ public:
     bool printsOnTray() const;
     // "Print Cover" on the current printer's disc tray: the disc page with
     // the tray's options (DiscTrayPage.h), once it is known what the printer
-    // offers. Throws the job's refusals (discJob) and as printOnDiscTray.
-    void printCover(const CoverRequest& cover);
+    // offers; a printer found to have no tray (its driver changed since the
+    // choice was made) prints `onPaper` instead. Throws the job's refusals
+    // (discJob) and as printOnDiscTray.
+    void printCover(const CoverRequest& cover, const std::function<void()>& onPaper);
     // A job to a queue ended (JobSender::finished). When it was the disc
     // test, the window tells where it went.
     void jobEnded(const SentJob& job);
@@ -73,7 +75,8 @@ private:
     QWidget* m_windowParent;
     std::unique_ptr<DiscLabelWindow> m_window;
     DiscTrayLookup m_lookup;
-    // What each printer asked about this run offers.
+    // What each printer asked about this run offers, as the print service
+    // told it.
     QHash<QString, DiscTray> m_trays;
     // The printer the window shows (empty: "Print to File (PDF)").
     QString m_printer;
