@@ -2,6 +2,8 @@
 
 #include "CommandLine.h"
 #include "CoverPrintJob.h"
+#include "CurrentPrinter.h"
+#include "DiscGeometry.h"
 #include "ErrorReport.h"
 #include "JobSender.h"
 #include "Platform.h"
@@ -35,6 +37,8 @@ AppController::AppController(const std::function<WindowPictures()>& windowPictur
             guard(this, &AppController::addToSheet));
     connect(&m_mainWindow, &MainWindow::sheetRequested, this,
             guard(&m_sheet, &SheetController::open));
+    connect(&m_mainWindow, &MainWindow::discLabelRequested, this,
+            guard(&m_disc, &DiscLabelController::open));
     connect(&m_mainWindow, &MainWindow::printerSetupRequested, this,
             guard(this, &AppController::setUpPrinter));
     connect(&m_mainWindow, &MainWindow::addProgramRequested, this,
@@ -47,9 +51,14 @@ AppController::AppController(const std::function<WindowPictures()>& windowPictur
     // window tells how the job ended.
     connect(&m_sending, &SendingController::jobEnding, this,
             guard(&m_calibration, &CalibrationController::jobEnded));
+    connect(&m_sending, &SendingController::jobEnding, this,
+            guard(&m_disc, &DiscLabelController::jobEnded));
+    // A disc label in the preview shows the hole chosen.
+    connect(&m_disc, &DiscLabelController::holeChanged, &m_mainWindow, &MainWindow::setDiscHole);
     guarded([this] { startUp(); });
     guarded([this] { m_calibration.load(); });
     guarded([this] { m_sheet.load(); });
+    guarded([this] { m_disc.load(); });
     // The sheet window shows the border in force and the cover names.
     connect(this, &AppController::settingsReloaded, this,
             [this] { guarded([this] { m_sheet.refresh(); }); });
@@ -95,8 +104,17 @@ CoverRequest AppController::coverRequest(const QString& placeholderMessage) cons
 void AppController::printCover()
 {
     jobSender().refuseWhileSending();
-    jf::printCover(&m_mainWindow, coverRequest(noPictureToPrint()), m_borderColour,
-                   &m_workspace.calibration);
+    const CoverRequest request = coverRequest(noPictureToPrint());
+    if (!currentPrinter().runSetupDialog(&m_mainWindow))
+        return;
+    m_disc.printerChanged();
+    if (isDiscKind(m_mainWindow.selectedCoverKind()) && m_disc.printsOnTray()) {
+        m_disc.printCover(request, [this, request] {
+            printChosenCover(request, m_borderColour, &m_workspace.calibration);
+        });
+        return;
+    }
+    printChosenCover(request, m_borderColour, &m_workspace.calibration);
 }
 
 void AppController::previewCover()
@@ -120,6 +138,7 @@ void AppController::setUpPrinter()
 {
     jf::setUpPrinter(&m_mainWindow);
     m_sheet.refresh(); // the paper may have changed
+    m_disc.printerChanged();
 }
 
 void AppController::addProgram(const QString& commandLine, const QString& name)

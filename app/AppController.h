@@ -3,6 +3,7 @@
 #include "AddProgramDialog.h"
 #include "CalibrationController.h"
 #include "CoverPrintJob.h"
+#include "DiscLabelController.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
 #include "SendingController.h"
@@ -40,6 +41,7 @@ public:
     MainWindow& mainWindow() { return m_mainWindow; }
     SheetController& sheet() { return m_sheet; }
     CalibrationController& calibration() { return m_calibration; }
+    DiscLabelController& disc() { return m_disc; }
     // Made when first asked for (the first frame needs none of them); each
     // is made once and kept until exit.
     AddProgramDialog& addProgramDialog();
@@ -60,7 +62,8 @@ private:
     CoverRequest coverRequest(const QString& placeholderMessage) const;
 
     // "Print Cover", "Print Preview" and "Add to Sheet"; a second print while
-    // a job is on its way is refused.
+    // a job is on its way is refused. A disc label goes to the printer's
+    // disc tray where its "Disc Label..." choice says so.
     void printCover();
     void previewCover();
     void addToSheet();
@@ -86,6 +89,7 @@ private:
     BorderColourMemory m_borderColour;
     SheetController m_sheet{m_workspace, m_borderColour, &m_mainWindow};
     CalibrationController m_calibration{m_workspace, &m_mainWindow};
+    DiscLabelController m_disc{m_workspace, &m_mainWindow};
     SendingController m_sending;
     std::unique_ptr<AddProgramDialog> m_addProgramDialog;
     std::unique_ptr<SettingsWindow> m_settingsWindow;

@@ -112,6 +112,7 @@ void MainWindow::createMenus()
          {"printPreviewAction", "Print Preview", [this] { emit printPreviewRequested(); }},
          {"addToSheetAction", "Add to Sheet", [this] { emit addToSheetRequested(); }},
          {"sheetAction", "Sheet...", [this] { emit sheetRequested(); }},
+         {"discLabelAction", "Disc Label...", [this] { emit discLabelRequested(); }},
          {"settingsAction", "Settings", [this] { emit settingsRequested(); }},
          {"calibrateAction", "Calibrate Printer...", [this] { emit calibrationRequested(); }},
          {"closeAction", "Close", [this] { close(); }}});

@@ -111,6 +111,7 @@ signals:
     void printPreviewRequested();
     void addToSheetRequested();
     void sheetRequested();
+    void discLabelRequested();
     void printerSetupRequested();
     void settingsRequested();
     void addProgramRequested();

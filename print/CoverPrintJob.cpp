@@ -71,6 +71,12 @@ void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColour
 {
     if (!currentPrinter().runSetupDialog(dialogParent))
         return;
+    printChosenCover(request, border, calibration);
+}
+
+void printChosenCover(const CoverRequest& request, BorderColourMemory& border,
+                      const CalibrationTable* calibration)
+{
     // Printing decodes the picture at full resolution; the preview only
     // needs a small copy, so the large one is let go afterwards.
     const auto release = qScopeGuard([&request] { request.picture.releaseCaches(); });

@@ -80,6 +80,10 @@ std::optional<PrinterCorrection> currentCorrection(const CalibrationTable* calib
 void printCover(QWidget* dialogParent, const CoverRequest& request, BorderColourMemory& border,
                 const CalibrationTable* calibration = nullptr);
 
+// Steps 2 to 4 of printCover, once the printer is chosen.
+void printChosenCover(const CoverRequest& request, BorderColourMemory& border,
+                      const CalibrationTable* calibration = nullptr);
+
 // "Printer Setup": runs the printer-setup dialog alone; a confirmed choice
 // becomes the current printer, the outcome is otherwise ignored. Throws
 // PrinterError "There is no default printer currently selected" (queues but

@@ -151,6 +151,72 @@ private slots:
         window.close();
     }
 
+    void discLabelWindow_data()
+    {
+        QTest::addColumn<QString>("queue"); // empty: "Print to File (PDF)"
+        QTest::addColumn<QString>("input"); // typed, or the button clicked
+        QTest::addColumn<int>("hole");      // -1: refused
+        QTest::addColumn<QString>("reason");
+        const QString toFile = "\"Print to File (PDF)\" has no disc tray.";
+        QTest::newRow("typed") << ""
+                               << "2x2" << 22 << toFile;
+        QTest::newRow("17 clicked, cups-pdf queue")
+            << "JacketforgePDF"
+            << "hole17Button" << 17 << "This printer's driver has no disc tray.";
+        QTest::newRow("0 clicked") << ""
+                                   << "hole0Button" << 0 << toFile;
+        QTest::newRow("over 60") << ""
+                                 << "75" << -1 << toFile;
+    }
+    // "Disc Label...": the hole typed (digits only) or clicked goes to
+    // Disc.ins and is read at the next start; one over 60 mm is refused. A
+    // destination without a disc tray has the tray's choices disabled, with
+    // the reason. Escape closes the window.
+    void discLabelWindow()
+    {
+        QFETCH(QString, queue);
+        QFETCH(QString, input);
+        QFETCH(int, hole);
+        QFETCH(QString, reason);
+        if (!queue.isEmpty()) {
+            if (!QPrinterInfo::availablePrinterNames().contains(queue))
+                QSKIP("no cups-pdf queue here (scripts/cups-start adds it)");
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setPrinterName(queue);
+            jf::currentPrinter().replace(std::move(printer));
+        }
+        start();
+        trigger("discLabelAction");
+        jf::DiscLabelWindow& window = discLabel();
+        QVERIFY(window.isVisible() && !window.isModal());
+        QLineEdit* box = edit(window, "holeEdit");
+        QCOMPARE(box->text(), "41");
+        if (input.startsWith("hole")) {
+            click(window, qPrintable(input));
+        } else {
+            box->selectAll();
+            QTest::keyClicks(box, input);
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        if (hole < 0) {
+            QCOMPARE(errors(), QStringList("The hole's diameter must be from 0 to 60 mm."));
+            QVERIFY(!QFile::exists(work().data("Disc.ins")));
+        } else {
+            QVERIFY2(errors().isEmpty(), qPrintable(errors().join('|')));
+            QCOMPARE(work().read("Disc.ins"), QByteArray::number(hole) + "\r\n");
+        }
+        const int kept = hole < 0 ? 41 : hole;
+        QCOMPARE(box->text(), QString::number(kept));
+        QTRY_COMPARE(child<QLabel>(window, "reasonLabel")->text(), reason);
+        const auto* tray = child<QCheckBox>(window, "trayBox");
+        QVERIFY(!tray->isEnabled() && !tray->isChecked());
+        QVERIFY(!child<QPushButton>(window, "printTestButton")->isEnabled());
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(window.isHidden());
+        start();
+        QCOMPARE(workspace().discHoleMm, kept);
+    }
+
     void sheetFromTheMainWindow()
     {
         if (!printtest::havePoppler())

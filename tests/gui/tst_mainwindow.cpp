@@ -428,7 +428,7 @@ private slots:
         const auto row = jftest::rows<MenusRow>();
         const QString main =
             "Print|Print Preview|Stretch to Cover|Fill Cover|Fit in Cover|Add to Sheet|Sheet...|"
-            "Settings|Calibrate Printer...|Close";
+            "Disc Label...|Settings|Calibrate Printer...|Close";
         const QString programs = "Start Selected|Add program|Delete Selected";
         row("window", "backgroundImage", "click", "mainMenu", main);
         row("preview", "previewImage", "click", "coverMenu",

@@ -1,3 +1,4 @@
+#include "DiscTrayPage.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageLayout.h"
@@ -19,6 +20,8 @@ private slots:
     void coverOnPaper();
     void calibratedCoverLands_data();
     void calibratedCoverLands();
+    void discTrayPageLands_data();
+    void discTrayPageLands();
 };
 
 namespace {
@@ -138,6 +141,47 @@ void TestPrintGeometry::calibratedCoverLands()
     QVERIFY2(
         printtest::closeTo(seen, landed, 0.05),
         qPrintable("sent " + printtest::describe(sent) + ", lands " + printtest::describe(seen)));
+}
+
+void TestPrintGeometry::discTrayPageLands_data()
+{
+    QTest::addColumn<double>("pagePoints");
+    QTest::addColumn<QPointF>("ringOffsetMm"); // what the driver does not take
+    QTest::addColumn<int>("holeMm");
+    QTest::addColumn<int>("discMm");
+    QTest::newRow("5-inch disc page") << 329.0 << QPointF() << 41 << 80;
+    QTest::newRow("moved, no hole") << 340.0 << QPointF(1.5, -2.0) << 0 << 100;
+}
+
+// A disc printed on a tray: the page is the driver's disc page, the ring
+// centred on it but for the correction the driver does not take, with its
+// hole, and nothing of the picture outside the ring.
+void TestPrintGeometry::discTrayPageLands()
+{
+    QFETCH(double, pagePoints);
+    QFETCH(QPointF, ringOffsetMm);
+    QFETCH(int, holeMm);
+    QFETCH(int, discMm);
+    QImage red(60, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString across = QString::number(discMm);
+    jf::CoverRequest cover{across, across, jf::Picture::fromImage(red), 2, "Black", "CD Disk"};
+    cover.discHoleMm = holeMm;
+    jf::DiscJob job;
+    job.pagePoints = QSizeF(pagePoints, pagePoints);
+    job.ringOffsetMm = ringOffsetMm;
+    const jf::PrintPage page = jf::discTrayPage(cover, job);
+    QCOMPARE(page.sheetPoints, job.pagePoints);
+    constexpr int dpi = 300;
+    const QImage image = jf::renderPage(page, dpi);
+    const QRectF ring = printtest::boundsOf(image, Qt::red);
+    const QPointF centre = QPointF(1, 1) * jf::pointsToMm(pagePoints) / 2 + ringOffsetMm;
+    QVERIFY(qAbs(printtest::mmAt(ring.center().x(), dpi) - centre.x()) < 0.1);
+    QVERIFY(qAbs(printtest::mmAt(ring.center().y(), dpi) - centre.y()) < 0.1);
+    QVERIFY(qAbs(printtest::mmAt(ring.width(), dpi) - discMm) < 0.2);
+    const QPoint middle = (centre * jf::dotsPerMm(dpi)).toPoint();
+    QCOMPARE(image.pixelColor(middle) == Qt::red, holeMm == 0);
+    QCOMPARE(image.pixelColor(ring.topLeft().toPoint() + QPoint(2, 2)), QColor(Qt::white));
 }
 
 void TestPrintGeometry::coverSizesToPixels_data()

@@ -7,22 +7,25 @@
 // scripts/cups-start, with queues of its own for the refusals; skips where
 // no print service runs.
 #include "AppController.h"
-#include "DiscTestPage.h"
+#include "DiscGeometry.h"
 #include "DiscTrayLookup.h"
 #include "ExpectFailure.h"
 #include "HangGuard.h"
 #include "JobSender.h"
+#include "PageUnits.h"
 #include "PrintServiceCheck.h"
 #include "PrintTestSupport.h"
 #include "ProgramFixture.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -415,9 +418,9 @@ void TestPrintQueue::discTrays_data()
 }
 
 // What a printer offers for discs is asked off the window's thread, and a
-// service that does not answer ends the wait; a disc print reaches
-// Gutenprint's driver with the tray's options, and its filter chain
-// finishes.
+// service that does not answer ends the wait; a disc label printed from the
+// main window reaches Gutenprint's driver with the tray's options on the
+// driver's disc page, and its filter chain finishes.
 void TestPrintQueue::discTrays()
 {
     QFETCH(QString, server);
@@ -444,17 +447,44 @@ void TestPrintQueue::discTrays()
                             tray.outerDiameter.minimum, tray.outerDiameter.maximum,
                             tray.xAdjustment.minimum, tray.yAdjustment.maximum}),
              (QList<double>{329, 340, 184, 340, -30, 30}));
-    QCOMPARE(jftest::failureOf([&] {
-                 jf::discJob(tray, {117, 41, {0, -110, true}});
-             }),
-             QStringLiteral("The disc's vertical position correction, -11.0 mm, is outside what "
-                            "this printer's driver takes (-10.5 to 10.5 mm)"));
-    const jf::DiscJob disc = jf::discJob(tray, {117, 17, {-25, 31, true}});
-    jf::JobSender sender;
-    QSignalSpy finished(&sender, &jf::JobSender::finished);
-    sender.send(jf::discQueueJob(kDiscQueue, QStringLiteral("Disc test"), disc),
-                jf::discTestPagePdf(disc));
+    // "Disc Label..." for this printer refuses a correction its driver
+    // cannot take and keeps the others; "Print Cover" of a disc label then
+    // goes to the tray.
+    jftest::ProgramFixture program;
+    program.renew();
+    auto [platform, work, app, form] = program.start();
+    ScriptedPrinterSetup setup;
+    jf::platform().printerSetup = &setup;
+    const auto restore = qScopeGuard([] {
+        jf::platform().printerSetup = nullptr;
+        jf::currentPrinter().replace(nullptr);
+    });
+    auto discPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    discPrinter->setPrinterName(kDiscQueue);
+    jf::currentPrinter().replace(std::move(discPrinter));
+    form.show();
+    program.trigger("discLabelAction");
+    jf::DiscLabelWindow& window = program.discLabel();
+    auto* trayBox = jftest::child<QCheckBox>(window, "trayBox");
+    QTRY_VERIFY_WITH_TIMEOUT(trayBox->isEnabled(), 20000);
+    auto* offsetY = jftest::child<QSpinBox>(window, "offsetYBox");
+    offsetY->setValue(-110);
+    QCOMPARE(platform.messages.errors,
+             QStringList("The disc's vertical position correction, -11.0 mm, is outside what "
+                         "this printer's driver takes (-10.5 to 10.5 mm)"));
+    QCOMPARE(offsetY->value(), 0);
+    jftest::child<QSpinBox>(window, "offsetXBox")->setValue(-25);
+    offsetY->setValue(31);
+    trayBox->setChecked(true);
+    QTest::mouseClick(jftest::child<QPushButton>(window, "hole17Button"), Qt::LeftButton);
+    QCOMPARE(work.read("DiscCalibration.txt"), "JacketforgeDisc\t-25\t31\t1\r\n");
+    QCOMPARE(work.read("Disc.ins"), "17\r\n");
+    form.openPicture(saveJpeg(work.path(), QColor(0, 128, 128)));
+    form.selectCoverKind(jf::discCoverKind); // 117 mm across
+    QSignalSpy finished(&jf::jobSender(), &jf::JobSender::finished);
+    emit form.printRequested();
     QVERIFY(finished.wait(30000));
+    QVERIFY2(platform.messages.errors.size() == 1, qPrintable(platform.messages.errors.join('|')));
     const jf::SentJob job = finished[0][0].value<jf::SentJob>();
     QVERIFY2(job.accepted(), qPrintable(job.failure));
     QString state;
@@ -479,6 +509,19 @@ void TestPrintQueue::discTrays()
                                "StpCDOuterDiameter=Custom.331.654", "StpCDInnerRadius=Small",
                                "StpCDXAdjustment=Custom.-7.087", "StpCDYAdjustment=Custom.8.787"})
         QVERIFY2(options.contains(option), qPrintable(kept + "args: " + options.join(' ')));
+    // The page the queue took (CUPS keeps a job's document for a day): the
+    // driver's custom disc page, the ring centred on it.
+    const QString document = m_temp.filePath(QStringLiteral("disc.pdf"));
+    QVERIFY(QFile::copy(QStringLiteral("/var/spool/cups/d%1-001").arg(job.jobId, 5, 10, QChar('0')),
+                        document));
+    QVERIFY2(pdfInfo(document).contains(QRegularExpression("Page size: +340 x 340 pts")),
+             qPrintable(pdfInfo(document)));
+    constexpr int dpi = 600;
+    const QRectF ring = boundsOf(renderPdf(document, dpi), QColor(0, 128, 128));
+    const double centre = jf::pointsToMm(340) / 2;
+    for (const double at : {mmAt(ring.center().x(), dpi), mmAt(ring.center().y(), dpi)})
+        QVERIFY2(qAbs(at - centre) < 0.1, qPrintable(QString::number(at - centre)));
+    QVERIFY2(qAbs(mmAt(ring.width(), dpi) - 117) < 0.2, qPrintable(QString::number(ring.width())));
     QVERIFY(QFileInfo(kept + "data").size() > 100000); // the driver's printer data
 }
 

@@ -86,6 +86,7 @@ public:
     jf::AddProgramDialog& addProgram() { return m_app->addProgramDialog(); }
     jf::SheetWindow& sheet() { return m_app->sheet().window(); }
     jf::CalibrationWindow& calibration() { return m_app->calibration().window(); }
+    jf::DiscLabelWindow& discLabel() { return m_app->disc().window(); }
 
     // A click on the control `name` of `window`, or of the main window.
     static void click(const QObject& window, const char* name)
