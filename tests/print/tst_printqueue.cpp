@@ -479,7 +479,7 @@ void TestPrintQueue::discTrays()
     QTest::mouseClick(jftest::child<QPushButton>(window, "hole17Button"), Qt::LeftButton);
     QCOMPARE(work.read("DiscCalibration.txt"), "JacketforgeDisc\t-25\t31\t1\r\n");
     QCOMPARE(work.read("Disc.ins"), "17\r\n");
-    form.openPicture(saveJpeg(work.path(), QColor(0, 128, 128)));
+    form.openPicture(work.put("cover.jpg", solidJpeg(QColor(0, 128, 128), {60, 40})));
     form.selectCoverKind(jf::discCoverKind); // 117 mm across
     QSignalSpy finished(&jf::jobSender(), &jf::JobSender::finished);
     emit form.printRequested();
