@@ -24,8 +24,9 @@ int readDiscHole(const QString& path);
 void writeDiscHole(const QString& path, int millimetres);
 
 // How one printer prints on discs: whether "Print on the printer's disc tray"
-// is on, and where its prints land off the disc's centre, in tenths of a
-// millimetre, right and down positive; the job moves them back by as much.
+// is on, and how far its prints are moved on the disc to land on its
+// centre, in tenths of a millimetre, right and down positive (a print that
+// lands 1 mm too far left is corrected by 10 across).
 struct DiscPrinterSettings
 {
     int offsetX = 0;

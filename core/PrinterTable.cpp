@@ -60,4 +60,15 @@ void PrinterTableFile::write(const QString& path, const QStringList& lines) cons
     writeSettingsFile(path, lines + m_keptLines, FailureText::NamingTheFile);
 }
 
+void reportDamagedLines(const QString& path, const QList<int>& damaged)
+{
+    if (damaged.isEmpty())
+        return;
+    QStringList numbers;
+    for (int line : damaged)
+        numbers << QString::number(line);
+    throw Error(QStringLiteral("Damaged lines of \"%1\" were ignored: line %2")
+                    .arg(path, numbers.join(QStringLiteral(", "))));
+}
+
 } // namespace jf

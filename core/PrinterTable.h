@@ -101,4 +101,9 @@ private:
     PrinterTableFile m_file;
 };
 
+// After a table was read with `damaged` lines (their numbers from 1): throws
+// Error "Damaged lines of "PATH" were ignored: line 3, 7, 12"; nothing when
+// there are none.
+void reportDamagedLines(const QString& path, const QList<int>& damaged);
+
 } // namespace jf

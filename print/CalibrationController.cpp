@@ -13,15 +13,6 @@ namespace jf {
 
 namespace {
 
-// "3, 7, 12": the damaged lines a data file was read with.
-QString lineList(const QList<int>& lines)
-{
-    QStringList numbers;
-    for (int line : lines)
-        numbers << QString::number(line);
-    return numbers.join(QStringLiteral(", "));
-}
-
 // The queue a calibration belongs to. "Print to File (PDF)" and any other
 // destination without a queue name have no paper of their own to correct.
 QString calibratedQueue()
@@ -47,11 +38,7 @@ CalibrationController::CalibrationController(Workspace& workspace, QWidget* wind
 void CalibrationController::load()
 {
     const QString path = m_workspace.folder.path(datafile::calibration);
-    const QList<int> damaged = m_workspace.calibration.read(path);
-    if (damaged.isEmpty())
-        return;
-    throw Error(QStringLiteral("Damaged lines of \"%1\" were ignored: line %2")
-                    .arg(path, lineList(damaged)));
+    reportDamagedLines(path, m_workspace.calibration.read(path));
 }
 
 CalibrationWindow& CalibrationController::window()

@@ -33,15 +33,6 @@ bool answered(const DiscTray& tray)
            tray.missing == noDiscTrayForFileReason();
 }
 
-// "3, 7, 12": the damaged lines a data file was read with.
-QString lineList(const QList<int>& lines)
-{
-    QStringList numbers;
-    for (int line : lines)
-        numbers << QString::number(line);
-    return numbers.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 DiscLabelController::DiscLabelController(Workspace& workspace, QWidget* windowParent)
@@ -59,9 +50,7 @@ void DiscLabelController::load()
     DiscCalibrationTable table;
     const QList<int> damaged = table.read(path);
     m_workspace.discPrinters = table;
-    if (!damaged.isEmpty())
-        throw Error(QStringLiteral("Damaged lines of \"%1\" were ignored: line %2")
-                        .arg(path, lineList(damaged)));
+    reportDamagedLines(path, damaged);
 }
 
 DiscLabelWindow& DiscLabelController::window()
