@@ -155,7 +155,6 @@ private slots:
         const auto boxes = {"widthEdit1", "heightEdit1", "widthEdit2",  "heightEdit8",
                             "nameEdit6",  "nameEdit7",   "intervalEdit"};
         QCOMPARE(texts(boxes), "0270|2|3|16|A name of sixteen||12345");
-        QCOMPARE(child<QComboBox>(settings(), "borderWidthList")->currentText(), "3 px");
         QCOMPARE(child<QComboBox>(settings(), "borderColourBox")->currentText(), "Purple");
         QCOMPARE(child<QPlainTextEdit>(settings(), "tipsEdit")->toPlainText(), "One\nTwo");
         click(settings(), "defaultSizesLabel");
