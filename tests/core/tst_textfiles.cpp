@@ -406,25 +406,24 @@ private slots:
     void leftoverTempFilesRemoved()
     {
         const QString marker = jf::tempFileMarker;
-        const QString leftover = path("Tips.txt" + marker + "aB3dE9");
-        const QStringList kept{path("Tips.txt.backup"), path("Tips.txt" + marker + "aB3dE9.old"),
-                               path("Tips.txt" + marker + "ab-de9"),
-                               path("DefaultSizes.ins" + marker + "aB3dE9")};
-        for (const QString& name : kept + QStringList{leftover}) {
-            QFile f(name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        const QString leftover = "Tips.txt" + marker + "aB3dE9";
+        const QStringList kept{"Tips.txt.backup", "Tips.txt" + marker + "aB3dE9.old",
+                               "Tips.txt" + marker + "ab-de9",
+                               "DefaultSizes.ins" + marker + "aB3dE9"};
+        for (const QString& name : kept + QStringList{leftover})
+            put(name, "");
         // A save in progress in another instance holds its file locked.
-        const QString busy = path("Tips.txt" + marker + "Zz0Zz0");
-        const int busyFd = ::open(QFile::encodeName(busy).constData(), O_CREAT | O_RDWR, 0600);
+        const QString busy = "Tips.txt" + marker + "Zz0Zz0";
+        const int busyFd =
+            ::open(QFile::encodeName(path(busy)).constData(), O_CREAT | O_RDWR, 0600);
         QVERIFY(busyFd >= 0);
         QCOMPARE(::flock(busyFd, LOCK_EX), 0);
 
         jf::writeWholeTextFile(path("Tips.txt"), "tip");
         ::close(busyFd);
-        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(!QFile::exists(path(leftover)));
         for (const QString& name : kept + QStringList{busy})
-            QVERIFY2(QFile::exists(name), qPrintable(name));
+            QVERIFY2(QFile::exists(path(name)), qPrintable(name));
         QCOMPARE(get("Tips.txt"), QByteArray("tip"));
     }
 
