@@ -14,95 +14,84 @@ class TestNumberConvert : public QObject
     Q_OBJECT
 
 private slots:
-    void strToInt_data()
+    void numbers_data()
     {
-        jftest::columns<QString, bool, int>("text", "valid", "value");
+        // integer: read by strToInt, else by strToFloat
+        // value: NaN: not a number
+        jftest::columns<bool, QString, QString, double>("integer", "locale", "text", "value");
+        const double invalid = qQNaN();
         // Not integers: blanks after, a tab, signs and prefixes alone, too large,
         // a full-width digit.
         for (const QString& text :
              QStringList{"184 ", "", "   ", "-", "- 1", "\t1", "12a", "1.5", "2147483648",
                          "-2147483649", "99999999999999999999", "$100000000", "$", "0x", "$1G",
                          "00x1", QString::fromUtf8("\xef\xbc\x91")})
-            QTest::addRow("'%s'", qPrintable(text)) << text << false << 0;
-        row("plain", "184", true, 184);
-        row("leading blanks", "  184", true, 184);
-        row("plus", "+7", true, 7);
-        row("minus", "-1", true, -1);
-        row("leading zeros", "0007", true, 7);
-        row("max", "2147483647", true, 2147483647);
-        row("min", "-2147483648", true, int(-2147483647 - 1));
-        row("dollar hex", "$1A", true, 26);
-        row("x hex", "x1a", true, 26);
-        row("X hex", "X1A", true, 26);
-        row("0x hex", "0x10", true, 16);
-        row("0X hex", "0XfF", true, 255);
-        row("negative hex", "-$10", true, -16);
-        row("hex all bits", "$FFFFFFFF", true, -1);
-    }
-
-    void strToInt()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-        QFETCH(int, value);
-        std::int32_t got = 12345;
-        QCOMPARE(jf::tryStrToInt(text, got), valid);
-        if (valid)
-            QCOMPARE(got, value);
-        QCOMPARE(jftest::failureOf<jf::ConvertError>([&] { got = jf::strToInt(text); }),
-                 valid ? QString("<no failure>")
-                       : QStringLiteral("'%1' is not a valid integer value").arg(text));
-    }
-
-    void strToFloat_data()
-    {
-        // value: NaN: not a number
-        jftest::columns<QString, QString, double>("locale", "text", "value");
-        const double invalid = qQNaN();
+            QTest::addRow("integer '%s'", qPrintable(text)) << true << "C" << text << invalid;
+        const auto integer = [](const char* name, const char* text, double value) {
+            row(qPrintable(QStringLiteral("integer: ") + name), true, "C", text, value);
+        };
+        integer("plain", "184", 184);
+        integer("leading blanks", "  184", 184);
+        integer("plus", "+7", 7);
+        integer("minus", "-1", -1);
+        integer("leading zeros", "0007", 7);
+        integer("max", "2147483647", 2147483647);
+        integer("min", "-2147483648", -2147483648.0);
+        integer("dollar hex", "$1A", 26);
+        integer("x hex", "x1a", 26);
+        integer("X hex", "X1A", 26);
+        integer("0x hex", "0x10", 16);
+        integer("0X hex", "0XfF", 255);
+        integer("negative hex", "-$10", -16);
+        integer("hex all bits", "$FFFFFFFF", -1);
         // Not numbers: signs, blanks, exponents and points alone or misplaced,
         // hex, inf and nan, too large, other digits, units.
         for (const QString& text :
              QStringList{"", "   ", "abc", "1,5", "--1", "1 2", "1e", "1e+", ".", "0x10", "inf",
                          "nan", "1e999", "\t5", "12mm", QString::fromUtf8("\u0661\u0662")})
-            QTest::addRow("'%s'", qPrintable(text)) << "C" << text << invalid;
-        row("digits", "C", "120", 120.0);
-        row("leading zeros", "C", "0270", 270.0);
-        row("blanks around", "C", "  12  ", 12.0);
-        row("plus", "C", "+5", 5.0);
-        row("minus fraction", "C", "-3.5", -3.5);
-        row("fraction only", "C", ".5", 0.5);
-        row("trailing point", "C", "5.", 5.0);
-        row("exponent", "C", "9e99", 9e99);
-        row("exponent sign, capital", "C", "1.5E+2", 150.0);
-        row("negative exponent", "C", "25e-1", 2.5);
-        row("underflow is zero", "C", "1e-999", 0.0);
+            QTest::addRow("'%s'", qPrintable(text)) << false << "C" << text << invalid;
+        row("digits", false, "C", "120", 120.0);
+        row("leading zeros", false, "C", "0270", 270.0);
+        row("blanks around", false, "C", "  12  ", 12.0);
+        row("plus", false, "C", "+5", 5.0);
+        row("minus fraction", false, "C", "-3.5", -3.5);
+        row("fraction only", false, "C", ".5", 0.5);
+        row("trailing point", false, "C", "5.", 5.0);
+        row("exponent", false, "C", "9e99", 9e99);
+        row("exponent sign, capital", false, "C", "1.5E+2", 150.0);
+        row("negative exponent", false, "C", "25e-1", 2.5);
+        row("underflow is zero", false, "C", "1e-999", 0.0);
         // The locale's decimal separator, and the point as well.
-        row("german comma", "de_DE", "12,5", 12.5);
-        row("german point", "de_DE", "12.5", 12.5);
-        row("german grouping", "de_DE", "1.234,5", invalid);
-        row("german two commas", "de_DE", "1,2,3", invalid);
-        row("english comma", "en_US", "12,5", invalid);
+        row("german comma", false, "de_DE", "12,5", 12.5);
+        row("german point", false, "de_DE", "12.5", 12.5);
+        row("german grouping", false, "de_DE", "1.234,5", invalid);
+        row("german two commas", false, "de_DE", "1,2,3", invalid);
+        row("english comma", false, "en_US", "12,5", invalid);
     }
 
-    void strToFloat()
+    void numbers()
     {
+        QFETCH(bool, integer);
         QFETCH(QString, locale);
         QFETCH(QString, text);
         QFETCH(double, value);
         const QLocale previous;
         QLocale::setDefault(QLocale(locale));
+        std::int32_t whole = 12345;
         double tried = 42.0, got = 0;
-        const bool valid = jf::tryStrToFloat(text, tried);
-        const QString failure =
-            jftest::failureOf<jf::ConvertError>([&] { got = jf::strToFloat(text); });
+        const bool valid = integer ? jf::tryStrToInt(text, whole) : jf::tryStrToFloat(text, tried);
+        const QString failure = jftest::failureOf<jf::ConvertError>(
+            [&] { got = integer ? jf::strToInt(text) : jf::strToFloat(text); });
         QLocale::setDefault(previous);
         QCOMPARE(valid, !qIsNaN(value));
+        if (integer)
+            tried = valid ? whole : 42.0;
         QCOMPARE(tried, valid ? value : 42.0); // left alone when invalid
         if (valid)
             QCOMPARE(got, value);
-        QCOMPARE(failure,
-                 valid ? QString("<no failure>")
-                       : QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        QCOMPARE(failure, valid ? QString("<no failure>")
+                                : QStringLiteral("'%1' is not a valid %2 value")
+                                      .arg(text, integer ? "integer" : "floating point"));
     }
 
     void mulDivRounding_data()
@@ -131,24 +120,19 @@ private slots:
         QCOMPARE(jf::mulDiv(a, b, c), result);
     }
 
-    void errorReportText_data()
-    {
-        jftest::columns<QString, QString>("message", "shown");
-        row("letter", "File not found", "File not found.");
-        row("digit", "I/O error 5", "I/O error 5.");
-        row("apostrophe", "'' is not a valid integer value", "'' is not a valid integer value.");
-        row("bracket", "List index out of bounds (-1)", "List index out of bounds (-1)");
-        row("full stop", "Done.", "Done.");
-        row("quote", "Cannot open \"x\"", "Cannot open \"x\"");
-        row("slash", "a/", "a/.");
-        row("empty", "", "");
-    }
-
+    // A message as the one error report shows it.
     void errorReportText()
     {
-        QFETCH(QString, message);
-        QFETCH(QString, shown);
-        QCOMPARE(jf::errorReportText(message), shown);
+        for (const auto& [message, shown] :
+             {std::pair{"File not found", "File not found."},
+              {"I/O error 5", "I/O error 5."},
+              {"'' is not a valid integer value", "'' is not a valid integer value."},
+              {"List index out of bounds (-1)", "List index out of bounds (-1)"},
+              {"Done.", "Done."},
+              {"Cannot open \"x\"", "Cannot open \"x\""},
+              {"a/", "a/."},
+              {"", ""}})
+            QCOMPARE(jf::errorReportText(message), QString(shown));
     }
 
     void fitPreview_data()

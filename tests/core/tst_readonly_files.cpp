@@ -12,12 +12,9 @@
 #include <cerrno>
 #include <unistd.h>
 
-class TestReadOnlyFiles : public QObject, private jftest::ScratchFolder
+class TestReadOnlyFiles : public jftest::DataFolderTest
 {
     Q_OBJECT
-
-public:
-    TestReadOnlyFiles() : ScratchFolder("Data") {}
 
 private slots:
     void init()

@@ -58,7 +58,7 @@ bool crosses(const QLineF& mark, const QRectF& r)
 
 } // namespace
 
-class TestSheet : public QObject
+class TestSheet : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
 
@@ -339,9 +339,9 @@ void TestSheet::placement()
 
 void TestSheet::sheetLines_data()
 {
-    // path: empty: a damaged line, kept as it is
+    // picture: empty: a damaged line, kept as it is
     // written: the line written back
-    jftest::columns<QByteArray, QString, QString, QByteArray>("line", "path", "placement",
+    jftest::columns<QByteArray, QString, QString, QByteArray>("line", "picture", "placement",
                                                               "written");
     row("four old fields: stretched", QByteArray("5\t121\t121\t/a.jpg"), "/a.jpg", "Stretch",
         QByteArray("5\t121\t121\t/a.jpg"));
@@ -367,17 +367,16 @@ void TestSheet::sheetLines_data()
 void TestSheet::sheetLines()
 {
     QFETCH(QByteArray, line);
-    QFETCH(QString, path);
+    QFETCH(QString, picture);
     QFETCH(QString, placement);
     QFETCH(QByteArray, written);
-    const jftest::ScratchFolder dir;
-    const QString file = dir.path("Sheet.txt");
+    const QString file = path("Sheet.txt");
     jf::writeWholeFile(file, line + "\r\n");
     jf::SheetList sheet;
-    QCOMPARE(sheet.read(file).isEmpty(), !path.isEmpty()); // else damaged
-    if (path.isEmpty())
+    QCOMPARE(sheet.read(file).isEmpty(), !picture.isEmpty()); // else damaged
+    if (picture.isEmpty())
         return;
-    QCOMPARE(sheet.entries().value(0).picturePath, path);
+    QCOMPARE(sheet.entries().value(0).picturePath, picture);
     QCOMPARE(jf::placementText(sheet.entries().value(0).placement), placement);
     sheet.write(file);
     QCOMPARE(jf::readSettingsFileBytes(file), written + "\r\n");
@@ -401,21 +400,21 @@ void TestSheet::oneLineSettings()
     QFETCH(QString, file);
     QFETCH(QByteArray, content);
     QFETCH(QString, read);
-    const jftest::ScratchFolder dir;
-    const QString path = dir.path(file);
+    const QString where = path(file);
+    QDir().rmdir(where);
     if (!content.isNull())
-        jf::writeWholeFile(path, content);
+        jf::writeWholeFile(where, content);
     const bool fit = file == QLatin1String("PictureFit.ins");
     const auto readBack = [&] {
-        const jf::SheetSettings sheet = fit ? jf::SheetSettings() : jf::readSheetSettings(path);
-        return fit ? jf::pictureFitName(jf::readPictureFit(path))
+        const jf::SheetSettings sheet = fit ? jf::SheetSettings() : jf::readSheetSettings(where);
+        return fit ? jf::pictureFitName(jf::readPictureFit(where))
                    : QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
     };
     QCOMPARE(readBack(), read);
     // Unreadable (a folder in the way): told, naming the file.
-    QFile::remove(path);
-    QVERIFY(QDir().mkdir(path));
-    QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(path));
+    QFile::remove(where);
+    QVERIFY(QDir().mkdir(where));
+    QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(where));
 }
 
 void TestSheet::discRing_data()
@@ -423,13 +422,8 @@ void TestSheet::discRing_data()
     // The box in units of the caller's (here 1 mm, or 2 across where the
     // units differ), the border's edge (empty: none), then the hole and the
     // guides 0.5 units off the edges.
-    QTest::addColumn<QRectF>("box");
-    QTest::addColumn<QSizeF>("discMm");
-    QTest::addColumn<int>("holeMm");
-    QTest::addColumn<QRectF>("border");
-    QTest::addColumn<QRectF>("hole");
-    QTest::addColumn<QRectF>("outerGuide");
-    QTest::addColumn<QRectF>("innerGuide");
+    jftest::columns<QRectF, QSizeF, int, QRectF, QRectF, QRectF, QRectF>(
+        "box", "discMm", "holeMm", "border", "hole", "outerGuide", "innerGuide");
     const QRectF box(10, 20, 117, 117);
     QTest::newRow("117 mm, hole 41")
         << box << QSizeF(117, 117) << 41 << QRectF() << QRectF(48, 58, 41, 41)

@@ -19,7 +19,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -39,12 +38,9 @@
 
 using jftest::row;
 
-class TestTextFiles : public QObject, private jftest::ScratchFolder
+class TestTextFiles : public jftest::DataFolderTest
 {
     Q_OBJECT
-
-public:
-    TestTextFiles() : ScratchFolder("Data") {}
 
 private slots:
     void init()
@@ -149,28 +145,6 @@ private slots:
             const QByteArray one(1, char(b));
             QCOMPARE(jf::encodeLocal8Bit(jf::decodeLocal8Bit(one)), one);
         }
-    }
-
-    void osErrorMessages_data()
-    {
-        jftest::columns<int, QString>("error", "message");
-        row("ENOENT", ENOENT, "File not found");
-        row("ENOTDIR", ENOTDIR, "Invalid filename");
-        row("EMFILE", EMFILE, "Too many open files");
-        row("ENFILE", ENFILE, "Too many open files");
-        row("EACCES", EACCES, "File access denied");
-        row("EPERM", EPERM, "File access denied");
-        row("EROFS", EROFS, "File access denied");
-        row("ENOSPC", ENOSPC, "Disk full");
-        row("EIO", EIO, "I/O error 5");
-        row("ENAMETOOLONG", ENAMETOOLONG, "I/O error 36");
-    }
-
-    void osErrorMessages()
-    {
-        QFETCH(int, error);
-        QFETCH(QString, message);
-        QCOMPARE(jf::InOutError(error).message(), message);
     }
 
     void openFailures_data()
@@ -330,6 +304,13 @@ private slots:
         row("i/o error", EIO, qint64(3), "I/O error 5");
         row("too many files", EMFILE, qint64(0), "Too many open files");
         row("read-only fs", EROFS, qint64(0), "File access denied");
+        // How the other errors of the system read.
+        row("not found", ENOENT, qint64(0), "File not found");
+        row("not a folder", ENOTDIR, qint64(0), "Invalid filename");
+        row("too many files in the system", ENFILE, qint64(0), "Too many open files");
+        row("access denied", EACCES, qint64(0), "File access denied");
+        row("not permitted", EPERM, qint64(0), "File access denied");
+        row("name too long", ENAMETOOLONG, qint64(0), "I/O error 36");
     }
 
     void failedWriteKeepsOldFile()
@@ -425,25 +406,24 @@ private slots:
     void leftoverTempFilesRemoved()
     {
         const QString marker = jf::tempFileMarker;
-        const QString leftover = path("Tips.txt" + marker + "aB3dE9");
-        const QStringList kept{path("Tips.txt.backup"), path("Tips.txt" + marker + "aB3dE9.old"),
-                               path("Tips.txt" + marker + "ab-de9"),
-                               path("DefaultSizes.ins" + marker + "aB3dE9")};
-        for (const QString& name : kept + QStringList{leftover}) {
-            QFile f(name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        const QString leftover = "Tips.txt" + marker + "aB3dE9";
+        const QStringList kept{"Tips.txt.backup", "Tips.txt" + marker + "aB3dE9.old",
+                               "Tips.txt" + marker + "ab-de9",
+                               "DefaultSizes.ins" + marker + "aB3dE9"};
+        for (const QString& name : kept + QStringList{leftover})
+            put(name, "");
         // A save in progress in another instance holds its file locked.
-        const QString busy = path("Tips.txt" + marker + "Zz0Zz0");
-        const int busyFd = ::open(QFile::encodeName(busy).constData(), O_CREAT | O_RDWR, 0600);
+        const QString busy = "Tips.txt" + marker + "Zz0Zz0";
+        const int busyFd =
+            ::open(QFile::encodeName(path(busy)).constData(), O_CREAT | O_RDWR, 0600);
         QVERIFY(busyFd >= 0);
         QCOMPARE(::flock(busyFd, LOCK_EX), 0);
 
         jf::writeWholeTextFile(path("Tips.txt"), "tip");
         ::close(busyFd);
-        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(!QFile::exists(path(leftover)));
         for (const QString& name : kept + QStringList{busy})
-            QVERIFY2(QFile::exists(name), qPrintable(name));
+            QVERIFY2(QFile::exists(path(name)), qPrintable(name));
         QCOMPARE(get("Tips.txt"), QByteArray("tip"));
     }
 
@@ -460,13 +440,9 @@ private slots:
         }
         const QStringList settings[2]{{"1", "Black", "6000"}, {"255", "Red", "-1"}};
         const QByteArray settingsBytes[2]{"1\r\nBlack\r\n6000\r\n", "255\r\nRed\r\n-1\r\n"};
-        QTemporaryDir dir;
-        const QString files[3]{dir.filePath("ProgramsPaths.txt"),
-                               dir.filePath("DefaultSettings.ins"), dir.filePath("Tips.txt")};
-        const auto read = [](const QString& name) {
-            QFile f(name);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-        };
+        const jftest::ScratchFolder dir;
+        const QString names[3]{"ProgramsPaths.txt", "DefaultSettings.ins", "Tips.txt"};
+        const QString files[3]{dir.path(names[0]), dir.path(names[1]), dir.path(names[2])};
         const auto save = [&](int v) {
             jf::writeListFile(files[0], entries[v]);
             jf::writeSettingsFile(files[1], settings[v]);
@@ -482,7 +458,7 @@ private slots:
         const int created = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         QVERIFY(created >= 0);
         const auto closeWatch = qScopeGuard([created] { ::close(created); });
-        QVERIFY(::inotify_add_watch(created, QFile::encodeName(dir.path()).constData(),
+        QVERIFY(::inotify_add_watch(created, QFile::encodeName(dir.root()).constData(),
                                     IN_CREATE) >= 0);
         const auto drain = [](int fd) {
             char events[4096];
@@ -492,7 +468,7 @@ private slots:
 
         const int rounds = 30;
         int unfinished = 0;
-        QDir folder(dir.path(), QString("*") + jf::tempFileMarker + "*");
+        QDir folder(dir.root(), QString("*") + jf::tempFileMarker + "*");
         for (int round = 0; round < rounds; ++round) {
             // What the last killed save left would be taken for the next one's.
             for (const QString& leftover : folder.entryList(QDir::Files))
@@ -537,20 +513,18 @@ private slots:
             QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
                      "the saving child died early");
 
-            unfinished += QDir(dir.path()).entryList(QDir::Files).size() > 3;
-            const QByteArray list = read(files[0]);
-            QVERIFY(list == listBytes[0] || list == listBytes[1]);
-            const QByteArray ins = read(files[1]);
-            QVERIFY(ins == settingsBytes[0] || ins == settingsBytes[1]);
-            const QByteArray tips = read(files[2]);
-            QVERIFY(tips == listBytes[0] || tips == listBytes[1]);
+            unfinished += QDir(dir.root()).entryList(QDir::Files).size() > 3;
+            for (int f = 0; f < 3; ++f) {
+                const QByteArray* const versions = f == 1 ? settingsBytes : listBytes;
+                QVERIFY2(dir.get(names[f]) == versions[0] || dir.get(names[f]) == versions[1],
+                         qPrintable(names[f]));
+            }
         }
         qInfo("%d of %d kills interrupted a save", unfinished, rounds);
         QVERIFY(unfinished > 0);          // else the kills missed the saves altogether
-        jf::forgetNotedFilesForTesting(); // the children's files, not this program's
         jf::forgetNotedFilesForTesting(); // the children wrote last, not this program
         save(1);                          // and the next save clears what a killed one left
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+        QCOMPARE(QDir(dir.root()).entryList(QDir::Files).size(), 3);
     }
 
     void linksFollowedOnlyWhenOwn_data()

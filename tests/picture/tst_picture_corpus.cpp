@@ -1,26 +1,24 @@
 // Damaged files of every type through the loader and the preview: every one
 // must either load and draw, or fail with one of the loader's messages.
 // Meant to run under the address sanitizer too.
+#include "DataRow.h"
 #include "Errors.h"
 #include "Picture.h"
 #include "PictureSamples.h"
+#include "ScratchFolder.h"
 
 #include <QFileInfo>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace jf;
 using namespace jf::test;
 
-class TestPictureCorpus : public QObject
+class TestPictureCorpus : public QObject, private jftest::ScratchFolder
 {
     Q_OBJECT
-
-private:
-    QTemporaryDir m_dir;
 
     // Loads a damaged file; returns false (with a failure recorded) when it
     // misbehaved.
@@ -30,49 +28,36 @@ private:
             "^(Bitmap image is not valid|Icon image is not valid|Metafile is not valid|"
             "(PNG|WebP|TIFF|GIF|SVG|HEIC) image is not valid|"
             "JPEG error #[1-9][0-9]*|Picture is too large \\([0-9]+ x [0-9]+ pixels\\))$"));
-        const QString path = m_dir.filePath(QStringLiteral("damaged.") + ext);
-        if (!writeFile(path, bytes)) {
-            qWarning("cannot write %s", qPrintable(path));
-            return false;
-        }
-        try {
-            const Picture picture = loadPicture(path);
-            if (picture.isNull()) {
-                qWarning("%s: null picture", qPrintable(what));
-                return false;
+        const QString wrong = [&]() -> QString {
+            try {
+                const Picture picture = loadPicture(file(QStringLiteral("damaged.") + ext, bytes));
+                if (picture.isNull())
+                    return "null picture";
+                if (picture.scaledTo(QSize(37, 23)).size() != QSize(37, 23))
+                    return "wrong preview size";
+                // Full decodes only where a flipped size bit keeps them small.
+                const QSize size = picture.size();
+                if (qint64(size.width()) * size.height() <= 4'000'000 &&
+                    picture.fullImage().size() != size)
+                    return "full image of the wrong size";
+                QImage canvas(20, 20, QImage::Format_RGB32);
+                QPainter painter(&canvas);
+                picture.draw(painter, QRectF(1.5, 2, 15, 13.5));
+            } catch (const Error& e) {
+                if (!allowed.match(e.message()).hasMatch())
+                    return QStringLiteral("unexpected message \"%1\"").arg(e.message());
             }
-            if (picture.scaledTo(QSize(37, 23)).size() != QSize(37, 23)) {
-                qWarning("%s: wrong preview size", qPrintable(what));
-                return false;
-            }
-            // Full decodes only where a flipped size bit keeps them small.
-            const QSize size = picture.size();
-            if (qint64(size.width()) * size.height() <= 4'000'000 &&
-                picture.fullImage().size() != size) {
-                qWarning("%s: full image of the wrong size", qPrintable(what));
-                return false;
-            }
-            QImage canvas(20, 20, QImage::Format_RGB32);
-            QPainter painter(&canvas);
-            picture.draw(painter, QRectF(1.5, 2, 15, 13.5));
-        } catch (const Error& e) {
-            if (!allowed.match(e.message()).hasMatch()) {
-                qWarning("%s: unexpected message \"%s\"", qPrintable(what),
-                         qPrintable(e.message()));
-                return false;
-            }
-        }
-        return true;
+            return QString();
+        }();
+        if (!wrong.isEmpty())
+            qWarning("%s: %s", qPrintable(what), qPrintable(wrong));
+        return wrong.isEmpty();
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
     void damaged_data()
     {
-        QTest::addColumn<QString>("ext");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("flips");
+        jftest::columns<QString, QByteArray, int>("ext", "bytes", "flips");
         // The samples of each type and layout, cut and flipped.
         const auto row = [](const char* tag, const char* name, int flips) {
             QTest::newRow(tag) << QFileInfo(QLatin1String(name)).suffix() << sample(name) << flips;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +48,14 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_sub;
+};
+
+// A test of the data files: they go into the subfolder Data of its scratch
+// folder.
+class DataFolderTest : public QObject, protected ScratchFolder
+{
+public:
+    DataFolderTest() : ScratchFolder(QStringLiteral("Data")) {}
 };
 
 } // namespace jftest
