@@ -66,13 +66,10 @@ inline jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48)
 // A plain JPEG file of one colour: printed with its file embedded as it is.
 inline QByteArray solidJpeg(const QColor& colour, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
+    QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 95);
-    return bytes;
+    solidPicture(colour, size).fullImage().save(&buffer, "JPEG", 95);
+    return buffer.data();
 }
 
 inline bool havePoppler()
@@ -201,12 +198,9 @@ template <class Pick> QRect boundsWhere(const QImage& image, Pick pick)
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if (pick(row[x])) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+            if (pick(row[x]))
+                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+                bottom = y;
         }
     }
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
@@ -250,6 +244,18 @@ inline QString describe(const QRectF& r)
 inline double mmAt(double pixels, int dpi)
 {
     return pixels * 25.4 / dpi;
+}
+
+// A rectangle of dots at `dpi` in millimetres.
+inline QRectF mmOf(const QRectF& dots, int dpi)
+{
+    return QRectF(dots.topLeft() * 25.4 / dpi, dots.size() * 25.4 / dpi);
+}
+
+// Where CUPS keeps the document of `job` (for a day after the job).
+inline QString spooledDocument(int job)
+{
+    return QStringLiteral("/var/spool/cups/d%1-001").arg(job, 5, 10, QLatin1Char('0'));
 }
 
 } // namespace printtest
