@@ -50,10 +50,8 @@ QStringList jobFiles(const QString& folder)
 // end-to-end tests can run; else empty and `why` says what is missing.
 QString defaultQueueFolder(QString& why)
 {
-    const QString queue = QPrinterInfo::availablePrinters().isEmpty()
-                              ? QString()
-                              : QPrinterInfo::defaultPrinter().printerName();
-    const QString folder = queue.isEmpty() ? QString() : cupsPdfFolder(queue);
+    const QString queue = QPrinterInfo::defaultPrinter().printerName();
+    const QString folder = cupsPdfFolder(queue);
     why = queue.isEmpty() ? QStringLiteral("no default printer: cupsd is not running (start it "
                                            "with scripts/cups-start)")
           : folder.isEmpty() || !QDir(folder).exists()

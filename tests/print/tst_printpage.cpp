@@ -746,8 +746,7 @@ void TestPrintPage::calibrationMovesTheSheetAsTheCover()
         const QString path = printTo(orientation);
         const jf::Paper paper = jf::paperOf(jf::currentPrinter().printer());
         const jf::Picture teal = solidPicture(kTeal);
-        const jf::PageLayout alone =
-            jf::layoutCover(picture.width(), picture.height(), 0, paper, c);
+        const auto alone = jf::layoutCover(picture.width(), picture.height(), 0, paper, c);
         jf::printPages(onSheet ? jf::sheetPages(jf::arrangeSheet({{"CD", picture}}, 0, paper, c),
                                                 paper, {"CD"}, {teal}, Qt::gray, false, c)
                                : QList{jf::coverPage(alone, paper, "CD", teal, Qt::gray, c)});
@@ -845,13 +844,10 @@ void TestPrintPage::previewSheetAndPaperDrawTheSamePage()
                      qPrintable(describe(a) + " vs " + describe(b)));
         }
         // The marks, thin grey lines at 100 dpi, span the same places.
-        const auto marks = [](const QImage& page) {
-            return boundsWhere(page, [](QRgb p) {
-                return qRed(p) < 235 && qAbs(qRed(p) - qGreen(p)) < 12 &&
-                       qAbs(qRed(p) - qBlue(p)) < 12;
-            });
+        const auto grey = [](QRgb p) {
+            return qRed(p) < 235 && qAbs(qRed(p) - qGreen(p)) < 12 && qAbs(qRed(p) - qBlue(p)) < 12;
         };
-        const QRect a = marks(shown), b = marks(printed);
+        const QRect a = boundsWhere(shown, grey), b = boundsWhere(printed, grey);
         QVERIFY2(!a.isNull() && closeTo(a, b, 2), qPrintable(describe(a) + " vs " + describe(b)));
     }
 }

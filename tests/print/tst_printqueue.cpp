@@ -261,9 +261,8 @@ void TestPrintQueue::sendOutcomes()
     // The window's thread goes on meanwhile: a timer keeps firing.
     int ticks = 0;
     QTimer timer;
-    timer.setInterval(10);
     connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start();
+    timer.start(10);
     QSignalSpy finished(&sender, &jf::JobSender::finished);
     const QByteArray pdf = fake ? QByteArray(4 << 20, '%') : onePagePdf();
     QElapsedTimer clock;
