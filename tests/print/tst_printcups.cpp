@@ -102,7 +102,6 @@ private slots:
     void coverThroughCupsPdf_data();
     void coverThroughCupsPdf();
     void printerOptionsReachTheJob();
-    void qtDialogKeepsEarlierOptions();
     void sheetThroughCupsPdf();
     void paintedColourFollowsTheQueue_data();
     void paintedColourFollowsTheQueue();
@@ -283,9 +282,9 @@ void TestPrintCups::printerOptionsReachTheJob()
     // "Printer Setup": the user picks the queue and, on its properties page,
     // a PDF version other than the driver's default. Qt's dialog keeps such a
     // choice in the print engine's option list.
-    m_setup.edit = [](QPrinter& p) {
+    const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    m_setup.edit = [key](QPrinter& p) {
         p.setPrinterName(kOptionsQueue);
-        const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
         QStringList options = p.printEngine()->property(key).toStringList();
         options << QStringLiteral("PDFVer") << QStringLiteral("1.5");
         p.printEngine()->setProperty(key, options);
@@ -313,15 +312,10 @@ void TestPrintCups::printerOptionsReachTheJob()
         QVERIFY2(attributes.contains(QLatin1String(attribute)), qPrintable(attributes));
     // The JPEG went in as it is, in a file that asks to print at actual size.
     QVERIFY(fileBytes(spooledDocument(job)).contains("/PrintScaling /None"));
-}
 
-void TestPrintCups::qtDialogKeepsEarlierOptions()
-{
     // Qt's own dialog, confirmed without opening its printer properties,
-    // rebuilds the option list from the queue's defaults.
-    if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
-        QSKIP("no queue JacketforgeOptions (scripts/cups-start adds it)");
-    const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    // rebuilds the option list from the queue's defaults; the program's
+    // setup keeps the earlier options.
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(kOptionsQueue);
     printer.setColorMode(QPrinter::GrayScale);
