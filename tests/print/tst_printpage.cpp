@@ -56,12 +56,6 @@ jf::PrintPage pageWith(const jf::PlacedCover& cover)
     return page;
 }
 
-// Cover pixels to printer dots at 1200 dpi (12.5 a pixel).
-QRectF coverToDots1200(const QRect& r)
-{
-    return QRectF(r.x() * 12.5, r.y() * 12.5, r.width() * 12.5, r.height() * 12.5);
-}
-
 // Cover pixels to dots of a 600 dpi rendering (1200 dpi printer: 12.5 dots
 // per cover pixel, halved).
 QRect coverToDots600(const QRect& r)
@@ -324,9 +318,11 @@ void TestPrintPage::coverOnPage()
         &calibration);
     QCOMPARE(page.covers.size(), 1);
     const jf::CoverFrame& frame = page.covers[0].frame;
-    QVERIFY2(closeTo(frame.area, coverToDots1200(area), 1), qPrintable(describe(frame.area)));
-    QVERIFY(closeTo(frame.picture, coverToDots1200(picture), 1));
-    QVERIFY(closeTo(frame.border, coverToDots1200(onPage), 1));
+    for (const auto& [dots, pixels] :
+         {std::pair{frame.area, area}, {frame.picture, picture}, {frame.border, onPage}})
+        QVERIFY2(closeTo(dots,
+                         QRectF(QPointF(pixels.topLeft()) * 12.5, QSizeF(pixels.size()) * 12.5), 1),
+                 qPrintable(describe(dots)));
     QVERIFY(page.cutMarks.isEmpty());
     QCOMPARE(page.covers[0].borderColour, QColor(Qt::red));
 
@@ -855,13 +851,12 @@ void TestPrintPage::quarterTurnedCoverBothWays()
          jf::coverFrame({scale, scale, corner, corner}, QPointF(0, 0), QSize(400, 300), 0, true),
          Qt::black});
     QVERIFY(jf::passesThrough(page.covers[0]));
-    const QString pdf = written(page);
     const auto dot = [](double mm) { return qRound(mm / 25.4 * 100); };
     // The picture's quadrants: top left, top right, bottom left, bottom
     // right, turned: top right, bottom right, top left, bottom left.
     const QPoint at[] = {
         {dot(55), dot(30)}, {dot(55), dot(70)}, {dot(25), dot(30)}, {dot(25), dot(70)}};
-    for (const QImage& drawn : {jf::renderPage(page, 100), renderPdf(pdf, 100)}) {
+    for (const QImage& drawn : {jf::renderPage(page, 100), renderPdf(written(page), 100)}) {
         for (int q = 0; q < 4; ++q)
             QVERIFY2(colourDistance(drawn.pixel(at[q]), kQuadrantColours[q]) <= 20,
                      qPrintable(QString::number(drawn.pixel(at[q]), 16)));
