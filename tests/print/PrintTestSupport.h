@@ -4,6 +4,7 @@
 // and measuring rendered pages with poppler.
 
 #include "CurrentPrinter.h"
+#include "DataFileFormats.h"
 #include "JobSender.h"
 #include "Picture.h"
 #include "Platform.h"
@@ -152,15 +153,11 @@ inline QImage renderWithGhostscript(const QString& pdf, int dpi)
 inline QString jobAttributes(const QString& queue, int job, const QString& folder)
 {
     const QString test = folder + QStringLiteral("/get-job-attributes.test");
-    QFile file(test);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write("{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
-               " ATTR charset attributes-charset utf-8\n"
-               " ATTR naturalLanguage attributes-natural-language en\n"
-               " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
-               " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
-    file.close();
+    jf::writeWholeFile(test, "{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
+                             " ATTR charset attributes-charset utf-8\n"
+                             " ATTR naturalLanguage attributes-natural-language en\n"
+                             " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
+                             " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
     QProcess p; // its output whatever ipptool's own checks say
     p.start(QStringLiteral("ipptool"),
             {QStringLiteral("-tv"), QStringLiteral("-d"), QStringLiteral("job=%1").arg(job),
