@@ -4,6 +4,7 @@
 // and measuring rendered pages with poppler.
 
 #include "CurrentPrinter.h"
+#include "DataFileFormats.h"
 #include "JobSender.h"
 #include "Picture.h"
 #include "Platform.h"
@@ -66,13 +67,10 @@ inline jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48)
 // A plain JPEG file of one colour: printed with its file embedded as it is.
 inline QByteArray solidJpeg(const QColor& colour, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
+    QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 95);
-    return bytes;
+    solidPicture(colour, size).fullImage().save(&buffer, "JPEG", 95);
+    return buffer.data();
 }
 
 inline bool havePoppler()
@@ -155,15 +153,11 @@ inline QImage renderWithGhostscript(const QString& pdf, int dpi)
 inline QString jobAttributes(const QString& queue, int job, const QString& folder)
 {
     const QString test = folder + QStringLiteral("/get-job-attributes.test");
-    QFile file(test);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write("{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
-               " ATTR charset attributes-charset utf-8\n"
-               " ATTR naturalLanguage attributes-natural-language en\n"
-               " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
-               " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
-    file.close();
+    jf::writeWholeFile(test, "{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
+                             " ATTR charset attributes-charset utf-8\n"
+                             " ATTR naturalLanguage attributes-natural-language en\n"
+                             " ATTR uri printer-uri $uri\n ATTR integer job-id $job\n"
+                             " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
     QProcess p; // its output whatever ipptool's own checks say
     p.start(QStringLiteral("ipptool"),
             {QStringLiteral("-tv"), QStringLiteral("-d"), QStringLiteral("job=%1").arg(job),
@@ -201,12 +195,9 @@ template <class Pick> QRect boundsWhere(const QImage& image, Pick pick)
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if (pick(row[x])) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+            if (pick(row[x]))
+                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+                bottom = y;
         }
     }
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
@@ -250,6 +241,18 @@ inline QString describe(const QRectF& r)
 inline double mmAt(double pixels, int dpi)
 {
     return pixels * 25.4 / dpi;
+}
+
+// A rectangle of dots at `dpi` in millimetres.
+inline QRectF mmOf(const QRectF& dots, int dpi)
+{
+    return QRectF(dots.topLeft() * 25.4 / dpi, dots.size() * 25.4 / dpi);
+}
+
+// Where CUPS keeps the document of `job` (for a day after the job).
+inline QString spooledDocument(int job)
+{
+    return QStringLiteral("/var/spool/cups/d%1-001").arg(job, 5, 10, QLatin1Char('0'));
 }
 
 } // namespace printtest

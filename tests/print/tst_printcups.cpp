@@ -32,14 +32,13 @@ namespace {
 
 QString cupsPdfFolder(const QString& queue)
 {
-    const QString fromEnv = qEnvironmentVariable("JF_CUPS_PDF_DIR");
     const QString conf =
         QString::fromUtf8(fileBytes(QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(queue)));
-    return !fromEnv.isEmpty() ? fromEnv
-                              : QRegularExpression(QStringLiteral("^\\s*Out\\s+(.*\\S)"),
+    return qEnvironmentVariable("JF_CUPS_PDF_DIR",
+                                QRegularExpression(QStringLiteral("^\\s*Out\\s+(.*\\S)"),
                                                    QRegularExpression::MultilineOption)
                                     .match(conf)
-                                    .captured(1);
+                                    .captured(1));
 }
 
 QStringList jobFiles(const QString& folder)
@@ -51,10 +50,8 @@ QStringList jobFiles(const QString& folder)
 // end-to-end tests can run; else empty and `why` says what is missing.
 QString defaultQueueFolder(QString& why)
 {
-    const QString queue = QPrinterInfo::availablePrinters().isEmpty()
-                              ? QString()
-                              : QPrinterInfo::defaultPrinter().printerName();
-    const QString folder = queue.isEmpty() ? QString() : cupsPdfFolder(queue);
+    const QString queue = QPrinterInfo::defaultPrinter().printerName();
+    const QString folder = cupsPdfFolder(queue);
     why = queue.isEmpty() ? QStringLiteral("no default printer: cupsd is not running (start it "
                                            "with scripts/cups-start)")
           : folder.isEmpty() || !QDir(folder).exists()
@@ -93,13 +90,6 @@ QString waitForNewJob(const QString& folder, const QStringList& before)
     return QString();
 }
 
-// The PDF the program handed to CUPS for `job`: the scheduler's copy of the
-// document (kept after the job), before its filters rewrite it.
-QByteArray handedPdf(int job)
-{
-    return fileBytes(QStringLiteral("/var/spool/cups/d%1-001").arg(job, 5, 10, QLatin1Char('0')));
-}
-
 } // namespace
 
 class TestPrintCups : public QObject
@@ -112,7 +102,6 @@ private slots:
     void coverThroughCupsPdf_data();
     void coverThroughCupsPdf();
     void printerOptionsReachTheJob();
-    void qtDialogKeepsEarlierOptions();
     void sheetThroughCupsPdf();
     void paintedColourFollowsTheQueue_data();
     void paintedColourFollowsTheQueue();
@@ -158,7 +147,7 @@ QString TestPrintCups::throughQueue(const std::function<void()>& print)
         : jf::currentPrinter().printer().printerName() !=
                 QPrinterInfo::defaultPrinter().printerName()
             ? QStringLiteral("the job went to another queue")
-        : !handedPdf(job.jobId).contains("/PrintScaling /None")
+        : !fileBytes(spooledDocument(job.jobId)).contains("/PrintScaling /None")
             ? QStringLiteral("the PDF does not ask to print at actual size")
             : QString();
     if (!wrong.isEmpty())
@@ -230,8 +219,7 @@ void TestPrintCups::coverThroughCupsPdf()
     // cups-pdf puts a landscape page on a portrait sheet, its top along the
     // sheet's left edge: back to the page's axes.
     const auto onPage = [&](const QRect& dots) {
-        const QRectF r(mmAt(dots.x(), 600), mmAt(dots.y(), 600), mmAt(dots.width(), 600),
-                       mmAt(dots.height(), 600));
+        const QRectF r = mmOf(dots, 600);
         return portrait ? r : QRectF(sheetHeight - r.bottom(), r.left(), r.height(), r.width());
     };
     const QRectF cover = onPage(boundsOf(sheet, teal)), ring = onPage(boundsOf(sheet, Qt::red));
@@ -286,8 +274,7 @@ void TestPrintCups::paintedColourFollowsTheQueue()
 void TestPrintCups::printerOptionsReachTheJob()
 {
     if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
-        QSKIP("no queue JacketforgeOptions: cupsd is not running (start it with "
-              "scripts/cups-start)");
+        QSKIP("no queue JacketforgeOptions (scripts/cups-start adds it)");
     if (QStandardPaths::findExecutable(QStringLiteral("ipptool")).isEmpty())
         QSKIP("ipptool (cups-ipp-utils) not installed");
     QTemporaryDir temp;
@@ -295,9 +282,9 @@ void TestPrintCups::printerOptionsReachTheJob()
     // "Printer Setup": the user picks the queue and, on its properties page,
     // a PDF version other than the driver's default. Qt's dialog keeps such a
     // choice in the print engine's option list.
-    m_setup.edit = [](QPrinter& p) {
+    const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    m_setup.edit = [key](QPrinter& p) {
         p.setPrinterName(kOptionsQueue);
-        const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
         QStringList options = p.printEngine()->property(key).toStringList();
         options << QStringLiteral("PDFVer") << QStringLiteral("1.5");
         p.printEngine()->setProperty(key, options);
@@ -324,16 +311,11 @@ void TestPrintCups::printerOptionsReachTheJob()
                                   "print-scaling (keyword) = none"})
         QVERIFY2(attributes.contains(QLatin1String(attribute)), qPrintable(attributes));
     // The JPEG went in as it is, in a file that asks to print at actual size.
-    QVERIFY(handedPdf(job).contains("/PrintScaling /None"));
-}
+    QVERIFY(fileBytes(spooledDocument(job)).contains("/PrintScaling /None"));
 
-void TestPrintCups::qtDialogKeepsEarlierOptions()
-{
     // Qt's own dialog, confirmed without opening its printer properties,
-    // rebuilds the option list from the queue's defaults.
-    if (!QPrinterInfo::availablePrinterNames().contains(kOptionsQueue))
-        QSKIP("no queue JacketforgeOptions (scripts/cups-start adds it)");
-    const auto key = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    // rebuilds the option list from the queue's defaults; the program's
+    // setup keeps the earlier options.
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(kOptionsQueue);
     printer.setColorMode(QPrinter::GrayScale);
@@ -362,11 +344,9 @@ void TestPrintCups::sheetThroughCupsPdf()
         QSKIP(qPrintable(m_why));
     QTemporaryDir temp;
     const QColor teal(0, 128, 128), orange(255, 128, 0);
-    QImage front(600, 600, QImage::Format_RGB32), back(760, 590, QImage::Format_RGB32);
-    front.fill(teal);
-    back.fill(orange);
     const QString frontFile = temp.filePath("front.jpg"), backFile = temp.filePath("back.png");
-    QVERIFY(front.save(frontFile, "JPEG", 95) && back.save(backFile, "PNG"));
+    QVERIFY(solidPicture(teal, {600, 600}).fullImage().save(frontFile, "JPEG", 95) &&
+            solidPicture(orange, {760, 590}).fullImage().save(backFile, "PNG"));
     m_setup.edit = [](QPrinter& p) {
         p.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                     p.pageLayout().minimumMargins()));

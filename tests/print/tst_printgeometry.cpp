@@ -42,6 +42,8 @@ jf::Paper sheet(const QString& name, QSizeF portrait, double margin, jf::PaperOr
 
 } // namespace
 
+using namespace printtest;
+
 void TestPrintGeometry::coverOnPaper_data()
 {
     using O = jf::PaperOrientation;
@@ -77,10 +79,8 @@ void TestPrintGeometry::coverOnPaper()
     QCOMPARE(layout.picture, QRect(10, 10, width, height));
     QCOMPARE(layout.border, QRect(9, 9, width + 2, height + 2));
     QCOMPARE(layout.pageInDots(), page);
-    const QRectF dots = layout.toDots(QRectF(layout.picture));
-    const double mmPerDot = 25.4 / paper.dotsPerInchX;
-    const QRectF mm(dots.topLeft() * mmPerDot, dots.size() * mmPerDot);
-    QVERIFY2(printtest::closeTo(mm, pictureMm, 0.001), qPrintable(printtest::describe(mm)));
+    const QRectF mm = mmOf(layout.toDots(QRectF(layout.picture)), paper.dotsPerInchX);
+    QVERIFY2(closeTo(mm, pictureMm, 0.001), qPrintable(describe(mm)));
 }
 
 // A printer measured to print the calibration rectangle 148.5 x 101 mm,
@@ -138,9 +138,8 @@ void TestPrintGeometry::calibratedCoverLands()
     const auto down = [&](double y) { return corner.y() - 1 + 101 / 100.0 * (y - corner.y()); };
     const QRectF seen(QPointF(across(sent.left()), down(sent.top())),
                       QPointF(across(sent.right()), down(sent.bottom())));
-    QVERIFY2(
-        printtest::closeTo(seen, landed, 0.05),
-        qPrintable("sent " + printtest::describe(sent) + ", lands " + printtest::describe(seen)));
+    QVERIFY2(closeTo(seen, landed, 0.05),
+             qPrintable("sent " + describe(sent) + ", lands " + describe(seen)));
 }
 
 void TestPrintGeometry::discTrayPageLands_data()
@@ -162,10 +161,8 @@ void TestPrintGeometry::discTrayPageLands()
     QFETCH(QPointF, ringOffsetMm);
     QFETCH(int, holeMm);
     QFETCH(int, discMm);
-    QImage red(60, 40, QImage::Format_RGB32);
-    red.fill(Qt::red);
     const QString across = QString::number(discMm);
-    jf::CoverRequest cover{across, across, jf::Picture::fromImage(red), 2, "Black", "CD Disk"};
+    jf::CoverRequest cover{across, across, solidPicture(Qt::red), 2, "Black", "CD Disk"};
     cover.discHoleMm = holeMm;
     jf::DiscJob job;
     job.pagePoints = QSizeF(pagePoints, pagePoints);
@@ -174,14 +171,14 @@ void TestPrintGeometry::discTrayPageLands()
     QCOMPARE(page.sheetPoints, job.pagePoints);
     constexpr int dpi = 300;
     const QImage image = jf::renderPage(page, dpi);
-    const QRectF ring = printtest::boundsOf(image, Qt::red);
+    const QRect ring = boundsOf(image, Qt::red);
     const QPointF centre = QPointF(1, 1) * jf::pointsToMm(pagePoints) / 2 + ringOffsetMm;
-    QVERIFY(qAbs(printtest::mmAt(ring.center().x(), dpi) - centre.x()) < 0.1);
-    QVERIFY(qAbs(printtest::mmAt(ring.center().y(), dpi) - centre.y()) < 0.1);
-    QVERIFY(qAbs(printtest::mmAt(ring.width(), dpi) - discMm) < 0.2);
+    const QPointF off = mmOf(ring, dpi).center() - centre;
+    QVERIFY(qAbs(off.x()) < 0.1 && qAbs(off.y()) < 0.1 &&
+            qAbs(mmAt(ring.width(), dpi) - discMm) < 0.2);
     const QPoint middle = (centre * jf::dotsPerMm(dpi)).toPoint();
     QCOMPARE(image.pixelColor(middle) == Qt::red, holeMm == 0);
-    QCOMPARE(image.pixelColor(ring.topLeft().toPoint() + QPoint(2, 2)), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(ring.topLeft() + QPoint(2, 2)), QColor(Qt::white));
 }
 
 void TestPrintGeometry::coverSizesToPixels_data()

@@ -140,6 +140,14 @@ private:
     std::thread m_thread;
 };
 
+// The program's printer becomes `queue`.
+void useQueue(const QString& queue)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setPrinterName(queue);
+    jf::currentPrinter().replace(std::move(printer));
+}
+
 QByteArray onePagePdf()
 {
     QBuffer buffer;
@@ -253,9 +261,8 @@ void TestPrintQueue::sendOutcomes()
     // The window's thread goes on meanwhile: a timer keeps firing.
     int ticks = 0;
     QTimer timer;
-    timer.setInterval(10);
     connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start();
+    timer.start(10);
     QSignalSpy finished(&sender, &jf::JobSender::finished);
     const QByteArray pdf = fake ? QByteArray(4 << 20, '%') : onePagePdf();
     QElapsedTimer clock;
@@ -313,11 +320,6 @@ void TestPrintQueue::windowTellsTheTruth()
     program.renew();
     auto [platform, work, app, form] = program.start();
     jf::platform().printerSetup = &m_setup;
-    const auto useQueue = [](const QString& queue) {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setPrinterName(queue);
-        jf::currentPrinter().replace(std::move(printer));
-    };
     const auto lastError = [&platform = platform] {
         return platform.messages.errors.value(platform.messages.errors.size() - 1);
     };
@@ -453,15 +455,8 @@ void TestPrintQueue::discTrays()
     jftest::ProgramFixture program;
     program.renew();
     auto [platform, work, app, form] = program.start();
-    ScriptedPrinterSetup setup;
-    jf::platform().printerSetup = &setup;
-    const auto restore = qScopeGuard([] {
-        jf::platform().printerSetup = nullptr;
-        jf::currentPrinter().replace(nullptr);
-    });
-    auto discPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    discPrinter->setPrinterName(kDiscQueue);
-    jf::currentPrinter().replace(std::move(discPrinter));
+    jf::platform().printerSetup = &m_setup;
+    useQueue(kDiscQueue);
     form.show();
     program.trigger("discLabelAction");
     jf::DiscLabelWindow& window = program.discLabel();
@@ -512,16 +507,14 @@ void TestPrintQueue::discTrays()
     // The page the queue took (CUPS keeps a job's document for a day): the
     // driver's custom disc page, the ring centred on it.
     const QString document = m_temp.filePath(QStringLiteral("disc.pdf"));
-    QVERIFY(QFile::copy(QStringLiteral("/var/spool/cups/d%1-001").arg(job.jobId, 5, 10, QChar('0')),
-                        document));
+    QVERIFY(QFile::copy(spooledDocument(job.jobId), document));
     QVERIFY2(pdfInfo(document).contains(QRegularExpression("Page size: +340 x 340 pts")),
              qPrintable(pdfInfo(document)));
     constexpr int dpi = 600;
-    const QRectF ring = boundsOf(renderPdf(document, dpi), QColor(0, 128, 128));
-    const double centre = jf::pointsToMm(340) / 2;
-    for (const double at : {mmAt(ring.center().x(), dpi), mmAt(ring.center().y(), dpi)})
-        QVERIFY2(qAbs(at - centre) < 0.1, qPrintable(QString::number(at - centre)));
-    QVERIFY2(qAbs(mmAt(ring.width(), dpi) - 117) < 0.2, qPrintable(QString::number(ring.width())));
+    const QRectF ring = mmOf(boundsOf(renderPdf(document, dpi), QColor(0, 128, 128)), dpi);
+    const QPointF off = ring.center() - QPointF(1, 1) * jf::pointsToMm(340) / 2;
+    QVERIFY2(qAbs(off.x()) < 0.1 && qAbs(off.y()) < 0.1 && qAbs(ring.width() - 117) < 0.2,
+             qPrintable(describe(ring)));
     QVERIFY(QFileInfo(kept + "data").size() > 100000); // the driver's printer data
 }
 
@@ -529,11 +522,8 @@ void TestPrintQueue::hungServiceIsAskedAside_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("then");
-    const QString tryAgain = QStringLiteral("Try again once it answers");
-    QTest::newRow("Print Cover") << "cover" << tryAgain;
-    QTest::newRow("Printer Setup") << "setup" << tryAgain;
-    QTest::newRow("Print Sheet") << "sheet" << tryAgain;
-    QTest::newRow("calibration page") << "calibration" << tryAgain;
+    for (const char* action : {"cover", "setup", "sheet", "calibration"})
+        QTest::newRow(action) << action << QStringLiteral("Try again once it answers");
     QTest::newRow("OK in Print Setup")
         << QStringLiteral("ok")
         << QStringLiteral("The choice in Print Setup was not taken; try again once it answers");
