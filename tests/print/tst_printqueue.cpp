@@ -516,6 +516,22 @@ void TestPrintQueue::discTrays()
     QVERIFY2(qAbs(off.x()) < 0.1 && qAbs(off.y()) < 0.1 && qAbs(ring.width() - 117) < 0.2,
              qPrintable(describe(ring)));
     QVERIFY(QFileInfo(kept + "data").size() > 100000); // the driver's printer data
+    // "Print Disc Test" goes the same way: its 116 mm circle centred on the
+    // same page, the correction left to the driver.
+    QTest::mouseClick(jftest::child<QPushButton>(window, "printTestButton"), Qt::LeftButton);
+    QVERIFY(finished.wait(30000));
+    const jf::SentJob test = finished[1][0].value<jf::SentJob>();
+    QVERIFY2(test.accepted(), qPrintable(test.failure));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(spooledDocument(test.jobId)), 20000);
+    const QString testPage = m_temp.filePath(QStringLiteral("test.pdf"));
+    QVERIFY(QFile::copy(spooledDocument(test.jobId), testPage));
+    const QRectF circle = mmOf(boundsOf(renderPdf(testPage, dpi), Qt::black, 100), dpi);
+    const QPointF testOff = circle.center() - QPointF(1, 1) * jf::pointsToMm(340) / 2;
+    QVERIFY2(qAbs(testOff.x()) < 0.1 && qAbs(testOff.y()) < 0.1 && qAbs(circle.width() - 116) < 0.3,
+             qPrintable(describe(circle)));
+    const QString keptTest = kept.section('/', 0, -2) + QStringLiteral("/job-%1.").arg(test.jobId);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(keptTest + "data"), 120000);
+    QFile::remove(keptTest + "args"), QFile::remove(keptTest + "data");
 }
 
 void TestPrintQueue::hungServiceIsAskedAside_data()
