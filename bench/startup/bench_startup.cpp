@@ -169,7 +169,7 @@ int main(int argc, char* argv[])
     // its ratio is shown for comparison only.
     const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
     std::printf("ratio Jacketforge / bare: %.2f (%s)\n", a / b,
-                offscreen ? "for comparison; the goal is on an X server" : "goal: at most 1.3");
+                offscreen ? "for comparison; the goal is on an X server" : "goal: at most 1.1");
     const double n = median(normal);
     const double l = median(longLines);
     std::printf("with megabyte lines: median %.1f ms, %.2f x a normal start (%.1f ms), "
