@@ -94,6 +94,7 @@ class TestPrintCups : public QObject
     QString m_why;
     ScriptedPrinterSetup m_setup;
     jf::BorderColourMemory m_border;
+    jf::SentJob m_sent; // the last job throughQueue sent
 
     // The setup dialog is confirmed on `paper`, turned as `orientation`, with
     // `options` chosen on the queue's properties page.
@@ -108,8 +109,6 @@ class TestPrintCups : public QObject
                     kOptions, p.printEngine()->property(kOptions).toStringList() + options);
         };
     }
-    jf::SentJob m_sent; // the last job throughQueue sent
-
     // What cups-pdf made of the job `print` sends to the default queue,
     // through the setup dialog once, in a file that asks to print at actual
     // size; empty when anything of that failed (a warning says what) or its

@@ -113,9 +113,7 @@ private slots:
         const QString across = QString::number(discMm);
         jf::CoverRequest cover{across, across, solidPicture(Qt::red), 2, "Black", "CD Disk"};
         cover.discHoleMm = holeMm;
-        jf::DiscJob job;
-        job.pagePoints = QSizeF(pagePoints, pagePoints);
-        job.ringOffsetMm = ringOffsetMm;
+        const jf::DiscJob job{{}, QSizeF(pagePoints, pagePoints), ringOffsetMm};
         const jf::PrintPage page = jf::discTrayPage(cover, job);
         QCOMPARE(page.sheetPoints, job.pagePoints);
         constexpr int dpi = 300;
