@@ -57,6 +57,23 @@ inline std::unique_ptr<QPrinter> pdfPrinter(const QString& path,
     return printer;
 }
 
+// A sheet of `portrait` millimetres with even margins, printing at `dpi`;
+// printable areas in both orientations.
+inline jf::Paper testPaper(QSizeF portrait, int dpi, double margin = 0,
+                           jf::PaperOrientation chosen = jf::PaperOrientation::Portrait,
+                           const QString& name = QStringLiteral("A4"))
+{
+    jf::Paper paper;
+    paper.name = name;
+    paper.sizePointsPortrait = (portrait * 72 / 25.4).toSize();
+    const QSizeF area = portrait - QSizeF(2 * margin, 2 * margin);
+    paper.printablePortrait = QRectF(QPointF(margin, margin), area);
+    paper.printableLandscape = QRectF(QPointF(margin, margin), area.transposed());
+    paper.orientation = chosen;
+    paper.dotsPerInchX = paper.dotsPerInchY = dpi;
+    return paper;
+}
+
 inline jf::Picture solidPicture(const QColor& colour, QSize size = QSize(64, 48))
 {
     QImage image(size, QImage::Format_RGB32);
