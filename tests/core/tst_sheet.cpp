@@ -184,39 +184,38 @@ void TestSheet::arrangement()
 
 void TestSheet::sheetFile()
 {
-    const jftest::ScratchFolder dir;
-    const QString path = dir.path("Sheet.txt");
-    const auto bytes = [&] { return dir.get("Sheet.txt"); };
-    const auto put = [&](const QByteArray& content) { dir.put("Sheet.txt", content); };
+    const QString where = path("Covers.txt");
+    const auto bytes = [&] { return get("Covers.txt"); };
 
     // Missing: an empty sheet, and no file made by reading.
     jf::SheetList sheet;
-    QVERIFY(sheet.read(path).isEmpty());
+    QVERIFY(sheet.read(where).isEmpty());
     QVERIFY(sheet.entries().isEmpty());
-    QVERIFY(!QFile::exists(path));
+    QVERIFY(!QFile::exists(where));
 
     // Round trip: one line per cover, a tab in a path kept.
     const jf::SheetEntry front{5, 121, 121, QString::fromUtf8("/home/a/Fr\u00fcher.jpg")};
     const jf::SheetEntry back{7, 151.5, 118, QStringLiteral("/home/a/tab\there.png")};
     sheet.append(front);
     sheet.append(back);
-    sheet.write(path);
+    sheet.write(where);
     QCOMPARE(bytes(), QString::fromUtf8("5\t121\t121\t/home/a/Fr\u00fcher.jpg\r\n"
                                         "7\t151.5\t118\t/home/a/tab\there.png\r\n")
                           .toUtf8());
     jf::SheetList back2;
-    QVERIFY(back2.read(path).isEmpty());
+    QVERIFY(back2.read(where).isEmpty());
     QCOMPARE(back2.entries(), (QList<jf::SheetEntry>{front, back}));
 
     // Damaged lines (sizes no cover on the sheet has among them) are
     // reported and kept, after the entries.
-    put("9\t121\t121\t/x.jpg\r\n5\t121\t121\t/a.jpg\r\n5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"
+    put("Covers.txt",
+        "9\t121\t121\t/x.jpg\r\n5\t121\t121\t/a.jpg\r\n5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"
         "6\t120\t120\t/c.jpg\n5\t0\t0\t/z.jpg\n5\t1e-300\t121\t/t.jpg\n");
     jf::SheetList damaged;
-    QCOMPARE(damaged.read(path), (QList<int>{1, 3, 4, 6, 7}));
+    QCOMPARE(damaged.read(where), (QList<int>{1, 3, 4, 6, 7}));
     QCOMPARE(damaged.entries().size(), 2);
     damaged.removeAt(0);
-    damaged.write(path);
+    damaged.write(where);
     QCOMPARE(bytes(), QByteArray("6\t120\t120\t/c.jpg\r\n9\t121\t121\t/x.jpg\r\n"
                                  "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n5\t0\t0\t/z.jpg\r\n"
                                  "5\t1e-300\t121\t/t.jpg\r\n"));
@@ -225,19 +224,19 @@ void TestSheet::sheetFile()
     QByteArray many;
     for (int i = 0; i < jf::kMostSheetCovers + 2; ++i)
         many += "5\t121\t" + QByteArray::number(i + 1) + "\t/m.jpg\r\n";
-    put(many);
+    put("Covers.txt", many);
     jf::SheetList full;
-    QVERIFY(full.read(path).isEmpty());
+    QVERIFY(full.read(where).isEmpty());
     QCOMPARE(full.entries().size(), jf::kMostSheetCovers);
     QCOMPARE(full.leftOver(), 2);
     QVERIFY_THROWS_EXCEPTION(jf::Error, full.append(front));
-    full.write(path);
+    full.write(where);
     QCOMPARE(bytes(), many);
 
     // A picture path with a line break is no line: refused, the file kept.
     const QByteArray kept = bytes();
     damaged.append({5, 121, 121, QStringLiteral("/two\nlines.jpg")});
-    QVERIFY_THROWS_EXCEPTION(jf::Error, damaged.write(path));
+    QVERIFY_THROWS_EXCEPTION(jf::Error, damaged.write(where));
     QCOMPARE(bytes(), kept);
 
     // Not read whole (oversized, a NUL byte, a folder in the way): never
@@ -246,22 +245,22 @@ void TestSheet::sheetFile()
         const QByteArray before = bytes();
         jf::SheetList list;
         if (readFails)
-            QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.read(path));
+            QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.read(where));
         else
-            list.read(path);
+            list.read(where);
         list.append(front);
-        QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(path));
+        QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(where));
         QCOMPARE(bytes(), before);
     };
-    QVERIFY(QFile::resize(path, jf::maxListFileBytes + 1)); // sparse: quick to make
+    QVERIFY(QFile::resize(where, jf::maxListFileBytes + 1)); // sparse: quick to make
     neverWrittenOver(true);
     static constexpr char withNul[] = "5\t121\t121\t/a.jpg\r\n\0hidden\r\n";
-    put(QByteArray(withNul, sizeof withNul - 1));
+    put("Covers.txt", QByteArray(withNul, sizeof withNul - 1));
     neverWrittenOver(false);
-    QFile::remove(path);
-    QVERIFY(QDir(dir.root()).mkdir(QStringLiteral("Sheet.txt")));
+    QFile::remove(where);
+    QVERIFY(QDir().mkdir(where));
     neverWrittenOver(true);
-    QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(QFileInfo(where).isDir());
 }
 
 Q_DECLARE_METATYPE(jf::Crop)
