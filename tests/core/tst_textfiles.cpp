@@ -191,9 +191,7 @@ private slots:
         put("DefaultSizes.ins", "1\r\n");
         QString file = root() + "/" + node;
         const QByteArray special = QFile::encodeName(root() + "/" + node.section(' ', -1));
-        struct stat before
-        {
-        };
+        struct stat before = {};
         if (node.startsWith("sparse")) {
             file = path("Big.txt");
             put("Big.txt", "");
@@ -234,9 +232,7 @@ private slots:
                 jftest::failureOf<jf::FileStreamError>([&] { jf::writeListFile(file, {"a"}); });
         QCOMPARE(failure, message.replace("<path>", file));
         if (node.startsWith("link to")) {
-            struct stat after
-            {
-            };
+            struct stat after = {};
             QCOMPARE(::stat(special.constData(), &after), 0);
             QCOMPARE(after.st_mode, before.st_mode);
             QCOMPARE(after.st_ino, before.st_ino);
@@ -316,9 +312,7 @@ private slots:
         QFETCH(qint64, after);
         QFETCH(QString, settingsMessage);
 
-        const QByteArray oldSizes(
-            "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
-            "14\r\n15\r\n16\r\n");
+        const QByteArray oldSizes("1\r\n2\r\n");
         put("DefaultSizes.ins", oldSizes);
         put("PicturesNames.txt", "old\r\n");
 

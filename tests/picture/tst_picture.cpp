@@ -389,16 +389,6 @@ private slots:
         QVERIFY(colourDistance(canvas.pixel(20, 28), qRgb(128, 128, 128)) <= 16);
     }
 
-    void hugeHeaderDecodesSmallWithoutFullSize()
-    {
-        // 16000 x 16000 is within the limit: it loads from the header alone,
-        // and a preview decodes at 1/8 (2000 x 2000), mostly grey.
-        const Picture picture =
-            loadPicture(file(QStringLiteral("big.jpg"), jpegClaiming(16000, 16000)));
-        QCOMPARE(picture.size(), QSize(16000, 16000));
-        QCOMPARE(picture.scaledTo(QSize(100, 80)).size(), QSize(100, 80));
-    }
-
     void scaledToExactSize_data()
     {
         jftest::columns<QString, QByteArray, QSize>("name", "bytes", "target");
@@ -410,6 +400,9 @@ private slots:
             QTest::newRow(qPrintable(QStringLiteral("jpeg") + size)) << "s.jpg" << jpeg << target;
             QTest::newRow(qPrintable(QStringLiteral("bmp") + size)) << "s.bmp" << bmp << target;
         }
+        // 16000 x 16000 is within the limit: it loads from the header alone,
+        // and a preview decodes at 1/8 (2000 x 2000), mostly grey.
+        row("jpeg claiming 16000x16000", "big.jpg", jpegClaiming(16000, 16000), QSize(100, 80));
     }
     void scaledToExactSize()
     {
@@ -500,11 +493,7 @@ private slots:
             const QRgb want =
                 reference.pixel(int(f.x() * reference.width()), int(f.y() * reference.height()));
             QVERIFY2(colourDistance(canvas.pixel(at), want) <= 24,
-                     qPrintable(QStringLiteral("at %1,%2: %3, expected %4")
-                                    .arg(at.x())
-                                    .arg(at.y())
-                                    .arg(canvas.pixel(at), 8, 16)
-                                    .arg(want, 8, 16)));
+                     qPrintable(QStringLiteral("at %1, %2").arg(at.x()).arg(at.y())));
         }
     }
     void colours_data()
@@ -594,41 +583,38 @@ private slots:
     {
         // tolerance: more than 8 bits may round either way
         jftest::columns<QString, QString, int>("name", "onWhite", "tolerance");
-        const auto add = [](const char* type, const char* name, const char* shown, int bits) {
-            row(name, QStringLiteral("%1-%2.%3").arg(type, name, type[0] == 't' ? "tif" : "png"),
-                QStringLiteral("on-white-%1-%2.png").arg(type, shown), int(bits > 8));
+        // shown: empty: the file of the same name
+        const auto add = [](const char* type, const QStringList& names, const QString& shown,
+                            int bits) {
+            for (const QString& name : names)
+                row(qPrintable(name),
+                    QStringLiteral("%1-%2.%3").arg(type, name, type[0] == 't' ? "tif" : "png"),
+                    QStringLiteral("on-white-%1-%2.png").arg(type, shown.isEmpty() ? name : shown),
+                    int(bits > 8));
         };
-        add("tiff", "rgb8-lzw", "rgb", 8);
-        add("tiff", "rgb16-big-endian-unassociated", "rgb-unassociated", 16);
-        add("tiff", "rgb-float-unassociated", "rgb-unassociated", 32);
-        add("tiff", "rgb8-one-tile", "rgb", 8);
-        add("tiff", "rgb8-tiles-planar", "rgb", 8);
-        add("tiff", "rgb16-planar", "rgb", 16);
-        add("tiff", "rgb8-associated", "rgb-associated", 8); // colours above alpha
-        add("tiff", "rgb8-unassociated", "rgb-unassociated", 8);
-        add("tiff", "rgb16-associated-tiles", "rgb-associated", 16);
-        add("tiff", "grey8-associated-planar", "grey-associated", 8);
-        add("tiff", "grey16-unassociated-planar", "grey-unassociated", 16);
-        add("tiff", "grey2", "grey", 2);
-        add("tiff", "grey4-inverted", "inverted-grey", 4);
-        add("tiff", "rgb2", "rgb", 2);
-        add("tiff", "rgb4-planar", "rgb", 4);
-        add("tiff", "grey10", "grey", 10);
-        add("tiff", "grey12-unassociated", "grey-unassociated", 12);
-        add("tiff", "rgb12-tiles", "rgb", 12);
-        add("tiff", "rgb14-associated-planar", "rgb-associated", 14);
-        add("tiff", "rgb24", "rgb", 24);
-        add("tiff", "grey32-inverted", "inverted-grey", 32);
-        add("tiff", "cmyk8", "cmyk", 8);
-        add("tiff", "cmyk16-planar", "cmyk", 16);
-        add("tiff", "palette8", "rgb", 8);
-        add("tiff", "palette16", "rgb", 16);
-        for (const char* name :
-             {"grey1", "grey2-trns", "grey4", "grey8-trns", "rgb8-trns", "palette-2-colours",
-              "palette-4-colours", "palette-16-colours", "palette", "grey-alpha8", "rgba8"})
-            add("png", name, name, 8);
-        for (const char* name : {"grey16-trns", "rgb16", "rgb16-trns", "grey-alpha16", "rgba16"})
-            add("png", name, name, 16);
+        add("tiff",
+            {"rgb8-lzw", "rgb8-one-tile", "rgb8-tiles-planar", "rgb2", "rgb4-planar", "palette8"},
+            "rgb", 8);
+        add("tiff", {"rgb16-planar", "rgb12-tiles", "rgb24", "palette16"}, "rgb", 16);
+        add("tiff", {"rgb8-unassociated"}, "rgb-unassociated", 8);
+        add("tiff", {"rgb16-big-endian-unassociated", "rgb-float-unassociated"}, "rgb-unassociated",
+            16);
+        // Colours above alpha.
+        add("tiff", {"rgb8-associated"}, "rgb-associated", 8);
+        add("tiff", {"rgb16-associated-tiles", "rgb14-associated-planar"}, "rgb-associated", 16);
+        add("tiff", {"grey8-associated-planar"}, "grey-associated", 8);
+        add("tiff", {"grey16-unassociated-planar", "grey12-unassociated"}, "grey-unassociated", 16);
+        add("tiff", {"grey2"}, "grey", 8);
+        add("tiff", {"grey10"}, "grey", 16);
+        add("tiff", {"grey4-inverted"}, "inverted-grey", 8);
+        add("tiff", {"grey32-inverted"}, "inverted-grey", 16);
+        add("tiff", {"cmyk8"}, "cmyk", 8);
+        add("tiff", {"cmyk16-planar"}, "cmyk", 16);
+        add("png",
+            {"grey1", "grey2-trns", "grey4", "grey8-trns", "rgb8-trns", "palette-2-colours",
+             "palette-4-colours", "palette-16-colours", "palette", "grey-alpha8", "rgba8"},
+            "", 8);
+        add("png", {"grey16-trns", "rgb16", "rgb16-trns", "grey-alpha16", "rgba16"}, "", 16);
     }
     void layouts()
     {
