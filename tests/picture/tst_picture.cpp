@@ -15,7 +15,6 @@
 #include "ScratchFolder.h"
 #include "TextCodec.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
@@ -653,11 +652,7 @@ private slots:
     {
         QFETCH(QString, kind);
         const jftest::HangGuard hang(20);
-        QImage green(4, 4, QImage::Format_RGB32);
-        green.fill(Qt::green);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
+        const QByteArray png = sample("green-4x4.png");
         file("green.png", png);
         const QString fifo = path("pipe");
         QVERIFY(QFile::exists(fifo) || ::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
