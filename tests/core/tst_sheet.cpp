@@ -423,21 +423,17 @@ void TestSheet::discRing_data()
     // guides 0.5 units off the edges.
     jftest::columns<QRectF, QSizeF, int, QRectF, QRectF, QRectF, QRectF>(
         "box", "discMm", "holeMm", "border", "hole", "outerGuide", "innerGuide");
-    const QRectF box(10, 20, 117, 117);
-    QTest::newRow("117 mm, hole 41")
-        << box << QSizeF(117, 117) << 41 << QRectF() << QRectF(48, 58, 41, 41)
-        << QRectF(9.5, 19.5, 118, 118) << QRectF(48.5, 58.5, 40, 40);
-    QTest::newRow("no hole") << box << QSizeF(117, 117) << 0 << QRectF() << QRectF()
-                             << QRectF(9.5, 19.5, 118, 118) << QRectF();
-    QTest::newRow("ellipse 120 x 100, two units a millimetre across")
-        << QRectF(0, 0, 240, 100) << QSizeF(120, 100) << 41 << QRectF() << QRectF(79, 29.5, 82, 41)
-        << QRectF(-1, -0.5, 242, 101) << QRectF(80, 30, 80, 40);
-    QTest::newRow("a border ring of 1 mm")
-        << box << QSizeF(117, 117) << 60 << QRectF(9, 19, 119, 119) << QRectF(38.5, 48.5, 60, 60)
-        << QRectF(8.5, 18.5, 120, 120) << QRectF(39, 49, 59, 59);
-    QTest::newRow("a hole too small for its guide")
-        << box << QSizeF(117, 117) << 1 << QRectF() << QRectF(68, 78, 1, 1)
-        << QRectF(9.5, 19.5, 118, 118) << QRectF();
+    const QRectF box(10, 20, 117, 117), guide(9.5, 19.5, 118, 118), none;
+    const QSizeF cd(117, 117);
+    row("117 mm, hole 41", box, cd, 41, none, QRectF(48, 58, 41, 41), guide,
+        QRectF(48.5, 58.5, 40, 40));
+    row("no hole", box, cd, 0, none, none, guide, none);
+    row("ellipse 120 x 100, two units a millimetre across", QRectF(0, 0, 240, 100),
+        QSizeF(120, 100), 41, none, QRectF(79, 29.5, 82, 41), QRectF(-1, -0.5, 242, 101),
+        QRectF(80, 30, 80, 40));
+    row("a border ring of 1 mm", box, cd, 60, QRectF(9, 19, 119, 119), QRectF(38.5, 48.5, 60, 60),
+        QRectF(8.5, 18.5, 120, 120), QRectF(39, 49, 59, 59));
+    row("a hole too small for its guide", box, cd, 1, none, QRectF(68, 78, 1, 1), guide, none);
 }
 
 // The ring is the ellipse inscribed in the box with the hole centred, scaled
