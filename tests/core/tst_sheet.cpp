@@ -1,13 +1,16 @@
 // The sheet: covers arranged on as few sheets as they fit, with cut marks,
 // and Sheet.txt; the picture placed on a cover, a disc label's ring, and the
-// one-line files of the sheet window's and the placement's choices.
+// one-line files of the sheet window's and the placement's choices and of the
+// disc's hole.
 #include "DataFileFormats.h"
 #include "DataRow.h"
+#include "DiscFiles.h"
 #include "DiscGeometry.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageUnits.h"
 #include "PictureFit.h"
+#include "SafeFileIO.h"
 #include "ScratchFolder.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
@@ -385,13 +388,22 @@ void TestSheet::oneLineSettings_data()
 {
     // content: null: missing
     jftest::columns<QString, QByteArray, QString>("file", "content", "read");
-    const QString fit("PictureFit.ins"), sheet("SheetSettings.ins");
+    const QString fit("PictureFit.ins"), sheet("SheetSettings.ins"), disc("Disc.ins");
     row("no PictureFit.ins: stretch", fit, QByteArray(), "stretch");
     row("unknown: stretch", fit, QByteArray("Fill\r\n"), "stretch");
     row("no SheetSettings.ins: marks, no bleed", sheet, QByteArray(), "1 0");
     row("the one line of before", sheet, QByteArray("0\r\n"), "0 0");
     row("bleed 3", sheet, QByteArray("1\r\n3\r\n"), "1 3");
     row("bleed 4: none", sheet, QByteArray("1\r\n4\r\n"), "1 0");
+    // The disc's hole: a bad value is the default.
+    row("no Disc.ins: hole 41", disc, QByteArray(), "41");
+    row("hole 17", disc, QByteArray("17\r\n"), "17");
+    row("blanks, no line end", disc, QByteArray(" 22 "), "22");
+    row("no hole", disc, QByteArray("0\r\n"), "0");
+    row("the largest hole", disc, QByteArray("60\n"), "60");
+    row("hole too large", disc, QByteArray("61\r\n"), "41");
+    row("negative hole", disc, QByteArray("-1\r\n"), "41");
+    row("hole not whole", disc, QByteArray("17.5\r\n"), "41");
 }
 
 void TestSheet::oneLineSettings()
@@ -401,19 +413,35 @@ void TestSheet::oneLineSettings()
     QFETCH(QString, read);
     const QString where = path(file);
     QDir().rmdir(where);
+    jf::forgetNotedFilesForTesting();
     if (!content.isNull())
-        jf::writeWholeFile(where, content);
-    const bool fit = file == QLatin1String("PictureFit.ins");
+        put(file, content);
     const auto readBack = [&] {
-        const jf::SheetSettings sheet = fit ? jf::SheetSettings() : jf::readSheetSettings(where);
-        return fit ? jf::pictureFitName(jf::readPictureFit(where))
-                   : QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
+        if (file == QLatin1String("Disc.ins"))
+            return QString::number(jf::readDiscHole(where));
+        if (file == QLatin1String("PictureFit.ins"))
+            return jf::pictureFitName(jf::readPictureFit(where));
+        const jf::SheetSettings sheet = jf::readSheetSettings(where);
+        return QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
     };
     QCOMPARE(readBack(), read);
+    if (file == QLatin1String("Disc.ins")) {
+        // Changed by another program since it was read: not written over.
+        put(file, "30\r\n");
+        QVERIFY(
+            jftest::failureOf([&] { jf::writeDiscHole(where, 17); }).contains("Another program"));
+        QCOMPARE(readBack(), QString("30"));
+        jf::writeDiscHole(where, 17);
+        QCOMPARE(readBack(), QString("17"));
+        QCOMPARE(jftest::failureOf([&] { jf::writeDiscHole(where, 61); }),
+                 QStringLiteral("The hole's diameter must be from 0 to 60 mm"));
+    }
     // Unreadable (a folder in the way): told, naming the file.
     QFile::remove(where);
     QVERIFY(QDir().mkdir(where));
-    QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(where));
+    QVERIFY(jftest::failureOf<jf::InOutError>([&] {
+                readBack();
+            }).startsWith(QStringLiteral("Cannot open file \"%1\"").arg(where)));
 }
 
 void TestSheet::discRing_data()
