@@ -1,5 +1,5 @@
 // Printer corrections: Calibration.txt and the measurements the user types;
-// the disc label's files and the options of a print on a disc tray.
+// DiscCalibration.txt and the options of a print on a disc tray.
 #include "Calibration.h"
 #include "DataFileFormats.h"
 #include "DataRow.h"
@@ -7,11 +7,8 @@
 #include "ExpectFailure.h"
 #include "HangGuard.h"
 #include "PageLayout.h"
-#include "SafeFileIO.h"
 #include "ScratchFolder.h"
 
-#include <QDir>
-#include <QScopeGuard>
 #include <QTest>
 
 using jftest::row;
@@ -228,53 +225,6 @@ private slots:
         for (const auto& [seen, expected] : pairs)
             QVERIFY2(qAbs(seen - expected) < 1e-9,
                      qPrintable(QStringLiteral("%1, expected %2").arg(seen).arg(expected)));
-    }
-
-    void discHoleFile_data()
-    {
-        // file: "<none>": no file
-        // hole: -1: cannot be read
-        jftest::columns<QByteArray, int>("file", "hole");
-        row("missing", QByteArray("<none>"), 41);
-        row("17", QByteArray("17\r\n"), 17);
-        row("blanks, no line end", QByteArray(" 22 "), 22);
-        row("no hole", QByteArray("0\r\n"), 0);
-        row("largest", QByteArray("60\n"), 60);
-        row("too large", QByteArray("61\r\n"), 41);
-        row("negative", QByteArray("-1\r\n"), 41);
-        row("not whole", QByteArray("17.5\r\n"), 41);
-        row("a folder in the way", QByteArray("<folder>"), -1);
-    }
-
-    // Disc.ins: a bad value is the default, a file that cannot be read is told,
-    // and one another program changed since it was read is not written over.
-    void discHoleFile()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, hole);
-        jf::forgetNotedFilesForTesting();
-        const QString disc = path("Disc.ins");
-        QFile::remove(disc);
-        if (file == "<folder>")
-            QVERIFY(QDir(root()).mkdir("Disc.ins"));
-        else if (file != "<none>")
-            put("Disc.ins", file);
-        const auto removeFolder = qScopeGuard([&] { QDir(root()).rmdir("Disc.ins"); });
-        if (hole < 0) {
-            QVERIFY(jftest::failureOf<jf::InOutError>([&] {
-                        jf::readDiscHole(disc);
-                    }).startsWith(QStringLiteral("Cannot open file \"%1\"").arg(disc)));
-            return;
-        }
-        QCOMPARE(jf::readDiscHole(disc), hole);
-        put("Disc.ins", "30\r\n"); // another program, meanwhile
-        QVERIFY(
-            jftest::failureOf([&] { jf::writeDiscHole(disc, 17); }).contains("Another program"));
-        QCOMPARE(jf::readDiscHole(disc), 30);
-        jf::writeDiscHole(disc, 17);
-        QCOMPARE(jf::readDiscHole(disc), 17);
-        QCOMPARE(jftest::failureOf([&] { jf::writeDiscHole(disc, 61); }),
-                 QStringLiteral("The hole's diameter must be from 0 to 60 mm"));
     }
 
     void discJobOptions_data()

@@ -107,8 +107,6 @@ private slots:
         row("product beyond 32 bits", 2000000000, 3, 4, 1500000000);
         row("zero divisor", 5, 1, 0, -1);
         row("result beyond 32 bits", 2000000000, 2, 1, -1);
-        row("20 x 50 window, 600 dpi width", 20, 600, 96, 125);
-        row("20 x 50 window, 600 dpi height", 50, 600, 96, 313);
     }
 
     void mulDivRounding()

@@ -1,13 +1,16 @@
 // The sheet: covers arranged on as few sheets as they fit, with cut marks,
 // and Sheet.txt; the picture placed on a cover, a disc label's ring, and the
-// one-line files of the sheet window's and the placement's choices.
+// one-line files of the sheet window's and the placement's choices and of the
+// disc's hole.
 #include "DataFileFormats.h"
 #include "DataRow.h"
+#include "DiscFiles.h"
 #include "DiscGeometry.h"
 #include "Errors.h"
 #include "ExpectFailure.h"
 #include "PageUnits.h"
 #include "PictureFit.h"
+#include "SafeFileIO.h"
 #include "ScratchFolder.h"
 #include "SheetLayout.h"
 #include "SheetList.h"
@@ -184,39 +187,38 @@ void TestSheet::arrangement()
 
 void TestSheet::sheetFile()
 {
-    const jftest::ScratchFolder dir;
-    const QString path = dir.path("Sheet.txt");
-    const auto bytes = [&] { return dir.get("Sheet.txt"); };
-    const auto put = [&](const QByteArray& content) { dir.put("Sheet.txt", content); };
+    const QString where = path("Covers.txt");
+    const auto bytes = [&] { return get("Covers.txt"); };
 
     // Missing: an empty sheet, and no file made by reading.
     jf::SheetList sheet;
-    QVERIFY(sheet.read(path).isEmpty());
+    QVERIFY(sheet.read(where).isEmpty());
     QVERIFY(sheet.entries().isEmpty());
-    QVERIFY(!QFile::exists(path));
+    QVERIFY(!QFile::exists(where));
 
     // Round trip: one line per cover, a tab in a path kept.
     const jf::SheetEntry front{5, 121, 121, QString::fromUtf8("/home/a/Fr\u00fcher.jpg")};
     const jf::SheetEntry back{7, 151.5, 118, QStringLiteral("/home/a/tab\there.png")};
     sheet.append(front);
     sheet.append(back);
-    sheet.write(path);
+    sheet.write(where);
     QCOMPARE(bytes(), QString::fromUtf8("5\t121\t121\t/home/a/Fr\u00fcher.jpg\r\n"
                                         "7\t151.5\t118\t/home/a/tab\there.png\r\n")
                           .toUtf8());
     jf::SheetList back2;
-    QVERIFY(back2.read(path).isEmpty());
+    QVERIFY(back2.read(where).isEmpty());
     QCOMPARE(back2.entries(), (QList<jf::SheetEntry>{front, back}));
 
     // Damaged lines (sizes no cover on the sheet has among them) are
     // reported and kept, after the entries.
-    put("9\t121\t121\t/x.jpg\r\n5\t121\t121\t/a.jpg\r\n5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"
+    put("Covers.txt",
+        "9\t121\t121\t/x.jpg\r\n5\t121\t121\t/a.jpg\r\n5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n"
         "6\t120\t120\t/c.jpg\n5\t0\t0\t/z.jpg\n5\t1e-300\t121\t/t.jpg\n");
     jf::SheetList damaged;
-    QCOMPARE(damaged.read(path), (QList<int>{1, 3, 4, 6, 7}));
+    QCOMPARE(damaged.read(where), (QList<int>{1, 3, 4, 6, 7}));
     QCOMPARE(damaged.entries().size(), 2);
     damaged.removeAt(0);
-    damaged.write(path);
+    damaged.write(where);
     QCOMPARE(bytes(), QByteArray("6\t120\t120\t/c.jpg\r\n9\t121\t121\t/x.jpg\r\n"
                                  "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n5\t0\t0\t/z.jpg\r\n"
                                  "5\t1e-300\t121\t/t.jpg\r\n"));
@@ -225,19 +227,19 @@ void TestSheet::sheetFile()
     QByteArray many;
     for (int i = 0; i < jf::kMostSheetCovers + 2; ++i)
         many += "5\t121\t" + QByteArray::number(i + 1) + "\t/m.jpg\r\n";
-    put(many);
+    put("Covers.txt", many);
     jf::SheetList full;
-    QVERIFY(full.read(path).isEmpty());
+    QVERIFY(full.read(where).isEmpty());
     QCOMPARE(full.entries().size(), jf::kMostSheetCovers);
     QCOMPARE(full.leftOver(), 2);
     QVERIFY_THROWS_EXCEPTION(jf::Error, full.append(front));
-    full.write(path);
+    full.write(where);
     QCOMPARE(bytes(), many);
 
     // A picture path with a line break is no line: refused, the file kept.
     const QByteArray kept = bytes();
     damaged.append({5, 121, 121, QStringLiteral("/two\nlines.jpg")});
-    QVERIFY_THROWS_EXCEPTION(jf::Error, damaged.write(path));
+    QVERIFY_THROWS_EXCEPTION(jf::Error, damaged.write(where));
     QCOMPARE(bytes(), kept);
 
     // Not read whole (oversized, a NUL byte, a folder in the way): never
@@ -246,22 +248,22 @@ void TestSheet::sheetFile()
         const QByteArray before = bytes();
         jf::SheetList list;
         if (readFails)
-            QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.read(path));
+            QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.read(where));
         else
-            list.read(path);
+            list.read(where);
         list.append(front);
-        QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(path));
+        QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(where));
         QCOMPARE(bytes(), before);
     };
-    QVERIFY(QFile::resize(path, jf::maxListFileBytes + 1)); // sparse: quick to make
+    QVERIFY(QFile::resize(where, jf::maxListFileBytes + 1)); // sparse: quick to make
     neverWrittenOver(true);
     static constexpr char withNul[] = "5\t121\t121\t/a.jpg\r\n\0hidden\r\n";
-    put(QByteArray(withNul, sizeof withNul - 1));
+    put("Covers.txt", QByteArray(withNul, sizeof withNul - 1));
     neverWrittenOver(false);
-    QFile::remove(path);
-    QVERIFY(QDir(dir.root()).mkdir(QStringLiteral("Sheet.txt")));
+    QFile::remove(where);
+    QVERIFY(QDir().mkdir(where));
     neverWrittenOver(true);
-    QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(QFileInfo(where).isDir());
 }
 
 Q_DECLARE_METATYPE(jf::Crop)
@@ -386,13 +388,22 @@ void TestSheet::oneLineSettings_data()
 {
     // content: null: missing
     jftest::columns<QString, QByteArray, QString>("file", "content", "read");
-    const QString fit("PictureFit.ins"), sheet("SheetSettings.ins");
+    const QString fit("PictureFit.ins"), sheet("SheetSettings.ins"), disc("Disc.ins");
     row("no PictureFit.ins: stretch", fit, QByteArray(), "stretch");
     row("unknown: stretch", fit, QByteArray("Fill\r\n"), "stretch");
     row("no SheetSettings.ins: marks, no bleed", sheet, QByteArray(), "1 0");
     row("the one line of before", sheet, QByteArray("0\r\n"), "0 0");
     row("bleed 3", sheet, QByteArray("1\r\n3\r\n"), "1 3");
     row("bleed 4: none", sheet, QByteArray("1\r\n4\r\n"), "1 0");
+    // The disc's hole: a bad value is the default.
+    row("no Disc.ins: hole 41", disc, QByteArray(), "41");
+    row("hole 17", disc, QByteArray("17\r\n"), "17");
+    row("blanks, no line end", disc, QByteArray(" 22 "), "22");
+    row("no hole", disc, QByteArray("0\r\n"), "0");
+    row("the largest hole", disc, QByteArray("60\n"), "60");
+    row("hole too large", disc, QByteArray("61\r\n"), "41");
+    row("negative hole", disc, QByteArray("-1\r\n"), "41");
+    row("hole not whole", disc, QByteArray("17.5\r\n"), "41");
 }
 
 void TestSheet::oneLineSettings()
@@ -402,19 +413,35 @@ void TestSheet::oneLineSettings()
     QFETCH(QString, read);
     const QString where = path(file);
     QDir().rmdir(where);
+    jf::forgetNotedFilesForTesting();
     if (!content.isNull())
-        jf::writeWholeFile(where, content);
-    const bool fit = file == QLatin1String("PictureFit.ins");
+        put(file, content);
     const auto readBack = [&] {
-        const jf::SheetSettings sheet = fit ? jf::SheetSettings() : jf::readSheetSettings(where);
-        return fit ? jf::pictureFitName(jf::readPictureFit(where))
-                   : QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
+        if (file == QLatin1String("Disc.ins"))
+            return QString::number(jf::readDiscHole(where));
+        if (file == QLatin1String("PictureFit.ins"))
+            return jf::pictureFitName(jf::readPictureFit(where));
+        const jf::SheetSettings sheet = jf::readSheetSettings(where);
+        return QStringLiteral("%1 %2").arg(int(sheet.cutMarks)).arg(sheet.bleedMm);
     };
     QCOMPARE(readBack(), read);
+    if (file == QLatin1String("Disc.ins")) {
+        // Changed by another program since it was read: not written over.
+        put(file, "30\r\n");
+        QVERIFY(
+            jftest::failureOf([&] { jf::writeDiscHole(where, 17); }).contains("Another program"));
+        QCOMPARE(readBack(), QString("30"));
+        jf::writeDiscHole(where, 17);
+        QCOMPARE(readBack(), QString("17"));
+        QCOMPARE(jftest::failureOf([&] { jf::writeDiscHole(where, 61); }),
+                 QStringLiteral("The hole's diameter must be from 0 to 60 mm"));
+    }
     // Unreadable (a folder in the way): told, naming the file.
     QFile::remove(where);
     QVERIFY(QDir().mkdir(where));
-    QVERIFY(jftest::failureOf<jf::InOutError>([&] { readBack(); }).contains(where));
+    QVERIFY(jftest::failureOf<jf::InOutError>([&] {
+                readBack();
+            }).startsWith(QStringLiteral("Cannot open file \"%1\"").arg(where)));
 }
 
 void TestSheet::discRing_data()
@@ -424,21 +451,17 @@ void TestSheet::discRing_data()
     // guides 0.5 units off the edges.
     jftest::columns<QRectF, QSizeF, int, QRectF, QRectF, QRectF, QRectF>(
         "box", "discMm", "holeMm", "border", "hole", "outerGuide", "innerGuide");
-    const QRectF box(10, 20, 117, 117);
-    QTest::newRow("117 mm, hole 41")
-        << box << QSizeF(117, 117) << 41 << QRectF() << QRectF(48, 58, 41, 41)
-        << QRectF(9.5, 19.5, 118, 118) << QRectF(48.5, 58.5, 40, 40);
-    QTest::newRow("no hole") << box << QSizeF(117, 117) << 0 << QRectF() << QRectF()
-                             << QRectF(9.5, 19.5, 118, 118) << QRectF();
-    QTest::newRow("ellipse 120 x 100, two units a millimetre across")
-        << QRectF(0, 0, 240, 100) << QSizeF(120, 100) << 41 << QRectF() << QRectF(79, 29.5, 82, 41)
-        << QRectF(-1, -0.5, 242, 101) << QRectF(80, 30, 80, 40);
-    QTest::newRow("a border ring of 1 mm")
-        << box << QSizeF(117, 117) << 60 << QRectF(9, 19, 119, 119) << QRectF(38.5, 48.5, 60, 60)
-        << QRectF(8.5, 18.5, 120, 120) << QRectF(39, 49, 59, 59);
-    QTest::newRow("a hole too small for its guide")
-        << box << QSizeF(117, 117) << 1 << QRectF() << QRectF(68, 78, 1, 1)
-        << QRectF(9.5, 19.5, 118, 118) << QRectF();
+    const QRectF box(10, 20, 117, 117), guide(9.5, 19.5, 118, 118), none;
+    const QSizeF cd(117, 117);
+    row("117 mm, hole 41", box, cd, 41, none, QRectF(48, 58, 41, 41), guide,
+        QRectF(48.5, 58.5, 40, 40));
+    row("no hole", box, cd, 0, none, none, guide, none);
+    row("ellipse 120 x 100, two units a millimetre across", QRectF(0, 0, 240, 100),
+        QSizeF(120, 100), 41, none, QRectF(79, 29.5, 82, 41), QRectF(-1, -0.5, 242, 101),
+        QRectF(80, 30, 80, 40));
+    row("a border ring of 1 mm", box, cd, 60, QRectF(9, 19, 119, 119), QRectF(38.5, 48.5, 60, 60),
+        QRectF(8.5, 18.5, 120, 120), QRectF(39, 49, 59, 59));
+    row("a hole too small for its guide", box, cd, 1, none, QRectF(68, 78, 1, 1), guide, none);
 }
 
 // The ring is the ellipse inscribed in the box with the hole centred, scaled
