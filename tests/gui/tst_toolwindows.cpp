@@ -11,8 +11,6 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextBlock>
 #include <QTextEdit>
 #include <QWindow>
 
@@ -31,8 +29,6 @@ class TestToolWindows : public QObject, public jftest::ProgramFixture
     // chosen, an interval typed, tips typed at the end), the file then written (nothing: as
     // it was), the border width entry shown (-2: not asked).
     using AcceptRow = std::tuple<QString, QByteArray, QString, QByteArray, int>;
-    // The caption that clears a list, the list, its names file.
-    using ClearedRow = std::tuple<QString, QString, QString>;
     // What fails, the message told.
     using FailureRow = std::tuple<QString, QString>;
     // The interval typed, what follows (waiting, leaving the box, closing the window), the
@@ -137,9 +133,15 @@ private slots:
     // names file leaves the last boxes empty. "Default Settings" fills the
     // boxes; "Cancel" writes nothing and drops the sizes typed in the main
     // window and not saved; the window shows the files again when it opens.
+    // A list cleared stays cleared after "Cancel"; its files follow when the
+    // main window closes.
     void settingsShowTheFiles()
     {
-        start();
+        const QByteArray entry = "entry\r\n";
+        start({{"ProgramsNames.txt", entry},
+               {"ProgramsPaths.txt", entry},
+               {"PicturesNames.txt", entry},
+               {"PicturesPaths.txt", entry}});
         form().selectCoverKind(3);
         edit("widthEdit")->setText("200");
         form().selectCoverKind(2);
@@ -160,13 +162,22 @@ private slots:
         click(settings(), "defaultSizesLabel");
         click(settings(), "defaultNamesLabel");
         QCOMPARE(texts({"widthEdit1", "heightEdit7", "nameEdit8"}), "270|118|CD Disk");
+        click(settings(), "clearProgramsLabel");
         click(settings(), "cancelLabel");
+        QCOMPARE(child<QListWidget>(form(), "programList")->count(), 0);
+        QCOMPARE(child<QListWidget>(form(), "pictureList")->count(), 1);
         QCOMPARE(work().read("DefaultSizes.ins") + work().read("DefaultNames.ins"), sizes + names);
         QCOMPARE(form().selectedCoverKind(), 2);
         QCOMPARE(edit("widthEdit")->text() + " x " + edit("heightEdit")->text(), "3 x 4");
         QCOMPARE(workspace().sizes.width(3), 5);
         trigger("settingsAction");
         QCOMPARE(texts(boxes), "0270|2|3|16|A name of sixteen||12345");
+        click(settings(), "clearPicturesLabel");
+        click(settings(), "cancelLabel");
+        QCOMPARE(work().read("ProgramsNames.txt") + work().read("PicturesNames.txt"),
+                 entry + entry);
+        form().close();
+        QCOMPARE(work().read("ProgramsNames.txt") + work().read("PicturesNames.txt"), QByteArray());
         QVERIFY(errors().isEmpty());
         // A folder in place of the names file: opening fills the sizes only,
         // "Accept" writes the sizes and stops at the names, "Cancel" reads the
@@ -253,31 +264,6 @@ private slots:
         QCOMPARE(settings().isVisible(), failed);
         if (typed == "2 px")
             QCOMPARE(workspace().preferences.borderWidth, 2);
-    }
-
-    void clearedListStaysClearedAfterCancel_data()
-    {
-        const auto row = jftest::rows<ClearedRow>();
-        row("programs", "clearProgramsLabel", "programList", "ProgramsNames.txt");
-        row("pictures", "clearPicturesLabel", "pictureList", "PicturesNames.txt");
-    }
-    // The file follows when the main window closes.
-    void clearedListStaysClearedAfterCancel()
-    {
-        auto [label, list, file] = jftest::fetch<ClearedRow>();
-        start([](const WorkDir& folder) {
-            for (const char* name : {"ProgramsNames.txt", "ProgramsPaths.txt", "PicturesNames.txt",
-                                     "PicturesPaths.txt"})
-                folder.write(name, "entry\r\n");
-        });
-        trigger("settingsAction");
-        click(settings(), qPrintable(label));
-        click(settings(), "cancelLabel");
-        QCOMPARE(child<QListWidget>(form(), qPrintable(list))->count(), 0);
-        QCOMPARE(workspace().programs.names().size() + workspace().pictures.names().size(), 1);
-        QCOMPARE(work().read(file), "entry\r\n");
-        form().close();
-        QCOMPARE(work().read(file), QByteArray());
     }
 
     void failedRefresh_data()
@@ -536,7 +522,7 @@ private slots:
 
     // The help describes the program as it is, its parts in order, each
     // heading on a line of its own; until the program ends it keeps what was
-    // typed in it and where it was scrolled to.
+    // typed in it.
     void helpText()
     {
         show();
@@ -546,10 +532,8 @@ private slots:
         const auto inOrder = [](QStringList parts, const QString& between, const QString& in) {
             for (QString& part : parts)
                 part = QRegularExpression::escape(part);
-            return QRegularExpression(parts.join(between),
-                                      QRegularExpression::DotMatchesEverythingOption)
-                .match(in)
-                .hasMatch();
+            return in.contains(QRegularExpression(parts.join(between),
+                                                  QRegularExpression::DotMatchesEverythingOption));
         };
         QVERIFY(inOrder({"\nTable of Contents", "ABOUT THIS PROGRAM", "HOW TO USE", "Help Button",
                          "Print Buttons", "Settings button", "Item Menu", "Main workspace. ",
@@ -561,16 +545,10 @@ private slots:
         for (const char* subject : {"Print Calibration Page", "Calibration.txt", "drop a picture",
                                     "Open With", "jacketforge PICTURE", "WebP, TIFF, GIF, SVG"})
             QVERIFY2(plain.simplified().contains(subject), subject);
-        QVERIFY(!text->isReadOnly());
         QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
         QTest::keyClicks(text, "my own note ");
-        QVERIFY(text->find("CONTACT", QTextDocument::FindCaseSensitively));
-        text->ensureCursorVisible();
-        const int scrolled = text->verticalScrollBar()->value();
-        QVERIFY(scrolled > 0);
         click(help(), "closeMark");
         click("helpLabel");
-        QCOMPARE(text->verticalScrollBar()->value(), scrolled);
         QCOMPARE(text->toPlainText(), "my own note " + plain);
         start();
         QCOMPARE(child<QTextEdit>(help(), "helpText")->toPlainText(), plain);
