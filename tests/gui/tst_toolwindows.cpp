@@ -31,12 +31,10 @@ class TestToolWindows : public QObject, public jftest::ProgramFixture
     using AcceptRow = std::tuple<QString, QByteArray, QString, QByteArray, int>;
     // What fails, the message told.
     using FailureRow = std::tuple<QString, QString>;
-    // The interval typed, what follows (waiting, leaving the box, closing the window), the
-    // tick the warning comes on (0: at once, -1: never).
-    using IntervalRow = std::tuple<QString, QString, int>;
-    // The interval accepted, whether the tips still turn, whether their period started
-    // again.
-    using TickerRow = std::tuple<QString, bool, bool>;
+    // The interval typed, what follows (waiting, leaving the box, closing or accepting the
+    // window), the tick the warning comes on (0: at once, -1: never), whether the tips'
+    // period started again.
+    using IntervalRow = std::tuple<QString, QString, int, bool>;
     // The program's file, what it holds, the name given.
     using NamesRow = std::tuple<QString, QByteArray, QString>;
     // The command line, the program started and its arguments.
@@ -311,19 +309,27 @@ private slots:
                         .startsWith(failure.toLatin1() + "\r\n184\r\n265\r\n"));
     }
 
-    void intervalWarning_data()
+    void intervalChange_data()
     {
         const auto row = jftest::rows<IntervalRow>();
-        row("below 1000: third tick", "999", "wait", 3);
-        row("a further 0 cancels", "9990", "wait", -1);
-        row("leaving with 500", "500", "leave", 0);
-        row("leaving with 1000", "1000", "leave", -1);
-        row("closed before the third tick", "500", "cancel", 3);
+        row("below 1000: third tick", "999", "wait", 3, false);
+        row("a further 0 cancels", "9990", "wait", -1, false);
+        row("leaving with 500", "500", "leave", 0, false);
+        row("leaving with 1000", "1000", "leave", -1, false);
+        row("closed before the third tick", "500", "cancel", 3, false);
+        row("accepted, same interval", "300", "accept", 3, false);
+        row("accepted, other interval", "400", "accept", 3, true);
+        row("accepted, 0 stops", "0", "accept", 3, false);
     }
-    void intervalWarning()
+    // An interval below 1000 is warned about on the third tick, or at once
+    // when the box is left. Once accepted, a changed interval restarts the
+    // tips' period, 0 stops them (the last tip stays), and a shorter list of
+    // tips starts again at its first.
+    void intervalChange()
     {
-        auto [typed, then, warnedOnTick] = jftest::fetch<IntervalRow>();
-        start();
+        auto [typed, then, warnedOnTick, restarted] = jftest::fetch<IntervalRow>();
+        start({{"DefaultSettings.ins", "1\r\nGray\r\n300\r\n"},
+               {"Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"}});
         const QStringList& warnings = platform().messages.messages;
         auto* timer = child<QTimer>(settings(), "warningTimer");
         timer->setInterval(20);
@@ -332,6 +338,10 @@ private slots:
             ++ticks;
             warnedAt = warnedAt < 0 && !warnings.isEmpty() ? ticks : warnedAt;
         });
+        auto* tipTimer = child<QTimer>(form(), "tipTimer");
+        for (int tick = 1; tick <= 5; ++tick)
+            form().showNextTip();
+        tipTimer->start(); // a fresh period, to measure against
         trigger("settingsAction");
         QLineEdit* interval = edit(settings(), "intervalEdit");
         interval->setFocus();
@@ -343,6 +353,16 @@ private slots:
         else if (then == "cancel")
             click(settings(), "cancelLabel");
         warnedAt = warnings.isEmpty() ? -1 : 0;
+        if (then == "accept") {
+            child<QPlainTextEdit>(settings(), "tipsEdit")->setPlainText("A\nB\nC\n");
+            QTest::qWait(150);
+            click(settings(), "acceptLabel");
+            QCOMPARE(tipTimer->isActive(), typed != "0");
+            QCOMPARE(tipTimer->isActive() && tipTimer->remainingTime() > 200, restarted);
+            QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "5");
+            form().showNextTip();
+            QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "A");
+        }
         QTest::qWait(200);
         QCOMPARE(warnedAt, warnedOnTick);
         QCOMPARE(warnings, QStringList(warnedOnTick < 0 ? 0 : 1, "Your tips wil change very "
@@ -350,37 +370,6 @@ private slots:
                                                                  "change it back"));
         QVERIFY(!timer->isActive());
         QVERIFY(errors().isEmpty());
-    }
-
-    void tickerAfterClose_data()
-    {
-        const auto row = jftest::rows<TickerRow>();
-        row("same interval", "300", true, false);
-        row("other interval", "400", true, true);
-        row("0 stops", "0", false, false);
-    }
-    // A changed interval restarts the tips' period, 0 stops them (the last
-    // tip stays), and a shorter list of tips starts again at its first.
-    void tickerAfterClose()
-    {
-        auto [interval, running, restarted] = jftest::fetch<TickerRow>();
-        start({{"DefaultSettings.ins", "1\r\nGray\r\n300\r\n"},
-               {"Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"}});
-        auto* tipTimer = child<QTimer>(form(), "tipTimer");
-        for (int tick = 1; tick <= 5; ++tick)
-            form().showNextTip();
-        tipTimer->start(); // a fresh period, to measure against
-        trigger("settingsAction");
-        edit(settings(), "intervalEdit")->setText(interval);
-        child<QPlainTextEdit>(settings(), "tipsEdit")->setPlainText("A\nB\nC\n");
-        QTest::qWait(150);
-        click(settings(), "acceptLabel");
-        QCOMPARE(tipTimer->isActive(), running);
-        if (running)
-            QCOMPARE(tipTimer->remainingTime() > 200, restarted);
-        QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "5");
-        form().showNextTip();
-        QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "A");
     }
 
     void programNames_data()
