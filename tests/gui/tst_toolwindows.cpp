@@ -11,8 +11,6 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextBlock>
 #include <QTextEdit>
 #include <QWindow>
 
@@ -31,16 +29,12 @@ class TestToolWindows : public QObject, public jftest::ProgramFixture
     // chosen, an interval typed, tips typed at the end), the file then written (nothing: as
     // it was), the border width entry shown (-2: not asked).
     using AcceptRow = std::tuple<QString, QByteArray, QString, QByteArray, int>;
-    // The caption that clears a list, the list, its names file.
-    using ClearedRow = std::tuple<QString, QString, QString>;
     // What fails, the message told.
     using FailureRow = std::tuple<QString, QString>;
-    // The interval typed, what follows (waiting, leaving the box, closing the window), the
-    // tick the warning comes on (0: at once, -1: never).
-    using IntervalRow = std::tuple<QString, QString, int>;
-    // The interval accepted, whether the tips still turn, whether their period started
-    // again.
-    using TickerRow = std::tuple<QString, bool, bool>;
+    // The interval typed, what follows (waiting, leaving the box, closing or accepting the
+    // window), the tick the warning comes on (0: at once, -1: never), whether the tips'
+    // period started again.
+    using IntervalRow = std::tuple<QString, QString, int, bool>;
     // The program's file, what it holds, the name given.
     using NamesRow = std::tuple<QString, QByteArray, QString>;
     // The command line, the program started and its arguments.
@@ -137,9 +131,15 @@ private slots:
     // names file leaves the last boxes empty. "Default Settings" fills the
     // boxes; "Cancel" writes nothing and drops the sizes typed in the main
     // window and not saved; the window shows the files again when it opens.
+    // A list cleared stays cleared after "Cancel"; its files follow when the
+    // main window closes.
     void settingsShowTheFiles()
     {
-        start();
+        const QByteArray entry = "entry\r\n";
+        start({{"ProgramsNames.txt", entry},
+               {"ProgramsPaths.txt", entry},
+               {"PicturesNames.txt", entry},
+               {"PicturesPaths.txt", entry}});
         form().selectCoverKind(3);
         edit("widthEdit")->setText("200");
         form().selectCoverKind(2);
@@ -160,13 +160,22 @@ private slots:
         click(settings(), "defaultSizesLabel");
         click(settings(), "defaultNamesLabel");
         QCOMPARE(texts({"widthEdit1", "heightEdit7", "nameEdit8"}), "270|118|CD Disk");
+        click(settings(), "clearProgramsLabel");
         click(settings(), "cancelLabel");
+        QCOMPARE(child<QListWidget>(form(), "programList")->count(), 0);
+        QCOMPARE(child<QListWidget>(form(), "pictureList")->count(), 1);
         QCOMPARE(work().read("DefaultSizes.ins") + work().read("DefaultNames.ins"), sizes + names);
         QCOMPARE(form().selectedCoverKind(), 2);
         QCOMPARE(edit("widthEdit")->text() + " x " + edit("heightEdit")->text(), "3 x 4");
         QCOMPARE(workspace().sizes.width(3), 5);
         trigger("settingsAction");
         QCOMPARE(texts(boxes), "0270|2|3|16|A name of sixteen||12345");
+        click(settings(), "clearPicturesLabel");
+        click(settings(), "cancelLabel");
+        QCOMPARE(work().read("ProgramsNames.txt") + work().read("PicturesNames.txt"),
+                 entry + entry);
+        form().close();
+        QCOMPARE(work().read("ProgramsNames.txt") + work().read("PicturesNames.txt"), QByteArray());
         QVERIFY(errors().isEmpty());
         // A folder in place of the names file: opening fills the sizes only,
         // "Accept" writes the sizes and stops at the names, "Cancel" reads the
@@ -255,31 +264,6 @@ private slots:
             QCOMPARE(workspace().preferences.borderWidth, 2);
     }
 
-    void clearedListStaysClearedAfterCancel_data()
-    {
-        const auto row = jftest::rows<ClearedRow>();
-        row("programs", "clearProgramsLabel", "programList", "ProgramsNames.txt");
-        row("pictures", "clearPicturesLabel", "pictureList", "PicturesNames.txt");
-    }
-    // The file follows when the main window closes.
-    void clearedListStaysClearedAfterCancel()
-    {
-        auto [label, list, file] = jftest::fetch<ClearedRow>();
-        start([](const WorkDir& folder) {
-            for (const char* name : {"ProgramsNames.txt", "ProgramsPaths.txt", "PicturesNames.txt",
-                                     "PicturesPaths.txt"})
-                folder.write(name, "entry\r\n");
-        });
-        trigger("settingsAction");
-        click(settings(), qPrintable(label));
-        click(settings(), "cancelLabel");
-        QCOMPARE(child<QListWidget>(form(), qPrintable(list))->count(), 0);
-        QCOMPARE(workspace().programs.names().size() + workspace().pictures.names().size(), 1);
-        QCOMPARE(work().read(file), "entry\r\n");
-        form().close();
-        QCOMPARE(work().read(file), QByteArray());
-    }
-
     void failedRefresh_data()
     {
         const auto row = jftest::rows<FailureRow>();
@@ -325,19 +309,27 @@ private slots:
                         .startsWith(failure.toLatin1() + "\r\n184\r\n265\r\n"));
     }
 
-    void intervalWarning_data()
+    void intervalChange_data()
     {
         const auto row = jftest::rows<IntervalRow>();
-        row("below 1000: third tick", "999", "wait", 3);
-        row("a further 0 cancels", "9990", "wait", -1);
-        row("leaving with 500", "500", "leave", 0);
-        row("leaving with 1000", "1000", "leave", -1);
-        row("closed before the third tick", "500", "cancel", 3);
+        row("below 1000: third tick", "999", "wait", 3, false);
+        row("a further 0 cancels", "9990", "wait", -1, false);
+        row("leaving with 500", "500", "leave", 0, false);
+        row("leaving with 1000", "1000", "leave", -1, false);
+        row("closed before the third tick", "500", "cancel", 3, false);
+        row("accepted, same interval", "300", "accept", 3, false);
+        row("accepted, other interval", "400", "accept", 3, true);
+        row("accepted, 0 stops", "0", "accept", 3, false);
     }
-    void intervalWarning()
+    // An interval below 1000 is warned about on the third tick, or at once
+    // when the box is left. Once accepted, a changed interval restarts the
+    // tips' period, 0 stops them (the last tip stays), and a shorter list of
+    // tips starts again at its first.
+    void intervalChange()
     {
-        auto [typed, then, warnedOnTick] = jftest::fetch<IntervalRow>();
-        start();
+        auto [typed, then, warnedOnTick, restarted] = jftest::fetch<IntervalRow>();
+        start({{"DefaultSettings.ins", "1\r\nGray\r\n300\r\n"},
+               {"Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"}});
         const QStringList& warnings = platform().messages.messages;
         auto* timer = child<QTimer>(settings(), "warningTimer");
         timer->setInterval(20);
@@ -346,6 +338,10 @@ private slots:
             ++ticks;
             warnedAt = warnedAt < 0 && !warnings.isEmpty() ? ticks : warnedAt;
         });
+        auto* tipTimer = child<QTimer>(form(), "tipTimer");
+        for (int tick = 1; tick <= 5; ++tick)
+            form().showNextTip();
+        tipTimer->start(); // a fresh period, to measure against
         trigger("settingsAction");
         QLineEdit* interval = edit(settings(), "intervalEdit");
         interval->setFocus();
@@ -357,6 +353,16 @@ private slots:
         else if (then == "cancel")
             click(settings(), "cancelLabel");
         warnedAt = warnings.isEmpty() ? -1 : 0;
+        if (then == "accept") {
+            child<QPlainTextEdit>(settings(), "tipsEdit")->setPlainText("A\nB\nC\n");
+            QTest::qWait(150);
+            click(settings(), "acceptLabel");
+            QCOMPARE(tipTimer->isActive(), typed != "0");
+            QCOMPARE(tipTimer->isActive() && tipTimer->remainingTime() > 200, restarted);
+            QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "5");
+            form().showNextTip();
+            QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "A");
+        }
         QTest::qWait(200);
         QCOMPARE(warnedAt, warnedOnTick);
         QCOMPARE(warnings, QStringList(warnedOnTick < 0 ? 0 : 1, "Your tips wil change very "
@@ -364,37 +370,6 @@ private slots:
                                                                  "change it back"));
         QVERIFY(!timer->isActive());
         QVERIFY(errors().isEmpty());
-    }
-
-    void tickerAfterClose_data()
-    {
-        const auto row = jftest::rows<TickerRow>();
-        row("same interval", "300", true, false);
-        row("other interval", "400", true, true);
-        row("0 stops", "0", false, false);
-    }
-    // A changed interval restarts the tips' period, 0 stops them (the last
-    // tip stays), and a shorter list of tips starts again at its first.
-    void tickerAfterClose()
-    {
-        auto [interval, running, restarted] = jftest::fetch<TickerRow>();
-        start({{"DefaultSettings.ins", "1\r\nGray\r\n300\r\n"},
-               {"Tips.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"}});
-        auto* tipTimer = child<QTimer>(form(), "tipTimer");
-        for (int tick = 1; tick <= 5; ++tick)
-            form().showNextTip();
-        tipTimer->start(); // a fresh period, to measure against
-        trigger("settingsAction");
-        edit(settings(), "intervalEdit")->setText(interval);
-        child<QPlainTextEdit>(settings(), "tipsEdit")->setPlainText("A\nB\nC\n");
-        QTest::qWait(150);
-        click(settings(), "acceptLabel");
-        QCOMPARE(tipTimer->isActive(), running);
-        if (running)
-            QCOMPARE(tipTimer->remainingTime() > 200, restarted);
-        QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "5");
-        form().showNextTip();
-        QCOMPARE(child<QLabel>(form(), "tipLabel")->text(), "A");
     }
 
     void programNames_data()
@@ -536,7 +511,7 @@ private slots:
 
     // The help describes the program as it is, its parts in order, each
     // heading on a line of its own; until the program ends it keeps what was
-    // typed in it and where it was scrolled to.
+    // typed in it.
     void helpText()
     {
         show();
@@ -546,10 +521,8 @@ private slots:
         const auto inOrder = [](QStringList parts, const QString& between, const QString& in) {
             for (QString& part : parts)
                 part = QRegularExpression::escape(part);
-            return QRegularExpression(parts.join(between),
-                                      QRegularExpression::DotMatchesEverythingOption)
-                .match(in)
-                .hasMatch();
+            return in.contains(QRegularExpression(parts.join(between),
+                                                  QRegularExpression::DotMatchesEverythingOption));
         };
         QVERIFY(inOrder({"\nTable of Contents", "ABOUT THIS PROGRAM", "HOW TO USE", "Help Button",
                          "Print Buttons", "Settings button", "Item Menu", "Main workspace. ",
@@ -561,16 +534,10 @@ private slots:
         for (const char* subject : {"Print Calibration Page", "Calibration.txt", "drop a picture",
                                     "Open With", "jacketforge PICTURE", "WebP, TIFF, GIF, SVG"})
             QVERIFY2(plain.simplified().contains(subject), subject);
-        QVERIFY(!text->isReadOnly());
         QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
         QTest::keyClicks(text, "my own note ");
-        QVERIFY(text->find("CONTACT", QTextDocument::FindCaseSensitively));
-        text->ensureCursorVisible();
-        const int scrolled = text->verticalScrollBar()->value();
-        QVERIFY(scrolled > 0);
         click(help(), "closeMark");
         click("helpLabel");
-        QCOMPARE(text->verticalScrollBar()->value(), scrolled);
         QCOMPARE(text->toPlainText(), "my own note " + plain);
         start();
         QCOMPARE(child<QTextEdit>(help(), "helpText")->toPlainText(), plain);
