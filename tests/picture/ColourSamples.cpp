@@ -11,11 +11,7 @@
 
 namespace jf::test {
 
-const QList<QRgb> kChartColours = {
-    qRgb(255, 0, 0),     qRgb(0, 255, 0),    qRgb(0, 0, 255),     qRgb(0, 255, 255),
-    qRgb(255, 0, 255),   qRgb(255, 255, 0),  qRgb(255, 140, 0),   qRgb(128, 0, 128),
-    qRgb(241, 194, 160), qRgb(198, 134, 66), qRgb(141, 85, 36),   qRgb(135, 206, 235),
-    qRgb(34, 139, 34),   qRgb(50, 50, 50),   qRgb(128, 128, 128), qRgb(200, 200, 200)};
+const QList<QRgb> kChartColours = chartPatches(sampleImage(QStringLiteral("chart.png")));
 
 QRgb meanColour(const QImage& image, const QRect& area)
 {

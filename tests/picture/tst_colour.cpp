@@ -55,9 +55,7 @@ void TestColour::previewShowsChartColours_data()
     addChartRows(true);
     // PNGs with a gamma alone take sRGB's primaries, as those naming them do
     // (samples/README.md tells how each was made).
-    QList<QRgb> greys;
-    for (const QRgb c : kChartColours)
-        greys << qRgb(qGray(c), qGray(c), qGray(c));
+    const QList<QRgb> greys = sampleColours("chart-greys.txt"); // qGray of each patch
     for (const char* name : {"chart-gama100.png", "chart-gama100-chrm.png", "chart-gama035.png",
                              "chart-gama035-chrm.png", "chart-gama45455.png", "grey-gama100.png"})
         QTest::newRow(name) << "a.png" << sample(name) << (name[0] == 'g' ? greys : kChartColours);
@@ -104,9 +102,7 @@ void TestColour::badProfilesAreIgnored_data()
                                    {"no colorants", sample("display-p3-no-colorants.icc")},
                                    {"not a profile", QByteArray(300, 'x')}})
         QTest::addRow("jpeg, %s", tag) << "a.jpg" << jpegWithProfile(jpeg, icc) << jpeg;
-    QByteArray twoFirsts = jpegWithProfile(jpeg, p3, 200);
-    twoFirsts[2 + (4 + 12 + 2 + 200) + 4 + 12] = 1; // the second chunk numbered 1 too
-    row("jpeg, chunks numbered twice", "a.jpg", twoFirsts, jpeg);
+    row("jpeg, chunks numbered twice", "a.jpg", sample("chart16-p3-chunks-twice.jpg"), jpeg);
     row("png, truncated", "a.png", sample("chart16-p3-cut-profile.png"), sample("chart16-p3.png"));
     row("webp, wrong class", "a.webp", sample("chart16-p3-wrong-class.webp"),
         sample("chart16-p3.webp"));
