@@ -188,6 +188,7 @@ void TestSheet::arrangement()
 void TestSheet::sheetFile()
 {
     const QString where = path("Covers.txt");
+    const auto bytes = [&] { return get("Covers.txt"); };
 
     // Missing: an empty sheet, and no file made by reading.
     jf::SheetList sheet;
@@ -201,9 +202,9 @@ void TestSheet::sheetFile()
     sheet.append(front);
     sheet.append(back);
     sheet.write(where);
-    QCOMPARE(get("Covers.txt"), QString::fromUtf8("5\t121\t121\t/home/a/Fr\u00fcher.jpg\r\n"
-                                                  "7\t151.5\t118\t/home/a/tab\there.png\r\n")
-                                    .toUtf8());
+    QCOMPARE(bytes(), QString::fromUtf8("5\t121\t121\t/home/a/Fr\u00fcher.jpg\r\n"
+                                        "7\t151.5\t118\t/home/a/tab\there.png\r\n")
+                          .toUtf8());
     jf::SheetList back2;
     QVERIFY(back2.read(where).isEmpty());
     QCOMPARE(back2.entries(), (QList<jf::SheetEntry>{front, back}));
@@ -218,10 +219,9 @@ void TestSheet::sheetFile()
     QCOMPARE(damaged.entries().size(), 2);
     damaged.removeAt(0);
     damaged.write(where);
-    QCOMPARE(get("Covers.txt"),
-             QByteArray("6\t120\t120\t/c.jpg\r\n9\t121\t121\t/x.jpg\r\n"
-                        "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n5\t0\t0\t/z.jpg\r\n"
-                        "5\t1e-300\t121\t/t.jpg\r\n"));
+    QCOMPARE(bytes(), QByteArray("6\t120\t120\t/c.jpg\r\n9\t121\t121\t/x.jpg\r\n"
+                                 "5\tabc\t121\t/b.jpg\r\n5\t121\t121\r\n5\t0\t0\t/z.jpg\r\n"
+                                 "5\t1e-300\t121\t/t.jpg\r\n"));
     // Beyond the ceiling: read up to it, the rest kept in the file, no more
     // added.
     QByteArray many;
@@ -234,18 +234,18 @@ void TestSheet::sheetFile()
     QCOMPARE(full.leftOver(), 2);
     QVERIFY_THROWS_EXCEPTION(jf::Error, full.append(front));
     full.write(where);
-    QCOMPARE(get("Covers.txt"), many);
+    QCOMPARE(bytes(), many);
 
     // A picture path with a line break is no line: refused, the file kept.
-    const QByteArray kept = get("Covers.txt");
+    const QByteArray kept = bytes();
     damaged.append({5, 121, 121, QStringLiteral("/two\nlines.jpg")});
     QVERIFY_THROWS_EXCEPTION(jf::Error, damaged.write(where));
-    QCOMPARE(get("Covers.txt"), kept);
+    QCOMPARE(bytes(), kept);
 
     // Not read whole (oversized, a NUL byte, a folder in the way): never
     // written over.
     const auto neverWrittenOver = [&](bool readFails) {
-        const QByteArray before = get("Covers.txt");
+        const QByteArray before = bytes();
         jf::SheetList list;
         if (readFails)
             QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.read(where));
@@ -253,7 +253,7 @@ void TestSheet::sheetFile()
             list.read(where);
         list.append(front);
         QVERIFY_THROWS_EXCEPTION(jf::FileStreamError, list.write(where));
-        QCOMPARE(get("Covers.txt"), before);
+        QCOMPARE(bytes(), before);
     };
     QVERIFY(QFile::resize(where, jf::maxListFileBytes + 1)); // sparse: quick to make
     neverWrittenOver(true);

@@ -53,7 +53,8 @@ QList<QRgb> sampleColours(const QString& name)
     return colours;
 }
 
-double deltaE76(QRgb a, QRgb b)
+// CIE 1976 colour difference of two sRGB colours.
+static double deltaE76(QRgb a, QRgb b)
 {
     static const cmsHTRANSFORM toLab = [] {
         cmsHPROFILE srgb = cmsCreate_sRGBProfile();

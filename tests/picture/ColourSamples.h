@@ -24,9 +24,6 @@ QRgb meanColour(const QImage& image, const QRect& area);
 // The colours of the sample text file `name`, "R G B" a line.
 QList<QRgb> sampleColours(const QString& name);
 
-// CIE 1976 colour difference of two sRGB colours.
-double deltaE76(QRgb a, QRgb b);
-
 struct ChartDifference
 {
     double mean = 0;

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QTest>
 #include <QtEndian>
 
@@ -264,7 +263,7 @@ private slots:
         const auto jpegError = [](int code) { return QStringLiteral("JPEG error #%1").arg(code); };
         const QByteArray jpeg = sample("quadrants-32x32.jpg");
         row("jpeg empty", "e.jpg", QByteArray(), jpegError(JERR_INPUT_EMPTY));
-        row("jpeg header cut", "cut.jpg", jpeg.left(100), QStringLiteral("^JPEG error #\\d+$"));
+        row("jpeg header cut", "cut.jpg", jpeg.left(100), jpegError(JERR_NO_IMAGE));
         row("jpeg not a jpeg", "b.jpg", bmp24, jpegError(JERR_NO_SOI));
         row("jpeg soi only", "s.jpg", jpeg.left(2), jpegError(JERR_NO_IMAGE));
         row("jpeg zero width", "zw.jpg", jpegClaiming(0, 16), jpegError(JERR_EMPTY_IMAGE));
@@ -315,11 +314,7 @@ private slots:
         QFETCH(QString, message);
         QElapsedTimer timer;
         timer.start();
-        const QString error = loadError(file(name, bytes));
-        if (message.startsWith('^')) // a pattern
-            QVERIFY2(QRegularExpression(message).match(error).hasMatch(), qPrintable(error));
-        else
-            QCOMPARE(error, message);
+        QCOMPARE(loadError(file(name, bytes)), message);
         // Bombs are refused from the header, at once.
         QVERIFY2(timer.elapsed() < 2000, "took too long");
     }
@@ -418,7 +413,6 @@ private slots:
         QTest::newRow("rounding up helps") << QSize(9, 9) << QSize(2, 2) << 1;
         QTest::newRow("odd widths") << QSize(17, 1) << QSize(5, 1) << 2;
         QTest::newRow("printer 1200 dpi") << QSize(6000, 4000) << QSize(12756, 8693) << 8;
-        QTest::newRow("empty target") << QSize(6000, 4000) << QSize(0, 0) << 1;
         for (const QSize& s :
              {QSize(431, 363), QSize(1, 1), QSize(17, 9), QSize(65500, 3), QSize(1023, 767)})
             QTest::addRow("%dx%d to nothing", s.width(), s.height()) << s << QSize(0, 0) << 1;
@@ -498,10 +492,9 @@ private slots:
         row("svg", "h.svg", sample("quadrants-40x30.svg"), QSize(2400, 1800), 0);
         row("heic", "i.heic", sample("quadrants-64x48.heic"), QSize(64, 48), 12);
         row("heif", "j.HEIF", sample("quadrants-64x48.heic"), QSize(64, 48), 12);
-        // Icons whose bitmaps have version 5 headers, and the usual.
+        // Icons whose bitmaps have version 5 headers (ICON.ICO below: the usual).
         for (const char* name : {"icon-v5-24bit.ico", "icon-v5-4bit.ico"})
             row(name, "k.ico", sample(name), QSize(20, 16), 0);
-        row("icon", "i.ico", sample("quadrants-32x32.ico"), QSize(32, 32), 0);
         // JPEGs decode scaled down by libjpeg for a preview.
         for (const auto& [tag, name] : {std::pair{"jpeg baseline", "quadrants-96x64.jpg"},
                                         {"jpeg progressive", "quadrants-96x64-progressive.jpg"},
