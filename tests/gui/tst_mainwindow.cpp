@@ -43,15 +43,7 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
     // whether it can be pressed.
     using NamedRow = std::tuple<QString, QAccessible::Role, QString, bool>;
 
-    // Types over the whole box, as a user replaces a value.
-    void type(const char* box, const QString& text)
-    {
-        edit(box)->setFocus();
-        press("Ctrl+A, Backspace", edit(box));
-        QTest::keyClicks(edit(box), text);
-    }
     QString boxes() { return edit("widthEdit")->text() + " x " + edit("heightEdit")->text(); }
-    void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }
     // The kind selected, its boxes, and the kind tabs as drawn (1 pressed,
     // 0 raised, - not drawn): "2: 265 x 184 01000000".
     QString state()

@@ -111,6 +111,16 @@ public:
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     }
     void trigger(const char* action) { child<QAction>(form(), action)->trigger(); }
+    // A click on the caption of cover kind `kind` (1 to 8).
+    void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }
+    // Types over the whole box, as a user replaces a value.
+    static void type(QLineEdit* box, const QString& text)
+    {
+        box->setFocus();
+        press("Ctrl+A, Backspace", box);
+        QTest::keyClicks(box, text);
+    }
+    void type(const char* box, const QString& text) { type(edit(box), text); }
     static QLineEdit* edit(const QObject& window, const char* name)
     {
         return child<QLineEdit>(window, name);
