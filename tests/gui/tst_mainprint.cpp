@@ -109,7 +109,6 @@ private slots:
         QVERIFY(errors().isEmpty());
         QVERIFY(!QFile::exists(m_pdf));
         QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
-        const auto status = [&] { return child<QLabel>(calibration(), "statusLabel")->text(); };
         // "Print to File (PDF)" has no queue: refused, nothing saved.
         trigger("calibrateAction");
         QCOMPARE(errors(),
@@ -142,12 +141,12 @@ private slots:
         click(window, "saveLabel");
         QVERIFY2(errors().size() == 1, qPrintable(errors().join('|')));
         QCOMPARE(work().read("Calibration.txt"), line);
-        QVERIFY(status().startsWith("Saved"));
+        QVERIFY(caption(window, "statusLabel").startsWith("Saved"));
         // Reset removes the printer's line; it was the last, so the file goes.
         click(window, "resetLabel");
         QVERIFY(!QFile::exists(work().data("Calibration.txt")));
         QVERIFY(window.measurements().width.isEmpty());
-        QVERIFY(status().startsWith("Reset"));
+        QVERIFY(caption(window, "statusLabel").startsWith("Reset"));
         window.close();
     }
 

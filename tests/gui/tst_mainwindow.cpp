@@ -58,7 +58,6 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
         return QString("%1: %2 %3").arg(form().selectedCoverKind()).arg(boxes(), drawn);
     }
     ImageControl* preview() { return child<ImageControl>(form(), "previewImage"); }
-    QString caption(const char* label) { return child<QLabel>(form(), label)->text(); }
     QListWidget* list(const char* name) { return child<QListWidget>(form(), name); }
     void rightClick(QWidget* control, QPoint at)
     {

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -126,6 +127,12 @@ public:
         return child<QLineEdit>(window, name);
     }
     QLineEdit* edit(const char* name) { return edit(form(), name); }
+    // The text of the label `name` of `window`, or of the main window.
+    static QString caption(const QObject& window, const char* name)
+    {
+        return child<QLabel>(window, name)->text();
+    }
+    QString caption(const char* name) { return caption(form(), name); }
     // The texts of a menu's entries.
     static QStringList entries(const QMenu* menu)
     {
