@@ -23,8 +23,6 @@
 
 #include <cstdio>
 #include <sys/mount.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using Action = jf::CommandLineRequest::Action;
@@ -54,18 +52,6 @@ std::unique_ptr<jf::StartArguments> startWith(QByteArrayList words,
     for (QByteArray& word : words)
         argv.push_back(word.data());
     return std::make_unique<jf::StartArguments>(int(argv.size()), argv.data(), env);
-}
-
-// What a program that crashed leaves: a socket file nobody listens on.
-void leaveStaleSocket(const QString& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-    QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
 }
 
 // The Data folder of `work` moved onto a 256 KiB tmpfs (which only root may
@@ -330,8 +316,9 @@ private slots:
                 QProcess::execute("umount", {tmp.filePath("bound")});
         });
         QCOMPARE(QProcess::execute("sh", {"-c", prepare, "sh", tmp.path(), work().path()}), 0);
-        if (prepare.isEmpty())
-            leaveStaleSocket(jf::OneProgram::socketPath(work().path() + "/"));
+        if (prepare.isEmpty()) // what a crashed run leaves: a socket file nobody listens on
+            QCOMPARE(::close(jftest::boundSocket(jf::OneProgram::socketPath(work().path() + "/"))),
+                     0);
         if (prepare.contains("chown")) // said, and a private folder of the user's own used instead
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("-0\" cannot hold the lock"));
         start();

@@ -26,7 +26,7 @@ class TestMainPrint : public QObject, public jftest::ProgramFixture
     {
         platform().fileDialog.answers.enqueue(picture);
         click("importLabel");
-        click(qPrintable(QString("coverKindLabel%1").arg(kind)));
+        pick(kind);
         trigger("addToSheetAction");
     }
 
@@ -54,8 +54,7 @@ private slots:
     // caption, the menu entry and Ctrl+P print, once the setup is confirmed.
     void printCover()
     {
-        if (!printtest::havePoppler())
-            QSKIP("poppler-utils not installed");
+        PRINTTEST_NEED_POPPLER();
         show({{"DefaultSettings.ins", "2\r\nBlack\r\n6000\r\n"}});
         const auto printsNothing = [&] {
             QFile::remove(m_pdf);
@@ -68,7 +67,7 @@ private slots:
         printsNothing();
         platform().fileDialog.answers.enqueue(
             work().solidBitmap("red.bmp", QSize(64, 64), Qt::red));
-        QTest::keyClick(edit("widthEdit"), Qt::Key_O, Qt::ControlModifier);
+        press("Ctrl+O", edit("widthEdit"));
         click("coverKindLabel5");
         m_setup.confirm = false;
         click("printCoverLabel");
@@ -83,16 +82,13 @@ private slots:
         // 121 mm is 460 cover pixels: 460 / 96 inch on paper.
         const QImage page = printtest::renderPdf(m_pdf, 150);
         const QRect picture = printtest::boundsOf(page, Qt::red);
-        const QSizeF mm(printtest::mmAt(picture.width(), 150),
-                        printtest::mmAt(picture.height(), 150));
+        const QSizeF mm = printtest::mmOf(picture, 150).size();
         QVERIFY2(qAbs(mm.width() - 121.7) < 0.5 && qAbs(mm.height() - 121.7) < 0.5,
                  qPrintable(QString::number(mm.width())));
         QVERIFY(printtest::boundsOf(page, Qt::black, 60).contains(picture));
-        for (const auto& print : std::initializer_list<std::function<void()>>{
-                 [&] { trigger("printAction"); },
-                 [&] { QTest::keyClick(edit("widthEdit"), Qt::Key_P, Qt::ControlModifier); }}) {
+        for (const bool byKey : {false, true}) {
             QFile::remove(m_pdf);
-            print();
+            byKey ? press("Ctrl+P", edit("widthEdit")) : trigger("printAction");
             QVERIFY(QFile::exists(m_pdf));
         }
         QCOMPARE(m_setup.calls, 4);
@@ -113,7 +109,6 @@ private slots:
         QVERIFY(errors().isEmpty());
         QVERIFY(!QFile::exists(m_pdf));
         QCOMPARE(jf::currentPrinter().printer().pageLayout().orientation(), QPageLayout::Landscape);
-        const auto status = [&] { return child<QLabel>(calibration(), "statusLabel")->text(); };
         // "Print to File (PDF)" has no queue: refused, nothing saved.
         trigger("calibrateAction");
         QCOMPARE(errors(),
@@ -146,12 +141,12 @@ private slots:
         click(window, "saveLabel");
         QVERIFY2(errors().size() == 1, qPrintable(errors().join('|')));
         QCOMPARE(work().read("Calibration.txt"), line);
-        QVERIFY(status().startsWith("Saved"));
+        QVERIFY(caption(window, "statusLabel").startsWith("Saved"));
         // Reset removes the printer's line; it was the last, so the file goes.
         click(window, "resetLabel");
         QVERIFY(!QFile::exists(work().data("Calibration.txt")));
         QVERIFY(window.measurements().width.isEmpty());
-        QVERIFY(status().startsWith("Reset"));
+        QVERIFY(caption(window, "statusLabel").startsWith("Reset"));
         window.close();
     }
 
@@ -175,9 +170,7 @@ private slots:
         if (!queue.isEmpty()) {
             if (!QPrinterInfo::availablePrinterNames().contains(queue))
                 QSKIP("no cups-pdf queue here (scripts/cups-start adds it)");
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setPrinterName(queue);
-            jf::currentPrinter().replace(std::move(printer));
+            printtest::useQueue(queue);
         }
         start();
         trigger("discLabelAction");
@@ -188,9 +181,8 @@ private slots:
         if (input.startsWith("hole")) {
             click(window, qPrintable(input));
         } else {
-            box->selectAll();
-            QTest::keyClicks(box, input);
-            QTest::keyClick(box, Qt::Key_Return);
+            type(box, input);
+            press("Return", box);
         }
         const int kept = hole < 0 ? 41 : hole;
         QCOMPARE(errors(), QStringList(hole < 0, "The hole's diameter must be from 0 to 60 mm."));
@@ -209,8 +201,7 @@ private slots:
 
     void sheetFromTheMainWindow()
     {
-        if (!printtest::havePoppler())
-            QSKIP("poppler-utils not installed");
+        PRINTTEST_NEED_POPPLER();
         start();
         trigger("addToSheetAction");
         QCOMPARE(errors(), QStringList("There is no picture to add. Import one first."));

@@ -43,15 +43,7 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
     // whether it can be pressed.
     using NamedRow = std::tuple<QString, QAccessible::Role, QString, bool>;
 
-    // Types over the whole box, as a user replaces a value.
-    void type(const char* box, const QString& text)
-    {
-        edit(box)->setFocus();
-        press("Ctrl+A, Backspace", edit(box));
-        QTest::keyClicks(edit(box), text);
-    }
     QString boxes() { return edit("widthEdit")->text() + " x " + edit("heightEdit")->text(); }
-    void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }
     // The kind selected, its boxes, and the kind tabs as drawn (1 pressed,
     // 0 raised, - not drawn): "2: 265 x 184 01000000".
     QString state()
@@ -66,7 +58,6 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
         return QString("%1: %2 %3").arg(form().selectedCoverKind()).arg(boxes(), drawn);
     }
     ImageControl* preview() { return child<ImageControl>(form(), "previewImage"); }
-    QString caption(const char* label) { return child<QLabel>(form(), label)->text(); }
     QListWidget* list(const char* name) { return child<QListWidget>(form(), name); }
     void rightClick(QWidget* control, QPoint at)
     {

@@ -57,6 +57,14 @@ inline std::unique_ptr<QPrinter> pdfPrinter(const QString& path,
     return printer;
 }
 
+// The program's printer becomes `queue`.
+inline void useQueue(const QString& queue)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setPrinterName(queue);
+    jf::currentPrinter().replace(std::move(printer));
+}
+
 // A sheet of `portrait` millimetres with even margins, printing at `dpi`;
 // printable areas in both orientations.
 inline jf::Paper testPaper(QSizeF portrait, int dpi, double margin = 0,

@@ -76,17 +76,14 @@ private slots:
         const auto [paper, sheet, printedOn, landed] = jftest::fetch<CalibratedRow>();
         const jf::PageLayout layout = jf::layoutCover(1026, 699, 0, paper, {{148.5, 101, 2, -1}});
         QCOMPARE(layout.orientation, printedOn);
-        const QRectF dots = layout.toDots(QRectF(layout.picture));
-        const auto mm = [](double d) { return d * 25.4 / 1200; };
+        const QRectF page = mmOf(layout.toDots(QRectF(layout.picture)), 1200)
+                                .translated(layout.printable.topLeft());
         // The picture as sent, on the portrait sheet: a landscape page's x runs
         // up from the sheet's bottom, its y across from the sheet's left.
-        const QRectF& area = layout.printable;
-        const QPointF from(area.left() + mm(dots.left()), area.top() + mm(dots.top()));
-        const QPointF to(area.left() + mm(dots.right()), area.top() + mm(dots.bottom()));
         const QRectF sent = printedOn == O::Portrait
-                                ? QRectF(from, to)
-                                : QRectF(QPointF(from.y(), sheet.height() - to.x()),
-                                         QPointF(to.y(), sheet.height() - from.x()));
+                                ? page
+                                : QRectF(QPointF(page.top(), sheet.height() - page.right()),
+                                         QPointF(page.bottom(), sheet.height() - page.left()));
         const QPointF corner = paper.printablePortrait.topLeft();
         const auto across = [&](double x) {
             return corner.x() + 2 + 148.5 / 150 * (x - corner.x());

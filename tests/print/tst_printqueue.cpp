@@ -34,7 +34,6 @@
 #include <thread>
 
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace printtest;
@@ -78,14 +77,8 @@ public:
     FakeService(const QString& path, Mode mode) : m_path(path)
     {
         QFile::remove(path);
-        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-        m_listening =
-            ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(m_fd, 8) == 0;
+        m_fd = jftest::boundSocket(path);
+        m_listening = m_fd >= 0 && ::listen(m_fd, 8) == 0;
         if (m_listening && mode != Silent)
             m_thread = std::thread([this, mode] {
                 for (int client; (client = ::accept(m_fd, nullptr, nullptr)) >= 0;
@@ -138,14 +131,6 @@ private:
     bool m_listening = false;
     std::thread m_thread;
 };
-
-// The program's printer becomes `queue`.
-void useQueue(const QString& queue)
-{
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setPrinterName(queue);
-    jf::currentPrinter().replace(std::move(printer));
-}
 
 } // namespace
 

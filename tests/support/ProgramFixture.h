@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -111,11 +112,27 @@ public:
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     }
     void trigger(const char* action) { child<QAction>(form(), action)->trigger(); }
+    // A click on the caption of cover kind `kind` (1 to 8).
+    void pick(int kind) { click(qPrintable(QString("coverKindLabel%1").arg(kind))); }
+    // Types over the whole box, as a user replaces a value.
+    static void type(QLineEdit* box, const QString& text)
+    {
+        box->setFocus();
+        press("Ctrl+A, Backspace", box);
+        QTest::keyClicks(box, text);
+    }
+    void type(const char* box, const QString& text) { type(edit(box), text); }
     static QLineEdit* edit(const QObject& window, const char* name)
     {
         return child<QLineEdit>(window, name);
     }
     QLineEdit* edit(const char* name) { return edit(form(), name); }
+    // The text of the label `name` of `window`, or of the main window.
+    static QString caption(const QObject& window, const char* name)
+    {
+        return child<QLabel>(window, name)->text();
+    }
+    QString caption(const char* name) { return caption(form(), name); }
     // The texts of a menu's entries.
     static QStringList entries(const QMenu* menu)
     {

@@ -15,8 +15,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <optional>
 #include <tuple>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace jftest {
 
@@ -28,6 +33,22 @@ template <class T = QWidget> T* child(const QObject& parent, const char* name)
     if (!found)
         qFatal("no control named %s", name);
     return found;
+}
+
+// A Unix socket bound to the file `path`, not yet listening; -1 when it
+// cannot be made.
+inline int boundSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
 }
 
 // The rows of a data-driven test held as one column of tuples: its _data
