@@ -11,7 +11,11 @@
 
 namespace jf::test {
 
-const QList<QRgb> kChartColours = chartPatches(sampleImage(QStringLiteral("chart.png")));
+const QList<QRgb>& chartColours()
+{
+    static const QList<QRgb> colours = chartPatches(sampleImage(QStringLiteral("chart.png")));
+    return colours;
+}
 
 QRgb meanColour(const QImage& image, const QRect& area)
 {
@@ -104,14 +108,14 @@ void addChartRows(bool untagged)
             QTest::addRow("%s, %s", type, profileName)
                 << QStringLiteral("chart.%1").arg(QLatin1String(extension))
                 << sample(QStringLiteral("chart-%1.%2").arg(QLatin1String(space), extension))
-                << kChartColours;
+                << chartColours();
     }
     using jftest::row;
-    row("png, table-based Display P3", "table.png", sample("chart-p3-table.png"), kChartColours);
-    row("heic, nclx Display P3", "nclx.heic", sample("chart-p3-nclx.heic"), kChartColours);
+    row("png, table-based Display P3", "table.png", sample("chart-p3-table.png"), chartColours());
+    row("heic, nclx Display P3", "nclx.heic", sample("chart-p3-nclx.heic"), chartColours());
     // Adobe RGB's primaries and (nearly) its gamma, in PNG's own chunks.
     row("png, gAMA and cHRM of Adobe RGB", "chrm.png", sample("chart-adobe-chrm.png"),
-        kChartColours);
+        chartColours());
     // The plain separation of the chart (K from the darkest channel), and
     // its greys, as their profiles show them (samples/README.md tells how).
     const QList<QRgb> cmyk = sampleColours("chart-cmyk-as-srgb.txt");
@@ -124,7 +128,7 @@ void addChartRows(bool untagged)
     for (const auto& [type, extension] : kChartTypes)
         QTest::addRow("%s, untagged", type)
             << QStringLiteral("plain.%1").arg(QLatin1String(extension))
-            << sample(QStringLiteral("chart.%1").arg(QLatin1String(extension))) << kChartColours;
+            << sample(QStringLiteral("chart.%1").arg(QLatin1String(extension))) << chartColours();
 }
 
 } // namespace jf::test

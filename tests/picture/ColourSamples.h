@@ -12,7 +12,7 @@ namespace jf::test {
 // The chart: primaries, secondaries, orange, purple, three skin tones, sky,
 // forest green and three greys, in sRGB, as 4 x 4 patches row by row (the
 // patches of the sample chart.png, whose README entry lists them).
-extern const QList<QRgb> kChartColours;
+const QList<QRgb>& chartColours();
 
 // The colour of each of the 4 x 4 patches of `image`: the mean of the
 // middle half of the patch.

@@ -58,7 +58,7 @@ void TestColour::previewShowsChartColours_data()
     const QList<QRgb> greys = sampleColours("chart-greys.txt"); // qGray of each patch
     for (const char* name : {"chart-gama100.png", "chart-gama100-chrm.png", "chart-gama035.png",
                              "chart-gama035-chrm.png", "chart-gama45455.png", "grey-gama100.png"})
-        QTest::newRow(name) << "a.png" << sample(name) << (name[0] == 'g' ? greys : kChartColours);
+        QTest::newRow(name) << "a.png" << sample(name) << (name[0] == 'g' ? greys : chartColours());
 }
 
 void TestColour::previewShowsChartColours()
