@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -31,6 +32,8 @@ namespace {
 
 // How long a second start tries to reach the first: it may be starting.
 constexpr int handOverMs = 8000;
+// How long a second start waits before it looks again for the first one's socket.
+constexpr int retryMs = 50;
 // The most a hand-over may hold (a path).
 constexpr quint32 maxMessageBytes = 64 * 1024;
 // A hand-over that takes longer than this is dropped.
@@ -228,11 +231,14 @@ OneProgram::Start OneProgram::handOver(const QByteArray& place, const QByteArray
             return Start::HandedOver;
         if (connected)
             return Start::NoAnswer; // it listens but did not take it
-        // Not listening yet (starting), or it has just ended. This runs
-        // before this program has a window, so the short wait freezes none.
+        // Not listening yet (starting), or it has just ended: look again
+        // shortly, never past the deadline. This runs before this program
+        // has a window (claim), so the wait freezes none.
         if (tryLock(place) == 0)
             return Start::First;
-        ::usleep(50 * 1000);
+        const qint64 pause = std::min<qint64>(retryMs, deadline.remainingTime());
+        if (pause > 0)
+            ::usleep(useconds_t(pause * 1000));
     }
     return Start::NoAnswer;
 }

@@ -43,7 +43,8 @@ public:
     // private folder at all) every start is the first, and that is said on
     // the warning channel. Cheap for the first start; a second one waits a
     // few seconds at most, and none at all when the one that runs could not
-    // listen.
+    // listen. It waits on the calling thread: call it before any window
+    // exists.
     Start claim(const QString& picture);
 
     // Starts taking hand-overs; needs the application object and a First

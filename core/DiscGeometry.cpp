@@ -13,11 +13,6 @@ QRectF centred(QPointF centre, double width, double height)
 
 } // namespace
 
-QRectF DiscRing::outerGuide(double gapX, double gapY) const
-{
-    return outer.adjusted(-gapX, -gapY, gapX, gapY);
-}
-
 QRectF DiscRing::innerGuide(double gapX, double gapY) const
 {
     if (!hasHole() || hole.width() <= 2 * gapX || hole.height() <= 2 * gapY)

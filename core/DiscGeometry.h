@@ -32,13 +32,9 @@ struct DiscRing
     QRectF hole;  // the hole's; empty when there is none
 
     bool hasHole() const { return !hole.isEmpty(); }
-    // The bounding rectangles of the guides, `gap` outside the edge and
-    // inside the hole (the inner one empty when the hole is too small for
-    // it).
-    QRectF outerGuide(double gap) const { return outerGuide(gap, gap); }
-    QRectF innerGuide(double gap) const { return innerGuide(gap, gap); }
-    // The same where a unit along x is not one along y (printer dots).
-    QRectF outerGuide(double gapX, double gapY) const;
+    // The bounding rectangle of the guide `gapX` x `gapY` inside the hole
+    // (a unit along x need not be one along y: printer dots); empty when the
+    // hole is too small for it.
     QRectF innerGuide(double gapX, double gapY) const;
 };
 

@@ -218,4 +218,9 @@ Paper paperOf(const QPrinter& printer)
     return paper;
 }
 
+QString printerQueue(const QPrinter& printer)
+{
+    return printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString();
+}
+
 } // namespace jf

@@ -2,6 +2,8 @@
 
 #include "PageLayout.h"
 
+#include <QString>
+
 #include <memory>
 
 class QPageLayout;
@@ -100,5 +102,9 @@ std::unique_ptr<QPrinter> copyPrinterSettings(const QPrinter& source);
 // both orientations (the printer's own minimum margins), the orientation
 // chosen and the resolution.
 Paper paperOf(const QPrinter& printer);
+
+// The print system's queue `printer` prints to; empty for "Print to File
+// (PDF)" and any other destination without a queue name.
+QString printerQueue(const QPrinter& printer);
 
 } // namespace jf

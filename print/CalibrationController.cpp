@@ -18,8 +18,8 @@ namespace {
 QString calibratedQueue()
 {
     const QPrinter& printer = currentPrinter().printer();
-    if (printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty())
-        return printer.printerName();
+    if (const QString queue = printerQueue(printer); !queue.isEmpty())
+        return queue;
     const QString name = printer.outputFormat() == QPrinter::PdfFormat
                              ? QStringLiteral("\"Print to File (PDF)\"")
                              : QStringLiteral("This destination");

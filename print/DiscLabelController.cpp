@@ -17,12 +17,9 @@ namespace jf {
 
 namespace {
 
-// The current printer's queue; empty for "Print to File (PDF)" and any
-// other destination without one.
 QString currentQueue()
 {
-    const QPrinter& printer = currentPrinter().printer();
-    return printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString();
+    return printerQueue(currentPrinter().printer());
 }
 
 // Whether the print service told what the printer offers: a tray, or that
@@ -144,9 +141,8 @@ void DiscLabelController::printCover(const CoverRequest& cover,
             onPaper();
             return;
         }
-        DiscRequest asked = request(strToFloat(disc.widthText), settings);
-        asked.holeMm = *disc.discHoleMm;
-        printOnDiscTray(printer, disc, discJob(tray, asked));
+        printOnDiscTray(printer, disc,
+                        discJob(tray, {strToFloat(disc.widthText), *disc.discHoleMm, settings}));
     });
 }
 

@@ -45,24 +45,38 @@ PrintPage discTrayPage(const CoverRequest& cover, const DiscJob& job)
     return page;
 }
 
-QByteArray discTrayPdf(const PrintPage& page)
+QByteArray paintedDiscPagePdf(QSizeF pagePoints, int dotsPerInch,
+                              const std::function<void(QPainter&)>& paint)
 {
-    if (!page.covers.isEmpty() && passesThrough(page.covers.first()))
-        return directPdf({page});
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setResolution(page.dotsPerInchX);
+    writer.setResolution(dotsPerInch);
     writer.setPageLayout(
-        QPageLayout(QPageSize(page.sheetPoints, QPageSize::Point, QString(), QPageSize::ExactMatch),
+        QPageLayout(QPageSize(pagePoints, QPageSize::Point, QString(), QPageSize::ExactMatch),
                     QPageLayout::Portrait, QMarginsF()));
     QPainter painter;
     if (!painter.begin(&writer))
         throw PrinterError(QStringLiteral("Printer selected is not valid"));
-    paintPage(painter, page);
+    paint(painter);
     painter.end();
     return pdf;
+}
+
+void sendToDiscTray(const QString& printerName, const QString& title, const DiscJob& job,
+                    const QByteArray& pdf)
+{
+    if (!sendPdfToQueue(discQueueJob(printerName, title, job), pdf))
+        throw PrinterError(QStringLiteral("Printer selected is not valid"));
+}
+
+QByteArray discTrayPdf(const PrintPage& page)
+{
+    if (!page.covers.isEmpty() && passesThrough(page.covers.first()))
+        return directPdf({page});
+    return paintedDiscPagePdf(page.sheetPoints, page.dotsPerInchX,
+                              [&page](QPainter& painter) { paintPage(painter, page); });
 }
 
 void printOnDiscTray(const QString& printerName, const CoverRequest& cover, const DiscJob& job)
@@ -70,9 +84,8 @@ void printOnDiscTray(const QString& printerName, const CoverRequest& cover, cons
     // Printing decodes the picture at full resolution; the preview only
     // needs a small copy, so the large one is let go afterwards.
     const auto release = qScopeGuard([&cover] { cover.picture.releaseCaches(); });
-    const QByteArray pdf = discTrayPdf(discTrayPage(cover, job));
-    if (!sendPdfToQueue(discQueueJob(printerName, QStringLiteral("Cover"), job), pdf))
-        throw PrinterError(QStringLiteral("Printer selected is not valid"));
+    sendToDiscTray(printerName, QStringLiteral("Cover"), job,
+                   discTrayPdf(discTrayPage(cover, job)));
 }
 
 } // namespace jf

@@ -106,7 +106,7 @@ void writePaintedPdf(const QPrinter& printer, const PaintJob& job, const QString
 // (nothing is made then).
 bool sendPrinterPdf(const QPrinter& printer, const std::function<QByteArray()>& make)
 {
-    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
+    if (printerQueue(printer).isEmpty())
         return false;
     jobSender().refuseWhileSending();
     return sendPdfToQueue(queueJobFor(printer), make());

@@ -181,34 +181,37 @@ void PicturePreview::paintEvent(QPaintEvent* event)
     const bool own = m_placed && !picture().isNull();
     if (!m_disc && (!own || m_placement.fit == PictureFit::Stretch)) {
         ImageControl::paintEvent(event);
-    } else if (!own) {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setClipPath(ringPath(m_disc->ringIn(QRectF(rect()))));
-        paintPicture(painter, QRectF(rect()));
     } else {
         QPainter painter(this);
         if (m_disc) {
             painter.setRenderHint(QPainter::Antialiasing, true);
             painter.setClipPath(ringPath(m_disc->ringIn(QRectF(rect()))));
         }
-        const QImage& image = copy();
-        const PlacedPicture placed = placePicture(placement(), picture().size(), m_cover);
-        if (m_placement.fit == PictureFit::Fit)
-            painter.fillRect(rect(), Qt::white); // the paper around the picture
-        const QRectF target(placed.target.x() * width(), placed.target.y() * height(),
-                            placed.target.width() * width(), placed.target.height() * height());
-        const double sx = double(image.width()) / picture().size().width();
-        const double sy = double(image.height()) / picture().size().height();
-        const QRectF source(placed.source.x() * sx, placed.source.y() * sy,
-                            placed.source.width() * sx, placed.source.height() * sy);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(target, image, source);
+        if (own)
+            paintPlaced(painter);
+        else
+            paintPicture(painter, QRectF(rect()));
     }
     if (hasFocus()) {
         QPainter painter(this);
         paintFocusOutline(painter, rect());
     }
+}
+
+void PicturePreview::paintPlaced(QPainter& painter)
+{
+    const QImage& image = copy();
+    const PlacedPicture placed = placePicture(placement(), picture().size(), m_cover);
+    if (m_placement.fit == PictureFit::Fit)
+        painter.fillRect(rect(), Qt::white); // the paper around the picture
+    const QRectF target(placed.target.x() * width(), placed.target.y() * height(),
+                        placed.target.width() * width(), placed.target.height() * height());
+    const double sx = double(image.width()) / picture().size().width();
+    const double sy = double(image.height()) / picture().size().height();
+    const QRectF source(placed.source.x() * sx, placed.source.y() * sy, placed.source.width() * sx,
+                        placed.source.height() * sy);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, image, source);
 }
 
 void PicturePreview::mousePressEvent(QMouseEvent* event)

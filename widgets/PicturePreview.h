@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <optional>
 
+class QPainter;
+
 namespace jf {
 
 // The cover preview: the picture placed on the cover as it prints
@@ -71,6 +73,8 @@ private:
     // or far too fine.
     const QImage& copy();
     void makeCopy();
+    // The user's picture where its placement puts it (from the copy).
+    void paintPlaced(QPainter& painter);
     double copyScale() const;
 
     Placement m_placement;
