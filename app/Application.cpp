@@ -2,12 +2,17 @@
 
 #include "AppController.h"
 #include "CommandLine.h"
+#include "ErrorReport.h"
 #include "Fonts.h"
+#include "MainWindow.h"
 #include "Platform.h"
 #include "WindowLook.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
+
+#include <utility>
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initWindowIcon()
@@ -29,7 +34,10 @@ void prepareApplication()
     nameApplication();
     QApplication::setApplicationDisplayName(applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
-    // The icon at the sizes window managers ask for.
+}
+
+void setProgramIcon()
+{
     initWindowIcon();
     QIcon icon;
     for (int size : {16, 32, 48, 64})
@@ -37,9 +45,20 @@ void prepareApplication()
     QApplication::setWindowIcon(icon);
 }
 
+void afterFirstFrame(MainWindow& window, std::function<void()> work)
+{
+    auto pending = std::make_shared<std::function<void()>>(std::move(work));
+    const auto run = [pending] {
+        if (*pending)
+            guarded(std::exchange(*pending, nullptr));
+    };
+    QObject::connect(&window, &MainWindow::firstFramePainted, &window, run);
+    QTimer::singleShot(1000, &window, run);
+}
+
 Application::Application(StartArguments& start)
 {
-    startLoadingFonts();
+    startLoadingFonts(windowFamilies());
     DisplayWatch display;
     m_application = std::make_unique<QApplication>(start.qtArgc(), start.qtArgv());
     display.finish();

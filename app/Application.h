@@ -2,6 +2,7 @@
 
 #include "WindowPictures.h"
 
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -10,6 +11,7 @@ class QApplication;
 namespace jf {
 
 class AppController;
+class MainWindow;
 class StartArguments;
 
 // The program's name and version, as the command line and the desktop see
@@ -18,10 +20,20 @@ class StartArguments;
 void nameApplication();
 
 // Names the application to the desktop (the title captions every message
-// box and is the windows' title), gives every window the program's icon and
-// starts filling Qt's font list beside the rest of the start (Fonts.h). Runs
-// once the application object exists, before any window.
+// box and is the windows' title) and starts filling Qt's font list beside
+// the rest of the start (Fonts.h). Runs once the application object exists,
+// before any window.
 void prepareApplication();
+
+// Gives every window, those open and those to come, the program's icon at
+// the sizes window managers ask for.
+void setProgramIcon();
+
+// Runs `work` (through guarded()) once `window` has painted its first frame,
+// so what the first frame does not need does not hold it back; at the latest
+// a second after this call, for a window that starts minimised and paints
+// nothing.
+void afterFirstFrame(MainWindow& window, std::function<void()> work);
 
 // The start of the program on a display: the application object (on the
 // display platform the arguments choose), prepared as above, and what the

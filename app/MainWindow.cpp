@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QTimer>
 
 #include <utility>
 
@@ -264,6 +265,14 @@ void MainWindow::carryWhenDragged(QWidget* window)
 }
 
 // ---- Closing and menus ------------------------------------------------------------
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    // Posted, so it comes after the frame is on the screen.
+    if (!std::exchange(m_painted, true))
+        QTimer::singleShot(0, this, &MainWindow::firstFramePainted);
+    QWidget::paintEvent(event);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

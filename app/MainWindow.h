@@ -117,8 +117,11 @@ signals:
     void addProgramRequested();
     void calibrationRequested();
     void helpRequested();
+    // Once, just after the window's first frame is painted.
+    void firstFramePainted();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -166,6 +169,7 @@ private:
     WindowDrag* m_drag = nullptr;
 
     bool m_settingText = false;
+    bool m_painted = false;
     std::exception_ptr m_changeFailure;
 };
 

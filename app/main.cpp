@@ -45,12 +45,17 @@ int main(int argc, char* argv[])
     }
     if (*claimed == jf::OneProgram::Start::NoAnswer)
         return jf::answerCommandLine({Action::ShowLaunchFailure, {}, one.noAnswerText()});
-    one.listen();
 
     const std::unique_ptr<jf::AppController> controller = application.makeController();
     if (!request.picture.isEmpty())
         jf::guarded([&] { controller->mainWindow().openPicture(request.picture); });
     controller->mainWindow().show();
+    // Later starts are answered, and the windows get their icon, once the
+    // window is on the screen.
+    jf::afterFirstFrame(controller->mainWindow(), [&one] {
+        one.listen();
+        jf::setProgramIcon();
+    });
     // Pictures handed over by later starts on the same Data folder.
     one.setReceiver([&controller](const QString& picture) {
         jf::MainWindow& window = controller->mainWindow();

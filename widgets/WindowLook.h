@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Fonts.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -9,10 +11,17 @@ namespace jf {
 
 // The program's own look, the same whatever the desktop's scheme.
 
+// The font families the windows ask for, found as installed beside the
+// start (Fonts.h).
+inline QStringList windowFamilies()
+{
+    return {QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Arial Black")};
+}
+
 // The font of every window: Tahoma at 11 pixels.
 inline QFont windowFont()
 {
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font(installedFamily(QStringLiteral("Tahoma")));
     font.setPixelSize(11);
     return font;
 }
@@ -21,7 +30,7 @@ inline QFont windowFont()
 inline QFont captionFont(int pixels, bool bold, bool italic = false,
                          const QString& family = QStringLiteral("Arial"))
 {
-    QFont font(family);
+    QFont font(installedFamily(family));
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);

@@ -61,11 +61,14 @@ int child(int argc, char* argv[], bool app)
         jf::OneProgram one(jf::currentBaseDir());
         one.claim(QString());
         jf::Application application(start);
-        one.listen();
         FirstPaint watcher;
         const std::unique_ptr<jf::AppController> controller = application.makeController();
         controller->mainWindow().installEventFilter(&watcher);
         controller->mainWindow().show();
+        jf::afterFirstFrame(controller->mainWindow(), [&one] {
+            one.listen();
+            jf::setProgramIcon();
+        });
         const int result = QApplication::exec();
         reportPeakMemory();
         return result;

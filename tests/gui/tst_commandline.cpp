@@ -13,6 +13,7 @@
 #include "OneProgram.h"
 #include "ProgramFixture.h"
 #include "TextCodec.h"
+#include "WindowLook.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -106,9 +107,27 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
     }
 
 private slots:
-    void initTestCase() { jf::prepareApplication(); }
+    void initTestCase()
+    {
+        jf::startLoadingFonts(jf::windowFamilies());
+        jf::prepareApplication();
+    }
     void init() { renew(); }
     void cleanup() { clear(); }
+
+    // Each window font is drawn in the family Qt itself falls back to.
+    void installedFamily_data()
+    {
+        QTest::addColumn<QString>("family");
+        for (const QString& family : jf::windowFamilies())
+            QTest::newRow(qPrintable(family)) << family;
+    }
+    void installedFamily()
+    {
+        QFETCH(QString, family);
+        QCOMPARE(QFontInfo(QFont(jf::installedFamily(family))).family(),
+                 QFontInfo(QFont(family)).family());
+    }
 
     void parse_data()
     {
