@@ -111,6 +111,8 @@ private slots:
     {
         jf::startLoadingFonts(jf::windowFamilies());
         jf::prepareApplication();
+        jf::setProgramIcon();
+        QCOMPARE(QApplication::windowIcon().availableSizes().size(), 4);
     }
     void init() { renew(); }
     void cleanup() { clear(); }

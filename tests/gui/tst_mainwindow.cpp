@@ -2,6 +2,7 @@
 // pictures put in it, the lists, the tips, the menus, dragging and closing;
 // and the program without a mouse: the Tab order, the keys, and what
 // assistive technology is told about the controls.
+#include "Application.h"
 #include "ErrorReport.h"
 #include "FileDialogs.h"
 #include "PicturePreview.h"
@@ -73,6 +74,28 @@ class TestMainWindow : public QObject, public jftest::ProgramFixture
 private slots:
     void init() { renew(); }
     void cleanup() { clear(); }
+
+    // What the start leaves until after the first frame runs once: when the
+    // window is painted, or after a second for one that never is.
+    void afterFirstFrame_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("painted") << true;
+        QTest::newRow("never shown") << false;
+    }
+    void afterFirstFrame()
+    {
+        QFETCH(bool, shown);
+        start();
+        int runs = 0;
+        jf::afterFirstFrame(form(), [&runs] { ++runs; });
+        QCOMPARE(runs, 0);
+        if (shown)
+            form().show();
+        QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 3000);
+        QTest::qWait(1100);
+        QCOMPARE(runs, 1);
+    }
 
     void startWithDamagedData_data()
     {
