@@ -8,6 +8,7 @@
 #include "Platform.h"
 #include "WindowLook.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -63,6 +64,11 @@ Application::Application(StartArguments& start)
     m_application = std::make_unique<QApplication>(start.qtArgc(), start.qtArgv());
     display.finish();
     prepareApplication();
+    // Qt sets up its bridge to assistive technology when the first control
+    // is made, and waits while it connects to the session bus (where none is
+    // known, it tries to start one). Asked for here, that wait overlaps the
+    // font thread's last work instead of coming after it.
+    QAccessible::isActive();
 }
 
 Application::~Application()
