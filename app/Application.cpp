@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QTimer>
 
@@ -37,6 +38,11 @@ void prepareApplication()
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
 }
 
+QStringList startFamilies()
+{
+    return windowFamilies() << QStringLiteral("Sans Serif");
+}
+
 void setProgramIcon()
 {
     initWindowIcon();
@@ -59,7 +65,7 @@ void afterFirstFrame(MainWindow& window, std::function<void()> work)
 
 Application::Application(StartArguments& start)
 {
-    startLoadingFonts(windowFamilies());
+    startLoadingFonts(startFamilies());
     DisplayWatch display;
     m_application = std::make_unique<QApplication>(start.qtArgc(), start.qtArgv());
     display.finish();
@@ -85,6 +91,13 @@ std::unique_ptr<AppController> Application::makeController()
     m_pictures =
         std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
     waitForFontConfiguration();
+    // The default font too is asked for by the family drawn for it, so Qt
+    // does not search fontconfig for it either.
+    QFont font = QApplication::font();
+    if (const QString family = installedFamily(font.family()); family != font.family()) {
+        font.setFamily(family);
+        QApplication::setFont(font);
+    }
     return std::make_unique<AppController>([this] {
         waitForFontList();
         return m_pictures.get();

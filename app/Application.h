@@ -2,6 +2,8 @@
 
 #include "WindowPictures.h"
 
+#include <QStringList>
+
 #include <functional>
 #include <future>
 #include <memory>
@@ -24,6 +26,12 @@ void nameApplication();
 // the rest of the start (Fonts.h). Runs once the application object exists,
 // before any window.
 void prepareApplication();
+
+// The font families found as installed while the program starts
+// (Fonts.h): the windows' own, and the family Qt's desktop themes name for
+// the default font (message boxes, menus, and the text boxes while they are
+// made).
+QStringList startFamilies();
 
 // Gives every window, those open and those to come, the program's icon at
 // the sizes window managers ask for.

@@ -109,7 +109,7 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 private slots:
     void initTestCase()
     {
-        jf::startLoadingFonts(jf::windowFamilies());
+        jf::startLoadingFonts(jf::startFamilies());
         jf::prepareApplication();
         jf::setProgramIcon();
         QCOMPARE(QApplication::windowIcon().availableSizes().size(), 4);
@@ -117,11 +117,12 @@ private slots:
     void init() { renew(); }
     void cleanup() { clear(); }
 
-    // Each window font is drawn in the family Qt itself falls back to.
+    // Each font asked for at the start is drawn in the family Qt itself
+    // falls back to.
     void installedFamily_data()
     {
         QTest::addColumn<QString>("family");
-        for (const QString& family : jf::windowFamilies())
+        for (const QString& family : jf::startFamilies())
             QTest::newRow(qPrintable(family)) << family;
     }
     void installedFamily()
