@@ -6,7 +6,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <future>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace jf {
@@ -66,12 +65,6 @@ QString matchedFamily(const QByteArray& family)
 
 InstalledFamilies loadFontConfiguration(const QStringList& families)
 {
-    // This runs beside the display connection, whose many round trips to the
-    // X server are held up by any busy thread that takes the core they wake
-    // on. At the lowest priority (on Linux, of this thread alone) it gives
-    // way to them, and still has a core to itself while the main thread
-    // waits for it.
-    ::setpriority(PRIO_PROCESS, 0, 19);
     // fontconfig loads its configuration once per process; Qt later finds it
     // ready.
     if (!FcInit())
