@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QTimer>
 
@@ -92,11 +93,12 @@ std::unique_ptr<AppController> Application::makeController()
         std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
     waitForFontConfiguration();
     // The default font too is asked for by the family drawn for it, so Qt
-    // does not search fontconfig for it either.
-    QFont font = QApplication::font();
+    // does not search fontconfig for it either. Set as Qt's own default, so
+    // the desktop's fonts for menus and the like stay as they are.
+    QFont font = QGuiApplication::font();
     if (const QString family = installedFamily(font.family()); family != font.family()) {
         font.setFamily(family);
-        QApplication::setFont(font);
+        QGuiApplication::setFont(font);
     }
     return std::make_unique<AppController>([this] {
         waitForFontList();
