@@ -5,6 +5,7 @@
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "MainWindow.h"
+#include "OneProgram.h"
 #include "Platform.h"
 #include "WindowLook.h"
 
@@ -62,6 +63,14 @@ void afterFirstFrame(MainWindow& window, std::function<void()> work)
     };
     QObject::connect(&window, &MainWindow::firstFramePainted, &window, run);
     QTimer::singleShot(1000, &window, run);
+}
+
+void finishStartAfterFirstFrame(MainWindow& window, OneProgram& one)
+{
+    afterFirstFrame(window, [&one] {
+        one.listen();
+        setProgramIcon();
+    });
 }
 
 Application::Application(StartArguments& start)

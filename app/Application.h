@@ -14,6 +14,7 @@ namespace jf {
 
 class AppController;
 class MainWindow;
+class OneProgram;
 class StartArguments;
 
 // The program's name and version, as the command line and the desktop see
@@ -42,6 +43,11 @@ void setProgramIcon();
 // a second after this call, for a window that starts minimised and paints
 // nothing.
 void afterFirstFrame(MainWindow& window, std::function<void()> work);
+
+// What the start leaves until `window`'s first frame (afterFirstFrame):
+// later starts on the same Data folder are answered through `one`, and the
+// windows get their icon.
+void finishStartAfterFirstFrame(MainWindow& window, OneProgram& one);
 
 // The start of the program on a display: the application object (on the
 // display platform the arguments choose), prepared as above, and what the

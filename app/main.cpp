@@ -50,12 +50,7 @@ int main(int argc, char* argv[])
     if (!request.picture.isEmpty())
         jf::guarded([&] { controller->mainWindow().openPicture(request.picture); });
     controller->mainWindow().show();
-    // Later starts are answered, and the windows get their icon, once the
-    // window is on the screen.
-    jf::afterFirstFrame(controller->mainWindow(), [&one] {
-        one.listen();
-        jf::setProgramIcon();
-    });
+    jf::finishStartAfterFirstFrame(controller->mainWindow(), one);
     // Pictures handed over by later starts on the same Data folder.
     one.setReceiver([&controller](const QString& picture) {
         jf::MainWindow& window = controller->mainWindow();

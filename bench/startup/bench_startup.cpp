@@ -65,10 +65,7 @@ int child(int argc, char* argv[], bool app)
         const std::unique_ptr<jf::AppController> controller = application.makeController();
         controller->mainWindow().installEventFilter(&watcher);
         controller->mainWindow().show();
-        jf::afterFirstFrame(controller->mainWindow(), [&one] {
-            one.listen();
-            jf::setProgramIcon();
-        });
+        jf::finishStartAfterFirstFrame(controller->mainWindow(), one);
         const int result = QApplication::exec();
         reportPeakMemory();
         return result;
