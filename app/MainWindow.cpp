@@ -31,10 +31,7 @@ namespace jf {
 MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_workspace(workspace)
 {
-    // The controls are made in the window font, so none lays out its text
-    // twice.
-    setFont(windowFont());
-    m_ui.setupUi(this);
+    buildInWindowFont(*this, [this] { m_ui.setupUi(this); });
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(applicationTitle());
     m_ui.titleLabel->setText(applicationTitle());

@@ -84,17 +84,26 @@ bool ChoiceColumn::eventFilter(QObject* watched, QEvent* event)
 
 void ChoiceColumn::fitChildren()
 {
-    QRegion taken;
+    QList<QRect> shown;
     for (QObject* child : children()) {
         auto* widget = qobject_cast<QWidget*>(child);
         if (widget && !widget->isHidden())
-            taken += widget->geometry();
+            shown.append(widget->geometry());
     }
+    // When the window is shown every child reports its place and its showing
+    // again; only a change is fitted.
+    if (shown == m_fittedPlaces && size() == m_fittedSize)
+        return;
+    QRegion taken;
+    for (const QRect& place : std::as_const(shown))
+        taken += place;
     const QRect bounds = taken.boundingRect();
     if (bounds.right() >= width() || bounds.bottom() >= height())
         resize(std::max(width(), bounds.right() + 1), std::max(height(), bounds.bottom() + 1));
     // Without any child the column would take the mouse everywhere.
     setMask(taken.isEmpty() ? QRegion(0, 0, 1, 1) : taken);
+    m_fittedPlaces = shown;
+    m_fittedSize = size();
 }
 
 } // namespace jf

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
+#include <QSize>
 #include <QWidget>
+
+#include <optional>
 
 namespace jf {
 
@@ -43,6 +47,9 @@ private:
     void fitChildren();
 
     QList<ClickLabel*> m_captions;
+    // The children's places and the column's size last fitted.
+    std::optional<QList<QRect>> m_fittedPlaces;
+    QSize m_fittedSize;
 };
 
 } // namespace jf

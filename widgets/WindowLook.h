@@ -4,8 +4,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QWidget>
 
 namespace jf {
 
@@ -24,6 +26,23 @@ inline QFont windowFont()
     QFont font(installedFamily(QStringLiteral("Tahoma")));
     font.setPixelSize(11);
     return font;
+}
+
+// Builds a window's controls (`build`, its form's setupUi) in the window
+// font, so none lays out its text twice. Qt's default font is the window
+// font meanwhile: a text box lays its text out once in the default font
+// before it takes its window's, and Qt would load that font for this alone.
+template <typename Build> void buildInWindowFont(QWidget& window, Build build)
+{
+    struct RestoreDefault
+    {
+        QFont font;
+        ~RestoreDefault() { QGuiApplication::setFont(font); }
+    } restore{QGuiApplication::font()};
+    const QFont font = windowFont();
+    window.setFont(font);
+    QGuiApplication::setFont(font);
+    build();
 }
 
 // The face of a caption, at a fixed pixel size whatever the screen's density.

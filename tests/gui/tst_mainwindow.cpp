@@ -8,10 +8,12 @@
 #include "PicturePreview.h"
 #include "ProgramFixture.h"
 #include "WindowDrag.h"
+#include "WindowLook.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTreeWidget>
@@ -95,6 +97,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 3000);
         QTest::qWait(1100);
         QCOMPARE(runs, 1);
+    }
+
+    // The controls are built in the window font while Qt's default font, that
+    // of menus and message boxes, stays the desktop's.
+    void buildingKeepsTheDefaultFont()
+    {
+        const QFont before = QGuiApplication::font();
+        start();
+        QCOMPARE(QGuiApplication::font(), before);
+        QCOMPARE(child(form(), "widthEdit")->font(), jf::windowFont());
+        auto* menu = child<QMenu>(form(), "mainMenu");
+        QCOMPARE(menu->font(), QApplication::font(menu));
     }
 
     void startWithDamagedData_data()
