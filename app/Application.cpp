@@ -18,12 +18,6 @@
 
 #include <utility>
 
-// Outside any namespace, as Q_INIT_RESOURCE requires.
-static void initWindowIcon()
-{
-    Q_INIT_RESOURCE(windowicon);
-}
-
 namespace jf {
 
 void nameApplication()
@@ -45,12 +39,11 @@ QStringList startFamilies()
     return windowFamilies() << QStringLiteral("Sans Serif");
 }
 
-void setProgramIcon()
+void setProgramIcon(const QList<QImage>& sizes)
 {
-    initWindowIcon();
     QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(builtInPng(QStringLiteral(":/icons/%1.png").arg(size))));
+    for (const QImage& size : sizes)
+        icon.addPixmap(QPixmap::fromImage(size));
     QApplication::setWindowIcon(icon);
 }
 
@@ -67,9 +60,9 @@ void afterFirstFrame(MainWindow& window, std::function<void()> work)
 
 void finishStartAfterFirstFrame(MainWindow& window, OneProgram& one)
 {
-    afterFirstFrame(window, [&one] {
+    afterFirstFrame(window, [&window, &one] {
         one.listen();
-        setProgramIcon();
+        setProgramIcon(window.pictures().icon);
     });
 }
 

@@ -35,8 +35,8 @@ void prepareApplication();
 QStringList startFamilies();
 
 // Gives every window, those open and those to come, the program's icon at
-// the sizes window managers ask for.
-void setProgramIcon();
+// the sizes given (WindowPictures::icon).
+void setProgramIcon(const QList<QImage>& sizes);
 
 // Runs `work` (through guarded()) once `window` has painted its first frame,
 // so what the first frame does not need does not hold it back; at the latest

@@ -10,9 +10,10 @@
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources()
 {
-    // The pictures are compiled into a static library, so they are
+    // The pictures are compiled into static libraries, so they are
     // registered explicitly.
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(windowicon);
 }
 
 namespace jf {
@@ -56,6 +57,8 @@ WindowPictures WindowPictures::decode(qreal devicePixelRatio)
     // Fitting the placeholder to a cover's proportions then only rescales.
     pictures.placeholder =
         decodedJpeg(path("preview-empty", "jpg"), QSize(previewBoxWidth, previewBoxHeight) * scale);
+    for (int size : {16, 32, 48, 64})
+        pictures.icon.append(builtInPng(QStringLiteral(":/icons/%1.png").arg(size)));
     return pictures;
 }
 

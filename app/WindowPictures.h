@@ -2,6 +2,9 @@
 
 #include "Picture.h"
 
+#include <QImage>
+#include <QList>
+
 namespace jf {
 
 // The pictures the main window is drawn from, compiled into the program. Each
@@ -15,6 +18,7 @@ struct WindowPictures
     Picture buttonUp;    // a cover kind's tab
     Picture buttonDown;  // the selected kind's tab, open towards the panel
     Picture placeholder; // the preview before a picture is loaded and after "Dispose Image"
+    QList<QImage> icon;  // the program's icon, at the sizes window managers ask for
 
     // Decodes the set for screens of `devicePixelRatio`: the doubled one
     // above 1. Runs on any thread.

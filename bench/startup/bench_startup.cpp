@@ -10,12 +10,15 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
+#include "Fonts.h"
 #include "OneProgram.h"
+#include "WindowLook.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,9 +56,18 @@ void reportPeakMemory()
     std::fflush(stdout);
 }
 
-int child(int argc, char* argv[], bool app)
+// The main window's own font and its captions' seven faces and sizes.
+QList<QFont> mainWindowFonts()
 {
-    if (app) {
+    return {jf::windowFont(),          jf::captionFont(17, true, true),
+            jf::captionFont(16, true), jf::captionFont(21, true),
+            jf::captionFont(13, true), jf::captionFont(11, true),
+            jf::captionFont(21, false), jf::captionFont(20, true, false, QStringLiteral("Arial Black"))};
+}
+
+int child(int argc, char* argv[], const QByteArray& mode)
+{
+    if (mode == "app") {
         // Exactly what main() does.
         jf::StartArguments start(argc, argv);
         jf::OneProgram one(jf::currentBaseDir());
@@ -69,6 +81,28 @@ int child(int argc, char* argv[], bool app)
         const int result = QApplication::exec();
         reportPeakMemory();
         return result;
+    }
+    if (mode == "fonts") {
+        // The program's start up to its fonts, then a window that only shows
+        // those fonts: the least any window drawing them starts in.
+        jf::StartArguments start(argc, argv);
+        jf::Application application(start);
+        jf::waitForFontConfiguration();
+        FirstPaint watcher;
+        QWidget window;
+        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        window.resize(701, 500);
+        int y = 10;
+        for (const QFont& font : mainWindowFonts()) {
+            auto* label = new QLabel(QStringLiteral("Print Cover"), &window);
+            label->setFont(font);
+            label->move(10, y);
+            label->adjustSize();
+            y += 40;
+        }
+        window.installEventFilter(&watcher);
+        window.show();
+        return QApplication::exec();
     }
     QApplication application(argc, argv);
     FirstPaint watcher;
@@ -126,7 +160,7 @@ void writeLongLines(const QString& data)
 int main(int argc, char* argv[])
 {
     if (argc >= 3 && QByteArray(argv[1]) == "--child")
-        return child(argc, argv, QByteArray(argv[2]) == "app");
+        return child(argc, argv, QByteArray(argv[2]));
 
     QCoreApplication core(argc, argv);
     const int runs = argc >= 2 ? std::max(3, atoi(argv[1])) : 15;

@@ -111,7 +111,7 @@ private slots:
     {
         jf::startLoadingFonts(jf::startFamilies());
         jf::prepareApplication();
-        jf::setProgramIcon();
+        jf::setProgramIcon(jf::WindowPictures::decode(1).icon);
         QCOMPARE(QApplication::windowIcon().availableSizes().size(), 4);
     }
     void init() { renew(); }
