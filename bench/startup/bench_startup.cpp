@@ -1,10 +1,13 @@
 // Start-up to the first painted frame: Jacketforge's main window against a
-// bare Qt window of the same size, started the same way in the same run.
+// bare Qt window of the same size, started the same way in the same run. A
+// third window of that size shows one word in each of the main window's
+// fonts and nothing else: what drawing those fonts at all costs a start
+// here, beside the bare window that draws no text.
 //
 //   bench_startup [runs]        run the comparison (needs the Data folder of
 //                               the source tree, found through JF_SOURCE_DIR
 //                               or the path compiled in)
-//   bench_startup --child bare|app   one start, used by the comparison
+//   bench_startup --child bare|app|fonts   one start, used by the comparison
 
 #include "AppController.h"
 #include "Application.h"
@@ -59,10 +62,14 @@ void reportPeakMemory()
 // The main window's own font and its captions' seven faces and sizes.
 QList<QFont> mainWindowFonts()
 {
-    return {jf::windowFont(),          jf::captionFont(17, true, true),
-            jf::captionFont(16, true), jf::captionFont(21, true),
-            jf::captionFont(13, true), jf::captionFont(11, true),
-            jf::captionFont(21, false), jf::captionFont(20, true, false, QStringLiteral("Arial Black"))};
+    return {jf::windowFont(),
+            jf::captionFont(17, true, true),
+            jf::captionFont(16, true),
+            jf::captionFont(21, true),
+            jf::captionFont(13, true),
+            jf::captionFont(11, true),
+            jf::captionFont(21, false),
+            jf::captionFont(20, true, false, QStringLiteral("Arial Black"))};
 }
 
 int child(int argc, char* argv[], const QByteArray& mode)
@@ -171,16 +178,20 @@ int main(int argc, char* argv[])
         QFile::copy(source + "/data/" + name, work.path() + "/Data/" + name);
 
     const QString self = QCoreApplication::applicationFilePath();
-    // Warm the file cache for both, then alternate so drift hits both alike.
-    timeOnce(self, "bare", work.path());
-    timeOnce(self, "app", work.path());
-    std::vector<double> bare, app;
+    // Warm the file cache for each, then alternate so drift hits all alike.
+    const QStringList modes = {QStringLiteral("bare"), QStringLiteral("app"),
+                               QStringLiteral("fonts")};
+    for (const QString& mode : modes)
+        timeOnce(self, mode, work.path());
+    std::vector<double> bare, app, fonts;
     for (int i = 0; i < runs; ++i) {
-        bare.push_back(timeOnce(self, "bare", work.path()));
-        app.push_back(timeOnce(self, "app", work.path()));
+        bare.push_back(timeOnce(self, modes[0], work.path()));
+        app.push_back(timeOnce(self, modes[1], work.path()));
+        fonts.push_back(timeOnce(self, modes[2], work.path()));
     }
     const double b = median(bare);
     const double a = median(app);
+    const double f = median(fonts);
 
     // The same start with lines of a megabyte in the data files.
     QTemporaryDir longWork;
@@ -204,6 +215,9 @@ int main(int argc, char* argv[])
     const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
     std::printf("ratio Jacketforge / bare: %.2f (%s)\n", a / b,
                 offscreen ? "for comparison; the goal is on an X server" : "goal: at most 1.1");
+    std::printf("the main window's eight fonts alone: median %.1f ms, %.2f x bare, Jacketforge "
+                "%+.1f ms beyond them\n",
+                f, f / b, a - f);
     const double n = median(normal);
     const double l = median(longLines);
     std::printf("with megabyte lines: median %.1f ms, %.2f x a normal start (%.1f ms), "
