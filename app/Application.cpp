@@ -11,8 +11,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFont>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QTimer>
 
@@ -32,11 +30,6 @@ void prepareApplication()
     nameApplication();
     QApplication::setApplicationDisplayName(applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("org.jacketforge.Jacketforge"));
-}
-
-QStringList startFamilies()
-{
-    return windowFamilies() << QStringLiteral("Sans Serif");
 }
 
 void setProgramIcon(const QList<QImage>& sizes)
@@ -68,7 +61,7 @@ void finishStartAfterFirstFrame(MainWindow& window, OneProgram& one)
 
 Application::Application(StartArguments& start)
 {
-    startLoadingFonts(startFamilies());
+    startLoadingFonts(windowFamilies());
     DisplayWatch display;
     m_application = std::make_unique<QApplication>(start.qtArgc(), start.qtArgv());
     display.finish();
@@ -94,14 +87,6 @@ std::unique_ptr<AppController> Application::makeController()
     m_pictures =
         std::async(std::launch::async, &WindowPictures::decode, m_application->devicePixelRatio());
     waitForFontConfiguration();
-    // The default font too is asked for by the family drawn for it, so Qt
-    // does not search fontconfig for it either. Set as Qt's own default, so
-    // the desktop's fonts for menus and the like stay as they are.
-    QFont font = QGuiApplication::font();
-    if (const QString family = installedFamily(font.family()); family != font.family()) {
-        font.setFamily(family);
-        QGuiApplication::setFont(font);
-    }
     return std::make_unique<AppController>([this] {
         waitForFontList();
         return m_pictures.get();

@@ -2,8 +2,6 @@
 
 #include "WindowPictures.h"
 
-#include <QStringList>
-
 #include <functional>
 #include <future>
 #include <memory>
@@ -27,12 +25,6 @@ void nameApplication();
 // the rest of the start (Fonts.h). Runs once the application object exists,
 // before any window.
 void prepareApplication();
-
-// The font families found as installed while the program starts
-// (Fonts.h): the windows' own, and the family Qt's desktop themes name for
-// the default font (message boxes, menus, and the text boxes while they are
-// made).
-QStringList startFamilies();
 
 // Gives every window, those open and those to come, the program's icon at
 // the sizes given (WindowPictures::icon).

@@ -109,7 +109,7 @@ class TestCommandLine : public QObject, public jftest::ProgramFixture
 private slots:
     void initTestCase()
     {
-        jf::startLoadingFonts(jf::startFamilies());
+        jf::startLoadingFonts(jf::windowFamilies());
         jf::prepareApplication();
         jf::setProgramIcon(jf::WindowPictures::decode(1).icon);
         QCOMPARE(QApplication::windowIcon().availableSizes().size(), 4);
@@ -122,7 +122,7 @@ private slots:
     void installedFamily_data()
     {
         QTest::addColumn<QString>("family");
-        for (const QString& family : jf::startFamilies())
+        for (const QString& family : jf::windowFamilies())
             QTest::newRow(qPrintable(family)) << family;
     }
     void installedFamily()
